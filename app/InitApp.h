@@ -1,0 +1,32 @@
+#pragma once
+// Start-up and shut-down: the module initializations in order, the main
+// sequence, and the finalizations in reverse order.
+
+#include <QString>
+#include <functional>
+
+class QWidget;
+
+namespace InitApp {
+
+// A module whose initialization has begun: its finalization runs at program end
+// and also when the program halts, in reverse order of beginning.
+void BeginModule(const QString &name, std::function<void()> finalization);
+// Runs the finalizations once, newest first.
+void RunFinalizations();
+
+// Saves the store when one was read at start-up (TerminateApplication's step).
+void SaveStoreNow();
+// Marks the reminder list modified when there is one.
+void MarkListModified();
+// The clock check against the last recorded run.
+void CheckRunPastDateNow();
+
+// Phase 1; false when start-up must go no further.
+bool InitializeModules();
+// Phase 2: single instance, clock check, tray window, splash, event loop.
+int RunMainSequence();
+// The whole program: both phases and the shut-down; always 0.
+int Run(int &argc, char **argv);
+
+} // namespace InitApp

@@ -1,0 +1,19 @@
+#pragma once
+// Modal message boxes go through here so that tests can answer them.
+
+#include <QString>
+#include <functional>
+
+enum class TMsgIcon { None, Information, Warning, Error };
+enum class TMsgButtons { Ok, OkIgnore, YesNo, YesAbort };
+enum class TMsgResult { Ok, Ignore, Yes, No, Abort };
+
+// A carriage return in text is a line break.
+TMsgResult ShowMessageBox(const QString &text, TMsgIcon icon = TMsgIcon::Information,
+                          TMsgButtons buttons = TMsgButtons::Ok, const QString &title = QString());
+// The plain message without icon.
+void ShowMessage(const QString &text);
+
+using TMessageBoxHandler = std::function<TMsgResult(const QString &text, TMsgIcon, TMsgButtons, const QString &title)>;
+// Replaces the real boxes (tests); an empty handler restores them.
+void SetMessageBoxHandler(TMessageBoxHandler handler);

@@ -1,0 +1,174 @@
+#include "app/PalvaroApplication.h"
+
+#include "BuildConfig.h"
+#include "app/Globals.h"
+#include "app/InitApp.h"
+#include "app/MessageBox.h"
+#include "app/PalvaroSplashFrm.h"
+#include "app/vornIniFile.h"
+#include "app/vornLogFile.h"
+#include "platform/Shell.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QSaveFile>
+
+TPalvaroApplication::TPalvaroApplication(const QString &exePath)
+    : TvornApplication(exePath)
+{
+    AddFolder(QStringLiteral("HELP=Help/"));
+    AddFolder(QStringLiteral("SOUNDS=Sounds/"));
+}
+
+void TPalvaroApplication::LoadEditionProfile()
+{
+    const QString web = QStringLiteral(BRIVANE_WEBSITE);
+    const QString contact = QStringLiteral(BRIVANE_CONTACT_ADDRESS);
+    const QString support = QStringLiteral(BRIVANE_SUPPORT_ADDRESS);
+    const QString download = QStringLiteral(BRIVANE_DOWNLOAD_SITE);
+    const QString download2 = QStringLiteral(BRIVANE_DOWNLOAD_SITE2);
+    if (Edition == 0) {
+        AboutCredit = QStringLiteral("Brivane reminders. Made with care for people who forget nothing important.");
+        ProductName = QStringLiteral("Brivane");
+        PreferencesFileName = QStringLiteral("Brivane.pfc");
+        AddInternet(QStringLiteral("WEBPAGE=") + web + QStringLiteral("/?from_exe"));
+        AddInternet(QStringLiteral("CONTACT-EMAIL=Brivane reminder <") + contact + QStringLiteral(">"));
+        AddInternet(QStringLiteral("LOG-EMAIL=") + support);
+        AddInternet(QStringLiteral("VERSION-CHECK-FILE=") + download + QStringLiteral("/bin/CurVer.txt"));
+        AddInternet(QStringLiteral("DOWNLOAD-UPDATE=") + download + QStringLiteral("/download.htm?from_exe"));
+    } else {
+        AboutCredit = QStringLiteral("Corvisk reminders.");
+        ProductName = QStringLiteral("Corvisk");
+        PreferencesFileName = QStringLiteral("Corvisk.pfc");
+        AddInternet(QStringLiteral("WEBPAGE=") + web + QStringLiteral("/reminders/reminders.html"));
+        AddInternet(QStringLiteral("CONTACT-EMAIL=Corvisk <") + contact + QStringLiteral(">"));
+        AddInternet(QStringLiteral("LOG-EMAIL=") + support);
+        AddInternet(QStringLiteral("VERSION-CHECK-FILE=") + download + QStringLiteral("/bin/CurSVer.txt"));
+        AddInternet(QStringLiteral("DOWNLOAD-UPDATE=") + download2
+                    + QStringLiteral("/reminders/reminders.html?from_exe#download_now"));
+    }
+    AddFile(QStringLiteral("RESOURCES=grresrep.rcc"));
+    AddFile(QStringLiteral("DB-CONVERTER=DBConverter"));
+    AddFile(QStringLiteral("STORAGE-FILE=") + ProgramName + QStringLiteral(".dat"));
+
+    const QString defaultFolder = GetDocumentsFolder() + QLatin1Char('/') + ProgramName;
+    QString storeFolder = IniFile ? IniFile->ReadString(QStringLiteral("users"), GetWindowsUserName(), defaultFolder)
+                                  : defaultFolder;
+    if (!storeFolder.endsWith(QLatin1Char('/')))
+        storeFolder += QLatin1Char('/');
+    AddFolder(QStringLiteral("STORAGE-FOLDER=") + storeFolder);
+    AddFolder(QStringLiteral("STORAGE-BACKUP-FOLDER=") + GetFolder(QStringLiteral("STORAGE-FOLDER"))
+              + QStringLiteral("Backup/"));
+
+    AddFile(QStringLiteral("HELP_CONTENTS=help_index.html"));
+    AddFile(QStringLiteral("HELP_SUPPORT=help_support.html"));
+    AddFile(QStringLiteral("HELP_SMTP_TROUBLESHOOT=help_smtp.html"));
+    AddFile(QStringLiteral("HELP_PREF_GENERAL=help_preferences.html#general"));
+    AddFile(QStringLiteral("HELP_PREF_TASKLIST=help_preferences.html#tasklist"));
+    AddFile(QStringLiteral("HELP_PREF_POPUPNOTE=help_preferences.html#popupnote"));
+    AddFile(QStringLiteral("HELP_PREF_EMAIL=help_preferences.html#e-mail"));
+    AddFile(QStringLiteral("HELP_PREF_REFLEXES=help_preferences.html#reflexes"));
+    AddFile(QStringLiteral("HELP_PREF_ABOUT=help_preferences.html#about"));
+}
+
+void TPalvaroApplication::OpenHelpPage(const QString &key)
+{
+    const QString v = GetFile(key);
+    QString path;
+    if (!v.contains(QLatin1Char('#')))
+        path = GetProgramFolder(QStringLiteral("HELP")) + v;
+    else
+        path = WriteHelpRedirect(v); // an anchor cannot be part of a file name
+    Shell::Open(path);
+}
+
+QString TPalvaroApplication::WriteHelpRedirect(const QString &target)
+{
+    QString folder = GetProgramFolder(QStringLiteral("HELP"));
+    // An installed copy cannot write into its data folder; the page goes with the settings then.
+    if (!IsPortable())
+        folder = ConfigFolder();
+    const QString page = folder + QStringLiteral("help_redirect.html");
+    QString body = QStringLiteral("<script type=\"text/javascript\"><!--\r\n"
+                                  "window.location = \"%1\"\r\n"
+                                  "--></script>\r\n");
+    QString t = target;
+    if (!IsPortable())
+        t = QStringLiteral("file://") + GetProgramFolder(QStringLiteral("HELP")) + target;
+    body = body.arg(t);
+    QSaveFile f(page);
+    if (f.open(QIODevice::WriteOnly)) {
+        f.write(body.toUtf8());
+        f.commit();
+    }
+    return page;
+}
+
+void TPalvaroApplication::SetLogLevel(bool enabled)
+{
+    const int level = enabled ? 3 : 1;
+    if (IniFile)
+        IniFile->WriteInteger(QStringLiteral("Debug"), QStringLiteral("Level"), level);
+    if (Log())
+        Log()->Level = level;
+}
+
+void TPalvaroApplication::TerminateApplication(const QString &reason)
+{
+    LogInfo(QStringLiteral("TerminateApplication: ") + reason);
+    InitApp::SaveStoreNow();
+    ReportLoggedErrors();
+    FTerminateRequested = true;
+    EndEventLoop();
+}
+
+void TPalvaroApplication::HaltApplication(const QString &reason)
+{
+    LogInfo(QStringLiteral("HaltApplication: ") + reason);
+    InitApp::RunFinalizations();
+    HaltProcess();
+}
+
+void TPalvaroApplication::ReportLoggedErrors()
+{
+    TvornLogFile *log = Log();
+    if (!log)
+        return;
+    if (log->Level == 3)
+        CopyLogToDesktop();
+    if (log->ErrorsLogged) {
+        CopyLogToDesktop();
+        ShowMessageBox(QStringLiteral("Error(s) have been detected during %1's operation.\r\r"
+                                      "A log file named %2.log has been copied to your Desktop.\r"
+                                      "Please attach this file to an e-mail and send it to %3.")
+                           .arg(ProgramName, ProgramName, GetInternet(QStringLiteral("LOG-EMAIL"))),
+                       TMsgIcon::Warning, TMsgButtons::Ok);
+    }
+}
+
+void TPalvaroApplication::CopyLogToDesktop()
+{
+    const QString source = LogPath();
+    const QString dest = GetFolder(QStringLiteral("WIN-DESKTOP")) + GetFile(QStringLiteral("LOG"));
+    try {
+        QFile::remove(dest);
+        if (!CopyFileTo(source, dest))
+            throw EvornError(QStringLiteral("Cannot open file %1").arg(source));
+        LogInfo(QStringLiteral("Log copied to Desktop: ") + dest);
+    } catch (const EvornError &e) {
+        ShowMessageBox(QStringLiteral("Error 17: Unable to copy LOG file: %1.").arg(e.Message()), TMsgIcon::Warning,
+                       TMsgButtons::Ok);
+    }
+}
+
+void TPalvaroApplication::CheckRunPastDate()
+{
+    InitApp::CheckRunPastDateNow();
+}
+
+void TPalvaroApplication::ShowSplash()
+{
+    auto *splash = new TPalvaroSplashForm();
+    splash->SetVisibilityTime(1500);
+    splash->show();
+}

@@ -1,0 +1,229 @@
+#include "app/vornFile.h"
+
+#include "app/MessageBox.h"
+#include "platform/Desktop.h"
+#include "platform/Shell.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+TvornFile::TvornFile(const QString &path)
+    : FPath(path)
+{
+}
+
+TvornFile::~TvornFile() = default;
+
+bool TvornFile::CreateEmpty()
+{
+    QFile f(FPath);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    Handle = f.handle();
+    f.close();
+    return true;
+}
+
+bool TvornFile::Exists() const
+{
+    const QFileInfo fi(FPath);
+    return fi.exists() && fi.isFile();
+}
+
+QString TvornFile::FileName() const
+{
+    return QFileInfo(FPath).fileName();
+}
+
+QString TvornFile::FilePath() const
+{
+    QString p = QFileInfo(FPath).absolutePath();
+    if (!p.endsWith(QLatin1Char('/')))
+        p += QLatin1Char('/');
+    return p;
+}
+
+namespace {
+TDateTime FileTime(const QString &path, QFileDevice::FileTime which)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return 0.0;
+    QDateTime t = f.fileTime(which);
+    if (!t.isValid() && which == QFileDevice::FileBirthTime)
+        t = f.fileTime(QFileDevice::FileMetadataChangeTime);
+    return t.isValid() ? DateTimeFromQDateTime(t.toLocalTime()) : 0.0;
+}
+} // namespace
+
+TDateTime TvornFile::CreatedTime() const
+{
+    return FileTime(FPath, QFileDevice::FileBirthTime);
+}
+
+TDateTime TvornFile::ModifiedTime() const
+{
+    return FileTime(FPath, QFileDevice::FileModificationTime);
+}
+
+TDateTime TvornFile::AccessedTime() const
+{
+    return FileTime(FPath, QFileDevice::FileAccessTime);
+}
+
+qint64 TvornFile::FileSize() const
+{
+    QFile f(FPath);
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    return f.size();
+}
+
+bool TvornFile::CopyFrom(const QString &source)
+{
+    return CopyFileTo(source, FPath);
+}
+
+bool TvornFile::CopyTo(const QString &destination)
+{
+    return CopyFileTo(FPath, destination);
+}
+
+TvornTextFile::TvornTextFile(const QString &path)
+    : TvornFile(path)
+{
+}
+
+bool TvornTextFile::LoadLines()
+{
+    QFile f(Path());
+    if (!f.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray all = f.readAll();
+    if (f.error() != QFileDevice::NoError)
+        return false;
+    QString text = QString::fromUtf8(all);
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    QStringList lines = text.split(QLatin1Char('\n'));
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    Lines = lines;
+    FSavedSize = all.size();
+    return true;
+}
+
+bool TvornTextFile::SaveLines()
+{
+    QByteArray out;
+    for (const QString &line : Lines) {
+        out += line.toUtf8();
+        out += "\r\n";
+    }
+    QFile f(Path());
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        FSavedSize = -1;
+        return false;
+    }
+    const bool ok = f.write(out) == out.size() && f.flush();
+    f.close();
+    FSavedSize = ok ? out.size() : -1;
+    return ok;
+}
+
+int TvornTextFile::AddLine(const QString &text)
+{
+    Lines.append(text);
+    return int(Lines.size()) - 1;
+}
+
+bool TvornTextFile::AppendLine(const QString &text)
+{
+    Lines.append(text);
+    // When the file still holds exactly what we last wrote, appending the new
+    // line gives the same bytes as rewriting it whole, without the cost.
+    QFile f(Path());
+    if (FSavedSize >= 0 && f.exists() && f.size() == FSavedSize) {
+        if (f.open(QIODevice::WriteOnly | QIODevice::Append)) {
+            const QByteArray bytes = text.toUtf8() + "\r\n";
+            const bool ok = f.write(bytes) == bytes.size() && f.flush();
+            f.close();
+            if (ok) {
+                FSavedSize += bytes.size();
+                return true;
+            }
+        }
+    }
+    return SaveLines();
+}
+
+void TvornTextFile::ClearLines()
+{
+    Lines.clear();
+    if (!SaveLines()) {
+        ShowMessage(QStringLiteral("Unable to clear textfiles lines ."));
+    }
+}
+
+QString GetDocumentsFolder()
+{
+    return Desktop::DocumentsFolder();
+}
+
+QString GetDesktopFolder()
+{
+    return Desktop::DesktopFolder();
+}
+
+QString GetTempFolder()
+{
+    return Desktop::TempFolder();
+}
+
+QString GetWindowsUserName()
+{
+    return Desktop::UserName().left(256);
+}
+
+bool FolderExists(const QString &path)
+{
+    const QFileInfo fi(path);
+    return fi.exists() && fi.isDir();
+}
+
+bool CopyFileTo(const QString &source, const QString &destination, std::vector<qint64> *blockSizes)
+{
+    QString dest = QFileInfo(destination).absoluteFilePath();
+    if (FolderExists(dest)) {
+        if (!dest.endsWith(QLatin1Char('/')))
+            dest += QLatin1Char('/');
+        dest += QFileInfo(source).fileName();
+    }
+    QFile in(source);
+    if (!in.open(QIODevice::ReadOnly))
+        return false;
+    QFile out(dest);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        throw EvornError(QStringLiteral("Cannot create file %1").arg(dest));
+    constexpr qint64 kBlock = 8192;
+    QByteArray buffer(kBlock, Qt::Uninitialized);
+    for (;;) {
+        const qint64 got = in.read(buffer.data(), kBlock);
+        if (blockSizes)
+            blockSizes->push_back(got < 0 ? 0 : got);
+        if (got > 0 && out.write(buffer.constData(), got) != got)
+            throw EvornError(QStringLiteral("Cannot write file %1").arg(dest));
+        if (got < kBlock)
+            break;
+    }
+    out.close();
+    in.close();
+    return true;
+}
+
+void RunControlPanelApplet(const QString &applet)
+{
+    Shell::StartDateTimeSettings(applet);
+}

@@ -1,0 +1,127 @@
+#include "platform/Shell.h"
+
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QUrl>
+
+namespace Shell {
+
+namespace {
+
+class DesktopShell : public IShell {
+public:
+    int Open(const QString &target, const QString &parameters, const QString &folder) override
+    {
+        if (target.isEmpty())
+            return kFileNotFound;
+        const QUrl asUrl(target);
+        const bool isAddress = asUrl.isValid() && asUrl.scheme().size() > 1 && !target.startsWith(QLatin1Char('/'));
+        if (!isAddress) {
+            const QFileInfo fi(target);
+            if (!fi.exists()) {
+                if (!QFileInfo(fi.absolutePath()).isDir())
+                    return kPathNotFound;
+                return kFileNotFound;
+            }
+            if (fi.isFile() && fi.isExecutable()) {
+                const QString workDir = folder.isEmpty() ? fi.absolutePath() : folder;
+                if (!folder.isEmpty() && !QFileInfo(folder).isDir())
+                    return kPathNotFound;
+                qint64 pid = 0;
+                if (!QProcess::startDetached(fi.absoluteFilePath(), SplitParameters(parameters), workDir, &pid))
+                    return kBadFormat;
+                return kSuccess;
+            }
+        }
+        const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+        if (opener.isEmpty()) {
+            return QDesktopServices::openUrl(isAddress ? asUrl : QUrl::fromLocalFile(QFileInfo(target).absoluteFilePath()))
+                       ? kSuccess
+                       : kNoAssociation;
+        }
+        // xdg-open tells whether a handler exists only by its exit code, so wait for it briefly.
+        QProcess p;
+        p.setProgram(opener);
+        p.setArguments({isAddress ? target : QFileInfo(target).absoluteFilePath()});
+        p.setStandardOutputFile(QProcess::nullDevice());
+        p.setStandardErrorFile(QProcess::nullDevice());
+        p.start();
+        if (!p.waitForStarted(5000))
+            return kNoAssociation;
+        if (!p.waitForFinished(10000)) {
+            // Still running: the handler has been found and is busy starting.
+            p.kill();
+            p.waitForFinished(1000);
+            return kSuccess;
+        }
+        return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0 ? kSuccess : kNoAssociation;
+    }
+
+    bool StartDateTimeSettings() override
+    {
+        const char *candidates[][2] = {{"gnome-control-center", "datetime"},
+                                       {"systemsettings", "kcm_clock"},
+                                       {"xfce4-datetime-settings", nullptr},
+                                       {"time-admin", nullptr}};
+        for (const auto &c : candidates) {
+            const QString exe = QStandardPaths::findExecutable(QString::fromLatin1(c[0]));
+            if (exe.isEmpty())
+                continue;
+            QStringList args;
+            if (c[1])
+                args << QString::fromLatin1(c[1]);
+            if (QProcess::startDetached(exe, args))
+                return true;
+        }
+        return false;
+    }
+};
+
+IShell *g_override = nullptr;
+
+} // namespace
+
+IShell &Instance()
+{
+    static DesktopShell desktop;
+    return g_override ? *g_override : desktop;
+}
+
+void SetInstance(IShell *shell)
+{
+    g_override = shell;
+}
+
+void StartDateTimeSettings(const QString &applet)
+{
+    Q_UNUSED(applet); // the desktop has one settings page for date and time
+    Instance().StartDateTimeSettings();
+}
+
+QStringList SplitParameters(const QString &parameters)
+{
+    QStringList out;
+    QString current;
+    bool inQuotes = false;
+    bool any = false;
+    for (const QChar c : parameters) {
+        if (c == QLatin1Char('"')) {
+            inQuotes = !inQuotes;
+            any = true;
+        } else if (c.isSpace() && !inQuotes) {
+            if (any || !current.isEmpty())
+                out << current;
+            current.clear();
+            any = false;
+        } else {
+            current += c;
+        }
+    }
+    if (any || !current.isEmpty())
+        out << current;
+    return out;
+}
+
+} // namespace Shell

@@ -1,0 +1,62 @@
+#pragma once
+// Opening programs, documents, folders and web addresses, the way the desktop
+// does it. Results follow the old shell's convention: above 32 is success,
+// 2 missing file, 3 missing folder, 11 not executable, 31 no handler.
+
+#include <QString>
+#include <QStringList>
+
+namespace Shell {
+
+constexpr int kSuccess = 42;
+constexpr int kFileNotFound = 2;
+constexpr int kPathNotFound = 3;
+constexpr int kBadFormat = 11;
+constexpr int kNoAssociation = 31;
+
+class IShell {
+public:
+    virtual ~IShell() = default;
+    // An executable file starts directly with its parameters split into
+    // arguments (no shell); anything else goes to the default application.
+    virtual int Open(const QString &target, const QString &parameters, const QString &folder) = 0;
+    // The desktop's date/time settings, when one is installed.
+    virtual bool StartDateTimeSettings() = 0;
+};
+
+IShell &Instance();
+// Tests install a fake; nullptr restores the desktop implementation.
+void SetInstance(IShell *shell);
+
+inline int Open(const QString &target, const QString &parameters = QString(), const QString &folder = QString())
+{
+    return Instance().Open(target, parameters, folder);
+}
+void StartDateTimeSettings(const QString &applet);
+
+// Splits a parameter text into arguments: blanks separate, double quotes group.
+QStringList SplitParameters(const QString &parameters);
+
+// Records what was asked and answers with a set code (tests).
+class FakeShell : public IShell {
+public:
+    int Open(const QString &target, const QString &parameters, const QString &folder) override
+    {
+        Opened.append(target);
+        LastParameters = parameters;
+        LastFolder = folder;
+        return Result;
+    }
+    bool StartDateTimeSettings() override
+    {
+        ++DateTimeSettingsStarted;
+        return true;
+    }
+    QStringList Opened;
+    QString LastParameters;
+    QString LastFolder;
+    int Result = kSuccess;
+    int DateTimeSettingsStarted = 0;
+};
+
+} // namespace Shell

@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages Brivane needs to build, run and test, when missing.
+set -euo pipefail
+
+PACKAGES=(
+  build-essential cmake pkg-config
+  qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev libqt6svg6-dev qt6-tools-dev-tools
+  qt6-qpa-plugins libcurl4-openssl-dev libxcb1-dev libx11-xcb-dev
+  libgtest-dev libgmock-dev googletest libbenchmark-dev
+  xvfb xdotool x11-apps x11-utils imagemagick fonts-dejavu-core dbus
+  python3 python3-aiosmtpd
+)
+if [[ "${1:-}" == "--test" ]]; then
+  PACKAGES+=(sox)
+fi
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+
+if (( ${#missing[@]} )); then
+  echo "Installing: ${missing[*]}"
+  SUDO=""
+  if [[ $(id -u) -ne 0 ]]; then SUDO="sudo"; fi
+  $SUDO apt-get update -q
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi

@@ -1,0 +1,551 @@
+"""End-to-end harness: runs a portable copy of the real program on a private
+Xvfb display with a throw-away HOME, and gives tests small helpers to find
+windows, press keys, take screenshots and read the files the program writes.
+
+Standard library only; the X tools used are Xvfb, xdotool, xwininfo, xprop,
+ImageMagick's import/identify and (for message box texts) xclip.
+
+A test is a function ``test_<name>(s)`` in a ``test_*.py`` module beside this
+file; ``s`` is a running :class:`Session`. Everything a session starts is ended
+by its process id when the test finishes, whatever the outcome.
+"""
+
+import ctypes
+import os
+import re
+import select
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+
+PROGRAM = "Brivane"
+DEAD_BUS = "unix:path=/nonexistent"
+_PR_SET_PDEATHSIG = 1
+
+
+class TestFailure(AssertionError):
+    """A check of a test did not hold."""
+
+
+def check(condition, message):
+    if not condition:
+        raise TestFailure(message)
+
+
+def _die_with_parent():
+    # Runs in the child before exec: if the runner is killed outright (a ctest
+    # time-out), the kernel ends the child too instead of leaving it behind.
+    try:
+        libc = ctypes.CDLL(None, use_errno=True)
+        libc.prctl(_PR_SET_PDEATHSIG, signal.SIGKILL, 0, 0, 0)
+    except Exception:
+        pass
+
+
+def _pick_lang():
+    try:
+        out = subprocess.run(["locale", "-a"], capture_output=True, text=True, timeout=10).stdout
+    except (OSError, subprocess.SubprocessError):
+        out = ""
+    names = {n.strip().lower().replace("-", "") for n in out.split()}
+    return "en_GB.UTF-8" if "en_gb.utf8" in names else "C.UTF-8"
+
+
+class Process:
+    """One started program, in its own process group (group id = its pid)."""
+
+    def __init__(self, session, name, argv, cwd, env):
+        self.session = session
+        self.name = name
+        self.argv = list(argv)
+        safe = re.sub(r"[^A-Za-z0-9_.-]", "_", name)
+        self.out_path = os.path.join(session.root, "%s.%d.out" % (safe, len(session.processes)))
+        self._out = open(self.out_path, "wb")
+        self.started = time.monotonic()
+        self.popen = subprocess.Popen(self.argv, cwd=cwd, env=env, stdin=subprocess.DEVNULL,
+                                      stdout=self._out, stderr=subprocess.STDOUT,
+                                      start_new_session=True, preexec_fn=_die_with_parent)
+        self.pid = self.popen.pid
+        self.exited_at = None
+        session.log("started %s pid %d: %s" % (name, self.pid, " ".join(self.argv)))
+
+    @property
+    def returncode(self):
+        return self.popen.returncode
+
+    def running(self):
+        if self.popen.poll() is None:
+            return True
+        if self.exited_at is None:
+            self.exited_at = time.monotonic()
+        return False
+
+    def send(self, sig):
+        """Signal the process itself (not its group)."""
+        if self.running():
+            self.session.log("sending %s to %s (pid %d)" % (signal.Signals(sig).name, self.name, self.pid))
+            os.kill(self.pid, sig)
+
+    def wait_exit(self, timeout):
+        """Wait until the process has ended; return its exit code (negative: killed by a signal)."""
+        deadline = time.monotonic() + timeout
+        while self.running():
+            if time.monotonic() >= deadline:
+                raise TestFailure("%s (pid %d) still running after %.1f s" % (self.name, self.pid, timeout))
+            time.sleep(0.02)
+        self.session.log("%s (pid %d) exited with %s after %.2f s"
+                         % (self.name, self.pid, self.popen.returncode, self.exited_at - self.started))
+        return self.popen.returncode
+
+    def expect_exit(self, code, timeout):
+        rc = self.wait_exit(timeout)
+        check(rc == code, "%s exited with %s, expected %s" % (self.name, rc, code))
+        return rc
+
+    def output(self):
+        try:
+            with open(self.out_path, "rb") as f:
+                return f.read().decode("utf-8", "replace")
+        except OSError:
+            return ""
+
+    def stop(self, grace=3.0):
+        """End the whole process group: SIGTERM, then SIGKILL after the grace time."""
+        try:
+            if self.popen.poll() is None:
+                try:
+                    os.killpg(self.pid, signal.SIGTERM)
+                except ProcessLookupError:
+                    pass
+                try:
+                    self.popen.wait(grace)
+                except subprocess.TimeoutExpired:
+                    self.session.log("%s (pid %d) ignored SIGTERM, killing" % (self.name, self.pid))
+            # Whatever the leader did, nothing of its group may outlive the test.
+            try:
+                os.killpg(self.pid, signal.SIGKILL)
+            except (ProcessLookupError, PermissionError):
+                pass
+            try:
+                self.popen.wait(5)
+            except subprocess.TimeoutExpired:
+                pass
+        finally:
+            self._out.close()
+
+
+class Session:
+    """A private X display, a temporary HOME and a portable copy of the program.
+
+    Paths: ``root`` (all of it), ``home``, ``tmpdir`` ($TMPDIR), ``prog_dir`` (the
+    copy of the run folder), ``exe``, ``ini_path`` (beside the copy), ``log_path``
+    ($TMPDIR/Brivane.log), ``documents`` ($HOME/Documents).
+    """
+
+    def __init__(self, run_dir, shot_dir, test_name, keep=False, verbose=True):
+        self.run_dir = os.path.abspath(run_dir)
+        self.test_name = test_name
+        self.shot_dir = os.path.join(os.path.abspath(shot_dir), test_name)
+        self.keep = keep
+        self.verbose = verbose
+        self.processes = []
+        self.xvfb = None
+        self.display = None
+        self.root = None
+        self.t0 = time.monotonic()
+
+    # ----------------------------------------------------------------- set-up
+
+    def __enter__(self):
+        try:
+            self._setup()
+        except BaseException:
+            self.close()
+            raise
+        return self
+
+    def __exit__(self, exc_type, exc, tb):
+        if exc_type is not None and exc_type is not KeyboardInterrupt:
+            try:
+                self.dump_diagnostics()
+            except Exception as e:  # diagnostics must not hide the real failure
+                self.log("diagnostics failed: %r" % (e,))
+        self.close()
+        return False
+
+    def _setup(self):
+        exe = os.path.join(self.run_dir, PROGRAM)
+        if not os.access(exe, os.X_OK):
+            raise TestFailure("no executable %s: build the %s target first" % (exe, PROGRAM))
+        for tool in ("Xvfb", "xdotool", "xwininfo", "xprop", "import"):
+            if shutil.which(tool) is None:
+                raise TestFailure("required tool %s is not installed" % tool)
+
+        self.root = tempfile.mkdtemp(prefix="brivane-e2e-")
+        self.home = os.path.join(self.root, "home")
+        self.tmpdir = os.path.join(self.home, "tmp")
+        self.runtime_dir = os.path.join(self.home, "runtime")
+        for d in (self.home, os.path.join(self.home, ".config"), os.path.join(self.home, ".local", "share"),
+                  os.path.join(self.home, ".cache"), self.tmpdir):
+            os.makedirs(d, exist_ok=True)
+        os.mkdir(self.runtime_dir, 0o700)
+        os.chmod(self.runtime_dir, 0o700)
+
+        self.prog_dir = os.path.join(self.root, PROGRAM)
+        shutil.copytree(self.run_dir, self.prog_dir, symlinks=True)
+        self.exe = os.path.join(self.prog_dir, PROGRAM)
+        self.ini_path = os.path.join(self.prog_dir, PROGRAM + ".ini")
+        self.log_path = os.path.join(self.tmpdir, PROGRAM + ".log")
+        self.documents = os.path.join(self.home, "Documents")
+
+        os.makedirs(self.shot_dir, exist_ok=True)
+        for f in os.listdir(self.shot_dir):
+            if f.endswith(".png"):
+                os.unlink(os.path.join(self.shot_dir, f))
+
+        self._start_xvfb()
+        self.env = self._make_env()
+        self.log("session ready: display :%s, root %s" % (self.display, self.root))
+
+    def _start_xvfb(self):
+        rfd, wfd = os.pipe()
+        err_path = os.path.join(self.root, "Xvfb.out")
+        err = open(err_path, "wb")
+        try:
+            popen = subprocess.Popen(
+                ["Xvfb", "-displayfd", str(wfd), "-screen", "0", "1280x1024x24", "-nolisten", "tcp", "-noreset"],
+                stdin=subprocess.DEVNULL, stdout=err, stderr=subprocess.STDOUT, pass_fds=(wfd,),
+                start_new_session=True, preexec_fn=_die_with_parent)
+        finally:
+            os.close(wfd)
+            err.close()
+        self.xvfb = _XvfbHandle(self, popen, err_path)
+        data = b""
+        deadline = time.monotonic() + 15
+        try:
+            while not data.endswith(b"\n"):
+                left = deadline - time.monotonic()
+                if left <= 0 or popen.poll() is not None:
+                    break
+                ready, _, _ = select.select([rfd], [], [], left)
+                if not ready:
+                    break
+                chunk = os.read(rfd, 64)
+                if not chunk:
+                    break
+                data += chunk
+        finally:
+            os.close(rfd)
+        if not data.strip().isdigit():
+            with open(err_path, "rb") as f:
+                raise TestFailure("Xvfb did not report a display: %r %s" % (data, f.read().decode("utf-8", "replace")))
+        self.display = data.strip().decode()
+        self.log("Xvfb pid %d on display :%s" % (popen.pid, self.display))
+
+    def _make_env(self):
+        env = {
+            "PATH": os.environ.get("PATH", "/usr/local/bin:/usr/bin:/bin"),
+            "HOME": self.home,
+            "USER": os.environ.get("USER") or _login_name(),
+            "LOGNAME": os.environ.get("LOGNAME") or _login_name(),
+            "LANG": _pick_lang(),
+            "DISPLAY": ":" + self.display,
+            "QT_QPA_PLATFORM": "xcb",
+            "XDG_CONFIG_HOME": os.path.join(self.home, ".config"),
+            "XDG_DATA_HOME": os.path.join(self.home, ".local", "share"),
+            "XDG_CACHE_HOME": os.path.join(self.home, ".cache"),
+            "XDG_RUNTIME_DIR": self.runtime_dir,
+            "TMPDIR": self.tmpdir,
+            "DBUS_SESSION_BUS_ADDRESS": DEAD_BUS,
+            "NO_AT_BRIDGE": "1",
+        }
+        return env
+
+    def close(self):
+        """End every started process by its id (newest first), then Xvfb, then remove the folder."""
+        for p in reversed(self.processes):
+            try:
+                p.stop()
+            except Exception as e:
+                self.log("could not stop %s: %r" % (p.name, e))
+        if self.xvfb is not None:
+            self.xvfb.stop()
+            self.xvfb = None
+        if self.root and os.path.isdir(self.root):
+            if self.keep:
+                self.log("kept %s" % self.root)
+            else:
+                shutil.rmtree(self.root, ignore_errors=True)
+
+    # ----------------------------------------------------------------- output
+
+    def log(self, message):
+        if self.verbose:
+            sys.stdout.write("[%7.3f] %s\n" % (time.monotonic() - self.t0, message))
+            sys.stdout.flush()
+
+    def dump_diagnostics(self):
+        """What a failing test leaves for the reader: windows, program output, ini and log."""
+        if self.display:
+            for wid in self.find_windows(".*", visible=True):
+                title = self.window_title(wid)
+                self.log("visible window %d %r %s" % (wid, title, self.geometry(wid)))
+                safe = re.sub(r"[^A-Za-z0-9_-]", "_", title or "untitled")
+                try:
+                    self.screenshot(wid, "failure-%s-%d" % (safe, wid))
+                except Exception:
+                    pass
+        for p in self.processes:
+            self.log("--- output of %s (pid %d, exit %s) ---\n%s" % (p.name, p.pid, p.popen.poll(), p.output()))
+        for path in (getattr(self, "ini_path", None), getattr(self, "log_path", None)):
+            if path and os.path.exists(path):
+                with open(path, "rb") as f:
+                    self.log("--- %s ---\n%s" % (path, f.read().decode("cp1252", "replace")))
+
+    # ---------------------------------------------------------------- program
+
+    def start(self, name=PROGRAM, exe=None, args=(), env=None):
+        """Start the program copy (or another executable) on the session's display."""
+        e = dict(self.env)
+        if env:
+            e.update(env)
+        exe = exe or self.exe
+        p = Process(self, name, [exe] + list(args), os.path.dirname(exe), e)
+        self.processes.append(p)
+        return p
+
+    def write_ini(self, text):
+        """Write the ini beside the copy as the program writes it: CR LF line ends."""
+        data = text.replace("\r\n", "\n").replace("\n", "\r\n").encode("cp1252")
+        with open(self.ini_path, "wb") as f:
+            f.write(data)
+
+    def set_log_level(self, level):
+        self.write_ini("[Debug]\nLevel=%d\n" % level)
+
+    def ini_bytes(self):
+        return _read_bytes(self.ini_path)
+
+    def read_ini(self, path=None):
+        """{section: {key: value}} with section and key names lower-cased; None when missing."""
+        data = _read_bytes(path or self.ini_path)
+        if data is None:
+            return None
+        sections = {}
+        current = None
+        for line in data.decode("cp1252").splitlines():
+            line = line.strip()
+            if not line or line.startswith(";"):
+                continue
+            if line.startswith("[") and line.endswith("]"):
+                current = sections.setdefault(line[1:-1].strip().lower(), {})
+            elif "=" in line and current is not None:
+                key, value = line.split("=", 1)
+                current[key.strip().lower()] = value
+        return sections
+
+    def ini_value(self, section, key, default=None):
+        ini = self.read_ini() or {}
+        return ini.get(section.lower(), {}).get(key.lower(), default)
+
+    def log_lines(self):
+        """The log's lines (CR LF separated, Windows-1252), or None when there is no log file."""
+        data = _read_bytes(self.log_path)
+        if data is None:
+            return None
+        text = data.decode("cp1252", "replace")
+        lines = text.split("\r\n")
+        if lines and lines[-1] == "":
+            lines.pop()
+        return lines
+
+    def wait_log_line(self, predicate, timeout=5.0):
+        """Wait until a log line satisfies predicate (a text: equality); return its index."""
+        if isinstance(predicate, str):
+            wanted = predicate
+            predicate = lambda line: line == wanted  # noqa: E731
+        deadline = time.monotonic() + timeout
+        while True:
+            lines = self.log_lines() or []
+            for i, line in enumerate(lines):
+                if predicate(line):
+                    return i
+            if time.monotonic() >= deadline:
+                raise TestFailure("no matching log line within %.1f s" % timeout)
+            time.sleep(0.05)
+
+    # --------------------------------------------------------------- X helpers
+
+    def x(self, tool, *args, timeout=10, check_rc=False):
+        r = subprocess.run([tool] + [str(a) for a in args], env=self.env, capture_output=True,
+                           text=True, timeout=timeout, stdin=subprocess.DEVNULL)
+        if check_rc and r.returncode != 0:
+            raise TestFailure("%s %s failed (%d): %s" % (tool, " ".join(map(str, args)), r.returncode,
+                                                          r.stderr.strip()))
+        return r
+
+    def find_windows(self, name, visible=True, pid=None):
+        """Ids of the windows whose title matches the regular expression name."""
+        args = ["search"]
+        if visible:
+            args.append("--onlyvisible")
+        if pid is not None:
+            args += ["--pid", pid]
+        args += ["--name", name]
+        r = self.x("xdotool", *args)
+        return [int(w) for w in r.stdout.split() if w.isdigit()]
+
+    def wait_window(self, name, timeout=10.0, visible=True, proc=None, exact=True):
+        """Poll until a window with that title exists; return its id.
+
+        exact: name is the whole title (otherwise a regular expression). proc: only
+        windows of that process count, and its early exit fails the wait at once.
+        """
+        pattern = "^%s$" % re.escape(name) if exact else name
+        deadline = time.monotonic() + timeout
+        while True:
+            ids = self.find_windows(pattern, visible=visible, pid=proc.pid if proc else None)
+            if ids:
+                self.log("window %r found: %s" % (name, ids))
+                return ids[0]
+            if proc is not None and not proc.running():
+                raise TestFailure("%s exited with %s before a window titled %r appeared"
+                                  % (proc.name, proc.returncode, name))
+            if time.monotonic() >= deadline:
+                raise TestFailure("no %swindow titled %r within %.1f s"
+                                  % ("visible " if visible else "", name, timeout))
+            time.sleep(0.03)
+
+    def is_viewable(self, wid):
+        """True while the window exists and is mapped."""
+        r = self.x("xwininfo", "-id", wid)
+        return r.returncode == 0 and "Map State: IsViewable" in r.stdout
+
+    def wait_window_gone(self, wid, timeout=10.0):
+        """Poll until the window is unmapped or destroyed; return the moment (monotonic)."""
+        deadline = time.monotonic() + timeout
+        while self.is_viewable(wid):
+            if time.monotonic() >= deadline:
+                raise TestFailure("window %d still visible after %.1f s" % (wid, timeout))
+            time.sleep(0.03)
+        return time.monotonic()
+
+    def window_title(self, wid):
+        r = self.x("xdotool", "getwindowname", wid)
+        return r.stdout.rstrip("\n") if r.returncode == 0 else None
+
+    def window_pid(self, wid):
+        r = self.x("xdotool", "getwindowpid", wid)
+        return int(r.stdout) if r.returncode == 0 and r.stdout.strip().isdigit() else None
+
+    def geometry(self, wid):
+        """(x, y, width, height) of the window."""
+        r = self.x("xdotool", "getwindowgeometry", "--shell", wid, check_rc=True)
+        v = dict(line.split("=", 1) for line in r.stdout.split() if "=" in line)
+        return int(v["X"]), int(v["Y"]), int(v["WIDTH"]), int(v["HEIGHT"])
+
+    def is_borderless(self, wid):
+        """No decorations asked of a window manager: override-redirect, or Motif hints with decorations 0."""
+        r = self.x("xwininfo", "-id", wid, check_rc=True)
+        if re.search(r"Override Redirect State:\s*yes", r.stdout):
+            return True
+        r = self.x("xprop", "-id", wid, "_MOTIF_WM_HINTS")
+        m = re.search(r"=\s*(.*)$", r.stdout.strip())
+        if not m:
+            return False
+        fields = [int(f.strip(), 0) for f in m.group(1).split(",")]
+        MWM_HINTS_DECORATIONS = 2
+        return len(fields) >= 3 and bool(fields[0] & MWM_HINTS_DECORATIONS) and fields[2] == 0
+
+    def is_shaped(self, wid):
+        """The window has a bounding shape (a picture outline) rather than a plain rectangle."""
+        r = self.x("xwininfo", "-shape", "-id", wid, check_rc=True)
+        m = re.search(r"Window Bounding Shape Extents:.*?\n(.*?)(?:\n\s*\n|Window Clip)", r.stdout, re.S)
+        return "Window is Shaped" in r.stdout or bool(m and "Shape" in r.stdout and "not shaped" not in r.stdout)
+
+    def key(self, wid, *keys):
+        """Send key presses (xdotool names: Return, Escape, ctrl+c, ...) to the window."""
+        self.log("keys %s -> window %d" % (" ".join(keys), wid))
+        self.x("xdotool", "key", "--window", wid, *keys, check_rc=True)
+
+    def screenshot(self, wid, name):
+        """Save the window as <shots>/<test>/<name>.png and return the path."""
+        path = os.path.join(self.shot_dir, name + ".png")
+        self.x("import", "-window", wid, "png:" + path, timeout=20, check_rc=True)
+        self.log("screenshot %s" % path)
+        return path
+
+    def image_colours(self, path):
+        """Number of distinct colours in a picture (a blank window has one)."""
+        r = subprocess.run(["identify", "-format", "%k", path], capture_output=True, text=True, timeout=20)
+        check(r.returncode == 0, "identify failed on %s: %s" % (path, r.stderr))
+        return int(r.stdout.strip())
+
+    def message_box_text(self, wid, timeout=3.0):
+        """A Qt message box's text, copied with Ctrl+C and read from the clipboard.
+
+        Returns None when xclip is not installed (the caller then cannot check the text).
+        """
+        if shutil.which("xclip") is None:
+            self.log("xclip not installed: message box text not readable")
+            return None
+        self.key(wid, "ctrl+c")
+        deadline = time.monotonic() + timeout
+        while True:
+            r = self.x("xclip", "-selection", "clipboard", "-o", "-t", "UTF8_STRING", timeout=timeout + 2)
+            if r.returncode == 0 and r.stdout:
+                return _message_box_body(r.stdout)
+            if time.monotonic() >= deadline:
+                raise TestFailure("nothing on the clipboard after Ctrl+C on window %d" % wid)
+            time.sleep(0.1)
+
+
+class _XvfbHandle:
+    def __init__(self, session, popen, err_path):
+        self.session = session
+        self.popen = popen
+        self.err_path = err_path
+
+    def stop(self):
+        if self.popen.poll() is None:
+            try:
+                os.killpg(self.popen.pid, signal.SIGTERM)
+                self.popen.wait(5)
+            except (ProcessLookupError, subprocess.TimeoutExpired):
+                pass
+        try:
+            os.killpg(self.popen.pid, signal.SIGKILL)
+        except (ProcessLookupError, PermissionError):
+            pass
+        try:
+            self.popen.wait(5)
+        except subprocess.TimeoutExpired:
+            pass
+
+
+def _message_box_body(copied):
+    """Qt copies a box as title, text and buttons between dashed lines; keep the text."""
+    parts = [p.strip("\n") for p in re.split(r"^-{5,}\s*$", copied.replace("\r\n", "\n"), flags=re.M)]
+    parts = [p for p in parts if p.strip()]
+    if len(parts) >= 3:
+        return parts[1]
+    return copied.strip()
+
+
+def _read_bytes(path):
+    try:
+        with open(path, "rb") as f:
+            return f.read()
+    except FileNotFoundError:
+        return None
+
+
+def _login_name():
+    try:
+        import pwd
+        return pwd.getpwuid(os.getuid()).pw_name
+    except (ImportError, KeyError):
+        return "user"

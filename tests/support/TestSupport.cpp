@@ -1,0 +1,44 @@
+#include "tests/support/TestSupport.h"
+
+#include <QFile>
+
+namespace TestSupport {
+
+TMsgResult DefaultMessageBoxAnswer(const QString &, TMsgIcon, TMsgButtons buttons, const QString &)
+{
+    switch (buttons) {
+    case TMsgButtons::Ok: return TMsgResult::Ok;
+    case TMsgButtons::OkIgnore: return TMsgResult::Ignore;
+    case TMsgButtons::YesNo: return TMsgResult::No;
+    case TMsgButtons::YesAbort: return TMsgResult::Abort;
+    }
+    return TMsgResult::Ok;
+}
+
+MessageBoxRecorder::MessageBoxRecorder(TMsgResult answer)
+    : Answer(answer)
+{
+    SetMessageBoxHandler([this](const QString &text, TMsgIcon, TMsgButtons, const QString &) {
+        Texts << text;
+        return Decide ? Decide(text) : Answer;
+    });
+}
+
+MessageBoxRecorder::~MessageBoxRecorder()
+{
+    SetMessageBoxHandler(DefaultMessageBoxAnswer);
+}
+
+QByteArray ReadAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+bool WriteAll(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
+} // namespace TestSupport

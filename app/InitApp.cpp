@@ -98,7 +98,7 @@ bool InitializeModules()
     LogInfo(QStringLiteral("Initialize InitApp"));
     LogStamp(QStringLiteral("*** Launched at %s *** "));
     // 6. Edition follows the executable's path.
-    app->Edition = app->ExeName().contains(QStringLiteral("Brivane")) ? 0 : 1;
+    app->Edition = TPalvaroApplication::EditionFromPath(app->ExeName());
     LogInfo(QStringLiteral("Product ID: ") + QString::number(app->Edition));
     // 7.
     BuildNameLists();

@@ -20,6 +20,11 @@ TPalvaroApplication::TPalvaroApplication(const QString &exePath)
     AddFolder(QStringLiteral("SOUNDS=Sounds/"));
 }
 
+uint8_t TPalvaroApplication::EditionFromPath(const QString &exePath)
+{
+    return exePath.contains(QStringLiteral("Brivane"), Qt::CaseSensitive) ? 0 : 1;
+}
+
 void TPalvaroApplication::LoadEditionProfile()
 {
     const QString web = QStringLiteral(BRIVANE_WEBSITE);

@@ -10,6 +10,8 @@ class TPalvaroApplication : public TvornApplication {
 public:
     explicit TPalvaroApplication(const QString &exePath = QString());
 
+    // 0 when the executable's full path contains "Brivane" (case counts), else 1.
+    static uint8_t EditionFromPath(const QString &exePath);
     void LoadEditionProfile();
     void OpenHelpPage(const QString &key);
     QString WriteHelpRedirect(const QString &target);

@@ -1,0 +1,194 @@
+#include "app/FormShaper.h"
+#include "app/Globals.h"
+#include "app/PalvaroApplication.h"
+#include "app/vornIniFile.h"
+#include "app/vornLogFile.h"
+#include "platform/Shell.h"
+#include "tests/support/TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QWidget>
+#include <gtest/gtest.h>
+
+namespace {
+// An environment for an executable placed in a temporary folder, with the
+// program-wide ini pointing beside it.
+struct EnvFixture {
+    explicit EnvFixture(const QString &exeName)
+    {
+        exePath = dir.filePath(exeName);
+        TestSupport::WriteAll(exePath, "");
+        app = std::make_unique<TPalvaroApplication>(exePath);
+        app->Edition = TPalvaroApplication::EditionFromPath(exePath);
+        ini = std::make_unique<TvornIniFile>(app->IniPath());
+        IniFile = ini.get();
+    }
+    ~EnvFixture()
+    {
+        IniFile = nullptr;
+        ProductName = QStringLiteral("Brivane");
+        PreferencesFileName = QStringLiteral("Brivane.pfc");
+    }
+    QTemporaryDir dir;
+    QString exePath;
+    std::unique_ptr<TPalvaroApplication> app;
+    std::unique_ptr<TvornIniFile> ini;
+};
+} // namespace
+
+TEST(Environment, BrivaneProfileNamesEverythingAfterTheExecutable)
+{
+    EnvFixture env("Brivane");
+    TPalvaroApplication &app = *env.app;
+    EXPECT_EQ(app.ProgramName, "Brivane");
+    EXPECT_EQ(app.Edition, 0);
+    app.LoadEditionProfile();
+    EXPECT_EQ(ProductName, "Brivane");
+    EXPECT_EQ(PreferencesFileName, "Brivane.pfc");
+    EXPECT_EQ(app.IniPath(), env.dir.path() + "/Brivane.ini");
+    EXPECT_EQ(app.GetFile("LOG"), "Brivane.log");
+    EXPECT_EQ(app.LogPath(), QDir::tempPath() + "/Brivane.log");
+    EXPECT_EQ(app.GetFile("STORAGE-FILE"), "Brivane.dat");
+    const QString docs = QDir::homePath() + "/Documents";
+    EXPECT_EQ(app.GetFolder("STORAGE-FOLDER"), docs + "/Brivane/");
+    EXPECT_EQ(app.GetFolder("STORAGE-BACKUP-FOLDER"), docs + "/Brivane/Backup/");
+    EXPECT_EQ(app.GetProgramFolder("SOUNDS"), env.dir.path() + "/Sounds/");
+    EXPECT_EQ(app.GetFolder("WIN-TEMP"), QDir::tempPath() + "/");
+    // Keys are found without regard to case; a missing key is empty.
+    EXPECT_EQ(app.GetFile("help_contents"), "help_index.html");
+    EXPECT_EQ(app.GetFile("NO-SUCH-KEY"), "");
+    EXPECT_TRUE(app.GetInternet("WEBPAGE").endsWith("?from_exe"));
+    EXPECT_TRUE(app.GetInternet("CONTACT-EMAIL").startsWith("Brivane reminder <"));
+    EXPECT_TRUE(app.GetInternet("VERSION-CHECK-FILE").endsWith("/bin/CurVer.txt"));
+    EXPECT_TRUE(app.GetInternet("DOWNLOAD-UPDATE").endsWith("/download.htm?from_exe"));
+}
+
+TEST(Environment, ARenamedExecutableTakesTheSecondProfileButKeepsItsOwnFileNames)
+{
+    EnvFixture env("Agenda");
+    TPalvaroApplication &app = *env.app;
+    EXPECT_EQ(app.Edition, 1);
+    app.LoadEditionProfile();
+    EXPECT_EQ(ProductName, "Corvisk");
+    EXPECT_EQ(PreferencesFileName, "Corvisk.pfc");
+    EXPECT_EQ(app.GetFile("STORAGE-FILE"), "Agenda.dat");
+    EXPECT_EQ(app.GetFile("INI"), "Agenda.ini");
+    EXPECT_EQ(app.GetFile("LOG"), "Agenda.log");
+    EXPECT_TRUE(app.GetFolder("STORAGE-FOLDER").endsWith("/Documents/Agenda/"));
+    EXPECT_TRUE(app.GetInternet("VERSION-CHECK-FILE").endsWith("/bin/CurSVer.txt"));
+    EXPECT_TRUE(app.GetInternet("DOWNLOAD-UPDATE").endsWith("/reminders/reminders.html?from_exe#download_now"));
+    EXPECT_TRUE(app.GetInternet("CONTACT-EMAIL").startsWith("Corvisk <"));
+    // The check is on the full path and case counts.
+    EXPECT_EQ(TPalvaroApplication::EditionFromPath("/opt/Brivane/Agenda"), 0);
+    EXPECT_EQ(TPalvaroApplication::EditionFromPath("/opt/brivane/brivane"), 1);
+}
+
+TEST(Environment, UsersSectionMovesTheStoreForThisUser)
+{
+    EnvFixture env("Brivane");
+    env.ini->WriteString("users", GetWindowsUserName(), "/srv/Shared/Store");
+    env.app->LoadEditionProfile();
+    EXPECT_EQ(env.app->GetFolder("STORAGE-FOLDER"), "/srv/Shared/Store/");
+    EXPECT_EQ(env.app->GetFolder("STORAGE-BACKUP-FOLDER"), "/srv/Shared/Store/Backup/");
+}
+
+TEST(Environment, HelpPagesOpenDirectlyOrThroughTheRedirectPage)
+{
+    EnvFixture env("Brivane");
+    env.app->LoadEditionProfile();
+    QDir(env.dir.path()).mkdir("Help");
+    Shell::FakeShell shell;
+    Shell::SetInstance(&shell);
+    env.app->OpenHelpPage("HELP_CONTENTS");
+    env.app->OpenHelpPage("HELP_PREF_EMAIL");
+    Shell::SetInstance(nullptr);
+    const QString help = env.dir.path() + "/Help/";
+    EXPECT_EQ(shell.Opened, (QStringList{help + "help_index.html", help + "help_redirect.html"}));
+    EXPECT_EQ(TestSupport::ReadAll(help + "help_redirect.html"),
+              QByteArray("<script type=\"text/javascript\"><!--\r\n"
+                         "window.location = \"help_preferences.html#e-mail\"\r\n"
+                         "--></script>\r\n"));
+}
+
+TEST(Environment, SetLogLevelWritesTheIniAndChangesTheLogAtOnce)
+{
+    EnvFixture env("Brivane");
+    QTemporaryDir logDir;
+    TvornLogFile log(logDir.filePath("x.log"), 1, 0, 1);
+    SetLog(&log);
+    env.app->SetLogLevel(true);
+    EXPECT_EQ(env.ini->ReadInteger("Debug", "Level", 0), 3);
+    EXPECT_EQ(log.Level, 3);
+    env.app->SetLogLevel(false);
+    EXPECT_EQ(env.ini->ReadInteger("Debug", "Level", 0), 1);
+    EXPECT_EQ(log.Level, 1);
+    SetLog(nullptr);
+}
+
+TEST(Environment, EnsureFolderCreatesOneLevelOnly)
+{
+    EnvFixture env("Brivane");
+    const QString one = env.dir.path() + "/Sounds/";
+    EXPECT_NO_THROW(env.app->EnsureFolder(one));
+    EXPECT_TRUE(QDir(one).exists());
+    const QString deep = env.dir.path() + "/a/b/c/";
+    try {
+        env.app->EnsureFolder(deep);
+        FAIL() << "expected an error";
+    } catch (const EvornError &e) {
+        EXPECT_EQ(e.Message(), "Error: Cannot create " + deep + ".");
+    }
+}
+
+TEST(Environment, NameListsFollowTheLocaleMondayFirst)
+{
+    BuildNameLists();
+    ASSERT_EQ(WeekdayNames.size(), 8);
+    ASSERT_EQ(MonthNames.size(), 13);
+    EXPECT_EQ(WeekdayNames[1], "Monday");
+    EXPECT_EQ(WeekdayNames[7], "Sunday");
+    EXPECT_EQ(WeekdayShortNames[3], "Wed");
+    EXPECT_EQ(MonthNames[1], "January");
+    EXPECT_EQ(MonthNames[12], "December");
+}
+
+TEST(FormShaper, RegionIsOneRowHighRunsOfNonKeyPixels)
+{
+    // Key colour is whatever the bottom-right pixel holds.
+    const QRgb key = qRgb(255, 0, 255);
+    QImage img(5, 3, QImage::Format_RGB32);
+    img.fill(key);
+    img.setPixel(1, 0, qRgb(1, 2, 3));
+    img.setPixel(2, 0, qRgb(9, 9, 9));
+    img.setPixel(4, 0, qRgb(0, 0, 0));
+    for (int x = 0; x < 5; ++x)
+        img.setPixel(x, 1, qRgb(200, 200, 200));
+    const QVector<QRect> rects = TFormShaper::BuildRects(img);
+    EXPECT_EQ(rects, (QVector<QRect>{QRect(1, 0, 2, 1), QRect(4, 0, 1, 1), QRect(0, 1, 5, 1)}));
+    const QRegion region = TFormShaper::BuildRegion(img);
+    EXPECT_TRUE(region.contains(QPoint(2, 0)));
+    EXPECT_FALSE(region.contains(QPoint(3, 0)));
+    EXPECT_FALSE(region.contains(QPoint(4, 2)));
+}
+
+TEST(FormShaper, PictureMakesTheWindowBorderlessAndEmptyPictureRestoresIt)
+{
+    QWidget w;
+    w.resize(300, 200);
+    TFormShaper shaper(&w);
+    QImage img(40, 30, QImage::Format_RGB32);
+    img.fill(qRgb(0, 255, 0));
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 30; ++x)
+            img.setPixel(x, y, qRgb(250, 240, 200));
+    shaper.SetPicture(img);
+    EXPECT_TRUE(w.windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_EQ(w.size(), QSize(40, 30));
+    EXPECT_EQ(w.mask().boundingRect(), QRect(0, 0, 30, 20));
+    shaper.SetPicture(QImage());
+    EXPECT_FALSE(w.windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_EQ(w.size(), QSize(300, 200));
+    EXPECT_TRUE(w.mask().isEmpty());
+}

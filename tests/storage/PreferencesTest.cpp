@@ -1,0 +1,503 @@
+#include "app/Globals.h"
+#include "app/vornIniFile.h"
+#include "app/vornLogFile.h"
+#include "storage/GlobalPreferences.h"
+#include "storage/PrefExtended.h"
+#include "tests/support/TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+using TestSupport::PinnedClock;
+using TestSupport::ReadAll;
+using TestSupport::WriteAll;
+
+namespace {
+
+// 1 Jan 2025 12:00, whose extended form is worked out by hand below.
+constexpr double kNoon2025 = 45658.5;
+const QByteArray kNoon2025Extended = QByteArray::fromHex("0000000000805AB20E40");
+
+// A log in a temporary folder, made the program's log for the scope.
+class TempLog {
+public:
+    TempLog() : FLog(FDir.path() + QStringLiteral("/test.log"), 3, 1, 1) { SetLog(&FLog); }
+    ~TempLog() { SetLog(nullptr); }
+    QString Text() const { return QString::fromUtf8(ReadAll(FLog.Path())); }
+
+private:
+    QTemporaryDir FDir;
+    TvornLogFile FLog;
+};
+
+// Hand-written stream pieces, independent of the program's writer.
+QByteArray Short(const QByteArray &s)
+{
+    return char(s.size()) + s;
+}
+QByteArray Le32(uint32_t v)
+{
+    QByteArray b;
+    for (int i = 0; i < 4; ++i)
+        b.append(char(uint8_t(v >> (8 * i))));
+    return b;
+}
+QByteArray Prop(const QByteArray &name, const QByteArray &value)
+{
+    return Short(name) + value;
+}
+QByteArray Ident(const QByteArray &s)
+{
+    return '\x07' + Short(s);
+}
+QByteArray Str(const QString &s)
+{
+    return '\x06' + Short(s.toLatin1());
+}
+QByteArray Wrap(const QByteArray &stream)
+{
+    return QByteArray("\xFF\x0A\x00", 3) + QByteArray("TPREFERENCES\0", 13) + QByteArray("\x30\x10", 2)
+         + Le32(uint32_t(stream.size())) + stream;
+}
+QByteArray StreamStart()
+{
+    return QByteArray("TPF0") + Short("TPreferences") + QByteArray(1, '\0');
+}
+const QByteArray F("\x08", 1);
+const QByteArray T("\x09", 1);
+QByteArray I8(int v)
+{
+    return QByteArray(1, '\x02') + char(int8_t(v));
+}
+
+// The value-type byte that follows a property name in a file image.
+int TypeAfter(const QByteArray &file, const QByteArray &name)
+{
+    const int at = int(file.indexOf(Short(name)));
+    return at < 0 ? -1 : uint8_t(file[at + name.size() + 1]);
+}
+
+class PreferencesFileTest : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    QString Path() const { return dir.path() + QStringLiteral("/Brivane.pfc"); }
+};
+
+} // namespace
+
+TEST(PreferencesFile, DefaultFileIsByteExact)
+{
+    PinnedClock clock(kNoon2025);
+    TPreferences prefs(QStringLiteral("Brivane"), QStringLiteral("Brivane"));
+
+    QByteArray s = StreamStart();
+    s += Prop("MissedTasksTreatment", Ident("mtShowAll"));
+    s += Prop("Host", Str(prefs.Host()));
+    s += Prop("Port", Str(QStringLiteral("25")));
+    s += Prop("Fromaddress", Str(prefs.Fromaddress()));
+    s += Prop("FromName", Str(QStringLiteral("Brivane User")));
+    s += Prop("SMTPRequiresAuthentication", F);
+    s += Prop("TooltipDisplayTime", QByteArray("\x03\xA0\x0F", 3));
+    s += Prop("EmailActionWaittime", I8(5));
+    s += Prop("RunprogramWaittime", I8(20));
+    s += Prop("ShutdownWaittime", I8(50));
+    s += Prop("ShowOnlyRunOnceMissedTasks", T);
+    s += Prop("EnableToolbar", T);
+    s += Prop("ShowToolbuttonsText", T);
+    s += Prop("UseSmallToolbarIcons", F);
+    s += Prop("CopyNotesToemailBody", T);
+    s += Prop("Snooze1N", I8(5)) + Prop("Snooze1Type", Ident("stMinutes"));
+    s += Prop("Snooze2N", I8(1)) + Prop("Snooze2Type", Ident("stHours"));
+    s += Prop("Snooze3N", I8(1)) + Prop("Snooze3Type", Ident("stDays"));
+    s += Prop("Snooze4N", I8(1)) + Prop("Snooze4Type", Ident("stWeeks"));
+    s += Prop("EditableNotes", F);
+    s += Prop("MoveDelTasksToRecycleBin", T);
+    s += Prop("ShowFullMoons", T);
+    s += Prop("NeverShowSplash", F);
+    s += Prop("FontStyle", QByteArray("\x0B\x00", 2));
+    s += Prop("FontSize", I8(0));
+    s += Prop("FontCharset", Ident("ANSI_CHARSET"));
+    s += Prop("FontColor", Ident("clBlack"));
+    s += Prop("LastRun", '\x05' + kNoon2025Extended);
+    s += Prop("RunOnStartup", T);
+    s += Prop("ShowDisabledTasks", T);
+    s += Prop("TaskStoreFolder", Str(prefs.TaskStoreFolder()));
+    s += Prop("TimeBase24hour", F);
+    s += Prop("HotKey1", I8('T'));
+    s += Prop("HotKey2", I8('L'));
+    s += Prop("StartofWeek", I8(7));
+    s += QByteArray(2, '\0');
+
+    EXPECT_EQ(prefs.ToFileBytes().toHex(' '), Wrap(s).toHex(' '));
+    EXPECT_TRUE(prefs.TaskStoreFolder().endsWith(QStringLiteral("/Brivane")));
+    EXPECT_FALSE(prefs.Host().isEmpty());
+    EXPECT_TRUE(prefs.Fromaddress().contains(QLatin1Char('@')));
+}
+
+TEST_F(PreferencesFileTest, FirstLoadWritesDefaultsPrivatelyAndSetsIniKey)
+{
+    PinnedClock clock(kNoon2025);
+    TempLog log;
+    TvornIniFile ini(dir.path() + QStringLiteral("/Brivane.ini"));
+    IniFile = &ini;
+
+    TPreferences prefs(QStringLiteral("Brivane"), QStringLiteral("Brivane"));
+    prefs.SetFilePath(Path());
+    EXPECT_TRUE(prefs.LoadPreferences());
+    IniFile = nullptr;
+
+    EXPECT_EQ(ReadAll(Path()), prefs.ToFileBytes());
+    // The file holds the SMTP password in clear.
+    EXPECT_EQ(QFileInfo(Path()).permissions(), QFileDevice::ReadOwner | QFileDevice::WriteOwner
+                                                   | QFileDevice::ReadUser | QFileDevice::WriteUser);
+    EXPECT_EQ(ini.ReadString(QStringLiteral("Preferences"), QStringLiteral("DB"), QString()), prefs.TaskStoreFolder());
+    EXPECT_TRUE(log.Text().contains(QStringLiteral("Info: Preferences Opened.")));
+    EXPECT_FALSE(log.Text().contains(QStringLiteral("Preferences saved.")));
+    EXPECT_FALSE(log.Text().contains(QStringLiteral("Error")));
+}
+
+TEST_F(PreferencesFileTest, SaveReplacesAWorldReadableFileWithAPrivateOne)
+{
+    TempLog log;
+    ASSERT_TRUE(WriteAll(Path(), QByteArray("old contents")));
+    QFile(Path()).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
+                                 | QFileDevice::ReadOther);
+    TPreferences prefs(QStringLiteral("Brivane"));
+    prefs.SetFilePath(Path());
+    prefs.SetPassword(QStringLiteral("s3cret"));
+    EXPECT_TRUE(prefs.SavePreferences());
+
+    EXPECT_EQ(ReadAll(Path()), prefs.ToFileBytes());
+    EXPECT_FALSE(QFileInfo(Path()).permissions() & (QFileDevice::ReadGroup | QFileDevice::ReadOther));
+    EXPECT_TRUE(log.Text().contains(QStringLiteral("Info: Preferences saved.")));
+    // Nothing but the file itself is left in the folder.
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+}
+
+TEST_F(PreferencesFileTest, SaveIntoAnUnwritablePlaceReportsFailure)
+{
+    TempLog log;
+    ASSERT_TRUE(WriteAll(dir.path() + QStringLiteral("/blocker"), "x"));
+    TPreferences prefs(QStringLiteral("Brivane"));
+    prefs.SetFilePath(dir.path() + QStringLiteral("/blocker/Brivane.pfc"));
+    EXPECT_FALSE(prefs.SavePreferences());
+    EXPECT_FALSE(log.Text().contains(QStringLiteral("Preferences saved.")));
+    EXPECT_TRUE(log.Text().contains(QStringLiteral("Error: Preferences: ")));
+}
+
+TEST(PreferencesFile, EveryValueTypeRoundTrips)
+{
+    PinnedClock clock(kNoon2025);
+    TPreferences out(QStringLiteral("Brivane"));
+    out.SetTag(123456);
+    out.SetMissedTasksTreatment(mtDontShowbutReschedule);
+    out.SetHost(QStringLiteral("smtp.zürich.example"));          // UTF-8 shorter than 2 bytes a character
+    out.SetPort(QStringLiteral("587"));
+    out.SetUserID(QStringLiteral("someone"));
+    out.SetPassword(QStringLiteral("pa ss"));
+    out.SetFromName(QStringLiteral("ÉÀÜ"));                      // UTF-8 twice as long: wide text
+    out.SetEmailSignature(QStringLiteral("Regards,\r\nme"));
+    out.SetSMTPRequiresAuthentication(true);
+    out.SetTooltipDisplayTime(-70000);                           // type 4
+    out.SetEmailActionWaittime(255);
+    out.SetRunprogramWaittime(200);
+    out.SetShutdownWaittime(0);
+    out.SetShowOnlyRunOnceMissedTasks(false);
+    out.SetSnooze1N(-200);                                       // type 3
+    out.SetSnooze1Type(stMonths);
+    out.SetSnooze2N(-5);                                         // type 2
+    out.SetSnooze3N(40000);
+    out.SetSnooze4Type(stMinutes);
+    out.SetFontStyle(FontStyleBit(fsBold) | FontStyleBit(fsStrikeOut));
+    out.SetFontName(QString(300, QLatin1Char('F')));             // type 12
+    out.SetFontSize(-13);
+    out.SetFontCharset(204);
+    out.SetFontColor(0x123456);                                  // no standard name: a number
+    out.SetLastRun(-1.25);
+    out.SetRunOnStartup(false);
+    out.SetTaskStoreFolder(QStringLiteral("/data/tasks"));
+    out.SetTimeBase24hour(true);
+    out.SetHotKey1('Q');
+    out.SetHotKey2('Z');
+    out.SetStartofWeek(1);
+
+    const QByteArray file = out.ToFileBytes();
+    EXPECT_EQ(TypeAfter(file, "Tag"), 4);
+    EXPECT_EQ(TypeAfter(file, "Host"), 20);
+    EXPECT_EQ(TypeAfter(file, "FromName"), 18);
+    EXPECT_EQ(TypeAfter(file, "FontName"), 12);
+    EXPECT_EQ(TypeAfter(file, "TooltipDisplayTime"), 4);
+    EXPECT_EQ(TypeAfter(file, "Snooze1N"), 3);
+    EXPECT_EQ(TypeAfter(file, "Snooze2N"), 2);
+    EXPECT_EQ(TypeAfter(file, "EmailActionWaittime"), 3);
+    EXPECT_EQ(TypeAfter(file, "FontColor"), 4);
+    EXPECT_EQ(TypeAfter(file, "FontCharset"), 7);
+    EXPECT_TRUE(file.contains(Short("RUSSIAN_CHARSET")));
+    EXPECT_TRUE(file.contains(QByteArray("\x0B\x06""fsBold\x0B""fsStrikeOut\x00", 21)));
+
+    TPreferences in(QStringLiteral("Other"));
+    QString error;
+    ASSERT_TRUE(in.ReadFileBytes(file, &error)) << error.toStdString();
+    EXPECT_EQ(in.Tag(), 123456);
+    EXPECT_EQ(in.MissedTasksTreatment(), mtDontShowbutReschedule);
+    EXPECT_EQ(in.Host(), out.Host());
+    EXPECT_EQ(in.Port(), QStringLiteral("587"));
+    EXPECT_EQ(in.UserID(), QStringLiteral("someone"));
+    EXPECT_EQ(in.Password(), QStringLiteral("pa ss"));
+    EXPECT_EQ(in.FromName(), QStringLiteral("ÉÀÜ"));
+    EXPECT_EQ(in.EmailSignature(), QStringLiteral("Regards,\r\nme"));
+    EXPECT_TRUE(in.SMTPRequiresAuthentication());
+    EXPECT_EQ(in.TooltipDisplayTime(), -70000);
+    EXPECT_EQ(in.EmailActionWaittime(), 255);
+    EXPECT_EQ(in.RunprogramWaittime(), 200);
+    EXPECT_EQ(in.ShutdownWaittime(), 0);
+    EXPECT_FALSE(in.ShowOnlyRunOnceMissedTasks());
+    EXPECT_EQ(in.Snooze1N(), -200);
+    EXPECT_EQ(in.Snooze1Type(), stMonths);
+    EXPECT_EQ(in.Snooze2N(), -5);
+    EXPECT_EQ(in.Snooze3N(), 40000);
+    EXPECT_EQ(in.Snooze4Type(), stMinutes);
+    EXPECT_EQ(in.FontStyle(), FontStyleBit(fsBold) | FontStyleBit(fsStrikeOut));
+    EXPECT_EQ(in.FontName(), QString(300, QLatin1Char('F')));
+    EXPECT_EQ(in.FontSize(), -13);
+    EXPECT_EQ(in.FontCharset(), 204);
+    EXPECT_EQ(in.FontColor(), 0x123456);
+    EXPECT_EQ(in.LastRun(), -1.25);
+    EXPECT_FALSE(in.RunOnStartup());
+    EXPECT_EQ(in.TaskStoreFolder(), QStringLiteral("/data/tasks"));
+    EXPECT_TRUE(in.TimeBase24hour());
+    EXPECT_EQ(in.HotKey1(), 'Q');
+    EXPECT_EQ(in.HotKey2(), 'Z');
+    EXPECT_EQ(in.StartofWeek(), 1);
+    // Read back, the file is the same again.
+    EXPECT_EQ(in.ToFileBytes(), file);
+}
+
+TEST(PreferencesFile, EmptyTextsAndZeroLastRunAreLeftOut)
+{
+    TPreferences prefs(QStringLiteral("Brivane"));
+    prefs.SetLastRun(0);
+    prefs.SetHost(QString());
+    const QByteArray file = prefs.ToFileBytes();
+    for (const char *absent : {"Host", "UserID", "Password", "EmailSignature", "FontName", "LastRun", "Tag"})
+        EXPECT_EQ(TypeAfter(file, absent), -1) << absent;
+}
+
+TEST_F(PreferencesFileTest, ShortFileKeepsWhatWasReadAndLogs)
+{
+    TempLog log;
+    QByteArray s = StreamStart();
+    s += Prop("MissedTasksTreatment", Ident("mtDontShowbutReschedule"));
+    s += Prop("Host", Str(QStringLiteral("mail.short.test")));
+    s += Prop("Port", Str(QStringLiteral("587")));
+    ASSERT_TRUE(WriteAll(Path(), Wrap(s)));
+
+    TPreferences prefs(QStringLiteral("Brivane"));
+    const QString defaultFrom = prefs.Fromaddress();
+    prefs.SetFilePath(Path());
+    EXPECT_FALSE(prefs.LoadPreferences());
+    EXPECT_EQ(prefs.MissedTasksTreatment(), mtDontShowbutReschedule);
+    EXPECT_EQ(prefs.Host(), QStringLiteral("mail.short.test"));
+    EXPECT_EQ(prefs.Port(), QStringLiteral("587"));
+    EXPECT_EQ(prefs.Fromaddress(), defaultFrom);
+    EXPECT_EQ(prefs.ShutdownWaittime(), 50);
+    EXPECT_EQ(prefs.StartofWeek(), 7);
+    EXPECT_TRUE(log.Text().contains(QStringLiteral("Error: Preferences: Stream read error")));
+    EXPECT_TRUE(log.Text().contains(QStringLiteral("Info: Preferences Opened.")));
+    // A damaged file is not overwritten by loading.
+    EXPECT_EQ(ReadAll(Path()), Wrap(s));
+}
+
+TEST(PreferencesFile, FaultsStopReadingAtThePointOfTheFault)
+{
+    struct Case {
+        const char *what;
+        QByteArray file;
+        QString expectedError;
+    };
+    const QByteArray host = Prop("Host", Str(QStringLiteral("read.before.fault")));
+    const QByteArray port = Prop("Port", Str(QStringLiteral("2525")));
+    const QByteArray end(2, '\0');
+    const Case cases[] = {
+        {"unknown name", Wrap(StreamStart() + host + Prop("Colour", I8(1)) + port + end),
+         QStringLiteral("Error reading Preferences.Colour: Property Colour does not exist")},
+        {"text given a number", Wrap(StreamStart() + host + Prop("Port", I8(25)) + end),
+         QStringLiteral("Error reading Preferences.Port: Invalid property value")},
+        {"unknown enumeration name", Wrap(StreamStart() + host + Prop("Snooze1Type", Ident("stYears")) + port + end),
+         QStringLiteral("Error reading Preferences.Snooze1Type: Invalid property value")},
+        {"boolean given a text", Wrap(StreamStart() + host + Prop("EditableNotes", Str(QStringLiteral("yes"))) + port + end),
+         QStringLiteral("Error reading Preferences.EditableNotes: Invalid property value")},
+        {"cut inside a value", Wrap(StreamStart() + host + Prop("TooltipDisplayTime", QByteArray("\x04\x01\x02", 3))),
+         QStringLiteral("Error reading Preferences.TooltipDisplayTime: Stream read error")},
+    };
+    for (const Case &c : cases) {
+        TPreferences prefs(QStringLiteral("Brivane"));
+        QString error;
+        EXPECT_FALSE(prefs.ReadFileBytes(c.file, &error)) << c.what;
+        EXPECT_EQ(error, c.expectedError) << c.what;
+        EXPECT_EQ(prefs.Host(), QStringLiteral("read.before.fault")) << c.what;
+        EXPECT_EQ(prefs.Port(), QStringLiteral("25")) << c.what;
+        EXPECT_EQ(prefs.Snooze1Type(), stMinutes) << c.what;
+        EXPECT_FALSE(prefs.EditableNotes()) << c.what;
+        EXPECT_EQ(prefs.TooltipDisplayTime(), 4000) << c.what;
+    }
+
+    // Not a preferences file at all: nothing changes.
+    for (const QByteArray &bad : {QByteArray(), QByteArray("\xFF\x0A", 2), QByteArray("hello world"),
+                                  Wrap(QByteArray("TPF1") + Short("TPreferences") + QByteArray(1, '\0') + host + end)}) {
+        TPreferences prefs(QStringLiteral("Brivane"));
+        const QString host0 = prefs.Host();
+        QString error;
+        EXPECT_FALSE(prefs.ReadFileBytes(bad, &error));
+        EXPECT_EQ(error, QStringLiteral("Invalid stream format"));
+        EXPECT_EQ(prefs.Host(), host0);
+    }
+}
+
+TEST(PreferencesFile, ReadingCutsTextsAndAcceptsOtherWritersForms)
+{
+    QByteArray s = StreamStart();
+    s += Prop("Tag", QByteArray("\x02\xFF", 2));                            // -1
+    s += Prop("Host", Str(QString(60, QLatin1Char('h'))));
+    s += Prop("UserID", QByteArray("\x06\x04Jos\xE9", 6));                   // code-page bytes from an old writer
+    s += Prop("Password", QByteArray("\x0C", 1) + Le32(300) + QByteArray(300, 'p'));
+    s += Prop("fontcolor", Ident("clRed"));                                 // names are not case-sensitive
+    s += Prop("FontCharset", I8(1));
+    s += Prop("EmailActionWaittime", QByteArray("\x03\x2C\x01", 3));        // 300 does not fit a byte
+    s += Prop("LastRun", QByteArray("\x11", 1) + QByteArray::fromHex("0000000020B4E540")); // 8-byte date
+    s += QByteArray(2, '\0');
+
+    TPreferences prefs(QStringLiteral("Brivane"));
+    QString error;
+    ASSERT_TRUE(prefs.ReadFileBytes(Wrap(s), &error)) << error.toStdString();
+    EXPECT_EQ(prefs.Tag(), -1);
+    EXPECT_EQ(prefs.Host(), QString(50, QLatin1Char('h')));
+    EXPECT_EQ(prefs.UserID(), QStringLiteral("José"));
+    EXPECT_EQ(prefs.Password(), QString(50, QLatin1Char('p')));
+    EXPECT_EQ(prefs.FontColor(), 0x0000FF);
+    EXPECT_EQ(prefs.TextColor(), QColor(255, 0, 0));
+    EXPECT_EQ(prefs.FontCharset(), 1);
+    EXPECT_EQ(prefs.EmailActionWaittime(), 255);
+    EXPECT_DOUBLE_EQ(prefs.LastRun(), 44449.0);
+
+    // What is written back is in our own, canonical form.
+    const QByteArray again = prefs.ToFileBytes();
+    EXPECT_TRUE(again.contains(Prop("FontCharset", Ident("DEFAULT_CHARSET"))));
+    EXPECT_TRUE(again.contains(Prop("UserID", QByteArray("\x14", 1) + Le32(5) + QByteArray("Jos\xC3\xA9"))));
+    EXPECT_TRUE(again.contains(Prop("RunprogramWaittime", I8(20))));
+}
+
+TEST(PreferencesFile, WaitTimeOf200IsWrittenAsSixteenBits)
+{
+    TPreferences prefs(QStringLiteral("Brivane"));
+    prefs.SetRunprogramWaittime(200);
+    EXPECT_TRUE(prefs.ToFileBytes().contains(Prop("RunprogramWaittime", QByteArray("\x03\xC8\x00", 3))));
+}
+
+TEST(PreferencesValues, CapacitiesCutSetters)
+{
+    TPreferences prefs(QStringLiteral("Brivane"));
+    prefs.SetHost(QString(60, QLatin1Char('x')));
+    prefs.SetEmailSignature(QString(300, QLatin1Char('s')));
+    prefs.SetTaskStoreFolder(QString(260, QLatin1Char('d')));
+    prefs.SetFontName(QString(400, QLatin1Char('n')));
+    EXPECT_EQ(prefs.Host().size(), 50);
+    EXPECT_EQ(prefs.EmailSignature().size(), 250);
+    EXPECT_EQ(prefs.TaskStoreFolder().size(), 250);
+    EXPECT_EQ(prefs.FontName().size(), 400);
+}
+
+TEST(PreferencesValues, DefaultsFollowProgramAndProduct)
+{
+    TPreferences prefs(QStringLiteral("Corvisk"), QStringLiteral("CorviskPro"));
+    EXPECT_EQ(prefs.FromName(), QStringLiteral("Corvisk User"));
+    EXPECT_TRUE(prefs.TaskStoreFolder().endsWith(QStringLiteral("/CorviskPro")));
+    EXPECT_TRUE(QFileInfo(prefs.TaskStoreFolder()).isAbsolute());
+}
+
+TEST(PreferencesValues, TimeSuffixWeekStartAndSnoozeUnits)
+{
+    TPreferences prefs(QStringLiteral("Brivane"));
+    EXPECT_EQ(QStringLiteral("hh:mm") + prefs.TimeFormatSuffix(), QStringLiteral("hh:mm ampm"));
+    prefs.SetTimeBase24hour(true);
+    EXPECT_EQ(QStringLiteral("hh:mm") + prefs.TimeFormatSuffix(), QStringLiteral("hh:mm"));
+
+    EXPECT_EQ(prefs.CalendarStartOfWeek(), 0);
+    prefs.SetStartofWeek(1);
+    EXPECT_EQ(prefs.CalendarStartOfWeek(), 1);
+    prefs.SetStartofWeek(6);
+    EXPECT_EQ(prefs.CalendarStartOfWeek(), 6);
+
+    EXPECT_EQ(TPreferences::SnoozeUnitText(stMinutes), QStringLiteral("minute(s)"));
+    EXPECT_EQ(TPreferences::SnoozeUnitText(stWeeks), QStringLiteral("week(s)"));
+    EXPECT_EQ(TPreferences::SnoozeUnitText(stMonths), QStringLiteral("month(s)"));
+    EXPECT_EQ(prefs.SnoozeN(2), 1);
+    EXPECT_EQ(prefs.SnoozeType(2), stHours);
+}
+
+TEST(PreferencesValues, SharedFontFollowsFontProperties)
+{
+    TPreferences prefs(QStringLiteral("Brivane"));
+    const QFont initial = prefs.TextFont();
+    EXPECT_FALSE(initial.bold());
+
+    QByteArray s = StreamStart();
+    s += Prop("FontStyle", QByteArray("\x0B\x08""fsItalic\x0B""fsUnderline\x00", 23));
+    s += Prop("FontName", Str(QStringLiteral("Brivane Test Face")));
+    s += Prop("FontSize", I8(17));
+    s += Prop("FontColor", Ident("clBlue"));
+    s += QByteArray(2, '\0');
+    ASSERT_TRUE(prefs.ReadFileBytes(Wrap(s)));
+    EXPECT_TRUE(prefs.TextFont().italic());
+    EXPECT_TRUE(prefs.TextFont().underline());
+    EXPECT_FALSE(prefs.TextFont().bold());
+    EXPECT_EQ(prefs.TextFont().family(), QStringLiteral("Brivane Test Face"));
+    EXPECT_EQ(prefs.TextFont().pointSize(), 17);
+    EXPECT_EQ(prefs.TextColor(), QColor(0, 0, 255));
+
+    prefs.SetFontStyle(FontStyleBit(fsBold));
+    prefs.SetFontSize(0);
+    prefs.SetFontName(QString());
+    EXPECT_TRUE(prefs.TextFont().bold());
+    EXPECT_FALSE(prefs.TextFont().italic());
+    EXPECT_EQ(prefs.TextFont().pointSize(), initial.pointSize());
+    EXPECT_EQ(prefs.TextFont().family(), initial.family());
+}
+
+TEST(ExtendedFloat, KnownValuesAndRoundTrips)
+{
+    const auto hex = [](double v) {
+        const TExtended80 e = DoubleToExtended(v);
+        return QByteArray(reinterpret_cast<const char *>(e.data()), 10).toHex();
+    };
+    EXPECT_EQ(hex(0.0), QByteArray("00000000000000000000"));
+    EXPECT_EQ(hex(1.0), QByteArray("0000000000000080ff3f"));
+    EXPECT_EQ(hex(kNoon2025), kNoon2025Extended.toHex());
+    EXPECT_EQ(hex(-0.25), QByteArray("0000000000000080fdbf"));
+
+    for (double v : {0.0, 1.0, -1.0, kNoon2025, -693593.75, 46365.123456789, 2958465.99999999, 1e-310, 1e300,
+                     std::numeric_limits<double>::infinity()}) {
+        EXPECT_EQ(ExtendedToDouble(DoubleToExtended(v)), v) << v;
+    }
+    EXPECT_TRUE(std::signbit(ExtendedToDouble(DoubleToExtended(-0.0))));
+    EXPECT_TRUE(std::isnan(ExtendedToDouble(DoubleToExtended(std::numeric_limits<double>::quiet_NaN()))));
+
+    // Mantissa bits beyond a double's round to nearest: 1 + 2^-53 + 2^-63 is nearer 1 + 2^-52.
+    TExtended80 e{};
+    const uint64_t m = (uint64_t(1) << 63) | (uint64_t(1) << 10) | 1;
+    for (int i = 0; i < 8; ++i)
+        e[i] = uint8_t(m >> (8 * i));
+    e[8] = 0xFF;
+    e[9] = 0x3F;
+    EXPECT_EQ(ExtendedToDouble(e), 1.0 + std::ldexp(1.0, -52));
+    // Beyond the double range.
+    e[8] = 0xFE;
+    e[9] = 0x7F;
+    EXPECT_EQ(ExtendedToDouble(e), std::numeric_limits<double>::infinity());
+}

@@ -1,0 +1,151 @@
+"""Start-up, single instance and orderly end of the real program."""
+
+import os
+import signal
+import time
+
+from harness import check
+
+SPLASH = "Brivane splash"
+BOX = "Brivane"
+LIBRARY = "grresrep.rcc"
+START_TIMEOUT = 15
+
+
+def _wait_started(s, proc):
+    """Wait for the splash and for it to go by itself; return (window, seconds visible)."""
+    splash = s.wait_window(SPLASH, timeout=START_TIMEOUT, proc=proc)
+    seen = time.monotonic()
+    gone = s.wait_window_gone(splash, timeout=10)
+    return splash, gone - seen
+
+
+def test_first_start(s):
+    check(not os.path.exists(s.ini_path), "the fresh copy already has an ini file")
+    p = s.start()
+
+    splash = s.wait_window(SPLASH, timeout=START_TIMEOUT, proc=p)
+    seen = time.monotonic()
+    _, _, width, height = s.geometry(splash)
+    check((width, height) == (250, 175), "splash is %dx%d, expected 250x175" % (width, height))
+    check(s.is_borderless(splash), "splash window asks for a border")
+    check(s.is_shaped(splash), "splash window has no outline shape")
+    time.sleep(0.3)  # let it paint before the picture is taken
+    shot = s.screenshot(splash, "splash")
+    colours = s.image_colours(shot)
+    check(colours > 8, "splash screenshot has only %d colours: no picture shown" % colours)
+
+    gone = s.wait_window_gone(splash, timeout=10)
+    shown = gone - seen
+    s.log("splash visible for %.2f s" % shown)
+    check(1.2 <= shown <= 3.0, "splash visible for %.2f s, expected about 1.5 s" % shown)
+    check(p.running(), "program ended when its splash went away (exit %s)" % p.returncode)
+
+    data = s.ini_bytes()
+    check(data is not None, "no ini file %s beside the program" % s.ini_path)
+    check(data.count(b"\n") == data.count(b"\r\n") and data.count(b"\r") == data.count(b"\r\n"),
+          "ini line ends are not CR LF: %r" % data)
+    check(s.ini_value("Debug", "Level") == "1", "ini [Debug] Level is %r, expected 1" % s.ini_value("Debug", "Level"))
+    check(not os.path.exists(s.log_path), "a log file was created at level 1")
+
+    p.send(signal.SIGTERM)
+    p.expect_exit(0, timeout=5)
+    # Level 1 logs only errors: a clean run leaves no log behind at all.
+    check(not os.path.exists(s.log_path), "log file after a clean run at level 1: %r" % (s.log_lines(),))
+
+
+def test_second_copy(s):
+    s.make_desktop()  # level 3 copies the log there at every orderly end
+    s.set_log_level(3)
+    first = s.start("first")
+    _wait_started(s, first)
+
+    second = s.start("second")
+    seen = {}
+    while second.running():
+        seen.update(s.windows_of(second))
+        check(time.monotonic() - second.started < 5, "second copy still running after 5 s")
+        time.sleep(0.02)
+    rc = second.wait_exit(0)
+    took = second.exited_at - second.started
+    check(rc == 0, "second copy exited with %s, expected 0" % rc)
+    check(took <= 2.0, "second copy took %.2f s to end" % took)
+    check(not seen, "second copy showed windows: %s" % sorted(seen.values()))
+
+    # Read the log now: the first copy rewrites it with its own lines when it logs again.
+    lines = s.log_lines() or []
+    check("Info: Brivane ALREADY running" in lines, "no 'Brivane ALREADY running' line in %r" % lines)
+    halt = "Info: HaltApplication: GetLastError=ERROR_ALREADY_EXISTS"
+    check(halt in lines, "no halt line in %r" % lines)
+    check(lines.index("Info: Brivane ALREADY running") < lines.index(halt), "halt logged before the detection")
+
+    check(first.running(), "first copy ended together with the second (exit %s)" % first.returncode)
+    first.send(signal.SIGTERM)
+    first.expect_exit(0, timeout=5)
+
+
+def _ends_in_order(s, sig, reasons):
+    s.make_desktop()
+    s.set_log_level(3)
+    p = s.start()
+    _wait_started(s, p)
+    p.send(sig)
+    p.expect_exit(0, timeout=5)
+
+    lines = s.log_lines()
+    check(lines is not None, "no log file at level 3")
+    check(len(lines) >= 2 and lines[0].startswith("Info:Log start: "), "log does not begin fresh: %r" % lines[:2])
+    check(lines[1] == "Log path: " + s.log_path, "second log line is %r" % lines[1])
+    check("Info: Initialize InitApp" in lines, "no 'Initialize InitApp' line")
+
+    terminate = [i for i, line in enumerate(lines)
+                 if line in ["Info: TerminateApplication: " + r for r in reasons]]
+    check(terminate, "no TerminateApplication line with reason %s in %r" % (" or ".join(reasons), lines))
+    check("Info: Finalize InitApp" in lines, "no 'Finalize InitApp' line in %r" % lines)
+    finalize = lines.index("Info: Finalize InitApp")
+    terminated = [i for i, line in enumerate(lines) if line.startswith("Info:*** Terminated at ")]
+    check(terminated, "no 'Terminated at' line in %r" % lines)
+    check(terminate[0] < finalize < terminated[-1],
+          "end out of order: terminate %d, finalize %d, terminated %d" % (terminate[0], finalize, terminated[-1]))
+    check(terminated[-1] == len(lines) - 1, "lines after 'Terminated at': %r" % lines[terminated[-1] + 1:])
+
+    # At level 3 the orderly end leaves a copy of the log on the desktop.
+    copy = os.path.join(s.desktop, os.path.basename(s.log_path))
+    copied = "Info: Log copied to Desktop: " + copy
+    check(copied in lines and terminate[0] < lines.index(copied) < finalize,
+          "no %r between the terminate and finalize lines" % copied)
+    check(os.path.isfile(copy), "no log copy %s" % copy)
+
+
+def test_sigterm_ends_in_order(s):
+    _ends_in_order(s, signal.SIGTERM, ["WMQueryEndSession"])
+
+
+def test_sighup_ends_in_order(s):
+    # A hang-up is the end of the session too; either of its two notices may carry it.
+    _ends_in_order(s, signal.SIGHUP, ["WMQueryEndSession", "WMEndSession"])
+
+
+def test_missing_picture_library(s):
+    library = os.path.join(s.prog_dir, LIBRARY)
+    check(os.path.isfile(library), "the run folder has no %s" % LIBRARY)
+    os.unlink(library)
+    s.make_desktop()
+    s.set_log_level(3)
+    p = s.start()
+
+    box = s.wait_window(BOX, timeout=START_TIMEOUT, proc=p)
+    time.sleep(0.3)
+    s.screenshot(box, "error07")
+    windows = s.windows_of(p)
+    check(list(windows) == [box], "windows besides the error box: %s" % sorted(windows.values()))
+
+    s.key(box, "Return")
+    p.expect_exit(0, timeout=5)
+
+    lines = s.log_lines() or []
+    check("Info: TerminateApplication: Unable to link to resource DLL" in lines,
+          "no TerminateApplication line for the missing library in %r" % lines)
+    store_folder = os.path.join(s.documents, "Brivane")
+    check(not os.path.exists(os.path.join(store_folder, "Brivane.dat")), "a store file was written")
+    check(not os.path.exists(store_folder), "the store folder was created")

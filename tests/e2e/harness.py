@@ -513,6 +513,17 @@ class Session:
         return int(r.stdout.strip())
 
 
+    def region_pixels(self, path, x, y, width, height):
+        """The (r, g, b) pixels of a rectangle of a picture, row by row (ImageMagick's stream)."""
+        r = subprocess.run(["stream", "-map", "rgb", "-storage-type", "char",
+                            "-extract", "%dx%d+%d+%d" % (width, height, x, y), path, "-"],
+                           capture_output=True, timeout=20)
+        check(r.returncode == 0 and len(r.stdout) == width * height * 3,
+              "stream failed on %s: %s" % (path, r.stderr.decode("utf-8", "replace")))
+        d = r.stdout
+        return [tuple(d[i:i + 3]) for i in range(0, len(d), 3)]
+
+
 class _XvfbHandle:
     def __init__(self, session, popen, err_path):
         self.session = session

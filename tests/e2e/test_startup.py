@@ -34,6 +34,10 @@ def test_first_start(s):
     shot = s.screenshot(splash, "splash")
     colours = s.image_colours(shot)
     check(colours > 8, "splash screenshot has only %d colours: no picture shown" % colours)
+    # The version label is white text at (168, 17): light strokes on the darker picture.
+    label = s.region_pixels(shot, 168, 17, 80, 18)
+    light = sum(1 for px in label if min(px) >= 200)
+    check(light >= 10, "no white version text at (168, 17) of the splash (%d light pixels)" % light)
 
     gone = s.wait_window_gone(splash, timeout=10)
     shown = gone - seen

@@ -4,11 +4,13 @@
 #include "app/MessageBox.h"
 #include "app/PalvaroApplication.h"
 #include "app/ResourceLibrary.h"
+#include "app/SystemHelpers.h"
 #include "app/hiddenfrm.h"
 #include "app/vornIniFile.h"
 #include "app/vornLogFile.h"
 #include "platform/Clock.h"
 #include "platform/SingleInstance.h"
+#include "storage/GlobalPreferences.h"
 
 #include <QApplication>
 #include <QPointer>
@@ -29,7 +31,11 @@ TSingleInstance *g_instance = nullptr;
 void FinalizeInitApp()
 {
     LogInfo(QStringLiteral("Finalize InitApp"));
-    // Preferences and store are saved here once their modules exist.
+    if (Preferences) {
+        Preferences->SavePreferences();
+        delete Preferences;
+        Preferences = nullptr;
+    }
     if (ResourceLibrary) {
         delete ResourceLibrary;
         ResourceLibrary = nullptr;
@@ -71,6 +77,24 @@ void MarkListModified()
 
 void CheckRunPastDateNow()
 {
+    TPalvaroApplication *app = PalvaroApp;
+    if (!app || !Preferences)
+        return;
+    const TDateTime lastRun = Preferences->LastRun();
+    if (!(Clock::Now() < lastRun))
+        return;
+    const QString when = FormatDateTime(QStringLiteral("ddd, d mmm yyyy \"at\" hh:mm")
+                                            + Preferences->TimeFormatSuffix(), lastRun);
+    const TMsgResult r = ShowMessageBox(
+        QStringLiteral("%1 may not work properly, because your system's clock\rseems to had gone back in time.\r"
+                       "Last run was at %2\r\rPress OK to adjust your Date/Time settings (and restart %3)\r"
+                       "or Ignore to continue.")
+            .arg(app->ProgramName, when, app->ProgramName),
+        TMsgIcon::Warning, TMsgButtons::OkIgnore, app->ProgramName);
+    if (r == TMsgResult::Ok) {
+        RunControlPanelApplet(QStringLiteral("timedate.cpl"));
+        app->TerminateApplication(QStringLiteral("CheckRunPastDate"));
+    }
 }
 
 bool InitializeModules()
@@ -137,8 +161,13 @@ bool InitializeModules()
         app->HaltApplication(e.Message());
     }
 
+    // 14. Preferences
+    Preferences = new TPreferences();
+    Preferences->LoadPreferences();
+
     // The hidden window's module.
     LogInfo(QStringLiteral("Initialize hiddenfrm"));
+    LogInfo(QStringLiteral("OS: ") + OSVersionText());
     return true;
 }
 
@@ -152,7 +181,7 @@ int RunMainSequence()
         if (!g_instance->PostShowSignal()) {
             ShowMessageBox(QStringLiteral("%1 is already running\rDouble-click on the tray icon or Press Ctrl+Shift+%2 "
                                           "to open the Reminders window.")
-                               .arg(app->ProgramName, QStringLiteral("L")),
+                               .arg(app->ProgramName, QString(QChar(Preferences ? Preferences->HotKey2() : 'L'))),
                            TMsgIcon::Information, TMsgButtons::Ok, app->ProgramName);
         }
         app->HaltApplication(QStringLiteral("GetLastError=ERROR_ALREADY_EXISTS"));
@@ -165,7 +194,8 @@ int RunMainSequence()
     // 5. Hidden main window
     QPointer<Thddnorm> mainWindow = new Thddnorm(g_instance);
     // 6.
-    app->ShowSplash();
+    if (!(Preferences && Preferences->NeverShowSplash()))
+        app->ShowSplash();
     // 8. A request to end made before the loop ends it as soon as it starts.
     if (!app->TerminateRequested())
         QApplication::exec();

@@ -10,6 +10,7 @@
 #include "platform/Shell.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QSaveFile>
 
@@ -156,6 +157,8 @@ void TPalvaroApplication::CopyLogToDesktop()
     const QString source = LogPath();
     const QString dest = GetFolder(QStringLiteral("WIN-DESKTOP")) + GetFile(QStringLiteral("LOG"));
     try {
+        // A desktop folder that does not exist yet is made, as the user is told to look there.
+        QDir().mkpath(GetFolder(QStringLiteral("WIN-DESKTOP")));
         QFile::remove(dest);
         if (!CopyFileTo(source, dest))
             throw EvornError(QStringLiteral("Cannot open file %1").arg(source));

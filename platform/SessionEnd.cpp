@@ -25,6 +25,7 @@ TSessionEndWatcher::TSessionEndWatcher(QObject *parent)
         ::fcntl(g_pipe[0], F_SETFD, FD_CLOEXEC);
         ::fcntl(g_pipe[1], F_SETFD, FD_CLOEXEC);
         ::fcntl(g_pipe[0], F_SETFL, O_NONBLOCK);
+        ::fcntl(g_pipe[1], F_SETFL, O_NONBLOCK);
     }
     if (g_pipe[1] >= 0) {
         FNotifier = new QSocketNotifier(g_pipe[1], QSocketNotifier::Read, this);

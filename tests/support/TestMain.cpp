@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QLocale>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -21,6 +22,9 @@ int main(int argc, char **argv)
     qputenv("TMPDIR", h + "/tmp");
     QDir(home.path()).mkpath(QStringLiteral("tmp"));
     QDir(home.path()).mkpath(QStringLiteral("Desktop"));
+    QDir(home.path()).mkpath(QStringLiteral("run"));
+    QFile::setPermissions(home.path() + QStringLiteral("/run"), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    qputenv("XDG_RUNTIME_DIR", h + "/run");
     qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/brivane-test-bus");
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -1,0 +1,365 @@
+#include "model/TaskList.h"
+
+#include "app/Globals.h"
+#include "app/SystemHelpers.h"
+#include "app/vornIniFile.h"
+#include "app/vornLogFile.h"
+#include "platform/Clock.h"
+#include "platform/Desktop.h"
+#include "storage/GlobalPreferences.h"
+
+#include <QFile>
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <stdexcept>
+
+TTaskList *TaskList = nullptr;
+TTaskList *CopyBuffer = nullptr;
+
+TTaskList::TTaskList()
+    : MoveToTrash(&MoveToRecycleBin)
+{
+}
+
+TTaskData &TTaskList::AddTask(const TTaskData &task)
+{
+    FItems.push_back(std::make_shared<TTaskData>(task));
+    return *FItems.back();
+}
+
+TTaskData &TTaskList::GetTask(int index) const
+{
+    if (index < 0 || index >= Count())
+        throw std::out_of_range("TTaskList::GetTask: index " + std::to_string(index) + " outside 0.."
+                                + std::to_string(Count() - 1));
+    return *FItems[std::size_t(index)];
+}
+
+TTaskList::TTaskRef TTaskList::SharedTask(int index) const
+{
+    if (index < 0 || index >= Count())
+        return nullptr;
+    return FItems[std::size_t(index)];
+}
+
+TTaskList::TTaskRef TTaskList::SharedTask(const TTaskData *task) const
+{
+    const int i = IndexOfTask(task);
+    return i < 0 ? nullptr : FItems[std::size_t(i)];
+}
+
+void TTaskList::RemoveTask(const TTaskData *task)
+{
+    const int i = IndexOfTask(task);
+    if (i < 0)
+        return;
+    FItems.erase(FItems.begin() + i);
+    FItems.shrink_to_fit();
+}
+
+int TTaskList::IndexOfTask(const TTaskData *task) const
+{
+    if (!task)
+        return -1;
+    for (std::size_t i = 0; i < FItems.size(); ++i)
+        if (FItems[i].get() == task)
+            return int(i);
+    return -1;
+}
+
+void TTaskList::Clear()
+{
+    FItems.clear();
+    FItems.shrink_to_fit();
+}
+
+void TTaskList::MarkModified()
+{
+    FModifiedAt = Clock::Now();
+    LogInfo(QStringLiteral("Tasklist modified at ") + DateTimeToStr(FModifiedAt));
+}
+
+bool TTaskList::IsInfoNotice(int index) const
+{
+    return GetTask(index).Tag == TAG_INFODLG;
+}
+
+bool TTaskList::IsValidKind(int kind)
+{
+    return kind >= tkAutomatedTask && kind <= tkAlarm;
+}
+
+void TTaskList::RepairLoaded()
+{
+    const TDateTime now = Clock::Now();
+    for (const TTaskRef &ref : FItems) {
+        TTaskData &task = *ref;
+        if (!IsValidKind(task.Taskkind))
+            task.Taskkind = tkAutomatedTask;
+        bool blank = true;
+        const int len = std::min<int>(task.Title.Len, int(task.Title.Capacity));
+        for (int i = 0; i < len && blank; ++i)
+            blank = static_cast<unsigned char>(task.Title.Data[i]) <= ' ';
+        if (blank)
+            task.Title.Set(QStringLiteral("Untitled"));
+        // A value no date-time text can show (NaN, infinite, beyond the calendar).
+        for (TDateTime *field : {&task.Scheduled, &task.LastRun, &task.Created})
+            if (!IsValidDateTime(*field))
+                *field = now;
+    }
+}
+
+void TTaskList::ResetRuntimeState()
+{
+    for (const TTaskRef &ref : FItems) {
+        ref->InService = false;
+        ref->SnoozeInmedTime = 0;
+        ref->ActionCount = 0;
+        ref->ClearReserved4();
+    }
+}
+
+void TTaskList::ApplyShowDisabled(bool show)
+{
+    for (const TTaskRef &ref : FItems)
+        if (ref->Taskkind != tkService && ref->Taskkind != tkReserved && !ref->Enabled)
+            ref->Visible = show;
+}
+
+int TTaskList::CountServedPopupNotes() const
+{
+    int n = 0;
+    for (const TTaskRef &ref : FItems)
+        if (ref->InService && ref->PopupNote)
+            ++n;
+    return n;
+}
+
+QString TTaskList::RepeatRuleText(const TTaskData &task)
+{
+    if (!task.RepeatTask)
+        return QStringLiteral("run once");
+    const int n = task.RepeatNFactor;
+    const QString num = QString::number(n);
+    QString unit;
+    switch (task.RepeatRule) {
+    case srWeekday:
+        // A factor the editors never store names nothing rather than read past the table.
+        if (n >= 1 && n <= 7 && n < WeekdayNames.size())
+            unit = WeekdayNames[n];
+        break;
+    case srMonthOfYear:
+        if (n >= 1 && n <= 12 && n < MonthNames.size())
+            unit = MonthNames[n];
+        break;
+    case srDays: unit = num + QStringLiteral(" day(s)"); break;
+    case srWeeks: unit = num + QStringLiteral(" weeks(s)"); break;
+    case srMonths: unit = num + QStringLiteral(" months(s)"); break;
+    case srYears: unit = num + QStringLiteral(" year(s)"); break;
+    case srHours: unit = num + QStringLiteral(" hours(s)"); break;
+    case srMinutes: unit = num + QStringLiteral(" minutes(s)"); break;
+    default: break;
+    }
+    return QStringLiteral("repeat every ") + unit;
+}
+
+QString TTaskList::TrashFilePath(const TTaskData &task)
+{
+    return Desktop::TempFolder() + SafeFileName(task.Title.Get()) + QStringLiteral(".tsk");
+}
+
+void TTaskList::DeleteTask(const TTaskData *task)
+{
+    if (IndexOfTask(task) < 0)
+        return;
+    const bool toTrash = Preferences ? Preferences->MoveDelTasksToRecycleBin() : true;
+    if (toTrash) {
+        // Hand over the reminder itself, as a task file the user can import
+        // again, so that the trash really holds what was deleted.
+        const QString path = TrashFilePath(*task);
+        QFile file(path);
+        const QByteArray element = TaskElementBytes(*task);
+        const bool written = file.open(QIODevice::WriteOnly | QIODevice::Truncate)
+                             && file.write(element) == element.size();
+        file.close();
+        if (written) {
+            if (MoveToTrash)
+                MoveToTrash(path);
+        } else {
+            LogWarning(QStringLiteral("Deleted reminder not written to ") + path + QStringLiteral(": ")
+                       + file.errorString());
+        }
+    }
+    RemoveTask(task);
+}
+
+bool TTaskList::FindServiceTask(int32_t tag, int &index) const
+{
+    index = -1;
+    for (int i = 0; i < Count(); ++i) {
+        const TTaskData &task = *FItems[std::size_t(i)];
+        if (task.Taskkind == tkService && task.Tag == tag) {
+            index = i;
+            LogInfo(QStringLiteral("Service task ") + ServiceTagName(tag) + QStringLiteral(" found."));
+            return true;
+        }
+    }
+    return false;
+}
+
+int TTaskList::CompareTitles(const TTaskData &a, const TTaskData &b)
+{
+    // ASCII letters folded, other bytes compared as they are.
+    const int la = std::min<int>(a.Title.Len, int(a.Title.Capacity));
+    const int lb = std::min<int>(b.Title.Len, int(b.Title.Capacity));
+    const int n = std::min(la, lb);
+    for (int i = 0; i < n; ++i) {
+        int ca = static_cast<unsigned char>(a.Title.Data[i]);
+        int cb = static_cast<unsigned char>(b.Title.Data[i]);
+        if (ca >= 'a' && ca <= 'z')
+            ca -= 'a' - 'A';
+        if (cb >= 'a' && cb <= 'z')
+            cb -= 'a' - 'A';
+        if (ca != cb)
+            return ca - cb;
+    }
+    return la - lb;
+}
+
+namespace {
+
+// Damaged values (NaN) sort before every number and equal to each other, so
+// that every comparison stays consistent.
+int CompareNaN(double a, double b, bool &decided)
+{
+    const bool na = std::isnan(a), nb = std::isnan(b);
+    decided = na || nb;
+    if (na && nb)
+        return 0;
+    return na ? -1 : (nb ? 1 : 0);
+}
+
+} // namespace
+
+int TTaskList::CompareDateTimes(TDateTime a, TDateTime b)
+{
+    bool decided;
+    const int c = CompareNaN(a, b, decided);
+    if (decided)
+        return c;
+    if (SameDateTime(a, b))
+        return 0;
+    return a < b ? -1 : 1;
+}
+
+int TTaskList::CompareFloats(TDateTime a, TDateTime b)
+{
+    bool decided;
+    const int c = CompareNaN(a, b, decided);
+    if (decided)
+        return c;
+    const double eps = std::max(std::min(std::fabs(a), std::fabs(b)) * 1e-12, 1e-12);
+    if (std::fabs(a - b) <= eps)
+        return 0;
+    return a < b ? -1 : 1;
+}
+
+int TTaskList::CompareIntegers(int32_t a, int32_t b)
+{
+    return a < b ? -1 : (a > b ? 1 : 0);
+}
+
+template <typename Compare>
+void TTaskList::Sort(Compare compare)
+{
+    if (FItems.size() < 2)
+        return;
+    const bool ascending = FAscending;
+    auto cmp = [&](const TTaskRef &a, const TTaskRef &b) {
+        const int c = compare(*a, *b);
+        return ascending ? c : -c;
+    };
+    // Quicksort whose scans are bounded by the range itself, so that a
+    // comparison that is not a strict order (the one-millisecond equality is
+    // not transitive) can never lead outside the list.
+    std::vector<std::pair<int, int>> ranges{{0, int(FItems.size()) - 1}};
+    while (!ranges.empty()) {
+        auto [lo, hi] = ranges.back();
+        ranges.pop_back();
+        while (lo < hi) {
+            int i = lo, j = hi;
+            const TTaskRef pivot = FItems[std::size_t(lo + (hi - lo) / 2)];
+            do {
+                while (i < hi && cmp(FItems[std::size_t(i)], pivot) < 0)
+                    ++i;
+                while (j > lo && cmp(FItems[std::size_t(j)], pivot) > 0)
+                    --j;
+                if (i <= j) {
+                    std::swap(FItems[std::size_t(i)], FItems[std::size_t(j)]);
+                    ++i;
+                    --j;
+                }
+            } while (i <= j);
+            // Keep the larger part for later and go on with the smaller one:
+            // every kept range is at least half of its parent, so few are kept.
+            if (j - lo < hi - i) {
+                if (i < hi)
+                    ranges.emplace_back(i, hi);
+                hi = j;
+            } else {
+                if (lo < j)
+                    ranges.emplace_back(lo, j);
+                lo = i;
+            }
+        }
+    }
+}
+
+void TTaskList::SortByTitle()
+{
+    Sort([](const TTaskData &a, const TTaskData &b) { return CompareTitles(a, b); });
+}
+
+void TTaskList::SortByScheduled()
+{
+    Sort([](const TTaskData &a, const TTaskData &b) { return CompareDateTimes(a.Scheduled, b.Scheduled); });
+}
+
+void TTaskList::SortByEventDateTime()
+{
+    Sort([](const TTaskData &a, const TTaskData &b) { return CompareDateTimes(a.EventDateTime, b.EventDateTime); });
+}
+
+void TTaskList::SortByCreated()
+{
+    Sort([](const TTaskData &a, const TTaskData &b) { return CompareDateTimes(a.Created, b.Created); });
+}
+
+void TTaskList::SortByHasRun()
+{
+    Sort([](const TTaskData &a, const TTaskData &b) { return CompareIntegers(a.HasRun, b.HasRun); });
+}
+
+void TTaskList::SortByLastRun()
+{
+    Sort([](const TTaskData &a, const TTaskData &b) { return CompareFloats(a.LastRun, b.LastRun); });
+}
+
+void TTaskList::SortBySetting(int sortBy)
+{
+    switch (sortBy) {
+    case 0: SortByTitle(); break;
+    case 1: SortByScheduled(); break;
+    case 2: SortByHasRun(); break;
+    case 3: SortByLastRun(); break;
+    case 4: SortByCreated(); break;
+    default: break;
+    }
+}
+
+void TTaskList::SortAtStartup()
+{
+    const int sortBy = IniFile ? IniFile->ReadInteger(QStringLiteral("Tasklist"), QStringLiteral("SortBy"), 1) : 1;
+    SortBySetting(sortBy);
+}

@@ -1,0 +1,115 @@
+#pragma once
+// The in-memory reminder list, and the one-record copy buffer.
+//
+// Lifetime of records: each record lives in its own heap block, shared between
+// the list and whoever holds it. A window that keeps a record across events
+// (an action window, the task list) holds the std::shared_ptr from SharedTask():
+// when the record is removed from the list meanwhile, the block stays alive and
+// readable until the last holder lets go, and IndexOfTask() answers -1, which
+// is how the holder notices. Plain addresses are fine within one event; kept
+// longer they could be reused by a new record after a removal.
+
+#include "app/DateTime.h"
+#include "model/TaskData.h"
+
+#include <QString>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class TTaskList {
+public:
+    using TTaskRef = std::shared_ptr<TTaskData>;
+
+    TTaskList();
+    TTaskList(const TTaskList &) = delete;
+    TTaskList &operator=(const TTaskList &) = delete;
+
+    int Count() const { return int(FItems.size()); }
+    const std::vector<TTaskRef> &Items() const { return FItems; }
+
+    // Copies the record into a new block at the end; does not mark the list modified.
+    TTaskData &AddTask(const TTaskData &task);
+    // The record at index; an index outside 0..Count-1 throws std::out_of_range.
+    TTaskData &GetTask(int index) const;
+    TTaskData &operator[](int index) const { return GetTask(index); }
+    // The shared block of a record, to keep it beyond the current event.
+    TTaskRef SharedTask(int index) const;
+    TTaskRef SharedTask(const TTaskData *task) const; // null when not in the list
+    // Removes the record (nothing happens when it is not in the list).
+    void RemoveTask(const TTaskData *task);
+    void RemoveTask(const TTaskData &task) { RemoveTask(&task); }
+    // Position of the record, -1 when absent (for instance removed meanwhile).
+    int IndexOfTask(const TTaskData *task) const;
+    int IndexOfTask(const TTaskData &task) const { return IndexOfTask(&task); }
+    void Clear();
+
+    // When the list was last marked modified; 0 until the first change.
+    TDateTime ModifiedAt() const { return FModifiedAt; }
+    void MarkModified();
+
+    // Direction of all six sorts; true at creation.
+    bool Ascending() const { return FAscending; }
+    void SetAscending(bool ascending) { FAscending = ascending; }
+
+    bool IsInfoNotice(int index) const;
+    static bool IsValidKind(int kind);
+
+    // Load-time check: kind outside 0..5 becomes 0, a blank title "Untitled",
+    // Scheduled / LastRun / Created that are no showable date-time become now.
+    void RepairLoaded();
+    // Load-time reset of what describes windows of a running program.
+    void ResetRuntimeState();
+    // Suspended user reminders are listed or not.
+    void ApplyShowDisabled(bool show);
+    int CountServedPopupNotes() const;
+
+    // "run once" or "repeat every " + the rule's unit text.
+    static QString RepeatRuleText(const TTaskData &task);
+
+    // Deletes a reminder on the user's behalf: with the preference
+    // MoveDelTasksToRecycleBin set (or no preferences), the reminder is first
+    // written as a task file named after its title in the temporary folder and
+    // that file is handed to MoveToTrash; then the record is removed.
+    void DeleteTask(const TTaskData *task);
+    void DeleteTask(const TTaskData &task) { DeleteTask(&task); }
+    // Where deleted reminders go; defaults to the desktop trash. Tests put a fake here.
+    std::function<bool(const QString &path)> MoveToTrash;
+    // The path DeleteTask hands over for a record.
+    static QString TrashFilePath(const TTaskData &task);
+
+    // The first record of kind Service with the tag; logs "Service task <name> found.".
+    bool FindServiceTask(int32_t tag, int &index) const;
+
+    // The six sort orders (a quicksort; records that compare equal keep no defined order).
+    void SortByTitle();
+    void SortByScheduled();
+    void SortByEventDateTime();
+    void SortByCreated();
+    void SortByHasRun();
+    void SortByLastRun();
+    // The comparisons before the direction is applied: negative, 0 or positive.
+    static int CompareTitles(const TTaskData &a, const TTaskData &b);
+    static int CompareDateTimes(TDateTime a, TDateTime b); // equal within a millisecond
+    static int CompareFloats(TDateTime a, TDateTime b);    // equal within 1E-12 relative
+    static int CompareIntegers(int32_t a, int32_t b);
+
+    // The start-up sort by the stored "SortBy" value: 0 title, 1 next run,
+    // 2 run count, 3 last run, 4 creation date, anything else no sort.
+    void SortBySetting(int sortBy);
+    // Reads [Tasklist] "SortBy" (default 1; 1 without an ini file) and sorts by it.
+    void SortAtStartup();
+
+private:
+    template <typename Compare>
+    void Sort(Compare compare);
+
+    std::vector<TTaskRef> FItems;
+    TDateTime FModifiedAt = 0;
+    bool FAscending = true;
+};
+
+// The program's reminder list and copy buffer, made and freed by the store;
+// null outside that time (and in tests that do not make them).
+extern TTaskList *TaskList;
+extern TTaskList *CopyBuffer;

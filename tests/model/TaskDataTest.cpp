@@ -1,0 +1,262 @@
+#include "model/TaskData.h"
+#include "platform/Clock.h"
+#include "platform/Desktop.h"
+#include "tests/model/ModelTestSupport.h"
+#include "tests/support/TestSupport.h"
+
+#include <cstring>
+#include <gtest/gtest.h>
+
+using namespace ModelTest;
+
+namespace {
+
+template <typename T>
+T ReadAt(const QByteArray &bytes, int offset)
+{
+    T v;
+    std::memcpy(&v, bytes.constData() + offset, sizeof v);
+    return v;
+}
+
+// A record with a distinct value in every field the program uses.
+TTaskData FullRecord()
+{
+    TTaskData t;
+    t.Taskkind = tkAlarm;
+    t.PreWarning = true;
+    t.RepeatTask = true;
+    t.PreWarningRule = srHours;
+    t.RepeatRule = srMonths;
+    t.PreWarningNFactor = 3;
+    t.RepeatNFactor = -2;
+    t.HasRun = 12;
+    t.Tag = TAG_BACKUP;
+    t.EventDateTime = At(2024, 2, 29, 10, 30);
+    t.Scheduled = At(2024, 2, 29, 7, 30);
+    t.LastRun = At(2023, 1, 1, 8);
+    t.Created = At(2020, 6, 15, 12);
+    t.Title.Set(QStringLiteral("Café – meeting"));
+    t.SetNotes(QString(300, QLatin1Char('n')));
+    t.SendEmail = true;
+    t.SoundFile.Set(QStringLiteral("bell.wav"));
+    t.EmailTo.Set(QStringLiteral("a@example.org,b@example.org"));
+    t.EmailBody.Set(QStringLiteral("body"));
+    t.ProgramPathname.Set(QStringLiteral("/usr/bin/true"));
+    t.ProgramParameters.Set(QStringLiteral("--flag"));
+    t.ShutdownType = skLogOff;
+    t.ExcludeSunday = true;
+    t.Enabled = true;
+    t.Visible = true;
+    t.Delivered = true;
+    t.ActionCount = 2;
+    t.SnoozeInmedTime = At(2024, 2, 29, 10, 35);
+    return t;
+}
+
+} // namespace
+
+TEST(TaskRecord, ByteImageHoldsEveryFieldAtItsOffsetLittleEndian)
+{
+    const TTaskData t = FullRecord();
+    const QByteArray b = t.ToBytes();
+    ASSERT_EQ(b.size(), 1888);
+    EXPECT_EQ(uint8_t(b[0]), 5);
+    EXPECT_EQ(uint8_t(b[1]), 1);
+    EXPECT_EQ(uint8_t(b[4]), 6);
+    EXPECT_EQ(uint8_t(b[5]), 4);
+    EXPECT_EQ(ReadAt<int32_t>(b, 8), 3);
+    EXPECT_EQ(ReadAt<int32_t>(b, 12), -2);
+    EXPECT_EQ(uint8_t(b[12]), 0xFE); // little-endian
+    EXPECT_EQ(ReadAt<int32_t>(b, 16), 12);
+    EXPECT_EQ(ReadAt<int32_t>(b, 20), -8);
+    EXPECT_EQ(ReadAt<double>(b, 24), t.EventDateTime);
+    EXPECT_EQ(ReadAt<double>(b, 32), t.Scheduled);
+    EXPECT_EQ(ReadAt<double>(b, 48), t.Created);
+    // Title in Windows-1252: length byte then the bytes ("é" 0xE9, "–" 0x96).
+    EXPECT_EQ(uint8_t(b[56]), 14);
+    EXPECT_EQ(uint8_t(b[56 + 4]), 0xE9);
+    EXPECT_EQ(uint8_t(b[56 + 6]), 0x96);
+    EXPECT_EQ(uint8_t(b[107]), 250);
+    EXPECT_EQ(uint8_t(b[358]), 50);
+    EXPECT_EQ(uint8_t(b[611]), 1);
+    EXPECT_EQ(b.mid(616, 8), QByteArray("bell.wav"));
+    EXPECT_EQ(uint8_t(b[666]), 27);
+    EXPECT_EQ(b.mid(1071, 4), QByteArray("body"));
+    EXPECT_EQ(b.mid(1329, 13), QByteArray("/usr/bin/true"));
+    EXPECT_EQ(b.mid(1731, 6), QByteArray("--flag"));
+    EXPECT_EQ(uint8_t(b[1841]), 2);
+    EXPECT_EQ(uint8_t(b[1849]), 1);
+    EXPECT_EQ(uint8_t(b[1850]), 1);
+    EXPECT_EQ(uint8_t(b[1854]), 1);
+    EXPECT_EQ(ReadAt<int32_t>(b, 1860), 2);
+    EXPECT_EQ(ReadAt<double>(b, 1864), t.SnoozeInmedTime);
+    // Pads and reserved parts of a record the program builds are zero.
+    for (int off : {6, 7, 1321, 1327, 1529, 1729, 1831, 1832, 1839, 1840, 1857, 1859, 1872, 1881, 1882, 1887})
+        EXPECT_EQ(b[off], 0) << "offset " << off;
+}
+
+TEST(TaskRecord, RoundTripThroughTheStoreElementKeepsEveryByte)
+{
+    TTaskData t = FullRecord();
+    // Bytes written elsewhere: a boolean stored as 2 and a non-zero pad survive as they are.
+    QByteArray raw = t.ToBytes();
+    raw[1853] = 2;
+    raw[7] = char(0x55);
+    ASSERT_TRUE(TTaskData::FromBytes(raw, t));
+
+    const QByteArray element = TaskElementBytes(t);
+    ASSERT_EQ(element.size(), 1896);
+    EXPECT_EQ(uint8_t(element[0]), 0x1A);
+    EXPECT_EQ(uint8_t(element[1]), 10);
+    EXPECT_EQ(element.mid(2, 6), QByteArray(6, '\0'));
+    EXPECT_EQ(element.mid(8), raw);
+
+    TTaskData back;
+    uint8_t signature = 0, version = 0;
+    ASSERT_TRUE(TaskFromElementBytes(element, back, &signature, &version));
+    EXPECT_EQ(signature, 0x1A);
+    EXPECT_EQ(version, 10);
+    EXPECT_EQ(back.ToBytes(), raw);
+    EXPECT_TRUE(back.InService); // any non-zero byte reads as true
+    EXPECT_EQ(back.Title.Get(), QStringLiteral("Café – meeting"));
+    EXPECT_EQ(back.Notes(), QString(300, QLatin1Char('n')));
+
+    EXPECT_FALSE(TaskFromElementBytes(element.left(1895), back));
+    EXPECT_FALSE(TTaskData::FromBytes(raw.left(100), back));
+}
+
+TEST(TaskRecord, NotesSplitAt250AndReadBackWhole)
+{
+    TTaskData t;
+    QString notes;
+    for (int i = 0; i < 320; ++i)
+        notes += QChar(u'a' + i % 26);
+    t.SetNotes(notes);
+    EXPECT_EQ(t.Notes1.Len, 250);
+    EXPECT_EQ(t.Notes2.Len, 70);
+    EXPECT_EQ(t.Notes1.Get(), notes.left(250));
+    EXPECT_EQ(t.Notes(), notes);
+
+    t.SetNotes(QString(600, QLatin1Char('z')));
+    EXPECT_EQ(t.Notes().size(), 500);
+    t.SetNotes(QStringLiteral("short"));
+    EXPECT_EQ(t.Notes2.Len, 0);
+    EXPECT_EQ(t.Notes(), QStringLiteral("short"));
+}
+
+TEST(TaskRecord, CopyForPasteClearsOnlyRunCountAndCompletion)
+{
+    TTaskData t = FullRecord();
+    ASSERT_EQ(t.HasRun, 12);
+    ASSERT_TRUE(t.Delivered);
+    const TTaskData copy = t.CopyForPaste();
+    EXPECT_EQ(copy.HasRun, 0);
+    EXPECT_FALSE(copy.Delivered);
+    t.HasRun = 0;
+    t.Delivered = false;
+    EXPECT_EQ(copy.ToBytes(), t.ToBytes());
+}
+
+TEST(TaskRecord, BlocksCopyAsOneUnit)
+{
+    const TTaskData a = FullRecord();
+    TTaskData b;
+    b.SetEmailBlock(a.EmailBlock());
+    b.SetProgramBlock(a.ProgramBlock());
+    EXPECT_EQ(b.ToBytes().mid(666, 655), a.ToBytes().mid(666, 655));
+    EXPECT_EQ(b.ToBytes().mid(1328, 512), a.ToBytes().mid(1328, 512));
+    EXPECT_EQ(b.ToBytes().left(666), TTaskData().ToBytes().left(666)); // nothing outside the blocks
+    EXPECT_EQ(b.ShutdownType, 0);
+}
+
+TEST(TaskRecord, ServiceTagNamesForLogLines)
+{
+    EXPECT_EQ(ServiceTagName(-10), QStringLiteral("TAG_FULLMOON"));
+    EXPECT_EQ(ServiceTagName(-6), QStringLiteral("TAG_UPDATEAUTOCHECK ")); // with its trailing blank
+    EXPECT_EQ(ServiceTagName(-7), QStringLiteral("-7"));
+}
+
+TEST(WizardDefaults, AlarmWithoutActionPopsUpAndPlaysTheDefaultSound)
+{
+    TestSupport::PinnedClock clock(At(2024, 3, 1, 9));
+    TTaskData t = NewWizardTask();
+    EXPECT_EQ(t.Taskkind, tkAlarm);
+    t.RunProgram = true; // left over from the other kind's page
+    t.InService = true;
+    t.Reserved4[3] = 7;
+    t.HasRun = 4;
+    ASSERT_TRUE(ApplyFinishDefaults(t, true));
+    EXPECT_TRUE(t.PopupNote);
+    EXPECT_TRUE(t.PlaySound);
+    EXPECT_EQ(t.SoundFile.Get(), QStringLiteral("reminder.wav"));
+    EXPECT_FALSE(t.RunProgram);
+    EXPECT_TRUE(t.Enabled);
+    EXPECT_TRUE(t.Visible);
+    EXPECT_FALSE(t.InService);
+    EXPECT_TRUE(t.Reserved4IsZero());
+    EXPECT_EQ(t.Created, At(2024, 3, 1, 9));
+    EXPECT_EQ(t.HasRun, 0);
+}
+
+TEST(WizardDefaults, AlarmKeepsChosenActionsAndEditsKeepHistory)
+{
+    TTaskData t = NewWizardTask();
+    t.SendEmail = true;
+    t.PlaySound = true;
+    t.Created = 100;
+    t.LastRun = 200;
+    t.HasRun = 3;
+    t.Delivered = true;
+    t.Enabled = false;
+    ASSERT_TRUE(ApplyFinishDefaults(t, false));
+    EXPECT_FALSE(t.PopupNote);
+    EXPECT_EQ(t.SoundFile.Get(), QStringLiteral("reminder.wav")); // sound on, name empty
+    EXPECT_EQ(t.Created, 100);
+    EXPECT_EQ(t.LastRun, 200);
+    EXPECT_EQ(t.HasRun, 3);
+    EXPECT_FALSE(t.Delivered);
+    EXPECT_TRUE(t.Enabled);
+
+    TTaskData named = NewWizardTask();
+    named.PlaySound = true;
+    named.SoundFile.Set(QStringLiteral("gong.wav"));
+    ASSERT_TRUE(ApplyFinishDefaults(named, true));
+    EXPECT_EQ(named.SoundFile.Get(), QStringLiteral("gong.wav"));
+}
+
+TEST(WizardDefaults, ComputerTaskTitleFollowsItsActions)
+{
+    TTaskData t = NewWizardTask();
+    t.Taskkind = tkAutomatedTask;
+    t.EventDateTime = At(2024, 3, 1, 22);
+    t.Scheduled = At(2024, 3, 1, 21);
+    t.PreWarning = true;
+    t.PopupNote = true;
+    EXPECT_FALSE(ApplyFinishDefaults(t, true)); // no action: refused, record untouched
+    EXPECT_TRUE(t.PopupNote);
+    EXPECT_EQ(t.Title.Len, 0);
+
+    t.RunProgram = true;
+    t.ShutdownComputer = true;
+    ASSERT_TRUE(ApplyFinishDefaults(t, true));
+    EXPECT_EQ(t.Title.Get(), QStringLiteral("Run program and shutdown computer"));
+    EXPECT_FALSE(t.PopupNote);
+    EXPECT_FALSE(t.PreWarning);
+    EXPECT_EQ(t.Scheduled, t.EventDateTime);
+
+    t.ShutdownComputer = false;
+    ApplyFinishDefaults(t, false);
+    EXPECT_EQ(t.Title.Get(), QStringLiteral("Run a program"));
+    t.RunProgram = false;
+    t.ShutdownComputer = true;
+    t.ShutdownType = skShutdown;
+    ApplyFinishDefaults(t, false);
+    EXPECT_EQ(t.Title.Get(), QStringLiteral("Shutdown Computer"));
+    t.ShutdownType = skRestart;
+    ApplyFinishDefaults(t, false);
+    EXPECT_EQ(t.Title.Get(), QStringLiteral("Restart Computer"));
+    t.ShutdownType = skLogOff;
+    ApplyFinishDefaults(t, false);
+    EXPECT_EQ(t.Title.Get(), CutToCapacity(QStringLiteral("Log off ") + Desktop::UserName(), 50));
+}

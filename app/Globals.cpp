@@ -14,6 +14,14 @@ bool TaskListOpen = false;
 bool TaskFormOpen = false;
 bool PreferencesOpen = false;
 
+std::function<void()> RefreshTaskListHook;
+
+void RefreshTaskList()
+{
+    if (RefreshTaskListHook)
+        RefreshTaskListHook();
+}
+
 QString ProductName = QStringLiteral("Brivane");
 QString PreferencesFileName = QStringLiteral("Brivane.pfc");
 const QString BuildTypeText;

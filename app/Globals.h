@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 class TPalvaroApplication;
 class TvornIniFile;
@@ -22,6 +23,10 @@ void BuildNameLists();
 extern bool TaskListOpen;
 extern bool TaskFormOpen;
 extern bool PreferencesOpen;
+
+// Refreshes the task list window when it is open (set by that window).
+extern std::function<void()> RefreshTaskListHook;
+void RefreshTaskList();
 
 // Identity of the running edition.
 extern QString ProductName;

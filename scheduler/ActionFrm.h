@@ -1,0 +1,61 @@
+#pragma once
+// The common base of every window that carries out a fired reminder's action.
+// It is bound to one record, counts itself in the record while open, refuses
+// every close but its own, and on closing stops the sound and marks the list
+// modified.
+
+#include "model/TaskList.h"
+
+#include <QWidget>
+#include <memory>
+
+class QLabel;
+
+class TActionForm : public QWidget {
+    Q_OBJECT
+public:
+    explicit TActionForm(QWidget *owner = nullptr);
+    ~TActionForm() override;
+
+    virtual void StartAction(int i);
+    void SetTaskData(int i);
+    void SetStartAtOnce(bool flag) { StartAtOnce = flag; }
+    // Current index of the served record, -1 when it has left the list.
+    int RecordIndex();
+    void IncActionCount();
+    void DecActionCount();
+    bool HasOpenActions() const;
+    // The served record; it stays readable even after removal from the list.
+    TTaskData *TaskData() const { return FTaskData.get(); }
+
+    bool MayClose = false;
+    bool StartAtOnce = false;
+    QLabel *labSchedule;
+    QLabel *lblTitle;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    // What a granted close does; subclasses add their own steps.
+    virtual void FormClose();
+    void BaseCloseSteps();
+    void Bind(int i);
+
+    std::shared_ptr<TTaskData> FTaskData;
+};
+
+// Never shown: starts the reminder's sound and closes at once.
+class TPlaysoundForm : public TActionForm {
+    Q_OBJECT
+public:
+    explicit TPlaysoundForm(QWidget *owner = nullptr);
+    bool IsSoundOnly() const;
+    void StartSound(int i);
+    // The file the reminder plays: the sounds folder + its SoundFile.
+    static QString SoundPath(const TTaskData &task);
+
+protected:
+    void FormClose() override;
+};
+
+// "  ddd, d mmm yyyy, hh:mm" + the time suffix + ", " + the rule description.
+QString ActionScheduleText(const TTaskData &task);

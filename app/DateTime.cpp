@@ -175,7 +175,8 @@ int DayOfTheWeek(TDateTime dt)
 
 bool IsValidDateTime(TDateTime dt)
 {
-    return std::isfinite(dt) && dt >= MinDateTime && dt < 2958466.0;
+    // Times of day on 1 Jan 0001 lie below MinDateTime as the date part is negative.
+    return std::isfinite(dt) && dt > MinDateTime - 1.0 && dt < 2958466.0;
 }
 
 bool SameDateTime(TDateTime a, TDateTime b)

@@ -1,0 +1,167 @@
+#include "scheduler/NoteActions.h"
+
+#include "app/MessageBox.h"
+#include "platform/Clock.h"
+#include "scheduler/TaskScheduler.h"
+#include "storage/GlobalPreferences.h"
+
+int LastPopupTop = 0;
+int LastPopupLeft = 0;
+std::function<bool(TTaskData &task)> ChangeScheduleHook;
+
+namespace {
+
+constexpr int kMaxNotesLength = 2 * NotesPartLength;
+
+// The program's preferences, or the defaults where there are none (tests).
+const TPreferences &Prefs()
+{
+    if (Preferences)
+        return *Preferences;
+    static const TPreferences *defaults = new TPreferences();
+    return *defaults;
+}
+
+} // namespace
+
+QPoint NextPopupNotePosition(int servedNotes, int screenWidth, int screenHeight)
+{
+    if (servedNotes <= 1) {
+        LastPopupTop = screenHeight / 2 - 177;
+        LastPopupLeft = screenWidth / 2 - 233;
+    }
+    int top = LastPopupTop + 30;
+    int left = LastPopupLeft + 30;
+    if (top > screenHeight - 50) {
+        top = 10;
+        left = 10;
+    }
+    LastPopupTop = top;
+    LastPopupLeft = left;
+    return QPoint(left, top);
+}
+
+bool IsPreWarningFiring(const TTaskData &task)
+{
+    return task.PreWarning && task.Scheduled < task.EventDateTime;
+}
+
+QString NoteTimeSuffix()
+{
+    return Preferences ? Preferences->TimeFormatSuffix() : QString();
+}
+
+QString SnoozePresetCaption(int preset)
+{
+    const TPreferences &p = Prefs();
+    return QStringLiteral("snooze for ") + QString::number(p.SnoozeN(preset)) + QStringLiteral(" ")
+           + TPreferences::SnoozeUnitText(p.SnoozeType(preset));
+}
+
+QString SnoozeUntilEventCaption(const TTaskData &task)
+{
+    return QStringLiteral("snooze until ")
+           + FormatDateTime(QStringLiteral("ddd, d mmm yyyy \"at\" hh:mm") + NoteTimeSuffix(), task.EventDateTime);
+}
+
+QString PreWarningCaption(const TTaskData &task)
+{
+    return FormatDateTime(QStringLiteral("\"Pre-warning for\" ddd, d mmm yyyy \"at\" hh:mm") + NoteTimeSuffix(),
+                          task.EventDateTime);
+}
+
+QString PreWarningScheduleText(const TTaskData &task)
+{
+    return FormatDateTime(QStringLiteral("  ddd, d mmm yyyy, hh:mm") + NoteTimeSuffix(), task.Scheduled);
+}
+
+QString ExcludedSnoozeMessage(TDateTime t)
+{
+    return QStringLiteral("You cannot snooze until %1.\r%2 is excluded from this reminder's schedule.")
+        .arg(FormatDateTime(QStringLiteral("ddd, d mmm yyyy"), t), FormatDateTime(QStringLiteral("ddd"), t));
+}
+
+TDateTime PresetSnoozeTime(const TTaskData &task, int preset)
+{
+    const TPreferences &p = Prefs();
+    return TTaskScheduler::NextSnoozeTime(task, p.SnoozeN(preset), p.SnoozeType(preset));
+}
+
+bool SnoozeNoteTo(TTaskData &task, TDateTime t, bool testWeekday)
+{
+    if (testWeekday && TTaskScheduler::IsExcludedDay(task, t)) {
+        ShowMessageBox(ExcludedSnoozeMessage(t), TMsgIcon::Information, TMsgButtons::Ok);
+        return false;
+    }
+    task.Scheduled = t;
+    task.Delivered = false;
+    return true;
+}
+
+void DismissNote(TTaskData &task)
+{
+    if (task.SnoozeInmedTime > 0) {
+        task.Scheduled = task.SnoozeInmedTime;
+        task.SnoozeInmedTime = 0;
+    }
+    TTaskScheduler::RescheduleAfterRun(task);
+}
+
+bool MayDeleteFromNote(const TTaskData &task)
+{
+    if (task.ActionCount >= 2) {
+        ShowMessageBox(QStringLiteral("Cannot delete Reminder. Other actions are still running."),
+                       TMsgIcon::Information, TMsgButtons::Ok);
+        return false;
+    }
+    return true;
+}
+
+QString NotesForMemo(const TTaskData &task)
+{
+    QString text = task.Notes();
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text;
+}
+
+namespace {
+
+// Every kind of line break as one "\n".
+QString WithPlainBreaks(const QString &memoText)
+{
+    QString text = memoText;
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    // The memo's paragraph separator, should one slip through.
+    text.replace(QChar(0x2029), QLatin1Char('\n'));
+    return text;
+}
+
+} // namespace
+
+QString MemoTextToNotes(const QString &memoText)
+{
+    QString text = WithPlainBreaks(memoText);
+    text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    return text;
+}
+
+QString FitMemoText(const QString &memoText)
+{
+    const QString text = WithPlainBreaks(memoText);
+    int stored = 0;
+    int n = 0;
+    for (; n < text.size(); ++n) {
+        const int w = text.at(n) == QLatin1Char('\n') ? 2 : 1;
+        if (stored + w > kMaxNotesLength)
+            break;
+        stored += w;
+    }
+    return n == text.size() ? memoText : text.left(n);
+}
+
+void WriteBackNotes(TTaskData &task, const QString &memoText)
+{
+    task.SetNotes(MemoTextToNotes(FitMemoText(memoText)));
+}

@@ -1,0 +1,88 @@
+#pragma once
+// The small modal dialog behind the note's "snooze..." entries: a snooze time
+// stated relative to now (or, for a pre-warning, before the event) or as an
+// exact date and time.
+
+#include "app/DateTime.h"
+#include "model/TaskList.h"
+
+#include <QDialog>
+#include <QStringList>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+class QComboBox;
+class QDateEdit;
+class QGroupBox;
+class QPushButton;
+class QRadioButton;
+class QSpinBox;
+class QTimeEdit;
+
+class TSetSnoozeForm : public QDialog {
+    Q_OBJECT
+public:
+    enum : uint8_t { smOrdinary = 0, smPreWarning = 1 };
+
+    explicit TSetSnoozeForm(QWidget *owner = nullptr);
+    ~TSetSnoozeForm() override;
+
+    // Ordinary snooze of the reminder at index: units counted from now.
+    void SetupOrdinary(int index);
+    // Pre-warning snooze: units counted back from the event, up to the unit
+    // of the reminder's pre-warning.
+    void SetupPreWarning(int index);
+
+    // The unit list of a mode; in pre-warning mode as far as the pre-warning rule reaches.
+    static QStringList UnitItems(uint8_t mode, int preWarningRule = 0);
+    // The relative row: ordinary mode n units of u from the present minute,
+    // pre-warning mode the event less n units of u.
+    static TDateTime RelativeValue(uint8_t mode, const TTaskData *task, int unit, int n);
+    // Whether OK may accept value; otherwise warning receives the message.
+    // Values less than a millisecond from now or from the event count as equal.
+    static bool CheckSnoozeTime(uint8_t mode, TDateTime value, TDateTime now, TDateTime event, QString *warning);
+
+    TDateTime RelativeValue() const;
+    TDateTime AbsoluteValue() const;
+    // What OK reads: the exact row when its radio button is checked, else the relative one.
+    TDateTime ChosenValue() const;
+
+    int TaskIndex = -1;
+    uint8_t SnoozeMode = smOrdinary;
+    TDateTime SnoozeDateTime = 0;
+
+    QGroupBox *gbxDataTime;
+    QRadioButton *rbtRelatedDateTime;
+    QSpinBox *sedPresetNTimes;
+    QComboBox *cbxPresetDate;
+    QRadioButton *rbtAbsoleteDateTime;
+    QDateEdit *dedStartDate;
+    QTimeEdit *sedStartTime;
+    QPushButton *btnOK;
+    QPushButton *btnCancel;
+
+public slots:
+    void rbtRelatedDateTimeClick();
+    void rbtAbsoleteDateTimeClick();
+    void btnOKClick();
+    void btnCancelClick();
+
+private:
+    void Bind(int index);
+    // Date and time fields from the relative row.
+    void FillAbsoluteFromRelative();
+    void SetAbsoluteFields(TDateTime value);
+
+    // The record, held for the dialog's life: the list may be re-sorted while it is open.
+    std::shared_ptr<TTaskData> FTask;
+};
+
+// Set up the dialog in its mode at (left, top), run it modally; true when it
+// was closed by OK, with the chosen time in dateTime.
+bool AskSnoozeTime(int top, int left, int index, TDateTime &dateTime);
+bool AskPrewarningSnoozeTime(int top, int left, int index, TDateTime &dateTime);
+
+// How the two functions above run the dialog; returns the dialog's result.
+// Tests put a function here that fills the fields and presses the buttons.
+extern std::function<int(TSetSnoozeForm &dialog)> RunSnoozeDialog;

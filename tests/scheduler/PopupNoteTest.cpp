@@ -1,0 +1,543 @@
+#include "app/Globals.h"
+#include "app/ResourceLibrary.h"
+#include "model/TaskList.h"
+#include "platform/SoundPlayer.h"
+#include "scheduler/NoteActions.h"
+#include "scheduler/PopupNoteFrm.h"
+#include "scheduler/SetSnoozeFrm.h"
+#include "storage/GlobalPreferences.h"
+#include "tests/support/TestSupport.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDateEdit>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QPointer>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTimeEdit>
+#include <gtest/gtest.h>
+
+namespace {
+
+// Tuesday 17 February 2009.
+TDateTime At(int hour, int min, int day = 17)
+{
+    return EncodeDateTime(2009, 2, day, hour, min, 0, 0);
+}
+
+TTaskData Alarm(const QString &title, TDateTime when)
+{
+    TTaskData t;
+    t.Taskkind = tkAlarm;
+    t.Title.Set(title);
+    t.EventDateTime = when;
+    t.Scheduled = when;
+    t.Enabled = true;
+    t.Visible = true;
+    t.PopupNote = true;
+    t.InService = true; // the scheduler sets it before the note is made
+    return t;
+}
+
+// A two-hour pre-warning of an event at 12:00, firing at 10:00.
+TTaskData PreWarnedAlarm()
+{
+    TTaskData t = Alarm("Meeting", At(12, 0));
+    t.PreWarning = true;
+    t.PreWarningRule = srHours;
+    t.PreWarningNFactor = 2;
+    t.Scheduled = At(10, 0);
+    return t;
+}
+
+void ProcessDeletes()
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+struct NoteFixture : ::testing::Test {
+    void SetUp() override
+    {
+        TaskList = &list;
+        Preferences = &prefs;
+        prefs.SetTimeBase24hour(true);
+        Sound::SetPlayer(&player);
+        list.MoveToTrash = [this](const QString &path) {
+            trashed << path;
+            return true;
+        };
+        LastPopupTop = LastPopupLeft = 0;
+    }
+    void TearDown() override
+    {
+        ProcessDeletes();
+        TaskList = nullptr;
+        Preferences = nullptr;
+        ResourceLibrary = nullptr;
+        Sound::SetPlayer(nullptr);
+        ChangeScheduleHook = nullptr;
+        RunSnoozeDialog = [](TSetSnoozeForm &d) { return d.exec(); };
+    }
+
+    // A note started on the record at index i.
+    QPointer<TPopupNoteForm> Open(int i = 0)
+    {
+        auto *note = new TPopupNoteForm();
+        note->StartAction(i);
+        return note;
+    }
+
+    TTaskList list;
+    TPreferences prefs{QStringLiteral("Brivane"), QStringLiteral("Brivane")};
+    FakeSoundPlayer player;
+    QStringList trashed;
+};
+
+} // namespace
+
+TEST(PopupNoteCascade, EachNoteGoesThirtyPixelsOnAndWrapsToTheTopLeftNearTheBottom)
+{
+    LastPopupTop = LastPopupLeft = 0;
+    // The first note of a round starts from the screen's middle.
+    EXPECT_EQ(NextPopupNotePosition(1, 1280, 1024), QPoint(640 - 233 + 30, 512 - 177 + 30));
+    EXPECT_EQ(NextPopupNotePosition(2, 1280, 1024), QPoint(467, 395));
+    // Only the vertical position is tested: on a narrow screen the left edge just runs on.
+    QPoint p;
+    int steps = 0;
+    do {
+        p = NextPopupNotePosition(3, 1280, 1024);
+        ++steps;
+    } while (p != QPoint(10, 10) && steps < 100);
+    EXPECT_EQ(p, QPoint(10, 10));
+    EXPECT_EQ(LastPopupTop, 10);
+    // The last note before the wrap lay at most 50 pixels above the bottom edge.
+    EXPECT_EQ(steps, (1024 - 50 - 395) / 30 + 1);
+    EXPECT_EQ(NextPopupNotePosition(4, 1280, 1024), QPoint(40, 40));
+    // When all other notes have closed, the next starts from the middle again.
+    EXPECT_EQ(NextPopupNotePosition(1, 800, 600), QPoint(167 + 30, 123 + 30));
+}
+
+TEST_F(NoteFixture, SecondNoteOpensBelowRightOfTheFirst)
+{
+    list.AddTask(Alarm("One", At(10, 0)));
+    QPointer<TPopupNoteForm> first = Open(0);
+    TTaskData second = Alarm("Two", At(10, 0));
+    list.AddTask(second);
+    QPointer<TPopupNoteForm> next = Open(1);
+    EXPECT_EQ(next->pos() - first->pos(), QPoint(30, 30));
+    delete first;
+    delete next;
+}
+
+TEST_F(NoteFixture, NoteShowsTheReminderAndCountsItselfUntilClosedByItsOwnPaths)
+{
+    TestSupport::PinnedClock clock(At(10, 0) + 5 * OneSecond);
+    TTaskData t = Alarm("Dentist", At(10, 0));
+    t.Notes1.Set("Bring the card");
+    t.HasRun = 3;
+    TTaskData &rec = list.AddTask(t);
+
+    QPointer<TPopupNoteForm> note = Open();
+    ASSERT_TRUE(note->isVisible());
+    EXPECT_FALSE(note->IsPreWarning());
+    EXPECT_EQ(note->windowTitle(), "Dentist");
+    EXPECT_EQ(note->lblTitle->text(), "Dentist");
+    EXPECT_EQ(note->labSchedule->text(), "  Tue, 17 Feb 2009, 10:00, run once");
+    EXPECT_EQ(note->lblAppName->text(), ProductName);
+    EXPECT_FALSE(note->lblPrewarning->isVisible());
+    EXPECT_EQ(note->lblNotes->toPlainText(), "Bring the card");
+    EXPECT_TRUE(note->lblNotes->isReadOnly()); // EditableNotes is off
+    EXPECT_EQ(note->lblNotes->palette().color(QPalette::Text), QColor(0, 0, 128));
+    EXPECT_EQ(note->btnOK->text(), "Dismiss");
+    EXPECT_EQ(note->btnSnooze->text(), "Snooze");
+    // Without a picture library the note keeps its plain size and no outline.
+    EXPECT_EQ(note->size(), QSize(TPopupNoteForm::kNoteWidth, TPopupNoteForm::kNoteHeight));
+    EXPECT_TRUE(note->mask().isEmpty());
+    EXPECT_EQ(note->btnOK->mapTo(note.data(), note->btnOK->rect().center()) + QPoint(1, 1),
+              QPoint(TPopupNoteForm::kDismissCentreX, note->height() - TPopupNoteForm::kDismissCentreFromBottom));
+    EXPECT_TRUE(rec.PopupNoteFormVisible);
+    EXPECT_EQ(rec.HasRun, 4);
+    EXPECT_EQ(rec.LastRun, Clock::Now());
+    EXPECT_EQ(rec.ActionCount, 1);
+
+    EXPECT_FALSE(note->close()); // the window manager's close
+    EXPECT_TRUE(note->isVisible());
+    EXPECT_EQ(rec.ActionCount, 1);
+
+    note->btnOKClick();
+    ProcessDeletes();
+    EXPECT_TRUE(note.isNull());
+    EXPECT_TRUE(rec.Delivered);
+    EXPECT_TRUE(rec.NewScheduleCalculated);
+    EXPECT_FALSE(rec.PopupNoteFormVisible);
+    EXPECT_EQ(rec.ActionCount, 0);
+    EXPECT_FALSE(rec.InService);
+    EXPECT_EQ(player.Stops, 1);
+    EXPECT_GT(list.ModifiedAt(), 0.0);
+}
+
+TEST_F(NoteFixture, PresetSnoozeLandsOnTheFirstGridPointAfterNow)
+{
+    TTaskData &rec = list.AddTask(Alarm("Tea", At(10, 0)));
+    {
+        TestSupport::PinnedClock clock(At(10, 7));
+        QPointer<TPopupNoteForm> note = Open();
+        note->popSnooze1Click(); // 5 minutes by default
+        EXPECT_TRUE(SameDateTime(rec.Scheduled, At(10, 10))) << rec.Scheduled;
+        EXPECT_FALSE(rec.Delivered);
+        EXPECT_EQ(rec.ActionCount, 0);
+        EXPECT_FALSE(rec.InService);
+        EXPECT_FALSE(note->isVisible());
+    }
+    {
+        rec.Scheduled = At(10, 0);
+        rec.InService = true;
+        TestSupport::PinnedClock clock(At(10, 2));
+        Open()->popSnooze1Click();
+        EXPECT_TRUE(SameDateTime(rec.Scheduled, At(10, 5))) << rec.Scheduled;
+    }
+    {
+        rec.Scheduled = At(10, 0);
+        rec.InService = true;
+        rec.Delivered = true;
+        TestSupport::PinnedClock clock(At(23, 59));
+        Open()->popSnooze3Click(); // 1 day
+        EXPECT_TRUE(SameDateTime(rec.Scheduled, At(10, 0, 18))) << rec.Scheduled;
+        EXPECT_FALSE(rec.Delivered);
+    }
+}
+
+TEST_F(NoteFixture, SnoozeMenuCaptionsFollowThePreferencesAtEachOpening)
+{
+    TestSupport::PinnedClock clock(At(10, 1));
+    list.AddTask(Alarm("Tea", At(10, 0)));
+    QPointer<TPopupNoteForm> note = Open();
+    EXPECT_TRUE(note->popSnooze1->isVisible());
+    EXPECT_TRUE(note->popChooseSnooze->isVisible());
+    EXPECT_FALSE(note->popSnoozeuntilEventDateTime->isVisible());
+    EXPECT_FALSE(note->popChoosePrewarningSnooze->isVisible());
+
+    note->btnSnoozeClick();
+    EXPECT_EQ(note->popSnooze1->text(), "snooze for 5 minute(s)");
+    EXPECT_EQ(note->popSnooze4->text(), "snooze for 1 week(s)");
+    note->popSnooze->hide();
+    prefs.SetSnooze1N(2);
+    prefs.SetSnooze1Type(stHours);
+    note->btnSnoozeClick();
+    EXPECT_EQ(note->popSnooze1->text(), "snooze for 2 hour(s)");
+    note->popSnooze->hide();
+    delete note;
+}
+
+TEST_F(NoteFixture, SnoozeOntoAnExcludedWeekdayIsRefusedAndChangesNothing)
+{
+    TestSupport::PinnedClock clock(At(10, 30));
+    TTaskData t = Alarm("Gym", At(10, 0));
+    t.ExcludeWednesday = true; // the master switch stays off: the day flag alone counts
+    TTaskData &rec = list.AddTask(t);
+    TestSupport::MessageBoxRecorder boxes;
+
+    QPointer<TPopupNoteForm> note = Open();
+    const QByteArray before = rec.ToBytes();
+    note->popSnooze3Click(); // 1 day: Wednesday
+    ASSERT_EQ(boxes.Texts.size(), 1);
+    EXPECT_EQ(boxes.Texts[0].toStdString(),
+              "You cannot snooze until Wed, 18 Feb 2009.\nWed is excluded from this reminder's schedule.");
+    EXPECT_TRUE(note->isVisible());
+    EXPECT_EQ(rec.ToBytes(), before);
+
+    // The same test applies to a time chosen in the snooze dialog.
+    RunSnoozeDialog = [](TSetSnoozeForm &d) {
+        d.rbtAbsoleteDateTimeClick();
+        d.dedStartDate->setDate(QDate(2009, 2, 18));
+        d.sedStartTime->setTime(QTime(9, 0));
+        d.btnOKClick();
+        return d.result();
+    };
+    note->popChooseSnoozeClick();
+    EXPECT_EQ(boxes.Texts.size(), 2);
+    EXPECT_TRUE(note->isVisible());
+    EXPECT_EQ(rec.ToBytes(), before);
+
+    // A Thursday is fine.
+    RunSnoozeDialog = [](TSetSnoozeForm &d) {
+        d.rbtAbsoleteDateTimeClick();
+        d.dedStartDate->setDate(QDate(2009, 2, 19));
+        d.sedStartTime->setTime(QTime(23, 30));
+        d.btnOKClick();
+        return d.result();
+    };
+    note->popChooseSnoozeClick();
+    EXPECT_EQ(rec.Scheduled, At(23, 30, 19));
+    EXPECT_FALSE(note->isVisible());
+}
+
+TEST_F(NoteFixture, PreWarningNoteOffersItsOwnMenuAndSnoozesUpToTheEvent)
+{
+    TestSupport::PinnedClock clock(At(10, 1));
+    TTaskData t = PreWarnedAlarm();
+    t.ExcludeTuesday = true; // pre-warning snoozes are not weekday-tested
+    TTaskData &rec = list.AddTask(t);
+
+    QPointer<TPopupNoteForm> note = Open();
+    ASSERT_TRUE(note->IsPreWarning());
+    EXPECT_TRUE(note->lblPrewarning->isVisible());
+    EXPECT_EQ(note->lblPrewarning->text(), "Pre-warning for Tue, 17 Feb 2009 at 12:00");
+    EXPECT_EQ(note->labSchedule->text(), "  Tue, 17 Feb 2009, 10:00");
+    EXPECT_EQ(note->lblTitle->y(), 62);
+    EXPECT_EQ(note->lblNotes->y(), 82);
+    EXPECT_EQ(note->pnlLinks->y(), 235);
+    EXPECT_EQ(note->pnlOK->y(), 241);
+    EXPECT_EQ(note->height(), TPopupNoteForm::kNoteHeight + TPopupNoteForm::kPreWarningShift);
+    EXPECT_FALSE(note->popSnooze1->isVisible());
+    EXPECT_FALSE(note->popChooseSnooze->isVisible());
+    EXPECT_TRUE(note->popChoosePrewarningSnooze->isVisible());
+    EXPECT_EQ(note->popSnoozeuntilEventDateTime->text(), "snooze until Tue, 17 Feb 2009 at 12:00");
+
+    QStringList offered;
+    RunSnoozeDialog = [&](TSetSnoozeForm &d) {
+        for (int k = 0; k < d.cbxPresetDate->count(); ++k)
+            offered << d.cbxPresetDate->itemText(k);
+        EXPECT_EQ(d.rbtRelatedDateTime->text(), "until");
+        EXPECT_EQ(d.gbxDataTime->title(), " Relative or exact Date/Time before the event ");
+        d.rbtAbsoleteDateTimeClick();
+        d.dedStartDate->setDate(QDate(2009, 2, 17));
+        d.sedStartTime->setTime(QTime(12, 0)); // the event itself
+        d.btnOKClick();
+        return d.result();
+    };
+    TestSupport::MessageBoxRecorder boxes;
+    note->popChoosePrewarningSnoozeClick();
+    EXPECT_EQ(offered, (QStringList{"minute(s) before the event", "hour(s)  before the event"}));
+    EXPECT_TRUE(boxes.Texts.isEmpty());
+    EXPECT_EQ(rec.Scheduled, At(12, 0));
+    EXPECT_FALSE(note->isVisible());
+    EXPECT_FALSE(rec.InService);
+}
+
+TEST_F(NoteFixture, SnoozeDialogChecksAgainstNowAndTheEventToTheMillisecond)
+{
+    TestSupport::PinnedClock clock(At(10, 1) + 30 * OneSecond);
+    TTaskData &rec = list.AddTask(PreWarnedAlarm());
+    TestSupport::MessageBoxRecorder boxes;
+
+    TSetSnoozeForm pre;
+    pre.SetupPreWarning(0);
+    // The relative row counts back from the event.
+    pre.cbxPresetDate->setCurrentIndex(1);
+    EXPECT_EQ(pre.RelativeValue(), At(11, 0));
+    EXPECT_EQ(pre.dedStartDate->date(), QDate(2009, 2, 17));
+    EXPECT_EQ(pre.sedStartTime->time(), QTime(11, 0));
+    pre.rbtAbsoleteDateTimeClick();
+    EXPECT_FALSE(pre.cbxPresetDate->isEnabled());
+    EXPECT_FALSE(pre.rbtRelatedDateTime->isChecked());
+    pre.sedStartTime->setTime(QTime(12, 1));
+    pre.btnOKClick();
+    EXPECT_EQ(boxes.Texts.last(), "Snooze time cannot be later than 17 Feb 2009, 12:00");
+    EXPECT_EQ(pre.result(), 0); // still open
+    pre.sedStartTime->setTime(QTime(10, 0));
+    pre.btnOKClick();
+    EXPECT_EQ(boxes.Texts.last(), "Snooze time cannot be earlier than 10:01");
+    pre.rbtRelatedDateTimeClick();
+    pre.btnOKClick();
+    EXPECT_EQ(pre.result(), int(QDialog::Accepted));
+    EXPECT_EQ(pre.SnoozeDateTime, At(11, 0));
+
+    // Less than a millisecond counts as equal; one more does not.
+    const TDateTime now = Clock::Now();
+    QString why;
+    EXPECT_TRUE(TSetSnoozeForm::CheckSnoozeTime(1, rec.EventDateTime + 0.5 * OneMillisecond, now,
+                                                rec.EventDateTime, &why));
+    EXPECT_FALSE(TSetSnoozeForm::CheckSnoozeTime(1, rec.EventDateTime + 2 * OneMillisecond, now,
+                                                 rec.EventDateTime, &why));
+    EXPECT_TRUE(TSetSnoozeForm::CheckSnoozeTime(0, now - 0.5 * OneMillisecond, now, 0, &why));
+    EXPECT_FALSE(TSetSnoozeForm::CheckSnoozeTime(0, now - 2 * OneMillisecond, now, 0, &why));
+    EXPECT_EQ(why, "Snooze time must be later than 17 Feb 2009, 10:01");
+
+    // An ordinary dialog starts one minute on from the present minute and
+    // follows its relative row.
+    TSetSnoozeForm plain;
+    plain.SetupOrdinary(0);
+    EXPECT_EQ(plain.cbxPresetDate->count(), 6);
+    EXPECT_EQ(plain.cbxPresetDate->itemText(1), "hour(s)  from now");
+    EXPECT_EQ(plain.gbxDataTime->title(), " Relative or exact Date/Time ");
+    EXPECT_FALSE(plain.dedStartDate->isEnabled());
+    EXPECT_EQ(plain.sedStartTime->time(), QTime(10, 2));
+    plain.sedPresetNTimes->setValue(3);
+    plain.cbxPresetDate->setCurrentIndex(2);
+    EXPECT_EQ(plain.dedStartDate->date(), QDate(2009, 2, 20));
+    EXPECT_EQ(plain.sedStartTime->time(), QTime(10, 1));
+    EXPECT_EQ(plain.ChosenValue(), At(10, 1, 20));
+}
+
+TEST_F(NoteFixture, DismissMovesARepeatOnAndDeliversAOneTimePreWarning)
+{
+    TestSupport::PinnedClock clock(At(10, 1));
+    TTaskData &once = list.AddTask(PreWarnedAlarm());
+    Open(0)->btnOKClick();
+    // The event itself will not pop up.
+    EXPECT_TRUE(once.Delivered);
+    EXPECT_EQ(once.Scheduled, At(10, 0));
+    EXPECT_FALSE(once.InService);
+
+    TTaskData daily = Alarm("Pills", At(9, 0));
+    daily.RepeatTask = true;
+    daily.RepeatRule = srDays;
+    daily.RepeatNFactor = 1;
+    daily.SnoozeInmedTime = At(9, 30);
+    TTaskData &rec = list.AddTask(daily);
+    Open(1)->btnOKClick();
+    EXPECT_FALSE(rec.Delivered);
+    EXPECT_EQ(rec.EventDateTime, At(9, 0, 18));
+    EXPECT_EQ(rec.Scheduled, At(9, 0, 18));
+    EXPECT_EQ(rec.SnoozeInmedTime, 0.0);
+}
+
+TEST_F(NoteFixture, SnoozeUntilTheEventSkipsTheWeekdayTest)
+{
+    TestSupport::PinnedClock clock(At(10, 1));
+    TTaskData t = PreWarnedAlarm();
+    t.ExcludeTuesday = true;
+    TTaskData &rec = list.AddTask(t);
+    TestSupport::MessageBoxRecorder boxes;
+    Open()->popSnoozeuntilEventDateTimeClick();
+    EXPECT_TRUE(boxes.Texts.isEmpty());
+    EXPECT_EQ(rec.Scheduled, At(12, 0));
+    EXPECT_FALSE(rec.Delivered);
+}
+
+TEST_F(NoteFixture, EditedNotesAreWrittenBackSplitAtTwoHundredFifty)
+{
+    prefs.SetEditableNotes(true);
+    TTaskData t = Alarm("List", At(10, 0));
+    t.Notes1.Set("old");
+    TTaskData &rec = list.AddTask(t);
+
+    QPointer<TPopupNoteForm> note = Open();
+    EXPECT_FALSE(note->lblNotes->isReadOnly());
+    EXPECT_FALSE(note->NotesChanged); // filling the memo is no edit
+    const QString text = QString(250, QLatin1Char('a')) + QString(50, QLatin1Char('b'));
+    note->lblNotes->setPlainText(text);
+    EXPECT_TRUE(note->NotesChanged);
+    note->btnOKClick();
+    EXPECT_EQ(rec.Notes1.Get(), QString(250, QLatin1Char('a')));
+    EXPECT_EQ(rec.Notes2.Get(), QString(50, QLatin1Char('b')));
+
+    // Cleared notes store two empty parts.
+    rec.InService = true;
+    note = Open();
+    note->lblNotes->clear();
+    note->btnOKClick();
+    EXPECT_EQ(rec.Notes1.Get(), "");
+    EXPECT_EQ(rec.Notes2.Get(), "");
+
+    // Line breaks are stored as the store has always held them, and the memo
+    // takes no more than the record holds.
+    rec.InService = true;
+    note = Open();
+    note->lblNotes->setPlainText(QStringLiteral("milk\nbread") + QString(600, QLatin1Char('x')));
+    EXPECT_EQ(MemoTextToNotes(note->lblNotes->toPlainText()).size(), 500);
+    note->btnOKClick();
+    EXPECT_TRUE(rec.Notes1.Get().startsWith("milk\r\nbread"));
+    EXPECT_EQ(rec.Notes2.Get(), QString(250, QLatin1Char('x')));
+    rec.InService = true;
+    note = Open();
+    EXPECT_TRUE(note->lblNotes->toPlainText().startsWith("milk\nbread"));
+    delete note;
+}
+
+TEST_F(NoteFixture, UneditedNotesAreNotWrittenBack)
+{
+    prefs.SetEditableNotes(true);
+    TTaskData t = Alarm("List", At(10, 0));
+    t.Notes1.Set("first\r\nsecond");
+    TTaskData &rec = list.AddTask(t);
+    QPointer<TPopupNoteForm> note = Open();
+    // Meanwhile the reminder's notes were changed in the editor.
+    rec.Notes1.Set("from the editor");
+    note->btnOKClick();
+    EXPECT_EQ(rec.Notes1.Get(), "from the editor");
+}
+
+TEST_F(NoteFixture, DeleteWaitsForTheReminderOtherActionWindows)
+{
+    TTaskData &rec = list.AddTask(Alarm("Report", At(10, 0)));
+    QPointer<TPopupNoteForm> note = Open();
+    TestSupport::MessageBoxRecorder boxes;
+    rec.ActionCount = 2; // an e-mail window is counting down
+    note->lblDeleteClick();
+    EXPECT_EQ(boxes.Texts, QStringList{"Cannot delete Reminder. Other actions are still running."});
+    EXPECT_TRUE(note->isVisible());
+    EXPECT_EQ(list.Count(), 1);
+    EXPECT_TRUE(trashed.isEmpty());
+
+    rec.ActionCount = 1;
+    int refreshes = 0;
+    RefreshTaskListHook = [&] { ++refreshes; };
+    TaskListOpen = true;
+    note->lblDeleteClick();
+    TaskListOpen = false;
+    RefreshTaskListHook = nullptr;
+    EXPECT_EQ(list.Count(), 0);
+    EXPECT_EQ(trashed.size(), 1);
+    EXPECT_FALSE(note->isVisible());
+    EXPECT_EQ(note->TaskData()->ActionCount, 0);
+    EXPECT_EQ(refreshes, 2); // the close steps and the delete
+}
+
+TEST_F(NoteFixture, ChangeScheduleGoesThroughTheEditorHook)
+{
+    TestSupport::PinnedClock clock(At(10, 1));
+    TTaskData &rec = list.AddTask(Alarm("Review", At(10, 0)));
+    QPointer<TPopupNoteForm> note = Open();
+    EXPECT_FALSE(note->lblResetSchedule->isEnabled()); // no editor mode yet
+    note->lblResetScheduleClick();
+    EXPECT_TRUE(note->isVisible());
+    delete note; // gone without its close steps, as at program end
+    rec.ActionCount = 0;
+    rec.InService = true;
+    int asked = 0;
+    ChangeScheduleHook = [&](TTaskData &task) {
+        if (++asked == 1)
+            return false; // cancelled
+        task.ActionCount = 7; // the editor's own bookkeeping must not stick
+        return true;
+    };
+    note = Open();
+    EXPECT_TRUE(note->lblResetSchedule->isEnabled());
+    note->lblResetScheduleClick();
+    EXPECT_TRUE(note->isVisible());
+    note->lblResetScheduleClick();
+    // Unchanged schedule: the reminder is rescheduled as after a run.
+    EXPECT_TRUE(rec.Delivered);
+    EXPECT_FALSE(note->isVisible());
+    EXPECT_EQ(rec.ActionCount, 0);
+    EXPECT_FALSE(rec.InService);
+}
+
+TEST_F(NoteFixture, WithThePictureLibraryTheNoteTakesThePictureOutline)
+{
+    TResourceLibrary library;
+    const QString path = QCoreApplication::applicationDirPath() + QStringLiteral("/../Brivane/grresrep.rcc");
+    ASSERT_TRUE(library.Load(path)) << qPrintable(path);
+    ResourceLibrary = &library;
+    TestSupport::PinnedClock clock(At(10, 1));
+    list.AddTask(Alarm("Plain", At(10, 0)));
+    list.AddTask(PreWarnedAlarm());
+
+    QPointer<TPopupNoteForm> note = Open(0);
+    EXPECT_EQ(note->size(), library.Picture("NOTE").size());
+    EXPECT_FALSE(note->mask().isEmpty());
+    EXPECT_FALSE(note->mask().contains(QPoint(note->width() - 1, note->height() - 1)));
+    EXPECT_TRUE(note->mask().contains(note->pnlOK->geometry().center()));
+    QPointer<TPopupNoteForm> pre = Open(1);
+    EXPECT_EQ(pre->size(), library.Picture("PRE_WARNING_NOTE").size());
+    EXPECT_TRUE(pre->mask().contains(pre->pnlSnooze->geometry().bottomRight()));
+    delete note;
+    delete pre;
+}

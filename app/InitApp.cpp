@@ -8,9 +8,11 @@
 #include "app/hiddenfrm.h"
 #include "app/vornIniFile.h"
 #include "app/vornLogFile.h"
+#include "model/TaskList.h"
 #include "platform/Clock.h"
 #include "platform/SingleInstance.h"
 #include "storage/GlobalPreferences.h"
+#include "storage/vornStorage.h"
 
 #include <QApplication>
 #include <QPointer>
@@ -39,6 +41,12 @@ void FinalizeInitApp()
     if (ResourceLibrary) {
         delete ResourceLibrary;
         ResourceLibrary = nullptr;
+    }
+    if (Storage) {
+        // Writes nothing unless the store was read at start-up.
+        Storage->SaveStore();
+        delete Storage;
+        Storage = nullptr;
     }
     LogStamp(QStringLiteral("*** Terminated at %s *** "));
     TvornLogFile *log = Log();
@@ -69,10 +77,14 @@ void RunFinalizations()
 
 void SaveStoreNow()
 {
+    if (Storage)
+        Storage->SaveStore();
 }
 
 void MarkListModified()
 {
+    if (TaskList)
+        TaskList->MarkModified();
 }
 
 void CheckRunPastDateNow()
@@ -164,6 +176,20 @@ bool InitializeModules()
     // 14. Preferences
     Preferences = new TPreferences();
     Preferences->LoadPreferences();
+
+    // 15. The store, which makes the reminder list and the copy buffer.
+    Storage = new TPalvaroStorage(app->GetFolder(QStringLiteral("STORAGE-FOLDER"))
+                                  + app->GetFile(QStringLiteral("STORAGE-FILE")));
+    Storage->Log = Log();
+    // 16. Where this user's store is, for whoever reads the ini file.
+    IniFile->WriteString(QStringLiteral("users2"), GetWindowsUserName(), Storage->FilePath());
+    // 17. Recovery dialogs and halts, loading, the backup reminder.
+    Storage->OpenStore();
+    // 18.
+    Storage->AutoBackup();
+
+    // The start-up sort of the reminder list.
+    TaskList->SortAtStartup();
 
     // The hidden window's module.
     LogInfo(QStringLiteral("Initialize hiddenfrm"));

@@ -1,0 +1,573 @@
+#include "storage/vornStorage.h"
+
+#include "app/MessageBox.h"
+#include "app/PalvaroApplication.h"
+#include "app/vornLogFile.h"
+#include "model/TaskList.h"
+#include "platform/Clock.h"
+#include "platform/Shell.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <cmath>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+TPalvaroStorage *Storage = nullptr;
+
+namespace {
+
+constexpr int kKeptOlderCopies = 6; // plus today's: seven dated copies
+const QString kReadPastEnd = QStringLiteral("Read beyond end of file");
+
+// Whole milliseconds, so that a file time and a clock reading of the same
+// moment compare equal however each was rounded to a day fraction.
+qint64 Millis(TDateTime t)
+{
+    return std::llround(t * 86400000.0);
+}
+
+// Makes the rename that replaced a file in this folder survive a power cut.
+void SyncFolder(const QString &folder)
+{
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
+QString ProgramNameText(const QString &storePath)
+{
+    if (App() && !App()->ProgramName.isEmpty())
+        return App()->ProgramName;
+    return QFileInfo(storePath).completeBaseName();
+}
+
+} // namespace
+
+bool WriteFileAtomically(const QString &path, const QByteArray &bytes, QString *errorText)
+{
+    QSaveFile f(path);
+    // Writing the target in place is exactly what must never happen.
+    f.setDirectWriteFallback(false);
+    if (!f.open(QIODevice::WriteOnly)) {
+        if (errorText)
+            *errorText = f.errorString();
+        return false;
+    }
+    if (f.write(bytes) != bytes.size()) {
+        if (errorText)
+            *errorText = f.errorString();
+        return false; // the destructor discards the temporary file
+    }
+    if (!f.commit()) {
+        if (errorText)
+            *errorText = f.errorString();
+        return false;
+    }
+    SyncFolder(QFileInfo(path).absolutePath());
+    return true;
+}
+
+bool CopyFileAtomically(const QString &source, const QString &destination)
+{
+    QFile in(source);
+    if (!in.open(QIODevice::ReadOnly))
+        return false;
+    QSaveFile out(destination);
+    out.setDirectWriteFallback(false);
+    if (!out.open(QIODevice::WriteOnly))
+        throw EvornError(QStringLiteral("Cannot create file %1").arg(destination));
+    constexpr qint64 kBlock = 65536;
+    QByteArray buffer(kBlock, Qt::Uninitialized);
+    for (;;) {
+        const qint64 got = in.read(buffer.data(), kBlock);
+        if (got < 0)
+            return false;
+        if (got == 0)
+            break;
+        if (out.write(buffer.constData(), got) != got)
+            throw EvornError(QStringLiteral("Cannot write file %1").arg(destination));
+    }
+    if (!out.commit())
+        throw EvornError(QStringLiteral("Cannot write file %1").arg(destination));
+    SyncFolder(QFileInfo(destination).absolutePath());
+    return true;
+}
+
+// ---------------------------------------------------------------------------
+// TvornStorage
+
+TvornStorage::TvornStorage(const QString &path)
+    : TvornFile(path)
+{
+}
+
+TvornStorage::~TvornStorage() = default;
+
+void TvornStorage::LogInfoLine(const QString &text) const
+{
+    if (Log)
+        Log->Info(text);
+}
+
+void TvornStorage::LogWarningLine(const QString &text) const
+{
+    if (Log)
+        Log->Warning(text);
+}
+
+void TvornStorage::LogErrorLine(const QString &text) const
+{
+    if (Log)
+        Log->Error(text);
+}
+
+QString TvornStorage::BackupFileName(const QString &name, const QString &suffix)
+{
+    QString result = name;
+    const qsizetype dot = name.indexOf(QLatin1Char('.'));
+    result.insert(dot < 0 ? 0 : dot, QLatin1Char('-') + suffix);
+    return result;
+}
+
+QString TvornStorage::RescueCopyPath() const
+{
+    return BackupFolder + BackupFileName(StoreFileName, QStringLiteral("001"));
+}
+
+QString TvornStorage::SecondRescueCopyPath() const
+{
+    return BackupFolder + BackupFileName(StoreFileName, QStringLiteral("000"));
+}
+
+void TvornStorage::RescueBackup()
+{
+    const QString target = RescueCopyPath();
+    const TvornFile copy(target);
+    const bool targetExists = copy.Exists();
+    const TDateTime targetTime = targetExists ? copy.ModifiedTime() : 0;
+    const bool newer = FileSize() > 0 && Millis(ModifiedTime()) > Millis(targetTime);
+    if (!newer && targetExists)
+        return;
+    bool copied = false;
+    try {
+        copied = CopyFileAtomically(Path(), target);
+    } catch (const EvornError &) {
+        copied = false;
+    }
+    // Only a copy that happened is reported as one: a rescue copy that is
+    // believed fresh but is not would be trusted in the next restore.
+    if (copied)
+        LogInfoLine(QStringLiteral("Database backuped at ") + DateTimeToStr(Clock::Now()) + QStringLiteral(" to ")
+                    + target);
+    else
+        LogErrorLine(QStringLiteral("Unable to copy backup file to: ") + target);
+}
+
+bool TvornStorage::RestoreBackup()
+{
+    const QString source = RescueCopyPath();
+    bool restored = false;
+    try {
+        restored = CopyFileAtomically(source, Path());
+    } catch (const EvornError &) {
+        restored = false;
+    }
+    if (!restored)
+        LogErrorLine(QStringLiteral("Unable to restore Backup file: ") + source);
+    return restored;
+}
+
+int TvornStorage::FindOldestBackup(QString &oldest)
+{
+    int count = 0;
+    TDateTime oldestDate = Clock::Now();
+    // The rescue copies live in the same folder; they are no dated copies and
+    // the retention must never delete them.
+    const QString rescue1 = BackupFileName(StoreFileName, QStringLiteral("001"));
+    const QString rescue0 = BackupFileName(StoreFileName, QStringLiteral("000"));
+    QDirIterator it(BackupFolder, QStringList{BackupPattern},
+                    QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    while (it.hasNext()) {
+        it.next();
+        const QString name = it.fileName();
+        if (name == rescue1 || name == rescue0)
+            continue;
+        ++count;
+        const TDateTime age = DateTimeFromQDateTime(it.fileInfo().lastModified().toLocalTime());
+        LogInfoLine(QStringLiteral("File: ") + name + QStringLiteral(" Age: ") + DateTimeToStr(age));
+        if (std::floor(age) < std::floor(oldestDate)) {
+            oldestDate = age;
+            oldest = BackupFolder + name;
+        }
+    }
+    LogInfoLine(QStringLiteral("Autobackfilesfound  = ") + QString::number(count));
+    LogInfoLine(QStringLiteral("Oldest Filename = ") + oldest);
+    return count;
+}
+
+void TvornStorage::AutoBackup()
+{
+    const QString target = BackupFolder + DatedBackupName;
+    if (QFileInfo::exists(target)) {
+        LogInfoLine(target + QStringLiteral(" exists."));
+        return;
+    }
+    LogInfoLine(QStringLiteral("Autobackup path: ") + target);
+
+    // Keep six older copies. The loop ends when a delete fails or nothing
+    // older than today is left to delete, however many copies match.
+    QString oldest;
+    int count = FindOldestBackup(oldest);
+    while (count > kKeptOlderCopies && !oldest.isEmpty()) {
+        if (!QFile::remove(oldest)) {
+            LogErrorLine(QStringLiteral("Unable to delete: ") + oldest);
+            break;
+        }
+        LogInfoLine(QStringLiteral("Deleted File: ") + oldest);
+        QString next;
+        count = FindOldestBackup(next);
+        if (next == oldest)
+            break; // deleted, yet still there: do not go round again
+        oldest = next;
+    }
+
+    if (!FolderExists(BackupFolder) && !QDir().mkdir(BackupFolder)) {
+        LogErrorLine(QStringLiteral("unable to create database backup directory: ") + BackupFolder);
+        return;
+    }
+    bool copied = false;
+    try {
+        copied = CopyFileAtomically(Path(), target);
+    } catch (const EvornError &) {
+        copied = false;
+    }
+    if (copied)
+        LogInfoLine(target + QStringLiteral(" succesfully backuped "));
+    else
+        LogErrorLine(QStringLiteral("Unable to copy backup file to: ") + target);
+}
+
+// ---------------------------------------------------------------------------
+// TPalvaroStorage
+
+TPalvaroStorage::TPalvaroStorage(const QString &path)
+    : TvornStorage(path)
+    , FList(new TTaskList())
+    , FCopyBuffer(new TTaskList())
+{
+    TaskList = FList;
+    CopyBuffer = FCopyBuffer;
+    Halt = [](const QString &reason) {
+        if (TPalvaroApplication *app = App())
+            app->HaltApplication(reason);
+    };
+}
+
+TPalvaroStorage::~TPalvaroStorage()
+{
+    if (TaskList == FList)
+        TaskList = nullptr;
+    if (CopyBuffer == FCopyBuffer)
+        CopyBuffer = nullptr;
+    delete FList;
+    delete FCopyBuffer;
+}
+
+void TPalvaroStorage::FillBackupNames()
+{
+    TPalvaroApplication *app = App();
+    BackupFolder = app ? app->GetFolder(QStringLiteral("STORAGE-BACKUP-FOLDER")) : QString();
+    if (BackupFolder.isEmpty())
+        BackupFolder = FilePath() + QStringLiteral("Backup/");
+    if (!BackupFolder.endsWith(QLatin1Char('/')))
+        BackupFolder += QLatin1Char('/');
+    StoreFileName = app ? app->GetFile(QStringLiteral("STORAGE-FILE")) : QString();
+    if (StoreFileName.isEmpty())
+        StoreFileName = FileName();
+    DatedBackupName = StoreFileName + FormatDateTime(QStringLiteral(".dd-mm-yyyy"), Clock::Now());
+    BackupPattern = QStringLiteral("*.DAT.*");
+}
+
+TTaskData TPalvaroStorage::BuildBackupReminder() const
+{
+    const TDateTime now = Clock::Now();
+    TTaskData task; // every field not set here stays zero
+    task.Taskkind = tkService;
+    task.RepeatTask = true;
+    task.RepeatRule = srHours;
+    task.RepeatNFactor = 1;
+    task.Scheduled = now + 1.0 / 24.0;
+    // Starting the event with the first run saves the first reschedule from
+    // stepping hour by hour from 1899 up to now.
+    task.EventDateTime = task.Scheduled;
+    task.Created = now;
+    task.Title.Len = 1;
+    task.Title.Data[0] = char(0xCD);
+    task.Enabled = true;
+    task.Tag = TAG_BACKUP;
+    LogInfoLine(QStringLiteral("Backup task created. First run schedule: ") + DateTimeToStr(task.Scheduled));
+    return task;
+}
+
+bool TPalvaroStorage::CreateEmpty()
+{
+    const TTaskData backup = BuildBackupReminder();
+    std::memset(FBuffer, 0, sizeof FBuffer);
+    FBuffer[0] = TaskElementSignature;
+    FBuffer[1] = TaskElementVersion;
+    std::memcpy(FBuffer + TaskElementHeaderSize, &backup, TTaskData::Size);
+    QString error;
+    if (!WriteFileAtomically(Path(), QByteArray(reinterpret_cast<const char *>(FBuffer), TaskElementSize), &error)) {
+        LogErrorLine(QStringLiteral("Unable to create storage file ") + Path() + QStringLiteral(": ") + error);
+        return false;
+    }
+    LogInfoLine(QStringLiteral("Storage file Recreated."));
+    return true;
+}
+
+void TPalvaroStorage::ReadVersion()
+{
+    if (!Exists()) {
+        DBVersion = 0;
+        LogWarningLine(QStringLiteral("Database ") + Path() + QStringLiteral(" not found!!!"));
+    } else {
+        QFile f(Path());
+        QString error;
+        char head[2];
+        if (!f.open(QIODevice::ReadOnly)) {
+            error = f.errorString();
+        } else {
+            const qint64 got = f.read(head, 2);
+            if (got != 2)
+                error = got < 0 ? f.errorString() : kReadPastEnd;
+            f.close();
+        }
+        if (error.isEmpty()) {
+            DBVersion = uint8_t(head[1]);
+        } else {
+            DBVersion = 255;
+            LogErrorLine(QStringLiteral("Database exception: ") + error);
+        }
+    }
+    LogInfoLine(QStringLiteral("DB version found: ") + QString::number(DBVersion));
+}
+
+bool TPalvaroStorage::NeedsConversion()
+{
+    return DBVersion >= 1 && DBVersion <= 9;
+}
+
+void TPalvaroStorage::HaltWith(const QString &reason)
+{
+    if (Halt)
+        Halt(reason);
+}
+
+void TPalvaroStorage::CallConverter()
+{
+    TPalvaroApplication *app = App();
+    QString converter = app ? app->GetFile(QStringLiteral("DB-CONVERTER")) : QString();
+    if (converter.isEmpty())
+        converter = QStringLiteral("DBConverter");
+    const QString folder = app ? app->ProgramFolder() : QString();
+    LogInfoLine(QStringLiteral("Calling... ") + converter);
+    const int result = Shell::Open(folder + converter, QLatin1Char('"') + Path() + QLatin1Char('"'));
+    if (result <= 32) {
+        LogErrorLine(QStringLiteral("Critical error: file ") + folder + converter + QStringLiteral(" not found"));
+        ShowMessageBox(QStringLiteral("Error 02: Database Converter %1 not found.").arg(converter), TMsgIcon::Error,
+                       TMsgButtons::Ok, ProgramNameText(Path()));
+    }
+}
+
+void TPalvaroStorage::OpenStore()
+{
+    FillBackupNames();
+    const QString programName = ProgramNameText(Path());
+    LogInfoLine(QStringLiteral("Shipped DB version: ") + QString::number(TaskElementVersion));
+    LogInfoLine(QStringLiteral("Record size: ") + QString::number(TTaskData::Size));
+
+    if (!Exists()) {
+        if (!QFileInfo::exists(RescueCopyPath())) {
+            // Nothing to restore (a first start): asking could only lead to
+            // "Error 05" and the end of the program.
+            CreateEmpty();
+        } else {
+            const TMsgResult answer = ShowMessageBox(
+                QStringLiteral("Reminders' store file %1, not found.\rPress OK to restore the backup file or Ignore "
+                               "to create a blank store file.")
+                    .arg(Path()),
+                TMsgIcon::Warning, TMsgButtons::OkIgnore, programName);
+            if (answer == TMsgResult::Ok) {
+                if (!RestoreBackup()) {
+                    HaltWith(QStringLiteral("not RestoreBackup"));
+                    return;
+                }
+            } else if (answer == TMsgResult::Ignore) {
+                CreateEmpty();
+                // Keep the lost store's last hourly copy from being overwritten
+                // by the first hourly copy of the new one.
+                bool kept = false;
+                try {
+                    kept = CopyFileAtomically(RescueCopyPath(), SecondRescueCopyPath());
+                } catch (const EvornError &) {
+                    kept = false;
+                }
+                if (kept)
+                    LogInfoLine(QStringLiteral("Rescue backup succesfully created."));
+            }
+        }
+    }
+
+    ReadVersion();
+
+    if (DBVersion == 255) {
+        const TMsgResult answer = ShowMessageBox(
+            QStringLiteral("Error 03: Reminders' store file %1 is Damaged or Corrupted!\rPress Yes to restore the "
+                           "backup file or Abort to terminate %2.")
+                .arg(Path(), programName),
+            TMsgIcon::Error, TMsgButtons::YesAbort, programName);
+        if (answer != TMsgResult::Yes) {
+            HaltWith(QStringLiteral("INVALID_DB_FORMAT -> mrAbort"));
+            return;
+        }
+        if (!RestoreBackup()) {
+            HaltWith(QStringLiteral("INVALID_DB_FORMAT -> mrYes"));
+            return;
+        }
+    }
+
+    if (NeedsConversion()) {
+        CallConverter();
+        HaltWith(QStringLiteral("DatabaseNeedsUpgrade"));
+        return;
+    }
+
+    if (!LoadRecords()) {
+        ShowMessage(QStringLiteral("Critical Error: Unable to read data from storage file"));
+        return;
+    }
+
+    int index = -1;
+    if (FList->FindServiceTask(TAG_BACKUP, index)) {
+        TTaskData &backup = FList->GetTask(index);
+        backup.Scheduled = Clock::Now() + 1.0 / 24.0;
+        LogInfoLine(QStringLiteral("BACKUP task schedule reseted to: ") + DateTimeToStr(backup.Scheduled));
+    } else {
+        FList->AddTask(BuildBackupReminder());
+    }
+    FList->RepairLoaded();
+    FList->ResetRuntimeState();
+}
+
+bool TPalvaroStorage::LoadRecords()
+{
+    LogInfoLine(QStringLiteral("DB file: ") + FileName() + FileTimesText());
+    QFile f(Path());
+    QString error;
+    if (!f.open(QIODevice::ReadOnly)) {
+        error = f.errorString();
+    } else {
+        while (!f.atEnd()) {
+            const qint64 got = f.read(reinterpret_cast<char *>(FBuffer), TaskElementSize);
+            if (got != TaskElementSize) {
+                error = got < 0 ? f.errorString() : kReadPastEnd;
+                break;
+            }
+            TTaskData task;
+            std::memcpy(&task, FBuffer + TaskElementHeaderSize, TTaskData::Size);
+            FList->AddTask(task);
+        }
+        f.close();
+    }
+    if (!error.isEmpty()) {
+        LogInfoLine(QStringLiteral("Unable to open database.\r") + error);
+        return false;
+    }
+    FList->MarkModified();
+    FStoreRead = true;
+    return true;
+}
+
+bool TPalvaroStorage::SaveStore()
+{
+    // An old-format store is the converter's to rewrite, and a store that
+    // could not be read must stay as it is for whoever can repair it.
+    if (NeedsConversion() || !FStoreRead)
+        return false;
+    QByteArray out;
+    out.reserve(qsizetype(FList->Count()) * TaskElementSize);
+    std::memset(FBuffer, 0, TaskElementHeaderSize);
+    FBuffer[0] = TaskElementSignature;
+    FBuffer[1] = TaskElementVersion;
+    for (int i = 0; i < FList->Count(); ++i) {
+        if (FList->IsInfoNotice(i))
+            continue;
+        std::memcpy(FBuffer + TaskElementHeaderSize, &FList->GetTask(i), TTaskData::Size);
+        out.append(reinterpret_cast<const char *>(FBuffer), TaskElementSize);
+    }
+    const qint64 mark = Millis(FList->ModifiedAt());
+    QString error;
+    if (!WriteFileAtomically(Path(), out, &error)) {
+        LogErrorLine(QStringLiteral("Unable to save storage file ") + Path() + QStringLiteral(": ") + error);
+        return false;
+    }
+    FSavedMark = mark;
+    LogInfoLine(QStringLiteral("Tasklist Saved at ") + DateTimeToStr(ModifiedTime()) + QStringLiteral(" to ")
+                + Path());
+    return true;
+}
+
+void TPalvaroStorage::SaveIfModified()
+{
+    const TDateTime modifiedAt = FList->ModifiedAt();
+    if (modifiedAt == 0)
+        return;
+    // A file written after the change does not prove the change saved: a
+    // second copy of the program writes the store it read when it ends, and
+    // the clock may have been set back. So a change since this object's own
+    // last save always counts. A change in the very millisecond of the last
+    // write counts as unsaved too: one save too many is harmless, one too few
+    // loses the change in a crash.
+    const bool changedSinceOwnSave = Millis(modifiedAt) != FSavedMark;
+    const TDateTime written = Exists() ? ModifiedTime() : 0;
+    if (changedSinceOwnSave || Millis(written) <= Millis(modifiedAt))
+        SaveStore();
+}
+
+QString TPalvaroStorage::FileTimesText() const
+{
+    const QString pattern = QStringLiteral("ddd, d mmm yyyy \"at\" hh:mm:ss");
+    return QStringLiteral("  Created: ") + FormatDateTime(pattern, CreatedTime()) + QStringLiteral("  Modified: ")
+         + FormatDateTime(pattern, ModifiedTime()) + QStringLiteral("  Accessed: ")
+         + FormatDateTime(pattern, AccessedTime());
+}
+
+void TPalvaroStorage::RescueBackup()
+{
+    FillBackupNames();
+    TvornStorage::RescueBackup();
+}
+
+bool TPalvaroStorage::RestoreBackup()
+{
+    FillBackupNames();
+    if (TvornStorage::RestoreBackup())
+        return true;
+    const QString programName = ProgramNameText(Path());
+    ShowMessageBox(QStringLiteral("Error 05: Unable to restore Backup file. %1 will terminate.").arg(programName),
+                   TMsgIcon::Error, TMsgButtons::Ok, programName);
+    return false;
+}
+
+void TPalvaroStorage::AutoBackup()
+{
+    FillBackupNames();
+    TvornStorage::AutoBackup();
+}

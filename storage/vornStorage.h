@@ -1,0 +1,126 @@
+#pragma once
+// The reminder store: one file of fixed 1896-byte elements (signature 0x1A,
+// format version, six unused bytes, the reminder record), its start-up
+// recovery, and its backups in the "Backup" folder beside it.
+//
+// TvornStorage is the generic part (backup folder, rescue and dated copies,
+// restore); TPalvaroStorage knows the element format, owns the reminder list
+// and CopyBuffer, and shows the recovery dialogs.
+//
+// Every write of the store (save, blank store, restore) and of a backup copy
+// goes to a temporary file in the target's folder that is flushed to disk and
+// then renamed over the target: a crash, a power cut or a full disk leaves
+// either the complete old file or the complete new one, never a cut one.
+
+#include "app/vornFile.h"
+#include "model/TaskData.h"
+
+#include <QString>
+#include <cstdint>
+#include <functional>
+
+class TvornLogFile;
+class TTaskList;
+
+class TvornStorage : public TvornFile {
+public:
+    explicit TvornStorage(const QString &path);
+    ~TvornStorage() override;
+
+    // Version of the store found by ReadVersion: 0 no file, 255 unreadable,
+    // 1..9 an older format, 10 (or higher, read alike) the current one.
+    virtual void ReadVersion() = 0;
+    virtual bool NeedsConversion() = 0;
+    virtual void OpenStore() = 0;
+    virtual bool SaveStore() = 0;
+    // Copies the store over the rescue copy when the store is newer (hourly).
+    virtual void RescueBackup();
+    // Copies the rescue copy over the store; true when the store was replaced.
+    virtual bool RestoreBackup();
+    // Today's dated copy, after trimming the dated copies to six older ones.
+    virtual void AutoBackup();
+
+    // name with "-" + suffix before its first "."; "-" + suffix + name without a dot.
+    static QString BackupFileName(const QString &name, const QString &suffix);
+    // BackupFolder + the name of the rescue copy ("001") / second rescue copy ("000").
+    QString RescueCopyPath() const;
+    QString SecondRescueCopyPath() const;
+    // Number of dated copies in BackupFolder; oldest = the first one found of the
+    // earliest day before today (left unchanged when there is none).
+    int FindOldestBackup(QString &oldest);
+
+    uint8_t DBVersion = 0;
+    TvornLogFile *Log = nullptr; // may be null: then nothing is logged
+    QString BackupFolder;        // with trailing "/"
+    QString StoreFileName;       // without folder
+    QString DatedBackupName;     // StoreFileName + ".dd-mm-yyyy"
+    QString BackupPattern;       // "*.DAT.*", matched case-insensitively
+
+protected:
+    void LogInfoLine(const QString &text) const;
+    void LogWarningLine(const QString &text) const;
+    void LogErrorLine(const QString &text) const;
+};
+
+class TPalvaroStorage : public TvornStorage {
+public:
+    // Creates the reminder list and CopyBuffer (the globals TaskList and CopyBuffer).
+    explicit TPalvaroStorage(const QString &path);
+    // Frees both lists and clears the globals.
+    ~TPalvaroStorage() override;
+
+    // A store holding the backup reminder only (used when the store is missing).
+    bool CreateEmpty() override;
+    void ReadVersion() override;
+    bool NeedsConversion() override;
+    // Start-up: recovery dialogs, converter hand-over, load, backup reminder, repair.
+    void OpenStore() override;
+    // Writes the whole list (information notices left out). Does nothing and
+    // answers false for an old-format store or one not read in this run.
+    bool SaveStore() override;
+    void RescueBackup() override;
+    bool RestoreBackup() override;
+    void AutoBackup() override;
+
+    // The scheduler's periodic save: only when the list was marked modified
+    // after the file was last written, or since this object last saved it.
+    void SaveIfModified();
+    bool LoadRecords();
+    // "  Created: ...  Modified: ...  Accessed: ..." of the store file.
+    QString FileTimesText() const;
+
+    // The hourly backup reminder (tag -8), first due one hour from now.
+    TTaskData BuildBackupReminder() const;
+
+    // True once LoadRecords succeeded in this run; only then is the store written.
+    bool StoreRead() const { return FStoreRead; }
+    TTaskList &List() const { return *FList; }
+
+    // How OpenStore ends the program when it cannot go on; defaults to the
+    // application's HaltApplication. OpenStore returns right after calling it.
+    std::function<void(const QString &reason)> Halt;
+
+private:
+    // Backup folder, store name, pattern and today's dated name from the settings.
+    void FillBackupNames();
+    void CallConverter();
+    void HaltWith(const QString &reason);
+
+    TTaskList *FList = nullptr;
+    TTaskList *FCopyBuffer = nullptr;
+    bool FStoreRead = false;
+    qint64 FSavedMark = -1; // the list's ModifiedAt (ms) saved by the last SaveStore; -1 none yet
+    uint8_t FBuffer[TaskElementSize]{};
+};
+
+// Writes bytes to path through a temporary file in the same folder, flushed to
+// disk and renamed over path. On failure path is left as it was, the reason is
+// in errorText, and the answer is false.
+bool WriteFileAtomically(const QString &path, const QByteArray &bytes, QString *errorText = nullptr);
+// Copies source over destination the same way. False when the source cannot be
+// read; raises EvornError("Cannot create file %s") when the destination cannot
+// be written.
+bool CopyFileAtomically(const QString &source, const QString &destination);
+
+// The program's store; null before start-up made it and after program end.
+extern TPalvaroStorage *Storage;

@@ -1,0 +1,202 @@
+#pragma once
+// Helpers for the store and backup tests: a program environment whose store
+// folder is a temporary folder, hand-built store files, file times, and a way
+// to make a folder really read-only even when the tests run as root.
+
+#include "app/Globals.h"
+#include "app/PalvaroApplication.h"
+#include "app/vornIniFile.h"
+#include "app/vornLogFile.h"
+#include "model/TaskData.h"
+#include "model/TaskList.h"
+#include "storage/vornStorage.h"
+#include "tests/support/TestSupport.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <cstring>
+#include <linux/capability.h>
+#include <memory>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+namespace StoreTest {
+
+inline TTaskData Alarm(const QString &title, int32_t hasRun = 0)
+{
+    TTaskData t;
+    t.Taskkind = tkAlarm;
+    t.Title.Set(title);
+    t.HasRun = hasRun;
+    t.Enabled = true;
+    t.Visible = true;
+    t.Created = EncodeDateTime(2024, 3, 1, 9, 0, 0, 0);
+    t.Scheduled = EncodeDateTime(2030, 1, 2, 10, 0, 0, 0);
+    t.EventDateTime = t.Scheduled;
+    return t;
+}
+
+inline TTaskData Service(int32_t tag, TDateTime scheduled)
+{
+    TTaskData t;
+    t.Taskkind = tkService;
+    t.Tag = tag;
+    t.Title.Len = 1;
+    t.Title.Data[0] = char(0xCD);
+    t.Scheduled = scheduled;
+    t.Created = scheduled;
+    t.Enabled = true;
+    return t;
+}
+
+// One store element written out by hand.
+inline QByteArray Element(const TTaskData &t, uint8_t version = 10, uint8_t signature = 0x1A)
+{
+    QByteArray e(1896, '\0');
+    e[0] = char(signature);
+    e[1] = char(version);
+    std::memcpy(e.data() + 8, &t, sizeof t);
+    return e;
+}
+
+inline QByteArray RecordBytes(const TTaskData &t)
+{
+    return QByteArray(reinterpret_cast<const char *>(&t), sizeof t);
+}
+
+inline TTaskData RecordAt(const QByteArray &file, int index)
+{
+    TTaskData t;
+    std::memcpy(&t, file.constData() + index * 1896 + 8, sizeof t);
+    return t;
+}
+
+inline bool SetModified(const QString &path, TDateTime when)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadWrite)
+        && f.setFileTime(DateTimeToQDateTime(when), QFileDevice::FileModificationTime);
+}
+
+// The program's environment for a portable copy in a temporary folder, with
+// the store folder given to this user through the ini file as a user would.
+class StoreEnv {
+public:
+    StoreEnv()
+    {
+        QDir(Dir.path()).mkpath(QStringLiteral("prog"));
+        QDir(Dir.path()).mkpath(QStringLiteral("store/Backup"));
+        const QString exe = Dir.path() + QStringLiteral("/prog/Brivane");
+        TestSupport::WriteAll(exe, "");
+        Ini = std::make_unique<TvornIniFile>(Dir.path() + QStringLiteral("/prog/Brivane.ini"));
+        Ini->WriteString(QStringLiteral("users"), GetWindowsUserName(), Dir.path() + QStringLiteral("/store"));
+        IniFile = Ini.get();
+        App = std::make_unique<TPalvaroApplication>(exe);
+        App->LoadEditionProfile();
+        PalvaroApp = App.get();
+        Log = std::make_unique<TvornLogFile>(Dir.path() + QStringLiteral("/test.log"), 3, 1, 1);
+        SetLog(Log.get());
+    }
+    ~StoreEnv()
+    {
+        Store.reset();
+        SetLog(nullptr);
+        PalvaroApp = nullptr;
+        IniFile = nullptr;
+    }
+
+    QString StoreFolder() const { return Dir.path() + QStringLiteral("/store/"); }
+    QString BackupFolder() const { return StoreFolder() + QStringLiteral("Backup/"); }
+    QString StorePath() const { return StoreFolder() + QStringLiteral("Brivane.dat"); }
+    QString RescuePath() const { return BackupFolder() + QStringLiteral("Brivane-001.dat"); }
+    QString SecondRescuePath() const { return BackupFolder() + QStringLiteral("Brivane-000.dat"); }
+
+    // The store as start-up makes it; halts are recorded instead of ending the tests.
+    TPalvaroStorage &MakeStore()
+    {
+        Store = std::make_unique<TPalvaroStorage>(StorePath());
+        Store->Log = Log.get();
+        Store->Halt = [this](const QString &reason) { Halts << reason; };
+        return *Store;
+    }
+
+    QStringList LogLines() const
+    {
+        return QString::fromUtf8(TestSupport::ReadAll(Log->Path())).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    }
+    bool Logged(const QString &line) const { return LogLines().contains(line); }
+    int CountStartingWith(const QString &prefix) const
+    {
+        int n = 0;
+        for (const QString &l : LogLines())
+            n += l.startsWith(prefix) ? 1 : 0;
+        return n;
+    }
+
+    QTemporaryDir Dir;
+    std::unique_ptr<TvornIniFile> Ini;
+    std::unique_ptr<TPalvaroApplication> App;
+    std::unique_ptr<TvornLogFile> Log;
+    std::unique_ptr<TPalvaroStorage> Store;
+    QStringList Halts;
+};
+
+// While alive, this thread checks file permissions like an ordinary user: as
+// root, a folder without write permission is otherwise written all the same.
+// Active() is false when that could not be arranged (the test then skips).
+class PermissionsEnforced {
+public:
+    PermissionsEnforced()
+    {
+        FHeader.version = _LINUX_CAPABILITY_VERSION_3;
+        FHeader.pid = 0;
+        if (syscall(SYS_capget, &FHeader, FSaved) != 0)
+            return;
+        __user_cap_data_struct reduced[2];
+        std::memcpy(reduced, FSaved, sizeof reduced);
+        for (int cap : {CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH, CAP_FOWNER})
+            reduced[cap / 32].effective &= ~(1u << (cap % 32));
+        FChanged = syscall(SYS_capset, &FHeader, reduced) == 0;
+    }
+    ~PermissionsEnforced()
+    {
+        if (FChanged)
+            syscall(SYS_capset, &FHeader, FSaved);
+    }
+    // True when a file cannot be made in the folder.
+    static bool FolderRefusesWrites(const QString &folder)
+    {
+        QFile probe(folder + QStringLiteral("/.probe"));
+        if (probe.open(QIODevice::WriteOnly)) {
+            probe.close();
+            probe.remove();
+            return false;
+        }
+        return true;
+    }
+
+private:
+    __user_cap_header_struct FHeader{};
+    __user_cap_data_struct FSaved[2]{};
+    bool FChanged = false;
+};
+
+// Removes write permission from a folder for the scope.
+class ReadOnlyFolder {
+public:
+    explicit ReadOnlyFolder(const QString &folder) : FFolder(folder), FSaved(QFile::permissions(folder))
+    {
+        QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadGroup
+                                          | QFileDevice::ExeGroup | QFileDevice::ReadOther | QFileDevice::ExeOther);
+    }
+    ~ReadOnlyFolder() { QFile::setPermissions(FFolder, FSaved); }
+
+private:
+    QString FFolder;
+    QFileDevice::Permissions FSaved;
+};
+
+} // namespace StoreTest

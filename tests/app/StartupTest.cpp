@@ -1,0 +1,76 @@
+#include "app/Globals.h"
+#include "app/InitApp.h"
+#include "app/PalvaroApplication.h"
+#include "platform/Shell.h"
+#include "storage/GlobalPreferences.h"
+#include "tests/support/TestSupport.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+// The environment and preferences that the clock check reads.
+struct ClockCheck : ::testing::Test {
+    void SetUp() override
+    {
+        exe = dir.filePath("Brivane");
+        TestSupport::WriteAll(exe, "");
+        PalvaroApp = new TPalvaroApplication(exe);
+        Preferences = new TPreferences(QStringLiteral("Brivane"), QStringLiteral("Brivane"));
+        Preferences->SetLastRun(lastRun);
+        Shell::SetInstance(&shell);
+    }
+    void TearDown() override
+    {
+        Shell::SetInstance(nullptr);
+        delete Preferences;
+        Preferences = nullptr;
+        delete PalvaroApp;
+        PalvaroApp = nullptr;
+    }
+    QTemporaryDir dir;
+    QString exe;
+    Shell::FakeShell shell;
+    const TDateTime lastRun = EncodeDateTime(2009, 2, 17, 10, 15, 0, 0);
+};
+} // namespace
+
+TEST_F(ClockCheck, ClockBehindLastRunWarnsAndOkOpensTheSettingsAndEnds)
+{
+    TestSupport::PinnedClock clock(lastRun - OneHour);
+    TestSupport::MessageBoxRecorder boxes(TMsgResult::Ok);
+    InitApp::CheckRunPastDateNow();
+    ASSERT_EQ(boxes.Texts.size(), 1);
+    EXPECT_TRUE(boxes.Texts[0].startsWith("Brivane may not work properly, because your system's clock\n"));
+    EXPECT_TRUE(boxes.Texts[0].contains("Last run was at Tue, 17 Feb 2009 at 10:15"));
+    EXPECT_TRUE(boxes.Texts[0].endsWith("(and restart Brivane)\nor Ignore to continue."));
+    EXPECT_EQ(shell.DateTimeSettingsStarted, 1);
+    EXPECT_TRUE(PalvaroApp->TerminateRequested());
+}
+
+TEST_F(ClockCheck, IgnoreGoesOnAndEqualOrLaterTimesPassSilently)
+{
+    TestSupport::MessageBoxRecorder boxes(TMsgResult::Ignore);
+    {
+        TestSupport::PinnedClock clock(lastRun - OneMinute);
+        InitApp::CheckRunPastDateNow();
+    }
+    EXPECT_EQ(boxes.Texts.size(), 1);
+    EXPECT_EQ(shell.DateTimeSettingsStarted, 0);
+    EXPECT_FALSE(PalvaroApp->TerminateRequested());
+    for (TDateTime now : {lastRun, lastRun + OneSecond}) {
+        TestSupport::PinnedClock clock(now);
+        InitApp::CheckRunPastDateNow();
+    }
+    EXPECT_EQ(boxes.Texts.size(), 1);
+}
+
+TEST(Modules, FinalizationsRunOnceNewestFirst)
+{
+    QStringList order;
+    InitApp::BeginModule("first", [&] { order << "first"; });
+    InitApp::BeginModule("second", [&] { order << "second"; });
+    InitApp::RunFinalizations();
+    InitApp::RunFinalizations();
+    EXPECT_EQ(order, (QStringList{"second", "first"}));
+}

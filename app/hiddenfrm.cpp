@@ -5,6 +5,7 @@
 #include "app/vornLogFile.h"
 #include "platform/SessionEnd.h"
 #include "platform/SingleInstance.h"
+#include "scheduler/TaskScheduler.h"
 
 Thddnorm *hddnorm = nullptr;
 
@@ -20,10 +21,18 @@ Thddnorm::Thddnorm(TSingleInstance *instance, QWidget *parent)
         instance->Listen();
     }
     connect(FSessionEnd, &TSessionEndWatcher::QueryEndSession, this, &Thddnorm::QueryEndSession);
+    // Last, once the window is wired: overdue reminders may fire right here.
+    FTaskScheduler = new TTaskScheduler();
+    FTaskScheduler->Start();
 }
 
 Thddnorm::~Thddnorm()
 {
+    if (FTaskScheduler) {
+        FTaskScheduler->Stop();
+        delete FTaskScheduler;
+        FTaskScheduler = nullptr;
+    }
     if (hddnorm == this)
         hddnorm = nullptr;
 }

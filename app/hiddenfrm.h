@@ -1,11 +1,14 @@
 #pragma once
 // The hidden main window: never shown; it receives the second copy's signal
-// and the end of the session, and owns what lives as long as the program runs.
+// and the end of the session, and owns what lives as long as the program runs,
+// the scheduler among it: made and started with the window (its start treats
+// the missed reminders at once), stopped and freed with it.
 
 #include <QWidget>
 
 class TSingleInstance;
 class TSessionEndWatcher;
+class TTaskScheduler;
 
 class Thddnorm : public QWidget {
     Q_OBJECT
@@ -18,8 +21,12 @@ public:
     // The session is ending: save and end in order.
     void QueryEndSession();
 
+    // The program's scheduler ("Run now!" asks it to fire a reminder).
+    TTaskScheduler *TaskScheduler() const { return FTaskScheduler; }
+
 private:
     TSessionEndWatcher *FSessionEnd;
+    TTaskScheduler *FTaskScheduler = nullptr;
 };
 
 extern Thddnorm *hddnorm;

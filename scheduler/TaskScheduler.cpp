@@ -4,7 +4,11 @@
 #include "model/ScheduleMath.h"
 #include "model/TaskList.h"
 #include "platform/Clock.h"
+#include "scheduler/ActionFactory.h"
+#include "scheduler/ActionFrm.h"
+#include "storage/vornStorage.h"
 
+#include <QTimer>
 #include <climits>
 #include <cmath>
 #include <stdexcept>
@@ -96,17 +100,209 @@ QString TitleOf(const TTaskData &task)
 TTaskScheduler::TTaskScheduler(TTaskList *list, QObject *parent)
     : QObject(parent)
     , FList(list)
+    , FTimer(std::make_unique<QTimer>())
 {
+    FTimer->setInterval(TimerInterval);
+    connect(FTimer.get(), &QTimer::timeout, this, &TTaskScheduler::TimerTick);
 }
 
 TTaskScheduler::~TTaskScheduler() = default;
 
+TTaskList *TTaskScheduler::ListOrNull() const
+{
+    return FList ? FList : TaskList;
+}
+
 TTaskList &TTaskScheduler::List() const
 {
-    TTaskList *list = FList ? FList : TaskList;
+    TTaskList *list = ListOrNull();
     if (!list)
         throw std::logic_error("TTaskScheduler: no reminder list");
     return *list;
+}
+
+// --- firing ---
+
+namespace {
+
+// Not yet fired or served, and its time has passed (strictly).
+bool IsDue(const TTaskData &task, TDateTime now)
+{
+    return now > task.Scheduled && !task.InService && !task.Delivered;
+}
+
+// Creates and starts the window of one action for the record at index i.
+void OpenActionWindow(TActionKind kind, int i, bool startAtOnce)
+{
+    TActionForm *form = CreateActionForm(kind);
+    if (!form)
+        return; // no window for this kind of action yet
+    if (startAtOnce)
+        form->SetStartAtOnce(true);
+    if (kind == TActionKind::Sound) {
+        if (auto *sound = qobject_cast<TPlaysoundForm *>(form)) {
+            sound->StartSound(i);
+            return;
+        }
+    }
+    form->StartAction(i);
+}
+
+} // namespace
+
+void TTaskScheduler::Start()
+{
+    FTimer->start();
+    HandleMissedTasks();
+}
+
+void TTaskScheduler::Stop()
+{
+    FTimer->stop();
+}
+
+bool TTaskScheduler::Running() const
+{
+    return FTimer->isActive();
+}
+
+void TTaskScheduler::TimerTick()
+{
+    TTaskList *list = ListOrNull();
+    if (!list || list->Count() == 0)
+        return;
+    CheckDueTasks();
+    if (++SaveCounter >= SavePasses) {
+        LogInfo(QStringLiteral("Scheduler: *** saving tasklist fired *** ") + DateTimeToStr(Clock::Now()));
+        if (Storage)
+            Storage->SaveIfModified();
+        SaveCounter = 0;
+    }
+}
+
+void TTaskScheduler::CheckDueTasks()
+{
+    TTaskList *list = ListOrNull();
+    if (!list)
+        return;
+    // Records added by the windows of this pass wait for the next one; the
+    // count is re-read so that a record removed meanwhile ends the walk early
+    // instead of reading past the end.
+    const int n = list->Count();
+    for (int i = 0; i < n && i < list->Count(); ++i) {
+        const TTaskData &task = list->GetTask(i);
+        if (!IsDue(task, Clock::Now()) || !task.Enabled)
+            continue;
+        FireDue(*list, i);
+    }
+}
+
+void TTaskScheduler::FireDue(TTaskList &list, int i)
+{
+    // Held so the record stays valid whatever its windows do to the list.
+    const TTaskList::TTaskRef ref = list.SharedTask(i);
+    TTaskData &task = *ref;
+    task.InService = true;
+    task.NewScheduleCalculated = false;
+
+    // Each window is given the record's current index.
+    auto open = [&](TActionKind kind) {
+        const int at = list.IndexOfTask(ref.get());
+        if (at >= 0)
+            OpenActionWindow(kind, at, false);
+    };
+    if (task.PlaySound)
+        open(TActionKind::Sound);
+    if (task.PopupNote)
+        open(TActionKind::PopupNote);
+    if (task.SendEmail)
+        open(TActionKind::Email);
+    // A program or a shutdown waits for the event itself, not its pre-warning.
+    const bool atEvent = !task.PreWarning || task.EventDateTime <= task.Scheduled;
+    if (task.RunProgram && atEvent)
+        open(TActionKind::RunProgram);
+    if (task.ShutdownComputer && atEvent)
+        open(TActionKind::Shutdown);
+    if (task.SpecialForm && task.Tag == TAG_FULLMOON)
+        open(TActionKind::FullMoon);
+    if (task.Tag == TAG_BACKUP) {
+        LogInfo(QStringLiteral("Scheduler: *** BACKUP task fired *** ") + DateTimeToStr(task.Scheduled));
+        if (Storage) {
+            // A failed copy must not keep the reminder in service for good.
+            try {
+                Storage->RescueBackup();
+            } catch (const std::exception &e) {
+                LogError(QStringLiteral("Backup failed: ") + QString::fromStdString(e.what()));
+            }
+        }
+        RescheduleAfterRun(task);
+        list.MarkModified();
+        task.InService = task.ActionCount > 0;
+    }
+}
+
+void TTaskScheduler::HandleMissedTasks()
+{
+    TTaskList *list = ListOrNull();
+    if (!list || list->Count() == 0)
+        return;
+    const TMissedTasksTreatment treatment = Preferences ? Preferences->MissedTasksTreatment() : mtShowAll;
+    if (treatment == mtDontShowbutReschedule)
+        RescheduleMissedTasks();
+    else
+        CheckDueTasks();
+}
+
+void TTaskScheduler::RescheduleMissedTasks()
+{
+    TTaskList *list = ListOrNull();
+    if (!list)
+        return;
+    const bool showRunOnce = Preferences ? Preferences->ShowOnlyRunOnceMissedTasks() : true;
+    const int n = list->Count();
+    for (int i = 0; i < n && i < list->Count(); ++i) {
+        TTaskData &task = list->GetTask(i);
+        if (!IsDue(task, Clock::Now()) || !task.Visible || !task.Enabled)
+            continue;
+        if (showRunOnce && !task.RepeatTask)
+            RunTaskNow(i);
+        else if (task.Taskkind == tkService)
+            RunTaskNow(i);
+        else
+            RescheduleAfterRun(task);
+    }
+}
+
+void TTaskScheduler::RunTaskNow(int i)
+{
+    TTaskList *list = ListOrNull();
+    if (!list || i < 0 || i >= list->Count())
+        return;
+    const TTaskList::TTaskRef ref = list->SharedTask(i);
+    TTaskData &task = *ref;
+    if (task.InService || !task.Enabled)
+        return;
+    task.InService = true;
+    task.NewScheduleCalculated = false;
+
+    // On request the countdowns start at one second, and a program runs even
+    // at a pre-warning. The full-moon window and the backup are left to the
+    // regular passes.
+    auto open = [&](TActionKind kind, bool atOnce) {
+        const int at = list->IndexOfTask(ref.get());
+        if (at >= 0)
+            OpenActionWindow(kind, at, atOnce);
+    };
+    if (task.PlaySound)
+        open(TActionKind::Sound, false);
+    if (task.PopupNote)
+        open(TActionKind::PopupNote, false);
+    if (task.SendEmail)
+        open(TActionKind::Email, true);
+    if (task.RunProgram)
+        open(TActionKind::RunProgram, true);
+    if (task.ShutdownComputer)
+        open(TActionKind::Shutdown, true);
 }
 
 // --- record operations ---

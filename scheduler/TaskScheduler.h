@@ -1,5 +1,15 @@
 #pragma once
-// The scheduler. This part holds its schedule calculations: the next
+// The scheduler: the program's clock. Every 30 seconds it walks the reminder
+// list and fires each enabled reminder whose Scheduled time has passed, by
+// marking it InService and opening one action window per action (the hourly
+// backup reminder it serves itself). Every tenth pass it has the store save
+// the list if it changed. At start it treats the reminders missed while the
+// program was not running, as the preferences say.
+//
+// The action windows bind to the program's TaskList by index, so the list the
+// scheduler fires from must be that list.
+//
+// It also holds the schedule calculations: the next
 // occurrence of a repeating reminder, the pre-warning lead, excluded weekdays,
 // the reschedule after a run, snoozes and the editors' presets. Each index
 // operation works on the record at that index of the reminder list, in place;
@@ -20,7 +30,9 @@
 
 #include <QObject>
 #include <QString>
+#include <memory>
 
+class QTimer;
 class TTaskList;
 
 class TTaskScheduler : public QObject {
@@ -31,6 +43,31 @@ public:
     ~TTaskScheduler() override;
 
     TTaskList &List() const;
+
+    // --- Firing ---
+    static constexpr int TimerInterval = 30000; // ms
+    static constexpr int SavePasses = 10;       // passes between periodic saves
+
+    // Enables the timer, then treats the missed reminders.
+    void Start();
+    // Disables the timer.
+    void Stop();
+    bool Running() const;
+    // One timer pass: a firing pass, and every tenth pass the periodic save.
+    void TimerTick();
+    // Fires every due, enabled reminder of the list.
+    void CheckDueTasks();
+    // The start-up treatment of reminders whose time passed meanwhile.
+    void HandleMissedTasks();
+    // Moves missed reminders on without showing them, except one-time ones
+    // (when ShowOnlyRunOnceMissedTasks is set) and service reminders.
+    void RescheduleMissedTasks();
+    // Fires the reminder at index i now ("Run now!"); nothing when it is in
+    // service, disabled, or i is no index of the list.
+    void RunTaskNow(int i);
+
+    // Timer passes since the last periodic save.
+    int SaveCounter = 0;
 
     // --- On the record at index i of the list ---
     // One repeat step from x by RepeatRule and RepeatNFactor (x when the rule is unknown).
@@ -72,5 +109,10 @@ public:
     static TDateTime PresetStep(int p, int n, TDateTime x);
 
 private:
+    // The list to walk, or null when there is none yet.
+    TTaskList *ListOrNull() const;
+    void FireDue(TTaskList &list, int i);
+
     TTaskList *FList = nullptr;
+    std::unique_ptr<QTimer> FTimer;
 };

@@ -1,0 +1,57 @@
+#include "scheduler/ActionFactory.h"
+
+#include "scheduler/ActionFrm.h"
+#include "scheduler/PopupNoteFrm.h"
+
+namespace {
+
+TActionFormFactory &Factory()
+{
+    static TActionFormFactory factory;
+    return factory;
+}
+
+} // namespace
+
+QString ActionKindName(TActionKind kind)
+{
+    switch (kind) {
+    case TActionKind::Sound: return QStringLiteral("sound");
+    case TActionKind::PopupNote: return QStringLiteral("popup note");
+    case TActionKind::Email: return QStringLiteral("e-mail");
+    case TActionKind::RunProgram: return QStringLiteral("run program");
+    case TActionKind::Shutdown: return QStringLiteral("shutdown");
+    case TActionKind::FullMoon: return QStringLiteral("full moon");
+    }
+    return QString();
+}
+
+TActionForm *CreateDefaultActionForm(TActionKind kind)
+{
+    // The windows are owned by the application, not by the scheduler: they
+    // free themselves on close, and those still open at program end go with
+    // the window teardown.
+    switch (kind) {
+    case TActionKind::Sound: return new TPlaysoundForm();
+    case TActionKind::PopupNote: return new TPopupNoteForm();
+    // The e-mail, run-program, shutdown and full-moon windows do not exist
+    // yet. A reminder with such an action gets the windows that do exist; its
+    // missing ones are skipped.
+    case TActionKind::Email:
+    case TActionKind::RunProgram:
+    case TActionKind::Shutdown:
+    case TActionKind::FullMoon: return nullptr;
+    }
+    return nullptr;
+}
+
+TActionForm *CreateActionForm(TActionKind kind)
+{
+    const TActionFormFactory &factory = Factory();
+    return factory ? factory(kind) : CreateDefaultActionForm(kind);
+}
+
+void SetActionFormFactory(TActionFormFactory factory)
+{
+    Factory() = std::move(factory);
+}

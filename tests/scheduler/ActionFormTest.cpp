@@ -2,6 +2,7 @@
 #include "model/TaskList.h"
 #include "platform/SoundPlayer.h"
 #include "scheduler/ActionFrm.h"
+#include "tests/model/ModelTestSupport.h"
 #include "tests/support/TestSupport.h"
 
 #include <QCoreApplication>
@@ -12,17 +13,7 @@
 
 namespace {
 
-TTaskData Alarm(const QString &title, TDateTime when)
-{
-    TTaskData t;
-    t.Taskkind = tkAlarm;
-    t.Title.Set(title);
-    t.EventDateTime = when;
-    t.Scheduled = when;
-    t.Enabled = true;
-    t.Visible = true;
-    return t;
-}
+using ModelTest::Alarm;
 
 // A program-wide list and a silent sound player for one test.
 struct ActionFixture : ::testing::Test {

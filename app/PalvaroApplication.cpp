@@ -131,8 +131,9 @@ void TPalvaroApplication::TerminateApplication(const QString &reason)
 void TPalvaroApplication::HaltApplication(const QString &reason)
 {
     LogInfo(QStringLiteral("HaltApplication: ") + reason);
+    // The finalizations free this object; nothing of it may be touched after them.
     InitApp::RunFinalizations();
-    HaltProcess();
+    TvornApplication::HaltProcess();
 }
 
 void TPalvaroApplication::ReportLoggedErrors()

@@ -32,7 +32,7 @@ public:
     // Creates a missing folder (one level); raises EvornError("Error: Cannot create %s.").
     void EnsureFolder(const QString &path);
     void EndEventLoop();
-    [[noreturn]] void HaltProcess();
+    [[noreturn]] static void HaltProcess();
 
     static QString Lookup(const QStringList &table, const QString &key);
 

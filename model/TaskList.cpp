@@ -77,7 +77,9 @@ void TTaskList::Clear()
 void TTaskList::MarkModified()
 {
     FModifiedAt = Clock::Now();
-    LogInfo(QStringLiteral("Tasklist modified at ") + DateTimeToStr(FModifiedAt));
+    // Always with the time: the locale's date-time text drops it at midnight.
+    LogInfo(QStringLiteral("Tasklist modified at ")
+            + FormatDateTime(ShortDateFormat() + QStringLiteral(" ") + LongTimeFormat(), FModifiedAt));
 }
 
 bool TTaskList::IsInfoNotice(int index) const

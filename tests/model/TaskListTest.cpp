@@ -90,14 +90,16 @@ TEST(TaskList, RemovedRecordStaysReadableWhileAWindowHoldsIt)
 
 TEST(TaskList, MarkModifiedStampsAndLogs)
 {
-    PinnedClock clock(At(2024, 5, 15, 14, 7, 45));
     CapturedLog log;
     TTaskList list;
-    list.MarkModified();
-    EXPECT_EQ(list.ModifiedAt(), At(2024, 5, 15, 14, 7, 45));
-    EXPECT_TRUE(log.Contains(QStringLiteral("Info: Tasklist modified at ")
-                             + FormatDateTime(ShortDateFormat() + QStringLiteral(" ") + LongTimeFormat(),
-                                              At(2024, 5, 15, 14, 7, 45))));
+    // Midnight included: the line always carries the time.
+    for (const TDateTime at : {At(2024, 5, 15, 14, 7, 45), At(2024, 5, 16)}) {
+        PinnedClock clock(at);
+        list.MarkModified();
+        EXPECT_EQ(list.ModifiedAt(), at);
+        EXPECT_TRUE(log.Contains(QStringLiteral("Info: Tasklist modified at ")
+                                 + FormatDateTime(ShortDateFormat() + QStringLiteral(" ") + LongTimeFormat(), at)));
+    }
 }
 
 TEST(TaskList, LoadCheckRepairsKindTitleAndUnshowableDates)

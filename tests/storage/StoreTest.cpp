@@ -97,12 +97,13 @@ TEST(Store, CutStoreKeepsTheRecordsReadAndIsNeverWrittenInThatRun)
     StoreEnv env;
     const QByteArray file = Element(Alarm("a")) + Element(Alarm("b")) + Element(Alarm("c")) + QByteArray(100, 'x');
     ASSERT_TRUE(WriteAll(env.StorePath(), file));
-    MessageBoxRecorder boxes;
+    BoxRecorder boxes;
 
     TPalvaroStorage &store = env.MakeStore();
     store.OpenStore();
 
     EXPECT_EQ(boxes.Texts, QStringList{"Critical Error: Unable to read data from storage file"});
+    EXPECT_EQ(boxes.Kinds, QList{BoxRecorder::Kind(TMsgIcon::None, TMsgButtons::Ok)}); // the plain message
     EXPECT_FALSE(store.StoreRead());
     ASSERT_EQ(TaskList->Count(), 3); // and no backup reminder: the open stopped there
     EXPECT_EQ(TaskList->GetTask(2).Title.Get(), "c");
@@ -121,7 +122,7 @@ TEST(Store, EmptyStoreIsDamagedAndAbortLeavesItUntouched)
 {
     StoreEnv env;
     ASSERT_TRUE(WriteAll(env.StorePath(), QByteArray()));
-    MessageBoxRecorder boxes(TMsgResult::Abort);
+    BoxRecorder boxes(TMsgResult::Abort);
 
     TPalvaroStorage &store = env.MakeStore();
     store.OpenStore();
@@ -131,6 +132,7 @@ TEST(Store, EmptyStoreIsDamagedAndAbortLeavesItUntouched)
     EXPECT_EQ(boxes.Texts[0], "Error 03: Reminders' store file " + env.StorePath()
                                   + " is Damaged or Corrupted!\nPress Yes to restore the backup file or Abort to "
                                     "terminate Brivane.");
+    EXPECT_EQ(boxes.Kinds, QList{BoxRecorder::Kind(TMsgIcon::Error, TMsgButtons::YesAbort)});
     EXPECT_EQ(env.Halts, QStringList{"INVALID_DB_FORMAT -> mrAbort"});
     EXPECT_TRUE(env.Logged("Error: Database exception: Read beyond end of file"));
     EXPECT_TRUE(env.Logged("Info: DB version found: 255"));
@@ -152,6 +154,9 @@ TEST(Store, DamagedStoreAnsweredYesRestoresTheRescueCopyOrHalts)
         store.OpenStore();
         EXPECT_EQ(boxes.Texts.size(), 1);
         EXPECT_TRUE(env.Halts.isEmpty());
+        // The restored store's version is not read again.
+        EXPECT_EQ(store.DBVersion, 255);
+        EXPECT_EQ(env.CountStartingWith("Info: DB version found: "), 1);
         EXPECT_TRUE(store.StoreRead());
         ASSERT_EQ(TaskList->Count(), 2);
         EXPECT_EQ(TaskList->GetTask(0).Title.Get(), "kept");
@@ -160,11 +165,12 @@ TEST(Store, DamagedStoreAnsweredYesRestoresTheRescueCopyOrHalts)
     {
         StoreEnv env;
         ASSERT_TRUE(WriteAll(env.StorePath(), QByteArray()));
-        MessageBoxRecorder boxes(TMsgResult::Yes);
+        BoxRecorder boxes(TMsgResult::Yes);
         TPalvaroStorage &store = env.MakeStore();
         store.OpenStore();
         ASSERT_EQ(boxes.Texts.size(), 2);
         EXPECT_EQ(boxes.Texts[1], "Error 05: Unable to restore Backup file. Brivane will terminate.");
+        EXPECT_EQ(boxes.Kinds[1], BoxRecorder::Kind(TMsgIcon::Error, TMsgButtons::Ok));
         EXPECT_EQ(env.Halts, QStringList{"INVALID_DB_FORMAT -> mrYes"});
         EXPECT_TRUE(env.Logged("Error: Unable to restore Backup file: " + env.RescuePath()));
         EXPECT_FALSE(store.SaveStore());
@@ -180,7 +186,7 @@ TEST(Store, OlderFormatStartsTheConverterAndHaltsWithTheStoreUntouched)
         shell.Fake.Result = shellResult;
         QByteArray file = Element(Alarm("old"), 9) + Element(Alarm("older"), 9);
         ASSERT_TRUE(WriteAll(env.StorePath(), file));
-        MessageBoxRecorder boxes;
+        BoxRecorder boxes;
 
         TPalvaroStorage &store = env.MakeStore();
         store.OpenStore();
@@ -195,6 +201,7 @@ TEST(Store, OlderFormatStartsTheConverterAndHaltsWithTheStoreUntouched)
             EXPECT_TRUE(boxes.Texts.isEmpty());
         } else {
             EXPECT_EQ(boxes.Texts, QStringList{"Error 02: Database Converter DBConverter not found."});
+            EXPECT_EQ(boxes.Kinds, QList{BoxRecorder::Kind(TMsgIcon::Error, TMsgButtons::Ok)});
             EXPECT_TRUE(
                 env.Logged("Error: Critical error: file " + env.App->ProgramFolder() + "DBConverter not found"));
         }
@@ -297,6 +304,10 @@ TEST(Store, FirstStartCreatesTheBlankStoreWithoutAsking)
     MessageBoxRecorder boxes(TMsgResult::Ok);
 
     TPalvaroStorage &store = env.MakeStore();
+    store.ReadVersion();
+    EXPECT_EQ(store.DBVersion, 0);
+    EXPECT_TRUE(env.Logged("Warning: Database " + env.StorePath() + " not found!!!"));
+    EXPECT_TRUE(env.Logged("Info: DB version found: 0"));
     store.OpenStore();
 
     EXPECT_TRUE(boxes.Texts.isEmpty()) << boxes.Texts.join('|').toStdString();
@@ -322,10 +333,11 @@ TEST(Store, MissingStoreWithARescueCopyAsksAndRestoresOrStartsBlank)
     {   // OK: the rescue copy comes back
         StoreEnv env;
         ASSERT_TRUE(WriteAll(env.RescuePath(), rescue));
-        MessageBoxRecorder boxes(TMsgResult::Ok);
+        BoxRecorder boxes(TMsgResult::Ok);
         TPalvaroStorage &store = env.MakeStore();
         store.OpenStore();
         EXPECT_EQ(boxes.Texts, QStringList{question.arg(env.StorePath())});
+        EXPECT_EQ(boxes.Kinds, QList{BoxRecorder::Kind(TMsgIcon::Warning, TMsgButtons::OkIgnore)});
         EXPECT_EQ(ReadAll(env.StorePath()), rescue);
         ASSERT_EQ(TaskList->Count(), 3);
         EXPECT_EQ(TaskList->GetTask(1).Title.Get(), "found");

@@ -4,6 +4,7 @@
 // to make a folder really read-only even when the tests run as root.
 
 #include "app/Globals.h"
+#include "app/MessageBox.h"
 #include "app/PalvaroApplication.h"
 #include "app/vornIniFile.h"
 #include "app/vornLogFile.h"
@@ -20,6 +21,7 @@
 #include <cstring>
 #include <linux/capability.h>
 #include <memory>
+#include <utility>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -80,6 +82,22 @@ inline bool SetModified(const QString &path, TDateTime when)
     return f.open(QIODevice::ReadWrite)
         && f.setFileTime(DateTimeToQDateTime(when), QFileDevice::FileModificationTime);
 }
+
+// Also keeps every box's icon and buttons: the buttons decide what the user
+// can answer at all.
+class BoxRecorder : public TestSupport::MessageBoxRecorder {
+public:
+    using Kind = std::pair<TMsgIcon, TMsgButtons>;
+    explicit BoxRecorder(TMsgResult answer = TMsgResult::Ok) : MessageBoxRecorder(answer)
+    {
+        SetMessageBoxHandler([this](const QString &text, TMsgIcon icon, TMsgButtons buttons, const QString &) {
+            Texts << text;
+            Kinds << Kind(icon, buttons);
+            return Decide ? Decide(text) : Answer;
+        });
+    }
+    QList<Kind> Kinds;
+};
 
 // The program's environment for a portable copy in a temporary folder, with
 // the store folder given to this user through the ini file as a user would.

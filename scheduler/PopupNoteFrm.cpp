@@ -64,15 +64,27 @@ QFrame *ButtonPanel(QWidget *parent, const char *name, QPushButton *&button, con
     return panel;
 }
 
+// A rich-text link keeps its link colour when its label is disabled, so a
+// disabled link is drawn in the palette's disabled text colour instead.
+void SetLinkEnabled(QLabel *label, const QString &caption, bool enabled)
+{
+    QString anchor = QStringLiteral("<a href=\"#\">");
+    if (!enabled)
+        anchor = QStringLiteral("<a href=\"#\" style=\"color:%1\">")
+                     .arg(label->palette().color(QPalette::Disabled, QPalette::WindowText).name());
+    label->setText(anchor + caption.toHtmlEscaped() + QStringLiteral("</a>"));
+    label->setEnabled(enabled);
+    label->setCursor(enabled ? Qt::PointingHandCursor : Qt::ArrowCursor);
+    label->adjustSize();
+}
+
 QLabel *Link(QWidget *parent, const char *name, const QString &caption)
 {
     auto *label = new QLabel(parent);
     label->setObjectName(QString::fromLatin1(name));
     label->setTextFormat(Qt::RichText);
-    label->setText(QStringLiteral("<a href=\"#\">") + caption.toHtmlEscaped() + QStringLiteral("</a>"));
     label->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
-    label->setCursor(Qt::PointingHandCursor);
-    label->adjustSize();
+    SetLinkEnabled(label, caption, true);
     return label;
 }
 
@@ -244,7 +256,7 @@ void TPopupNoteForm::UpdateResetScheduleLink()
 {
     // The editor's change-schedule mode is offered only once the editor provides it.
     const bool available = bool(ChangeScheduleHook);
-    lblResetSchedule->setEnabled(available);
+    SetLinkEnabled(lblResetSchedule, QStringLiteral("Change schedule"), available);
     lblResetSchedule->setToolTip(available ? QString()
                                            : QStringLiteral("Changing the schedule from the note is not available yet."));
 }
@@ -392,8 +404,8 @@ void TPopupNoteForm::lblResetScheduleClick()
     if (!ChangeScheduleHook(*task) || !self)
         return;
     task->ActionCount = actionCount;
-    LogInfo(task->Title.Get() + QStringLiteral("'s schedule changed.") + QStringLiteral(" --- ActionCount. #:")
-            + QString::number(task->ActionCount));
+    LogInfo(task->Title.Get() + QStringLiteral("'s schedule changed."));
+    LogInfo(QStringLiteral(" --- ActionCount. #:") + QString::number(task->ActionCount));
     if (SameDateTime(task->Scheduled, scheduled))
         TTaskScheduler::RescheduleAfterRun(*task);
     if (TaskList)

@@ -268,8 +268,11 @@ void TTaskScheduler::RescheduleMissedTasks()
             RunTaskNow(i);
         else if (task.Taskkind == tkService)
             RunTaskNow(i);
-        else
+        else {
             RescheduleAfterRun(task);
+            // Kept by the next periodic save, like every other change of the list.
+            list->MarkModified();
+        }
     }
 }
 

@@ -29,6 +29,8 @@ ALARM, RULE_DAYS = 5, 2
 # The note's picture and where its Dismiss button sits in it.
 NOTE_SIZE = (367, 243)
 DISMISS_X, DISMISS_FROM_BOTTOM = 229, 20
+# Top-left corner of the note's links ("Change schedule", then "Delete").
+LINKS_X, LINKS_Y = 16, 208
 
 
 def _days(moment):
@@ -86,6 +88,11 @@ def _pixel_ok(px, low, high):
     return all(lo <= c <= hi for c, lo, hi in zip(px, low, high))
 
 
+def _link_blue(px):
+    r, g, b = px
+    return b > r + 80 and b > g + 80
+
+
 def _fire_and_dismiss(s, title, daily):
     """Start with the reminder due a minute ago, dismiss its note, end; return (due, saved record)."""
     due = _days(datetime.datetime.now() - datetime.timedelta(minutes=1))
@@ -107,6 +114,12 @@ def _fire_and_dismiss(s, title, daily):
     band = s.region_pixels(shot, 60, 3, 20, 2)
     yellow = sum(1 for px in band if _pixel_ok(px, (235, 215, 100), (255, 255, 215)))
     check(yellow >= 30, "no yellow band at the top of the note: %r" % band[:4])
+    # "Change schedule" waits for the reminder editor: a disabled link must not
+    # be drawn in the link colour that "Delete" shows.
+    change = s.region_pixels(shot, LINKS_X, LINKS_Y, 90, 18)
+    delete = s.region_pixels(shot, LINKS_X + 110, LINKS_Y, 34, 18)
+    check(not any(_link_blue(px) for px in change), "the disabled \"Change schedule\" link looks active")
+    check(any(_link_blue(px) for px in delete), "the \"Delete\" link is not drawn as a link")
 
     cx, cy = x + DISMISS_X, y + height - DISMISS_FROM_BOTTOM
     s.log("clicking Dismiss at (%d, %d)" % (cx, cy))

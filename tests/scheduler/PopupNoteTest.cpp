@@ -6,6 +6,7 @@
 #include "scheduler/PopupNoteFrm.h"
 #include "scheduler/SetSnoozeFrm.h"
 #include "storage/GlobalPreferences.h"
+#include "tests/model/ModelTestSupport.h"
 #include "tests/support/TestSupport.h"
 
 #include <QAction>
@@ -490,12 +491,33 @@ TEST_F(NoteFixture, DeleteWaitsForTheReminderOtherActionWindows)
     EXPECT_EQ(refreshes, 2); // the close steps and the delete
 }
 
+namespace {
+
+// Pixels of a widget drawn in a clearly blue colour (an active link).
+int BluePixels(QWidget *w)
+{
+    const QImage image = w->grab().toImage();
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            n += c.blue() > c.red() + 80 && c.blue() > c.green() + 80;
+        }
+    return n;
+}
+
+} // namespace
+
 TEST_F(NoteFixture, ChangeScheduleGoesThroughTheEditorHook)
 {
+    ModelTest::CapturedLog log;
     TestSupport::PinnedClock clock(At(10, 1));
     TTaskData &rec = list.AddTask(Alarm("Review", At(10, 0)));
     QPointer<TPopupNoteForm> note = Open();
     EXPECT_FALSE(note->lblResetSchedule->isEnabled()); // no editor mode yet
+    // ...and it looks it: not drawn in the link colour, unlike Delete.
+    EXPECT_EQ(BluePixels(note->lblResetSchedule), 0);
+    EXPECT_GT(BluePixels(note->lblDelete), 0);
     note->lblResetScheduleClick();
     EXPECT_TRUE(note->isVisible());
     delete note; // gone without its close steps, as at program end
@@ -510,9 +532,12 @@ TEST_F(NoteFixture, ChangeScheduleGoesThroughTheEditorHook)
     };
     note = Open();
     EXPECT_TRUE(note->lblResetSchedule->isEnabled());
+    EXPECT_GT(BluePixels(note->lblResetSchedule), 0);
     note->lblResetScheduleClick();
     EXPECT_TRUE(note->isVisible());
     note->lblResetScheduleClick();
+    EXPECT_TRUE(log.Contains("Info: Review's schedule changed."));
+    EXPECT_TRUE(log.Contains("Info:  --- ActionCount. #:1")); // the note itself
     // Unchanged schedule: the reminder is rescheduled as after a run.
     EXPECT_TRUE(rec.Delivered);
     EXPECT_FALSE(note->isVisible());

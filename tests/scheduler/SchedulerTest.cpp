@@ -493,6 +493,14 @@ TEST_F(SchedulerFixture, StartDeliversMissedOneTimeRemindersUnseenWhenNotAskedTo
     EXPECT_TRUE(m.moon->InService);
     EXPECT_EQ(started.size(), 0u);
     EXPECT_TRUE(Made("Hidden").empty());
+
+    // A silent reschedule alone is a change that the periodic save must keep.
+    TTaskList alone;
+    TTaskData &daily = alone.AddTask(Daily("Alone", At(2009, 2, 16, 20, 0, 0)));
+    TTaskScheduler quiet(&alone);
+    quiet.Start();
+    EXPECT_EQ(daily.Scheduled, At(2009, 2, 17, 20, 0, 0));
+    EXPECT_EQ(alone.ModifiedAt(), Clock::Now());
 }
 
 namespace {

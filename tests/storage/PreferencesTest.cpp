@@ -12,7 +12,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <initializer_list>
 #include <limits>
+#include <utility>
 
 using TestSupport::PinnedClock;
 using TestSupport::ReadAll;
@@ -398,6 +400,23 @@ TEST(PreferencesFile, WaitTimeOf200IsWrittenAsSixteenBits)
     TPreferences prefs(QStringLiteral("Brivane"));
     prefs.SetRunprogramWaittime(200);
     EXPECT_TRUE(prefs.ToFileBytes().contains(Prop("RunprogramWaittime", QByteArray("\x03\xC8\x00", 3))));
+
+    // The edges of each integer type, written and read back.
+    for (const auto &[value, type] : std::initializer_list<std::pair<int32_t, int>>{
+             {127, 2}, {-128, 2}, {128, 3}, {-129, 3}, {32767, 3}, {-32768, 3}, {32768, 4}, {-32769, 4},
+             {INT32_MIN, 4}}) {
+        prefs.SetSnooze3N(value);
+        const QByteArray file = prefs.ToFileBytes();
+        EXPECT_EQ(TypeAfter(file, "Snooze3N"), type) << value;
+        TPreferences in(QStringLiteral("Brivane"));
+        ASSERT_TRUE(in.ReadFileBytes(file)) << value;
+        EXPECT_EQ(in.Snooze3N(), value);
+    }
+    // A plain text takes the long form from 256 bytes on.
+    prefs.SetFontName(QString(255, QLatin1Char('f')));
+    EXPECT_EQ(TypeAfter(prefs.ToFileBytes(), "FontName"), 6);
+    prefs.SetFontName(QString(256, QLatin1Char('f')));
+    EXPECT_EQ(TypeAfter(prefs.ToFileBytes(), "FontName"), 12);
 }
 
 TEST(PreferencesValues, CapacitiesCutSetters)

@@ -388,6 +388,7 @@ void TPalvaroStorage::CallConverter()
 
 void TPalvaroStorage::OpenStore()
 {
+    FOpenAttempted = true;
     FillBackupNames();
     const QString programName = ProgramNameText(Path());
     LogInfoLine(QStringLiteral("Shipped DB version: ") + QString::number(TaskElementVersion));
@@ -568,6 +569,12 @@ bool TPalvaroStorage::RestoreBackup()
 
 void TPalvaroStorage::AutoBackup()
 {
+    // A dated copy of a store that could not be read would push a good older
+    // copy out of the seven kept; keep those instead.
+    if (FOpenAttempted && !FStoreRead) {
+        LogWarningLine(QStringLiteral("AutoBackup skipped: the store could not be read, the older copies are kept."));
+        return;
+    }
     FillBackupNames();
     TvornStorage::AutoBackup();
 }

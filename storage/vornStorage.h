@@ -109,6 +109,7 @@ private:
     TTaskList *FList = nullptr;
     TTaskList *FCopyBuffer = nullptr;
     bool FStoreRead = false;
+    bool FOpenAttempted = false;
     qint64 FSavedMark = -1; // the list's ModifiedAt (ms) saved by the last SaveStore; -1 none yet
     uint8_t FBuffer[TaskElementSize]{};
 };

@@ -4,6 +4,7 @@
 #include "tests/storage/StoreTestSupport.h"
 
 #include <QFileInfo>
+#include <QDir>
 #include <gtest/gtest.h>
 
 using namespace StoreTest;
@@ -108,6 +109,11 @@ TEST(Store, CutStoreKeepsTheRecordsReadAndIsNeverWrittenInThatRun)
     ASSERT_EQ(TaskList->Count(), 3); // and no backup reminder: the open stopped there
     EXPECT_EQ(TaskList->GetTask(2).Title.Get(), "c");
     EXPECT_TRUE(env.Logged("Info: Unable to open database.\rRead beyond end of file"));
+
+    // No dated copy of the cut store: it would push a good older copy out.
+    store.AutoBackup();
+    EXPECT_TRUE(QDir(env.BackupFolder()).entryList(QDir::Files).isEmpty());
+    EXPECT_TRUE(env.Logged("Warning: AutoBackup skipped: the store could not be read, the older copies are kept."));
 
     // Whatever happens later in the run, the file stays as it was.
     TaskList->AddTask(Alarm("new"));

@@ -7,6 +7,17 @@ namespace {
 TMessageBoxHandler g_handler;
 }
 
+TMsgResult CautiousAnswer(TMsgButtons buttons)
+{
+    switch (buttons) {
+    case TMsgButtons::Ok: return TMsgResult::Ok;
+    case TMsgButtons::OkIgnore: return TMsgResult::Ignore;
+    case TMsgButtons::YesNo: return TMsgResult::No;
+    case TMsgButtons::YesAbort: return TMsgResult::Abort;
+    }
+    return TMsgResult::Ok;
+}
+
 void SetMessageBoxHandler(TMessageBoxHandler handler)
 {
     g_handler = std::move(handler);
@@ -19,9 +30,7 @@ TMsgResult ShowMessageBox(const QString &text, TMsgIcon icon, TMsgButtons button
     if (g_handler)
         return g_handler(shown, icon, buttons, title);
     if (!qobject_cast<QApplication *>(QCoreApplication::instance()))
-        return buttons == TMsgButtons::Ok ? TMsgResult::Ok
-             : buttons == TMsgButtons::OkIgnore ? TMsgResult::Ignore
-             : buttons == TMsgButtons::YesNo ? TMsgResult::No : TMsgResult::Abort;
+        return CautiousAnswer(buttons);
 
     QMessageBox box;
     box.setWindowTitle(title.isEmpty() ? QCoreApplication::applicationName() : title);
@@ -46,10 +55,7 @@ TMsgResult ShowMessageBox(const QString &text, TMsgIcon icon, TMsgButtons button
     case QMessageBox::No: return TMsgResult::No;
     case QMessageBox::Abort: return TMsgResult::Abort;
     default:
-        // Closing the box by the window manager counts as the cautious answer.
-        return buttons == TMsgButtons::Ok ? TMsgResult::Ok
-             : buttons == TMsgButtons::OkIgnore ? TMsgResult::Ignore
-             : buttons == TMsgButtons::YesNo ? TMsgResult::No : TMsgResult::Abort;
+        return CautiousAnswer(buttons);
     }
 }
 

@@ -11,6 +11,9 @@ enum class TMsgResult { Ok, Ignore, Yes, No, Abort };
 // A carriage return in text is a line break.
 TMsgResult ShowMessageBox(const QString &text, TMsgIcon icon = TMsgIcon::Information,
                           TMsgButtons buttons = TMsgButtons::Ok, const QString &title = QString());
+// The answer that changes nothing: Ok, Ignore, No or Abort. Given when a box
+// is closed by the window manager or cannot be shown at all.
+TMsgResult CautiousAnswer(TMsgButtons buttons);
 // The plain message without icon.
 void ShowMessage(const QString &text);
 

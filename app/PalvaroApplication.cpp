@@ -7,12 +7,12 @@
 #include "app/PalvaroSplashFrm.h"
 #include "app/vornIniFile.h"
 #include "app/vornLogFile.h"
+#include "platform/Desktop.h"
 #include "platform/Shell.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 
 TPalvaroApplication::TPalvaroApplication(const QString &exePath)
     : TvornApplication(exePath)
@@ -58,11 +58,9 @@ void TPalvaroApplication::LoadEditionProfile()
     AddFile(QStringLiteral("STORAGE-FILE=") + ProgramName + QStringLiteral(".dat"));
 
     const QString defaultFolder = GetDocumentsFolder() + QLatin1Char('/') + ProgramName;
-    QString storeFolder = IniFile ? IniFile->ReadString(QStringLiteral("users"), GetWindowsUserName(), defaultFolder)
-                                  : defaultFolder;
-    if (!storeFolder.endsWith(QLatin1Char('/')))
-        storeFolder += QLatin1Char('/');
-    AddFolder(QStringLiteral("STORAGE-FOLDER=") + storeFolder);
+    const QString storeFolder =
+        IniFile ? IniFile->ReadString(QStringLiteral("users"), GetWindowsUserName(), defaultFolder) : defaultFolder;
+    AddFolder(QStringLiteral("STORAGE-FOLDER=") + Desktop::WithSlash(storeFolder));
     AddFolder(QStringLiteral("STORAGE-BACKUP-FOLDER=") + GetFolder(QStringLiteral("STORAGE-FOLDER"))
               + QStringLiteral("Backup/"));
 
@@ -102,11 +100,7 @@ QString TPalvaroApplication::WriteHelpRedirect(const QString &target)
     if (!IsPortable())
         t = QStringLiteral("file://") + GetProgramFolder(QStringLiteral("HELP")) + target;
     body = body.arg(t);
-    QSaveFile f(page);
-    if (f.open(QIODevice::WriteOnly)) {
-        f.write(body.toUtf8());
-        f.commit();
-    }
+    WriteFileAtomically(page, body.toUtf8());
     return page;
 }
 

@@ -8,15 +8,6 @@
 #include <QFileInfo>
 #include <cstdlib>
 
-namespace {
-QString WithSlash(QString s)
-{
-    if (!s.endsWith(QLatin1Char('/')))
-        s += QLatin1Char('/');
-    return s;
-}
-} // namespace
-
 TvornApplication::TvornApplication(const QString &exePath)
     : TvornFile(exePath.isEmpty() ? Desktop::ExecutablePath() : exePath)
 {
@@ -31,7 +22,7 @@ TvornApplication::TvornApplication(const QString &exePath)
 
     AddFile(QStringLiteral("LOG=") + ProgramName + QStringLiteral(".log"));
     AddFile(QStringLiteral("INI=") + ProgramName + QStringLiteral(".ini"));
-    AddFolder(QStringLiteral("WIN-DESKTOP=") + WithSlash(GetDesktopFolder()));
+    AddFolder(QStringLiteral("WIN-DESKTOP=") + Desktop::WithSlash(GetDesktopFolder()));
     AddFolder(QStringLiteral("WIN-TEMP=") + GetTempFolder());
 }
 

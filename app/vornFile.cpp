@@ -8,6 +8,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
+#include <fcntl.h>
+#include <unistd.h>
 
 TvornFile::TvornFile(const QString &path)
     : FPath(path)
@@ -39,10 +42,7 @@ QString TvornFile::FileName() const
 
 QString TvornFile::FilePath() const
 {
-    QString p = QFileInfo(FPath).absolutePath();
-    if (!p.endsWith(QLatin1Char('/')))
-        p += QLatin1Char('/');
-    return p;
+    return Desktop::WithSlash(QFileInfo(FPath).absolutePath());
 }
 
 namespace {
@@ -197,9 +197,7 @@ bool CopyFileTo(const QString &source, const QString &destination, std::vector<q
 {
     QString dest = QFileInfo(destination).absoluteFilePath();
     if (FolderExists(dest)) {
-        if (!dest.endsWith(QLatin1Char('/')))
-            dest += QLatin1Char('/');
-        dest += QFileInfo(source).fileName();
+        dest = Desktop::WithSlash(dest) + QFileInfo(source).fileName();
     }
     QFile in(source);
     if (!in.open(QIODevice::ReadOnly))
@@ -220,6 +218,71 @@ bool CopyFileTo(const QString &source, const QString &destination, std::vector<q
     }
     out.close();
     in.close();
+    return true;
+}
+
+namespace {
+// Makes the rename that replaced a file in this folder survive a power cut.
+void SyncFolder(const QString &folder)
+{
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    ::fsync(fd);
+    ::close(fd);
+}
+} // namespace
+
+bool WriteFileAtomically(const QString &path, const QByteArray &bytes, QString *errorText,
+                         QFileDevice::Permissions permissions)
+{
+    QSaveFile f(path);
+    // Writing the target in place is exactly what must never happen.
+    f.setDirectWriteFallback(false);
+    if (!f.open(QIODevice::WriteOnly)) {
+        if (errorText)
+            *errorText = f.errorString();
+        return false;
+    }
+    if (permissions)
+        f.setPermissions(permissions);
+    if (f.write(bytes) != bytes.size()) {
+        if (errorText)
+            *errorText = f.errorString();
+        return false; // the destructor discards the temporary file
+    }
+    if (!f.commit()) {
+        if (errorText)
+            *errorText = f.errorString();
+        return false;
+    }
+    SyncFolder(QFileInfo(path).absolutePath());
+    return true;
+}
+
+bool CopyFileAtomically(const QString &source, const QString &destination)
+{
+    QFile in(source);
+    if (!in.open(QIODevice::ReadOnly))
+        return false;
+    QSaveFile out(destination);
+    out.setDirectWriteFallback(false);
+    if (!out.open(QIODevice::WriteOnly))
+        throw EvornError(QStringLiteral("Cannot create file %1").arg(destination));
+    constexpr qint64 kBlock = 65536;
+    QByteArray buffer(kBlock, Qt::Uninitialized);
+    for (;;) {
+        const qint64 got = in.read(buffer.data(), kBlock);
+        if (got < 0)
+            return false;
+        if (got == 0)
+            break;
+        if (out.write(buffer.constData(), got) != got)
+            throw EvornError(QStringLiteral("Cannot write file %1").arg(destination));
+    }
+    if (!out.commit())
+        throw EvornError(QStringLiteral("Cannot write file %1").arg(destination));
+    SyncFolder(QFileInfo(destination).absolutePath());
     return true;
 }
 

@@ -4,6 +4,7 @@
 
 #include "app/DateTime.h"
 
+#include <QFileDevice>
 #include <QString>
 #include <QStringList>
 #include <stdexcept>
@@ -75,5 +76,16 @@ bool FolderExists(const QString &path);
 // EvornError("Cannot create file %s") when the destination cannot be created.
 // blockSizes, when given, receives the size of every read (tests).
 bool CopyFileTo(const QString &source, const QString &destination, std::vector<qint64> *blockSizes = nullptr);
+// Writes bytes to path through a temporary file in the same folder, flushed to
+// disk and renamed over path, so that path is always the whole old or the
+// whole new file. On failure path is left as it was, the reason is in
+// errorText, and the answer is false. permissions, when not 0, are given to
+// the new file before any byte is written.
+bool WriteFileAtomically(const QString &path, const QByteArray &bytes, QString *errorText = nullptr,
+                         QFileDevice::Permissions permissions = {});
+// Copies source over destination the same way. False when the source cannot be
+// read; raises EvornError("Cannot create file %s") when the destination cannot
+// be written.
+bool CopyFileAtomically(const QString &source, const QString &destination);
 // Starts the desktop's date/time settings when one is installed.
 void RunControlPanelApplet(const QString &applet);

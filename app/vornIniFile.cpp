@@ -1,7 +1,6 @@
 #include "app/vornIniFile.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 namespace {
 
@@ -102,11 +101,7 @@ bool TvornIniFile::WriteFileLines(const QStringList &lines)
         out += "\r\n";
     }
     // A crash while writing must not cut the file: replace it in one step.
-    QSaveFile f(Path());
-    if (!f.open(QIODevice::WriteOnly))
-        return false;
-    f.write(out);
-    return f.commit();
+    return WriteFileAtomically(Path(), out);
 }
 
 QString TvornIniFile::ReadString(const QString &section, const QString &key, const QString &def) const

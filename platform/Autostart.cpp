@@ -1,9 +1,10 @@
 #include "platform/Autostart.h"
 
+#include "app/vornFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 namespace Autostart {
@@ -65,19 +66,7 @@ bool Enable(const QString &name, const QString &programPath, QString *error)
                                         "Terminal=false\n"
                                         "X-GNOME-Autostart-enabled=true\n")
                              .arg(EscapeValue(name), ExecValue(programPath));
-    QSaveFile f(EntryPath(name));
-    if (!f.open(QIODevice::WriteOnly)) {
-        if (error)
-            *error = f.errorString();
-        return false;
-    }
-    const QByteArray bytes = text.toUtf8();
-    if (f.write(bytes) != bytes.size() || !f.commit()) {
-        if (error)
-            *error = f.errorString();
-        return false;
-    }
-    return true;
+    return WriteFileAtomically(EntryPath(name), text.toUtf8(), error);
 }
 
 bool Disable(const QString &name, QString *error)

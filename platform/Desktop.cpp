@@ -13,22 +13,20 @@
 namespace {
 QString g_exeOverride;
 
-QString WithSlash(QString s)
-{
-    if (!s.endsWith(QLatin1Char('/')))
-        s += QLatin1Char('/');
-    return s;
-}
-
 bool FolderWritable(const QString &folder)
 {
     // Ask the file system: access() alone is fooled by read-only mounts.
-    QTemporaryFile probe(WithSlash(folder) + QStringLiteral(".brivane-probe-XXXXXX"));
+    QTemporaryFile probe(Desktop::WithSlash(folder) + QStringLiteral(".brivane-probe-XXXXXX"));
     return probe.open();
 }
 } // namespace
 
 namespace Desktop {
+
+QString WithSlash(const QString &folder)
+{
+    return folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
+}
 
 QString ExecutablePath()
 {

@@ -14,7 +14,6 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QPalette>
-#include <QSaveFile>
 #include <cmath>
 
 TPreferences *Preferences = nullptr;
@@ -639,16 +638,10 @@ bool WritePreferencesFile(const QString &path, const QByteArray &bytes)
         return false;
     }
     QDir().mkpath(QFileInfo(path).absolutePath());
-    // Written beside the old file and renamed over it, so a crash never leaves half a file.
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly)) {
-        LogError(QStringLiteral("Preferences: cannot write ") + path + QStringLiteral(": ") + f.errorString());
-        return false;
-    }
     // The SMTP password is stored in clear: only the owner may read the file.
-    f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    if (f.write(bytes) != bytes.size() || !f.commit()) {
-        LogError(QStringLiteral("Preferences: cannot write ") + path + QStringLiteral(": ") + f.errorString());
+    QString error;
+    if (!WriteFileAtomically(path, bytes, &error, QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
+        LogError(QStringLiteral("Preferences: cannot write ") + path + QStringLiteral(": ") + error);
         return false;
     }
     return true;

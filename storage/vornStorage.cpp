@@ -5,17 +5,15 @@
 #include "app/vornLogFile.h"
 #include "model/TaskList.h"
 #include "platform/Clock.h"
+#include "platform/Desktop.h"
 #include "platform/Shell.h"
 
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <cmath>
 #include <cstring>
-#include <fcntl.h>
-#include <unistd.h>
 
 TPalvaroStorage *Storage = nullptr;
 
@@ -31,14 +29,14 @@ qint64 Millis(TDateTime t)
     return std::llround(t * 86400000.0);
 }
 
-// Makes the rename that replaced a file in this folder survive a power cut.
-void SyncFolder(const QString &folder)
+// A copy that cannot be made counts as not made: callers log it themselves.
+bool CopiedAtomically(const QString &source, const QString &destination)
 {
-    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    ::fsync(fd);
-    ::close(fd);
+    try {
+        return CopyFileAtomically(source, destination);
+    } catch (const EvornError &) {
+        return false;
+    }
 }
 
 QString ProgramNameText(const QString &storePath)
@@ -49,56 +47,6 @@ QString ProgramNameText(const QString &storePath)
 }
 
 } // namespace
-
-bool WriteFileAtomically(const QString &path, const QByteArray &bytes, QString *errorText)
-{
-    QSaveFile f(path);
-    // Writing the target in place is exactly what must never happen.
-    f.setDirectWriteFallback(false);
-    if (!f.open(QIODevice::WriteOnly)) {
-        if (errorText)
-            *errorText = f.errorString();
-        return false;
-    }
-    if (f.write(bytes) != bytes.size()) {
-        if (errorText)
-            *errorText = f.errorString();
-        return false; // the destructor discards the temporary file
-    }
-    if (!f.commit()) {
-        if (errorText)
-            *errorText = f.errorString();
-        return false;
-    }
-    SyncFolder(QFileInfo(path).absolutePath());
-    return true;
-}
-
-bool CopyFileAtomically(const QString &source, const QString &destination)
-{
-    QFile in(source);
-    if (!in.open(QIODevice::ReadOnly))
-        return false;
-    QSaveFile out(destination);
-    out.setDirectWriteFallback(false);
-    if (!out.open(QIODevice::WriteOnly))
-        throw EvornError(QStringLiteral("Cannot create file %1").arg(destination));
-    constexpr qint64 kBlock = 65536;
-    QByteArray buffer(kBlock, Qt::Uninitialized);
-    for (;;) {
-        const qint64 got = in.read(buffer.data(), kBlock);
-        if (got < 0)
-            return false;
-        if (got == 0)
-            break;
-        if (out.write(buffer.constData(), got) != got)
-            throw EvornError(QStringLiteral("Cannot write file %1").arg(destination));
-    }
-    if (!out.commit())
-        throw EvornError(QStringLiteral("Cannot write file %1").arg(destination));
-    SyncFolder(QFileInfo(destination).absolutePath());
-    return true;
-}
 
 // ---------------------------------------------------------------------------
 // TvornStorage
@@ -155,12 +103,7 @@ void TvornStorage::RescueBackup()
     const bool newer = FileSize() > 0 && Millis(ModifiedTime()) > Millis(targetTime);
     if (!newer && targetExists)
         return;
-    bool copied = false;
-    try {
-        copied = CopyFileAtomically(Path(), target);
-    } catch (const EvornError &) {
-        copied = false;
-    }
+    const bool copied = CopiedAtomically(Path(), target);
     // Only a copy that happened is reported as one: a rescue copy that is
     // believed fresh but is not would be trusted in the next restore.
     if (copied)
@@ -173,12 +116,7 @@ void TvornStorage::RescueBackup()
 bool TvornStorage::RestoreBackup()
 {
     const QString source = RescueCopyPath();
-    bool restored = false;
-    try {
-        restored = CopyFileAtomically(source, Path());
-    } catch (const EvornError &) {
-        restored = false;
-    }
+    const bool restored = CopiedAtomically(source, Path());
     if (!restored)
         LogErrorLine(QStringLiteral("Unable to restore Backup file: ") + source);
     return restored;
@@ -242,12 +180,7 @@ void TvornStorage::AutoBackup()
         LogErrorLine(QStringLiteral("unable to create database backup directory: ") + BackupFolder);
         return;
     }
-    bool copied = false;
-    try {
-        copied = CopyFileAtomically(Path(), target);
-    } catch (const EvornError &) {
-        copied = false;
-    }
+    const bool copied = CopiedAtomically(Path(), target);
     if (copied)
         LogInfoLine(target + QStringLiteral(" succesfully backuped "));
     else
@@ -286,8 +219,7 @@ void TPalvaroStorage::FillBackupNames()
     BackupFolder = app ? app->GetFolder(QStringLiteral("STORAGE-BACKUP-FOLDER")) : QString();
     if (BackupFolder.isEmpty())
         BackupFolder = FilePath() + QStringLiteral("Backup/");
-    if (!BackupFolder.endsWith(QLatin1Char('/')))
-        BackupFolder += QLatin1Char('/');
+    BackupFolder = Desktop::WithSlash(BackupFolder);
     StoreFileName = app ? app->GetFile(QStringLiteral("STORAGE-FILE")) : QString();
     if (StoreFileName.isEmpty())
         StoreFileName = FileName();
@@ -414,12 +346,7 @@ void TPalvaroStorage::OpenStore()
                 CreateEmpty();
                 // Keep the lost store's last hourly copy from being overwritten
                 // by the first hourly copy of the new one.
-                bool kept = false;
-                try {
-                    kept = CopyFileAtomically(RescueCopyPath(), SecondRescueCopyPath());
-                } catch (const EvornError &) {
-                    kept = false;
-                }
+                const bool kept = CopiedAtomically(RescueCopyPath(), SecondRescueCopyPath());
                 if (kept)
                     LogInfoLine(QStringLiteral("Rescue backup succesfully created."));
             }

@@ -114,14 +114,5 @@ private:
     uint8_t FBuffer[TaskElementSize]{};
 };
 
-// Writes bytes to path through a temporary file in the same folder, flushed to
-// disk and renamed over path. On failure path is left as it was, the reason is
-// in errorText, and the answer is false.
-bool WriteFileAtomically(const QString &path, const QByteArray &bytes, QString *errorText = nullptr);
-// Copies source over destination the same way. False when the source cannot be
-// read; raises EvornError("Cannot create file %s") when the destination cannot
-// be written.
-bool CopyFileAtomically(const QString &source, const QString &destination);
-
 // The program's store; null before start-up made it and after program end.
 extern TPalvaroStorage *Storage;

@@ -36,9 +36,9 @@ def discover():
     for fname in sorted(os.listdir(HERE)):
         if not (fname.startswith("test_") and fname.endswith(".py")):
             continue
-        spec = importlib.util.spec_from_file_location(fname[:-3], os.path.join(HERE, fname))
-        module = importlib.util.module_from_spec(spec)
-        spec.loader.exec_module(module)
+        found = importlib.util.spec_from_file_location(fname[:-3], os.path.join(HERE, fname))
+        module = importlib.util.module_from_spec(found)
+        found.loader.exec_module(module)
         for attr, fn in vars(module).items():
             if attr.startswith("test_") and callable(fn) and getattr(fn, "__module__", None) == module.__name__:
                 name = attr[len("test_"):]

@@ -33,13 +33,7 @@ TDateTime At(int hour, int min, int day = 17)
 
 TTaskData Alarm(const QString &title, TDateTime when)
 {
-    TTaskData t;
-    t.Taskkind = tkAlarm;
-    t.Title.Set(title);
-    t.EventDateTime = when;
-    t.Scheduled = when;
-    t.Enabled = true;
-    t.Visible = true;
+    TTaskData t = ModelTest::Alarm(title, when);
     t.PopupNote = true;
     t.InService = true; // the scheduler sets it before the note is made
     return t;

@@ -6,13 +6,7 @@ namespace TestSupport {
 
 TMsgResult DefaultMessageBoxAnswer(const QString &, TMsgIcon, TMsgButtons buttons, const QString &)
 {
-    switch (buttons) {
-    case TMsgButtons::Ok: return TMsgResult::Ok;
-    case TMsgButtons::OkIgnore: return TMsgResult::Ignore;
-    case TMsgButtons::YesNo: return TMsgResult::No;
-    case TMsgButtons::YesAbort: return TMsgResult::Abort;
-    }
-    return TMsgResult::Ok;
+    return CautiousAnswer(buttons);
 }
 
 MessageBoxRecorder::MessageBoxRecorder(TMsgResult answer)

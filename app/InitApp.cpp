@@ -1,16 +1,20 @@
 #include "app/InitApp.h"
 
-#include "app/Globals.h"
-#include "app/MessageBox.h"
+#include "app/AppContext.h"
 #include "app/PalvaroApplication.h"
-#include "app/ResourceLibrary.h"
-#include "app/SystemHelpers.h"
 #include "app/hiddenfrm.h"
-#include "app/vornIniFile.h"
-#include "app/vornLogFile.h"
+#include "BuildConfig.h"
+#include "core/Clock.h"
+#include "core/MessageBox.h"
+#include "core/vornIniFile.h"
+#include "core/vornLogFile.h"
+#include "model/CalendarNames.h"
 #include "model/TaskList.h"
-#include "platform/Clock.h"
+#include "platform/Desktop.h"
+#include "platform/ResourceLibrary.h"
+#include "platform/Shell.h"
 #include "platform/SingleInstance.h"
+#include "platform/SystemHelpers.h"
 #include "storage/GlobalPreferences.h"
 #include "storage/vornStorage.h"
 
@@ -28,34 +32,152 @@ struct Module {
 };
 std::vector<Module> g_modules;
 bool g_initialized = false;
+// The program's one context; made by InitializeModules, freed by its finalization.
+std::unique_ptr<TAppContext> g_context;
 TSingleInstance *g_instance = nullptr;
 
 void FinalizeInitApp()
 {
     LogInfo(QStringLiteral("Finalize InitApp"));
-    if (Preferences) {
-        Preferences->SavePreferences();
-        delete Preferences;
-        Preferences = nullptr;
+    TAppContext *c = g_context.get();
+    if (!c)
+        return;
+    if (c->Preferences) {
+        c->Preferences->SavePreferences();
+        c->Actions.Preferences = nullptr;
+        c->Preferences.reset();
     }
-    if (ResourceLibrary) {
-        delete ResourceLibrary;
-        ResourceLibrary = nullptr;
-    }
-    if (Storage) {
+    c->Actions.Library = nullptr;
+    c->Library.reset();
+    if (c->Store) {
         // Writes nothing unless the store was read at start-up.
-        Storage->SaveStore();
-        delete Storage;
-        Storage = nullptr;
+        c->Store->SaveStore();
+        c->Actions.Store = nullptr;
+        c->Store.reset();
     }
     LogStamp(QStringLiteral("*** Terminated at %s *** "));
-    TvornLogFile *log = Log();
     SetLog(nullptr);
-    delete log;
-    delete IniFile;
-    IniFile = nullptr;
-    delete PalvaroApp;
-    PalvaroApp = nullptr;
+    g_context.reset();
+}
+
+// The ini file beside the program (or in the config folder), and the log
+// level and mode it gives: level 1 and a fresh log unless set otherwise.
+void OpenIniAndLog(TAppContext &c)
+{
+    TPalvaroApplication &app = *c.Environment;
+    c.Ini = std::make_unique<TvornIniFile>(app.IniPath());
+    app.Ini = c.Ini.get();
+    int level = c.Ini->ReadInteger(QStringLiteral("Debug"), QStringLiteral("Level"), -1);
+    if (level == -1) {
+        c.Ini->WriteInteger(QStringLiteral("Debug"), QStringLiteral("Level"), 1);
+        level = 1;
+    }
+    const int mode = c.Ini->ReadInteger(QStringLiteral("Debug"), QStringLiteral("Mode"), 0);
+    c.Log = std::make_unique<TvornLogFile>(app.LogPath(), level, level == 3 ? 1 : 0, mode == 0 ? 1 : 0);
+    SetLog(c.Log.get());
+    LogInfo(QStringLiteral("Initialize InitApp"));
+    LogStamp(QStringLiteral("*** Launched at %s *** "));
+}
+
+// The edition follows the executable's path.
+void LoadEdition(TPalvaroApplication &app)
+{
+    app.Edition = TPalvaroApplication::EditionFromPath(app.ExeName());
+    LogInfo(QStringLiteral("Product ID: ") + QString::number(app.Edition));
+    RebuildCalendarNames();
+    app.LoadEditionProfile();
+}
+
+// False (after the "Error 07" box and the end) when the library cannot be loaded.
+bool LoadPictureLibrary(TAppContext &c)
+{
+    TPalvaroApplication &app = *c.Environment;
+    const QString libraryName = app.GetFile(QStringLiteral("RESOURCES"));
+    auto library = std::make_unique<TResourceLibrary>();
+    if (!library->Load(app.DataFolder() + libraryName)) {
+        ShowMessageBox(QStringLiteral("Error 07: Unable to load %1").arg(libraryName), TMsgIcon::Error, TMsgButtons::Ok,
+                       app.ProgramName);
+        app.TerminateApplication(QStringLiteral("Unable to link to resource DLL"));
+        return false;
+    }
+    c.Library = std::move(library);
+    return true;
+}
+
+void LogVersionAndPlaces(TPalvaroApplication &app)
+{
+    app.Version = QStringLiteral(BRIVANE_VERSION);
+    app.BuildDate = EncodeDate(2009, 2, 17);
+    LogInfo(app.ProgramName + QStringLiteral(" Version: ") + app.Version + app.BuildTypeText
+            + QStringLiteral(", Build: ") + FormatDateTime(QStringLiteral("d mmm yyyy"), app.BuildDate));
+    LogInfo(QStringLiteral("Launch Path: ") + app.ProgramFolder());
+    LogInfo(QStringLiteral("Windows' \"My Documents\" store folder: ") + Desktop::DocumentsFolder());
+    LogInfo(QStringLiteral("User name: ") + Desktop::UserName());
+}
+
+// Sounds beside the program (a portable copy), the store folder and its backups.
+void EnsureFolders(TPalvaroApplication &app)
+{
+    try {
+        if (app.IsPortable())
+            app.EnsureFolder(app.GetProgramFolder(QStringLiteral("SOUNDS")));
+        app.EnsureFolder(app.GetFolder(QStringLiteral("STORAGE-FOLDER")));
+        app.EnsureFolder(app.GetFolder(QStringLiteral("STORAGE-BACKUP-FOLDER")));
+    } catch (const EvornError &e) {
+        ShowMessageBox(e.Message(), TMsgIcon::Error, TMsgButtons::Ok, app.ProgramName);
+        app.HaltApplication(e.Message());
+    }
+}
+
+void LoadPreferences(TAppContext &c)
+{
+    TPalvaroApplication &app = *c.Environment;
+    c.Preferences = std::make_unique<TPreferences>(app.ProgramName, app.ProductName);
+    c.Preferences->SetFilePath(app.ConfigFolder() + app.PreferencesFileName);
+    c.Preferences->LoadPreferences(c.Ini.get());
+}
+
+// The store: recovery dialogs and halts, loading, the backup reminder, the
+// daily backup, and the start-up sort of the list.
+void OpenStore(TAppContext &c)
+{
+    TPalvaroApplication &app = *c.Environment;
+    TStoreSetup setup;
+    setup.Path = app.GetFolder(QStringLiteral("STORAGE-FOLDER")) + app.GetFile(QStringLiteral("STORAGE-FILE"));
+    setup.BackupFolder = app.GetFolder(QStringLiteral("STORAGE-BACKUP-FOLDER"));
+    setup.StoreFileName = app.GetFile(QStringLiteral("STORAGE-FILE"));
+    setup.ProgramFolder = app.ProgramFolder();
+    setup.ConverterName = app.GetFile(QStringLiteral("DB-CONVERTER"));
+    setup.ProgramName = app.ProgramName;
+    c.Store = std::make_unique<TPalvaroStorage>(setup, c.TaskList);
+    c.Store->Log = c.Log.get();
+    c.Store->Halt = [](const QString &reason) {
+        if (g_context && g_context->Environment)
+            g_context->Environment->HaltApplication(reason);
+    };
+    // Where this user's store is, for whoever reads the ini file.
+    c.Ini->WriteString(QStringLiteral("users2"), Desktop::UserName(), c.Store->FilePath());
+    c.Store->OpenStore();
+    c.Store->AutoBackup();
+    c.TaskList.SortAtStartup(c.Ini.get());
+}
+
+void FillActionContext(TAppContext &c)
+{
+    TActionContext &a = c.Actions;
+    a.List = &c.TaskList;
+    a.Preferences = c.Preferences.get();
+    a.Store = c.Store.get();
+    a.Library = c.Library.get();
+    a.SoundsFolder = c.Environment->GetProgramFolder(QStringLiteral("SOUNDS"));
+    a.ProductName = c.Environment->ProductName;
+}
+
+void DeleteTopLevelWindows()
+{
+    const auto windows = QApplication::topLevelWidgets();
+    for (QWidget *w : windows)
+        delete w;
 }
 
 } // namespace
@@ -77,35 +199,26 @@ void RunFinalizations()
 
 void SaveStoreNow()
 {
-    if (Storage)
-        Storage->SaveStore();
+    if (g_context && g_context->Store)
+        g_context->Store->SaveStore();
 }
 
-void MarkListModified()
+void CheckRunPastDate(TPalvaroApplication &app, const TPreferences &prefs)
 {
-    if (TaskList)
-        TaskList->MarkModified();
-}
-
-void CheckRunPastDateNow()
-{
-    TPalvaroApplication *app = PalvaroApp;
-    if (!app || !Preferences)
-        return;
-    const TDateTime lastRun = Preferences->LastRun();
+    const TDateTime lastRun = prefs.LastRun();
     if (!(Clock::Now() < lastRun))
         return;
-    const QString when = FormatDateTime(QStringLiteral("ddd, d mmm yyyy \"at\" hh:mm")
-                                            + Preferences->TimeFormatSuffix(), lastRun);
+    const QString when =
+        FormatDateTime(QStringLiteral("ddd, d mmm yyyy \"at\" hh:mm") + prefs.TimeFormatSuffix(), lastRun);
     const TMsgResult r = ShowMessageBox(
         QStringLiteral("%1 may not work properly, because your system's clock\rseems to had gone back in time.\r"
                        "Last run was at %2\r\rPress OK to adjust your Date/Time settings (and restart %3)\r"
                        "or Ignore to continue.")
-            .arg(app->ProgramName, when, app->ProgramName),
-        TMsgIcon::Warning, TMsgButtons::OkIgnore, app->ProgramName);
+            .arg(app.ProgramName, when, app.ProgramName),
+        TMsgIcon::Warning, TMsgButtons::OkIgnore, app.ProgramName);
     if (r == TMsgResult::Ok) {
-        RunControlPanelApplet(QStringLiteral("timedate.cpl"));
-        app->TerminateApplication(QStringLiteral("CheckRunPastDate"));
+        Shell::Instance().StartDateTimeSettings();
+        app.TerminateApplication(QStringLiteral("CheckRunPastDate"));
     }
 }
 
@@ -117,79 +230,19 @@ bool InitializeModules()
     // The finalization runs even when start-up halts part-way.
     BeginModule(QStringLiteral("InitApp"), FinalizeInitApp);
 
-    // 1. Environment
-    PalvaroApp = new TPalvaroApplication();
-    TPalvaroApplication *app = PalvaroApp;
-    // 2-3. Ini file and log settings
-    IniFile = new TvornIniFile(app->IniPath());
-    int level = IniFile->ReadInteger(QStringLiteral("Debug"), QStringLiteral("Level"), -1);
-    if (level == -1) {
-        IniFile->WriteInteger(QStringLiteral("Debug"), QStringLiteral("Level"), 1);
-        level = 1;
-    }
-    const int mode = IniFile->ReadInteger(QStringLiteral("Debug"), QStringLiteral("Mode"), 0);
-    // 4. Log
-    SetLog(new TvornLogFile(app->LogPath(), level, level == 3 ? 1 : 0, mode == 0 ? 1 : 0));
-    // 5.
-    LogInfo(QStringLiteral("Initialize InitApp"));
-    LogStamp(QStringLiteral("*** Launched at %s *** "));
-    // 6. Edition follows the executable's path.
-    app->Edition = TPalvaroApplication::EditionFromPath(app->ExeName());
-    LogInfo(QStringLiteral("Product ID: ") + QString::number(app->Edition));
-    // 7.
-    BuildNameLists();
-    // 8.
-    app->LoadEditionProfile();
-    // 9. Picture library
-    const QString libraryName = app->GetFile(QStringLiteral("RESOURCES"));
-    auto *library = new TResourceLibrary();
-    if (!library->Load(app->DataFolder() + libraryName)) {
-        delete library;
-        ShowMessageBox(QStringLiteral("Error 07: Unable to load %1").arg(libraryName), TMsgIcon::Error, TMsgButtons::Ok,
-                       app->ProgramName);
-        app->TerminateApplication(QStringLiteral("Unable to link to resource DLL"));
+    g_context = std::make_unique<TAppContext>();
+    TAppContext &c = *g_context;
+    c.Environment = std::make_unique<TPalvaroApplication>();
+    TPalvaroApplication &app = *c.Environment;
+    OpenIniAndLog(c);
+    LoadEdition(app);
+    if (!LoadPictureLibrary(c))
         return false;
-    }
-    ResourceLibrary = library;
-    // 10. Version
-    app->Version = QStringLiteral("3.92");
-    app->BuildDate = EncodeDate(2009, 2, 17);
-    LogInfo(app->ProgramName + QStringLiteral(" Version: ") + app->Version + BuildTypeText + QStringLiteral(", Build: ")
-            + FormatDateTime(QStringLiteral("d mmm yyyy"), app->BuildDate));
-    // 11.
-    LogInfo(QStringLiteral("Launch Path: ") + app->ProgramFolder());
-    LogInfo(QStringLiteral("Windows' \"My Documents\" store folder: ") + GetDocumentsFolder());
-    LogInfo(QStringLiteral("User name: ") + GetWindowsUserName());
-    // 12.
-    TaskListOpen = TaskFormOpen = PreferencesOpen = false;
-    // 13. Folders: Sounds beside the program (a portable copy), the store and its backups.
-    try {
-        if (app->IsPortable())
-            app->EnsureFolder(app->GetProgramFolder(QStringLiteral("SOUNDS")));
-        app->EnsureFolder(app->GetFolder(QStringLiteral("STORAGE-FOLDER")));
-        app->EnsureFolder(app->GetFolder(QStringLiteral("STORAGE-BACKUP-FOLDER")));
-    } catch (const EvornError &e) {
-        ShowMessageBox(e.Message(), TMsgIcon::Error, TMsgButtons::Ok, app->ProgramName);
-        app->HaltApplication(e.Message());
-    }
-
-    // 14. Preferences
-    Preferences = new TPreferences();
-    Preferences->LoadPreferences();
-
-    // 15. The store, which makes the reminder list and the copy buffer.
-    Storage = new TPalvaroStorage(app->GetFolder(QStringLiteral("STORAGE-FOLDER"))
-                                  + app->GetFile(QStringLiteral("STORAGE-FILE")));
-    Storage->Log = Log();
-    // 16. Where this user's store is, for whoever reads the ini file.
-    IniFile->WriteString(QStringLiteral("users2"), GetWindowsUserName(), Storage->FilePath());
-    // 17. Recovery dialogs and halts, loading, the backup reminder.
-    Storage->OpenStore();
-    // 18.
-    Storage->AutoBackup();
-
-    // The start-up sort of the reminder list.
-    TaskList->SortAtStartup();
+    LogVersionAndPlaces(app);
+    EnsureFolders(app);
+    LoadPreferences(c);
+    OpenStore(c);
+    FillActionContext(c);
 
     // The hidden window's module.
     LogInfo(QStringLiteral("Initialize hiddenfrm"));
@@ -199,37 +252,32 @@ bool InitializeModules()
 
 int RunMainSequence()
 {
-    TPalvaroApplication *app = PalvaroApp;
-    // 1-2. Single instance
+    TAppContext &c = *g_context;
+    TPalvaroApplication &app = *c.Environment;
     g_instance = new TSingleInstance(QStringLiteral("BrivaneIncstanceController"), qApp);
     if (g_instance->AlreadyExists()) {
         LogInfo(QStringLiteral("Brivane ALREADY running"));
         if (!g_instance->PostShowSignal()) {
             ShowMessageBox(QStringLiteral("%1 is already running\rDouble-click on the tray icon or Press Ctrl+Shift+%2 "
                                           "to open the Reminders window.")
-                               .arg(app->ProgramName, QString(QChar(Preferences ? Preferences->HotKey2() : 'L'))),
-                           TMsgIcon::Information, TMsgButtons::Ok, app->ProgramName);
+                               .arg(app.ProgramName, QString(QChar(c.Preferences ? c.Preferences->HotKey2() : 'L'))),
+                           TMsgIcon::Information, TMsgButtons::Ok, app.ProgramName);
         }
-        app->HaltApplication(QStringLiteral("GetLastError=ERROR_ALREADY_EXISTS"));
+        app.HaltApplication(QStringLiteral("GetLastError=ERROR_ALREADY_EXISTS"));
     }
-    // 3.
-    if (app->Edition != 0)
+    if (app.Edition != 0)
         ShowMessage(QStringLiteral("**** You have compiled the wrong App ****"));
-    // 4.
-    app->CheckRunPastDate();
-    // 5. Hidden main window
-    QPointer<Thddnorm> mainWindow = new Thddnorm(g_instance);
-    // 6.
-    if (!(Preferences && Preferences->NeverShowSplash()))
-        app->ShowSplash();
-    // 8. A request to end made before the loop ends it as soon as it starts.
-    if (!app->TerminateRequested())
+    if (c.Preferences)
+        CheckRunPastDate(app, *c.Preferences);
+    QPointer<Thddnorm> mainWindow = new Thddnorm(c.Actions, &app, g_instance);
+    if (!(c.Preferences && c.Preferences->NeverShowSplash()))
+        app.ShowSplash(c.Library.get());
+    // A request to end made before the loop ends it as soon as it starts.
+    if (!app.TerminateRequested())
         QApplication::exec();
-    // 9. Window teardown without close handling.
+    // Window teardown without close handling.
     delete mainWindow.data();
-    const auto windows = QApplication::topLevelWidgets();
-    for (QWidget *w : windows)
-        delete w;
+    DeleteTopLevelWindows();
     return 0;
 }
 
@@ -240,11 +288,8 @@ int Run(int &argc, char **argv)
     QApplication::setApplicationName(QStringLiteral("Brivane"));
     if (InitializeModules())
         RunMainSequence();
-    else {
-        const auto windows = QApplication::topLevelWidgets();
-        for (QWidget *w : windows)
-            delete w;
-    }
+    else
+        DeleteTopLevelWindows();
     RunFinalizations();
     delete g_instance;
     g_instance = nullptr;

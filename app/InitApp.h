@@ -6,6 +6,8 @@
 #include <functional>
 
 class QWidget;
+class TPalvaroApplication;
+class TPreferences;
 
 namespace InitApp {
 
@@ -17,10 +19,9 @@ void RunFinalizations();
 
 // Saves the store when one was read at start-up (TerminateApplication's step).
 void SaveStoreNow();
-// Marks the reminder list modified when there is one.
-void MarkListModified();
-// The clock check against the last recorded run.
-void CheckRunPastDateNow();
+// The clock check against the last recorded run: when the clock is behind
+// it, the user may open the date/time settings, which ends the program.
+void CheckRunPastDate(TPalvaroApplication &app, const TPreferences &prefs);
 
 // Phase 1; false when start-up must go no further.
 bool InitializeModules();

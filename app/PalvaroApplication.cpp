@@ -1,12 +1,12 @@
 #include "app/PalvaroApplication.h"
 
 #include "BuildConfig.h"
-#include "app/Globals.h"
 #include "app/InitApp.h"
-#include "app/MessageBox.h"
-#include "app/PalvaroSplashFrm.h"
-#include "app/vornIniFile.h"
-#include "app/vornLogFile.h"
+#include "core/MessageBox.h"
+#include "platform/Desktop.h"
+#include "ui/PalvaroSplashFrm.h"
+#include "core/vornIniFile.h"
+#include "core/vornLogFile.h"
 #include "platform/Desktop.h"
 #include "platform/Shell.h"
 
@@ -57,10 +57,10 @@ void TPalvaroApplication::LoadEditionProfile()
     AddFile(QStringLiteral("DB-CONVERTER=DBConverter"));
     AddFile(QStringLiteral("STORAGE-FILE=") + ProgramName + QStringLiteral(".dat"));
 
-    const QString defaultFolder = GetDocumentsFolder() + QLatin1Char('/') + ProgramName;
+    const QString defaultFolder = Desktop::DocumentsFolder() + QLatin1Char('/') + ProgramName;
     const QString storeFolder =
-        IniFile ? IniFile->ReadString(QStringLiteral("users"), GetWindowsUserName(), defaultFolder) : defaultFolder;
-    AddFolder(QStringLiteral("STORAGE-FOLDER=") + Desktop::WithSlash(storeFolder));
+        Ini ? Ini->ReadString(QStringLiteral("users"), Desktop::UserName(), defaultFolder) : defaultFolder;
+    AddFolder(QStringLiteral("STORAGE-FOLDER=") + WithSlash(storeFolder));
     AddFolder(QStringLiteral("STORAGE-BACKUP-FOLDER=") + GetFolder(QStringLiteral("STORAGE-FOLDER"))
               + QStringLiteral("Backup/"));
 
@@ -107,8 +107,8 @@ QString TPalvaroApplication::WriteHelpRedirect(const QString &target)
 void TPalvaroApplication::SetLogLevel(bool enabled)
 {
     const int level = enabled ? 3 : 1;
-    if (IniFile)
-        IniFile->WriteInteger(QStringLiteral("Debug"), QStringLiteral("Level"), level);
+    if (Ini)
+        Ini->WriteInteger(QStringLiteral("Debug"), QStringLiteral("Level"), level);
     if (Log())
         Log()->Level = level;
 }
@@ -164,14 +164,9 @@ void TPalvaroApplication::CopyLogToDesktop()
     }
 }
 
-void TPalvaroApplication::CheckRunPastDate()
+void TPalvaroApplication::ShowSplash(const TResourceLibrary *library)
 {
-    InitApp::CheckRunPastDateNow();
-}
-
-void TPalvaroApplication::ShowSplash()
-{
-    auto *splash = new TPalvaroSplashForm();
+    auto *splash = new TPalvaroSplashForm(library, Version);
     splash->SetVisibilityTime(1500);
     splash->show();
 }

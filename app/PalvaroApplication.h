@@ -6,6 +6,9 @@
 
 #include <cstdint>
 
+class TResourceLibrary;
+class TvornIniFile;
+
 class TPalvaroApplication : public TvornApplication {
 public:
     explicit TPalvaroApplication(const QString &exePath = QString());
@@ -24,8 +27,7 @@ public:
     [[noreturn]] void HaltApplication(const QString &reason);
     void ReportLoggedErrors();
     void CopyLogToDesktop();
-    void CheckRunPastDate();
-    void ShowSplash();
+    void ShowSplash(const TResourceLibrary *library);
 
     // True once TerminateApplication asked the loop to end.
     bool TerminateRequested() const { return FTerminateRequested; }
@@ -34,14 +36,16 @@ public:
     QString LogPath() const { return GetFolder(QStringLiteral("WIN-TEMP")) + GetFile(QStringLiteral("LOG")); }
 
     uint8_t Edition = 0;
+    // The edition's product and preferences file names (set by LoadEditionProfile).
+    QString ProductName = QStringLiteral("Brivane");
+    QString PreferencesFileName = QStringLiteral("Brivane.pfc");
+    // Added to the version in the log ("" for a release build).
+    QString BuildTypeText;
+    // The ini file the environment reads the store folder from and writes the
+    // log level to; none in tests that need neither.
+    TvornIniFile *Ini = nullptr;
 
 private:
     bool FTerminateRequested = false;
 };
 
-// The program-wide environment (same object as PalvaroApp).
-inline TPalvaroApplication *App()
-{
-    extern TPalvaroApplication *PalvaroApp;
-    return PalvaroApp;
-}

@@ -1,28 +1,26 @@
 #include "app/hiddenfrm.h"
 
-#include "app/InitApp.h"
 #include "app/PalvaroApplication.h"
-#include "app/vornLogFile.h"
+#include "core/vornLogFile.h"
 #include "platform/SessionEnd.h"
 #include "platform/SingleInstance.h"
 #include "scheduler/TaskScheduler.h"
 
-Thddnorm *hddnorm = nullptr;
-
-Thddnorm::Thddnorm(TSingleInstance *instance, QWidget *parent)
+Thddnorm::Thddnorm(TActionContext &actions, TPalvaroApplication *app, TSingleInstance *instance, QWidget *parent)
     : QWidget(parent)
+    , FActions(actions)
+    , FApp(app)
     , FSessionEnd(new TSessionEndWatcher(this))
 {
     setObjectName(QStringLiteral("hddnorm"));
     setWindowTitle(QStringLiteral("Thddnorm"));
-    hddnorm = this;
     if (instance) {
         connect(instance, &TSingleInstance::ShowRequested, this, &Thddnorm::ShowRequested);
         instance->Listen();
     }
     connect(FSessionEnd, &TSessionEndWatcher::QueryEndSession, this, &Thddnorm::QueryEndSession);
     // Last, once the window is wired: overdue reminders may fire right here.
-    FTaskScheduler = new TTaskScheduler();
+    FTaskScheduler = new TTaskScheduler(FActions);
     FTaskScheduler->Start();
 }
 
@@ -33,8 +31,6 @@ Thddnorm::~Thddnorm()
         delete FTaskScheduler;
         FTaskScheduler = nullptr;
     }
-    if (hddnorm == this)
-        hddnorm = nullptr;
 }
 
 void Thddnorm::ShowRequested(int status)
@@ -44,7 +40,7 @@ void Thddnorm::ShowRequested(int status)
 
 void Thddnorm::QueryEndSession()
 {
-    InitApp::MarkListModified();
-    if (App())
-        App()->TerminateApplication(QStringLiteral("WMQueryEndSession"));
+    FActions.MarkListModified();
+    if (FApp)
+        FApp->TerminateApplication(QStringLiteral("WMQueryEndSession"));
 }

@@ -6,14 +6,18 @@
 
 #include <QWidget>
 
+class TPalvaroApplication;
 class TSingleInstance;
 class TSessionEndWatcher;
 class TTaskScheduler;
+struct TActionContext;
 
 class Thddnorm : public QWidget {
     Q_OBJECT
 public:
-    explicit Thddnorm(TSingleInstance *instance, QWidget *parent = nullptr);
+    // actions: what the scheduler works with; app: ended in order when the
+    // session ends (none in tests that only watch the scheduler).
+    Thddnorm(TActionContext &actions, TPalvaroApplication *app, TSingleInstance *instance, QWidget *parent = nullptr);
     ~Thddnorm() override;
 
     // A second copy asked the running one to show itself.
@@ -25,8 +29,8 @@ public:
     TTaskScheduler *TaskScheduler() const { return FTaskScheduler; }
 
 private:
+    TActionContext &FActions;
+    TPalvaroApplication *FApp;
     TSessionEndWatcher *FSessionEnd;
     TTaskScheduler *FTaskScheduler = nullptr;
 };
-
-extern Thddnorm *hddnorm;

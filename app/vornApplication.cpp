@@ -1,6 +1,6 @@
 #include "app/vornApplication.h"
 
-#include "platform/Clock.h"
+#include "core/Clock.h"
 #include "platform/Desktop.h"
 
 #include <QCoreApplication>
@@ -22,8 +22,8 @@ TvornApplication::TvornApplication(const QString &exePath)
 
     AddFile(QStringLiteral("LOG=") + ProgramName + QStringLiteral(".log"));
     AddFile(QStringLiteral("INI=") + ProgramName + QStringLiteral(".ini"));
-    AddFolder(QStringLiteral("WIN-DESKTOP=") + Desktop::WithSlash(GetDesktopFolder()));
-    AddFolder(QStringLiteral("WIN-TEMP=") + GetTempFolder());
+    AddFolder(QStringLiteral("WIN-DESKTOP=") + WithSlash(Desktop::DesktopFolder()));
+    AddFolder(QStringLiteral("WIN-TEMP=") + Desktop::TempFolder());
 }
 
 TvornApplication::~TvornApplication() = default;

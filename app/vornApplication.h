@@ -1,7 +1,7 @@
 #pragma once
 // The application environment: where everything is, kept as KEY=VALUE tables.
 
-#include "app/vornFile.h"
+#include "core/vornFile.h"
 
 #include <QStringList>
 

@@ -2,7 +2,7 @@
 // other rules over long spans, against the plain step-by-step walk.
 #include "model/ScheduleMath.h"
 #include "model/TaskData.h"
-#include "platform/Clock.h"
+#include "tests/fakes/FakeClock.h"
 #include "scheduler/TaskScheduler.h"
 
 #include <benchmark/benchmark.h>
@@ -28,7 +28,7 @@ void RunNextEvent(benchmark::State &state, const TTaskData &task)
     Clock::Pin(kNow);
     for (auto _ : state) {
         TDateTime next = 0;
-        benchmark::DoNotOptimize(TTaskScheduler::TryNextEventTime(task, kNow, next));
+        benchmark::DoNotOptimize(TRecurrence::TryNextEventTime(task, kNow, next));
         benchmark::DoNotOptimize(next);
     }
     Clock::Unpin();
@@ -63,7 +63,7 @@ void BM_NextEventTime_EveryMinute_WeekendExcluded(benchmark::State &state)
     const TDateTime saturday = EncodeDateTime(2024, 5, 18, 9, 0, 0, 0);
     for (auto _ : state) {
         TDateTime next = 0;
-        benchmark::DoNotOptimize(TTaskScheduler::TryNextEventTime(t, saturday, next));
+        benchmark::DoNotOptimize(TRecurrence::TryNextEventTime(t, saturday, next));
     }
     Clock::Unpin();
 }
@@ -104,7 +104,7 @@ void BM_NextSnoozeTime_FiveMinutes_YearBack(benchmark::State &state)
     TTaskData t = Repeating(srDays, 1, kNow - 365.0);
     Clock::Pin(kNow);
     for (auto _ : state)
-        benchmark::DoNotOptimize(TTaskScheduler::NextSnoozeTime(t, 5, stMinutes));
+        benchmark::DoNotOptimize(TRecurrence::NextSnoozeTime(t, 5, stMinutes));
     Clock::Unpin();
 }
 BENCHMARK(BM_NextSnoozeTime_FiveMinutes_YearBack);

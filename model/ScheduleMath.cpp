@@ -89,3 +89,16 @@ TDateTime NextMonthOfYear(int m, TDateTime x)
     // Only reached beyond the end of the calendar.
     return y;
 }
+
+TDateTime StepBy(TStepUnit unit, int n, TDateTime x)
+{
+    switch (unit) {
+    case TStepUnit::Minutes: return AddMinutes(n, x);
+    case TStepUnit::Hours: return AddHours(n, x);
+    case TStepUnit::Days: return AddDays(n, x);
+    case TStepUnit::Weeks: return AddWeeks(n, x);
+    case TStepUnit::Months: return AddMonths(n, x);
+    case TStepUnit::Years: return AddYears(n, x);
+    }
+    return x;
+}

@@ -1,7 +1,7 @@
 #pragma once
 // Calendar steps on date-times. Pure functions: no clock, no record.
 
-#include "app/DateTime.h"
+#include "core/DateTime.h"
 
 #include <cstdint>
 
@@ -18,6 +18,11 @@ TDateTime AddWeeks(int n, TDateTime x);
 // x outside the calendar is returned as it is.
 TDateTime AddMonths(int64_t n, TDateTime x);
 TDateTime AddYears(int n, TDateTime x);
+
+// The calendar units every rule, snooze and preset steps by, shortest first.
+enum class TStepUnit { Minutes, Hours, Days, Weeks, Months, Years };
+// x plus n units (n may be negative).
+TDateTime StepBy(TStepUnit unit, int n, TDateTime x);
 
 // The next date on ISO weekday w (1 = Monday .. 7 = Sunday), at least one day
 // later, same time of day. A w outside 1..7 has no such date: x is returned.

@@ -1,6 +1,6 @@
 #include "model/TaskData.h"
 
-#include "platform/Clock.h"
+#include "core/Clock.h"
 #include "platform/Desktop.h"
 
 #include <cstring>

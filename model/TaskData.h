@@ -4,8 +4,8 @@
 // Every field sits at a fixed offset (checked at compile time below); the pad
 // bytes are members so that a record built by the program is all zero there.
 
-#include "app/Codepage.h"
-#include "app/DateTime.h"
+#include "core/Codepage.h"
+#include "core/DateTime.h"
 
 #include <QByteArray>
 #include <QString>

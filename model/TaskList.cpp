@@ -1,12 +1,11 @@
 #include "model/TaskList.h"
 
-#include "app/Globals.h"
-#include "app/SystemHelpers.h"
-#include "app/vornIniFile.h"
-#include "app/vornLogFile.h"
-#include "platform/Clock.h"
+#include "model/CalendarNames.h"
+#include "platform/SystemHelpers.h"
+#include "core/vornIniFile.h"
+#include "core/vornLogFile.h"
+#include "core/Clock.h"
 #include "platform/Desktop.h"
-#include "storage/GlobalPreferences.h"
 
 #include <QFile>
 #include <algorithm>
@@ -14,8 +13,6 @@
 #include <cstdlib>
 #include <stdexcept>
 
-TTaskList *TaskList = nullptr;
-TTaskList *CopyBuffer = nullptr;
 
 TTaskList::TTaskList()
     : MoveToTrash(&MoveToRecycleBin)
@@ -145,15 +142,16 @@ QString TTaskList::RepeatRuleText(const TTaskData &task)
     const int n = task.RepeatNFactor;
     const QString num = QString::number(n);
     QString unit;
+    const TCalendarNames &names = CalendarNames();
     switch (task.RepeatRule) {
     case srWeekday:
         // A factor the editors never store names nothing rather than read past the table.
-        if (n >= 1 && n <= 7 && n < WeekdayNames.size())
-            unit = WeekdayNames[n];
+        if (n >= 1 && n <= 7 && n < names.Weekdays.size())
+            unit = names.Weekdays[n];
         break;
     case srMonthOfYear:
-        if (n >= 1 && n <= 12 && n < MonthNames.size())
-            unit = MonthNames[n];
+        if (n >= 1 && n <= 12 && n < names.Months.size())
+            unit = names.Months[n];
         break;
     case srDays: unit = num + QStringLiteral(" day(s)"); break;
     case srWeeks: unit = num + QStringLiteral(" weeks(s)"); break;
@@ -171,12 +169,11 @@ QString TTaskList::TrashFilePath(const TTaskData &task)
     return Desktop::TempFolder() + SafeFileName(task.Title.Get()) + QStringLiteral(".tsk");
 }
 
-void TTaskList::DeleteTask(const TTaskData *task)
+void TTaskList::DeleteTask(const TTaskData *task, bool moveToTrash)
 {
     if (IndexOfTask(task) < 0)
         return;
-    const bool toTrash = Preferences ? Preferences->MoveDelTasksToRecycleBin() : true;
-    if (toTrash) {
+    if (moveToTrash) {
         // Hand over the reminder itself, as a task file the user can import
         // again, so that the trash really holds what was deleted.
         const QString path = TrashFilePath(*task);
@@ -360,8 +357,8 @@ void TTaskList::SortBySetting(int sortBy)
     }
 }
 
-void TTaskList::SortAtStartup()
+void TTaskList::SortAtStartup(const TvornIniFile *ini)
 {
-    const int sortBy = IniFile ? IniFile->ReadInteger(QStringLiteral("Tasklist"), QStringLiteral("SortBy"), 1) : 1;
+    const int sortBy = ini ? ini->ReadInteger(QStringLiteral("Tasklist"), QStringLiteral("SortBy"), 1) : 1;
     SortBySetting(sortBy);
 }

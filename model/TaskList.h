@@ -9,8 +9,10 @@
 // is how the holder notices. Plain addresses are fine within one event; kept
 // longer they could be reused by a new record after a removal.
 
-#include "app/DateTime.h"
+#include "core/DateTime.h"
 #include "model/TaskData.h"
+
+class TvornIniFile;
 
 #include <QString>
 #include <functional>
@@ -67,12 +69,12 @@ public:
     // "run once" or "repeat every " + the rule's unit text.
     static QString RepeatRuleText(const TTaskData &task);
 
-    // Deletes a reminder on the user's behalf: with the preference
-    // MoveDelTasksToRecycleBin set (or no preferences), the reminder is first
-    // written as a task file named after its title in the temporary folder and
-    // that file is handed to MoveToTrash; then the record is removed.
-    void DeleteTask(const TTaskData *task);
-    void DeleteTask(const TTaskData &task) { DeleteTask(&task); }
+    // Deletes a reminder on the user's behalf: with moveToTrash (the
+    // preference MoveDelTasksToRecycleBin), the reminder is first written as a
+    // task file named after its title in the temporary folder and that file is
+    // handed to MoveToTrash; then the record is removed.
+    void DeleteTask(const TTaskData *task, bool moveToTrash = true);
+    void DeleteTask(const TTaskData &task, bool moveToTrash = true) { DeleteTask(&task, moveToTrash); }
     // Where deleted reminders go; defaults to the desktop trash. Tests put a fake here.
     std::function<bool(const QString &path)> MoveToTrash;
     // The path DeleteTask hands over for a record.
@@ -98,7 +100,7 @@ public:
     // 2 run count, 3 last run, 4 creation date, anything else no sort.
     void SortBySetting(int sortBy);
     // Reads [Tasklist] "SortBy" (default 1; 1 without an ini file) and sorts by it.
-    void SortAtStartup();
+    void SortAtStartup(const TvornIniFile *ini);
 
 private:
     template <typename Compare>
@@ -109,7 +111,3 @@ private:
     bool FAscending = true;
 };
 
-// The program's reminder list and copy buffer, made and freed by the store;
-// null outside that time (and in tests that do not make them).
-extern TTaskList *TaskList;
-extern TTaskList *CopyBuffer;

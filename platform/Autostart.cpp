@@ -1,6 +1,6 @@
 #include "platform/Autostart.h"
 
-#include "app/vornFile.h"
+#include "core/vornFile.h"
 
 #include <QDir>
 #include <QFile>

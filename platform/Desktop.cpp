@@ -1,6 +1,7 @@
 #include "platform/Desktop.h"
 
 #include "BuildConfig.h"
+#include "core/vornFile.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -16,17 +17,12 @@ QString g_exeOverride;
 bool FolderWritable(const QString &folder)
 {
     // Ask the file system: access() alone is fooled by read-only mounts.
-    QTemporaryFile probe(Desktop::WithSlash(folder) + QStringLiteral(".brivane-probe-XXXXXX"));
+    QTemporaryFile probe(WithSlash(folder) + QStringLiteral(".brivane-probe-XXXXXX"));
     return probe.open();
 }
 } // namespace
 
 namespace Desktop {
-
-QString WithSlash(const QString &folder)
-{
-    return folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
-}
 
 QString ExecutablePath()
 {
@@ -84,9 +80,8 @@ QString TempFolder()
 QString UserName()
 {
     if (const passwd *pw = getpwuid(getuid()); pw && pw->pw_name)
-        return QString::fromLocal8Bit(pw->pw_name);
-    const QString env = qEnvironmentVariable("USER");
-    return env;
+        return QString::fromLocal8Bit(pw->pw_name).left(256);
+    return qEnvironmentVariable("USER").left(256);
 }
 
 QString UserConfigFolder()

@@ -5,9 +5,6 @@
 
 namespace Desktop {
 
-// The folder text with exactly one trailing "/" added when missing.
-QString WithSlash(const QString &folder);
-
 // Full path of the running executable (tests may substitute one).
 QString ExecutablePath();
 void SetExecutablePathForTests(const QString &path);

@@ -94,12 +94,6 @@ void SetInstance(IShell *shell)
     g_override = shell;
 }
 
-void StartDateTimeSettings(const QString &applet)
-{
-    Q_UNUSED(applet); // the desktop has one settings page for date and time
-    Instance().StartDateTimeSettings();
-}
-
 QStringList SplitParameters(const QString &parameters)
 {
     QStringList out;

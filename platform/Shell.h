@@ -32,31 +32,8 @@ inline int Open(const QString &target, const QString &parameters = QString(), co
 {
     return Instance().Open(target, parameters, folder);
 }
-void StartDateTimeSettings(const QString &applet);
 
 // Splits a parameter text into arguments: blanks separate, double quotes group.
 QStringList SplitParameters(const QString &parameters);
-
-// Records what was asked and answers with a set code (tests).
-class FakeShell : public IShell {
-public:
-    int Open(const QString &target, const QString &parameters, const QString &folder) override
-    {
-        Opened.append(target);
-        LastParameters = parameters;
-        LastFolder = folder;
-        return Result;
-    }
-    bool StartDateTimeSettings() override
-    {
-        ++DateTimeSettingsStarted;
-        return true;
-    }
-    QStringList Opened;
-    QString LastParameters;
-    QString LastFolder;
-    int Result = kSuccess;
-    int DateTimeSettingsStarted = 0;
-};
 
 } // namespace Shell

@@ -1,6 +1,6 @@
 #pragma once
 // One sound at a time, played in the background and never looped. Tests use
-// FakeSoundPlayer so nothing is ever heard on the host.
+// a fake player so nothing is ever heard on the host.
 
 #include <QString>
 #include <QStringList>
@@ -25,25 +25,3 @@ void PlayFile(const QString &path);
 void Stop();
 
 } // namespace Sound
-
-class FakeSoundPlayer : public ISoundPlayer {
-public:
-    void Play(const QString &path) override
-    {
-        Played << path;
-        Current = path;
-    }
-    void PlayDefault() override
-    {
-        Played << QStringLiteral("<default>");
-        Current = QStringLiteral("<default>");
-    }
-    void Stop() override
-    {
-        ++Stops;
-        Current.clear();
-    }
-    QStringList Played;
-    QString Current;
-    int Stops = 0;
-};

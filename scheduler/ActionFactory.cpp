@@ -26,14 +26,14 @@ QString ActionKindName(TActionKind kind)
     return QString();
 }
 
-TActionForm *CreateDefaultActionForm(TActionKind kind)
+TActionForm *CreateDefaultActionForm(TActionContext &context, TActionKind kind)
 {
     // The windows are owned by the application, not by the scheduler: they
     // free themselves on close, and those still open at program end go with
     // the window teardown.
     switch (kind) {
-    case TActionKind::Sound: return new TPlaysoundForm();
-    case TActionKind::PopupNote: return new TPopupNoteForm();
+    case TActionKind::Sound: return new TPlaysoundForm(context);
+    case TActionKind::PopupNote: return new TPopupNoteForm(context);
     // The e-mail, run-program, shutdown and full-moon windows do not exist
     // yet. A reminder with such an action gets the windows that do exist; its
     // missing ones are skipped.
@@ -45,10 +45,10 @@ TActionForm *CreateDefaultActionForm(TActionKind kind)
     return nullptr;
 }
 
-TActionForm *CreateActionForm(TActionKind kind)
+TActionForm *CreateActionForm(TActionContext &context, TActionKind kind)
 {
     const TActionFormFactory &factory = Factory();
-    return factory ? factory(kind) : CreateDefaultActionForm(kind);
+    return factory ? factory(context, kind) : CreateDefaultActionForm(context, kind);
 }
 
 void SetActionFormFactory(TActionFormFactory factory)

@@ -6,6 +6,7 @@
 #include <functional>
 
 class TActionForm;
+struct TActionContext;
 
 enum class TActionKind { Sound, PopupNote, Email, RunProgram, Shutdown, FullMoon };
 
@@ -13,11 +14,11 @@ QString ActionKindName(TActionKind kind);
 
 // A new window for the kind, not yet started (the caller starts it); null when
 // the program has no window for the kind.
-TActionForm *CreateActionForm(TActionKind kind);
+TActionForm *CreateActionForm(TActionContext &context, TActionKind kind);
 // The program's own windows, whatever factory is installed.
-TActionForm *CreateDefaultActionForm(TActionKind kind);
+TActionForm *CreateDefaultActionForm(TActionContext &context, TActionKind kind);
 
 // Replaces the windows CreateActionForm makes (tests count and record them);
 // an empty function brings back the program's own.
-using TActionFormFactory = std::function<TActionForm *(TActionKind kind)>;
+using TActionFormFactory = std::function<TActionForm *(TActionContext &context, TActionKind kind)>;
 void SetActionFormFactory(TActionFormFactory factory);

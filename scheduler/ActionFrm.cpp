@@ -1,25 +1,24 @@
 #include "scheduler/ActionFrm.h"
 
-#include "app/Globals.h"
-#include "app/MessageBox.h"
-#include "app/PalvaroApplication.h"
-#include "platform/Clock.h"
+#include "core/MessageBox.h"
+#include "core/Clock.h"
 #include "platform/SoundPlayer.h"
-#include "scheduler/TaskScheduler.h"
+#include "model/Recurrence.h"
 #include "storage/GlobalPreferences.h"
 
 #include <QCloseEvent>
 #include <QLabel>
 
-QString ActionScheduleText(const TTaskData &task)
+QString ActionScheduleText(const TPreferences *prefs, const TTaskData &task)
 {
-    const QString suffix = Preferences ? Preferences->TimeFormatSuffix() : QString();
+    const QString suffix = prefs ? prefs->TimeFormatSuffix() : QString();
     return FormatDateTime(QStringLiteral("  ddd, d mmm yyyy, hh:mm") + suffix, task.Scheduled) + QStringLiteral(", ")
            + TTaskList::RepeatRuleText(task);
 }
 
-TActionForm::TActionForm(QWidget *owner)
+TActionForm::TActionForm(TActionContext &context, QWidget *owner)
     : QWidget(owner, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
+    , Context(context)
     , labSchedule(new QLabel(this))
     , lblTitle(new QLabel(this))
 {
@@ -38,7 +37,7 @@ TActionForm::~TActionForm() = default;
 
 void TActionForm::Bind(int i)
 {
-    FTaskData = TaskList ? TaskList->SharedTask(i) : nullptr;
+    FTaskData = Context.List ? Context.List->SharedTask(i) : nullptr;
 }
 
 void TActionForm::StartAction(int i)
@@ -46,7 +45,7 @@ void TActionForm::StartAction(int i)
     Bind(i);
     if (!FTaskData)
         return;
-    labSchedule->setText(ActionScheduleText(*FTaskData));
+    labSchedule->setText(ActionScheduleText(Context.Preferences, *FTaskData));
     labSchedule->adjustSize();
     lblTitle->setText(FTaskData->Title.Get());
     lblTitle->adjustSize();
@@ -65,7 +64,7 @@ int TActionForm::RecordIndex()
         ShowMessage(QStringLiteral("FTaskData unassigned"));
         return -1;
     }
-    return TaskList ? TaskList->IndexOfTask(FTaskData.get()) : -1;
+    return Context.List ? Context.List->IndexOfTask(FTaskData.get()) : -1;
 }
 
 void TActionForm::IncActionCount()
@@ -103,14 +102,12 @@ void TActionForm::FormClose()
 void TActionForm::BaseCloseSteps()
 {
     Sound::Stop();
-    if (TaskList)
-        TaskList->MarkModified();
-    if (TaskListOpen && !TaskFormOpen)
-        RefreshTaskList();
+    Context.MarkListModified();
+    Context.Windows.ListChanged();
 }
 
-TPlaysoundForm::TPlaysoundForm(QWidget *owner)
-    : TActionForm(owner)
+TPlaysoundForm::TPlaysoundForm(TActionContext &context, QWidget *owner)
+    : TActionForm(context, owner)
 {
     setWindowTitle(QStringLiteral("PlaysoundForm"));
 }
@@ -121,10 +118,9 @@ bool TPlaysoundForm::IsSoundOnly() const
     return t && !t->PopupNote && !t->SendEmail && !t->RunProgram && !t->ShutdownComputer && !t->SpecialForm;
 }
 
-QString TPlaysoundForm::SoundPath(const TTaskData &task)
+QString TPlaysoundForm::SoundPath(const QString &soundsFolder, const TTaskData &task)
 {
-    const QString folder = App() ? App()->GetProgramFolder(QStringLiteral("SOUNDS")) : QString();
-    return folder + task.SoundFile.Get();
+    return soundsFolder + task.SoundFile.Get();
 }
 
 void TPlaysoundForm::StartSound(int i)
@@ -134,10 +130,10 @@ void TPlaysoundForm::StartSound(int i)
         return;
     IncActionCount();
     if (IsSoundOnly()) {
-        TTaskScheduler::RescheduleAfterRun(*FTaskData);
+        TRecurrence::RescheduleAfterRun(*FTaskData);
         FTaskData->LastRun = Clock::Now();
     }
-    Sound::PlayFile(SoundPath(*FTaskData));
+    Sound::PlayFile(SoundPath(Context.SoundsFolder, *FTaskData));
     MayClose = true;
     close();
 }
@@ -145,10 +141,8 @@ void TPlaysoundForm::StartSound(int i)
 void TPlaysoundForm::FormClose()
 {
     // The sound keeps playing after this window is gone.
-    if (TaskList)
-        TaskList->MarkModified();
-    if (TaskListOpen && !TaskFormOpen)
-        RefreshTaskList();
+    Context.MarkListModified();
+    Context.Windows.ListChanged();
     DecActionCount();
     if (IsSoundOnly() && FTaskData)
         FTaskData->InService = HasOpenActions();

@@ -5,6 +5,7 @@
 // modified.
 
 #include "model/TaskList.h"
+#include "scheduler/ActionContext.h"
 
 #include <QWidget>
 #include <memory>
@@ -14,7 +15,7 @@ class QLabel;
 class TActionForm : public QWidget {
     Q_OBJECT
 public:
-    explicit TActionForm(QWidget *owner = nullptr);
+    explicit TActionForm(TActionContext &context, QWidget *owner = nullptr);
     ~TActionForm() override;
 
     virtual void StartAction(int i);
@@ -28,6 +29,7 @@ public:
     // The served record; it stays readable even after removal from the list.
     TTaskData *TaskData() const { return FTaskData.get(); }
 
+    TActionContext &Context;
     bool MayClose = false;
     bool StartAtOnce = false;
     QLabel *labSchedule;
@@ -47,15 +49,15 @@ protected:
 class TPlaysoundForm : public TActionForm {
     Q_OBJECT
 public:
-    explicit TPlaysoundForm(QWidget *owner = nullptr);
+    explicit TPlaysoundForm(TActionContext &context, QWidget *owner = nullptr);
     bool IsSoundOnly() const;
     void StartSound(int i);
     // The file the reminder plays: the sounds folder + its SoundFile.
-    static QString SoundPath(const TTaskData &task);
+    static QString SoundPath(const QString &soundsFolder, const TTaskData &task);
 
 protected:
     void FormClose() override;
 };
 
 // "  ddd, d mmm yyyy, hh:mm" + the time suffix + ", " + the rule description.
-QString ActionScheduleText(const TTaskData &task);
+QString ActionScheduleText(const TPreferences *prefs, const TTaskData &task);

@@ -1,43 +1,30 @@
 #include "scheduler/NoteActions.h"
 
-#include "app/MessageBox.h"
-#include "platform/Clock.h"
-#include "scheduler/TaskScheduler.h"
+#include "core/MessageBox.h"
+#include "core/Clock.h"
+#include "model/Recurrence.h"
 #include "storage/GlobalPreferences.h"
-
-int LastPopupTop = 0;
-int LastPopupLeft = 0;
-std::function<bool(TTaskData &task)> ChangeScheduleHook;
 
 namespace {
 
 constexpr int kMaxNotesLength = 2 * NotesPartLength;
 
-// The program's preferences, or the defaults where there are none (tests).
-const TPreferences &Prefs()
-{
-    if (Preferences)
-        return *Preferences;
-    static const TPreferences *defaults = new TPreferences();
-    return *defaults;
-}
-
 } // namespace
 
-QPoint NextPopupNotePosition(int servedNotes, int screenWidth, int screenHeight)
+QPoint NextPopupNotePosition(TNoteCascade &cascade, int servedNotes, int screenWidth, int screenHeight)
 {
     if (servedNotes <= 1) {
-        LastPopupTop = screenHeight / 2 - 177;
-        LastPopupLeft = screenWidth / 2 - 233;
+        cascade.Top = screenHeight / 2 - 177;
+        cascade.Left = screenWidth / 2 - 233;
     }
-    int top = LastPopupTop + 30;
-    int left = LastPopupLeft + 30;
+    int top = cascade.Top + 30;
+    int left = cascade.Left + 30;
     if (top > screenHeight - 50) {
         top = 10;
         left = 10;
     }
-    LastPopupTop = top;
-    LastPopupLeft = left;
+    cascade.Top = top;
+    cascade.Left = left;
     return QPoint(left, top);
 }
 
@@ -46,33 +33,27 @@ bool IsPreWarningFiring(const TTaskData &task)
     return task.PreWarning && task.Scheduled < task.EventDateTime;
 }
 
-QString NoteTimeSuffix()
+QString SnoozePresetCaption(const TPreferences &p, int preset)
 {
-    return Preferences ? Preferences->TimeFormatSuffix() : QString();
-}
-
-QString SnoozePresetCaption(int preset)
-{
-    const TPreferences &p = Prefs();
     return QStringLiteral("snooze for ") + QString::number(p.SnoozeN(preset)) + QStringLiteral(" ")
            + TPreferences::SnoozeUnitText(p.SnoozeType(preset));
 }
 
-QString SnoozeUntilEventCaption(const TTaskData &task)
+QString SnoozeUntilEventCaption(const TPreferences &prefs, const TTaskData &task)
 {
     return QStringLiteral("snooze until ")
-           + FormatDateTime(QStringLiteral("ddd, d mmm yyyy \"at\" hh:mm") + NoteTimeSuffix(), task.EventDateTime);
+           + FormatDateTime(QStringLiteral("ddd, d mmm yyyy \"at\" hh:mm") + prefs.TimeFormatSuffix(), task.EventDateTime);
 }
 
-QString PreWarningCaption(const TTaskData &task)
+QString PreWarningCaption(const TPreferences &prefs, const TTaskData &task)
 {
-    return FormatDateTime(QStringLiteral("\"Pre-warning for\" ddd, d mmm yyyy \"at\" hh:mm") + NoteTimeSuffix(),
+    return FormatDateTime(QStringLiteral("\"Pre-warning for\" ddd, d mmm yyyy \"at\" hh:mm") + prefs.TimeFormatSuffix(),
                           task.EventDateTime);
 }
 
-QString PreWarningScheduleText(const TTaskData &task)
+QString PreWarningScheduleText(const TPreferences &prefs, const TTaskData &task)
 {
-    return FormatDateTime(QStringLiteral("  ddd, d mmm yyyy, hh:mm") + NoteTimeSuffix(), task.Scheduled);
+    return FormatDateTime(QStringLiteral("  ddd, d mmm yyyy, hh:mm") + prefs.TimeFormatSuffix(), task.Scheduled);
 }
 
 QString ExcludedSnoozeMessage(TDateTime t)
@@ -81,15 +62,14 @@ QString ExcludedSnoozeMessage(TDateTime t)
         .arg(FormatDateTime(QStringLiteral("ddd, d mmm yyyy"), t), FormatDateTime(QStringLiteral("ddd"), t));
 }
 
-TDateTime PresetSnoozeTime(const TTaskData &task, int preset)
+TDateTime PresetSnoozeTime(const TPreferences &p, const TTaskData &task, int preset)
 {
-    const TPreferences &p = Prefs();
-    return TTaskScheduler::NextSnoozeTime(task, p.SnoozeN(preset), p.SnoozeType(preset));
+    return TRecurrence::NextSnoozeTime(task, p.SnoozeN(preset), p.SnoozeType(preset));
 }
 
 bool SnoozeNoteTo(TTaskData &task, TDateTime t, bool testWeekday)
 {
-    if (testWeekday && TTaskScheduler::IsExcludedDay(task, t)) {
+    if (testWeekday && TRecurrence::IsExcludedDay(task, t)) {
         ShowMessageBox(ExcludedSnoozeMessage(t), TMsgIcon::Information, TMsgButtons::Ok);
         return false;
     }
@@ -104,7 +84,7 @@ void DismissNote(TTaskData &task)
         task.Scheduled = task.SnoozeInmedTime;
         task.SnoozeInmedTime = 0;
     }
-    TTaskScheduler::RescheduleAfterRun(task);
+    TRecurrence::RescheduleAfterRun(task);
 }
 
 bool MayDeleteFromNote(const TTaskData &task)

@@ -3,40 +3,35 @@
 // open notes, the captions, the snoozes, dismiss, delete and the notes text.
 // Each operation works on the record the note serves; "now" is Clock::Now().
 
-#include "app/DateTime.h"
+#include "core/DateTime.h"
 #include "model/TaskData.h"
+#include "scheduler/ActionContext.h"
 
 #include <QPoint>
 #include <QString>
 #include <functional>
 
-// Top-left corner of the most recently placed note, shared by all notes.
-extern int LastPopupTop;
-extern int LastPopupLeft;
-
 // Where the next note goes: 30 pixels right of and below the previous one; the
 // first note of a round (servedNotes <= 1) starts from the screen's middle, and
 // a note that would come within 50 pixels of the bottom edge goes to (10, 10).
-// Updates LastPopupTop / LastPopupLeft.
-QPoint NextPopupNotePosition(int servedNotes, int screenWidth, int screenHeight);
+// Updates the cascade.
+QPoint NextPopupNotePosition(TNoteCascade &cascade, int servedNotes, int screenWidth, int screenHeight);
 
 // The firing is the pre-warning, not the event itself.
 bool IsPreWarningFiring(const TTaskData &task);
 
-// " ampm" on a 12-hour clock, nothing on a 24-hour one.
-QString NoteTimeSuffix();
 // "snooze for " + N + " " + unit, from the preferences' preset 1..4.
-QString SnoozePresetCaption(int preset);
+QString SnoozePresetCaption(const TPreferences &prefs, int preset);
 // "snooze until " + the event.
-QString SnoozeUntilEventCaption(const TTaskData &task);
+QString SnoozeUntilEventCaption(const TPreferences &prefs, const TTaskData &task);
 // "Pre-warning for " + the event.
-QString PreWarningCaption(const TTaskData &task);
+QString PreWarningCaption(const TPreferences &prefs, const TTaskData &task);
 // The schedule line of a pre-warning: the firing time without the rule.
-QString PreWarningScheduleText(const TTaskData &task);
+QString PreWarningScheduleText(const TPreferences &prefs, const TTaskData &task);
 QString ExcludedSnoozeMessage(TDateTime t);
 
 // The preset's snooze time: the first Scheduled + k * N units after now.
-TDateTime PresetSnoozeTime(const TTaskData &task, int preset);
+TDateTime PresetSnoozeTime(const TPreferences &prefs, const TTaskData &task, int preset);
 // Moves the reminder to t (Scheduled = t, not delivered). With testWeekday, a t
 // on an excluded weekday is refused with the message and nothing changes.
 bool SnoozeNoteTo(TTaskData &task, TDateTime t, bool testWeekday);
@@ -56,8 +51,3 @@ QString MemoTextToNotes(const QString &memoText);
 QString FitMemoText(const QString &memoText);
 // Characters 1..250 into Notes1, 251..500 into Notes2.
 void WriteBackNotes(TTaskData &task, const QString &memoText);
-
-// The editor's change-schedule mode for a reminder: true when the user
-// confirmed. Set by the reminder editor; empty until it offers the mode, and
-// the note's "Change schedule" link is disabled while it is.
-extern std::function<bool(TTaskData &task)> ChangeScheduleHook;

@@ -1,10 +1,9 @@
 #include "scheduler/PopupNoteFrm.h"
 
-#include "app/FormShaper.h"
-#include "app/Globals.h"
-#include "app/ResourceLibrary.h"
-#include "app/vornLogFile.h"
-#include "platform/Clock.h"
+#include "platform/FormShaper.h"
+#include "platform/ResourceLibrary.h"
+#include "core/vornLogFile.h"
+#include "core/Clock.h"
 #include "scheduler/NoteActions.h"
 #include "scheduler/SetSnoozeFrm.h"
 #include "scheduler/TaskScheduler.h"
@@ -120,8 +119,8 @@ void TNoteMemo::paintEvent(QPaintEvent *event)
 
 // --- TPopupNoteForm ---
 
-TPopupNoteForm::TPopupNoteForm(QWidget *owner)
-    : TActionForm(owner)
+TPopupNoteForm::TPopupNoteForm(TActionContext &context, QWidget *owner)
+    : TActionForm(context, owner)
     , lblAppName(new QLabel(this))
     , lblPrewarning(new QLabel(QStringLiteral("Pre-warning....."), this))
     , lblNotes(new TNoteMemo(this))
@@ -142,7 +141,7 @@ TPopupNoteForm::TPopupNoteForm(QWidget *owner)
     pnlLinks->setObjectName(QStringLiteral("pnlLinks"));
     popSnooze->setObjectName(QStringLiteral("popSnooze"));
 
-    lblAppName->setText(ProductName);
+    lblAppName->setText(Context.ProductName);
     lblAppName->adjustSize();
     lblPrewarning->hide();
     labSchedule->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -194,11 +193,11 @@ TPopupNoteForm::TPopupNoteForm(QWidget *owner)
     connect(lblNotes, &QPlainTextEdit::textChanged, this, &TPopupNoteForm::lblNotesChange);
 
     // Cascade: the firing reminder is already counted among the served notes.
-    const int served = TaskList ? TaskList->CountServedPopupNotes() : 0;
+    const int served = Context.List ? Context.List->CountServedPopupNotes() : 0;
     QRect screen(0, 0, 1024, 768);
     if (const QScreen *s = QGuiApplication::primaryScreen())
         screen = s->geometry();
-    const QPoint at = NextPopupNotePosition(served, screen.width(), screen.height());
+    const QPoint at = NextPopupNotePosition(Context.Cascade, served, screen.width(), screen.height());
     move(screen.topLeft() + at);
 }
 
@@ -206,9 +205,9 @@ TPopupNoteForm::~TPopupNoteForm() = default;
 
 void TPopupNoteForm::ApplyLook()
 {
-    const bool editable = Preferences && Preferences->EditableNotes();
+    const bool editable = Context.Preferences && Context.Preferences->EditableNotes();
     lblNotes->setReadOnly(!editable);
-    QFont memoFont = Preferences ? Preferences->TextFont() : font();
+    QFont memoFont = Context.Preferences ? Context.Preferences->TextFont() : font();
     lblNotes->setFont(memoFont);
     // Navy whatever colour the preferences give the shared font.
     QPalette pal = lblNotes->palette();
@@ -216,7 +215,7 @@ void TPopupNoteForm::ApplyLook()
     pal.setColor(QPalette::Text, kNavy);
     lblNotes->setPalette(pal);
 
-    QFont titleFont = Preferences ? Preferences->TextFont() : font();
+    QFont titleFont = Context.Preferences ? Context.Preferences->TextFont() : font();
     titleFont.setPointSize(8);
     titleFont.setBold(true);
     lblTitle->setFont(titleFont);
@@ -255,7 +254,7 @@ void TPopupNoteForm::PlaceSchedule()
 void TPopupNoteForm::UpdateResetScheduleLink()
 {
     // The editor's change-schedule mode is offered only once the editor provides it.
-    const bool available = bool(ChangeScheduleHook);
+    const bool available = bool(Context.ChangeSchedule);
     SetLinkEnabled(lblResetSchedule, QStringLiteral("Change schedule"), available);
     lblResetSchedule->setToolTip(available ? QString()
                                            : QStringLiteral("Changing the schedule from the note is not available yet."));
@@ -269,13 +268,13 @@ void TPopupNoteForm::StartAction(int i)
     TTaskData &task = *FTaskData;
     FPreWarning = IsPreWarningFiring(task);
     const QString pictureName = FPreWarning ? QStringLiteral("PRE_WARNING_NOTE") : QStringLiteral("NOTE");
-    const QImage picture = ResourceLibrary ? ResourceLibrary->Picture(pictureName) : QImage();
+    const QImage picture = Context.Library ? Context.Library->Picture(pictureName) : QImage();
     if (FPreWarning)
-        popSnoozeuntilEventDateTime->setText(SnoozeUntilEventCaption(task));
+        popSnoozeuntilEventDateTime->setText(SnoozeUntilEventCaption(Context.Prefs(), task));
     LayOut(FPreWarning);
 
     lblPrewarning->setVisible(FPreWarning);
-    lblPrewarning->setText(PreWarningCaption(task));
+    lblPrewarning->setText(PreWarningCaption(Context.Prefs(), task));
     popSnoozeuntilEventDateTime->setVisible(FPreWarning);
     popChoosePrewarningSnooze->setVisible(FPreWarning);
     popSnooze1->setVisible(!FPreWarning);
@@ -302,7 +301,7 @@ void TPopupNoteForm::StartAction(int i)
 
     TActionForm::StartAction(i);
     if (FPreWarning)
-        labSchedule->setText(PreWarningScheduleText(task));
+        labSchedule->setText(PreWarningScheduleText(Context.Prefs(), task));
     LayOut(FPreWarning);
     UpdateResetScheduleLink();
     lblNotes->setFocus();
@@ -330,8 +329,7 @@ bool TPopupNoteForm::SnoozeAndClose(TDateTime t, bool testWeekday)
 {
     if (!FTaskData || !SnoozeNoteTo(*FTaskData, t, testWeekday))
         return false;
-    if (TaskList)
-        TaskList->MarkModified();
+    Context.MarkListModified();
     CloseNote();
     return true;
 }
@@ -341,17 +339,16 @@ void TPopupNoteForm::btnOKClick()
     if (!FTaskData)
         return;
     DismissNote(*FTaskData);
-    if (TaskList)
-        TaskList->MarkModified();
+    Context.MarkListModified();
     CloseNote();
 }
 
 void TPopupNoteForm::btnSnoozeClick()
 {
-    popSnooze1->setText(SnoozePresetCaption(1));
-    popSnooze2->setText(SnoozePresetCaption(2));
-    popSnooze3->setText(SnoozePresetCaption(3));
-    popSnooze4->setText(SnoozePresetCaption(4));
+    popSnooze1->setText(SnoozePresetCaption(Context.Prefs(), 1));
+    popSnooze2->setText(SnoozePresetCaption(Context.Prefs(), 2));
+    popSnooze3->setText(SnoozePresetCaption(Context.Prefs(), 3));
+    popSnooze4->setText(SnoozePresetCaption(Context.Prefs(), 4));
     popSnooze->popup(pos() + QPoint(290, 200));
 }
 
@@ -359,7 +356,7 @@ void TPopupNoteForm::PresetSnooze(int preset)
 {
     if (!FTaskData)
         return;
-    SnoozeAndClose(PresetSnoozeTime(*FTaskData, preset), true);
+    SnoozeAndClose(PresetSnoozeTime(Context.Prefs(), *FTaskData, preset), true);
 }
 
 void TPopupNoteForm::popSnoozeuntilEventDateTimeClick()
@@ -375,7 +372,7 @@ void TPopupNoteForm::popChooseSnoozeClick()
         return;
     QPointer<TPopupNoteForm> self(this);
     TDateTime t = 0;
-    if (!AskSnoozeTime(y() + 230, x() + width() / 2, RecordIndex(), t) || !self)
+    if (!AskSnoozeTime(Context, y() + 230, x() + width() / 2, RecordIndex(), t) || !self)
         return;
     LogInfo(QStringLiteral("popChooseSnooze Clicked. Snooze DateTime: ") + DateTimeToStr(t));
     SnoozeAndClose(t, true);
@@ -387,7 +384,7 @@ void TPopupNoteForm::popChoosePrewarningSnoozeClick()
         return;
     QPointer<TPopupNoteForm> self(this);
     TDateTime t = 0;
-    if (!AskPrewarningSnoozeTime(y() + 260, x() + width() / 2, RecordIndex(), t) || !self)
+    if (!AskPrewarningSnoozeTime(Context, y() + 260, x() + width() / 2, RecordIndex(), t) || !self)
         return;
     LogInfo(QStringLiteral("popChoosePrewarningSnooze Clicked. Snooze DateTime:") + DateTimeToStr(t));
     SnoozeAndClose(t, false);
@@ -395,21 +392,20 @@ void TPopupNoteForm::popChoosePrewarningSnoozeClick()
 
 void TPopupNoteForm::lblResetScheduleClick()
 {
-    if (!FTaskData || !ChangeScheduleHook)
+    if (!FTaskData || !Context.ChangeSchedule)
         return;
     const std::shared_ptr<TTaskData> task = FTaskData;
     const TDateTime scheduled = task->Scheduled;
     const int32_t actionCount = task->ActionCount;
     QPointer<TPopupNoteForm> self(this);
-    if (!ChangeScheduleHook(*task) || !self)
+    if (!Context.ChangeSchedule(*task) || !self)
         return;
     task->ActionCount = actionCount;
     LogInfo(task->Title.Get() + QStringLiteral("'s schedule changed."));
     LogInfo(QStringLiteral(" --- ActionCount. #:") + QString::number(task->ActionCount));
     if (SameDateTime(task->Scheduled, scheduled))
-        TTaskScheduler::RescheduleAfterRun(*task);
-    if (TaskList)
-        TaskList->MarkModified();
+        TRecurrence::RescheduleAfterRun(*task);
+    Context.MarkListModified();
     CloseNote();
 }
 
@@ -419,12 +415,12 @@ void TPopupNoteForm::lblDeleteClick()
         return;
     const std::shared_ptr<TTaskData> task = FTaskData;
     CloseNote();
-    if (TaskList) {
-        TaskList->DeleteTask(task.get());
-        TaskList->MarkModified();
+    if (Context.List) {
+        Context.List->DeleteTask(task.get(), Context.Prefs().MoveDelTasksToRecycleBin());
+        Context.List->MarkModified();
     }
-    if (TaskListOpen)
-        RefreshTaskList();
+    if (Context.Windows.TaskList && Context.Windows.RefreshTaskList)
+        Context.Windows.RefreshTaskList();
 }
 
 void TPopupNoteForm::lblNotesChange()

@@ -29,7 +29,7 @@ protected:
 class TPopupNoteForm : public TActionForm {
     Q_OBJECT
 public:
-    explicit TPopupNoteForm(QWidget *owner = nullptr);
+    explicit TPopupNoteForm(TActionContext &context, QWidget *owner = nullptr);
     ~TPopupNoteForm() override;
 
     void StartAction(int i) override;

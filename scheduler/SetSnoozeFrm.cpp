@@ -1,7 +1,7 @@
 #include "scheduler/SetSnoozeFrm.h"
 
-#include "app/MessageBox.h"
-#include "platform/Clock.h"
+#include "core/MessageBox.h"
+#include "core/Clock.h"
 #include "scheduler/NoteActions.h"
 #include "scheduler/TaskScheduler.h"
 #include "storage/GlobalPreferences.h"
@@ -20,7 +20,6 @@
 #include <QTimeEdit>
 #include <QVBoxLayout>
 
-std::function<int(TSetSnoozeForm &dialog)> RunSnoozeDialog = [](TSetSnoozeForm &dialog) { return dialog.exec(); };
 
 namespace {
 
@@ -52,17 +51,18 @@ QString DateFieldFormat()
     return f;
 }
 
-Qt::DayOfWeek CalendarFirstDay()
+Qt::DayOfWeek CalendarFirstDay(const TPreferences *prefs)
 {
     // Sunday = 0 .. Saturday = 6.
-    const int d = Preferences ? Preferences->CalendarStartOfWeek() : 0;
+    const int d = prefs ? prefs->CalendarStartOfWeek() : 0;
     return d <= 0 || d > 6 ? Qt::Sunday : Qt::DayOfWeek(d);
 }
 
 } // namespace
 
-TSetSnoozeForm::TSetSnoozeForm(QWidget *owner)
+TSetSnoozeForm::TSetSnoozeForm(const TActionContext &context, QWidget *owner)
     : QDialog(owner, Qt::Tool)
+    , Context(context)
     , gbxDataTime(new QGroupBox(this))
     , rbtRelatedDateTime(new QRadioButton(QStringLiteral("for"), gbxDataTime))
     , sedPresetNTimes(new QSpinBox(gbxDataTime))
@@ -99,12 +99,12 @@ TSetSnoozeForm::TSetSnoozeForm(QWidget *owner)
     dedStartDate->setCalendarPopup(true);
     dedStartDate->setToolTip(QStringLiteral("Click to open calendar"));
     dedStartDate->setDisplayFormat(DateFieldFormat());
-    dedStartDate->calendarWidget()->setFirstDayOfWeek(CalendarFirstDay());
+    dedStartDate->calendarWidget()->setFirstDayOfWeek(CalendarFirstDay(context.Preferences));
     dedStartDate->setEnabled(false);
 
     // Every minute of the day can be chosen; a typed value outside is clamped.
     sedStartTime->setTimeRange(QTime(0, 0), QTime(23, 59));
-    const bool h24 = Preferences ? Preferences->TimeBase24hour() : true;
+    const bool h24 = context.Preferences ? context.Preferences->TimeBase24hour() : true;
     sedStartTime->setDisplayFormat(h24 ? QStringLiteral("HH:mm") : QStringLiteral("hh:mm AP"));
     sedStartTime->setEnabled(false);
 
@@ -145,7 +145,7 @@ TSetSnoozeForm::~TSetSnoozeForm() = default;
 void TSetSnoozeForm::Bind(int index)
 {
     TaskIndex = index;
-    FTask = TaskList ? TaskList->SharedTask(index) : nullptr;
+    FTask = Context.List ? Context.List->SharedTask(index) : nullptr;
 }
 
 void TSetSnoozeForm::SetupOrdinary(int index)
@@ -188,14 +188,13 @@ QStringList TSetSnoozeForm::UnitItems(uint8_t mode, int preWarningRule)
 TDateTime TSetSnoozeForm::RelativeValue(uint8_t mode, const TTaskData *task, int unit, int n)
 {
     if (mode == smPreWarning && task)
-        return TTaskScheduler::PresetBeforeEvent(*task, unit, n);
-    return TTaskScheduler::PresetFromNow(unit, n);
+        return TRecurrence::PresetBeforeEvent(*task, unit, n);
+    return TRecurrence::PresetFromNow(unit, n);
 }
 
 bool TSetSnoozeForm::CheckSnoozeTime(uint8_t mode, TDateTime value, TDateTime now, TDateTime event,
-                                     QString *warning)
+                                     QString *warning, const QString &suffix)
 {
-    const QString suffix = NoteTimeSuffix();
     QString text;
     const bool beforeNow = value < now && !SameDateTime(value, now);
     if (mode == smPreWarning) {
@@ -271,7 +270,8 @@ void TSetSnoozeForm::btnOKClick()
     const TDateTime value = ChosenValue();
     const TDateTime event = FTask ? FTask->EventDateTime : value;
     QString warning;
-    if (!CheckSnoozeTime(SnoozeMode, value, Clock::Now(), event, &warning)) {
+    const QString suffix = Context.Preferences ? Context.Preferences->TimeFormatSuffix() : QString();
+    if (!CheckSnoozeTime(SnoozeMode, value, Clock::Now(), event, &warning, suffix)) {
         ShowMessageBox(warning, TMsgIcon::Warning, TMsgButtons::Ok);
         return; // the dialog stays open with the input
     }
@@ -289,7 +289,8 @@ namespace {
 bool RunAt(TSetSnoozeForm &dialog, int top, int left, TDateTime &dateTime)
 {
     dialog.move(left, top);
-    if (RunSnoozeDialog(dialog) != QDialog::Accepted)
+    const auto &run = dialog.Context.RunSnoozeDialog;
+    if ((run ? run(dialog) : dialog.exec()) != QDialog::Accepted)
         return false;
     dateTime = dialog.SnoozeDateTime;
     return true;
@@ -297,16 +298,16 @@ bool RunAt(TSetSnoozeForm &dialog, int top, int left, TDateTime &dateTime)
 
 } // namespace
 
-bool AskSnoozeTime(int top, int left, int index, TDateTime &dateTime)
+bool AskSnoozeTime(const TActionContext &context, int top, int left, int index, TDateTime &dateTime)
 {
-    TSetSnoozeForm dialog;
+    TSetSnoozeForm dialog(context);
     dialog.SetupOrdinary(index);
     return RunAt(dialog, top, left, dateTime);
 }
 
-bool AskPrewarningSnoozeTime(int top, int left, int index, TDateTime &dateTime)
+bool AskPrewarningSnoozeTime(const TActionContext &context, int top, int left, int index, TDateTime &dateTime)
 {
-    TSetSnoozeForm dialog;
+    TSetSnoozeForm dialog(context);
     dialog.SetupPreWarning(index);
     return RunAt(dialog, top, left, dateTime);
 }

@@ -3,8 +3,9 @@
 // stated relative to now (or, for a pre-warning, before the event) or as an
 // exact date and time.
 
-#include "app/DateTime.h"
+#include "core/DateTime.h"
 #include "model/TaskList.h"
+#include "scheduler/ActionContext.h"
 
 #include <QDialog>
 #include <QStringList>
@@ -25,7 +26,7 @@ class TSetSnoozeForm : public QDialog {
 public:
     enum : uint8_t { smOrdinary = 0, smPreWarning = 1 };
 
-    explicit TSetSnoozeForm(QWidget *owner = nullptr);
+    explicit TSetSnoozeForm(const TActionContext &context, QWidget *owner = nullptr);
     ~TSetSnoozeForm() override;
 
     // Ordinary snooze of the reminder at index: units counted from now.
@@ -41,13 +42,16 @@ public:
     static TDateTime RelativeValue(uint8_t mode, const TTaskData *task, int unit, int n);
     // Whether OK may accept value; otherwise warning receives the message.
     // Values less than a millisecond from now or from the event count as equal.
-    static bool CheckSnoozeTime(uint8_t mode, TDateTime value, TDateTime now, TDateTime event, QString *warning);
+    // suffix follows the times in the message (" ampm" on a 12-hour clock).
+    static bool CheckSnoozeTime(uint8_t mode, TDateTime value, TDateTime now, TDateTime event, QString *warning,
+                                const QString &suffix = QString());
 
     TDateTime RelativeValue() const;
     TDateTime AbsoluteValue() const;
     // What OK reads: the exact row when its radio button is checked, else the relative one.
     TDateTime ChosenValue() const;
 
+    const TActionContext &Context;
     int TaskIndex = -1;
     uint8_t SnoozeMode = smOrdinary;
     TDateTime SnoozeDateTime = 0;
@@ -80,9 +84,6 @@ private:
 
 // Set up the dialog in its mode at (left, top), run it modally; true when it
 // was closed by OK, with the chosen time in dateTime.
-bool AskSnoozeTime(int top, int left, int index, TDateTime &dateTime);
-bool AskPrewarningSnoozeTime(int top, int left, int index, TDateTime &dateTime);
-
-// How the two functions above run the dialog; returns the dialog's result.
-// Tests put a function here that fills the fields and presses the buttons.
-extern std::function<int(TSetSnoozeForm &dialog)> RunSnoozeDialog;
+// The dialog runs through context.RunSnoozeDialog when set, else modally.
+bool AskSnoozeTime(const TActionContext &context, int top, int left, int index, TDateTime &dateTime);
+bool AskPrewarningSnoozeTime(const TActionContext &context, int top, int left, int index, TDateTime &dateTime);

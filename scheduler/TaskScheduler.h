@@ -6,27 +6,16 @@
 // the list if it changed. At start it treats the reminders missed while the
 // program was not running, as the preferences say.
 //
-// The action windows bind to the program's TaskList by index, so the list the
-// scheduler fires from must be that list.
+// The action windows bind to the context's list by index, the list the
+// scheduler fires from.
 //
-// It also holds the schedule calculations: the next
-// occurrence of a repeating reminder, the pre-warning lead, excluded weekdays,
-// the reschedule after a run, snoozes and the editors' presets. Each index
-// operation works on the record at that index of the reminder list, in place;
-// the static record operations do the same on any record (the wizard's copy).
-// "Now" always comes from Clock::Now().
-//
-// Records that break the rules the editors keep (all seven weekdays excluded,
-// a factor below 1, a weekday outside 1..7, a month outside 1..12, an unknown
-// rule, a date-time that is no calendar date) can arrive in stored and
-// imported files. No calculation loops on them: such a record has no next
-// occurrence; RescheduleAfterRun then completes it like a one-time reminder
-// (Delivered) and logs a warning, so it neither hangs nor fires again at
-// every pass.
+// The index operations apply the schedule calculations of model/Recurrence.h
+// to the record at that index of the reminder list, in place.
 
-#include "app/DateTime.h"
+#include "core/DateTime.h"
 #include "model/TaskData.h"
-#include "storage/GlobalPreferences.h"
+#include "model/Recurrence.h"
+#include "scheduler/ActionContext.h"
 
 #include <QObject>
 #include <QString>
@@ -38,8 +27,9 @@ class TTaskList;
 class TTaskScheduler : public QObject {
     Q_OBJECT
 public:
-    // list: the reminder list to work on; null means the program's TaskList.
-    explicit TTaskScheduler(TTaskList *list = nullptr, QObject *parent = nullptr);
+    // Works on context.List (none: nothing to fire) and hands context to the
+    // action windows it opens; context must outlive the scheduler.
+    explicit TTaskScheduler(TActionContext &context, QObject *parent = nullptr);
     ~TTaskScheduler() override;
 
     TTaskList &List() const;
@@ -87,32 +77,11 @@ public:
     // EventDateTime minus n units of preset unit p (0 minutes .. 5 years).
     TDateTime PresetBeforeEvent(int i, int p, int n) const;
 
-    // --- The same on any record ---
-    static TDateTime NextRepeatTime(const TTaskData &task, TDateTime x);
-    static TDateTime PreWarningTime(const TTaskData &task, TDateTime x);
-    static bool IsExcludedDay(const TTaskData &task, TDateTime x);
-    // The next occurrence after now; false (and why, when asked) when there is none.
-    static bool TryNextEventTime(const TTaskData &task, TDateTime now, TDateTime &next, QString *why = nullptr);
-    static TDateTime NextEventTime(const TTaskData &task);
-    static TDateTime ScheduledTime(const TTaskData &task);
-    static void RescheduleAfterRun(TTaskData &task);
-    static TDateTime NextSnoozeTime(const TTaskData &task, int n, TSnoozeType unit);
-    static TDateTime PresetBeforeEvent(const TTaskData &task, int p, int n);
-    // Why the record's repeat can have no next occurrence; empty when it can.
-    static QString RepeatDefect(const TTaskData &task);
-
-    // --- Pure calculations ---
-    // x plus n units of snooze unit u (x when the unit is unknown).
-    static TDateTime SnoozeStep(int n, TSnoozeType unit, TDateTime x);
-    // n units of preset unit p from today's date at the present hour and minute.
-    static TDateTime PresetFromNow(int p, int n);
-    static TDateTime PresetStep(int p, int n, TDateTime x);
-
 private:
     // The list to walk, or null when there is none yet.
     TTaskList *ListOrNull() const;
     void FireDue(TTaskList &list, int i);
 
-    TTaskList *FList = nullptr;
+    TActionContext &FContext;
     std::unique_ptr<QTimer> FTimer;
 };

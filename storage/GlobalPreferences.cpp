@@ -1,12 +1,11 @@
 #include "storage/GlobalPreferences.h"
 
-#include "app/Codepage.h"
-#include "app/Globals.h"
-#include "app/PalvaroApplication.h"
-#include "app/vornFile.h"
-#include "app/vornIniFile.h"
-#include "app/vornLogFile.h"
-#include "platform/Clock.h"
+#include "core/Codepage.h"
+#include "core/vornFile.h"
+#include "core/vornIniFile.h"
+#include "platform/Desktop.h"
+#include "core/vornLogFile.h"
+#include "core/Clock.h"
 #include "storage/PrefStream.h"
 
 #include <QDir>
@@ -16,7 +15,6 @@
 #include <QPalette>
 #include <cmath>
 
-TPreferences *Preferences = nullptr;
 
 using namespace PrefStream;
 
@@ -465,15 +463,10 @@ QString PropertyErrorText(const QByteArray &name, const QString &message)
 // TPreferences
 
 TPreferences::TPreferences(const QString &programName, const QString &productName)
-    : FFilePath(DefaultFilePath())
 {
-    QString program = programName;
-    if (program.isEmpty())
-        program = App() ? App()->ProgramName : ProductName;
-    QString product = productName.isEmpty() ? ProductName : productName;
-    if (product.isEmpty())
-        product = QStringLiteral("Brivane");
-    QString documents = GetDocumentsFolder();
+    const QString program = programName.isEmpty() ? QStringLiteral("Brivane") : programName;
+    const QString product = productName.isEmpty() ? QStringLiteral("Brivane") : productName;
+    QString documents = Desktop::DocumentsFolder();
     if (documents.isEmpty())
         documents = QDir::homePath();
 
@@ -484,13 +477,6 @@ TPreferences::TPreferences(const QString &programName, const QString &productNam
     SetTaskStoreFolder(documents + QLatin1Char('/') + product);
     FLastRun = Clock::Now();
     UpdateFont();
-}
-
-QString TPreferences::DefaultFilePath()
-{
-    if (!App() || PreferencesFileName.isEmpty())
-        return QString();
-    return App()->ConfigFolder() + PreferencesFileName;
 }
 
 void TPreferences::SetMissedTasksTreatment(TMissedTasksTreatment v)
@@ -649,7 +635,7 @@ bool WritePreferencesFile(const QString &path, const QByteArray &bytes)
 
 } // namespace
 
-bool TPreferences::LoadPreferences()
+bool TPreferences::LoadPreferences(TvornIniFile *ini)
 {
     bool ok = true;
     if (FFilePath.isEmpty()) {
@@ -670,8 +656,8 @@ bool TPreferences::LoadPreferences()
     } else {
         ok = WritePreferencesFile(FFilePath, ToFileBytes());
     }
-    if (IniFile)
-        IniFile->WriteString(QStringLiteral("Preferences"), QStringLiteral("DB"), FTaskStoreFolder);
+    if (ini)
+        ini->WriteString(QStringLiteral("Preferences"), QStringLiteral("DB"), FTaskStoreFolder);
     LogInfo(QStringLiteral("Preferences Opened."));
     return ok;
 }

@@ -4,10 +4,14 @@
 // is the original desktop program's object-stream format, byte for byte, so a
 // file can move between the two programs in either direction.
 //
-// Start-up:  Preferences = new TPreferences(); Preferences->LoadPreferences();
-// Program end: Preferences->SavePreferences(); delete Preferences; Preferences = nullptr;
+// The program's context makes the one object at start-up, loads it and saves it
+// at the end; the parts that read preferences are given it.
 
-#include "app/DateTime.h"
+#include "core/DateTime.h"
+
+#include "model/Recurrence.h"
+
+class TvornIniFile;
 
 #include <QByteArray>
 #include <QColor>
@@ -16,7 +20,6 @@
 #include <cstdint>
 
 enum TMissedTasksTreatment : uint8_t { mtShowAll, mtDontShowbutReschedule };
-enum TSnoozeType : uint8_t { stMinutes, stHours, stDays, stWeeks, stMonths };
 enum TFontStyle : uint8_t { fsBold, fsItalic, fsUnderline, fsStrikeOut };
 
 // A set of TFontStyle: bit n stands for style n.
@@ -40,7 +43,7 @@ bool IdentToCharset(const QString &ident, int &charset);
 
 class TPreferences {
 public:
-    // Empty names: the running program's (App()) or the built-in ones.
+    // The names shape the defaults (sender name, store folder); empty: "Brivane".
     explicit TPreferences(const QString &programName = QString(), const QString &productName = QString());
 
     // Capacities of the texts (in code-page bytes); FontName has none.
@@ -48,17 +51,16 @@ public:
     static constexpr int kEmailSignatureCapacity = 250;
     static constexpr int kTaskStoreFolderCapacity = 250;
 
-    // Where LoadPreferences / SavePreferences read and write. Defaults to the
-    // environment's config folder + PreferencesFileName (empty without App()).
+    // Where LoadPreferences / SavePreferences read and write (the environment's
+    // config folder + the edition's preferences file name); empty until set.
     const QString &FilePath() const { return FFilePath; }
     void SetFilePath(const QString &path) { FFilePath = path; }
-    static QString DefaultFilePath();
 
     // Reads the file (a missing one is written from the defaults), copies
     // TaskStoreFolder to the ini key [Preferences] DB and logs. False when the
     // file was damaged or could not be read or created; the object then holds
     // what was read before the fault and defaults for the rest.
-    bool LoadPreferences();
+    bool LoadPreferences(TvornIniFile *ini = nullptr);
     // Writes the whole file in one step (readable by its owner only: it holds
     // the SMTP password in clear). False when it could not be written.
     bool SavePreferences();
@@ -222,6 +224,3 @@ private:
     int32_t FHotKey2 = 'L';
     int32_t FStartofWeek = 7;
 };
-
-// The program-wide preferences, null until start-up made them.
-extern TPreferences *Preferences;

@@ -1,6 +1,6 @@
 #include "storage/PrefStream.h"
 
-#include "app/Codepage.h"
+#include "core/Codepage.h"
 #include "storage/PrefExtended.h"
 
 #include <cstring>

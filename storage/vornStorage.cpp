@@ -1,10 +1,9 @@
 #include "storage/vornStorage.h"
 
-#include "app/MessageBox.h"
-#include "app/PalvaroApplication.h"
-#include "app/vornLogFile.h"
+#include "core/MessageBox.h"
+#include "core/vornLogFile.h"
 #include "model/TaskList.h"
-#include "platform/Clock.h"
+#include "core/Clock.h"
 #include "platform/Desktop.h"
 #include "platform/Shell.h"
 
@@ -14,8 +13,6 @@
 #include <QFileInfo>
 #include <cmath>
 #include <cstring>
-
-TPalvaroStorage *Storage = nullptr;
 
 namespace {
 
@@ -37,13 +34,6 @@ bool CopiedAtomically(const QString &source, const QString &destination)
     } catch (const EvornError &) {
         return false;
     }
-}
-
-QString ProgramNameText(const QString &storePath)
-{
-    if (App() && !App()->ProgramName.isEmpty())
-        return App()->ProgramName;
-    return QFileInfo(storePath).completeBaseName();
 }
 
 } // namespace
@@ -190,37 +180,27 @@ void TvornStorage::AutoBackup()
 // ---------------------------------------------------------------------------
 // TPalvaroStorage
 
-TPalvaroStorage::TPalvaroStorage(const QString &path)
-    : TvornStorage(path)
-    , FList(new TTaskList())
-    , FCopyBuffer(new TTaskList())
+TPalvaroStorage::TPalvaroStorage(const TStoreSetup &setup, TTaskList &list)
+    : TvornStorage(setup.Path)
+    , FSetup(setup)
+    , FList(&list)
 {
-    TaskList = FList;
-    CopyBuffer = FCopyBuffer;
-    Halt = [](const QString &reason) {
-        if (TPalvaroApplication *app = App())
-            app->HaltApplication(reason);
-    };
 }
 
-TPalvaroStorage::~TPalvaroStorage()
+TPalvaroStorage::~TPalvaroStorage() = default;
+
+QString TPalvaroStorage::ProgramNameText() const
 {
-    if (TaskList == FList)
-        TaskList = nullptr;
-    if (CopyBuffer == FCopyBuffer)
-        CopyBuffer = nullptr;
-    delete FList;
-    delete FCopyBuffer;
+    return FSetup.ProgramName.isEmpty() ? QFileInfo(Path()).completeBaseName() : FSetup.ProgramName;
 }
 
 void TPalvaroStorage::FillBackupNames()
 {
-    TPalvaroApplication *app = App();
-    BackupFolder = app ? app->GetFolder(QStringLiteral("STORAGE-BACKUP-FOLDER")) : QString();
+    BackupFolder = FSetup.BackupFolder;
     if (BackupFolder.isEmpty())
         BackupFolder = FilePath() + QStringLiteral("Backup/");
-    BackupFolder = Desktop::WithSlash(BackupFolder);
-    StoreFileName = app ? app->GetFile(QStringLiteral("STORAGE-FILE")) : QString();
+    BackupFolder = WithSlash(BackupFolder);
+    StoreFileName = FSetup.StoreFileName;
     if (StoreFileName.isEmpty())
         StoreFileName = FileName();
     DatedBackupName = StoreFileName + FormatDateTime(QStringLiteral(".dd-mm-yyyy"), Clock::Now());
@@ -304,17 +284,16 @@ void TPalvaroStorage::HaltWith(const QString &reason)
 
 void TPalvaroStorage::CallConverter()
 {
-    TPalvaroApplication *app = App();
-    QString converter = app ? app->GetFile(QStringLiteral("DB-CONVERTER")) : QString();
+    QString converter = FSetup.ConverterName;
     if (converter.isEmpty())
         converter = QStringLiteral("DBConverter");
-    const QString folder = app ? app->ProgramFolder() : QString();
+    const QString &folder = FSetup.ProgramFolder;
     LogInfoLine(QStringLiteral("Calling... ") + converter);
     const int result = Shell::Open(folder + converter, QLatin1Char('"') + Path() + QLatin1Char('"'));
     if (result <= 32) {
         LogErrorLine(QStringLiteral("Critical error: file ") + folder + converter + QStringLiteral(" not found"));
         ShowMessageBox(QStringLiteral("Error 02: Database Converter %1 not found.").arg(converter), TMsgIcon::Error,
-                       TMsgButtons::Ok, ProgramNameText(Path()));
+                       TMsgButtons::Ok, ProgramNameText());
     }
 }
 
@@ -322,7 +301,7 @@ void TPalvaroStorage::OpenStore()
 {
     FOpenAttempted = true;
     FillBackupNames();
-    const QString programName = ProgramNameText(Path());
+    const QString programName = ProgramNameText();
     LogInfoLine(QStringLiteral("Shipped DB version: ") + QString::number(TaskElementVersion));
     LogInfoLine(QStringLiteral("Record size: ") + QString::number(TTaskData::Size));
 
@@ -488,7 +467,7 @@ bool TPalvaroStorage::RestoreBackup()
     FillBackupNames();
     if (TvornStorage::RestoreBackup())
         return true;
-    const QString programName = ProgramNameText(Path());
+    const QString programName = ProgramNameText();
     ShowMessageBox(QStringLiteral("Error 05: Unable to restore Backup file. %1 will terminate.").arg(programName),
                    TMsgIcon::Error, TMsgButtons::Ok, programName);
     return false;

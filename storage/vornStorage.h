@@ -12,7 +12,7 @@
 // then renamed over the target: a crash, a power cut or a full disk leaves
 // either the complete old file or the complete new one, never a cut one.
 
-#include "app/vornFile.h"
+#include "core/vornFile.h"
 #include "model/TaskData.h"
 
 #include <QString>
@@ -62,11 +62,20 @@ protected:
     void LogErrorLine(const QString &text) const;
 };
 
+// Where the store and its helpers are, as the environment says at start-up.
+struct TStoreSetup {
+    QString Path;          // the store file
+    QString BackupFolder;  // empty: the store's folder + "Backup/"
+    QString StoreFileName; // empty: the store file's own name
+    QString ProgramFolder; // where the converter lies, with trailing "/"
+    QString ConverterName; // empty: "DBConverter"
+    QString ProgramName;   // box titles; empty: the store file's base name
+};
+
 class TPalvaroStorage : public TvornStorage {
 public:
-    // Creates the reminder list and CopyBuffer (the globals TaskList and CopyBuffer).
-    explicit TPalvaroStorage(const QString &path);
-    // Frees both lists and clears the globals.
+    // Loads into and saves from list, which must outlive the store.
+    TPalvaroStorage(const TStoreSetup &setup, TTaskList &list);
     ~TPalvaroStorage() override;
 
     // A store holding the backup reminder only (used when the store is missing).
@@ -96,8 +105,8 @@ public:
     bool StoreRead() const { return FStoreRead; }
     TTaskList &List() const { return *FList; }
 
-    // How OpenStore ends the program when it cannot go on; defaults to the
-    // application's HaltApplication. OpenStore returns right after calling it.
+    // How OpenStore ends the program when it cannot go on (the application's
+    // halt). OpenStore returns right after calling it.
     std::function<void(const QString &reason)> Halt;
 
 private:
@@ -106,13 +115,13 @@ private:
     void CallConverter();
     void HaltWith(const QString &reason);
 
+    QString ProgramNameText() const;
+
+    TStoreSetup FSetup;
     TTaskList *FList = nullptr;
-    TTaskList *FCopyBuffer = nullptr;
     bool FStoreRead = false;
     bool FOpenAttempted = false;
     qint64 FSavedMark = -1; // the list's ModifiedAt (ms) saved by the last SaveStore; -1 none yet
     uint8_t FBuffer[TaskElementSize]{};
 };
 
-// The program's store; null before start-up made it and after program end.
-extern TPalvaroStorage *Storage;

@@ -1,9 +1,9 @@
-#include "app/FormShaper.h"
-#include "app/Globals.h"
+#include "platform/FormShaper.h"
 #include "app/PalvaroApplication.h"
-#include "app/vornIniFile.h"
-#include "app/vornLogFile.h"
-#include "platform/Shell.h"
+#include "core/vornIniFile.h"
+#include "platform/Desktop.h"
+#include "core/vornLogFile.h"
+#include "tests/fakes/FakeShell.h"
 #include "tests/support/TestSupport.h"
 
 #include <QDir>
@@ -23,13 +23,7 @@ struct EnvFixture {
         app = std::make_unique<TPalvaroApplication>(exePath);
         app->Edition = TPalvaroApplication::EditionFromPath(exePath);
         ini = std::make_unique<TvornIniFile>(app->IniPath());
-        IniFile = ini.get();
-    }
-    ~EnvFixture()
-    {
-        IniFile = nullptr;
-        ProductName = QStringLiteral("Brivane");
-        PreferencesFileName = QStringLiteral("Brivane.pfc");
+        app->Ini = ini.get();
     }
     QTemporaryDir dir;
     QString exePath;
@@ -45,8 +39,8 @@ TEST(Environment, BrivaneProfileNamesEverythingAfterTheExecutable)
     EXPECT_EQ(app.ProgramName, "Brivane");
     EXPECT_EQ(app.Edition, 0);
     app.LoadEditionProfile();
-    EXPECT_EQ(ProductName, "Brivane");
-    EXPECT_EQ(PreferencesFileName, "Brivane.pfc");
+    EXPECT_EQ(app.ProductName, "Brivane");
+    EXPECT_EQ(app.PreferencesFileName, "Brivane.pfc");
     EXPECT_EQ(app.IniPath(), env.dir.path() + "/Brivane.ini");
     EXPECT_EQ(app.GetFile("LOG"), "Brivane.log");
     EXPECT_EQ(app.LogPath(), QDir::tempPath() + "/Brivane.log");
@@ -71,8 +65,8 @@ TEST(Environment, ARenamedExecutableTakesTheSecondProfileButKeepsItsOwnFileNames
     TPalvaroApplication &app = *env.app;
     EXPECT_EQ(app.Edition, 1);
     app.LoadEditionProfile();
-    EXPECT_EQ(ProductName, "Corvisk");
-    EXPECT_EQ(PreferencesFileName, "Corvisk.pfc");
+    EXPECT_EQ(app.ProductName, "Corvisk");
+    EXPECT_EQ(app.PreferencesFileName, "Corvisk.pfc");
     EXPECT_EQ(app.GetFile("STORAGE-FILE"), "Agenda.dat");
     EXPECT_EQ(app.GetFile("INI"), "Agenda.ini");
     EXPECT_EQ(app.GetFile("LOG"), "Agenda.log");
@@ -88,7 +82,7 @@ TEST(Environment, ARenamedExecutableTakesTheSecondProfileButKeepsItsOwnFileNames
 TEST(Environment, UsersSectionMovesTheStoreForThisUser)
 {
     EnvFixture env("Brivane");
-    env.ini->WriteString("users", GetWindowsUserName(), "/srv/Shared/Store");
+    env.ini->WriteString("users", Desktop::UserName(), "/srv/Shared/Store");
     env.app->LoadEditionProfile();
     EXPECT_EQ(env.app->GetFolder("STORAGE-FOLDER"), "/srv/Shared/Store/");
     EXPECT_EQ(env.app->GetFolder("STORAGE-BACKUP-FOLDER"), "/srv/Shared/Store/Backup/");
@@ -99,13 +93,11 @@ TEST(Environment, HelpPagesOpenDirectlyOrThroughTheRedirectPage)
     EnvFixture env("Brivane");
     env.app->LoadEditionProfile();
     QDir(env.dir.path()).mkdir("Help");
-    Shell::FakeShell shell;
-    Shell::SetInstance(&shell);
+    Shell::ScopedFakeShell shell;
     env.app->OpenHelpPage("HELP_CONTENTS");
     env.app->OpenHelpPage("HELP_PREF_EMAIL");
-    Shell::SetInstance(nullptr);
     const QString help = env.dir.path() + "/Help/";
-    EXPECT_EQ(shell.Opened, (QStringList{help + "help_index.html", help + "help_redirect.html"}));
+    EXPECT_EQ(shell.Fake.Opened, (QStringList{help + "help_index.html", help + "help_redirect.html"}));
     EXPECT_EQ(TestSupport::ReadAll(help + "help_redirect.html"),
               QByteArray("<script type=\"text/javascript\"><!--\r\n"
                          "window.location = \"help_preferences.html#e-mail\"\r\n"
@@ -140,18 +132,6 @@ TEST(Environment, EnsureFolderCreatesOneLevelOnly)
     } catch (const EvornError &e) {
         EXPECT_EQ(e.Message(), "Error: Cannot create " + deep + ".");
     }
-}
-
-TEST(Environment, NameListsFollowTheLocaleMondayFirst)
-{
-    BuildNameLists();
-    ASSERT_EQ(WeekdayNames.size(), 8);
-    ASSERT_EQ(MonthNames.size(), 13);
-    EXPECT_EQ(WeekdayNames[1], "Monday");
-    EXPECT_EQ(WeekdayNames[7], "Sunday");
-    EXPECT_EQ(WeekdayShortNames[3], "Wed");
-    EXPECT_EQ(MonthNames[1], "January");
-    EXPECT_EQ(MonthNames[12], "December");
 }
 
 TEST(FormShaper, RegionIsOneRowHighRunsOfNonKeyPixels)

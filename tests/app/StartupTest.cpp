@@ -1,7 +1,6 @@
-#include "app/Globals.h"
 #include "app/InitApp.h"
 #include "app/PalvaroApplication.h"
-#include "platform/Shell.h"
+#include "tests/fakes/FakeShell.h"
 #include "storage/GlobalPreferences.h"
 #include "tests/support/TestSupport.h"
 
@@ -15,22 +14,14 @@ struct ClockCheck : ::testing::Test {
     {
         exe = dir.filePath("Brivane");
         TestSupport::WriteAll(exe, "");
-        PalvaroApp = new TPalvaroApplication(exe);
-        Preferences = new TPreferences(QStringLiteral("Brivane"), QStringLiteral("Brivane"));
-        Preferences->SetLastRun(lastRun);
-        Shell::SetInstance(&shell);
-    }
-    void TearDown() override
-    {
-        Shell::SetInstance(nullptr);
-        delete Preferences;
-        Preferences = nullptr;
-        delete PalvaroApp;
-        PalvaroApp = nullptr;
+        app = std::make_unique<TPalvaroApplication>(exe);
+        prefs.SetLastRun(lastRun);
     }
     QTemporaryDir dir;
     QString exe;
-    Shell::FakeShell shell;
+    std::unique_ptr<TPalvaroApplication> app;
+    TPreferences prefs{QStringLiteral("Brivane"), QStringLiteral("Brivane")};
+    Shell::ScopedFakeShell shell;
     const TDateTime lastRun = EncodeDateTime(2009, 2, 17, 10, 15, 0, 0);
 };
 } // namespace
@@ -39,13 +30,13 @@ TEST_F(ClockCheck, ClockBehindLastRunWarnsAndOkOpensTheSettingsAndEnds)
 {
     TestSupport::PinnedClock clock(lastRun - OneHour);
     TestSupport::MessageBoxRecorder boxes(TMsgResult::Ok);
-    InitApp::CheckRunPastDateNow();
+    InitApp::CheckRunPastDate(*app, prefs);
     ASSERT_EQ(boxes.Texts.size(), 1);
     EXPECT_TRUE(boxes.Texts[0].startsWith("Brivane may not work properly, because your system's clock\n"));
     EXPECT_TRUE(boxes.Texts[0].contains("Last run was at Tue, 17 Feb 2009 at 10:15"));
     EXPECT_TRUE(boxes.Texts[0].endsWith("(and restart Brivane)\nor Ignore to continue."));
-    EXPECT_EQ(shell.DateTimeSettingsStarted, 1);
-    EXPECT_TRUE(PalvaroApp->TerminateRequested());
+    EXPECT_EQ(shell.Fake.DateTimeSettingsStarted, 1);
+    EXPECT_TRUE(app->TerminateRequested());
 }
 
 TEST_F(ClockCheck, IgnoreGoesOnAndEqualOrLaterTimesPassSilently)
@@ -53,14 +44,14 @@ TEST_F(ClockCheck, IgnoreGoesOnAndEqualOrLaterTimesPassSilently)
     TestSupport::MessageBoxRecorder boxes(TMsgResult::Ignore);
     {
         TestSupport::PinnedClock clock(lastRun - OneMinute);
-        InitApp::CheckRunPastDateNow();
+        InitApp::CheckRunPastDate(*app, prefs);
     }
     EXPECT_EQ(boxes.Texts.size(), 1);
-    EXPECT_EQ(shell.DateTimeSettingsStarted, 0);
-    EXPECT_FALSE(PalvaroApp->TerminateRequested());
+    EXPECT_EQ(shell.Fake.DateTimeSettingsStarted, 0);
+    EXPECT_FALSE(app->TerminateRequested());
     for (TDateTime now : {lastRun, lastRun + OneSecond}) {
         TestSupport::PinnedClock clock(now);
-        InitApp::CheckRunPastDateNow();
+        InitApp::CheckRunPastDate(*app, prefs);
     }
     EXPECT_EQ(boxes.Texts.size(), 1);
 }

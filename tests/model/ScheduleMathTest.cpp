@@ -1,11 +1,13 @@
 #include "model/ScheduleMath.h"
-#include "tests/model/ModelTestSupport.h"
+#include "tests/support/CapturedLog.h"
+#include "tests/support/Records.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
 #include <limits>
 
-using namespace ModelTest;
+using namespace TestRecords;
+using TestSupport::CapturedLog;
 
 TEST(DateSteps, MinutesAndHoursKeepSecondsAndStayExact)
 {

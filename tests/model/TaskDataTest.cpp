@@ -1,13 +1,15 @@
 #include "model/TaskData.h"
-#include "platform/Clock.h"
+#include "tests/fakes/FakeClock.h"
 #include "platform/Desktop.h"
-#include "tests/model/ModelTestSupport.h"
+#include "tests/support/CapturedLog.h"
+#include "tests/support/Records.h"
 #include "tests/support/TestSupport.h"
 
 #include <cstring>
 #include <gtest/gtest.h>
 
-using namespace ModelTest;
+using namespace TestRecords;
+using TestSupport::CapturedLog;
 
 namespace {
 

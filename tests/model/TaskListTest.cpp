@@ -1,9 +1,9 @@
-#include "app/Globals.h"
-#include "app/vornIniFile.h"
+#include "model/CalendarNames.h"
+#include "core/vornIniFile.h"
 #include "model/TaskList.h"
 #include "platform/Desktop.h"
-#include "storage/GlobalPreferences.h"
-#include "tests/model/ModelTestSupport.h"
+#include "tests/support/CapturedLog.h"
+#include "tests/support/Records.h"
 #include "tests/support/TestSupport.h"
 
 #include <QFile>
@@ -12,7 +12,8 @@
 #include <limits>
 #include <random>
 
-using namespace ModelTest;
+using namespace TestRecords;
+using TestSupport::CapturedLog;
 using TestSupport::PinnedClock;
 
 namespace {
@@ -188,7 +189,7 @@ TEST(TaskList, ShowDisabledTouchesOnlySuspendedUserReminders)
 
 TEST(TaskList, RepeatRuleTextInEnglish)
 {
-    BuildNameLists();
+    RebuildCalendarNames();
     TTaskData t = Alarm(QStringLiteral("r"));
     t.RepeatRule = srDays;
     t.RepeatNFactor = 3;
@@ -258,12 +259,7 @@ TEST(TaskList, DeleteHandsTheReminderToTheTrashAndRemovesIt)
     QFile::remove(expected);
 
     // With the preference off nothing is written or handed over.
-    TPreferences prefs;
-    prefs.SetMoveDelTasksToRecycleBin(false);
-    TPreferences *saved = Preferences;
-    Preferences = &prefs;
-    list.DeleteTask(list.GetTask(0));
-    Preferences = saved;
+    list.DeleteTask(list.GetTask(0), false);
     EXPECT_EQ(list.Count(), 0);
     EXPECT_EQ(trashed.size(), 1);
     EXPECT_FALSE(QFile::exists(Desktop::TempFolder() + QStringLiteral("other.tsk")));
@@ -369,8 +365,6 @@ TEST(TaskList, StartupSortFollowsTheStoredSetting)
 {
     QTemporaryDir dir;
     TvornIniFile ini(dir.filePath(QStringLiteral("Brivane.ini")));
-    TvornIniFile *saved = IniFile;
-    IniFile = &ini;
     TTaskList list;
     const int runs[] = {5, 1, 3};
     for (int r : runs) {
@@ -379,14 +373,25 @@ TEST(TaskList, StartupSortFollowsTheStoredSetting)
         list.AddTask(t);
     }
     ini.WriteInteger(QStringLiteral("Tasklist"), QStringLiteral("SortBy"), 2);
-    list.SortAtStartup();
+    list.SortAtStartup(&ini);
     EXPECT_EQ(Titles(list), (QStringList{"1", "3", "5"}));
     ini.WriteInteger(QStringLiteral("Tasklist"), QStringLiteral("SortBy"), 7); // no sort
     list.AddTask(Alarm(QStringLiteral("0"), 44000));
-    list.SortAtStartup();
+    list.SortAtStartup(&ini);
     EXPECT_EQ(Titles(list), (QStringList{"1", "3", "5", "0"}));
     ini.DeleteKey(QStringLiteral("Tasklist"), QStringLiteral("SortBy")); // default: next run
-    list.SortAtStartup();
+    list.SortAtStartup(&ini);
     EXPECT_EQ(Titles(list), (QStringList{"0", "5", "3", "1"}));
-    IniFile = saved;
+}
+
+TEST(CalendarNames, FollowTheLocaleMondayFirst)
+{
+    const TCalendarNames n = TCalendarNames::FromLocale();
+    ASSERT_EQ(n.Weekdays.size(), 8);
+    ASSERT_EQ(n.Months.size(), 13);
+    EXPECT_EQ(n.Weekdays[1], "Monday");
+    EXPECT_EQ(n.Weekdays[7], "Sunday");
+    EXPECT_EQ(n.ShortWeekdays[3], "Wed");
+    EXPECT_EQ(n.Months[1], "January");
+    EXPECT_EQ(n.Months[12], "December");
 }

@@ -1,8 +1,8 @@
-#include "app/Globals.h"
 #include "model/TaskList.h"
-#include "platform/SoundPlayer.h"
+#include "tests/fakes/FakeSoundPlayer.h"
 #include "scheduler/ActionFrm.h"
-#include "tests/model/ModelTestSupport.h"
+#include "tests/support/CapturedLog.h"
+#include "tests/support/Records.h"
 #include "tests/support/TestSupport.h"
 
 #include <QCoreApplication>
@@ -13,23 +13,18 @@
 
 namespace {
 
-using ModelTest::Alarm;
+using TestRecords::Alarm;
 
-// A program-wide list and a silent sound player for one test.
+// A list and a silent sound player for one test.
 struct ActionFixture : ::testing::Test {
     void SetUp() override
     {
-        TaskList = &list;
+        context.List = &list;
         Sound::SetPlayer(&player);
     }
-    void TearDown() override
-    {
-        TaskList = nullptr;
-        Sound::SetPlayer(nullptr);
-        RefreshTaskListHook = nullptr;
-        TaskListOpen = TaskFormOpen = false;
-    }
+    void TearDown() override { Sound::SetPlayer(nullptr); }
     TTaskList list;
+    TActionContext context;
     FakeSoundPlayer player;
     const TDateTime now = EncodeDateTime(2009, 2, 17, 10, 0, 30, 0);
 };
@@ -45,7 +40,7 @@ TEST_F(ActionFixture, SoundOnlyReminderIsRescheduledWithinTheStartAndLeavesNoWin
     t.InService = true;
     TTaskData &rec = list.AddTask(t);
 
-    QPointer<TPlaysoundForm> form = new TPlaysoundForm();
+    QPointer<TPlaysoundForm> form = new TPlaysoundForm(context);
     form->StartSound(0);
     EXPECT_FALSE(form->isVisible());
     EXPECT_EQ(rec.ActionCount, 0);
@@ -73,7 +68,7 @@ TEST_F(ActionFixture, SoundBesideANoteLeavesTheScheduleAndServiceToTheNote)
     TTaskData &rec = list.AddTask(t);
     const TTaskData before = rec;
 
-    (new TPlaysoundForm())->StartSound(0);
+    (new TPlaysoundForm(context))->StartSound(0);
     EXPECT_EQ(rec.ActionCount, 1);
     EXPECT_TRUE(rec.InService);
     EXPECT_EQ(rec.Scheduled, before.Scheduled);
@@ -85,10 +80,10 @@ TEST_F(ActionFixture, OnlyTheWindowItselfMayCloseItAndClosingStopsTheSound)
 {
     list.AddTask(Alarm("Note", now));
     int refreshes = 0;
-    RefreshTaskListHook = [&] { ++refreshes; };
-    TaskListOpen = true;
+    context.Windows.RefreshTaskList = [&] { ++refreshes; };
+    context.Windows.TaskList = true;
 
-    QPointer<TActionForm> form = new TActionForm();
+    QPointer<TActionForm> form = new TActionForm(context);
     form->StartAction(0);
     EXPECT_TRUE(form->isVisible());
     EXPECT_EQ(form->windowTitle(), "Note");
@@ -105,8 +100,8 @@ TEST_F(ActionFixture, OnlyTheWindowItselfMayCloseItAndClosingStopsTheSound)
     EXPECT_GT(list.ModifiedAt(), 0.0);
 
     // While the wizard is open the task list is left alone.
-    TaskFormOpen = true;
-    QPointer<TActionForm> second = new TActionForm();
+    context.Windows.TaskForm = true;
+    QPointer<TActionForm> second = new TActionForm(context);
     second->StartAction(0);
     second->MayClose = true;
     second->close();
@@ -117,7 +112,7 @@ TEST_F(ActionFixture, ARecordRemovedWhileItsWindowIsOpenStaysReadable)
 {
     list.AddTask(Alarm("First", now));
     list.AddTask(Alarm("Second", now));
-    auto *form = new TActionForm();
+    auto *form = new TActionForm(context);
     form->StartAction(1);
     EXPECT_EQ(form->RecordIndex(), 1);
     list.RemoveTask(&list.GetTask(0));
@@ -133,7 +128,7 @@ TEST_F(ActionFixture, ARecordRemovedWhileItsWindowIsOpenStaysReadable)
 TEST_F(ActionFixture, UnboundWindowSaysSoWhenAskedForItsIndex)
 {
     TestSupport::MessageBoxRecorder boxes;
-    TActionForm form;
+    TActionForm form(context);
     EXPECT_EQ(form.RecordIndex(), -1);
     EXPECT_EQ(boxes.Texts, QStringList{"FTaskData unassigned"});
 }

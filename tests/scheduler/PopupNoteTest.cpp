@@ -1,12 +1,12 @@
-#include "app/Globals.h"
-#include "app/ResourceLibrary.h"
+#include "platform/ResourceLibrary.h"
 #include "model/TaskList.h"
-#include "platform/SoundPlayer.h"
+#include "tests/fakes/FakeSoundPlayer.h"
 #include "scheduler/NoteActions.h"
 #include "scheduler/PopupNoteFrm.h"
 #include "scheduler/SetSnoozeFrm.h"
 #include "storage/GlobalPreferences.h"
-#include "tests/model/ModelTestSupport.h"
+#include "tests/support/CapturedLog.h"
+#include "tests/support/Records.h"
 #include "tests/support/TestSupport.h"
 
 #include <QAction>
@@ -33,7 +33,7 @@ TDateTime At(int hour, int min, int day = 17)
 
 TTaskData Alarm(const QString &title, TDateTime when)
 {
-    TTaskData t = ModelTest::Alarm(title, when);
+    TTaskData t = TestRecords::Alarm(title, when);
     t.PopupNote = true;
     t.InService = true; // the scheduler sets it before the note is made
     return t;
@@ -58,37 +58,32 @@ void ProcessDeletes()
 struct NoteFixture : ::testing::Test {
     void SetUp() override
     {
-        TaskList = &list;
-        Preferences = &prefs;
+        context.List = &list;
+        context.Preferences = &prefs;
         prefs.SetTimeBase24hour(true);
         Sound::SetPlayer(&player);
         list.MoveToTrash = [this](const QString &path) {
             trashed << path;
             return true;
         };
-        LastPopupTop = LastPopupLeft = 0;
     }
     void TearDown() override
     {
         ProcessDeletes();
-        TaskList = nullptr;
-        Preferences = nullptr;
-        ResourceLibrary = nullptr;
         Sound::SetPlayer(nullptr);
-        ChangeScheduleHook = nullptr;
-        RunSnoozeDialog = [](TSetSnoozeForm &d) { return d.exec(); };
     }
 
     // A note started on the record at index i.
     QPointer<TPopupNoteForm> Open(int i = 0)
     {
-        auto *note = new TPopupNoteForm();
+        auto *note = new TPopupNoteForm(context);
         note->StartAction(i);
         return note;
     }
 
     TTaskList list;
     TPreferences prefs{QStringLiteral("Brivane"), QStringLiteral("Brivane")};
+    TActionContext context;
     FakeSoundPlayer player;
     QStringList trashed;
 };
@@ -97,24 +92,24 @@ struct NoteFixture : ::testing::Test {
 
 TEST(PopupNoteCascade, EachNoteGoesThirtyPixelsOnAndWrapsToTheTopLeftNearTheBottom)
 {
-    LastPopupTop = LastPopupLeft = 0;
+    TNoteCascade cascade;
     // The first note of a round starts from the screen's middle.
-    EXPECT_EQ(NextPopupNotePosition(1, 1280, 1024), QPoint(640 - 233 + 30, 512 - 177 + 30));
-    EXPECT_EQ(NextPopupNotePosition(2, 1280, 1024), QPoint(467, 395));
+    EXPECT_EQ(NextPopupNotePosition(cascade, 1, 1280, 1024), QPoint(640 - 233 + 30, 512 - 177 + 30));
+    EXPECT_EQ(NextPopupNotePosition(cascade, 2, 1280, 1024), QPoint(467, 395));
     // Only the vertical position is tested: on a narrow screen the left edge just runs on.
     QPoint p;
     int steps = 0;
     do {
-        p = NextPopupNotePosition(3, 1280, 1024);
+        p = NextPopupNotePosition(cascade, 3, 1280, 1024);
         ++steps;
     } while (p != QPoint(10, 10) && steps < 100);
     EXPECT_EQ(p, QPoint(10, 10));
-    EXPECT_EQ(LastPopupTop, 10);
+    EXPECT_EQ(cascade.Top, 10);
     // The last note before the wrap lay at most 50 pixels above the bottom edge.
     EXPECT_EQ(steps, (1024 - 50 - 395) / 30 + 1);
-    EXPECT_EQ(NextPopupNotePosition(4, 1280, 1024), QPoint(40, 40));
+    EXPECT_EQ(NextPopupNotePosition(cascade, 4, 1280, 1024), QPoint(40, 40));
     // When all other notes have closed, the next starts from the middle again.
-    EXPECT_EQ(NextPopupNotePosition(1, 800, 600), QPoint(167 + 30, 123 + 30));
+    EXPECT_EQ(NextPopupNotePosition(cascade, 1, 800, 600), QPoint(167 + 30, 123 + 30));
 }
 
 TEST_F(NoteFixture, SecondNoteOpensBelowRightOfTheFirst)
@@ -143,7 +138,7 @@ TEST_F(NoteFixture, NoteShowsTheReminderAndCountsItselfUntilClosedByItsOwnPaths)
     EXPECT_EQ(note->windowTitle(), "Dentist");
     EXPECT_EQ(note->lblTitle->text(), "Dentist");
     EXPECT_EQ(note->labSchedule->text(), "  Tue, 17 Feb 2009, 10:00, run once");
-    EXPECT_EQ(note->lblAppName->text(), ProductName);
+    EXPECT_EQ(note->lblAppName->text(), context.ProductName);
     EXPECT_FALSE(note->lblPrewarning->isVisible());
     EXPECT_EQ(note->lblNotes->toPlainText(), "Bring the card");
     EXPECT_TRUE(note->lblNotes->isReadOnly()); // EditableNotes is off
@@ -247,7 +242,7 @@ TEST_F(NoteFixture, SnoozeOntoAnExcludedWeekdayIsRefusedAndChangesNothing)
     EXPECT_EQ(rec.ToBytes(), before);
 
     // The same test applies to a time chosen in the snooze dialog.
-    RunSnoozeDialog = [](TSetSnoozeForm &d) {
+    context.RunSnoozeDialog = [](TSetSnoozeForm &d) {
         d.rbtAbsoleteDateTimeClick();
         d.dedStartDate->setDate(QDate(2009, 2, 18));
         d.sedStartTime->setTime(QTime(9, 0));
@@ -260,7 +255,7 @@ TEST_F(NoteFixture, SnoozeOntoAnExcludedWeekdayIsRefusedAndChangesNothing)
     EXPECT_EQ(rec.ToBytes(), before);
 
     // A Thursday is fine.
-    RunSnoozeDialog = [](TSetSnoozeForm &d) {
+    context.RunSnoozeDialog = [](TSetSnoozeForm &d) {
         d.rbtAbsoleteDateTimeClick();
         d.dedStartDate->setDate(QDate(2009, 2, 19));
         d.sedStartTime->setTime(QTime(23, 30));
@@ -295,7 +290,7 @@ TEST_F(NoteFixture, PreWarningNoteOffersItsOwnMenuAndSnoozesUpToTheEvent)
     EXPECT_EQ(note->popSnoozeuntilEventDateTime->text(), "snooze until Tue, 17 Feb 2009 at 12:00");
 
     QStringList offered;
-    RunSnoozeDialog = [&](TSetSnoozeForm &d) {
+    context.RunSnoozeDialog = [&](TSetSnoozeForm &d) {
         for (int k = 0; k < d.cbxPresetDate->count(); ++k)
             offered << d.cbxPresetDate->itemText(k);
         EXPECT_EQ(d.rbtRelatedDateTime->text(), "until");
@@ -321,7 +316,7 @@ TEST_F(NoteFixture, SnoozeDialogChecksAgainstNowAndTheEventToTheMillisecond)
     TTaskData &rec = list.AddTask(PreWarnedAlarm());
     TestSupport::MessageBoxRecorder boxes;
 
-    TSetSnoozeForm pre;
+    TSetSnoozeForm pre(context);
     pre.SetupPreWarning(0);
     // The relative row counts back from the event.
     pre.cbxPresetDate->setCurrentIndex(1);
@@ -356,7 +351,7 @@ TEST_F(NoteFixture, SnoozeDialogChecksAgainstNowAndTheEventToTheMillisecond)
 
     // An ordinary dialog starts one minute on from the present minute and
     // follows its relative row.
-    TSetSnoozeForm plain;
+    TSetSnoozeForm plain(context);
     plain.SetupOrdinary(0);
     EXPECT_EQ(plain.cbxPresetDate->count(), 6);
     EXPECT_EQ(plain.cbxPresetDate->itemText(1), "hour(s)  from now");
@@ -473,11 +468,9 @@ TEST_F(NoteFixture, DeleteWaitsForTheReminderOtherActionWindows)
 
     rec.ActionCount = 1;
     int refreshes = 0;
-    RefreshTaskListHook = [&] { ++refreshes; };
-    TaskListOpen = true;
+    context.Windows.RefreshTaskList = [&] { ++refreshes; };
+    context.Windows.TaskList = true;
     note->lblDeleteClick();
-    TaskListOpen = false;
-    RefreshTaskListHook = nullptr;
     EXPECT_EQ(list.Count(), 0);
     EXPECT_EQ(trashed.size(), 1);
     EXPECT_FALSE(note->isVisible());
@@ -504,7 +497,7 @@ int BluePixels(QWidget *w)
 
 TEST_F(NoteFixture, ChangeScheduleGoesThroughTheEditorHook)
 {
-    ModelTest::CapturedLog log;
+    TestSupport::CapturedLog log;
     TestSupport::PinnedClock clock(At(10, 1));
     TTaskData &rec = list.AddTask(Alarm("Review", At(10, 0)));
     QPointer<TPopupNoteForm> note = Open();
@@ -518,7 +511,7 @@ TEST_F(NoteFixture, ChangeScheduleGoesThroughTheEditorHook)
     rec.ActionCount = 0;
     rec.InService = true;
     int asked = 0;
-    ChangeScheduleHook = [&](TTaskData &task) {
+    context.ChangeSchedule = [&](TTaskData &task) {
         if (++asked == 1)
             return false; // cancelled
         task.ActionCount = 7; // the editor's own bookkeeping must not stick
@@ -544,7 +537,7 @@ TEST_F(NoteFixture, WithThePictureLibraryTheNoteTakesThePictureOutline)
     TResourceLibrary library;
     const QString path = QCoreApplication::applicationDirPath() + QStringLiteral("/../Brivane/grresrep.rcc");
     ASSERT_TRUE(library.Load(path)) << qPrintable(path);
-    ResourceLibrary = &library;
+    context.Library = &library;
     TestSupport::PinnedClock clock(At(10, 1));
     list.AddTask(Alarm("Plain", At(10, 0)));
     list.AddTask(PreWarnedAlarm());

@@ -1,13 +1,14 @@
-#include "app/Globals.h"
 #include "app/hiddenfrm.h"
+#include "model/ScheduleMath.h"
 #include "model/TaskList.h"
-#include "platform/SoundPlayer.h"
+#include "tests/fakes/FakeSoundPlayer.h"
 #include "scheduler/ActionFactory.h"
 #include "scheduler/ActionFrm.h"
 #include "scheduler/TaskScheduler.h"
 #include "storage/GlobalPreferences.h"
 #include "storage/vornStorage.h"
-#include "tests/model/ModelTestSupport.h"
+#include "tests/support/CapturedLog.h"
+#include "tests/support/Records.h"
 #include "tests/support/TestSupport.h"
 
 #include <QApplication>
@@ -22,19 +23,19 @@
 #include <tuple>
 #include <vector>
 
-using ModelTest::At;
+using TestRecords::At;
 using TestSupport::PinnedClock;
 
 namespace {
 
 TTaskData Reminder(const QString &title, TDateTime when)
 {
-    return ModelTest::Alarm(title, when);
+    return TestRecords::Alarm(title, when);
 }
 
 TTaskData Daily(const QString &title, TDateTime when)
 {
-    TTaskData t = ModelTest::Repeating(srDays, 1, when);
+    TTaskData t = TestRecords::Repeating(srDays, 1, when);
     t.Title.Set(title);
     return t;
 }
@@ -49,8 +50,9 @@ struct TStarted {
 // a real action window and closes only when the test finishes it.
 class TRecordingForm : public TActionForm {
 public:
-    TRecordingForm(TActionKind kind, std::vector<TStarted> *log)
-        : FKind(kind)
+    TRecordingForm(TActionContext &context, TActionKind kind, std::vector<TStarted> *log)
+        : TActionForm(context)
+        , FKind(kind)
         , FLog(log)
     {
     }
@@ -107,20 +109,18 @@ private:
     }
 };
 
-// A program-wide list, preferences and silent sound, and a window factory that
+// A list, preferences and silent sound, and a window factory that
 // records every window asked for: the sound window is the real one, the others
 // are recording stand-ins.
 struct SchedulerFixture : ::testing::Test {
     void SetUp() override
     {
-        TaskList = &list;
-        Preferences = &prefs;
         Sound::SetPlayer(&player);
-        SetActionFormFactory([this](TActionKind kind) -> TActionForm * {
+        SetActionFormFactory([this](TActionContext &c, TActionKind kind) -> TActionForm * {
             made.push_back(kind);
             if (kind == TActionKind::Sound)
-                return CreateDefaultActionForm(kind);
-            auto *form = new TRecordingForm(kind, &started);
+                return CreateDefaultActionForm(c, kind);
+            auto *form = new TRecordingForm(c, kind, &started);
             forms.push_back(form);
             return form;
         });
@@ -131,9 +131,6 @@ struct SchedulerFixture : ::testing::Test {
         for (const QPointer<TRecordingForm> &f : forms)
             delete f.data();
         QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        if (TaskList == &list)
-            TaskList = nullptr;
-        Preferences = nullptr;
         Sound::SetPlayer(nullptr);
         Clock::Unpin();
     }
@@ -155,11 +152,21 @@ struct SchedulerFixture : ::testing::Test {
 
     TTaskList list;
     TPreferences prefs;
+    TActionContext context = MakeContext();
     TProbingSoundPlayer player;
     std::vector<TActionKind> made;
     std::vector<TStarted> started;
     std::vector<QPointer<TRecordingForm>> forms;
-    TTaskScheduler scheduler;
+    TTaskScheduler scheduler{context};
+
+private:
+    TActionContext MakeContext()
+    {
+        TActionContext c;
+        c.List = &list;
+        c.Preferences = &prefs;
+        return c;
+    }
 };
 
 using K = TActionKind;
@@ -243,7 +250,7 @@ TEST_F(SchedulerFixture, ProgramAndShutdownWaitForTheEventNotItsPreWarning)
     t.PreWarning = true;
     t.PreWarningRule = srMinutes;
     t.PreWarningNFactor = 10;
-    t.Scheduled = TTaskScheduler::ScheduledTime(t);
+    t.Scheduled = TRecurrence::ScheduledTime(t);
     t.PopupNote = true;
     t.RunProgram = true;
     t.ShutdownComputer = true;
@@ -317,7 +324,7 @@ TEST_F(SchedulerFixture, WindowsThatDoNotExistYetAreSkipped)
 {
     SetActionFormFactory(nullptr); // the program's own windows
     for (K kind : {K::Email, K::RunProgram, K::Shutdown, K::FullMoon})
-        EXPECT_EQ(CreateDefaultActionForm(kind), nullptr) << ActionKindName(kind).toStdString();
+        EXPECT_EQ(CreateDefaultActionForm(context, kind), nullptr) << ActionKindName(kind).toStdString();
 
     PinnedClock clock(At(2009, 2, 17, 10, 0, 30));
     TTaskData t = Reminder("Mail", At(2009, 2, 17, 10, 0, 0));
@@ -340,7 +347,7 @@ TEST_F(SchedulerFixture, RunNowFiresOnceWithShortCountdownsAndIgnoresWhatIsServe
     t.PreWarning = true;
     t.PreWarningRule = srHours;
     t.PreWarningNFactor = 2;
-    t.Scheduled = TTaskScheduler::ScheduledTime(t);
+    t.Scheduled = TRecurrence::ScheduledTime(t);
     t.PopupNote = true;
     t.SendEmail = true;
     t.RunProgram = true;
@@ -422,7 +429,7 @@ TEST_F(SchedulerFixture, StartShowsEveryMissedReminderWhenAskedToShowAll)
         prefs.SetShowOnlyRunOnceMissedTasks(onlyRunOnce);
         PinnedClock clock(At(2009, 2, 17, 8, 0, 0));
         const Missed m = AddMissed(list);
-        TTaskScheduler s;
+        TTaskScheduler s(context);
         s.Start();
         EXPECT_TRUE(s.Running());
         EXPECT_EQ(Made("Daily"), std::vector<K>{K::PopupNote});
@@ -497,7 +504,10 @@ TEST_F(SchedulerFixture, StartDeliversMissedOneTimeRemindersUnseenWhenNotAskedTo
     // A silent reschedule alone is a change that the periodic save must keep.
     TTaskList alone;
     TTaskData &daily = alone.AddTask(Daily("Alone", At(2009, 2, 16, 20, 0, 0)));
-    TTaskScheduler quiet(&alone);
+    TActionContext aloneContext;
+    aloneContext.List = &alone;
+    aloneContext.Preferences = &prefs;
+    TTaskScheduler quiet(aloneContext);
     quiet.Start();
     EXPECT_EQ(daily.Scheduled, At(2009, 2, 17, 20, 0, 0));
     EXPECT_EQ(alone.ModifiedAt(), Clock::Now());
@@ -505,16 +515,21 @@ TEST_F(SchedulerFixture, StartDeliversMissedOneTimeRemindersUnseenWhenNotAskedTo
 
 namespace {
 
-// A real store in a throw-away folder, installed as the program's store.
+// A real store in a throw-away folder, read into the context's list and
+// given to the context for its saves.
 struct TempStore {
-    TempStore()
+    explicit TempStore(TActionContext &context)
+        : FContext(context)
     {
         QDir(dir.path()).mkpath(QStringLiteral("Backup"));
-        store = std::make_unique<TPalvaroStorage>(dir.path() + QStringLiteral("/Brivane.dat"));
+        TStoreSetup setup;
+        setup.Path = dir.path() + QStringLiteral("/Brivane.dat");
+        store = std::make_unique<TPalvaroStorage>(setup, *context.List);
         store->OpenStore();
-        Storage = store.get();
+        context.Store = store.get();
     }
-    ~TempStore() { Storage = nullptr; }
+    ~TempStore() { FContext.Store = nullptr; }
+    TActionContext &FContext;
     QString Path() const { return dir.path() + QStringLiteral("/Brivane.dat"); }
     // Identity of the file on disk: a rewrite replaces it by a new one.
     std::tuple<ino_t, time_t, long> FileId() const
@@ -531,12 +546,12 @@ struct TempStore {
 
 TEST_F(SchedulerFixture, PeriodicSaveWritesOnlyAChangedListAndOnlyAtTheTenthPass)
 {
-    ModelTest::CapturedLog log;
+    TestSupport::CapturedLog log;
     const TDateTime real = Clock::Now();
     PinnedClock clock(real - 1.0 / 1440); // the list was read a minute before the file was last written
-    TempStore temp;
+    TempStore temp(context);
     ASSERT_TRUE(temp.store->StoreRead());
-    ASSERT_EQ(TaskList, &temp.store->List());
+    ASSERT_EQ(&list, &temp.store->List());
     ASSERT_TRUE(temp.store->SaveStore());
     const auto written = temp.FileId();
 
@@ -579,10 +594,10 @@ TEST_F(SchedulerFixture, PassesOverAnEmptyListDoNotCount)
 
 TEST_F(SchedulerFixture, BackupReminderMakesTheRescueCopyAndMovesOnAnHourWithoutAWindow)
 {
-    ModelTest::CapturedLog log;
+    TestSupport::CapturedLog log;
     const TDateTime real = Clock::Now();
     PinnedClock clock(real);
-    TempStore temp;
+    TempStore temp(context);
     int index = -1;
     ASSERT_TRUE(temp.store->List().FindServiceTask(TAG_BACKUP, index));
     TTaskData &backup = temp.store->List().GetTask(index);
@@ -615,11 +630,34 @@ TEST_F(SchedulerFixture, HiddenWindowStartsTheSchedulerAndStopsItWhenDestroyed)
     TTaskData &due = list.AddTask(Reminder("Due", At(2009, 2, 17, 10, 0, 0)));
     due.PopupNote = true;
 
-    auto *window = new Thddnorm(nullptr);
+    auto *window = new Thddnorm(context, nullptr, nullptr);
     ASSERT_NE(window->TaskScheduler(), nullptr);
     EXPECT_TRUE(window->TaskScheduler()->Running());
     EXPECT_EQ(Made("Due"), std::vector<K>{K::PopupNote}); // missed reminders are treated at once
     EXPECT_FALSE(window->isVisible());
+    QPointer<TTaskScheduler> owned(window->TaskScheduler());
     delete window;
-    EXPECT_EQ(hddnorm, nullptr);
+    EXPECT_TRUE(owned.isNull());
+}
+
+TEST(SchedulerIndexOperations, WorkOnTheListRecordInPlace)
+{
+    PinnedClock clock(At(2024, 5, 15, 10, 0, 30));
+    TTaskList list;
+    list.AddTask(TestRecords::Alarm(QStringLiteral("one")));
+    TTaskData &r = list.AddTask(TestRecords::Repeating(srHours, 2, At(2024, 5, 15, 10)));
+    r.PreWarning = true;
+    r.PreWarningRule = srHours;
+    r.PreWarningNFactor = 3;
+    TActionContext context;
+    context.List = &list;
+    TTaskScheduler sched(context);
+    EXPECT_EQ(sched.NextRepeatTime(1, r.EventDateTime), AddHours(2, r.EventDateTime));
+    EXPECT_EQ(sched.PreWarningTime(1, r.EventDateTime), AddHours(-3, r.EventDateTime));
+    EXPECT_EQ(sched.ScheduledTime(1), AddHours(-3, r.EventDateTime));
+    EXPECT_EQ(sched.NextEventTime(1), AddHours(2, r.EventDateTime));
+    EXPECT_FALSE(sched.IsExcludedDay(1, r.EventDateTime));
+    r.ExcludeWednesday = true;
+    EXPECT_TRUE(sched.IsExcludedDay(1, r.EventDateTime)); // 15 May 2024 is a Wednesday
+    EXPECT_THROW(sched.ScheduledTime(2), std::out_of_range);
 }

@@ -248,8 +248,7 @@ TEST(Backup, MissingBackupFolderIsCreatedOneLevelOnly)
     EXPECT_EQ(ReadAll(env.BackupFolder() + "Brivane.dat.08-12-2025"), content);
 
     // A backup folder two levels down from what exists is not made.
-    env.App->FolderTable.removeIf([](const QString &l) { return l.startsWith("STORAGE-BACKUP-FOLDER="); });
-    env.App->AddFolder("STORAGE-BACKUP-FOLDER=" + env.StoreFolder() + "a/b/");
+    env.Setup.BackupFolder = env.StoreFolder() + "a/b/";
     env.MakeStore().AutoBackup();
     EXPECT_TRUE(env.Logged("Error: unable to create database backup directory: " + env.StoreFolder() + "a/b/"));
     EXPECT_FALSE(QFileInfo::exists(env.StoreFolder() + "a"));

@@ -1,8 +1,8 @@
-#include "app/Globals.h"
-#include "app/vornIniFile.h"
-#include "app/vornLogFile.h"
+#include "core/vornIniFile.h"
+#include "core/vornLogFile.h"
 #include "storage/GlobalPreferences.h"
 #include "storage/PrefExtended.h"
+#include "tests/support/CapturedLog.h"
 #include "tests/support/TestSupport.h"
 
 #include <QDir>
@@ -26,17 +26,7 @@ namespace {
 constexpr double kNoon2025 = 45658.5;
 const QByteArray kNoon2025Extended = QByteArray::fromHex("0000000000805AB20E40");
 
-// A log in a temporary folder, made the program's log for the scope.
-class TempLog {
-public:
-    TempLog() : FLog(FDir.path() + QStringLiteral("/test.log"), 3, 1, 1) { SetLog(&FLog); }
-    ~TempLog() { SetLog(nullptr); }
-    QString Text() const { return QString::fromUtf8(ReadAll(FLog.Path())); }
-
-private:
-    QTemporaryDir FDir;
-    TvornLogFile FLog;
-};
+using TempLog = TestSupport::CapturedLog;
 
 // Hand-written stream pieces, independent of the program's writer.
 QByteArray Short(const QByteArray &s)
@@ -147,12 +137,10 @@ TEST_F(PreferencesFileTest, FirstLoadWritesDefaultsPrivatelyAndSetsIniKey)
     PinnedClock clock(kNoon2025);
     TempLog log;
     TvornIniFile ini(dir.path() + QStringLiteral("/Brivane.ini"));
-    IniFile = &ini;
 
     TPreferences prefs(QStringLiteral("Brivane"), QStringLiteral("Brivane"));
     prefs.SetFilePath(Path());
-    EXPECT_TRUE(prefs.LoadPreferences());
-    IniFile = nullptr;
+    EXPECT_TRUE(prefs.LoadPreferences(&ini));
 
     EXPECT_EQ(ReadAll(Path()), prefs.ToFileBytes());
     // The file holds the SMTP password in clear.

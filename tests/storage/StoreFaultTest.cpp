@@ -55,8 +55,8 @@ TEST(StoreFault, SaveIntoAReadOnlyFolderKeepsTheOldStoreAndLogsAnError)
     TPalvaroStorage &store = env.MakeStore();
     store.OpenStore();
     ASSERT_TRUE(store.StoreRead());
-    TaskList->AddTask(Alarm("two"));
-    TaskList->MarkModified();
+    env.List.AddTask(Alarm("two"));
+    env.List.MarkModified();
     {
         ReadOnlyFolder readOnly(env.StoreFolder());
         PermissionsEnforced enforced;
@@ -182,5 +182,5 @@ TEST(StoreFault, StoreIsWholeAfterEveryKillDuringSaves)
     TPalvaroStorage &store = env.MakeStore();
     store.OpenStore();
     EXPECT_TRUE(store.StoreRead());
-    EXPECT_EQ(TaskList->Count(), kBase + generation % 5);
+    EXPECT_EQ(env.List.Count(), kBase + generation % 5);
 }

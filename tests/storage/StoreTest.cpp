@@ -1,6 +1,6 @@
 // The store file: opening it with its recovery paths, loading, saving, the
 // periodic save, and start-up's first run.
-#include "platform/Shell.h"
+#include "tests/fakes/FakeShell.h"
 #include "tests/storage/StoreTestSupport.h"
 
 #include <QFileInfo>
@@ -19,11 +19,7 @@ const TDateTime kNow = EncodeDateTime(2025, 12, 8, 14, 30, 0, 0);
 constexpr double kHour = 1.0 / 24.0;
 
 // Installs a fake shell for the scope.
-struct FakeShellScope {
-    FakeShellScope() { Shell::SetInstance(&Fake); }
-    ~FakeShellScope() { Shell::SetInstance(nullptr); }
-    Shell::FakeShell Fake;
-};
+using FakeShellScope = Shell::ScopedFakeShell;
 
 } // namespace
 
@@ -46,12 +42,12 @@ TEST(Store, ElementsLoadAlikeWhateverTheirVersionBytesAndGetABackupReminder)
     EXPECT_TRUE(env.Halts.isEmpty());
     EXPECT_EQ(store.DBVersion, 12);
     EXPECT_TRUE(store.StoreRead());
-    ASSERT_EQ(TaskList->Count(), 4);
-    EXPECT_EQ(TaskList->GetTask(0).Title.Get(), "first");
-    EXPECT_EQ(TaskList->GetTask(1).Title.Get(), "second");
-    EXPECT_EQ(TaskList->GetTask(2).Title.Get(), "third");
+    ASSERT_EQ(env.List.Count(), 4);
+    EXPECT_EQ(env.List.GetTask(0).Title.Get(), "first");
+    EXPECT_EQ(env.List.GetTask(1).Title.Get(), "second");
+    EXPECT_EQ(env.List.GetTask(2).Title.Get(), "third");
     // The store had no backup reminder: one is added, due an hour after the open.
-    const TTaskData &backup = TaskList->GetTask(3);
+    const TTaskData &backup = env.List.GetTask(3);
     EXPECT_EQ(backup.Tag, TAG_BACKUP);
     EXPECT_EQ(backup.Taskkind, tkService);
     EXPECT_TRUE(SameDateTime(backup.Scheduled, kNow + kHour));
@@ -83,14 +79,14 @@ TEST(Store, ExistingBackupReminderIsMovedAndLoadedRecordsAreRepaired)
     TPalvaroStorage &store = env.MakeStore();
     store.OpenStore();
 
-    ASSERT_EQ(TaskList->Count(), 3); // no second backup reminder
-    EXPECT_TRUE(SameDateTime(TaskList->GetTask(1).Scheduled, kNow + kHour));
+    ASSERT_EQ(env.List.Count(), 3); // no second backup reminder
+    EXPECT_TRUE(SameDateTime(env.List.GetTask(1).Scheduled, kNow + kHour));
     EXPECT_TRUE(env.Logged("Info: BACKUP task schedule reseted to: " + DateTimeToStr(kNow + kHour)));
-    EXPECT_FALSE(TaskList->GetTask(0).InService);
-    EXPECT_EQ(TaskList->GetTask(0).ActionCount, 0);
-    EXPECT_EQ(TaskList->GetTask(0).SnoozeInmedTime, 0.0);
-    EXPECT_EQ(TaskList->GetTask(2).Title.Get(), "Untitled");
-    EXPECT_EQ(TaskList->GetTask(2).Taskkind, tkAutomatedTask);
+    EXPECT_FALSE(env.List.GetTask(0).InService);
+    EXPECT_EQ(env.List.GetTask(0).ActionCount, 0);
+    EXPECT_EQ(env.List.GetTask(0).SnoozeInmedTime, 0.0);
+    EXPECT_EQ(env.List.GetTask(2).Title.Get(), "Untitled");
+    EXPECT_EQ(env.List.GetTask(2).Taskkind, tkAutomatedTask);
 }
 
 TEST(Store, CutStoreKeepsTheRecordsReadAndIsNeverWrittenInThatRun)
@@ -106,8 +102,8 @@ TEST(Store, CutStoreKeepsTheRecordsReadAndIsNeverWrittenInThatRun)
     EXPECT_EQ(boxes.Texts, QStringList{"Critical Error: Unable to read data from storage file"});
     EXPECT_EQ(boxes.Kinds, QList{BoxRecorder::Kind(TMsgIcon::None, TMsgButtons::Ok)}); // the plain message
     EXPECT_FALSE(store.StoreRead());
-    ASSERT_EQ(TaskList->Count(), 3); // and no backup reminder: the open stopped there
-    EXPECT_EQ(TaskList->GetTask(2).Title.Get(), "c");
+    ASSERT_EQ(env.List.Count(), 3); // and no backup reminder: the open stopped there
+    EXPECT_EQ(env.List.GetTask(2).Title.Get(), "c");
     EXPECT_TRUE(env.Logged("Info: Unable to open database.\rRead beyond end of file"));
 
     // No dated copy of the cut store: it would push a good older copy out.
@@ -116,8 +112,8 @@ TEST(Store, CutStoreKeepsTheRecordsReadAndIsNeverWrittenInThatRun)
     EXPECT_TRUE(env.Logged("Warning: AutoBackup skipped: the store could not be read, the older copies are kept."));
 
     // Whatever happens later in the run, the file stays as it was.
-    TaskList->AddTask(Alarm("new"));
-    TaskList->MarkModified();
+    env.List.AddTask(Alarm("new"));
+    env.List.MarkModified();
     EXPECT_FALSE(store.SaveStore());
     store.SaveIfModified();
     env.Store.reset(); // program end
@@ -164,8 +160,8 @@ TEST(Store, DamagedStoreAnsweredYesRestoresTheRescueCopyOrHalts)
         EXPECT_EQ(store.DBVersion, 255);
         EXPECT_EQ(env.CountStartingWith("Info: DB version found: "), 1);
         EXPECT_TRUE(store.StoreRead());
-        ASSERT_EQ(TaskList->Count(), 2);
-        EXPECT_EQ(TaskList->GetTask(0).Title.Get(), "kept");
+        ASSERT_EQ(env.List.Count(), 2);
+        EXPECT_EQ(env.List.GetTask(0).Title.Get(), "kept");
         EXPECT_EQ(ReadAll(env.StorePath()), rescue);
     }
     {
@@ -198,20 +194,20 @@ TEST(Store, OlderFormatStartsTheConverterAndHaltsWithTheStoreUntouched)
         store.OpenStore();
 
         EXPECT_TRUE(store.NeedsConversion());
-        EXPECT_EQ(shell.Fake.Opened, QStringList{env.App->ProgramFolder() + "DBConverter"});
+        EXPECT_EQ(shell.Fake.Opened, QStringList{env.ProgramFolder() + "DBConverter"});
         EXPECT_EQ(shell.Fake.LastParameters, '"' + env.StorePath() + '"');
         EXPECT_EQ(env.Halts, QStringList{"DatabaseNeedsUpgrade"});
         EXPECT_TRUE(env.Logged("Info: Calling... DBConverter"));
-        EXPECT_EQ(TaskList->Count(), 0);
+        EXPECT_EQ(env.List.Count(), 0);
         if (shellResult == Shell::kSuccess) {
             EXPECT_TRUE(boxes.Texts.isEmpty());
         } else {
             EXPECT_EQ(boxes.Texts, QStringList{"Error 02: Database Converter DBConverter not found."});
             EXPECT_EQ(boxes.Kinds, QList{BoxRecorder::Kind(TMsgIcon::Error, TMsgButtons::Ok)});
             EXPECT_TRUE(
-                env.Logged("Error: Critical error: file " + env.App->ProgramFolder() + "DBConverter not found"));
+                env.Logged("Error: Critical error: file " + env.ProgramFolder() + "DBConverter not found"));
         }
-        TaskList->MarkModified();
+        env.List.MarkModified();
         EXPECT_FALSE(store.SaveStore());
         env.Store.reset();
         EXPECT_EQ(ReadAll(env.StorePath()), file);
@@ -224,15 +220,15 @@ TEST(Store, SaveWritesEveryRecordButInformationNoticesInListOrder)
     ASSERT_TRUE(WriteAll(env.StorePath(), Element(Alarm("one"))));
     TPalvaroStorage &store = env.MakeStore();
     store.OpenStore();
-    ASSERT_EQ(TaskList->Count(), 2); // with the backup reminder
-    TaskList->RemoveTask(&TaskList->GetTask(1));
+    ASSERT_EQ(env.List.Count(), 2); // with the backup reminder
+    env.List.RemoveTask(&env.List.GetTask(1));
     TTaskData notice = Service(TAG_INFODLG, kNow);
-    TaskList->AddTask(notice);
-    TaskList->AddTask(Alarm("two"));
+    env.List.AddTask(notice);
+    env.List.AddTask(Alarm("two"));
     TTaskData odd = Alarm("three");
     odd.Pad6[0] = 0x55; // every byte of the record goes to the file as held
-    TaskList->AddTask(odd);
-    ASSERT_EQ(TaskList->Count(), 4);
+    env.List.AddTask(odd);
+    ASSERT_EQ(env.List.Count(), 4);
 
     ASSERT_TRUE(store.SaveStore());
 
@@ -242,7 +238,7 @@ TEST(Store, SaveWritesEveryRecordButInformationNoticesInListOrder)
     const int kept[] = {0, 2, 3};
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(file.mid(i * 1896, 8), header) << i;
-        EXPECT_EQ(file.mid(i * 1896 + 8, 1888), RecordBytes(TaskList->GetTask(kept[i]))) << i;
+        EXPECT_EQ(file.mid(i * 1896 + 8, 1888), RecordBytes(env.List.GetTask(kept[i]))) << i;
     }
     EXPECT_EQ(env.CountStartingWith("Info: Tasklist Saved at "), 1);
     EXPECT_TRUE(env.LogLines().last().endsWith(" to " + env.StorePath()));
@@ -263,14 +259,14 @@ TEST(Store, PeriodicSaveOnlyAfterAChangeSinceTheFileWasWritten)
     // Written after the last change: nothing to do.
     ASSERT_TRUE(SetModified(env.StorePath(), kNow + 1.0 / 1440));
     const QByteArray saved = ReadAll(env.StorePath());
-    TaskList->GetTask(0).HasRun = 7; // a change nobody marked
+    env.List.GetTask(0).HasRun = 7; // a change nobody marked
     store.SaveIfModified();
     EXPECT_EQ(ReadAll(env.StorePath()), saved);
     EXPECT_EQ(env.CountStartingWith("Info: Tasklist Saved at "), 1);
 
     // Marked modified after the file was written: saved.
     Clock::Pin(kNow + 2.0 / 1440);
-    TaskList->MarkModified();
+    env.List.MarkModified();
     store.SaveIfModified();
     EXPECT_EQ(RecordAt(ReadAll(env.StorePath()), 0).HasRun, 7);
     EXPECT_EQ(env.CountStartingWith("Info: Tasklist Saved at "), 2);
@@ -293,8 +289,8 @@ TEST(Store, PeriodicSaveKeepsAChangeWhenSomeoneElseWroteTheFileLater)
     const QByteArray before = ReadAll(env.StorePath());
 
     Clock::Pin(kNow + 1.0 / 1440);
-    TaskList->GetTask(0).HasRun = 5;
-    TaskList->MarkModified();
+    env.List.GetTask(0).HasRun = 5;
+    env.List.MarkModified();
     // A second copy of the program ends and writes the store it had read,
     // after the change above: the change is still unsaved.
     ASSERT_TRUE(WriteAll(env.StorePath(), before));
@@ -325,8 +321,8 @@ TEST(Store, FirstStartCreatesTheBlankStoreWithoutAsking)
     EXPECT_EQ(RecordAt(file, 0).Tag, TAG_BACKUP);
     // The blank store's backup reminder is the one in the list, not a second one.
     EXPECT_TRUE(store.StoreRead());
-    ASSERT_EQ(TaskList->Count(), 1);
-    EXPECT_EQ(TaskList->GetTask(0).Tag, TAG_BACKUP);
+    ASSERT_EQ(env.List.Count(), 1);
+    EXPECT_EQ(env.List.GetTask(0).Tag, TAG_BACKUP);
     EXPECT_FALSE(QFileInfo::exists(env.SecondRescuePath()));
     EXPECT_EQ(env.CountStartingWith("Error: "), 0); // a first start is no error
 }
@@ -345,8 +341,8 @@ TEST(Store, MissingStoreWithARescueCopyAsksAndRestoresOrStartsBlank)
         EXPECT_EQ(boxes.Texts, QStringList{question.arg(env.StorePath())});
         EXPECT_EQ(boxes.Kinds, QList{BoxRecorder::Kind(TMsgIcon::Warning, TMsgButtons::OkIgnore)});
         EXPECT_EQ(ReadAll(env.StorePath()), rescue);
-        ASSERT_EQ(TaskList->Count(), 3);
-        EXPECT_EQ(TaskList->GetTask(1).Title.Get(), "found");
+        ASSERT_EQ(env.List.Count(), 3);
+        EXPECT_EQ(env.List.GetTask(1).Title.Get(), "found");
         EXPECT_FALSE(QFileInfo::exists(env.SecondRescuePath()));
     }
     {   // Ignore: a blank store, and the lost store's rescue copy kept as "000"
@@ -361,7 +357,7 @@ TEST(Store, MissingStoreWithARescueCopyAsksAndRestoresOrStartsBlank)
         EXPECT_EQ(ReadAll(env.RescuePath()), rescue);
         EXPECT_TRUE(env.Logged("Info: Rescue backup succesfully created."));
         EXPECT_TRUE(env.Logged("Info: Storage file Recreated."));
-        EXPECT_EQ(TaskList->Count(), 1);
+        EXPECT_EQ(env.List.Count(), 1);
     }
     {   // OK with a rescue copy that cannot be read: "Error 05" and the halt
         StoreEnv env;
@@ -378,15 +374,12 @@ TEST(Store, MissingStoreWithARescueCopyAsksAndRestoresOrStartsBlank)
     }
 }
 
-TEST(Store, OwnsTheReminderListAndCopyBuffer)
+TEST(Store, LoadsIntoTheListItWasGiven)
 {
     StoreEnv env;
-    env.MakeStore();
-    ASSERT_NE(TaskList, nullptr);
-    ASSERT_NE(CopyBuffer, nullptr);
-    EXPECT_EQ(TaskList, &env.Store->List());
-    EXPECT_NE(TaskList, CopyBuffer);
-    env.Store.reset();
-    EXPECT_EQ(TaskList, nullptr);
-    EXPECT_EQ(CopyBuffer, nullptr);
+    TPalvaroStorage &store = env.MakeStore();
+    store.OpenStore();
+    EXPECT_EQ(&store.List(), &env.List);
+    ASSERT_EQ(env.List.Count(), 1); // a new store holds the backup reminder
+    EXPECT_EQ(env.List.GetTask(0).Tag, TAG_BACKUP);
 }

@@ -3,14 +3,13 @@
 // folder is a temporary folder, hand-built store files, file times, and a way
 // to make a folder really read-only even when the tests run as root.
 
-#include "app/Globals.h"
-#include "app/MessageBox.h"
-#include "app/PalvaroApplication.h"
-#include "app/vornIniFile.h"
-#include "app/vornLogFile.h"
+#include "core/MessageBox.h"
+#include "core/vornIniFile.h"
+#include "core/vornLogFile.h"
 #include "model/TaskData.h"
 #include "model/TaskList.h"
 #include "storage/vornStorage.h"
+#include "tests/support/Records.h"
 #include "tests/support/TestSupport.h"
 
 #include <QDateTime>
@@ -29,15 +28,9 @@ namespace StoreTest {
 
 inline TTaskData Alarm(const QString &title, int32_t hasRun = 0)
 {
-    TTaskData t;
-    t.Taskkind = tkAlarm;
-    t.Title.Set(title);
+    TTaskData t = TestRecords::Alarm(title, EncodeDateTime(2030, 1, 2, 10, 0, 0, 0));
     t.HasRun = hasRun;
-    t.Enabled = true;
-    t.Visible = true;
     t.Created = EncodeDateTime(2024, 3, 1, 9, 0, 0, 0);
-    t.Scheduled = EncodeDateTime(2030, 1, 2, 10, 0, 0, 0);
-    t.EventDateTime = t.Scheduled;
     return t;
 }
 
@@ -99,22 +92,20 @@ public:
     QList<Kind> Kinds;
 };
 
-// The program's environment for a portable copy in a temporary folder, with
-// the store folder given to this user through the ini file as a user would.
+// A portable copy's program folder and a store folder in a temporary folder,
+// set up as start-up sets up the store.
 class StoreEnv {
 public:
     StoreEnv()
     {
         QDir(Dir.path()).mkpath(QStringLiteral("prog"));
         QDir(Dir.path()).mkpath(QStringLiteral("store/Backup"));
-        const QString exe = Dir.path() + QStringLiteral("/prog/Brivane");
-        TestSupport::WriteAll(exe, "");
-        Ini = std::make_unique<TvornIniFile>(Dir.path() + QStringLiteral("/prog/Brivane.ini"));
-        Ini->WriteString(QStringLiteral("users"), GetWindowsUserName(), Dir.path() + QStringLiteral("/store"));
-        IniFile = Ini.get();
-        App = std::make_unique<TPalvaroApplication>(exe);
-        App->LoadEditionProfile();
-        PalvaroApp = App.get();
+        Setup.Path = StorePath();
+        Setup.BackupFolder = BackupFolder();
+        Setup.StoreFileName = QStringLiteral("Brivane.dat");
+        Setup.ProgramFolder = ProgramFolder();
+        Setup.ConverterName = QStringLiteral("DBConverter");
+        Setup.ProgramName = QStringLiteral("Brivane");
         Log = std::make_unique<TvornLogFile>(Dir.path() + QStringLiteral("/test.log"), 3, 1, 1);
         SetLog(Log.get());
     }
@@ -122,10 +113,9 @@ public:
     {
         Store.reset();
         SetLog(nullptr);
-        PalvaroApp = nullptr;
-        IniFile = nullptr;
     }
 
+    QString ProgramFolder() const { return Dir.path() + QStringLiteral("/prog/"); }
     QString StoreFolder() const { return Dir.path() + QStringLiteral("/store/"); }
     QString BackupFolder() const { return StoreFolder() + QStringLiteral("Backup/"); }
     QString StorePath() const { return StoreFolder() + QStringLiteral("Brivane.dat"); }
@@ -135,7 +125,9 @@ public:
     // The store as start-up makes it; halts are recorded instead of ending the tests.
     TPalvaroStorage &MakeStore()
     {
-        Store = std::make_unique<TPalvaroStorage>(StorePath());
+        Store.reset();
+        List.Clear(); // every store starts from an empty list, as at start-up
+        Store = std::make_unique<TPalvaroStorage>(Setup, List);
         Store->Log = Log.get();
         Store->Halt = [this](const QString &reason) { Halts << reason; };
         return *Store;
@@ -155,8 +147,8 @@ public:
     }
 
     QTemporaryDir Dir;
-    std::unique_ptr<TvornIniFile> Ini;
-    std::unique_ptr<TPalvaroApplication> App;
+    TStoreSetup Setup;
+    TTaskList List;
     std::unique_ptr<TvornLogFile> Log;
     std::unique_ptr<TPalvaroStorage> Store;
     QStringList Halts;

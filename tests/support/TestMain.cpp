@@ -1,5 +1,5 @@
 // Every unit test runs in a throw-away home: nothing touches the real user's files.
-#include "app/MessageBox.h"
+#include "core/MessageBox.h"
 #include "tests/support/TestSupport.h"
 
 #include <QApplication>

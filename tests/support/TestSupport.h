@@ -1,8 +1,8 @@
 #pragma once
 // Shared helpers for the unit tests.
 
-#include "app/MessageBox.h"
-#include "platform/Clock.h"
+#include "core/MessageBox.h"
+#include "tests/fakes/FakeClock.h"
 
 #include <QString>
 #include <QStringList>

@@ -9,7 +9,7 @@
 //       adds 200 reminders and saves once while the process may not write
 //       files larger than the limit (a disk that fills up); prints "saved=1"
 //       or "saved=0".
-#include "app/vornLogFile.h"
+#include "core/vornLogFile.h"
 #include "model/TaskList.h"
 #include "storage/vornStorage.h"
 
@@ -31,22 +31,25 @@ void Say(const std::string &text)
 
 int Loop(const QString &path, int baseCount)
 {
-    TPalvaroStorage store(path);
+    TTaskList list;
+    TStoreSetup setup;
+    setup.Path = path;
+    TPalvaroStorage store(setup, list);
     store.OpenStore();
-    if (!store.StoreRead() || TaskList->Count() == 0)
+    if (!store.StoreRead() || list.Count() == 0)
         return 2;
-    const TTaskData sample = TaskList->GetTask(0);
+    const TTaskData sample = list.GetTask(0);
     int generation = sample.HasRun;
     Say("ready");
     for (;;) {
         ++generation;
         const int count = baseCount + generation % 5;
-        while (TaskList->Count() < count)
-            TaskList->AddTask(sample);
-        while (TaskList->Count() > count)
-            TaskList->RemoveTask(&TaskList->GetTask(TaskList->Count() - 1));
-        for (int i = 0; i < TaskList->Count(); ++i)
-            TaskList->GetTask(i).HasRun = generation;
+        while (list.Count() < count)
+            list.AddTask(sample);
+        while (list.Count() > count)
+            list.RemoveTask(&list.GetTask(list.Count() - 1));
+        for (int i = 0; i < list.Count(); ++i)
+            list.GetTask(i).HasRun = generation;
         Say("saving " + std::to_string(generation));
         if (!store.SaveStore()) {
             Say("failed " + std::to_string(generation));
@@ -65,14 +68,17 @@ int FileSizeLimited(const QString &path, long limit, const QString &logPath)
     if (setrlimit(RLIMIT_FSIZE, &rl) != 0)
         return 4;
     TvornLogFile log(logPath, 3, 1, 1);
-    TPalvaroStorage store(path);
+    TTaskList list;
+    TStoreSetup setup;
+    setup.Path = path;
+    TPalvaroStorage store(setup, list);
     store.Log = &log;
     store.OpenStore();
     if (!store.StoreRead())
         return 2;
-    const TTaskData sample = TaskList->GetTask(0);
+    const TTaskData sample = list.GetTask(0);
     for (int i = 0; i < 200; ++i)
-        TaskList->AddTask(sample);
+        list.AddTask(sample);
     const bool saved = store.SaveStore();
     Say(saved ? "saved=1" : "saved=0");
     return 0;

@@ -1,0 +1,13 @@
+#include "app/AppContext.h"
+
+#include "app/PalvaroApplication.h"
+#include "core/vornIniFile.h"
+#include "core/vornLogFile.h"
+#include "platform/ResourceLibrary.h"
+#include "storage/GlobalPreferences.h"
+#include "storage/vornStorage.h"
+
+TAppContext::TAppContext() = default;
+
+// The store goes before the list it saves from (members end in reverse order).
+TAppContext::~TAppContext() = default;

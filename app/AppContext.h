@@ -1,0 +1,35 @@
+#pragma once
+// The program-wide objects, made once at start-up in this order and freed in
+// the reverse order at the end: the environment, the ini file, the log, the
+// picture library, the preferences, the reminder list with its copy buffer,
+// and the store. Classes are given the ones they use when they are made.
+
+#include "model/TaskList.h"
+#include "scheduler/ActionContext.h"
+
+#include <memory>
+
+class TPalvaroApplication;
+class TPalvaroStorage;
+class TPreferences;
+class TResourceLibrary;
+class TvornIniFile;
+class TvornLogFile;
+
+struct TAppContext {
+    TAppContext();
+    ~TAppContext();
+    TAppContext(const TAppContext &) = delete;
+    TAppContext &operator=(const TAppContext &) = delete;
+
+    std::unique_ptr<TPalvaroApplication> Environment;
+    std::unique_ptr<TvornIniFile> Ini;
+    std::unique_ptr<TvornLogFile> Log;
+    std::unique_ptr<TResourceLibrary> Library;
+    std::unique_ptr<TPreferences> Preferences;
+    TTaskList TaskList;
+    TTaskList CopyBuffer;
+    std::unique_ptr<TPalvaroStorage> Store;
+    // What the scheduler and the action windows see of the above.
+    TActionContext Actions;
+};

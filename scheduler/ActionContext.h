@@ -1,0 +1,53 @@
+#pragma once
+// What the scheduler and its action windows work with. The program's context
+// fills one at start-up; a test fills one with what it needs.
+
+#include "storage/GlobalPreferences.h"
+
+#include <QString>
+#include <functional>
+
+class ISoundPlayer;
+class TPalvaroStorage;
+class TResourceLibrary;
+class TSetSnoozeForm;
+class TTaskList;
+struct TTaskData;
+
+// Top-left corner of the most recently placed popup note, shared by all notes.
+struct TNoteCascade {
+    int Top = 0;
+    int Left = 0;
+};
+
+// The windows of the program that show the reminder list, as far as the
+// action windows need to know: the list window refreshes after a change,
+// unless the editor is open.
+struct TOpenWindows {
+    bool TaskList = false;
+    bool TaskForm = false;
+    bool Preferences = false;
+    std::function<void()> RefreshTaskList;
+    void ListChanged() const;
+};
+
+struct TActionContext {
+    TTaskList *List = nullptr;
+    TPreferences *Preferences = nullptr;
+    TPalvaroStorage *Store = nullptr;            // saves and backups; none in most tests
+    const TResourceLibrary *Library = nullptr;   // the window pictures; none: plain windows
+    QString SoundsFolder;                        // with trailing "/"
+    QString ProductName = QStringLiteral("Brivane");
+    TOpenWindows Windows;
+    TNoteCascade Cascade;
+    // The editor's change-schedule mode: true when the user confirmed. Empty
+    // until an editor offers it; the note's "Change schedule" link is disabled then.
+    std::function<bool(TTaskData &task)> ChangeSchedule;
+    // How the snooze dialog runs (modally); tests fill the fields and press buttons.
+    std::function<int(TSetSnoozeForm &dialog)> RunSnoozeDialog;
+
+    // The preferences, or the defaults when there are none.
+    const TPreferences &Prefs() const;
+    // Marks the list modified (when there is one) and refreshes its window.
+    void MarkListModified() const;
+};

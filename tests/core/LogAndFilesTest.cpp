@@ -1,0 +1,212 @@
+#include "core/DateTime.h"
+#include "core/vornIniFile.h"
+#include "core/vornLogFile.h"
+#include "tests/support/TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using TestSupport::PinnedClock;
+using TestSupport::ReadAll;
+using TestSupport::WriteAll;
+
+namespace {
+const double kAt = EncodeDateTime(2009, 2, 17, 10, 15, 0, 0);
+
+QStringList FileLines(const QString &path)
+{
+    QString text = QString::fromUtf8(ReadAll(path));
+    EXPECT_TRUE(text.isEmpty() || text.endsWith("\r\n"));
+    QStringList lines = text.split("\r\n");
+    lines.removeLast();
+    return lines;
+}
+} // namespace
+
+TEST(LogFile, LevelOneWithoutFileCreatesNothingUntilTheFirstError)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("Brivane.log");
+    TvornLogFile log(path, 1, 0, 1);
+    log.Info("started");
+    log.Warning("careful");
+    log.Stamp("*** Launched at %s *** ");
+    EXPECT_FALSE(QFile::exists(path));
+    EXPECT_FALSE(log.ErrorsLogged);
+
+    log.Error("disk full");
+    EXPECT_EQ(FileLines(path), QStringList{"Error: disk full"});
+    EXPECT_TRUE(log.ErrorsLogged);
+    EXPECT_EQ(log.Level, 3);
+    log.Info("later");
+    EXPECT_EQ(FileLines(path), (QStringList{"Error: disk full", "Info: later"}));
+}
+
+TEST(LogFile, FreshStartEmptiesAnOldLog)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("Brivane.log");
+    ASSERT_TRUE(WriteAll(path, "old line\r\nanother\r\n"));
+    TvornLogFile log(path, 1, 0, 1);
+    EXPECT_EQ(FileLines(path), QStringList{"Log path: " + path});
+}
+
+TEST(LogFile, LevelThreeStartsWithStampAndPathAndFormatsEveryKind)
+{
+    PinnedClock clock(kAt);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("Brivane.log");
+    TvornLogFile log(path, 3, 1, 1);
+    log.Stamp("*** Launched at %s *** ");
+    log.Stamp("no placeholder");
+    log.Info("i");
+    log.Warning("w");
+    EXPECT_EQ(FileLines(path), (QStringList{"Info:Log start: Tue, 17 Feb 2009 10:15:00", "Log path: " + path,
+                                            "Info:*** Launched at Tue, 17 Feb 2009 10:15:00 *** ",
+                                            "Info:Tue, 17 Feb 2009 10:15:00", "Info: i", "Warning: w"}));
+    // The file always equals the lines in memory.
+    EXPECT_EQ(FileLines(path), log.Lines);
+}
+
+TEST(LogFile, AppendModeKeepsOldLinesThenABlankAndTheAppendStamp)
+{
+    PinnedClock clock(kAt);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("Brivane.log");
+    ASSERT_TRUE(WriteAll(path, "Info: yesterday\r\n"));
+    TvornLogFile log(path, 3, 1, 0);
+    EXPECT_EQ(FileLines(path),
+              (QStringList{"Info: yesterday", "", "Info:Log Appended at Tue, 17 Feb 2009 10:15:00"}));
+}
+
+TEST(LogFile, LevelZeroWritesNothingEvenErrors)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("Brivane.log");
+    TvornLogFile log(path, 0, 0, 1);
+    log.Error("lost");
+    log.Info("lost");
+    EXPECT_FALSE(QFile::exists(path));
+    EXPECT_FALSE(log.ErrorsLogged);
+}
+
+TEST(LogFile, AnUncreatableLogSaysSoOnceAndFallsSilent)
+{
+    TestSupport::MessageBoxRecorder boxes;
+    QTemporaryDir dir;
+    const QString path = dir.filePath("missing-folder/Brivane.log");
+    TvornLogFile log(path, 3, 1, 1);
+    EXPECT_FALSE(log.Active);
+    EXPECT_EQ(log.Level, 0);
+    ASSERT_FALSE(boxes.Texts.isEmpty());
+    EXPECT_TRUE(boxes.Texts.contains("Unable to create log file" + path));
+    const auto shown = boxes.Texts.size();
+    log.Error("x");
+    log.Info("y");
+    EXPECT_EQ(boxes.Texts.size(), shown);
+}
+
+TEST(IniFile, SectionsAndKeysIgnoreCaseAndEveryWriteReachesTheFile)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("Brivane.ini");
+    TvornIniFile ini(path);
+    EXPECT_EQ(ini.ReadInteger("Debug", "Level", -1), -1);
+    ASSERT_TRUE(ini.WriteInteger("Debug", "Level", 1));
+    EXPECT_EQ(ReadAll(path), QByteArray("[Debug]\r\nLevel=1\r\n"));
+
+    // A second object on the same file sees it at once.
+    TvornIniFile other(path);
+    EXPECT_EQ(other.ReadInteger("DEBUG", "level", -1), 1);
+    other.WriteString("debug", "LEVEL", "3");
+    other.WriteString("Tasklist", "SortBy", "2");
+    other.WriteBool("debug", "Mode", true);
+    EXPECT_EQ(ini.ReadInteger("Debug", "Level", -1), 3);
+    EXPECT_TRUE(ini.ReadBool("Debug", "Mode", false));
+    EXPECT_EQ(ReadAll(path), QByteArray("[Debug]\r\nLevel=3\r\nMode=1\r\n\r\n[Tasklist]\r\nSortBy=2\r\n"));
+
+    // Values read back as written, blanks around them aside; non-numbers give the default.
+    ini.WriteString("users", "alice", "/srv/shared store");
+    EXPECT_EQ(ini.ReadString("Users", "ALICE", ""), "/srv/shared store");
+    ini.WriteString("x", "n", "twelve");
+    EXPECT_EQ(ini.ReadInteger("x", "n", 7), 7);
+    EXPECT_FALSE(ini.ReadBool("x", "missing", false));
+    EXPECT_EQ(ini.ReadSection("DEBUG"), (QStringList{"Level", "Mode"}));
+    ini.DeleteKey("debug", "mode");
+    EXPECT_FALSE(ini.ValueExists("Debug", "Mode"));
+    ini.EraseSection("x");
+    EXPECT_FALSE(ini.SectionExists("X"));
+    EXPECT_EQ(ini.ReadInteger("Tasklist", "SortBy", 0), 2);
+}
+
+TEST(IniFile, ReadsFilesWrittenByHandWithLfEndingsAndQuotes)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("hand.ini");
+    ASSERT_TRUE(WriteAll(path, "; comment\n[Users]\n bob = \"D:/Shared/Store\" \n[Debug]\nLevel = 2\n"));
+    TvornIniFile ini(path);
+    EXPECT_EQ(ini.ReadString("users", "BOB", ""), "D:/Shared/Store");
+    EXPECT_EQ(ini.ReadInteger("debug", "level", 0), 2);
+}
+
+TEST(CopyFile, CopiesInBlocksOf8192)
+{
+    QTemporaryDir dir;
+    QByteArray data(2 * 8192 + 100, Qt::Uninitialized);
+    for (int i = 0; i < data.size(); ++i)
+        data[i] = char(i * 7);
+    const QString src = dir.filePath("src.bin");
+    ASSERT_TRUE(WriteAll(src, data));
+    std::vector<qint64> blocks;
+    ASSERT_TRUE(CopyFileTo(src, dir.filePath("dst.bin"), &blocks));
+    EXPECT_EQ(blocks, (std::vector<qint64>{8192, 8192, 100}));
+    EXPECT_EQ(ReadAll(dir.filePath("dst.bin")), data);
+
+    // Exactly one block needs a second, empty read to see the end.
+    ASSERT_TRUE(WriteAll(src, data.left(8192)));
+    blocks.clear();
+    ASSERT_TRUE(CopyFileTo(src, dir.filePath("dst.bin"), &blocks));
+    EXPECT_EQ(blocks, (std::vector<qint64>{8192, 0}));
+    EXPECT_EQ(ReadAll(dir.filePath("dst.bin")), data.left(8192));
+}
+
+TEST(CopyFile, FolderDestinationMissingSourceAndUncreatableTarget)
+{
+    QTemporaryDir dir;
+    const QString src = dir.filePath("note.txt");
+    ASSERT_TRUE(WriteAll(src, "hello"));
+    QDir(dir.path()).mkdir("target");
+    // A folder without trailing separator receives the file under its own name.
+    ASSERT_TRUE(CopyFileTo(src, dir.filePath("target")));
+    EXPECT_EQ(ReadAll(dir.filePath("target/note.txt")), QByteArray("hello"));
+
+    EXPECT_FALSE(CopyFileTo(dir.filePath("nope.txt"), dir.filePath("out.txt")));
+    EXPECT_FALSE(QFile::exists(dir.filePath("out.txt")));
+
+    const QString bad = dir.filePath("no/such/folder/out.txt");
+    try {
+        CopyFileTo(src, bad);
+        FAIL() << "expected an error";
+    } catch (const EvornError &e) {
+        EXPECT_EQ(e.Message(), "Cannot create file " + bad);
+    }
+}
+
+TEST(VornFile, TimesAndSizeOfMissingAndPresentFiles)
+{
+    QTemporaryDir dir;
+    TvornFile missing(dir.filePath("none"));
+    EXPECT_EQ(missing.FileSize(), -1);
+    EXPECT_EQ(missing.ModifiedTime(), 0.0);
+    EXPECT_EQ(missing.CreatedTime(), 0.0);
+    TvornFile f(dir.filePath("x.dat"));
+    ASSERT_TRUE(WriteAll(f.Path(), "12345"));
+    EXPECT_EQ(f.FileSize(), 5);
+    EXPECT_GT(f.ModifiedTime(), EncodeDate(2020, 1, 1));
+    EXPECT_EQ(f.FileName(), "x.dat");
+    EXPECT_EQ(f.FilePath(), dir.path() + "/");
+    ASSERT_TRUE(f.CreateEmpty());
+    EXPECT_EQ(f.FileSize(), 0);
+}

@@ -1,0 +1,189 @@
+#include "platform/ResourceLibrary.h"
+#include "platform/SystemHelpers.h"
+#include "core/vornLogFile.h"
+#include "tests/fakes/FakeShell.h"
+#include "tests/support/CapturedLog.h"
+#include "tests/support/TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using TestSupport::MessageBoxRecorder;
+using TestSupport::ReadAll;
+using TestSupport::WriteAll;
+
+namespace {
+
+using HelperLog = TestSupport::CapturedLog;
+
+// Points an environment variable elsewhere for the scope of a test.
+class EnvOverride {
+public:
+    EnvOverride(const char *name, const QString &value) : FName(name), FOld(qgetenv(name)), FHad(qEnvironmentVariableIsSet(name))
+    {
+        qputenv(name, value.toUtf8());
+    }
+    ~EnvOverride()
+    {
+        if (FHad)
+            qputenv(FName, FOld);
+        else
+            qunsetenv(FName);
+    }
+
+private:
+    const char *FName;
+    QByteArray FOld;
+    bool FHad;
+};
+
+using ShellOverride = Shell::ScopedFakeShell;
+
+} // namespace
+
+TEST(SafeFileName, ReplacesExactlyTheEightCharacters)
+{
+    EXPECT_EQ(SafeFileName(QStringLiteral("Meeting: 10/12 <draft>")), QStringLiteral("Meeting__10_12__draft_"));
+    EXPECT_EQ(SafeFileName(QStringLiteral(" :\\/*?><")), QStringLiteral("________"));
+    EXPECT_EQ(SafeFileName(QStringLiteral("a\"b|c.d-é")), QStringLiteral("a\"b|c.d-é"));
+}
+
+TEST(RunOnStartup, EntryIsWrittenDetectedAndRemoved)
+{
+    QTemporaryDir config;
+    EnvOverride xdg("XDG_CONFIG_HOME", config.path());
+    HelperLog log;
+    const QString entry = config.path() + QStringLiteral("/autostart/BrivaneTest.desktop");
+
+    EXPECT_FALSE(RunOnStartupExists(QStringLiteral("BrivaneTest")));
+    EXPECT_TRUE(log.Text().contains(QStringLiteral("Info: RunOnStartupRegKeyExists (BrivaneTest): False")));
+
+    ASSERT_TRUE(SetRunOnStartup(QStringLiteral("BrivaneTest"), QStringLiteral("/opt/My Apps/Brivane"), true));
+    const QString text = QString::fromUtf8(ReadAll(entry));
+    EXPECT_TRUE(text.startsWith(QStringLiteral("[Desktop Entry]\n")));
+    EXPECT_TRUE(text.contains(QStringLiteral("\nExec=\"/opt/My Apps/Brivane\"\n")));
+    EXPECT_TRUE(text.contains(QStringLiteral("\nType=Application\n")));
+    EXPECT_TRUE(RunOnStartupExists(QStringLiteral("BrivaneTest")));
+    EXPECT_TRUE(log.Text().contains(QStringLiteral("Info: RunOnStartupRegKeyExists (BrivaneTest): True")));
+
+    // Another program's entry is left alone.
+    ASSERT_TRUE(WriteAll(config.path() + QStringLiteral("/autostart/other.desktop"), "[Desktop Entry]\n"));
+    EXPECT_TRUE(SetRunOnStartup(QStringLiteral("BrivaneTest"), QString(), false));
+    EXPECT_FALSE(QFile::exists(entry));
+    EXPECT_FALSE(RunOnStartupExists(QStringLiteral("BrivaneTest")));
+    // Disabling what is not there succeeds and changes nothing.
+    EXPECT_TRUE(SetRunOnStartup(QStringLiteral("BrivaneTest"), QString(), false));
+    EXPECT_EQ(QDir(config.path() + QStringLiteral("/autostart")).entryList(QDir::Files), QStringList{"other.desktop"});
+    EXPECT_FALSE(log.Text().contains(QStringLiteral("Error")));
+}
+
+TEST(RunOnStartup, SpecialCharactersInThePathCannotBreakTheCommand)
+{
+    QTemporaryDir config;
+    EnvOverride xdg("XDG_CONFIG_HOME", config.path());
+    ASSERT_TRUE(SetRunOnStartup(QStringLiteral("BrivaneTest"), QStringLiteral("/opt/a\"b$c`d\\e%f\nExec=evil"), true));
+    const QString text = QString::fromUtf8(ReadAll(config.path() + QStringLiteral("/autostart/BrivaneTest.desktop")));
+    EXPECT_TRUE(text.contains(QStringLiteral("\nExec=\"/opt/a\\\\\"b\\\\$c\\\\`d\\\\\\\\e%%f\\nExec=evil\"\n")))
+        << text.toStdString();
+    EXPECT_EQ(text.count(QStringLiteral("\nExec=")), 1);
+}
+
+TEST(RunOnStartup, HiddenEntryCountsAsAbsentAndFailuresAreLogged)
+{
+    QTemporaryDir config;
+    EnvOverride xdg("XDG_CONFIG_HOME", config.path());
+    HelperLog log;
+    ASSERT_TRUE(QDir(config.path()).mkpath(QStringLiteral("autostart")));
+    ASSERT_TRUE(WriteAll(config.path() + QStringLiteral("/autostart/BrivaneTest.desktop"),
+                         "[Desktop Entry]\nType=Application\nExec=\"/x\"\nHidden=true\n"));
+    EXPECT_FALSE(RunOnStartupExists(QStringLiteral("BrivaneTest")));
+
+    // The autostart folder cannot be made where a file is in the way.
+    QTemporaryDir blocked;
+    EnvOverride xdg2("XDG_CONFIG_HOME", blocked.path());
+    ASSERT_TRUE(WriteAll(blocked.path() + QStringLiteral("/autostart"), "not a folder"));
+    EXPECT_FALSE(SetRunOnStartup(QStringLiteral("BrivaneTest"), QStringLiteral("/x"), true));
+    EXPECT_TRUE(log.Text().contains(QStringLiteral("Error: RunOnStartup: Enable Run on startupCannot create folder")));
+}
+
+TEST(RecycleBin, MovesIntoTheTrashEvenWhenTheDataFolderIsMissing)
+{
+    QTemporaryDir root;
+    const QString dataHome = root.path() + QStringLiteral("/fresh/share");
+    EnvOverride xdg("XDG_DATA_HOME", dataHome);
+    const QString victim = root.path() + QStringLiteral("/Meeting__draft_.tsk");
+    ASSERT_TRUE(WriteAll(victim, "reminder"));
+    const QString cwdFiles = QDir::current().filePath(QStringLiteral("files"));
+    const bool cwdFilesBefore = QFileInfo::exists(cwdFiles);
+
+    EXPECT_TRUE(MoveToRecycleBin(victim));
+    EXPECT_FALSE(QFile::exists(victim));
+    EXPECT_EQ(ReadAll(dataHome + QStringLiteral("/Trash/files/Meeting__draft_.tsk")), QByteArray("reminder"));
+    EXPECT_TRUE(QFile::exists(dataHome + QStringLiteral("/Trash/info/Meeting__draft_.tsk.trashinfo")));
+    EXPECT_EQ(QFileInfo::exists(cwdFiles), cwdFilesBefore);
+
+    EXPECT_FALSE(MoveToRecycleBin(victim));
+    EXPECT_FALSE(MoveToRecycleBin(QString()));
+}
+
+TEST(Images, NumberedPicturesFillTheListWithLimeTransparent)
+{
+    QStringList asked;
+    const TPictureSource source = [&asked](const QString &name) {
+        asked << name;
+        QImage img(16, 16, QImage::Format_RGB32);
+        img.fill(QColor(10 * (asked.size()), 0, 200));
+        img.setPixelColor(0, 0, QColor(0, 255, 0));
+        return img;
+    };
+    TImageList list(16, 16);
+    LoadNumberedImages(source, list, 3, QStringLiteral("TB16_"));
+    EXPECT_EQ(asked, (QStringList{"TB16_0", "TB16_1", "TB16_2"}));
+    ASSERT_EQ(list.Count(), 3);
+    const QImage second = list.Pixmap(1).toImage();
+    EXPECT_EQ(second.pixelColor(5, 5), QColor(20, 0, 200));
+    EXPECT_EQ(second.pixelColor(0, 0).alpha(), 0);
+
+    LoadImage(source, list, 1, QStringLiteral("TB16_12"));
+    EXPECT_EQ(asked.last(), QStringLiteral("TB16_12"));
+    EXPECT_EQ(list.Count(), 3);
+    EXPECT_EQ(list.Pixmap(1).toImage().pixelColor(5, 5), QColor(40, 0, 200));
+    EXPECT_EQ(list.Pixmap(0).toImage().pixelColor(5, 5), QColor(10, 0, 200));
+}
+
+TEST(ShellHelpers, ContactMailWithoutMailProgramWarnsOnce)
+{
+    ShellOverride shell;
+    HelperLog log;
+    MessageBoxRecorder boxes;
+    shell.Fake.Result = Shell::kNoAssociation;
+    SendContactEmail(QStringLiteral("contact@brivane.example.org"), QStringLiteral("Hello"), QStringLiteral("Q&A #1"));
+    ASSERT_EQ(shell.Fake.Opened.size(), 1);
+    EXPECT_EQ(shell.Fake.Opened[0], QStringLiteral("mailto:contact@brivane.example.org?subject=Hello&body=Q%26A%20%231"));
+    EXPECT_EQ(boxes.Texts, QStringList{"Error 14: No mail client installed."});
+    EXPECT_TRUE(log.Text().contains(QStringLiteral("Warning: SendContactEMail: No mail client installed? ErrorCode: 31")));
+
+    shell.Fake.Result = Shell::kSuccess;
+    SendContactEmail(QStringLiteral("a@b.example"), QStringLiteral("Hi"), QString());
+    EXPECT_EQ(boxes.Texts.size(), 1);
+
+    OpenWithShell(QStringLiteral("https://brivane.example.org/help"));
+    EXPECT_EQ(shell.Fake.Opened.last(), QStringLiteral("https://brivane.example.org/help"));
+}
+
+TEST(OSVersion, KeepsTheOldOneLineForm)
+{
+    EXPECT_EQ(FormatOSVersionText(QStringLiteral("linux"), QStringLiteral("6.1.0-13-amd64"),
+                                  QStringLiteral("Debian GNU/Linux 12 (bookworm)")),
+              QStringLiteral("Linux Version 6.1 (Build 0: Debian GNU/Linux 12 (bookworm))"));
+    EXPECT_EQ(FormatOSVersionText(QStringLiteral("linux"), QStringLiteral("5.15"), QStringLiteral("X")),
+              QStringLiteral("Linux Version 5.15 (Build 0: X)"));
+    EXPECT_EQ(FormatOSVersionText(QStringLiteral("linux"), QString(), QStringLiteral("X")), QString());
+    EXPECT_TRUE(OSVersionText().contains(
+        QRegularExpression(QStringLiteral("^Linux Version \\d+\\.\\d+ \\(Build \\d+: .*\\)$"))))
+        << OSVersionText().toStdString();
+}

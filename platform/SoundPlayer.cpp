@@ -1,58 +1,113 @@
 #include "platform/SoundPlayer.h"
 
+#include "core/vornLogFile.h"
+
 #include <QApplication>
-#include <QAudioOutput>
 #include <QFile>
 #include <QFileInfo>
-#include <QMediaPlayer>
-#include <QUrl>
+#include <QSet>
+#include <QThread>
+#include <canberra.h>
 
 namespace {
 
-class QtSoundPlayer : public ISoundPlayer {
+// libcanberra, the desktop's event-sound library: it plays WAV and Ogg files
+// and the sound theme's events through PulseAudio or ALSA, and answers an error
+// code when there is no sound card or server instead of bringing the program
+// down. Everything goes through one context, made on first use.
+class CanberraSoundPlayer : public ISoundPlayer {
 public:
+    ~CanberraSoundPlayer() override
+    {
+        if (FContext)
+            ca_context_destroy(FContext);
+    }
+
     void Play(const QString &path) override
     {
-        Ensure();
-        FPlayer->stop();
-        FPlayer->setSource(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()));
-        FPlayer->play();
+        ca_context *c = Context();
+        if (!c)
+            return;
+        ca_context_cancel(c, SoundId);
+        const QByteArray file = QFile::encodeName(QFileInfo(path).absoluteFilePath());
+        const int rc = ca_context_play(c, SoundId, CA_PROP_MEDIA_FILENAME, file.constData(),
+                                       static_cast<const char *>(nullptr));
+        if (rc != CA_SUCCESS)
+            WarnOnce(QStringLiteral("Sound: cannot play ") + path + QStringLiteral(": ")
+                     + QString::fromUtf8(ca_strerror(rc)));
     }
 
     void PlayDefault() override
     {
-        static const char *candidates[] = {"/usr/share/sounds/freedesktop/stereo/complete.oga",
-                                           "/usr/share/sounds/freedesktop/stereo/bell.oga",
-                                           "/usr/share/sounds/freedesktop/stereo/message.oga"};
-        for (const char *c : candidates) {
-            if (QFileInfo(QString::fromLatin1(c)).isFile()) {
-                Play(QString::fromLatin1(c));
+        ca_context *c = Context();
+        if (c) {
+            ca_context_cancel(c, SoundId);
+            // A theme without the alarm event still has the bell.
+            int rc = PlayEvent(c, "alarm-clock-elapsed");
+            if (rc != CA_SUCCESS)
+                rc = PlayEvent(c, "bell");
+            if (rc == CA_SUCCESS)
                 return;
-            }
+            WarnOnce(QStringLiteral("Sound: cannot play the default sound: ") + QString::fromUtf8(ca_strerror(rc))
+                     + QStringLiteral("; using the X bell"));
         }
-        Stop();
         QApplication::beep();
     }
 
     void Stop() override
     {
-        if (FPlayer)
-            FPlayer->stop();
+        // Nothing was ever played when there is no context yet: no need to make one.
+        if (FContext)
+            ca_context_cancel(FContext, SoundId);
     }
 
 private:
-    void Ensure()
+    // "One sound at a time": every sound shares this id, so cancelling it
+    // cuts off whatever still plays.
+    static constexpr uint32_t SoundId = 1;
+
+    static int PlayEvent(ca_context *c, const char *event)
     {
-        if (FPlayer)
-            return;
-        // One player for the whole program, made on first use.
-        FOutput = new QAudioOutput(qApp);
-        FPlayer = new QMediaPlayer(qApp);
-        FPlayer->setAudioOutput(FOutput);
-        FPlayer->setLoops(1);
+        return ca_context_play(c, SoundId, CA_PROP_EVENT_ID, event, CA_PROP_EVENT_DESCRIPTION, "Reminder",
+                               static_cast<const char *>(nullptr));
     }
-    QMediaPlayer *FPlayer = nullptr;
-    QAudioOutput *FOutput = nullptr;
+
+    ca_context *Context()
+    {
+        if (FContext || FCreateFailed)
+            return FContext;
+        Q_ASSERT(!qApp || QThread::currentThread() == qApp->thread());
+        int rc = ca_context_create(&FContext);
+        if (rc != CA_SUCCESS) {
+            FContext = nullptr;
+            FCreateFailed = true;
+            WarnOnce(QStringLiteral("Sound: no sound context: ") + QString::fromUtf8(ca_strerror(rc)));
+            return nullptr;
+        }
+        const QByteArray name = QCoreApplication::applicationName().toUtf8();
+        ca_context_change_props(FContext, CA_PROP_APPLICATION_NAME, name.constData(),
+                                static_cast<const char *>(nullptr));
+        // A failed open needs no line of its own: the play that follows fails
+        // with the same reason and says so. The context is kept because every
+        // play opens it again, so a sound server that comes up after the
+        // program (an early autostart) is still used.
+        ca_context_open(FContext);
+        return FContext;
+    }
+
+    // A reminder that fires every few minutes on a machine without sound must
+    // not fill the log with the same line.
+    void WarnOnce(const QString &line)
+    {
+        if (FWarned.contains(line))
+            return;
+        FWarned.insert(line);
+        LogWarning(line);
+    }
+
+    ca_context *FContext = nullptr;
+    bool FCreateFailed = false;
+    QSet<QString> FWarned;
 };
 
 ISoundPlayer *g_override = nullptr;
@@ -63,7 +118,7 @@ namespace Sound {
 
 ISoundPlayer &Player()
 {
-    static QtSoundPlayer real;
+    static CanberraSoundPlayer real;
     return g_override ? *g_override : real;
 }
 

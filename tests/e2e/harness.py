@@ -23,6 +23,7 @@ import time
 
 PROGRAM = "Brivane"
 DEAD_BUS = "unix:path=/nonexistent"
+DEAD_PULSE = "unix:/nonexistent"
 _PR_SET_PDEATHSIG = 1
 
 
@@ -265,6 +266,10 @@ class Session:
             "TMPDIR": self.tmpdir,
             "DBUS_SESSION_BUS_ADDRESS": DEAD_BUS,
             "NO_AT_BRIDGE": "1",
+            # No sound server, and only libcanberra's PulseAudio driver (its ALSA
+            # driver could reach a sound card directly): nothing is ever heard.
+            "PULSE_SERVER": DEAD_PULSE,
+            "CANBERRA_DRIVER": "pulse",
         }
         return env
 
@@ -378,17 +383,23 @@ class Session:
             lines.pop()
         return lines
 
-    def wait_log_line(self, predicate, timeout=5.0):
-        """Wait until a log line satisfies predicate (a text: equality); return its index."""
+    def wait_log_line(self, predicate, timeout=5.0, proc=None):
+        """Wait until a log line satisfies predicate (a text: equality); return its index.
+
+        proc: the early exit of that process fails the wait at once.
+        """
         if isinstance(predicate, str):
             wanted = predicate
             predicate = lambda line: line == wanted  # noqa: E731
         deadline = time.monotonic() + timeout
         while True:
+            alive = proc is None or proc.running()
             lines = self.log_lines() or []
             for i, line in enumerate(lines):
                 if predicate(line):
                     return i
+            if not alive:
+                raise TestFailure("%s exited with %s before the log line was written" % (proc.name, proc.returncode))
             if time.monotonic() >= deadline:
                 raise TestFailure("no matching log line within %.1f s" % timeout)
             time.sleep(0.05)

@@ -26,6 +26,10 @@ int main(int argc, char **argv)
     QFile::setPermissions(home.path() + QStringLiteral("/run"), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     qputenv("XDG_RUNTIME_DIR", h + "/run");
     qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/brivane-test-bus");
+    // No sound server and only the PulseAudio driver: the real sound player
+    // fails cleanly instead of reaching the host's speakers through ALSA.
+    qputenv("PULSE_SERVER", "unix:/nonexistent/brivane-test-pulse");
+    qputenv("CANBERRA_DRIVER", "pulse");
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom));

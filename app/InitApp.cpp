@@ -93,7 +93,8 @@ void CheckRunPastDateNow()
     if (!app || !Preferences)
         return;
     const TDateTime lastRun = Preferences->LastRun();
-    if (!(Clock::Now() < lastRun))
+    // A LastRun that is no date comes from a damaged file, not from a clock set back.
+    if (!IsValidDateTime(lastRun) || !(Clock::Now() < lastRun))
         return;
     const QString when = FormatDateTime(QStringLiteral("ddd, d mmm yyyy \"at\" hh:mm")
                                             + Preferences->TimeFormatSuffix(), lastRun);

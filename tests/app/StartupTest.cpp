@@ -63,6 +63,13 @@ TEST_F(ClockCheck, IgnoreGoesOnAndEqualOrLaterTimesPassSilently)
         InitApp::CheckRunPastDateNow();
     }
     EXPECT_EQ(boxes.Texts.size(), 1);
+    // A LastRun that is no date (a damaged preferences file) says nothing about the clock.
+    TestSupport::PinnedClock clock(lastRun);
+    for (TDateTime damaged : {1e308, MaxDateTime + 1}) {
+        Preferences->SetLastRun(damaged);
+        InitApp::CheckRunPastDateNow();
+    }
+    EXPECT_EQ(boxes.Texts.size(), 1);
 }
 
 TEST(Modules, FinalizationsRunOnceNewestFirst)

@@ -206,7 +206,8 @@ void SaveStoreNow()
 void CheckRunPastDate(TPalvaroApplication &app, const TPreferences &prefs)
 {
     const TDateTime lastRun = prefs.LastRun();
-    if (!(Clock::Now() < lastRun))
+    // A LastRun that is no date comes from a damaged file, not from a clock set back.
+    if (!IsValidDateTime(lastRun) || !(Clock::Now() < lastRun))
         return;
     const QString when =
         FormatDateTime(QStringLiteral("ddd, d mmm yyyy \"at\" hh:mm") + prefs.TimeFormatSuffix(), lastRun);

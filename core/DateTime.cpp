@@ -16,17 +16,30 @@ constexpr int64_t kJulianOfZero = 2415019;
 const int kMonthDays[2][13] = {{0, 31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31},
                                {0, 31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31}};
 
+// Day numbers (days since 30 Dec 1899, toward zero) of 1 Jan 0001 and 31 Dec 9999.
+constexpr int64_t kFirstDay = -693593;
+constexpr int64_t kLastDay = 2958465;
+
 // Whole value rounded to milliseconds, split into day number and ms of day.
-void Split(TDateTime dt, int64_t &days, int64_t &msOfDay)
+// False, with both zero, for anything that is no calendar date-time: NaN,
+// infinities and values outside years 1..9999, also when only the rounding
+// takes them there. Such values must never reach the integer arithmetic.
+bool Split(TDateTime dt, int64_t &days, int64_t &msOfDay)
 {
-    if (!std::isfinite(dt)) {
-        days = 0;
-        msOfDay = 0;
-        return;
-    }
+    days = 0;
+    msOfDay = 0;
+    // Written so that NaN fails too. Times of day on 1 Jan 0001 lie below
+    // MinDateTime as the date part is negative.
+    if (!(dt > MinDateTime - 1.0 && dt < double(kLastDay + 1)))
+        return false;
+    // |dt| < 3e6 days here, so the product stays far below 2^63.
     const int64_t total = std::llround(dt * double(kMSecsPerDay));
-    days = total / kMSecsPerDay; // toward zero
-    msOfDay = std::llabs(total) % kMSecsPerDay;
+    const int64_t d = total / kMSecsPerDay; // toward zero
+    if (d < kFirstDay || d > kLastDay)
+        return false;
+    days = d;
+    msOfDay = (total < 0 ? -total : total) % kMSecsPerDay;
+    return true;
 }
 
 void DayNumberToDate(int64_t dayNumber, int &year, int &month, int &day)
@@ -130,14 +143,20 @@ TDateTime EncodeDateTime(int year, int month, int day, int hour, int min, int se
 void DecodeDate(TDateTime dt, int &year, int &month, int &day)
 {
     int64_t days, ms;
-    Split(dt, days, ms);
+    if (!Split(dt, days, ms)) {
+        year = month = day = 0;
+        return;
+    }
     DayNumberToDate(days + kDateDelta, year, month, day);
 }
 
 void DecodeTime(TDateTime dt, int &hour, int &min, int &sec, int &msec)
 {
     int64_t days, ms;
-    Split(dt, days, ms);
+    if (!Split(dt, days, ms)) {
+        hour = min = sec = msec = 0;
+        return;
+    }
     hour = int(ms / 3600000);
     min = int(ms / 60000 % 60);
     sec = int(ms / 1000 % 60);
@@ -167,7 +186,8 @@ TDateTime TimeOf(TDateTime dt)
 int DayOfTheWeek(TDateTime dt)
 {
     int64_t days, ms;
-    Split(dt, days, ms);
+    if (!Split(dt, days, ms))
+        return 0;
     // 1 Jan 0001 was a Monday.
     const int64_t n = days + kDateDelta - 1;
     return int(((n % 7) + 7) % 7) + 1;
@@ -175,8 +195,8 @@ int DayOfTheWeek(TDateTime dt)
 
 bool IsValidDateTime(TDateTime dt)
 {
-    // Times of day on 1 Jan 0001 lie below MinDateTime as the date part is negative.
-    return std::isfinite(dt) && dt > MinDateTime - 1.0 && dt < 2958466.0;
+    int64_t days, ms;
+    return Split(dt, days, ms);
 }
 
 bool SameDateTime(TDateTime a, TDateTime b)
@@ -186,6 +206,9 @@ bool SameDateTime(TDateTime a, TDateTime b)
 
 QDateTime DateTimeToQDateTime(TDateTime dt)
 {
+    int64_t days, ms;
+    if (!Split(dt, days, ms))
+        return QDateTime();
     int y, m, d, h, n, s, z;
     DecodeDateTime(dt, y, m, d, h, n, s, z);
     return QDateTime(QDate(y, m, d), QTime(h, n, s, z));
@@ -202,6 +225,10 @@ TDateTime DateTimeFromQDateTime(const QDateTime &qdt)
 
 QString FormatDateTime(const QString &pattern, TDateTime dt)
 {
+    // No text at all rather than a made-up date such as 00/00/0000.
+    int64_t days, ms;
+    if (!Split(dt, days, ms))
+        return QString();
     int year, month, day, hour, min, sec, msec;
     DecodeDateTime(dt, year, month, day, hour, min, sec, msec);
     const QLocale loc;

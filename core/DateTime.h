@@ -30,6 +30,9 @@ TDateTime EncodeTime(int hour, int min, int sec, int msec);
 TDateTime ComposeDateTime(TDateTime date, TDateTime time);
 TDateTime EncodeDateTime(int year, int month, int day, int hour, int min, int sec, int msec);
 
+// Values that are no calendar date-time (NaN, infinite, or outside years
+// 1..9999 once rounded to the millisecond) decode to all-zero fields, give
+// weekday 0, DateOf/TimeOf 0, an invalid QDateTime and empty texts.
 void DecodeDate(TDateTime dt, int &year, int &month, int &day);
 void DecodeTime(TDateTime dt, int &hour, int &min, int &sec, int &msec);
 void DecodeDateTime(TDateTime dt, int &year, int &month, int &day, int &hour, int &min, int &sec, int &msec);
@@ -38,6 +41,7 @@ TDateTime DateOf(TDateTime dt);
 TDateTime TimeOf(TDateTime dt);
 // ISO weekday: 1 = Monday ... 7 = Sunday.
 int DayOfTheWeek(TDateTime dt);
+// False for the values above that decode to zeros.
 bool IsValidDateTime(TDateTime dt);
 // Equal when less than one millisecond apart.
 bool SameDateTime(TDateTime a, TDateTime b);

@@ -582,7 +582,7 @@ QByteArray TPreferences::ToFileBytes() const
     return WrapResource(QByteArrayLiteral("TPREFERENCES"), w.Data());
 }
 
-bool TPreferences::ReadFileBytes(const QByteArray &bytes, QString *error)
+bool TPreferences::ReadFileBytes(const QByteArray &bytes, QString *error, QStringList *skipped)
 {
     try {
         int begin = 0;
@@ -595,11 +595,20 @@ bool TPreferences::ReadFileBytes(const QByteArray &bytes, QString *error)
             if (name.isEmpty())
                 break;
             const TPropInfo *p = FindProperty(QString::fromLatin1(name));
-            if (!p)
-                throw EStreamError(PropertyErrorText(
-                    name, QStringLiteral("Property %1 does not exist").arg(QString::fromLatin1(name))));
             try {
-                ReadProperty(r, *p, *this);
+                if (p) {
+                    ReadProperty(r, *p, *this);
+                    continue;
+                }
+                // Written by another version: step over it so that the settings
+                // after it are not lost, when its type tells how long it is.
+                const uint8_t type = r.ReadValueType();
+                if (!r.SkipValue(type))
+                    throw EStreamError(QStringLiteral("Property %1 does not exist; its value type %2 cannot be skipped")
+                                           .arg(QString::fromLatin1(name))
+                                           .arg(int(type)));
+                if (skipped)
+                    skipped->append(QString::fromLatin1(name));
             } catch (const EStreamError &e) {
                 throw EStreamError(PropertyErrorText(name, e.Message()));
             }
@@ -647,9 +656,15 @@ bool TPreferences::LoadPreferences(TvornIniFile *ini)
             LogError(QStringLiteral("Preferences: ") + f.errorString());
             ok = false;
         } else {
+            const QByteArray bytes = f.readAll();
             QString error;
-            if (!ReadFileBytes(f.readAll(), &error)) {
+            QStringList skipped;
+            const bool read = ReadFileBytes(bytes, &error, &skipped);
+            for (const QString &name : skipped)
+                LogWarning(QStringLiteral("Preferences: unknown property ") + name + QStringLiteral(" skipped"));
+            if (!read) {
                 LogError(QStringLiteral("Preferences: ") + error);
+                KeepBadCopy(bytes);
                 ok = false;
             }
         }
@@ -660,6 +675,23 @@ bool TPreferences::LoadPreferences(TvornIniFile *ini)
         ini->WriteString(QStringLiteral("Preferences"), QStringLiteral("DB"), FTaskStoreFolder);
     LogInfo(QStringLiteral("Preferences Opened."));
     return ok;
+}
+
+void TPreferences::KeepBadCopy(const QByteArray &bytes)
+{
+    // The save at exit writes over the file; what could not be read is kept for
+    // a later look. Only the first: a later unreadable file in the same run is
+    // one this program wrote, and copying it would lose the original.
+    if (FBadCopyKept)
+        return;
+    FBadCopyKept = true;
+    const QString bad = FFilePath + QStringLiteral(".bad");
+    QString error;
+    // Private like the file itself: it may hold the SMTP password.
+    if (WriteFileAtomically(bad, bytes, &error, QFileDevice::ReadOwner | QFileDevice::WriteOwner))
+        LogWarning(QStringLiteral("Preferences: unreadable file kept as ") + bad);
+    else
+        LogError(QStringLiteral("Preferences: cannot keep ") + bad + QStringLiteral(": ") + error);
 }
 
 bool TPreferences::SavePreferences()

@@ -17,6 +17,7 @@ class TvornIniFile;
 #include <QColor>
 #include <QFont>
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 
 enum TMissedTasksTreatment : uint8_t { mtShowAll, mtDontShowbutReschedule };
@@ -59,7 +60,10 @@ public:
     // Reads the file (a missing one is written from the defaults), copies
     // TaskStoreFolder to the ini key [Preferences] DB and logs. False when the
     // file was damaged or could not be read or created; the object then holds
-    // what was read before the fault and defaults for the rest.
+    // what was read before the fault and defaults for the rest. A file that
+    // reading stopped on is first copied to FilePath() + ".bad", once for the
+    // object's life, since the next save replaces it. Unknown properties that
+    // could be skipped are logged as warnings and do not count as damage.
     bool LoadPreferences(TvornIniFile *ini = nullptr);
     // Writes the whole file in one step (readable by its owner only: it holds
     // the SMTP password in clear). False when it could not be written.
@@ -68,8 +72,10 @@ public:
     // The file image and its reading, without touching the disk or the log.
     QByteArray ToFileBytes() const;
     // Sets properties in file order until the end or the first fault; error
-    // receives the fault's text.
-    bool ReadFileBytes(const QByteArray &bytes, QString *error = nullptr);
+    // receives the fault's text. A property this version does not know is
+    // stepped over when its value type tells its length (an unknown type is a
+    // fault); skipped receives its name.
+    bool ReadFileBytes(const QByteArray &bytes, QString *error = nullptr, QStringList *skipped = nullptr);
 
     static QString SnoozeUnitText(TSnoozeType type);
     // " ampm" when times are shown on a 12-hour base, else empty.
@@ -180,8 +186,10 @@ public:
 private:
     static int PresetIndex(int preset) { return preset >= 1 && preset <= 4 ? preset - 1 : 0; }
     void UpdateFont();
+    void KeepBadCopy(const QByteArray &bytes);
 
     QString FFilePath;
+    bool FBadCopyKept = false;
     QFont FDefaultFont;
     QFont FFont;
 

@@ -141,6 +141,13 @@ QByteArray TReader::ReadBytes(qint64 n)
     return out;
 }
 
+void TReader::SkipBytes(qint64 n)
+{
+    if (n < 0 || n > FEnd - FPos)
+        throw EStreamError(ReadErrorText());
+    FPos += int(n);
+}
+
 uint32_t TReader::ReadUInt32()
 {
     uint32_t v = 0;
@@ -254,6 +261,49 @@ double TReader::ReadFloatValue(uint8_t type)
         return v;
     }
     return double(ReadIntegerValue(type));
+}
+
+bool TReader::SkipValue(uint8_t type)
+{
+    switch (type) {
+    case vaNull:
+    case vaFalse:
+    case vaTrue:
+        return true;
+    case vaInt8:
+        SkipBytes(1);
+        return true;
+    case vaInt16:
+        SkipBytes(2);
+        return true;
+    case vaInt32:
+        SkipBytes(4);
+        return true;
+    case vaInt64:
+    case vaDate:
+    case vaDouble:
+        SkipBytes(8);
+        return true;
+    case vaExtended:
+        SkipBytes(10);
+        return true;
+    case vaString:
+    case vaIdent:
+        SkipBytes(ReadByte());
+        return true;
+    case vaLString:
+    case vaUTF8String:
+        SkipBytes(ReadUInt32());
+        return true;
+    case vaWString:
+        SkipBytes(qint64(ReadUInt32()) * 2);
+        return true;
+    case vaSet:
+        ReadSetValue();
+        return true;
+    default:
+        return false;
+    }
 }
 
 // ---- resource wrapper ----

@@ -90,6 +90,10 @@ public:
     QByteArray ReadIdentValue();              // after type 7
     QList<QByteArray> ReadSetValue();         // after type 11
     double ReadFloatValue(uint8_t type);      // 5, 17, 21, 2, 3, 4, 19
+    // Steps over a value of any type above (and 0, 8, 9), as for a property
+    // another version wrote. False, with nothing read, for a type byte this
+    // reader does not know: where its value ends cannot be told.
+    bool SkipValue(uint8_t type);
 
     static bool IsIntegerType(uint8_t t) { return t == vaInt8 || t == vaInt16 || t == vaInt32 || t == vaInt64; }
     static bool IsTextType(uint8_t t) { return t == vaString || t == vaLString || t == vaWString || t == vaUTF8String; }
@@ -97,6 +101,7 @@ public:
 
 private:
     QByteArray ReadBytes(qint64 n);
+    void SkipBytes(qint64 n);
     uint32_t ReadUInt32();
 
     const QByteArray &FData;

@@ -54,6 +54,13 @@ TEST_F(ClockCheck, IgnoreGoesOnAndEqualOrLaterTimesPassSilently)
         InitApp::CheckRunPastDate(*app, prefs);
     }
     EXPECT_EQ(boxes.Texts.size(), 1);
+    // A LastRun that is no date (a damaged preferences file) says nothing about the clock.
+    TestSupport::PinnedClock clock(lastRun);
+    for (TDateTime damaged : {1e308, MaxDateTime + 1}) {
+        prefs.SetLastRun(damaged);
+        InitApp::CheckRunPastDate(*app, prefs);
+    }
+    EXPECT_EQ(boxes.Texts.size(), 1);
 }
 
 TEST(Modules, FinalizationsRunOnceNewestFirst)

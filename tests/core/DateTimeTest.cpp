@@ -2,7 +2,10 @@
 
 #include <QDateTime>
 #include <QLocale>
+#include <QStringList>
 #include <gtest/gtest.h>
+
+#include <limits>
 
 namespace {
 struct LocaleScope {
@@ -121,4 +124,58 @@ TEST(DateTimeFormat, UserFormatsComeFromTheLocale)
     EXPECT_EQ(TimeToStr(EncodeTime(10, 15, 2, 0)), "10:15:02");
     LocaleScope de(QLocale(QLocale::German, QLocale::Germany));
     EXPECT_EQ(FormatDateTime("dddd, d. mmmm", EncodeDate(2009, 3, 3)), "Dienstag, 3. März");
+}
+
+TEST(DateTime, ValuesOutsideTheCalendarGiveEmptyTextsAndZeroFields)
+{
+    LocaleScope en(QLocale(QLocale::English, QLocale::UnitedKingdom));
+    const double inf = std::numeric_limits<double>::infinity();
+    struct Case {
+        const char *what;
+        TDateTime value;
+    };
+    const Case outside[] = {
+        {"NaN", std::numeric_limits<double>::quiet_NaN()},
+        {"+inf", inf},
+        {"-inf", -inf},
+        {"1e308", 1e308},
+        {"-1e308", -1e308},
+        {"a day after the last", MaxDateTime + 1},
+        {"a day before the first", MinDateTime - 1},
+        // Below the end of 9999 as a double, but it rounds to midnight of year 10000.
+        {"rounds into year 10000", 2958466.0 - 2e-9},
+    };
+    for (const Case &c : outside) {
+        const QStringList texts{FormatDateTime(QStringLiteral("ddd dd/mm/yyyy hh:nn:ss.zzz ampm \"at\""), c.value),
+                                DateToStr(c.value), TimeToStr(c.value), DateTimeToStr(c.value)};
+        EXPECT_EQ(texts, QStringList(4, QString())) << c.what;
+        int y = -1, m = -1, d = -1, h = -1, n = -1, s = -1, z = -1;
+        DecodeDateTime(c.value, y, m, d, h, n, s, z);
+        EXPECT_EQ(QList<int>({y, m, d, h, n, s, z}), QList<int>({0, 0, 0, 0, 0, 0, 0})) << c.what;
+        EXPECT_EQ(DayOfTheWeek(c.value), 0) << c.what;
+        EXPECT_EQ(DateOf(c.value), 0.0) << c.what;
+        EXPECT_EQ(TimeOf(c.value), 0.0) << c.what;
+        EXPECT_FALSE(DateTimeToQDateTime(c.value).isValid()) << c.what;
+        EXPECT_FALSE(IsValidDateTime(c.value)) << c.what;
+    }
+
+    // The calendar's own ends and an ordinary value still work in full.
+    struct Inside {
+        TDateTime value;
+        QDateTime expected;
+        int weekday;
+        const char *text;
+    };
+    const Inside inside[] = {
+        {EncodeDateTime(2009, 2, 17, 10, 5, 9, 0), QDateTime(QDate(2009, 2, 17), QTime(10, 5, 9)), 2,
+         "17/02/2009 10:05:09"},
+        {MaxDateTime, QDateTime(QDate(9999, 12, 31), QTime(23, 59, 59, 999)), 5, "31/12/9999 23:59:59"},
+        {MinDateTime - 0.25, QDateTime(QDate(1, 1, 1), QTime(6, 0)), 1, "01/01/0001 06:00:00"},
+    };
+    for (const Inside &c : inside) {
+        EXPECT_EQ(DateTimeToStr(c.value), QString::fromLatin1(c.text));
+        EXPECT_EQ(DateTimeToQDateTime(c.value), c.expected);
+        EXPECT_EQ(DayOfTheWeek(c.value), c.weekday);
+        EXPECT_TRUE(IsValidDateTime(c.value));
+    }
 }

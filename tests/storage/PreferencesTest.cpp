@@ -315,8 +315,10 @@ TEST(PreferencesFile, FaultsStopReadingAtThePointOfTheFault)
     const QByteArray port = Prop("Port", Str(QStringLiteral("2525")));
     const QByteArray end(2, '\0');
     const Case cases[] = {
-        {"unknown name", Wrap(StreamStart() + host + Prop("Colour", I8(1)) + port + end),
-         QStringLiteral("Error reading Preferences.Colour: Property Colour does not exist")},
+        {"unknown name with an unknown value type", Wrap(StreamStart() + host + Prop("Colour", QByteArray("\x63\x01", 2)) + port + end),
+         QStringLiteral("Error reading Preferences.Colour: Property Colour does not exist; its value type 99 cannot be skipped")},
+        {"unknown name cut inside its value", Wrap(StreamStart() + host + Prop("Colour", QByteArray("\x0C\x09\x00\x00\x00""abc", 8))),
+         QStringLiteral("Error reading Preferences.Colour: Stream read error")},
         {"text given a number", Wrap(StreamStart() + host + Prop("Port", I8(25)) + end),
          QStringLiteral("Error reading Preferences.Port: Invalid property value")},
         {"unknown enumeration name", Wrap(StreamStart() + host + Prop("Snooze1Type", Ident("stYears")) + port + end),
@@ -348,6 +350,111 @@ TEST(PreferencesFile, FaultsStopReadingAtThePointOfTheFault)
         EXPECT_EQ(error, QStringLiteral("Invalid stream format"));
         EXPECT_EQ(prefs.Host(), host0);
     }
+}
+
+TEST_F(PreferencesFileTest, UnknownPropertiesOfEveryValueTypeAreSkippedWithAWarning)
+{
+    // Values that would be misread as a following name when skipped by the wrong length.
+    const QByteArray eightBytes("\x04Port\x06\x01!", 8);
+    const struct {
+        const char *what;
+        QByteArray value;
+    } unknown[] = {
+        {"null", QByteArray("\x00", 1)},
+        {"false", F},
+        {"true", T},
+        {"int8", I8(-3)},
+        {"int16", QByteArray("\x03\x04\x05", 3)},
+        {"int32", QByteArray("\x04\x04\x05\x06\x07", 5)},
+        {"int64", QByteArray("\x13", 1) + eightBytes},
+        {"extended", '\x05' + kNoon2025Extended},
+        {"date", QByteArray("\x11", 1) + eightBytes},
+        {"double", QByteArray("\x15", 1) + eightBytes},
+        {"short text", Str(QStringLiteral("\x04Port"))},
+        {"long text", QByteArray("\x0C", 1) + Le32(300) + QByteArray(300, '\x04')},
+        {"wide text", QByteArray("\x12", 1) + Le32(3) + QByteArray("P\0o\0r\0", 6)},
+        {"UTF-8 text", QByteArray("\x14", 1) + Le32(5) + QByteArray("Jos\xC3\xA9")},
+        {"identifier", Ident("clFuture")},
+        {"set", QByteArray("\x0B\x06""fsBold\x04Port\x00", 14)},
+        {"empty set", QByteArray("\x0B\x00", 2)},
+    };
+    for (const auto &c : unknown) {
+        QByteArray s = StreamStart();
+        s += Prop("Host", Str(QStringLiteral("before.unknown")));
+        s += Prop("FutureOption", c.value);
+        s += Prop("Port", Str(QStringLiteral("2525")));
+        s += Prop("Snooze1Type", Ident("stDays"));
+        s += Prop("LastRun", '\x05' + kNoon2025Extended);
+        s += Prop("StartofWeek", I8(2));
+        s += QByteArray(2, '\0');
+
+        TPreferences prefs(QStringLiteral("Brivane"));
+        QString error;
+        QStringList skipped;
+        EXPECT_TRUE(prefs.ReadFileBytes(Wrap(s), &error, &skipped)) << c.what << ": " << error.toStdString();
+        EXPECT_EQ(skipped, QStringList{QStringLiteral("FutureOption")}) << c.what;
+        EXPECT_EQ(prefs.Host(), QStringLiteral("before.unknown")) << c.what;
+        EXPECT_EQ(prefs.Port(), QStringLiteral("2525")) << c.what;
+        EXPECT_EQ(prefs.Snooze1Type(), stDays) << c.what;
+        EXPECT_EQ(prefs.LastRun(), kNoon2025) << c.what;
+        EXPECT_EQ(prefs.StartofWeek(), 2) << c.what;
+    }
+
+    // Through the file: each skipped name is logged, the load counts as good and nothing is set aside.
+    TempLog log;
+    QByteArray s = StreamStart() + Prop("OldOption", I8(1)) + Prop("Port", Str(QStringLiteral("2626")))
+                 + Prop("NewOption", Ident("x")) + QByteArray(2, '\0');
+    ASSERT_TRUE(WriteAll(Path(), Wrap(s)));
+    TPreferences prefs(QStringLiteral("Brivane"));
+    prefs.SetFilePath(Path());
+    EXPECT_TRUE(prefs.LoadPreferences());
+    EXPECT_EQ(prefs.Port(), QStringLiteral("2626"));
+    EXPECT_TRUE(log.Text().contains(QStringLiteral("Warning: Preferences: unknown property OldOption skipped")));
+    EXPECT_TRUE(log.Text().contains(QStringLiteral("Warning: Preferences: unknown property NewOption skipped")));
+    EXPECT_FALSE(log.Text().contains(QStringLiteral("Error")));
+    EXPECT_FALSE(QFileInfo::exists(Path() + QStringLiteral(".bad")));
+}
+
+TEST_F(PreferencesFileTest, AnUnreadableFileIsSetAsideOnceBeforeItIsOverwritten)
+{
+    TempLog log;
+    const QByteArray port = Prop("Port", Str(QStringLiteral("2525")));
+    const QByteArray end(2, '\0');
+    const struct {
+        const char *what;
+        QByteArray file;
+        bool setAside;
+    } cases[] = {
+        {"unknown value type", Wrap(StreamStart() + Prop("FutureOption", QByteArray("\x63\x00", 2)) + port + end), true},
+        {"wrong signature", Wrap(QByteArray("TPF1") + Short("TPreferences") + QByteArray(1, '\0') + port + end), true},
+        {"no wrapper", QByteArray("hello world"), true},
+        {"cut short", Wrap(StreamStart() + port), true},
+        {"good file", Wrap(StreamStart() + port + end), false},
+        {"good file with an unknown property", Wrap(StreamStart() + Prop("FutureOption", I8(1)) + port + end), false},
+    };
+    const QString bad = Path() + QStringLiteral(".bad");
+    for (const auto &c : cases) {
+        QFile::remove(bad);
+        ASSERT_TRUE(WriteAll(Path(), c.file)) << c.what;
+        TPreferences prefs(QStringLiteral("Brivane"));
+        prefs.SetFilePath(Path());
+        EXPECT_EQ(prefs.LoadPreferences(), !c.setAside) << c.what;
+        EXPECT_EQ(QFileInfo::exists(bad), c.setAside) << c.what;
+        if (!c.setAside)
+            continue;
+        EXPECT_EQ(ReadAll(bad), c.file) << c.what;
+        // It holds the SMTP password in clear like the file itself.
+        EXPECT_FALSE(QFileInfo(bad).permissions() & (QFileDevice::ReadGroup | QFileDevice::ReadOther)) << c.what;
+
+        // The save at exit replaces the file; the copy stays, and a second load
+        // of another damaged file in the same run leaves the first copy alone.
+        ASSERT_TRUE(prefs.SavePreferences()) << c.what;
+        EXPECT_EQ(ReadAll(Path()), prefs.ToFileBytes()) << c.what;
+        ASSERT_TRUE(WriteAll(Path(), QByteArray("damaged again")));
+        EXPECT_FALSE(prefs.LoadPreferences()) << c.what;
+        EXPECT_EQ(ReadAll(bad), c.file) << c.what;
+    }
+    EXPECT_TRUE(log.Text().contains(QStringLiteral("Preferences: unreadable file kept as ") + bad));
 }
 
 TEST(PreferencesFile, ReadingCutsTextsAndAcceptsOtherWritersForms)

@@ -1,9 +1,9 @@
 #include "app/InitApp.h"
 
+#include "BuildConfig.h"
 #include "app/AppContext.h"
 #include "app/PalvaroApplication.h"
 #include "app/hiddenfrm.h"
-#include "BuildConfig.h"
 #include "core/Clock.h"
 #include "core/MessageBox.h"
 #include "core/vornIniFile.h"

@@ -3,12 +3,11 @@
 #include "BuildConfig.h"
 #include "app/InitApp.h"
 #include "core/MessageBox.h"
-#include "platform/Desktop.h"
-#include "ui/PalvaroSplashFrm.h"
 #include "core/vornIniFile.h"
 #include "core/vornLogFile.h"
 #include "platform/Desktop.h"
 #include "platform/Shell.h"
+#include "ui/PalvaroSplashFrm.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -48,4 +48,3 @@ public:
 private:
     bool FTerminateRequested = false;
 };
-

@@ -2,8 +2,8 @@
 // other rules over long spans, against the plain step-by-step walk.
 #include "model/ScheduleMath.h"
 #include "model/TaskData.h"
-#include "tests/fakes/FakeClock.h"
 #include "scheduler/TaskScheduler.h"
+#include "tests/fakes/FakeClock.h"
 
 #include <benchmark/benchmark.h>
 

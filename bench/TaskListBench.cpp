@@ -43,7 +43,9 @@ void BM_Sort10000(benchmark::State &state)
 }
 BENCHMARK(BM_Sort10000<&TTaskList::SortByTitle>)->Name("BM_Sort10000/Title")->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Sort10000<&TTaskList::SortByScheduled>)->Name("BM_Sort10000/Scheduled")->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Sort10000<&TTaskList::SortByEventDateTime>)->Name("BM_Sort10000/EventDateTime")->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Sort10000<&TTaskList::SortByEventDateTime>)
+    ->Name("BM_Sort10000/EventDateTime")
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Sort10000<&TTaskList::SortByCreated>)->Name("BM_Sort10000/Created")->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Sort10000<&TTaskList::SortByHasRun>)->Name("BM_Sort10000/HasRun")->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Sort10000<&TTaskList::SortByLastRun>)->Name("BM_Sort10000/LastRun")->Unit(benchmark::kMillisecond);

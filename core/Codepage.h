@@ -11,7 +11,10 @@
 // Characters the code page cannot hold become '?'.
 QByteArray ToCp1252(const QString &text);
 QString FromCp1252(const char *data, int length);
-inline QString FromCp1252(const QByteArray &bytes) { return FromCp1252(bytes.constData(), int(bytes.size())); }
+inline QString FromCp1252(const QByteArray &bytes)
+{
+    return FromCp1252(bytes.constData(), int(bytes.size()));
+}
 
 // One length byte followed by N bytes; longer input is cut to N bytes.
 template <std::size_t N>

@@ -416,36 +416,21 @@ QString PatternFromQtFormat(const QString &qtFormat)
             ++k;
         const int len = k - i;
         switch (c.unicode()) {
-        case 'd':
-            out += QString(qMin(len, 4), QLatin1Char('d'));
-            break;
-        case 'M':
-            out += QString(qMin(len, 4), QLatin1Char('m'));
-            break;
-        case 'y':
-            out += len >= 4 ? QStringLiteral("yyyy") : QStringLiteral("yy");
-            break;
+        case 'd': out += QString(qMin(len, 4), QLatin1Char('d')); break;
+        case 'M': out += QString(qMin(len, 4), QLatin1Char('m')); break;
+        case 'y': out += len >= 4 ? QStringLiteral("yyyy") : QStringLiteral("yy"); break;
         case 'h':
-        case 'H':
-            out += len >= 2 ? QStringLiteral("hh") : QStringLiteral("h");
-            break;
-        case 'm':
-            out += len >= 2 ? QStringLiteral("nn") : QStringLiteral("n");
-            break;
-        case 's':
-            out += len >= 2 ? QStringLiteral("ss") : QStringLiteral("s");
-            break;
-        case 'z':
-            out += QStringLiteral("zzz");
-            break;
+        case 'H': out += len >= 2 ? QStringLiteral("hh") : QStringLiteral("h"); break;
+        case 'm': out += len >= 2 ? QStringLiteral("nn") : QStringLiteral("n"); break;
+        case 's': out += len >= 2 ? QStringLiteral("ss") : QStringLiteral("s"); break;
+        case 'z': out += QStringLiteral("zzz"); break;
         case 'A':
         case 'a':
             out += QStringLiteral("ampm");
             if (k < n && (qtFormat[k] == QLatin1Char('P') || qtFormat[k] == QLatin1Char('p')))
                 ++k;
             break;
-        case 't':
-            break; // no time zone in local date-times
+        case 't': break; // no time zone in local date-times
         default:
             if (c.isLetter())
                 out += QLatin1Char('"') + QString(len, c) + QLatin1Char('"');

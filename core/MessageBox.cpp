@@ -54,8 +54,7 @@ TMsgResult ShowMessageBox(const QString &text, TMsgIcon icon, TMsgButtons button
     case QMessageBox::Yes: return TMsgResult::Yes;
     case QMessageBox::No: return TMsgResult::No;
     case QMessageBox::Abort: return TMsgResult::Abort;
-    default:
-        return CautiousAnswer(buttons);
+    default: return CautiousAnswer(buttons);
     }
 }
 

@@ -14,7 +14,10 @@
 class EvornError : public std::runtime_error {
 public:
     explicit EvornError(const QString &message)
-        : std::runtime_error(message.toStdString()), FMessage(message) {}
+        : std::runtime_error(message.toStdString())
+        , FMessage(message)
+    {
+    }
     const QString &Message() const { return FMessage; }
 
 private:

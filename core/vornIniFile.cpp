@@ -28,8 +28,9 @@ bool SplitKeyLine(const QString &line, QString &key, QString &value)
     key = line.left(eq).trimmed();
     value = line.mid(eq + 1).trimmed();
     // Matching quotes around a value are not part of it.
-    if (value.size() >= 2 && ((value.startsWith(QLatin1Char('"')) && value.endsWith(QLatin1Char('"')))
-                              || (value.startsWith(QLatin1Char('\'')) && value.endsWith(QLatin1Char('\'')))))
+    if (value.size() >= 2
+        && ((value.startsWith(QLatin1Char('"')) && value.endsWith(QLatin1Char('"')))
+            || (value.startsWith(QLatin1Char('\'')) && value.endsWith(QLatin1Char('\'')))))
         value = value.mid(1, value.size() - 2);
     return true;
 }

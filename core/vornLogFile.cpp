@@ -1,7 +1,7 @@
 #include "core/vornLogFile.h"
 
-#include "core/MessageBox.h"
 #include "core/Clock.h"
+#include "core/MessageBox.h"
 
 namespace {
 TvornLogFile *g_log = nullptr;

@@ -215,8 +215,8 @@ void TRecurrence::RescheduleAfterRun(TTaskData &task)
             task.Delivered = false;
         } else {
             // Firing it again at every pass would be worse than finishing it.
-            LogWarning(QStringLiteral("Reminder ") + TitleOf(task) + QStringLiteral(" has no next occurrence (")
-                       + why + QStringLiteral("); marked completed."));
+            LogWarning(QStringLiteral("Reminder ") + TitleOf(task) + QStringLiteral(" has no next occurrence (") + why
+                       + QStringLiteral("); marked completed."));
             task.Delivered = true;
         }
     } else {

@@ -22,7 +22,10 @@ struct TByteBool {
     uint8_t Value = 0;
 
     TByteBool() = default;
-    constexpr TByteBool(bool b) : Value(b ? 1 : 0) {}
+    constexpr TByteBool(bool b)
+        : Value(b ? 1 : 0)
+    {
+    }
     constexpr operator bool() const { return Value != 0; }
 };
 static_assert(sizeof(TByteBool) == 1 && alignof(TByteBool) == 1);
@@ -39,7 +42,7 @@ enum TTaskKind : uint8_t {
 
 // RepeatRule and PreWarningRule (0 and 1 are repeat rules only).
 enum TScheduleRule : uint8_t {
-    srWeekday = 0,     // every week on weekday RepeatNFactor (1 = Monday .. 7 = Sunday)
+    srWeekday = 0, // every week on weekday RepeatNFactor (1 = Monday .. 7 = Sunday)
     srMonthOfYear = 1, // every year in month RepeatNFactor (1..12)
     srDays = 2,
     srWeeks = 3,

@@ -1,18 +1,17 @@
 #include "model/TaskList.h"
 
-#include "model/CalendarNames.h"
-#include "platform/SystemHelpers.h"
+#include "core/Clock.h"
 #include "core/vornIniFile.h"
 #include "core/vornLogFile.h"
-#include "core/Clock.h"
+#include "model/CalendarNames.h"
 #include "platform/Desktop.h"
+#include "platform/SystemHelpers.h"
 
 #include <QFile>
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <stdexcept>
-
 
 TTaskList::TTaskList()
     : MoveToTrash(&MoveToRecycleBin)
@@ -179,8 +178,8 @@ void TTaskList::DeleteTask(const TTaskData *task, bool moveToTrash)
         const QString path = TrashFilePath(*task);
         QFile file(path);
         const QByteArray element = TaskElementBytes(*task);
-        const bool written = file.open(QIODevice::WriteOnly | QIODevice::Truncate)
-                             && file.write(element) == element.size();
+        const bool written =
+            file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(element) == element.size();
         file.close();
         if (written) {
             if (MoveToTrash)

@@ -93,7 +93,7 @@ public:
     // The comparisons before the direction is applied: negative, 0 or positive.
     static int CompareTitles(const TTaskData &a, const TTaskData &b);
     static int CompareDateTimes(TDateTime a, TDateTime b); // equal within a millisecond
-    static int CompareFloats(TDateTime a, TDateTime b);    // equal within 1E-12 relative
+    static int CompareFloats(TDateTime a, TDateTime b); // equal within 1E-12 relative
     static int CompareIntegers(int32_t a, int32_t b);
 
     // The start-up sort by the stored "SortBy" value: 0 title, 1 next run,
@@ -110,4 +110,3 @@ private:
     TDateTime FModifiedAt = 0;
     bool FAscending = true;
 };
-

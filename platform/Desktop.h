@@ -14,15 +14,15 @@ void SetExecutablePathForTests(const QString &path);
 // Help, picture library) from the installed data folder and keeps ini and
 // preferences in $XDG_CONFIG_HOME/<ProgramName>/.
 struct ProgramFolders {
-    QString data;   // Sounds/, Help/, picture library
+    QString data; // Sounds/, Help/, picture library
     QString config; // ini, preferences
     bool portable = true;
 };
 ProgramFolders ResolveProgramFolders(const QString &exePath, const QString &programName);
 
 QString DocumentsFolder(); // created with its parents when missing; no trailing "/"
-QString DesktopFolder();   // no trailing "/"
-QString TempFolder();      // with trailing "/"
+QString DesktopFolder(); // no trailing "/"
+QString TempFolder(); // with trailing "/"
 QString UserName();
 QString UserConfigFolder(); // $XDG_CONFIG_HOME, no trailing "/"
 

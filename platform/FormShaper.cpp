@@ -113,8 +113,7 @@ bool TFormShaper::eventFilter(QObject *watched, QEvent *event)
             return true;
         }
         break;
-    default:
-        break;
+    default: break;
     }
     return QObject::eventFilter(watched, event);
 }

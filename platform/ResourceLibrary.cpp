@@ -3,7 +3,6 @@
 #include <QFileInfo>
 #include <QResource>
 
-
 namespace {
 const QString kRoot = QStringLiteral("/brivane-library");
 }

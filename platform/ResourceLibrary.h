@@ -36,7 +36,11 @@ private:
 // Fixed-size pictures addressed by index; lime green is transparent.
 class TImageList {
 public:
-    TImageList(int width = 16, int height = 16) : FWidth(width), FHeight(height) {}
+    TImageList(int width = 16, int height = 16)
+        : FWidth(width)
+        , FHeight(height)
+    {
+    }
     int Width() const { return FWidth; }
     int Height() const { return FHeight; }
     int Count() const { return int(FImages.size()); }
@@ -53,4 +57,3 @@ private:
 
 // Lime green (0, 255, 0) pixels made transparent.
 QImage WithLimeTransparent(const QImage &picture);
-

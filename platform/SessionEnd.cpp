@@ -30,7 +30,7 @@ TSessionEndWatcher::TSessionEndWatcher(QObject *parent)
     if (g_pipe[1] >= 0) {
         FNotifier = new QSocketNotifier(g_pipe[1], QSocketNotifier::Read, this);
         connect(FNotifier, &QSocketNotifier::activated, this, &TSessionEndWatcher::OnSignalPipe);
-        struct sigaction sa {};
+        struct sigaction sa { };
         sa.sa_handler = OnUnixSignal;
         sigemptyset(&sa.sa_mask);
         sa.sa_flags = SA_RESTART;

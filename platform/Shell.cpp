@@ -37,7 +37,8 @@ public:
         }
         const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
         if (opener.isEmpty()) {
-            return QDesktopServices::openUrl(isAddress ? asUrl : QUrl::fromLocalFile(QFileInfo(target).absoluteFilePath()))
+            return QDesktopServices::openUrl(isAddress ? asUrl
+                                                       : QUrl::fromLocalFile(QFileInfo(target).absoluteFilePath()))
                        ? kSuccess
                        : kNoAssociation;
         }

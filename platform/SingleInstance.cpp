@@ -33,12 +33,14 @@ TSingleInstance::~TSingleInstance()
 
 QString TSingleInstance::LockPath() const
 {
-    return RuntimeFolder() + QLatin1Char('/') + FName + QLatin1Char('-') + QString::number(getuid()) + QStringLiteral(".lock");
+    return RuntimeFolder() + QLatin1Char('/') + FName + QLatin1Char('-') + QString::number(getuid())
+           + QStringLiteral(".lock");
 }
 
 QString TSingleInstance::ServerName() const
 {
-    return RuntimeFolder() + QLatin1Char('/') + FName + QLatin1Char('-') + QString::number(getuid()) + QStringLiteral(".sock");
+    return RuntimeFolder() + QLatin1Char('/') + FName + QLatin1Char('-') + QString::number(getuid())
+           + QStringLiteral(".sock");
 }
 
 bool TSingleInstance::AlreadyExists()

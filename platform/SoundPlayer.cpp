@@ -30,8 +30,8 @@ public:
             return;
         ca_context_cancel(c, SoundId);
         const QByteArray file = QFile::encodeName(QFileInfo(path).absoluteFilePath());
-        const int rc = ca_context_play(c, SoundId, CA_PROP_MEDIA_FILENAME, file.constData(),
-                                       static_cast<const char *>(nullptr));
+        const int rc =
+            ca_context_play(c, SoundId, CA_PROP_MEDIA_FILENAME, file.constData(), static_cast<const char *>(nullptr));
         if (rc != CA_SUCCESS)
             WarnOnce(QStringLiteral("Sound: cannot play ") + path + QStringLiteral(": ")
                      + QString::fromUtf8(ca_strerror(rc)));

@@ -1,9 +1,9 @@
 #include "platform/SystemHelpers.h"
 
 #include "core/MessageBox.h"
-#include "platform/ResourceLibrary.h"
 #include "core/vornLogFile.h"
 #include "platform/Autostart.h"
+#include "platform/ResourceLibrary.h"
 #include "platform/Shell.h"
 #include "platform/Trash.h"
 
@@ -20,8 +20,8 @@ QString FormatOSVersionText(const QString &kernelType, const QString &kernelRele
         return QString();
     const QString platform = kernelType.left(1).toUpper() + kernelType.mid(1);
     const auto number = [&m](int i) { return m.captured(i).isEmpty() ? QStringLiteral("0") : m.captured(i); };
-    return platform + QStringLiteral(" Version ") + number(1) + QLatin1Char('.') + number(2) + QStringLiteral(" (Build ")
-         + number(3) + QStringLiteral(": ") + systemName + QLatin1Char(')');
+    return platform + QStringLiteral(" Version ") + number(1) + QLatin1Char('.') + number(2)
+           + QStringLiteral(" (Build ") + number(3) + QStringLiteral(": ") + systemName + QLatin1Char(')');
 }
 
 QString OSVersionText()
@@ -89,8 +89,8 @@ void SendContactEmail(const QString &address, const QString &subject, const QStr
     // Subject and body are percent-encoded: an "&", "#" or "%" in them would
     // otherwise end or garble the text the mail program receives.
     const QString mailto = QStringLiteral("mailto:") + address + QStringLiteral("?subject=")
-                         + QString::fromLatin1(QUrl::toPercentEncoding(subject)) + QStringLiteral("&body=")
-                         + QString::fromLatin1(QUrl::toPercentEncoding(body));
+                           + QString::fromLatin1(QUrl::toPercentEncoding(subject)) + QStringLiteral("&body=")
+                           + QString::fromLatin1(QUrl::toPercentEncoding(body));
     const int result = Shell::Open(mailto);
     if (result < 32) {
         ShowMessageBox(QStringLiteral("Error 14: No mail client installed."), TMsgIcon::Warning, TMsgButtons::Ok);

@@ -34,9 +34,9 @@ struct TOpenWindows {
 struct TActionContext {
     TTaskList *List = nullptr;
     TPreferences *Preferences = nullptr;
-    TPalvaroStorage *Store = nullptr;            // saves and backups; none in most tests
-    const TResourceLibrary *Library = nullptr;   // the window pictures; none: plain windows
-    QString SoundsFolder;                        // with trailing "/"
+    TPalvaroStorage *Store = nullptr; // saves and backups; none in most tests
+    const TResourceLibrary *Library = nullptr; // the window pictures; none: plain windows
+    QString SoundsFolder; // with trailing "/"
     QString ProductName = QStringLiteral("Brivane");
     TOpenWindows Windows;
     TNoteCascade Cascade;

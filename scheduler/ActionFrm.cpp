@@ -1,9 +1,9 @@
 #include "scheduler/ActionFrm.h"
 
-#include "core/MessageBox.h"
 #include "core/Clock.h"
-#include "platform/SoundPlayer.h"
+#include "core/MessageBox.h"
 #include "model/Recurrence.h"
+#include "platform/SoundPlayer.h"
 #include "storage/GlobalPreferences.h"
 
 #include <QCloseEvent>

@@ -1,7 +1,7 @@
 #include "scheduler/NoteActions.h"
 
-#include "core/MessageBox.h"
 #include "core/Clock.h"
+#include "core/MessageBox.h"
 #include "model/Recurrence.h"
 #include "storage/GlobalPreferences.h"
 
@@ -42,7 +42,8 @@ QString SnoozePresetCaption(const TPreferences &p, int preset)
 QString SnoozeUntilEventCaption(const TPreferences &prefs, const TTaskData &task)
 {
     return QStringLiteral("snooze until ")
-           + FormatDateTime(QStringLiteral("ddd, d mmm yyyy \"at\" hh:mm") + prefs.TimeFormatSuffix(), task.EventDateTime);
+           + FormatDateTime(QStringLiteral("ddd, d mmm yyyy \"at\" hh:mm") + prefs.TimeFormatSuffix(),
+                            task.EventDateTime);
 }
 
 QString PreWarningCaption(const TPreferences &prefs, const TTaskData &task)

@@ -1,9 +1,9 @@
 #include "scheduler/PopupNoteFrm.h"
 
+#include "core/Clock.h"
+#include "core/vornLogFile.h"
 #include "platform/FormShaper.h"
 #include "platform/ResourceLibrary.h"
-#include "core/vornLogFile.h"
-#include "core/Clock.h"
 #include "scheduler/NoteActions.h"
 #include "scheduler/SetSnoozeFrm.h"
 #include "scheduler/TaskScheduler.h"
@@ -185,8 +185,7 @@ TPopupNoteForm::TPopupNoteForm(TActionContext &context, QWidget *owner)
     connect(popSnooze3, &QAction::triggered, this, &TPopupNoteForm::popSnooze3Click);
     connect(popSnooze4, &QAction::triggered, this, &TPopupNoteForm::popSnooze4Click);
     connect(popChoosePrewarningSnooze, &QAction::triggered, this, &TPopupNoteForm::popChoosePrewarningSnoozeClick);
-    connect(popSnoozeuntilEventDateTime, &QAction::triggered, this,
-            &TPopupNoteForm::popSnoozeuntilEventDateTimeClick);
+    connect(popSnoozeuntilEventDateTime, &QAction::triggered, this, &TPopupNoteForm::popSnoozeuntilEventDateTimeClick);
     connect(popChooseSnooze, &QAction::triggered, this, &TPopupNoteForm::popChooseSnoozeClick);
     connect(lblResetSchedule, &QLabel::linkActivated, this, &TPopupNoteForm::lblResetScheduleClick);
     connect(lblDelete, &QLabel::linkActivated, this, &TPopupNoteForm::lblDeleteClick);
@@ -256,8 +255,8 @@ void TPopupNoteForm::UpdateResetScheduleLink()
     // The editor's change-schedule mode is offered only once the editor provides it.
     const bool available = bool(Context.ChangeSchedule);
     SetLinkEnabled(lblResetSchedule, QStringLiteral("Change schedule"), available);
-    lblResetSchedule->setToolTip(available ? QString()
-                                           : QStringLiteral("Changing the schedule from the note is not available yet."));
+    lblResetSchedule->setToolTip(
+        available ? QString() : QStringLiteral("Changing the schedule from the note is not available yet."));
 }
 
 void TPopupNoteForm::StartAction(int i)

@@ -1,7 +1,7 @@
 #include "scheduler/SetSnoozeFrm.h"
 
-#include "core/MessageBox.h"
 #include "core/Clock.h"
+#include "core/MessageBox.h"
 #include "scheduler/NoteActions.h"
 #include "scheduler/TaskScheduler.h"
 #include "storage/GlobalPreferences.h"
@@ -19,7 +19,6 @@
 #include <QSpinBox>
 #include <QTimeEdit>
 #include <QVBoxLayout>
-
 
 namespace {
 
@@ -192,8 +191,8 @@ TDateTime TSetSnoozeForm::RelativeValue(uint8_t mode, const TTaskData *task, int
     return TRecurrence::PresetFromNow(unit, n);
 }
 
-bool TSetSnoozeForm::CheckSnoozeTime(uint8_t mode, TDateTime value, TDateTime now, TDateTime event,
-                                     QString *warning, const QString &suffix)
+bool TSetSnoozeForm::CheckSnoozeTime(uint8_t mode, TDateTime value, TDateTime now, TDateTime event, QString *warning,
+                                     const QString &suffix)
 {
     QString text;
     const bool beforeNow = value < now && !SameDateTime(value, now);

@@ -1,8 +1,8 @@
 #include "scheduler/TaskScheduler.h"
 
+#include "core/Clock.h"
 #include "core/vornLogFile.h"
 #include "model/TaskList.h"
-#include "core/Clock.h"
 #include "scheduler/ActionFactory.h"
 #include "scheduler/ActionFrm.h"
 #include "storage/vornStorage.h"
@@ -11,7 +11,6 @@
 #include <climits>
 #include <cmath>
 #include <stdexcept>
-
 
 TTaskScheduler::TTaskScheduler(TActionContext &context, QObject *parent)
     : QObject(parent)
@@ -162,7 +161,8 @@ void TTaskScheduler::HandleMissedTasks()
     TTaskList *list = ListOrNull();
     if (!list || list->Count() == 0)
         return;
-    const TMissedTasksTreatment treatment = FContext.Preferences ? FContext.Preferences->MissedTasksTreatment() : mtShowAll;
+    const TMissedTasksTreatment treatment =
+        FContext.Preferences ? FContext.Preferences->MissedTasksTreatment() : mtShowAll;
     if (treatment == mtDontShowbutReschedule)
         RescheduleMissedTasks();
     else

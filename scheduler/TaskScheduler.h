@@ -13,8 +13,8 @@
 // to the record at that index of the reminder list, in place.
 
 #include "core/DateTime.h"
-#include "model/TaskData.h"
 #include "model/Recurrence.h"
+#include "model/TaskData.h"
 #include "scheduler/ActionContext.h"
 
 #include <QObject>
@@ -36,7 +36,7 @@ public:
 
     // --- Firing ---
     static constexpr int TimerInterval = 30000; // ms
-    static constexpr int SavePasses = 10;       // passes between periodic saves
+    static constexpr int SavePasses = 10; // passes between periodic saves
 
     // Enables the timer, then treats the missed reminders.
     void Start();

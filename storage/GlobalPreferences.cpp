@@ -1,11 +1,11 @@
 #include "storage/GlobalPreferences.h"
 
+#include "core/Clock.h"
 #include "core/Codepage.h"
 #include "core/vornFile.h"
 #include "core/vornIniFile.h"
-#include "platform/Desktop.h"
 #include "core/vornLogFile.h"
-#include "core/Clock.h"
+#include "platform/Desktop.h"
 #include "storage/PrefStream.h"
 
 #include <QDir>
@@ -14,7 +14,6 @@
 #include <QGuiApplication>
 #include <QPalette>
 #include <cmath>
-
 
 using namespace PrefStream;
 
@@ -32,40 +31,68 @@ constexpr int32_t kSys = int32_t(0xFF000000u);
 
 // The first entry for a value is the name written; later ones are read only.
 const TNamedValue kColorNames[] = {
-    {0x000000, "clBlack"},   {0x000080, "clMaroon"},  {0x008000, "clGreen"},
-    {0x008080, "clOlive"},   {0x800000, "clNavy"},    {0x800080, "clPurple"},
-    {0x808000, "clTeal"},    {0x808080, "clGray"},    {0xC0C0C0, "clSilver"},
-    {0x0000FF, "clRed"},     {0x00FF00, "clLime"},    {0x00FFFF, "clYellow"},
-    {0xFF0000, "clBlue"},    {0xFF00FF, "clFuchsia"}, {0xFFFF00, "clAqua"},
-    {0xFFFFFF, "clWhite"},   {0xC0DCC0, "clMoneyGreen"}, {0xF0CAA6, "clSkyBlue"},
-    {0xF0FBFF, "clCream"},   {0xA4A0A0, "clMedGray"},
-    {kSys | 0, "clScrollBar"},          {kSys | 1, "clBackground"},
-    {kSys | 2, "clActiveCaption"},      {kSys | 3, "clInactiveCaption"},
-    {kSys | 4, "clMenu"},               {kSys | 5, "clWindow"},
-    {kSys | 6, "clWindowFrame"},        {kSys | 7, "clMenuText"},
-    {kSys | 8, "clWindowText"},         {kSys | 9, "clCaptionText"},
-    {kSys | 10, "clActiveBorder"},      {kSys | 11, "clInactiveBorder"},
-    {kSys | 12, "clAppWorkSpace"},      {kSys | 13, "clHighlight"},
-    {kSys | 14, "clHighlightText"},     {kSys | 15, "clBtnFace"},
-    {kSys | 16, "clBtnShadow"},         {kSys | 17, "clGrayText"},
-    {kSys | 18, "clBtnText"},           {kSys | 19, "clInactiveCaptionText"},
-    {kSys | 20, "clBtnHighlight"},      {kSys | 21, "cl3DDkShadow"},
-    {kSys | 22, "cl3DLight"},           {kSys | 23, "clInfoText"},
-    {kSys | 24, "clInfoBk"},            {kSys | 26, "clHotLight"},
-    {kSys | 27, "clGradientActiveCaption"}, {kSys | 28, "clGradientInactiveCaption"},
-    {kSys | 29, "clMenuHighlight"},     {kSys | 30, "clMenuBar"},
-    {0x1FFFFFFF, "clNone"},             {0x20000000, "clDefault"},
-    {0x808080, "clDkGray"},             {0xC0C0C0, "clLtGray"},
+    {0x000000, "clBlack"},
+    {0x000080, "clMaroon"},
+    {0x008000, "clGreen"},
+    {0x008080, "clOlive"},
+    {0x800000, "clNavy"},
+    {0x800080, "clPurple"},
+    {0x808000, "clTeal"},
+    {0x808080, "clGray"},
+    {0xC0C0C0, "clSilver"},
+    {0x0000FF, "clRed"},
+    {0x00FF00, "clLime"},
+    {0x00FFFF, "clYellow"},
+    {0xFF0000, "clBlue"},
+    {0xFF00FF, "clFuchsia"},
+    {0xFFFF00, "clAqua"},
+    {0xFFFFFF, "clWhite"},
+    {0xC0DCC0, "clMoneyGreen"},
+    {0xF0CAA6, "clSkyBlue"},
+    {0xF0FBFF, "clCream"},
+    {0xA4A0A0, "clMedGray"},
+    {kSys | 0, "clScrollBar"},
+    {kSys | 1, "clBackground"},
+    {kSys | 2, "clActiveCaption"},
+    {kSys | 3, "clInactiveCaption"},
+    {kSys | 4, "clMenu"},
+    {kSys | 5, "clWindow"},
+    {kSys | 6, "clWindowFrame"},
+    {kSys | 7, "clMenuText"},
+    {kSys | 8, "clWindowText"},
+    {kSys | 9, "clCaptionText"},
+    {kSys | 10, "clActiveBorder"},
+    {kSys | 11, "clInactiveBorder"},
+    {kSys | 12, "clAppWorkSpace"},
+    {kSys | 13, "clHighlight"},
+    {kSys | 14, "clHighlightText"},
+    {kSys | 15, "clBtnFace"},
+    {kSys | 16, "clBtnShadow"},
+    {kSys | 17, "clGrayText"},
+    {kSys | 18, "clBtnText"},
+    {kSys | 19, "clInactiveCaptionText"},
+    {kSys | 20, "clBtnHighlight"},
+    {kSys | 21, "cl3DDkShadow"},
+    {kSys | 22, "cl3DLight"},
+    {kSys | 23, "clInfoText"},
+    {kSys | 24, "clInfoBk"},
+    {kSys | 26, "clHotLight"},
+    {kSys | 27, "clGradientActiveCaption"},
+    {kSys | 28, "clGradientInactiveCaption"},
+    {kSys | 29, "clMenuHighlight"},
+    {kSys | 30, "clMenuBar"},
+    {0x1FFFFFFF, "clNone"},
+    {0x20000000, "clDefault"},
+    {0x808080, "clDkGray"},
+    {0xC0C0C0, "clLtGray"},
 };
 
 const TNamedValue kCharsetNames[] = {
-    {0, "ANSI_CHARSET"},        {1, "DEFAULT_CHARSET"},     {2, "SYMBOL_CHARSET"},
-    {77, "MAC_CHARSET"},        {128, "SHIFTJIS_CHARSET"},  {129, "HANGEUL_CHARSET"},
-    {130, "JOHAB_CHARSET"},     {134, "GB2312_CHARSET"},    {136, "CHINESEBIG5_CHARSET"},
-    {161, "GREEK_CHARSET"},     {162, "TURKISH_CHARSET"},   {163, "VIETNAMESE_CHARSET"},
-    {177, "HEBREW_CHARSET"},    {178, "ARABIC_CHARSET"},    {186, "BALTIC_CHARSET"},
-    {204, "RUSSIAN_CHARSET"},   {222, "THAI_CHARSET"},      {238, "EASTEUROPE_CHARSET"},
-    {255, "OEM_CHARSET"},       {129, "HANGUL_CHARSET"},
+    {0, "ANSI_CHARSET"},          {1, "DEFAULT_CHARSET"},      {2, "SYMBOL_CHARSET"},    {77, "MAC_CHARSET"},
+    {128, "SHIFTJIS_CHARSET"},    {129, "HANGEUL_CHARSET"},    {130, "JOHAB_CHARSET"},   {134, "GB2312_CHARSET"},
+    {136, "CHINESEBIG5_CHARSET"}, {161, "GREEK_CHARSET"},      {162, "TURKISH_CHARSET"}, {163, "VIETNAMESE_CHARSET"},
+    {177, "HEBREW_CHARSET"},      {178, "ARABIC_CHARSET"},     {186, "BALTIC_CHARSET"},  {204, "RUSSIAN_CHARSET"},
+    {222, "THAI_CHARSET"},        {238, "EASTEUROPE_CHARSET"}, {255, "OEM_CHARSET"},     {129, "HANGUL_CHARSET"},
 };
 
 template <std::size_t N>
@@ -123,12 +150,18 @@ QColor ColorToQColor(TColor color)
     const QPalette pal = QGuiApplication::palette();
     if ((u & 0xFF000000u) == 0xFF000000u) {
         switch (u & 0xFF) {
-        case 1: case 4: case 12: return pal.color(QPalette::Window);
+        case 1:
+        case 4:
+        case 12: return pal.color(QPalette::Window);
         case 5: return pal.color(QPalette::Base);
         case 7: return pal.color(QPalette::WindowText);
-        case 9: case 14: return pal.color(QPalette::HighlightedText);
-        case 2: case 13: case 29: return pal.color(QPalette::Highlight);
-        case 15: case 30: return pal.color(QPalette::Button);
+        case 9:
+        case 14: return pal.color(QPalette::HighlightedText);
+        case 2:
+        case 13:
+        case 29: return pal.color(QPalette::Highlight);
+        case 15:
+        case 30: return pal.color(QPalette::Button);
         case 16: return pal.color(QPalette::Mid);
         case 17: return pal.color(QPalette::Disabled, QPalette::Text);
         case 18: return pal.color(QPalette::ButtonText);
@@ -175,39 +208,38 @@ struct TPropInfo {
     void (*SetFloat)(TPreferences &, double) = nullptr;
 };
 
-#define PREF_ORD(name, kind, type)                                                               \
-    TPropInfo                                                                                    \
-    {                                                                                            \
-        .Name = #name, .Kind = kind,                                                             \
-        .GetOrd = [](const TPreferences &p) -> int64_t { return int64_t(p.name()); },            \
-        .SetOrd = [](TPreferences &p, int64_t v) { p.Set##name(type(v)); }                       \
+#define PREF_ORD(name, kind, type)                                                                                     \
+    TPropInfo                                                                                                          \
+    {                                                                                                                  \
+        .Name = #name, .Kind = kind, .GetOrd = [](const TPreferences &p) -> int64_t { return int64_t(p.name()); },     \
+        .SetOrd = [](TPreferences &p, int64_t v) { p.Set##name(type(v)); }                                             \
     }
-#define PREF_BOOL(name)                                                                          \
-    TPropInfo                                                                                    \
-    {                                                                                            \
-        .Name = #name, .Kind = TKind::Boolean,                                                   \
-        .GetOrd = [](const TPreferences &p) -> int64_t { return p.name() ? 1 : 0; },             \
-        .SetOrd = [](TPreferences &p, int64_t v) { p.Set##name(v != 0); }                        \
+#define PREF_BOOL(name)                                                                                                \
+    TPropInfo                                                                                                          \
+    {                                                                                                                  \
+        .Name = #name, .Kind = TKind::Boolean,                                                                         \
+        .GetOrd = [](const TPreferences &p) -> int64_t { return p.name() ? 1 : 0; },                                   \
+        .SetOrd = [](TPreferences &p, int64_t v) { p.Set##name(v != 0); }                                              \
     }
-#define PREF_ENUM(name, type, idents)                                                            \
-    TPropInfo                                                                                    \
-    {                                                                                            \
-        .Name = #name, .Kind = TKind::Enumeration, .Idents = idents,                             \
-        .IdentCount = int(std::size(idents)),                                                    \
-        .GetOrd = [](const TPreferences &p) -> int64_t { return int64_t(p.name()); },            \
-        .SetOrd = [](TPreferences &p, int64_t v) { p.Set##name(type(v)); }                       \
+#define PREF_ENUM(name, type, idents)                                                                                  \
+    TPropInfo                                                                                                          \
+    {                                                                                                                  \
+        .Name = #name, .Kind = TKind::Enumeration, .Idents = idents, .IdentCount = int(std::size(idents)),             \
+        .GetOrd = [](const TPreferences &p) -> int64_t { return int64_t(p.name()); },                                  \
+        .SetOrd = [](TPreferences &p, int64_t v) { p.Set##name(type(v)); }                                             \
     }
-#define PREF_TEXT(name)                                                                          \
-    TPropInfo                                                                                    \
-    {                                                                                            \
-        .Name = #name, .Kind = TKind::Text,                                                      \
-        .GetText = [](const TPreferences &p) { return p.name(); },                               \
-        .SetText = [](TPreferences &p, const QString &v) { p.Set##name(v); }                     \
+#define PREF_TEXT(name)                                                                                                \
+    TPropInfo                                                                                                          \
+    {                                                                                                                  \
+        .Name = #name, .Kind = TKind::Text, .GetText = [](const TPreferences &p) { return p.name(); },                 \
+        .SetText = [](TPreferences &p, const QString &v) { p.Set##name(v); }                                           \
     }
 
 const TPropInfo kProperties[] = {
     // Inherited from the framework's component class; Name is never stored.
-    TPropInfo{.Name = "Tag", .Kind = TKind::Integer, .OnlyWhenNonZero = true,
+    TPropInfo{.Name = "Tag",
+              .Kind = TKind::Integer,
+              .OnlyWhenNonZero = true,
               .GetOrd = [](const TPreferences &p) -> int64_t { return p.Tag(); },
               .SetOrd = [](TPreferences &p, int64_t v) { p.SetTag(int32_t(v)); }},
     PREF_ENUM(MissedTasksTreatment, TMissedTasksTreatment, kMissedNames),
@@ -240,7 +272,9 @@ const TPropInfo kProperties[] = {
     PREF_BOOL(MoveDelTasksToRecycleBin),
     PREF_BOOL(ShowFullMoons),
     PREF_BOOL(NeverShowSplash),
-    TPropInfo{.Name = "FontStyle", .Kind = TKind::FontStyleSet, .Idents = kStyleNames,
+    TPropInfo{.Name = "FontStyle",
+              .Kind = TKind::FontStyleSet,
+              .Idents = kStyleNames,
               .IdentCount = int(std::size(kStyleNames)),
               .GetOrd = [](const TPreferences &p) -> int64_t { return p.FontStyle(); },
               .SetOrd = [](TPreferences &p, int64_t v) { p.SetFontStyle(TFontStyles(v)); }},
@@ -248,7 +282,8 @@ const TPropInfo kProperties[] = {
     PREF_ORD(FontSize, TKind::Integer, int32_t),
     PREF_ORD(FontCharset, TKind::Charset, uint8_t),
     PREF_ORD(FontColor, TKind::Color, TColor),
-    TPropInfo{.Name = "LastRun", .Kind = TKind::DateTime,
+    TPropInfo{.Name = "LastRun",
+              .Kind = TKind::DateTime,
               .GetFloat = [](const TPreferences &p) -> double { return p.LastRun(); },
               .SetFloat = [](TPreferences &p, double v) { p.SetLastRun(v); }},
     PREF_BOOL(RunOnStartup),
@@ -321,9 +356,7 @@ void ReadProperty(TReader &r, const TPropInfo &p, TPreferences &prefs)
             InvalidValue();
         }
         return;
-    case TKind::Integer:
-        p.SetOrd(prefs, ReadInt32Value(r, type));
-        return;
+    case TKind::Integer: p.SetOrd(prefs, ReadInt32Value(r, type)); return;
     case TKind::Byte:
         // The stream has no byte type: a wider number from a damaged file is held at the edge.
         p.SetOrd(prefs, ClampByte(ReadInt32Value(r, type)));
@@ -485,14 +518,38 @@ void TPreferences::SetMissedTasksTreatment(TMissedTasksTreatment v)
         FMissedTasksTreatment = v;
 }
 
-void TPreferences::SetHost(const QString &v) { FHost = CutToCapacity(v, kTextCapacity); }
-void TPreferences::SetPort(const QString &v) { FPort = CutToCapacity(v, kTextCapacity); }
-void TPreferences::SetUserID(const QString &v) { FUserID = CutToCapacity(v, kTextCapacity); }
-void TPreferences::SetPassword(const QString &v) { FPassword = CutToCapacity(v, kTextCapacity); }
-void TPreferences::SetFromaddress(const QString &v) { FFromaddress = CutToCapacity(v, kTextCapacity); }
-void TPreferences::SetFromName(const QString &v) { FFromName = CutToCapacity(v, kTextCapacity); }
-void TPreferences::SetEmailSignature(const QString &v) { FEmailSignature = CutToCapacity(v, kEmailSignatureCapacity); }
-void TPreferences::SetTaskStoreFolder(const QString &v) { FTaskStoreFolder = CutToCapacity(v, kTaskStoreFolderCapacity); }
+void TPreferences::SetHost(const QString &v)
+{
+    FHost = CutToCapacity(v, kTextCapacity);
+}
+void TPreferences::SetPort(const QString &v)
+{
+    FPort = CutToCapacity(v, kTextCapacity);
+}
+void TPreferences::SetUserID(const QString &v)
+{
+    FUserID = CutToCapacity(v, kTextCapacity);
+}
+void TPreferences::SetPassword(const QString &v)
+{
+    FPassword = CutToCapacity(v, kTextCapacity);
+}
+void TPreferences::SetFromaddress(const QString &v)
+{
+    FFromaddress = CutToCapacity(v, kTextCapacity);
+}
+void TPreferences::SetFromName(const QString &v)
+{
+    FFromName = CutToCapacity(v, kTextCapacity);
+}
+void TPreferences::SetEmailSignature(const QString &v)
+{
+    FEmailSignature = CutToCapacity(v, kEmailSignatureCapacity);
+}
+void TPreferences::SetTaskStoreFolder(const QString &v)
+{
+    FTaskStoreFolder = CutToCapacity(v, kTaskStoreFolderCapacity);
+}
 
 void TPreferences::SetSnoozeType(int preset, TSnoozeType v)
 {

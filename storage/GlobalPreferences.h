@@ -25,7 +25,10 @@ enum TFontStyle : uint8_t { fsBold, fsItalic, fsUnderline, fsStrikeOut };
 
 // A set of TFontStyle: bit n stands for style n.
 using TFontStyles = uint8_t;
-constexpr TFontStyles FontStyleBit(TFontStyle s) { return TFontStyles(1u << s); }
+constexpr TFontStyles FontStyleBit(TFontStyle s)
+{
+    return TFontStyles(1u << s);
+}
 
 // A colour as the file holds it: 0x00BBGGRR, or 0xFF0000nn for system colour nn.
 using TColor = int32_t;

@@ -56,8 +56,7 @@ double ExtendedToDouble(const TExtended80 &bytes)
 
     double result;
     if (e == 0x7FFF) {
-        result = (m << 1) == 0 ? std::numeric_limits<double>::infinity()
-                               : std::numeric_limits<double>::quiet_NaN();
+        result = (m << 1) == 0 ? std::numeric_limits<double>::infinity() : std::numeric_limits<double>::quiet_NaN();
     } else if (m == 0) {
         result = 0.0;
     } else {

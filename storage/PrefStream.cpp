@@ -121,7 +121,9 @@ void TWriter::WriteEnd()
 // ---- reader ----
 
 TReader::TReader(const QByteArray &data, int begin, int end)
-    : FData(data), FPos(begin), FEnd(end > data.size() ? int(data.size()) : end)
+    : FData(data)
+    , FPos(begin)
+    , FEnd(end > data.size() ? int(data.size()) : end)
 {
 }
 
@@ -185,22 +187,19 @@ QByteArray TReader::ReadHeader()
 int64_t TReader::ReadIntegerValue(uint8_t type)
 {
     switch (type) {
-    case vaInt8:
-        return int8_t(ReadByte());
+    case vaInt8: return int8_t(ReadByte());
     case vaInt16: {
         const uint16_t lo = ReadByte();
         const uint16_t hi = ReadByte();
         return int16_t(uint16_t(lo | (hi << 8)));
     }
-    case vaInt32:
-        return int32_t(ReadUInt32());
+    case vaInt32: return int32_t(ReadUInt32());
     case vaInt64: {
         const uint64_t lo = ReadUInt32();
         const uint64_t hi = ReadUInt32();
         return int64_t(lo | (hi << 32));
     }
-    default:
-        throw EStreamError(QStringLiteral("Invalid property value"));
+    default: throw EStreamError(QStringLiteral("Invalid property value"));
     }
 }
 
@@ -210,10 +209,8 @@ QString TReader::ReadTextValue(uint8_t type)
     case vaString:
         // Written by us only for ASCII; older writers put code-page bytes here.
         return FromCp1252(ReadShortString());
-    case vaLString:
-        return FromCp1252(ReadBytes(ReadUInt32()));
-    case vaUTF8String:
-        return QString::fromUtf8(ReadBytes(ReadUInt32()));
+    case vaLString: return FromCp1252(ReadBytes(ReadUInt32()));
+    case vaUTF8String: return QString::fromUtf8(ReadBytes(ReadUInt32()));
     case vaWString: {
         const qint64 chars = ReadUInt32();
         const QByteArray raw = ReadBytes(chars * 2);
@@ -222,8 +219,7 @@ QString TReader::ReadTextValue(uint8_t type)
             out[i] = QChar(char16_t(uint8_t(raw[2 * i]) | (uint8_t(raw[2 * i + 1]) << 8)));
         return out;
     }
-    default:
-        throw EStreamError(QStringLiteral("Invalid property value"));
+    default: throw EStreamError(QStringLiteral("Invalid property value"));
     }
 }
 
@@ -268,41 +264,21 @@ bool TReader::SkipValue(uint8_t type)
     switch (type) {
     case vaNull:
     case vaFalse:
-    case vaTrue:
-        return true;
-    case vaInt8:
-        SkipBytes(1);
-        return true;
-    case vaInt16:
-        SkipBytes(2);
-        return true;
-    case vaInt32:
-        SkipBytes(4);
-        return true;
+    case vaTrue: return true;
+    case vaInt8: SkipBytes(1); return true;
+    case vaInt16: SkipBytes(2); return true;
+    case vaInt32: SkipBytes(4); return true;
     case vaInt64:
     case vaDate:
-    case vaDouble:
-        SkipBytes(8);
-        return true;
-    case vaExtended:
-        SkipBytes(10);
-        return true;
+    case vaDouble: SkipBytes(8); return true;
+    case vaExtended: SkipBytes(10); return true;
     case vaString:
-    case vaIdent:
-        SkipBytes(ReadByte());
-        return true;
+    case vaIdent: SkipBytes(ReadByte()); return true;
     case vaLString:
-    case vaUTF8String:
-        SkipBytes(ReadUInt32());
-        return true;
-    case vaWString:
-        SkipBytes(qint64(ReadUInt32()) * 2);
-        return true;
-    case vaSet:
-        ReadSetValue();
-        return true;
-    default:
-        return false;
+    case vaUTF8String: SkipBytes(ReadUInt32()); return true;
+    case vaWString: SkipBytes(qint64(ReadUInt32()) * 2); return true;
+    case vaSet: ReadSetValue(); return true;
+    default: return false;
     }
 }
 
@@ -340,7 +316,7 @@ void UnwrapResource(const QByteArray &file, int &streamBegin, int &streamEnd)
         int pos = 3;
         while (r.ReadByte() != 0)
             ++pos;
-        pos += 1;     // the zero byte
+        pos += 1; // the zero byte
         r.ReadByte(); // flags
         r.ReadByte();
         uint32_t n = 0;

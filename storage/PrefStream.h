@@ -39,7 +39,10 @@ constexpr uint16_t kResourceFlags = 0x1030;
 class EStreamError : public std::runtime_error {
 public:
     explicit EStreamError(const QString &message)
-        : std::runtime_error(message.toStdString()), FMessage(message) {}
+        : std::runtime_error(message.toStdString())
+        , FMessage(message)
+    {
+    }
     const QString &Message() const { return FMessage; }
 
 private:
@@ -85,11 +88,11 @@ public:
 
     // Value readers after the type byte; they raise "Invalid property value"
     // style errors through the caller when the type does not fit.
-    int64_t ReadIntegerValue(uint8_t type);   // 2, 3, 4, 19
-    QString ReadTextValue(uint8_t type);      // 6, 12, 18, 20
-    QByteArray ReadIdentValue();              // after type 7
-    QList<QByteArray> ReadSetValue();         // after type 11
-    double ReadFloatValue(uint8_t type);      // 5, 17, 21, 2, 3, 4, 19
+    int64_t ReadIntegerValue(uint8_t type); // 2, 3, 4, 19
+    QString ReadTextValue(uint8_t type); // 6, 12, 18, 20
+    QByteArray ReadIdentValue(); // after type 7
+    QList<QByteArray> ReadSetValue(); // after type 11
+    double ReadFloatValue(uint8_t type); // 5, 17, 21, 2, 3, 4, 19
     // Steps over a value of any type above (and 0, 8, 9), as for a property
     // another version wrote. False, with nothing read, for a type byte this
     // reader does not know: where its value ends cannot be told.

@@ -1,9 +1,9 @@
 #include "storage/vornStorage.h"
 
+#include "core/Clock.h"
 #include "core/MessageBox.h"
 #include "core/vornLogFile.h"
 #include "model/TaskList.h"
-#include "core/Clock.h"
 #include "platform/Desktop.h"
 #include "platform/Shell.h"
 
@@ -426,8 +426,7 @@ bool TPalvaroStorage::SaveStore()
         return false;
     }
     FSavedMark = mark;
-    LogInfoLine(QStringLiteral("Tasklist Saved at ") + DateTimeToStr(ModifiedTime()) + QStringLiteral(" to ")
-                + Path());
+    LogInfoLine(QStringLiteral("Tasklist Saved at ") + DateTimeToStr(ModifiedTime()) + QStringLiteral(" to ") + Path());
     return true;
 }
 
@@ -452,8 +451,8 @@ QString TPalvaroStorage::FileTimesText() const
 {
     const QString pattern = QStringLiteral("ddd, d mmm yyyy \"at\" hh:mm:ss");
     return QStringLiteral("  Created: ") + FormatDateTime(pattern, CreatedTime()) + QStringLiteral("  Modified: ")
-         + FormatDateTime(pattern, ModifiedTime()) + QStringLiteral("  Accessed: ")
-         + FormatDateTime(pattern, AccessedTime());
+           + FormatDateTime(pattern, ModifiedTime()) + QStringLiteral("  Accessed: ")
+           + FormatDateTime(pattern, AccessedTime());
 }
 
 void TPalvaroStorage::RescueBackup()

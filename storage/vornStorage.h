@@ -51,10 +51,10 @@ public:
 
     uint8_t DBVersion = 0;
     TvornLogFile *Log = nullptr; // may be null: then nothing is logged
-    QString BackupFolder;        // with trailing "/"
-    QString StoreFileName;       // without folder
-    QString DatedBackupName;     // StoreFileName + ".dd-mm-yyyy"
-    QString BackupPattern;       // "*.DAT.*", matched case-insensitively
+    QString BackupFolder; // with trailing "/"
+    QString StoreFileName; // without folder
+    QString DatedBackupName; // StoreFileName + ".dd-mm-yyyy"
+    QString BackupPattern; // "*.DAT.*", matched case-insensitively
 
 protected:
     void LogInfoLine(const QString &text) const;
@@ -64,12 +64,12 @@ protected:
 
 // Where the store and its helpers are, as the environment says at start-up.
 struct TStoreSetup {
-    QString Path;          // the store file
-    QString BackupFolder;  // empty: the store's folder + "Backup/"
+    QString Path; // the store file
+    QString BackupFolder; // empty: the store's folder + "Backup/"
     QString StoreFileName; // empty: the store file's own name
     QString ProgramFolder; // where the converter lies, with trailing "/"
     QString ConverterName; // empty: "DBConverter"
-    QString ProgramName;   // box titles; empty: the store file's base name
+    QString ProgramName; // box titles; empty: the store file's base name
 };
 
 class TPalvaroStorage : public TvornStorage {
@@ -124,4 +124,3 @@ private:
     qint64 FSavedMark = -1; // the list's ModifiedAt (ms) saved by the last SaveStore; -1 none yet
     uint8_t FBuffer[TaskElementSize]{};
 };
-

@@ -18,9 +18,9 @@ constexpr int kRate = 44100;
 constexpr double kSeconds = 1.9;
 
 struct Partial {
-    double ratio;  // of the tone's fundamental
+    double ratio; // of the tone's fundamental
     double gain;
-    double decay;  // seconds to fall to 1/e
+    double decay; // seconds to fall to 1/e
 };
 
 // Slightly inharmonic upper partials give the bell colour.
@@ -48,8 +48,9 @@ QByteArray ChimeWav()
     const int frames = int(kSeconds * kRate);
     std::vector<double> mix(size_t(frames), 0.0);
     // C5, E5, G5, the last held longest.
-    const struct { double start, freq, level; } tones[] = {
-        {0.00, 523.25, 0.80}, {0.24, 659.26, 0.75}, {0.48, 783.99, 0.90}};
+    const struct {
+        double start, freq, level;
+    } tones[] = {{0.00, 523.25, 0.80}, {0.24, 659.26, 0.75}, {0.48, 783.99, 0.90}};
     for (const auto &tone : tones) {
         const int first = int(tone.start * kRate);
         for (int i = first; i < frames; ++i) {
@@ -82,12 +83,12 @@ QByteArray ChimeWav()
     wav.append("WAVE", 4);
     wav.append("fmt ", 4);
     AppendLe32(wav, 16);
-    AppendLe16(wav, 1);              // PCM
-    AppendLe16(wav, 1);              // mono
+    AppendLe16(wav, 1); // PCM
+    AppendLe16(wav, 1); // mono
     AppendLe32(wav, kRate);
-    AppendLe32(wav, kRate * 2);      // bytes per second
-    AppendLe16(wav, 2);              // block align
-    AppendLe16(wav, 16);             // bits per sample
+    AppendLe32(wav, kRate * 2); // bytes per second
+    AppendLe16(wav, 2); // block align
+    AppendLe16(wav, 16); // bits per sample
     wav.append("data", 4);
     AppendLe32(wav, quint32(data.size()));
     wav.append(data);

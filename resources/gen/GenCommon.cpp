@@ -75,15 +75,15 @@ QLinearGradient VerticalGradient(double y0, double y1, const QColor &top, const 
 
 QFont SansFont(double pixelSize, bool bold)
 {
-    return PickFont({QStringLiteral("DejaVu Sans"), QStringLiteral("Nimbus Sans"),
-                     QStringLiteral("Liberation Sans"), QStringLiteral("Noto Sans")},
+    return PickFont({QStringLiteral("DejaVu Sans"), QStringLiteral("Nimbus Sans"), QStringLiteral("Liberation Sans"),
+                     QStringLiteral("Noto Sans")},
                     pixelSize, bold);
 }
 
 QFont SerifFont(double pixelSize, bool bold)
 {
-    return PickFont({QStringLiteral("DejaVu Serif"), QStringLiteral("Nimbus Roman"),
-                     QStringLiteral("Liberation Serif"), QStringLiteral("P052")},
+    return PickFont({QStringLiteral("DejaVu Serif"), QStringLiteral("Nimbus Roman"), QStringLiteral("Liberation Serif"),
+                     QStringLiteral("P052")},
                     pixelSize, bold);
 }
 

@@ -18,20 +18,32 @@
 namespace gen {
 
 // Outside of every shaped picture; the window region drops this colour.
-inline QColor ShapeKey() { return QColor(255, 0, 255); }
+inline QColor ShapeKey()
+{
+    return QColor(255, 0, 255);
+}
 // Background of every numbered icon.
-inline QColor IconKey() { return QColor(0, 255, 0); }
+inline QColor IconKey()
+{
+    return QColor(0, 255, 0);
+}
 
 // Window body colours shared by the action, update and information windows.
-inline QColor FooterColour() { return QColor(239, 234, 216); }
-inline QColor BodyColour() { return QColor(252, 251, 247); }
+inline QColor FooterColour()
+{
+    return QColor(239, 234, 216);
+}
+inline QColor BodyColour()
+{
+    return QColor(252, 251, 247);
+}
 
 struct Shadow {
     QPoint offset{4, 4};
-    int blur = 4;               // box-blur radius in pixels
-    QColor dark{96, 98, 106};   // right under the body
+    int blur = 4; // box-blur radius in pixels
+    QColor dark{96, 98, 106}; // right under the body
     QColor light{196, 198, 204}; // at the crisp outer edge
-    double cut = 0.22;          // blurred coverage below this becomes the key
+    double cut = 0.22; // blurred coverage below this becomes the key
 };
 
 using PaintFn = std::function<void(QPainter &)>;
@@ -55,7 +67,10 @@ QColor Mix(const QColor &a, const QColor &b, double t); // t = 0 gives a
 // A deterministic pseudo-random source so every build draws the same stars.
 class Lcg {
 public:
-    explicit Lcg(quint32 seed) : FState(seed) {}
+    explicit Lcg(quint32 seed)
+        : FState(seed)
+    {
+    }
     double Next()
     {
         FState = FState * 1664525u + 1013904223u;

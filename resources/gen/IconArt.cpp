@@ -140,8 +140,8 @@ void Gear(QPainter &p, const QPointF &c, double rOuter, double rInner, int teeth
     const double step = 2 * std::numbers::pi / teeth;
     for (int i = 0; i < teeth; ++i) {
         const double a = i * step;
-        const double pts[4][2] = {{a - step * 0.30, rInner}, {a - step * 0.16, rOuter},
-                                  {a + step * 0.16, rOuter}, {a + step * 0.30, rInner}};
+        const double pts[4][2] = {
+            {a - step * 0.30, rInner}, {a - step * 0.16, rOuter}, {a + step * 0.16, rOuter}, {a + step * 0.30, rInner}};
         for (int k = 0; k < 4; ++k) {
             const QPointF q(c.x() + std::cos(pts[k][0]) * pts[k][1], c.y() + std::sin(pts[k][0]) * pts[k][1]);
             if (i == 0 && k == 0)
@@ -469,8 +469,8 @@ void Resume(QPainter &p)
 void Lightning(QPainter &p)
 {
     QPolygonF bolt;
-    bolt << QPointF(19, 2) << QPointF(7, 18) << QPointF(15, 18) << QPointF(11, 30) << QPointF(25, 12)
-         << QPointF(17, 12) << QPointF(22, 2);
+    bolt << QPointF(19, 2) << QPointF(7, 18) << QPointF(15, 18) << QPointF(11, 30) << QPointF(25, 12) << QPointF(17, 12)
+         << QPointF(22, 2);
     p.setPen(Outline(QColor(150, 84, 0), 1.4));
     p.setBrush(VerticalGradient(2, 30, QColor(255, 236, 110), QColor(250, 150, 20)));
     p.drawPolygon(bolt);
@@ -713,9 +713,19 @@ using Painter = std::function<void(QPainter &)>;
 // opened document, restart, log off) and 12 the full-moon notice.
 std::vector<Painter> ReminderPainters()
 {
-    return {art::AddReminder, art::Speaker,  art::AlarmClock, [](QPainter &p) { art::Note(p); },
-            [](QPainter &p) { art::Calendar(p, 1); }, art::Envelope, art::OpenDocument, art::ProgramWindow,
-            art::Restart, art::Power, art::LogOff, art::Several, art::Moon};
+    return {art::AddReminder,
+            art::Speaker,
+            art::AlarmClock,
+            [](QPainter &p) { art::Note(p); },
+            [](QPainter &p) { art::Calendar(p, 1); },
+            art::Envelope,
+            art::OpenDocument,
+            art::ProgramWindow,
+            art::Restart,
+            art::Power,
+            art::LogOff,
+            art::Several,
+            art::Moon};
 }
 
 // Toolbar and menu pictures: 0 add, 1 properties, 2 delete, 3 suspend, 4 resume,
@@ -723,10 +733,24 @@ std::vector<Painter> ReminderPainters()
 // 12 preferences, 13 about, 14 completed, 15 today, 16 tomorrow, 17 next five days.
 std::vector<Painter> ToolbarPainters()
 {
-    return {art::AddReminder, art::Pencil, art::DeleteCross, art::Suspend, art::Resume, art::Lightning,
-            art::Copy, art::Paste, art::Views, art::ListAll, art::Import, art::Printer, art::Preferences,
-            art::Info, art::CheckMark, [](QPainter &p) { art::Calendar(p, 1); },
-            [](QPainter &p) { art::Calendar(p, 2); }, [](QPainter &p) { art::Calendar(p, 3); }};
+    return {art::AddReminder,
+            art::Pencil,
+            art::DeleteCross,
+            art::Suspend,
+            art::Resume,
+            art::Lightning,
+            art::Copy,
+            art::Paste,
+            art::Views,
+            art::ListAll,
+            art::Import,
+            art::Printer,
+            art::Preferences,
+            art::Info,
+            art::CheckMark,
+            [](QPainter &p) { art::Calendar(p, 1); },
+            [](QPainter &p) { art::Calendar(p, 2); },
+            [](QPainter &p) { art::Calendar(p, 3); }};
 }
 
 // Preferences group pictures: 0 missed reminders, 1 shortcut keys, 2 calendar
@@ -734,8 +758,10 @@ std::vector<Painter> ToolbarPainters()
 // 8 wait times of the actions, 9 about.
 std::vector<Painter> PreferencesPainters()
 {
-    return {art::Missed, art::KeyCap,  [](QPainter &p) { art::Calendar(p, 0); }, art::ToolbarStrip,
-            art::Balloon, art::FontGlyph, art::Snooze, art::Server, art::Hourglass, art::Info};
+    return {art::Missed,       art::KeyCap,  [](QPainter &p) { art::Calendar(p, 0); },
+            art::ToolbarStrip, art::Balloon, art::FontGlyph,
+            art::Snooze,       art::Server,  art::Hourglass,
+            art::Info};
 }
 
 void AddSeries(PictureSet &set, const QString &prefix, int size, const std::vector<Painter> &painters)

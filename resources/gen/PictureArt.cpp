@@ -215,9 +215,10 @@ QImage FullMoon()
         p.drawEllipse(moon + QPointF(6, 10), 17, 12);
         p.drawEllipse(moon + QPointF(-20, 18), 10, 8);
         // Craters: a darker bowl with a light rim on the far side.
-        const struct { double x, y, rad; } craters[] = {
-            {-30, 0, 5.5}, {22, 24, 6.5}, {28, -4, 4}, {-8, -34, 4.5}, {-6, 30, 3.5},
-            {34, 16, 3}, {-36, -18, 3}, {10, -2, 2.6}, {-22, 34, 2.4}, {18, 40, 2.8}};
+        const struct {
+            double x, y, rad;
+        } craters[] = {{-30, 0, 5.5}, {22, 24, 6.5}, {28, -4, 4},   {-8, -34, 4.5}, {-6, 30, 3.5},
+                       {34, 16, 3},   {-36, -18, 3}, {10, -2, 2.6}, {-22, 34, 2.4}, {18, 40, 2.8}};
         for (const auto &c : craters) {
             const QPointF cc = moon + QPointF(c.x, c.y);
             p.setBrush(QColor(250, 246, 226, 200));

@@ -1,8 +1,8 @@
-#include "platform/FormShaper.h"
 #include "app/PalvaroApplication.h"
 #include "core/vornIniFile.h"
-#include "platform/Desktop.h"
 #include "core/vornLogFile.h"
+#include "platform/Desktop.h"
+#include "platform/FormShaper.h"
 #include "tests/fakes/FakeShell.h"
 #include "tests/support/TestSupport.h"
 

@@ -1,7 +1,7 @@
 #include "app/InitApp.h"
 #include "app/PalvaroApplication.h"
-#include "tests/fakes/FakeShell.h"
 #include "storage/GlobalPreferences.h"
+#include "tests/fakes/FakeShell.h"
 #include "tests/support/TestSupport.h"
 
 #include <QTemporaryDir>

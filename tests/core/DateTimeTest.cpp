@@ -9,7 +9,11 @@
 
 namespace {
 struct LocaleScope {
-    explicit LocaleScope(const QLocale &l) : old(QLocale()) { QLocale::setDefault(l); }
+    explicit LocaleScope(const QLocale &l)
+        : old(QLocale())
+    {
+        QLocale::setDefault(l);
+    }
     ~LocaleScope() { QLocale::setDefault(old); }
     QLocale old;
 };
@@ -77,8 +81,8 @@ TEST(DateTime, WeekdaysAreIso)
 {
     EXPECT_EQ(DayOfTheWeek(EncodeDate(2009, 2, 17)), 2); // Tuesday
     EXPECT_EQ(DayOfTheWeek(EncodeDate(2009, 2, 22)), 7); // Sunday
-    EXPECT_EQ(DayOfTheWeek(EncodeDate(1, 1, 1)), 1);     // Monday
-    EXPECT_EQ(DayOfTheWeek(-1.25), 5);                   // 29 Dec 1899, Friday
+    EXPECT_EQ(DayOfTheWeek(EncodeDate(1, 1, 1)), 1); // Monday
+    EXPECT_EQ(DayOfTheWeek(-1.25), 5); // 29 Dec 1899, Friday
 }
 
 TEST(DateTime, QtConversionRoundTripsAndEqualityIsToTheMillisecond)

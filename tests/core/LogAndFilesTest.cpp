@@ -77,8 +77,7 @@ TEST(LogFile, AppendModeKeepsOldLinesThenABlankAndTheAppendStamp)
     const QString path = dir.filePath("Brivane.log");
     ASSERT_TRUE(WriteAll(path, "Info: yesterday\r\n"));
     TvornLogFile log(path, 3, 1, 0);
-    EXPECT_EQ(FileLines(path),
-              (QStringList{"Info: yesterday", "", "Info:Log Appended at Tue, 17 Feb 2009 10:15:00"}));
+    EXPECT_EQ(FileLines(path), (QStringList{"Info: yesterday", "", "Info:Log Appended at Tue, 17 Feb 2009 10:15:00"}));
 }
 
 TEST(LogFile, LevelZeroWritesNothingEvenErrors)

@@ -1,6 +1,6 @@
+#include "model/Recurrence.h"
 #include "model/ScheduleMath.h"
 #include "model/TaskList.h"
-#include "model/Recurrence.h"
 #include "tests/support/CapturedLog.h"
 #include "tests/support/Records.h"
 #include "tests/support/TestSupport.h"
@@ -94,7 +94,8 @@ TEST(NextEvent, HalfHourlyReminderSkipsTheExcludedWeekend)
     t.ExcludeSaturday = true;
     t.ExcludeSunday = true;
     const TDateTime next = Next(t, At(2024, 5, 18, 9));
-    EXPECT_TRUE(SameDateTime(next, At(2024, 5, 20, 0, 0))) << FormatDateTime("dd.mm.yyyy hh:mm:ss.zzz", next).toStdString();
+    EXPECT_TRUE(SameDateTime(next, At(2024, 5, 20, 0, 0)))
+        << FormatDateTime("dd.mm.yyyy hh:mm:ss.zzz", next).toStdString();
     EXPECT_EQ(DayOfTheWeek(next), 1);
 }
 
@@ -221,10 +222,14 @@ TEST(PreWarning, EveryUnitAndUnknownOnes)
     t.PreWarning = true;
     t.PreWarningNFactor = 1;
     const TDateTime e = t.EventDateTime;
-    const std::pair<int, TDateTime> cases[] = {{srDays, e - 1},          {srWeeks, e - 7},
-                                               {srMonths, At(2024, 2, 29, 9, 30)}, {srYears, At(2023, 3, 31, 9, 30)},
-                                               {srHours, AddHours(-1, e)}, {srMinutes, AddMinutes(-1, e)},
-                                               {srWeekday, e},            {srMonthOfYear, e},
+    const std::pair<int, TDateTime> cases[] = {{srDays, e - 1},
+                                               {srWeeks, e - 7},
+                                               {srMonths, At(2024, 2, 29, 9, 30)},
+                                               {srYears, At(2023, 3, 31, 9, 30)},
+                                               {srHours, AddHours(-1, e)},
+                                               {srMinutes, AddMinutes(-1, e)},
+                                               {srWeekday, e},
+                                               {srMonthOfYear, e},
                                                {9, e}};
     for (const auto &[rule, expected] : cases) {
         t.PreWarningRule = uint8_t(rule);
@@ -355,13 +360,34 @@ TEST(NextEvent, FastWalkEqualsThePlainWalkOnRandomRecords)
         int factor = 1;
         double span = 0; // days between event and now
         switch (rule) {
-        case srWeekday: factor = pick(1, 7); span = uniform(-10, 3000); break;
-        case srMonthOfYear: factor = pick(1, 12); span = uniform(-400, 20000); break;
-        case srDays: factor = pick(1, 40); span = uniform(-50, 20000); break;
-        case srWeeks: factor = pick(1, 8); span = uniform(-50, 20000); break;
-        case srMonths: factor = pick(1, 30); span = uniform(-100, 20000); break;
-        case srYears: factor = pick(1, 5); span = uniform(-400, 30000); break;
-        case srHours: factor = pick(1, 3) == 1 ? 168 : pick(1, 60); span = uniform(-5, 3000); break;
+        case srWeekday:
+            factor = pick(1, 7);
+            span = uniform(-10, 3000);
+            break;
+        case srMonthOfYear:
+            factor = pick(1, 12);
+            span = uniform(-400, 20000);
+            break;
+        case srDays:
+            factor = pick(1, 40);
+            span = uniform(-50, 20000);
+            break;
+        case srWeeks:
+            factor = pick(1, 8);
+            span = uniform(-50, 20000);
+            break;
+        case srMonths:
+            factor = pick(1, 30);
+            span = uniform(-100, 20000);
+            break;
+        case srYears:
+            factor = pick(1, 5);
+            span = uniform(-400, 30000);
+            break;
+        case srHours:
+            factor = pick(1, 3) == 1 ? 168 : pick(1, 60);
+            span = uniform(-5, 3000);
+            break;
         case srMinutes:
             factor = pick(1, 4) == 1 ? pick(1, 3) : pick(1, 2000);
             span = uniform(-1, factor < 4 ? 60 : 400);
@@ -391,8 +417,8 @@ TEST(NextEvent, FastWalkEqualsThePlainWalkOnRandomRecords)
             continue;
         }
         ASSERT_TRUE(fastFound) << "case " << n << " rule " << rule << " factor " << factor << " event " << event;
-        ASSERT_EQ(fast, plain) << "case " << n << " rule " << rule << " factor " << factor << " event "
-                               << event << " now " << now;
+        ASSERT_EQ(fast, plain) << "case " << n << " rule " << rule << " factor " << factor << " event " << event
+                               << " now " << now;
         ++compared;
     }
     EXPECT_GT(compared, 1300);

@@ -18,7 +18,8 @@ TEST(DateSteps, MinutesAndHoursKeepSecondsAndStayExact)
     EXPECT_TRUE(SameDateTime(AddHours(-15, x), At(2024, 5, 14, 23, 7, 45, 123)));
     // Not rounded to whole minutes: the step is within the last bits of the exact value.
     const long double exact = static_cast<long double>(x) + 7.0L / 1440.0L;
-    EXPECT_LE(std::fabs(static_cast<long double>(AddMinutes(7, x)) - exact), 2.0L * std::ldexp(1.0L, std::ilogb(x) - 52));
+    EXPECT_LE(std::fabs(static_cast<long double>(AddMinutes(7, x)) - exact),
+              2.0L * std::ldexp(1.0L, std::ilogb(x) - 52));
     EXPECT_EQ(AddDays(3, x), x + 3);
     EXPECT_EQ(AddWeeks(-2, x), x - 14);
 }

@@ -1,6 +1,6 @@
 #include "model/TaskData.h"
-#include "tests/fakes/FakeClock.h"
 #include "platform/Desktop.h"
+#include "tests/fakes/FakeClock.h"
 #include "tests/support/CapturedLog.h"
 #include "tests/support/Records.h"
 #include "tests/support/TestSupport.h"

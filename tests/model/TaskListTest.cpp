@@ -1,6 +1,6 @@
-#include "model/CalendarNames.h"
-#include "core/vornIniFile.h"
 #include "model/TaskList.h"
+#include "core/vornIniFile.h"
+#include "model/CalendarNames.h"
 #include "platform/Desktop.h"
 #include "tests/support/CapturedLog.h"
 #include "tests/support/Records.h"
@@ -205,7 +205,8 @@ TEST(TaskList, RepeatRuleTextInEnglish)
     t.RepeatNFactor = 1;
     EXPECT_EQ(TTaskList::RepeatRuleText(t), QStringLiteral("repeat every Monday"));
     // Factors and rules no editor stores name nothing, without reading past the tables.
-    for (const auto &[rule, factor] : {std::pair{srWeekday, 0}, {srWeekday, 8}, {srMonthOfYear, 13}, {TScheduleRule(8), 1}}) {
+    for (const auto &[rule, factor] :
+         {std::pair{srWeekday, 0}, {srWeekday, 8}, {srMonthOfYear, 13}, {TScheduleRule(8), 1}}) {
         t.RepeatRule = rule;
         t.RepeatNFactor = factor;
         EXPECT_EQ(TTaskList::RepeatRuleText(t), QStringLiteral("repeat every "));
@@ -335,8 +336,8 @@ TEST(TaskList, SortSurvivesDamagedAndNearEqualValues)
     for (int i = 0; i < 2000; ++i) {
         TTaskData t = Alarm(QString::number(i));
         const int kind = int(rng() % 4);
-        t.Scheduled = kind == 0 ? std::numeric_limits<double>::quiet_NaN()
-                                : base + double(rng() % 50) * 0.6 * OneMillisecond;
+        t.Scheduled =
+            kind == 0 ? std::numeric_limits<double>::quiet_NaN() : base + double(rng() % 50) * 0.6 * OneMillisecond;
         t.EventDateTime = t.Scheduled;
         t.LastRun = t.Scheduled;
         list.AddTask(t);

@@ -38,8 +38,8 @@ int NearKeyPixels(const QImage &img, QRgb key)
             const QRgb c = img.pixel(x, y) & 0x00FFFFFFu;
             if (c == (key & 0x00FFFFFFu))
                 continue;
-            const int d = std::abs(qRed(c) - qRed(key)) + std::abs(qGreen(c) - qGreen(key)) +
-                          std::abs(qBlue(c) - qBlue(key));
+            const int d =
+                std::abs(qRed(c) - qRed(key)) + std::abs(qGreen(c) - qGreen(key)) + std::abs(qBlue(c) - qBlue(key));
             if (d < 150)
                 ++count;
         }
@@ -51,8 +51,7 @@ struct Series {
     int count;
     int size;
 };
-constexpr Series kSeries[] = {
-    {"TL_", 13, 32}, {"TL20_", 16, 20}, {"TB_", 18, 24}, {"TB16_", 18, 16}, {"P_", 10, 32}};
+constexpr Series kSeries[] = {{"TL_", 13, 32}, {"TL20_", 16, 20}, {"TB_", 18, 24}, {"TB16_", 18, 16}, {"P_", 10, 32}};
 
 const char *const kShaped[] = {"SPL0", "NOTE", "PRE_WARNING_NOTE", "ACTN", "FULLMOON", "UPDT", "INFO"};
 
@@ -168,8 +167,8 @@ TEST(RunFolder, ReminderSoundIsSoftPcmChime)
     EXPECT_EQ(wav.left(4), "RIFF");
     EXPECT_EQ(u32(4), quint32(wav.size() - 8));
     EXPECT_EQ(wav.mid(8, 8), "WAVEfmt ");
-    EXPECT_EQ(u16(20), 1);     // PCM
-    EXPECT_EQ(u16(22), 1);     // mono
+    EXPECT_EQ(u16(20), 1); // PCM
+    EXPECT_EQ(u16(22), 1); // mono
     EXPECT_EQ(u32(24), 44100u);
     EXPECT_EQ(u32(28), 88200u);
     EXPECT_EQ(u16(32), 2);
@@ -186,7 +185,7 @@ TEST(RunFolder, ReminderSoundIsSoftPcmChime)
     for (int i = 0; i < samples; ++i)
         peak = std::max(peak, std::abs(int(qFromLittleEndian<qint16>(d + 44 + 2 * i))));
     EXPECT_LT(peak, 32767); // never clipped
-    EXPECT_GT(peak, 8000);  // audible
+    EXPECT_GT(peak, 8000); // audible
     // Starts and ends quietly: no click.
     EXPECT_LT(std::abs(int(qFromLittleEndian<qint16>(d + 44))), 200);
     EXPECT_LT(std::abs(int(qFromLittleEndian<qint16>(d + 44 + 2 * (samples - 1)))), 200);

@@ -42,7 +42,8 @@ TEST(SingleInstance, LeftoversOfACrashedCopyDoNotBlockTheNextStart)
     // A lock naming a process that no longer exists, and a dead socket file.
     QFile lock(probe.LockPath());
     ASSERT_TRUE(lock.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    lock.write("999999\n" + QCoreApplication::applicationName().toUtf8() + "\n" + QHostInfo::localHostName().toUtf8() + "\n");
+    lock.write("999999\n" + QCoreApplication::applicationName().toUtf8() + "\n" + QHostInfo::localHostName().toUtf8()
+               + "\n");
     lock.close();
     QFile sock(probe.ServerName());
     ASSERT_TRUE(sock.open(QIODevice::WriteOnly));

@@ -67,7 +67,8 @@ TEST_F(RealSoundPlayer, FilesAreRefusedWithOneWarningEachAndStopStaysHarmless)
     const QStringList lines = Log.Lines();
     EXPECT_EQ(CountStartingWith(lines, QStringLiteral("Warning: Sound: cannot play ") + wave + QStringLiteral(": ")), 1)
         << lines.join(QLatin1Char('\n')).toStdString();
-    EXPECT_EQ(CountStartingWith(lines, QStringLiteral("Warning: Sound: cannot play ") + missing + QStringLiteral(": ")), 1)
+    EXPECT_EQ(CountStartingWith(lines, QStringLiteral("Warning: Sound: cannot play ") + missing + QStringLiteral(": ")),
+              1)
         << lines.join(QLatin1Char('\n')).toStdString();
     EXPECT_EQ(CountStartingWith(lines, QStringLiteral("Warning: Sound: ")), 2) << "one line per reason";
 }

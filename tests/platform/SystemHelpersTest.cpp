@@ -1,6 +1,6 @@
-#include "platform/ResourceLibrary.h"
 #include "platform/SystemHelpers.h"
 #include "core/vornLogFile.h"
+#include "platform/ResourceLibrary.h"
 #include "tests/fakes/FakeShell.h"
 #include "tests/support/CapturedLog.h"
 #include "tests/support/TestSupport.h"
@@ -23,7 +23,10 @@ using HelperLog = TestSupport::CapturedLog;
 // Points an environment variable elsewhere for the scope of a test.
 class EnvOverride {
 public:
-    EnvOverride(const char *name, const QString &value) : FName(name), FOld(qgetenv(name)), FHad(qEnvironmentVariableIsSet(name))
+    EnvOverride(const char *name, const QString &value)
+        : FName(name)
+        , FOld(qgetenv(name))
+        , FHad(qEnvironmentVariableIsSet(name))
     {
         qputenv(name, value.toUtf8());
     }
@@ -163,9 +166,11 @@ TEST(ShellHelpers, ContactMailWithoutMailProgramWarnsOnce)
     shell.Fake.Result = Shell::kNoAssociation;
     SendContactEmail(QStringLiteral("contact@brivane.example.org"), QStringLiteral("Hello"), QStringLiteral("Q&A #1"));
     ASSERT_EQ(shell.Fake.Opened.size(), 1);
-    EXPECT_EQ(shell.Fake.Opened[0], QStringLiteral("mailto:contact@brivane.example.org?subject=Hello&body=Q%26A%20%231"));
+    EXPECT_EQ(shell.Fake.Opened[0],
+              QStringLiteral("mailto:contact@brivane.example.org?subject=Hello&body=Q%26A%20%231"));
     EXPECT_EQ(boxes.Texts, QStringList{"Error 14: No mail client installed."});
-    EXPECT_TRUE(log.Text().contains(QStringLiteral("Warning: SendContactEMail: No mail client installed? ErrorCode: 31")));
+    EXPECT_TRUE(
+        log.Text().contains(QStringLiteral("Warning: SendContactEMail: No mail client installed? ErrorCode: 31")));
 
     shell.Fake.Result = Shell::kSuccess;
     SendContactEmail(QStringLiteral("a@b.example"), QStringLiteral("Hi"), QString());

@@ -1,6 +1,6 @@
 #include "model/TaskList.h"
-#include "tests/fakes/FakeSoundPlayer.h"
 #include "scheduler/ActionFrm.h"
+#include "tests/fakes/FakeSoundPlayer.h"
 #include "tests/support/CapturedLog.h"
 #include "tests/support/Records.h"
 #include "tests/support/TestSupport.h"

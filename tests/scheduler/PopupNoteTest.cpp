@@ -1,10 +1,10 @@
-#include "platform/ResourceLibrary.h"
 #include "model/TaskList.h"
-#include "tests/fakes/FakeSoundPlayer.h"
+#include "platform/ResourceLibrary.h"
 #include "scheduler/NoteActions.h"
 #include "scheduler/PopupNoteFrm.h"
 #include "scheduler/SetSnoozeFrm.h"
 #include "storage/GlobalPreferences.h"
+#include "tests/fakes/FakeSoundPlayer.h"
 #include "tests/support/CapturedLog.h"
 #include "tests/support/Records.h"
 #include "tests/support/TestSupport.h"
@@ -16,8 +16,8 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
-#include <QPushButton>
 #include <QPointer>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTimeEdit>
@@ -341,10 +341,10 @@ TEST_F(NoteFixture, SnoozeDialogChecksAgainstNowAndTheEventToTheMillisecond)
     // Less than a millisecond counts as equal; one more does not.
     const TDateTime now = Clock::Now();
     QString why;
-    EXPECT_TRUE(TSetSnoozeForm::CheckSnoozeTime(1, rec.EventDateTime + 0.5 * OneMillisecond, now,
-                                                rec.EventDateTime, &why));
-    EXPECT_FALSE(TSetSnoozeForm::CheckSnoozeTime(1, rec.EventDateTime + 2 * OneMillisecond, now,
-                                                 rec.EventDateTime, &why));
+    EXPECT_TRUE(
+        TSetSnoozeForm::CheckSnoozeTime(1, rec.EventDateTime + 0.5 * OneMillisecond, now, rec.EventDateTime, &why));
+    EXPECT_FALSE(
+        TSetSnoozeForm::CheckSnoozeTime(1, rec.EventDateTime + 2 * OneMillisecond, now, rec.EventDateTime, &why));
     EXPECT_TRUE(TSetSnoozeForm::CheckSnoozeTime(0, now - 0.5 * OneMillisecond, now, 0, &why));
     EXPECT_FALSE(TSetSnoozeForm::CheckSnoozeTime(0, now - 2 * OneMillisecond, now, 0, &why));
     EXPECT_EQ(why, "Snooze time must be later than 17 Feb 2009, 10:01");

@@ -1,12 +1,12 @@
 #include "app/hiddenfrm.h"
 #include "model/ScheduleMath.h"
 #include "model/TaskList.h"
-#include "tests/fakes/FakeSoundPlayer.h"
 #include "scheduler/ActionFactory.h"
 #include "scheduler/ActionFrm.h"
 #include "scheduler/TaskScheduler.h"
 #include "storage/GlobalPreferences.h"
 #include "storage/vornStorage.h"
+#include "tests/fakes/FakeSoundPlayer.h"
 #include "tests/support/CapturedLog.h"
 #include "tests/support/Records.h"
 #include "tests/support/TestSupport.h"
@@ -534,7 +534,7 @@ struct TempStore {
     // Identity of the file on disk: a rewrite replaces it by a new one.
     std::tuple<ino_t, time_t, long> FileId() const
     {
-        struct stat st {};
+        struct stat st { };
         ::stat(QFile::encodeName(Path()).constData(), &st);
         return {st.st_ino, st.st_mtim.tv_sec, st.st_mtim.tv_nsec};
     }

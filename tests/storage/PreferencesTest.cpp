@@ -55,7 +55,7 @@ QByteArray Str(const QString &s)
 QByteArray Wrap(const QByteArray &stream)
 {
     return QByteArray("\xFF\x0A\x00", 3) + QByteArray("TPREFERENCES\0", 13) + QByteArray("\x30\x10", 2)
-         + Le32(uint32_t(stream.size())) + stream;
+           + Le32(uint32_t(stream.size())) + stream;
 }
 QByteArray StreamStart()
 {
@@ -144,8 +144,8 @@ TEST_F(PreferencesFileTest, FirstLoadWritesDefaultsPrivatelyAndSetsIniKey)
 
     EXPECT_EQ(ReadAll(Path()), prefs.ToFileBytes());
     // The file holds the SMTP password in clear.
-    EXPECT_EQ(QFileInfo(Path()).permissions(), QFileDevice::ReadOwner | QFileDevice::WriteOwner
-                                                   | QFileDevice::ReadUser | QFileDevice::WriteUser);
+    EXPECT_EQ(QFileInfo(Path()).permissions(),
+              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser | QFileDevice::WriteUser);
     EXPECT_EQ(ini.ReadString(QStringLiteral("Preferences"), QStringLiteral("DB"), QString()), prefs.TaskStoreFolder());
     EXPECT_TRUE(log.Text().contains(QStringLiteral("Info: Preferences Opened.")));
     EXPECT_FALSE(log.Text().contains(QStringLiteral("Preferences saved.")));
@@ -187,28 +187,28 @@ TEST(PreferencesFile, EveryValueTypeRoundTrips)
     TPreferences out(QStringLiteral("Brivane"));
     out.SetTag(123456);
     out.SetMissedTasksTreatment(mtDontShowbutReschedule);
-    out.SetHost(QStringLiteral("smtp.zürich.example"));          // UTF-8 shorter than 2 bytes a character
+    out.SetHost(QStringLiteral("smtp.zürich.example")); // UTF-8 shorter than 2 bytes a character
     out.SetPort(QStringLiteral("587"));
     out.SetUserID(QStringLiteral("someone"));
     out.SetPassword(QStringLiteral("pa ss"));
-    out.SetFromName(QStringLiteral("ÉÀÜ"));                      // UTF-8 twice as long: wide text
+    out.SetFromName(QStringLiteral("ÉÀÜ")); // UTF-8 twice as long: wide text
     out.SetEmailSignature(QStringLiteral("Regards,\r\nme"));
     out.SetSMTPRequiresAuthentication(true);
-    out.SetTooltipDisplayTime(-70000);                           // type 4
+    out.SetTooltipDisplayTime(-70000); // type 4
     out.SetEmailActionWaittime(255);
     out.SetRunprogramWaittime(200);
     out.SetShutdownWaittime(0);
     out.SetShowOnlyRunOnceMissedTasks(false);
-    out.SetSnooze1N(-200);                                       // type 3
+    out.SetSnooze1N(-200); // type 3
     out.SetSnooze1Type(stMonths);
-    out.SetSnooze2N(-5);                                         // type 2
+    out.SetSnooze2N(-5); // type 2
     out.SetSnooze3N(40000);
     out.SetSnooze4Type(stMinutes);
     out.SetFontStyle(FontStyleBit(fsBold) | FontStyleBit(fsStrikeOut));
-    out.SetFontName(QString(300, QLatin1Char('F')));             // type 12
+    out.SetFontName(QString(300, QLatin1Char('F'))); // type 12
     out.SetFontSize(-13);
     out.SetFontCharset(204);
-    out.SetFontColor(0x123456);                                  // no standard name: a number
+    out.SetFontColor(0x123456); // no standard name: a number
     out.SetLastRun(-1.25);
     out.SetRunOnStartup(false);
     out.SetTaskStoreFolder(QStringLiteral("/data/tasks"));
@@ -229,7 +229,10 @@ TEST(PreferencesFile, EveryValueTypeRoundTrips)
     EXPECT_EQ(TypeAfter(file, "FontColor"), 4);
     EXPECT_EQ(TypeAfter(file, "FontCharset"), 7);
     EXPECT_TRUE(file.contains(Short("RUSSIAN_CHARSET")));
-    EXPECT_TRUE(file.contains(QByteArray("\x0B\x06""fsBold\x0B""fsStrikeOut\x00", 21)));
+    EXPECT_TRUE(file.contains(QByteArray("\x0B\x06"
+                                         "fsBold\x0B"
+                                         "fsStrikeOut\x00",
+                                         21)));
 
     TPreferences in(QStringLiteral("Other"));
     QString error;
@@ -315,15 +318,22 @@ TEST(PreferencesFile, FaultsStopReadingAtThePointOfTheFault)
     const QByteArray port = Prop("Port", Str(QStringLiteral("2525")));
     const QByteArray end(2, '\0');
     const Case cases[] = {
-        {"unknown name with an unknown value type", Wrap(StreamStart() + host + Prop("Colour", QByteArray("\x63\x01", 2)) + port + end),
-         QStringLiteral("Error reading Preferences.Colour: Property Colour does not exist; its value type 99 cannot be skipped")},
-        {"unknown name cut inside its value", Wrap(StreamStart() + host + Prop("Colour", QByteArray("\x0C\x09\x00\x00\x00""abc", 8))),
+        {"unknown name with an unknown value type",
+         Wrap(StreamStart() + host + Prop("Colour", QByteArray("\x63\x01", 2)) + port + end),
+         QStringLiteral(
+             "Error reading Preferences.Colour: Property Colour does not exist; its value type 99 cannot be skipped")},
+        {"unknown name cut inside its value",
+         Wrap(StreamStart() + host
+              + Prop("Colour", QByteArray("\x0C\x09\x00\x00\x00"
+                                          "abc",
+                                          8))),
          QStringLiteral("Error reading Preferences.Colour: Stream read error")},
         {"text given a number", Wrap(StreamStart() + host + Prop("Port", I8(25)) + end),
          QStringLiteral("Error reading Preferences.Port: Invalid property value")},
         {"unknown enumeration name", Wrap(StreamStart() + host + Prop("Snooze1Type", Ident("stYears")) + port + end),
          QStringLiteral("Error reading Preferences.Snooze1Type: Invalid property value")},
-        {"boolean given a text", Wrap(StreamStart() + host + Prop("EditableNotes", Str(QStringLiteral("yes"))) + port + end),
+        {"boolean given a text",
+         Wrap(StreamStart() + host + Prop("EditableNotes", Str(QStringLiteral("yes"))) + port + end),
          QStringLiteral("Error reading Preferences.EditableNotes: Invalid property value")},
         {"cut inside a value", Wrap(StreamStart() + host + Prop("TooltipDisplayTime", QByteArray("\x04\x01\x02", 3))),
          QStringLiteral("Error reading Preferences.TooltipDisplayTime: Stream read error")},
@@ -341,8 +351,9 @@ TEST(PreferencesFile, FaultsStopReadingAtThePointOfTheFault)
     }
 
     // Not a preferences file at all: nothing changes.
-    for (const QByteArray &bad : {QByteArray(), QByteArray("\xFF\x0A", 2), QByteArray("hello world"),
-                                  Wrap(QByteArray("TPF1") + Short("TPreferences") + QByteArray(1, '\0') + host + end)}) {
+    for (const QByteArray &bad :
+         {QByteArray(), QByteArray("\xFF\x0A", 2), QByteArray("hello world"),
+          Wrap(QByteArray("TPF1") + Short("TPreferences") + QByteArray(1, '\0') + host + end)}) {
         TPreferences prefs(QStringLiteral("Brivane"));
         const QString host0 = prefs.Host();
         QString error;
@@ -375,7 +386,9 @@ TEST_F(PreferencesFileTest, UnknownPropertiesOfEveryValueTypeAreSkippedWithAWarn
         {"wide text", QByteArray("\x12", 1) + Le32(3) + QByteArray("P\0o\0r\0", 6)},
         {"UTF-8 text", QByteArray("\x14", 1) + Le32(5) + QByteArray("Jos\xC3\xA9")},
         {"identifier", Ident("clFuture")},
-        {"set", QByteArray("\x0B\x06""fsBold\x04Port\x00", 14)},
+        {"set", QByteArray("\x0B\x06"
+                           "fsBold\x04Port\x00",
+                           14)},
         {"empty set", QByteArray("\x0B\x00", 2)},
     };
     for (const auto &c : unknown) {
@@ -403,7 +416,7 @@ TEST_F(PreferencesFileTest, UnknownPropertiesOfEveryValueTypeAreSkippedWithAWarn
     // Through the file: each skipped name is logged, the load counts as good and nothing is set aside.
     TempLog log;
     QByteArray s = StreamStart() + Prop("OldOption", I8(1)) + Prop("Port", Str(QStringLiteral("2626")))
-                 + Prop("NewOption", Ident("x")) + QByteArray(2, '\0');
+                   + Prop("NewOption", Ident("x")) + QByteArray(2, '\0');
     ASSERT_TRUE(WriteAll(Path(), Wrap(s)));
     TPreferences prefs(QStringLiteral("Brivane"));
     prefs.SetFilePath(Path());
@@ -425,7 +438,8 @@ TEST_F(PreferencesFileTest, AnUnreadableFileIsSetAsideOnceBeforeItIsOverwritten)
         QByteArray file;
         bool setAside;
     } cases[] = {
-        {"unknown value type", Wrap(StreamStart() + Prop("FutureOption", QByteArray("\x63\x00", 2)) + port + end), true},
+        {"unknown value type", Wrap(StreamStart() + Prop("FutureOption", QByteArray("\x63\x00", 2)) + port + end),
+         true},
         {"wrong signature", Wrap(QByteArray("TPF1") + Short("TPreferences") + QByteArray(1, '\0') + port + end), true},
         {"no wrapper", QByteArray("hello world"), true},
         {"cut short", Wrap(StreamStart() + port), true},
@@ -460,13 +474,13 @@ TEST_F(PreferencesFileTest, AnUnreadableFileIsSetAsideOnceBeforeItIsOverwritten)
 TEST(PreferencesFile, ReadingCutsTextsAndAcceptsOtherWritersForms)
 {
     QByteArray s = StreamStart();
-    s += Prop("Tag", QByteArray("\x02\xFF", 2));                            // -1
+    s += Prop("Tag", QByteArray("\x02\xFF", 2)); // -1
     s += Prop("Host", Str(QString(60, QLatin1Char('h'))));
-    s += Prop("UserID", QByteArray("\x06\x04Jos\xE9", 6));                   // code-page bytes from an old writer
+    s += Prop("UserID", QByteArray("\x06\x04Jos\xE9", 6)); // code-page bytes from an old writer
     s += Prop("Password", QByteArray("\x0C", 1) + Le32(300) + QByteArray(300, 'p'));
-    s += Prop("fontcolor", Ident("clRed"));                                 // names are not case-sensitive
+    s += Prop("fontcolor", Ident("clRed")); // names are not case-sensitive
     s += Prop("FontCharset", I8(1));
-    s += Prop("EmailActionWaittime", QByteArray("\x03\x2C\x01", 3));        // 300 does not fit a byte
+    s += Prop("EmailActionWaittime", QByteArray("\x03\x2C\x01", 3)); // 300 does not fit a byte
     s += Prop("LastRun", QByteArray("\x11", 1) + QByteArray::fromHex("0000000020B4E540")); // 8-byte date
     s += QByteArray(2, '\0');
 
@@ -497,9 +511,15 @@ TEST(PreferencesFile, WaitTimeOf200IsWrittenAsSixteenBits)
     EXPECT_TRUE(prefs.ToFileBytes().contains(Prop("RunprogramWaittime", QByteArray("\x03\xC8\x00", 3))));
 
     // The edges of each integer type, written and read back.
-    for (const auto &[value, type] : std::initializer_list<std::pair<int32_t, int>>{
-             {127, 2}, {-128, 2}, {128, 3}, {-129, 3}, {32767, 3}, {-32768, 3}, {32768, 4}, {-32769, 4},
-             {INT32_MIN, 4}}) {
+    for (const auto &[value, type] : std::initializer_list<std::pair<int32_t, int>>{{127, 2},
+                                                                                    {-128, 2},
+                                                                                    {128, 3},
+                                                                                    {-129, 3},
+                                                                                    {32767, 3},
+                                                                                    {-32768, 3},
+                                                                                    {32768, 4},
+                                                                                    {-32769, 4},
+                                                                                    {INT32_MIN, 4}}) {
         prefs.SetSnooze3N(value);
         const QByteArray file = prefs.ToFileBytes();
         EXPECT_EQ(TypeAfter(file, "Snooze3N"), type) << value;
@@ -562,7 +582,10 @@ TEST(PreferencesValues, SharedFontFollowsFontProperties)
     EXPECT_FALSE(initial.bold());
 
     QByteArray s = StreamStart();
-    s += Prop("FontStyle", QByteArray("\x0B\x08""fsItalic\x0B""fsUnderline\x00", 23));
+    s += Prop("FontStyle", QByteArray("\x0B\x08"
+                                      "fsItalic\x0B"
+                                      "fsUnderline\x00",
+                                      23));
     s += Prop("FontName", Str(QStringLiteral("Brivane Test Face")));
     s += Prop("FontSize", I8(17));
     s += Prop("FontColor", Ident("clBlue"));

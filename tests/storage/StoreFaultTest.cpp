@@ -138,8 +138,8 @@ TEST(StoreFault, StoreIsWholeAfterEveryKillDuringSaves)
         ASSERT_TRUE(saver.waitForStarted(10000));
         QByteArray out;
         while (!out.contains("ready\n")) {
-            ASSERT_TRUE(saver.waitForReadyRead(10000)) << "saver did not get ready: " << out.toStdString()
-                                                        << saver.readAllStandardError().toStdString();
+            ASSERT_TRUE(saver.waitForReadyRead(10000))
+                << "saver did not get ready: " << out.toStdString() << saver.readAllStandardError().toStdString();
             out += saver.readAllStandardOutput();
         }
         QThread::usleep(unsigned(delayMicros(random)));
@@ -170,8 +170,8 @@ TEST(StoreFault, StoreIsWholeAfterEveryKillDuringSaves)
         generation = found;
     }
     const qint64 ms = timer.elapsed();
-    std::printf("[ measure  ] %d kills in %lld ms, %d inside a save, %d saves completed, last generation %d\n",
-                kKills, static_cast<long long>(ms), killedMidSave, savesCompleted, generation);
+    std::printf("[ measure  ] %d kills in %lld ms, %d inside a save, %d saves completed, last generation %d\n", kKills,
+                static_cast<long long>(ms), killedMidSave, savesCompleted, generation);
     // Most kills must land inside a save, or the test would prove little.
     EXPECT_GE(killedMidSave, kKills / 2);
     EXPECT_GT(generation, 0);

@@ -3,8 +3,8 @@
 #include "tests/fakes/FakeShell.h"
 #include "tests/storage/StoreTestSupport.h"
 
-#include <QFileInfo>
 #include <QDir>
+#include <QFileInfo>
 #include <gtest/gtest.h>
 
 using namespace StoreTest;
@@ -29,8 +29,8 @@ TEST(Store, ElementsLoadAlikeWhateverTheirVersionBytesAndGetABackupReminder)
     PinnedClock clock(kNow);
     // Only the second byte of the file decides the version (12 reads as 10);
     // later elements carry other signatures and versions and load all the same.
-    const QByteArray file = Element(Alarm("first"), 12) + Element(Alarm("second"), 3, 0x00)
-                          + Element(Alarm("third"), 200, 0x7F);
+    const QByteArray file =
+        Element(Alarm("first"), 12) + Element(Alarm("second"), 3, 0x00) + Element(Alarm("third"), 200, 0x7F);
     ASSERT_TRUE(WriteAll(env.StorePath(), file));
     ASSERT_TRUE(SetModified(env.StorePath(), EncodeDateTime(2025, 12, 1, 8, 5, 9, 0)));
     MessageBoxRecorder boxes;
@@ -57,8 +57,9 @@ TEST(Store, ElementsLoadAlikeWhateverTheirVersionBytesAndGetABackupReminder)
     EXPECT_TRUE(env.Logged("Info: DB version found: 12"));
     EXPECT_TRUE(env.Logged("Info: Backup task created. First run schedule: " + DateTimeToStr(kNow + kHour)));
     const QStringList lines = env.LogLines();
-    const auto dbFile = std::find_if(lines.begin(), lines.end(),
-                                     [](const QString &l) { return l.startsWith("Info: DB file: Brivane.dat  Created: "); });
+    const auto dbFile = std::find_if(lines.begin(), lines.end(), [](const QString &l) {
+        return l.startsWith("Info: DB file: Brivane.dat  Created: ");
+    });
     ASSERT_NE(dbFile, lines.end());
     EXPECT_TRUE(dbFile->contains("  Modified: Mon, 1 Dec 2025 at 08:05:09  Accessed: ")) << dbFile->toStdString();
 }
@@ -73,8 +74,8 @@ TEST(Store, ExistingBackupReminderIsMovedAndLoadedRecordsAreRepaired)
     busy.SnoozeInmedTime = kNow;
     TTaskData blank = Alarm("   ");
     blank.Taskkind = 9;
-    ASSERT_TRUE(WriteAll(env.StorePath(), Element(busy) + Element(Service(TAG_BACKUP, EncodeDate(2020, 1, 1)))
-                                              + Element(blank)));
+    ASSERT_TRUE(WriteAll(env.StorePath(),
+                         Element(busy) + Element(Service(TAG_BACKUP, EncodeDate(2020, 1, 1))) + Element(blank)));
 
     TPalvaroStorage &store = env.MakeStore();
     store.OpenStore();
@@ -204,8 +205,7 @@ TEST(Store, OlderFormatStartsTheConverterAndHaltsWithTheStoreUntouched)
         } else {
             EXPECT_EQ(boxes.Texts, QStringList{"Error 02: Database Converter DBConverter not found."});
             EXPECT_EQ(boxes.Kinds, QList{BoxRecorder::Kind(TMsgIcon::Error, TMsgButtons::Ok)});
-            EXPECT_TRUE(
-                env.Logged("Error: Critical error: file " + env.ProgramFolder() + "DBConverter not found"));
+            EXPECT_TRUE(env.Logged("Error: Critical error: file " + env.ProgramFolder() + "DBConverter not found"));
         }
         env.List.MarkModified();
         EXPECT_FALSE(store.SaveStore());
@@ -332,7 +332,7 @@ TEST(Store, MissingStoreWithARescueCopyAsksAndRestoresOrStartsBlank)
     const QByteArray rescue = Element(Alarm("lost")) + Element(Alarm("found")) + Element(Service(TAG_BACKUP, kNow));
     const QString question = "Reminders' store file %1, not found.\nPress OK to restore the backup file or Ignore to "
                              "create a blank store file.";
-    {   // OK: the rescue copy comes back
+    { // OK: the rescue copy comes back
         StoreEnv env;
         ASSERT_TRUE(WriteAll(env.RescuePath(), rescue));
         BoxRecorder boxes(TMsgResult::Ok);
@@ -345,7 +345,7 @@ TEST(Store, MissingStoreWithARescueCopyAsksAndRestoresOrStartsBlank)
         EXPECT_EQ(env.List.GetTask(1).Title.Get(), "found");
         EXPECT_FALSE(QFileInfo::exists(env.SecondRescuePath()));
     }
-    {   // Ignore: a blank store, and the lost store's rescue copy kept as "000"
+    { // Ignore: a blank store, and the lost store's rescue copy kept as "000"
         StoreEnv env;
         ASSERT_TRUE(WriteAll(env.RescuePath(), rescue));
         MessageBoxRecorder boxes(TMsgResult::Ignore);
@@ -359,7 +359,7 @@ TEST(Store, MissingStoreWithARescueCopyAsksAndRestoresOrStartsBlank)
         EXPECT_TRUE(env.Logged("Info: Storage file Recreated."));
         EXPECT_EQ(env.List.Count(), 1);
     }
-    {   // OK with a rescue copy that cannot be read: "Error 05" and the halt
+    { // OK with a rescue copy that cannot be read: "Error 05" and the halt
         StoreEnv env;
         ASSERT_TRUE(QDir().mkdir(env.RescuePath()));
         MessageBoxRecorder boxes(TMsgResult::Ok);

@@ -20,9 +20,9 @@
 #include <cstring>
 #include <linux/capability.h>
 #include <memory>
-#include <utility>
 #include <sys/syscall.h>
 #include <unistd.h>
+#include <utility>
 
 namespace StoreTest {
 
@@ -72,8 +72,7 @@ inline TTaskData RecordAt(const QByteArray &file, int index)
 inline bool SetModified(const QString &path, TDateTime when)
 {
     QFile f(path);
-    return f.open(QIODevice::ReadWrite)
-        && f.setFileTime(DateTimeToQDateTime(when), QFileDevice::FileModificationTime);
+    return f.open(QIODevice::ReadWrite) && f.setFileTime(DateTimeToQDateTime(when), QFileDevice::FileModificationTime);
 }
 
 // Also keeps every box's icon and buttons: the buttons decide what the user
@@ -81,7 +80,8 @@ inline bool SetModified(const QString &path, TDateTime when)
 class BoxRecorder : public TestSupport::MessageBoxRecorder {
 public:
     using Kind = std::pair<TMsgIcon, TMsgButtons>;
-    explicit BoxRecorder(TMsgResult answer = TMsgResult::Ok) : MessageBoxRecorder(answer)
+    explicit BoxRecorder(TMsgResult answer = TMsgResult::Ok)
+        : MessageBoxRecorder(answer)
     {
         SetMessageBoxHandler([this](const QString &text, TMsgIcon icon, TMsgButtons buttons, const QString &) {
             Texts << text;
@@ -197,7 +197,9 @@ private:
 // Removes write permission from a folder for the scope.
 class ReadOnlyFolder {
 public:
-    explicit ReadOnlyFolder(const QString &folder) : FFolder(folder), FSaved(QFile::permissions(folder))
+    explicit ReadOnlyFolder(const QString &folder)
+        : FFolder(folder)
+        , FSaved(QFile::permissions(folder))
     {
         QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadGroup
                                           | QFileDevice::ExeGroup | QFileDevice::ReadOther | QFileDevice::ExeOther);

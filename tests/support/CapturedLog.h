@@ -11,7 +11,11 @@ namespace TestSupport {
 
 class CapturedLog {
 public:
-    CapturedLog() : FLog(FDir.path() + QStringLiteral("/test.log"), 3, 1, 1) { SetLog(&FLog); }
+    CapturedLog()
+        : FLog(FDir.path() + QStringLiteral("/test.log"), 3, 1, 1)
+    {
+        SetLog(&FLog);
+    }
     ~CapturedLog() { SetLog(nullptr); }
     CapturedLog(const CapturedLog &) = delete;
     CapturedLog &operator=(const CapturedLog &) = delete;

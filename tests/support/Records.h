@@ -4,7 +4,6 @@
 #include "core/DateTime.h"
 #include "model/TaskData.h"
 
-
 namespace TestRecords {
 
 inline TDateTime At(int y, int m, int d, int h = 0, int mi = 0, int s = 0, int ms = 0)

@@ -23,7 +23,8 @@ int main(int argc, char **argv)
     QDir(home.path()).mkpath(QStringLiteral("tmp"));
     QDir(home.path()).mkpath(QStringLiteral("Desktop"));
     QDir(home.path()).mkpath(QStringLiteral("run"));
-    QFile::setPermissions(home.path() + QStringLiteral("/run"), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QFile::setPermissions(home.path() + QStringLiteral("/run"),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     qputenv("XDG_RUNTIME_DIR", h + "/run");
     qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/brivane-test-bus");
     // No sound server and only the PulseAudio driver: the real sound player

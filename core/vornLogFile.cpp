@@ -3,6 +3,8 @@
 #include "core/Clock.h"
 #include "core/MessageBox.h"
 
+#include <QFile>
+
 namespace {
 TvornLogFile *g_log = nullptr;
 }
@@ -64,7 +66,6 @@ TvornLogFile::TvornLogFile(const QString &path, int level, uint8_t createWhenMis
         if (Active)
             Restart();
     } else if (Active) {
-        LoadLines();
         WriteLine(QString());
         Stamp(QStringLiteral("Log Appended at %s"));
     }
@@ -92,8 +93,23 @@ void TvornLogFile::WriteLine(const QString &text)
         if (!Active)
             return;
     }
-    if (!AppendLine(text))
+    if (!AppendToFile(text))
         ShowMessage(QStringLiteral("error writing to log file"));
+}
+
+bool TvornLogFile::AppendToFile(const QString &text)
+{
+    // The file is the record; memory keeps only the newest lines, so a program
+    // that runs for months does not grow with its log. Appending (rather than
+    // rewriting from memory) also keeps what others added to the file.
+    Lines.append(text);
+    if (Lines.size() > kLinesKept)
+        Lines.remove(0, Lines.size() - kLinesKept);
+    QFile f(Path());
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Append))
+        return false;
+    const QByteArray bytes = text.toUtf8() + "\r\n";
+    return f.write(bytes) == bytes.size() && f.flush();
 }
 
 void TvornLogFile::Restart()

@@ -18,11 +18,17 @@ public:
     void Warning(const QString &text);
     void Error(const QString &text);
 
+    // How many of the newest lines Lines keeps; the file holds them all.
+    static constexpr int kLinesKept = 200;
+
     bool Active = true;
     uint8_t CreateWhenMissing = 0;
     int Level = 1;
     uint8_t FreshStart = 1;
     bool ErrorsLogged = false;
+
+private:
+    bool AppendToFile(const QString &text);
 };
 
 // The program-wide log, or null before start-up made it (tests).

@@ -16,7 +16,7 @@ public:
     explicit TSingleInstance(const QString &name, QObject *parent = nullptr);
     ~TSingleInstance() override;
 
-    // Main step 1: true when another copy already holds the lock.
+    // True when another copy already holds the lock.
     bool AlreadyExists();
     // Second copy: sends one "show" message. Only a failed send counts as
     // failure; no first copy listening yet is a silent success.

@@ -5,9 +5,13 @@
 #include "platform/FormShaper.h"
 #include "tests/fakes/FakeShell.h"
 #include "tests/support/TestSupport.h"
+#include "ui/PalvaroSplashFrm.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
+#include <QPointer>
 #include <QTemporaryDir>
 #include <QWidget>
 #include <gtest/gtest.h>
@@ -171,4 +175,18 @@ TEST(FormShaper, PictureMakesTheWindowBorderlessAndEmptyPictureRestoresIt)
     EXPECT_FALSE(w.windowFlags() & Qt::FramelessWindowHint);
     EXPECT_EQ(w.size(), QSize(300, 200));
     EXPECT_TRUE(w.mask().isEmpty());
+}
+
+TEST(Splash, ShowsTheVersionAndClosesItselfAfterItsVisibilityTime)
+{
+    QPointer<TPalvaroSplashForm> splash = new TPalvaroSplashForm(nullptr, QStringLiteral("3.92"));
+    splash->SetVisibilityTime(1500);
+    EXPECT_EQ(splash->lblTitle->text(), "ver 3.92");
+    EXPECT_FALSE(splash->close()); // nobody else may close it
+    splash->show();
+    ASSERT_TRUE(splash->VisibilityTimer->isActive());
+    EXPECT_EQ(splash->VisibilityTimer->interval(), 1500);
+    QMetaObject::invokeMethod(splash->VisibilityTimer, "timeout", Qt::DirectConnection);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(splash.isNull());
 }

@@ -66,8 +66,28 @@ TEST(LogFile, LevelThreeStartsWithStampAndPathAndFormatsEveryKind)
     EXPECT_EQ(FileLines(path), (QStringList{"Info:Log start: Tue, 17 Feb 2009 10:15:00", "Log path: " + path,
                                             "Info:*** Launched at Tue, 17 Feb 2009 10:15:00 *** ",
                                             "Info:Tue, 17 Feb 2009 10:15:00", "Info: i", "Warning: w"}));
-    // The file always equals the lines in memory.
+    // A short log is still whole in memory.
     EXPECT_EQ(FileLines(path), log.Lines);
+}
+
+TEST(LogFile, MemoryKeepsOnlyTheNewestLinesWhileTheFileKeepsAllAndWhatOthersAdded)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("Brivane.log");
+    TvornLogFile log(path, 3, 1, 1);
+    const int n = TvornLogFile::kLinesKept * 3;
+    for (int i = 0; i < n; ++i) {
+        log.Info(QString::number(i));
+        if (i == 10) // another program appends a line meanwhile
+            WriteAll(path, ReadAll(path) + "Other: note\r\n");
+    }
+    EXPECT_EQ(log.Lines.size(), TvornLogFile::kLinesKept);
+    EXPECT_EQ(log.Lines.last(), "Info: " + QString::number(n - 1));
+    const QStringList lines = FileLines(path);
+    EXPECT_EQ(lines.size(), 2 + n + 1); // start lines, every line, the other program's
+    EXPECT_EQ(lines[2], "Info: 0");
+    EXPECT_TRUE(lines.contains("Other: note"));
+    EXPECT_EQ(lines.last(), "Info: " + QString::number(n - 1));
 }
 
 TEST(LogFile, AppendModeKeepsOldLinesThenABlankAndTheAppendStamp)

@@ -510,6 +510,16 @@ class Session:
         if r.returncode != 0 and "BadWindow" not in r.stderr:
             raise TestFailure("xdotool key failed (%d): %s" % (r.returncode, r.stderr.strip()))
 
+    def painted_screenshot(self, wid, name, min_colours=2, timeout=5.0):
+        """Take screenshots until the window shows more than min_colours colours
+        (it has painted), or the time is up; return the path of the last one."""
+        deadline = time.monotonic() + timeout
+        while True:
+            path = self.screenshot(wid, name)
+            if self.image_colours(path) > min_colours or time.monotonic() >= deadline:
+                return path
+            time.sleep(0.05)
+
     def screenshot(self, wid, name):
         """Save the window (or "root": the whole screen) as <shots>/<test>/<name>.png; return the path."""
         path = os.path.join(self.shot_dir, name + ".png")

@@ -107,8 +107,7 @@ def _fire_and_dismiss(s, title, daily):
     # The splash stays on top for its second and a half; click only once it is gone.
     for splash in s.find_windows("^%s$" % SPLASH):
         s.wait_window_gone(splash, timeout=10)
-    time.sleep(0.4)  # let it paint
-    shot = s.screenshot(note, "note_" + ("daily" if daily else "once"))
+    shot = s.painted_screenshot(note, "note_" + ("daily" if daily else "once"), min_colours=16)
     check(s.image_colours(shot) > 16, "the note shows no picture")
     # The yellow band at the top of the note picture, above the schedule line.
     band = s.region_pixels(shot, 60, 3, 20, 2)
@@ -124,7 +123,6 @@ def _fire_and_dismiss(s, title, daily):
     cx, cy = x + DISMISS_X, y + height - DISMISS_FROM_BOTTOM
     s.log("clicking Dismiss at (%d, %d)" % (cx, cy))
     s.x("xdotool", "mousemove", "--sync", cx, cy, check_rc=True)
-    time.sleep(0.1)
     s.x("xdotool", "click", "1", check_rc=True)
     s.wait_window_gone(note, timeout=5)
     check(p.running(), "the program ended when the note was dismissed (exit %s)" % p.returncode)

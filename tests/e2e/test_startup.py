@@ -13,11 +13,10 @@ START_TIMEOUT = 15
 
 
 def _wait_started(s, proc):
-    """Wait for the splash and for it to go by itself; return (window, seconds visible)."""
+    """Wait for the splash and for it to go by itself; return the splash window."""
     splash = s.wait_window(SPLASH, timeout=START_TIMEOUT, proc=proc)
-    seen = time.monotonic()
-    gone = s.wait_window_gone(splash, timeout=10)
-    return splash, gone - seen
+    s.wait_window_gone(splash, timeout=10)
+    return splash
 
 
 def test_first_start(s):
@@ -25,13 +24,11 @@ def test_first_start(s):
     p = s.start()
 
     splash = s.wait_window(SPLASH, timeout=START_TIMEOUT, proc=p)
-    seen = time.monotonic()
     _, _, width, height = s.geometry(splash)
     check((width, height) == (250, 175), "splash is %dx%d, expected 250x175" % (width, height))
     check(s.is_borderless(splash), "splash window asks for a border")
     check(s.is_shaped(splash), "splash window has no outline shape")
-    time.sleep(0.3)  # let it paint before the picture is taken
-    shot = s.screenshot(splash, "splash")
+    shot = s.painted_screenshot(splash, "splash", min_colours=8)
     colours = s.image_colours(shot)
     check(colours > 8, "splash screenshot has only %d colours: no picture shown" % colours)
     # The version label is white text at (168, 17): light strokes on the darker picture.
@@ -39,10 +36,8 @@ def test_first_start(s):
     light = sum(1 for px in label if min(px) >= 200)
     check(light >= 10, "no white version text at (168, 17) of the splash (%d light pixels)" % light)
 
-    gone = s.wait_window_gone(splash, timeout=10)
-    shown = gone - seen
-    s.log("splash visible for %.2f s" % shown)
-    check(1.2 <= shown <= 3.0, "splash visible for %.2f s, expected about 1.5 s" % shown)
+    # It goes by itself (its visibility time is checked by the unit tests).
+    s.wait_window_gone(splash, timeout=10)
     check(p.running(), "program ended when its splash went away (exit %s)" % p.returncode)
 
     data = s.ini_bytes()
@@ -66,14 +61,13 @@ def test_second_copy(s):
 
     second = s.start("second")
     seen = {}
+    deadline = time.monotonic() + START_TIMEOUT
     while second.running():
         seen.update(s.windows_of(second))
-        check(time.monotonic() - second.started < 5, "second copy still running after 5 s")
+        check(time.monotonic() < deadline, "second copy still running after %d s" % START_TIMEOUT)
         time.sleep(0.02)
     rc = second.wait_exit(0)
-    took = second.exited_at - second.started
     check(rc == 0, "second copy exited with %s, expected 0" % rc)
-    check(took <= 2.0, "second copy took %.2f s to end" % took)
     check(not seen, "second copy showed windows: %s" % sorted(seen.values()))
 
     # Read the log now: the first copy rewrites it with its own lines when it logs again.
@@ -139,8 +133,7 @@ def test_missing_picture_library(s):
     p = s.start()
 
     box = s.wait_window(BOX, timeout=START_TIMEOUT, proc=p)
-    time.sleep(0.3)
-    s.screenshot(box, "error07")
+    s.painted_screenshot(box, "error07")
     windows = s.windows_of(p)
     check(list(windows) == [box], "windows besides the error box: %s" % sorted(windows.values()))
 

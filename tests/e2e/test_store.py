@@ -132,8 +132,7 @@ def test_store_damaged_abort_leaves_it(s):
     path = _write_store(s, b"")
     p = s.start()
     box = s.wait_window(BOX, timeout=START_TIMEOUT, proc=p)
-    time.sleep(0.3)
-    s.screenshot(box, "error03")
+    s.painted_screenshot(box, "error03")
     s.key(box, "Escape")  # Abort
     p.expect_exit(0, timeout=5)
 
@@ -152,8 +151,7 @@ def test_store_old_format_halts_untouched(s):
     p = s.start()
     # No converter ships: "Error 02", then the program ends.
     box = s.wait_window(BOX, timeout=START_TIMEOUT, proc=p)
-    time.sleep(0.3)
-    s.screenshot(box, "error02")
+    s.painted_screenshot(box, "error02")
     s.key(box, "Return")
     p.expect_exit(0, timeout=5)
 

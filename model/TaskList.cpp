@@ -192,6 +192,26 @@ void TTaskList::DeleteTask(const TTaskData *task, bool moveToTrash)
     RemoveTask(task);
 }
 
+bool TTaskList::CopyToBuffer(const TTaskList &list, int index, TTaskList &buffer)
+{
+    if (index < 0 || index >= list.Count() || list.GetTask(index).InService)
+        return false;
+    const TTaskData copy = list.GetTask(index);
+    if (buffer.Count() > 0)
+        buffer.GetTask(0) = copy;
+    else
+        buffer.AddTask(copy);
+    return true;
+}
+
+bool TTaskList::PasteFromBuffer(const TTaskList &buffer, TTaskList &list)
+{
+    if (buffer.Count() == 0)
+        return false;
+    list.AddTask(buffer.GetTask(0).CopyForPaste());
+    return true;
+}
+
 bool TTaskList::FindServiceTask(int32_t tag, int &index) const
 {
     index = -1;

@@ -80,6 +80,14 @@ public:
     // The path DeleteTask hands over for a record.
     static QString TrashFilePath(const TTaskData &task);
 
+    // Copy: the record at index replaces what buffer holds (or goes into the
+    // empty buffer), unless it is in service. False when nothing was copied.
+    static bool CopyToBuffer(const TTaskList &list, int index, TTaskList &buffer);
+    // Paste: a copy of the buffer's record, never run and not completed, at the
+    // end of list. Neither sorts nor marks the list modified. False when the
+    // buffer is empty.
+    static bool PasteFromBuffer(const TTaskList &buffer, TTaskList &list);
+
     // The first record of kind Service with the tag; logs "Service task <name> found.".
     bool FindServiceTask(int32_t tag, int &index) const;
 

@@ -207,6 +207,37 @@ void TPalvaroStorage::FillBackupNames()
     BackupPattern = QStringLiteral("*.DAT.*");
 }
 
+bool TPalvaroStorage::ExportTask(const QString &path, int index, QString *errorText)
+{
+    if (index < 0 || index >= FList->Count()) {
+        if (errorText)
+            *errorText = QStringLiteral("No reminder at position %1").arg(index);
+        return false;
+    }
+    return WriteFileAtomically(path, TaskElementBytes(FList->GetTask(index)), errorText);
+}
+
+bool TPalvaroStorage::ImportTask(const QString &path, QString *errorText)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) {
+        if (errorText)
+            *errorText = f.errorString();
+        return false;
+    }
+    const QByteArray element = f.read(TaskElementSize);
+    TTaskData task;
+    if (element.size() < TaskElementSize || !TaskFromElementBytes(element, task)) {
+        ShowMessageBox(QStringLiteral("Error 06: Invalid or Corrupted reminder file."), TMsgIcon::Error,
+                       TMsgButtons::Ok, ProgramNameText());
+        if (errorText)
+            *errorText = QStringLiteral("Error 06: Invalid or Corrupted reminder file.");
+        return false;
+    }
+    FList->AddTask(task);
+    return true;
+}
+
 TTaskData TPalvaroStorage::BuildBackupReminder() const
 {
     const TDateTime now = Clock::Now();

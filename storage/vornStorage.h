@@ -98,6 +98,16 @@ public:
     // "  Created: ...  Modified: ...  Accessed: ..." of the store file.
     QString FileTimesText() const;
 
+    // A reminder of its own file (a task file): one store element, the record
+    // at index byte for byte. An existing file is replaced whole or not at
+    // all. False, with the reason in errorText, when it cannot be written.
+    bool ExportTask(const QString &path, int index, QString *errorText = nullptr);
+    // Appends the reminder of a task file to the list exactly as stored (no
+    // check, no repair); anything after the first element is ignored. A file
+    // shorter than one element shows "Error 06" and adds nothing; a file that
+    // cannot be opened adds nothing and gives false with the reason.
+    bool ImportTask(const QString &path, QString *errorText = nullptr);
+
     // The hourly backup reminder (tag -8), first due one hour from now.
     TTaskData BuildBackupReminder() const;
 

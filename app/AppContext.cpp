@@ -4,6 +4,7 @@
 #include "core/vornIniFile.h"
 #include "core/vornLogFile.h"
 #include "platform/ResourceLibrary.h"
+#include "platform/Tray.h"
 #include "storage/GlobalPreferences.h"
 #include "storage/vornStorage.h"
 

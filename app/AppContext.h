@@ -9,6 +9,8 @@
 
 #include <memory>
 
+class IHotKeys;
+class ITrayIcon;
 class TPalvaroApplication;
 class TPalvaroStorage;
 class TPreferences;
@@ -32,4 +34,7 @@ struct TAppContext {
     std::unique_ptr<TPalvaroStorage> Store;
     // What the scheduler and the action windows see of the above.
     TActionContext Actions;
+    // The desktop's notification area and hot keys, made with the tray front.
+    std::unique_ptr<ITrayIcon> Tray;
+    std::unique_ptr<IHotKeys> HotKeys;
 };

@@ -11,6 +11,7 @@
 #include "model/CalendarNames.h"
 #include "model/TaskList.h"
 #include "platform/Desktop.h"
+#include "platform/DesktopTray.h"
 #include "platform/ResourceLibrary.h"
 #include "platform/Shell.h"
 #include "platform/SingleInstance.h"
@@ -270,7 +271,9 @@ int RunMainSequence()
         ShowMessage(QStringLiteral("**** You have compiled the wrong App ****"));
     if (c.Preferences)
         CheckRunPastDate(app, *c.Preferences);
-    QPointer<Thddnorm> mainWindow = new Thddnorm(c.Actions, &app, g_instance);
+    c.Tray = std::make_unique<TDesktopTrayIcon>();
+    c.HotKeys = std::make_unique<TX11HotKeys>();
+    QPointer<Thddnorm> mainWindow = new Thddnorm(c.Actions, &app, g_instance, c.Tray.get(), c.HotKeys.get());
     if (!(c.Preferences && c.Preferences->NeverShowSplash()))
         app.ShowSplash(c.Library.get());
     // A request to end made before the loop ends it as soon as it starts.

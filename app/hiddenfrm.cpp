@@ -1,19 +1,71 @@
 #include "app/hiddenfrm.h"
 
 #include "app/PalvaroApplication.h"
+#include "core/Clock.h"
+#include "core/MessageBox.h"
+#include "core/vornIniFile.h"
 #include "core/vornLogFile.h"
+#include "extras/InfoDlgFrm.h"
 #include "platform/SessionEnd.h"
 #include "platform/SingleInstance.h"
+#include "platform/SystemHelpers.h"
+#include "platform/Tray.h"
 #include "scheduler/TaskScheduler.h"
 
-Thddnorm::Thddnorm(TActionContext &actions, TPalvaroApplication *app, TSingleInstance *instance, QWidget *parent)
+#include <QApplication>
+#include <QMenu>
+
+Thddnorm::Thddnorm(TActionContext &actions, TPalvaroApplication *app, TSingleInstance *instance, ITrayIcon *tray,
+                   IHotKeys *hotKeys, QWidget *parent)
     : QWidget(parent)
+    , TrayPopupMenu(new QMenu(this))
     , FActions(actions)
     , FApp(app)
+    , FTray(tray)
+    , FHotKeys(hotKeys)
     , FSessionEnd(new TSessionEndWatcher(this))
 {
     setObjectName(QStringLiteral("hddnorm"));
     setWindowTitle(QStringLiteral("Thddnorm"));
+
+    popAddTask = TrayPopupMenu->addAction(tr("Add Task...          (Ctrl+Shift+%1)").arg(HotKeyLetter(kAddTaskHotKey)));
+    TrayPopupMenu->addSeparator();
+    popTaskList =
+        TrayPopupMenu->addAction(tr("Open Task list...   (Ctrl+Shift+%1)").arg(HotKeyLetter(kTaskListHotKey)));
+    TrayPopupMenu->addSeparator();
+    popPreferences = TrayPopupMenu->addAction(tr("Preferences..."));
+    popAbout = TrayPopupMenu->addAction(tr("About"));
+    TrayPopupMenu->addSeparator();
+    popCloseApplication = TrayPopupMenu->addAction(tr("Close"));
+    connect(TrayPopupMenu, &QMenu::aboutToShow, this, &Thddnorm::TrayPopupMenuPopup);
+    connect(popAddTask, &QAction::triggered, this, &Thddnorm::popAddTaskClick);
+    connect(popTaskList, &QAction::triggered, this, &Thddnorm::popTaskListClick);
+    connect(popPreferences, &QAction::triggered, this, &Thddnorm::popPreferencesClick);
+    connect(popAbout, &QAction::triggered, this, &Thddnorm::popAboutClick);
+    connect(popCloseApplication, &QAction::triggered, this, &Thddnorm::popCloseApplicationClick);
+
+    if (FHotKeys) {
+        FHotKeys->OnPressed = [this](int id) { OnHotKey(id); };
+        // The Reminders window's key first: it is the one that reaches the program.
+        const auto list = FHotKeys->Register(kTaskListHotKey, HotKeyLetter(kTaskListHotKey));
+        const auto add = FHotKeys->Register(kAddTaskHotKey, HotKeyLetter(kAddTaskHotKey));
+        using R = IHotKeys::TResult;
+        // A desktop without global keys (not X11) is no other program's doing: no warning.
+        if (list == R::Unsupported || add == R::Unsupported)
+            LogInfo(QStringLiteral("Hot keys are not available on this desktop"));
+        WarnHotKeysInUse(add != R::Taken, list != R::Taken);
+    }
+    if (FTray) {
+        FTray->OnDoubleClick = [this] { popTaskListClick(); };
+        const QImage picture = FActions.Library ? FActions.Library->Picture(QStringLiteral("APPICON")) : QImage();
+        const QIcon icon = picture.isNull() ? QApplication::windowIcon() : QIcon(QPixmap::fromImage(picture));
+        FTrayShown =
+            FTray->Show(icon, tr("%1 - double click to open the Reminders window").arg(ProgramName()), TrayPopupMenu);
+        if (!FTrayShown)
+            LogInfo(
+                QStringLiteral("No notification area: the hot keys and starting the program again open its windows"));
+    }
+
     if (instance) {
         connect(instance, &TSingleInstance::ShowRequested, this, &Thddnorm::ShowRequested);
         instance->Listen();
@@ -26,16 +78,165 @@ Thddnorm::Thddnorm(TActionContext &actions, TPalvaroApplication *app, TSingleIns
 
 Thddnorm::~Thddnorm()
 {
+    if (FHotKeys) {
+        FHotKeys->Unregister(kAddTaskHotKey);
+        FHotKeys->Unregister(kTaskListHotKey);
+        FHotKeys->OnPressed = nullptr;
+    }
     if (FTaskScheduler) {
         FTaskScheduler->Stop();
         delete FTaskScheduler;
         FTaskScheduler = nullptr;
     }
+    if (FTray) {
+        FTray->Hide();
+        FTray->OnDoubleClick = nullptr;
+    }
+}
+
+QString Thddnorm::ProgramName() const
+{
+    return FApp ? FApp->ProgramName : FActions.ProductName;
+}
+
+QChar Thddnorm::HotKeyLetter(int kind) const
+{
+    const TPreferences &p = FActions.Prefs();
+    const int32_t code = kind == kAddTaskHotKey ? p.HotKey1() : p.HotKey2();
+    return code > 0 && code < 0x10000 ? QChar(char16_t(code)) : QChar(u'?');
+}
+
+bool Thddnorm::RegisterHotKeyFor(int kind, QChar letter)
+{
+    return FHotKeys && FHotKeys->Register(kind, letter) == IHotKeys::TResult::Registered;
+}
+
+void Thddnorm::WarnHotKeysInUse(bool addOk, bool listOk)
+{
+    if (addOk && listOk)
+        return;
+    QString keys, verb = QStringLiteral("is"), plural;
+    if (!addOk)
+        keys = QStringLiteral("Ctrl+Shift+") + HotKeyLetter(kAddTaskHotKey);
+    if (!listOk) {
+        if (keys.isEmpty()) {
+            keys = QStringLiteral("Ctrl+Shift+") + HotKeyLetter(kTaskListHotKey);
+        } else {
+            keys += QStringLiteral(", Ctrl+Shift+") + HotKeyLetter(kTaskListHotKey);
+            verb = QStringLiteral("are");
+            plural = QStringLiteral("s");
+        }
+    }
+    ShowInfoDialog(FActions, ProgramName() + QStringLiteral(" - Warning"),
+                   tr("Hotkey%1 %2 %3 already in use by another application.\rYou can set another HotKey "
+                      "combination from the \"General\" tab of the \"Preferences\" window.")
+                       .arg(plural, keys, verb));
+}
+
+void Thddnorm::WarnShortcutInUse(QChar letter)
+{
+    ShowMessageBox(tr("Shortcut key Ctrl+Shift+%1 is in use by another program operation\ror another application. "
+                      "Please try another key.")
+                       .arg(letter),
+                   TMsgIcon::Warning, TMsgButtons::Ok);
+}
+
+void Thddnorm::TrayPopupMenuPopup()
+{
+    popAbout->setVisible(true);
+    popCloseApplication->setText(tr("Close ") + ProgramName());
+    popAddTask->setText(tr("Add a Reminder...  (Ctrl+Shift+%1)").arg(HotKeyLetter(kAddTaskHotKey)));
+    popTaskList->setText(tr("Reminders...           (Ctrl+Shift+%1)").arg(HotKeyLetter(kTaskListHotKey)));
+    if (TraypopImages.Count() == 0 && FActions.Library) {
+        LoadImage(*FActions.Library, TraypopImages, 0, QStringLiteral("TB16_12"));
+        LoadImage(*FActions.Library, TraypopImages, 1, QStringLiteral("TB16_0"));
+        LoadImage(*FActions.Library, TraypopImages, 2, QStringLiteral("TB16_13"));
+    }
+    if (TraypopImages.Count() > 0)
+        popPreferences->setIcon(QIcon(TraypopImages.Pixmap(0)));
+}
+
+void Thddnorm::OnHotKey(int id)
+{
+    if (id == kAddTaskHotKey)
+        popAddTaskClick();
+    else if (id == kTaskListHotKey)
+        popTaskListClick();
+}
+
+void Thddnorm::popAddTaskClick()
+{
+    if (OpenAddReminderWizard)
+        OpenAddReminderWizard();
+    else
+        LogInfo(QStringLiteral("Add a Reminder asked for; the wizard is not part of this build"));
+}
+
+void Thddnorm::popTaskListClick()
+{
+    if (OpenTaskListWindow)
+        OpenTaskListWindow();
+    else
+        LogInfo(QStringLiteral("Reminders window asked for; it is not part of this build"));
+}
+
+void Thddnorm::popPreferencesClick()
+{
+    if (OpenPreferencesWindow)
+        OpenPreferencesWindow();
+    else
+        LogInfo(QStringLiteral("Preferences window asked for; it is not part of this build"));
+}
+
+void Thddnorm::popAboutClick()
+{
+    // The preferences window opens on its About page.
+    if (FApp && FApp->Ini)
+        FApp->Ini->WriteInteger(QStringLiteral("Preferences"), QStringLiteral("Tab"), 6);
+    popPreferencesClick();
+}
+
+void Thddnorm::popCloseApplicationClick()
+{
+    FActions.MarkListModified();
+    if (FActions.Preferences) {
+        FActions.Preferences->SetLastRun(Clock::Now());
+        LogInfo(QStringLiteral("Last run: ")
+                + FormatDateTime(QStringLiteral("ddd, d mmm yyyy \"at\" hh:mm"), FActions.Preferences->LastRun()));
+    }
+    if (FApp)
+        FApp->TerminateApplication(QStringLiteral("popCloseApplicationClick"));
+}
+
+void Thddnorm::LoadTaskListImages()
+{
+    if (LargeImages.Count() == 0 && FActions.Library) {
+        LoadNumberedImages(*FActions.Library, LargeImages, 13, QStringLiteral("TL_"));
+        LoadNumberedImages(*FActions.Library, SmallImages, 16, QStringLiteral("TL20_"));
+    }
+}
+
+void Thddnorm::LoadToolbarImages()
+{
+    if (ToolbarImages.Count() == 0 && FActions.Library) {
+        LoadNumberedImages(*FActions.Library, ToolbarImages, 18, QStringLiteral("TB_"));
+        LoadNumberedImages(*FActions.Library, ToolbarSmallImages, 18, QStringLiteral("TB16_"));
+    }
+}
+
+void Thddnorm::LoadPreferencesImages()
+{
+    if (PreferencesImages.Count() == 0 && FActions.Library)
+        LoadNumberedImages(*FActions.Library, PreferencesImages, 10, QStringLiteral("P_"));
 }
 
 void Thddnorm::ShowRequested(int status)
 {
     LogInfo(QStringLiteral("Show request from another copy, status %1").arg(status));
+    if (status == 3)
+        popTaskListClick();
+    else if (status == 0x20000)
+        popAboutClick();
 }
 
 void Thddnorm::QueryEndSession()

@@ -1,11 +1,20 @@
 #pragma once
-// The hidden main window: never shown; it receives the second copy's signal
-// and the end of the session, and owns what lives as long as the program runs,
-// the scheduler among it: made and started with the window (its start treats
-// the missed reminders at once), stopped and freed with it.
+// The hidden main window and tray front: never shown. It puts the program's
+// icon and menu into the notification area, owns the two hot keys
+// Ctrl+Shift+letter, receives the second copy's signal and the end of the
+// session, and owns the scheduler: made and started with the window (its start
+// treats the missed reminders at once), stopped and freed with it. Without a
+// notification area the hot keys and the second copy still reach it.
+
+#include "platform/ResourceLibrary.h"
 
 #include <QWidget>
+#include <functional>
 
+class IHotKeys;
+class ITrayIcon;
+class QAction;
+class QMenu;
 class TPalvaroApplication;
 class TSingleInstance;
 class TSessionEndWatcher;
@@ -15,9 +24,16 @@ struct TActionContext;
 class Thddnorm : public QWidget {
     Q_OBJECT
 public:
-    // actions: what the scheduler works with; app: ended in order when the
-    // session ends (none in tests that only watch the scheduler).
-    Thddnorm(TActionContext &actions, TPalvaroApplication *app, TSingleInstance *instance, QWidget *parent = nullptr);
+    // Hot key ids: 10 adds a reminder, 11 opens the Reminders window.
+    static constexpr int kAddTaskHotKey = 10;
+    static constexpr int kTaskListHotKey = 11;
+
+    // actions: what the scheduler works with; app: the environment, ended in
+    // order when the session ends (none in tests that only watch the
+    // scheduler); tray and hotKeys: the desktop's, or fakes (none: no tray,
+    // no hot keys).
+    Thddnorm(TActionContext &actions, TPalvaroApplication *app, TSingleInstance *instance, ITrayIcon *tray = nullptr,
+             IHotKeys *hotKeys = nullptr, QWidget *parent = nullptr);
     ~Thddnorm() override;
 
     // A second copy asked the running one to show itself.
@@ -25,12 +41,57 @@ public:
     // The session is ending: save and end in order.
     void QueryEndSession();
 
+    // Registers Ctrl+Shift+letter for kind 10 or 11; false when the desktop
+    // refused it. An earlier letter of the kind keeps working until the end.
+    bool RegisterHotKeyFor(int kind, QChar letter);
+    void WarnHotKeysInUse(bool addOk, bool listOk);
+    void WarnShortcutInUse(QChar letter);
+
+    // The menu, its captions rewritten each time it opens.
+    QMenu *TrayPopupMenu;
+    QAction *popAddTask;
+    QAction *popTaskList;
+    QAction *popPreferences;
+    QAction *popAbout;
+    QAction *popCloseApplication;
+    void TrayPopupMenuPopup();
+    void popAddTaskClick();
+    void popTaskListClick();
+    void popPreferencesClick();
+    void popAboutClick();
+    void popCloseApplicationClick();
+
+    // The windows the menu, the hot keys and a second copy open. Each is one
+    // entry point a window supplies; until then the command only logs.
+    std::function<void()> OpenAddReminderWizard;
+    std::function<void()> OpenTaskListWindow;
+    std::function<void()> OpenPreferencesWindow;
+
+    // The shared picture lists, filled on first use.
+    TImageList TraypopImages{16, 16};
+    TImageList LargeImages{32, 32};
+    TImageList SmallImages{20, 20};
+    TImageList ToolbarImages{24, 24};
+    TImageList ToolbarSmallImages{16, 16};
+    TImageList PreferencesImages{32, 32};
+    void LoadTaskListImages();
+    void LoadToolbarImages();
+    void LoadPreferencesImages();
+
     // The program's scheduler ("Run now!" asks it to fire a reminder).
     TTaskScheduler *TaskScheduler() const { return FTaskScheduler; }
+    bool TrayShown() const { return FTrayShown; }
 
 private:
+    void OnHotKey(int id);
+    QString ProgramName() const;
+    QChar HotKeyLetter(int kind) const;
+
     TActionContext &FActions;
     TPalvaroApplication *FApp;
+    ITrayIcon *FTray;
+    IHotKeys *FHotKeys;
     TSessionEndWatcher *FSessionEnd;
     TTaskScheduler *FTaskScheduler = nullptr;
+    bool FTrayShown = false;
 };

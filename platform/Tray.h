@@ -18,10 +18,9 @@ public:
     // Shows the icon with its tooltip and menu; false when there is no notification area.
     virtual bool Show(const QIcon &icon, const QString &toolTip, QMenu *menu) = 0;
     virtual void Hide() = 0;
-    // Called on a double click on the icon.
+    // Called on a double click on the icon. The menu's own aboutToShow signal
+    // is where its captions are written anew.
     std::function<void()> OnDoubleClick;
-    // Called just before the menu opens, so its captions can be written anew.
-    std::function<void()> OnMenuAboutToShow;
 };
 
 // Ctrl+Shift+letter, for the whole desktop.

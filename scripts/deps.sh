@@ -12,7 +12,7 @@ PACKAGES=(
   python3 python3-aiosmtpd
 )
 if [[ "${1:-}" == "--test" ]]; then
-  PACKAGES+=(sox)
+  PACKAGES+=(sox trayer)
 fi
 
 missing=()

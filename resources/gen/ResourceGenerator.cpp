@@ -34,6 +34,8 @@ bool WriteFile(const QString &path, const QByteArray &bytes)
 // the window a wrong outline; an icon with a non-lime corner an opaque square.
 bool CheckPicture(const QString &name, const QImage &img)
 {
+    if (name == QLatin1String("APPICON"))
+        return img.hasAlphaChannel(); // the program's icon keeps its own transparency
     const bool icon = name.contains(QLatin1Char('_')) && name != QLatin1String("PRE_WARNING_NOTE");
     const QRgb key = (icon ? gen::IconKey() : gen::ShapeKey()).rgb() & 0x00FFFFFFu;
     const QRgb corner = img.pixel(img.width() - 1, img.height() - 1) & 0x00FFFFFFu;
@@ -63,6 +65,7 @@ int main(int argc, char **argv)
     gen::PictureSet set;
     gen::AddWindowPictures(set);
     gen::AddIconSeries(set);
+    set[QStringLiteral("APPICON")] = gen::AppIcon(64);
 
     QByteArray qrc;
     QTextStream qs(&qrc);

@@ -34,23 +34,25 @@ public:
             return TResult::Unsupported;
         if (Taken.contains(letter.toUpper()))
             return TResult::Taken;
-        Keys[id] = letter.toUpper();
+        Keys[letter.toUpper()] = id;
         return TResult::Registered;
     }
-    void Unregister(int id) override { Keys.remove(id); }
+    void Unregister(int id) override
+    {
+        Keys.removeIf([id](auto it) { return it.value() == id; });
+    }
     // Presses the key registered for letter, as the desktop would.
     bool Press(QChar letter)
     {
-        for (auto it = Keys.cbegin(); it != Keys.cend(); ++it)
-            if (it.value() == letter.toUpper() && OnPressed) {
-                OnPressed(it.key());
-                return true;
-            }
-        return false;
+        const auto it = Keys.constFind(letter.toUpper());
+        if (it == Keys.cend() || !OnPressed)
+            return false;
+        OnPressed(it.value());
+        return true;
     }
     bool Unsupported = false;
     QString Taken; // letters another program holds
-    QMap<int, QChar> Keys;
+    QMap<QChar, int> Keys; // letter -> id; an id may hold several letters
 };
 
 class FakePower : public IPower {

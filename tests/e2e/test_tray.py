@@ -1,0 +1,77 @@
+"""The tray front on a real X server: the hot keys grabbed on the root window,
+a key another client holds, the notification area given by trayer, and the
+program still reachable where there is none."""
+
+import os
+import shutil
+import signal
+import time
+
+from harness import check
+
+START_TIMEOUT = 15
+SPLASH = "Brivane splash"
+WARNING = "Brivane - Warning"
+LIST_ASKED = "Info: Reminders window asked for; it is not part of this build"
+ADD_ASKED = "Info: Add a Reminder asked for; the wizard is not part of this build"
+NO_AREA = "Info: No notification area: the hot keys and starting the program again open its windows"
+
+
+def _started(s, proc):
+    splash = s.wait_window(SPLASH, timeout=START_TIMEOUT, proc=proc)
+    s.wait_window_gone(splash, timeout=10)
+
+
+def _press(s, keys):
+    s.x("xdotool", "key", "--clearmodifiers", keys, check_rc=True)
+
+
+def test_hot_keys_reach_the_program_without_a_notification_area(s):
+    s.set_log_level(3)
+    p = s.start()
+    _started(s, p)
+    check(NO_AREA in (s.log_lines() or []), "no word of the missing notification area in the log")
+    _press(s, "ctrl+shift+l")
+    s.wait_log_line(lambda line: line == LIST_ASKED, timeout=5, proc=p)
+    _press(s, "ctrl+shift+t")
+    s.wait_log_line(lambda line: line == ADD_ASKED, timeout=5, proc=p)
+    # Starting the program again, as the application menu does, reaches it too.
+    second = s.start("second")
+    second.expect_exit(0, timeout=START_TIMEOUT)
+    # The second copy starts the log afresh; the first one's lines follow.
+    s.wait_log_line(lambda line: line == "Info: Show request from another copy, status 3", timeout=5, proc=p)
+    s.wait_log_line(lambda line: line == LIST_ASKED, timeout=5, proc=p)
+    p.send(signal.SIGTERM)
+    p.expect_exit(0, timeout=10)
+
+
+def test_a_hot_key_held_by_another_client_gives_the_warning(s):
+    grabber = s.start("grabber", exe=os.environ["BRIVANE_E2E_GRAB_KEY"], args=["L"])
+    deadline = time.monotonic() + 10
+    while "grabbed" not in grabber.output():
+        check(grabber.running(), "the key grabber ended: %s" % grabber.output())
+        check(time.monotonic() < deadline, "the key grabber did not grab Ctrl+Shift+L")
+        time.sleep(0.05)
+    p = s.start()
+    box = s.wait_window(WARNING, timeout=START_TIMEOUT, proc=p)
+    for splash in s.find_windows("^%s$" % SPLASH):
+        s.wait_window_gone(splash, timeout=10)  # it stays on top for its second and a half
+    s.painted_screenshot(box, "hotkey_warning", min_colours=8)
+    check(s.is_borderless(box), "the warning asks for a border")
+    check(s.is_shaped(box), "the warning has no outline of its own")
+    p.send(signal.SIGTERM)
+    p.expect_exit(0, timeout=10)
+
+
+def test_trayer_shows_the_icon(s):
+    trayer = shutil.which("trayer")
+    check(trayer is not None, "trayer is not installed")
+    s.start("trayer", exe=trayer, args=["--edge", "top", "--align", "right", "--width", "10", "--height", "24",
+                                       "--transparent", "false", "--tint", "0xffffff", "--SetDockType", "true"])
+    s.set_log_level(3)
+    p = s.start()
+    _started(s, p)
+    check(NO_AREA not in (s.log_lines() or []), "the program found no notification area beside trayer")
+    s.painted_screenshot("root", "tray_icon")
+    p.send(signal.SIGTERM)
+    p.expect_exit(0, timeout=10)

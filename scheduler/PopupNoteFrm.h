@@ -93,6 +93,7 @@ private:
     void ApplyLook();
     void LayOut(bool pre);
     void PlaceSchedule();
+    void PlaceInCascade();
     void UpdateResetScheduleLink();
 
     bool FPreWarning = false;

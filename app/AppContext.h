@@ -2,10 +2,12 @@
 // The program-wide objects, made once at start-up in this order and freed in
 // the reverse order at the end: the environment, the ini file, the log, the
 // picture library, the preferences, the reminder list with its copy buffer,
-// and the store. Classes are given the ones they use when they are made.
+// the store, and what writes the store soon after each change. Classes are
+// given the ones they use when they are made.
 
 #include "model/TaskList.h"
 #include "scheduler/ActionContext.h"
+#include "storage/StoreAutoSave.h"
 
 #include <memory>
 
@@ -32,6 +34,7 @@ struct TAppContext {
     TTaskList TaskList;
     TTaskList CopyBuffer;
     std::unique_ptr<TPalvaroStorage> Store;
+    std::unique_ptr<TStoreAutoSave> AutoSave;
     // What the scheduler and the action windows see of the above.
     TActionContext Actions;
     // The desktop's notification area and hot keys, made with the tray front.

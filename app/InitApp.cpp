@@ -50,6 +50,9 @@ void FinalizeInitApp()
     }
     c->Actions.Library = nullptr;
     c->Library.reset();
+    // The event loop is over: no write waits for its timer any more; the
+    // last one follows here.
+    c->AutoSave.reset();
     if (c->Store) {
         // Writes nothing unless the store was read at start-up.
         c->Store->SaveStore();
@@ -161,6 +164,8 @@ void OpenStore(TAppContext &c)
     c.Store->OpenStore();
     c.Store->AutoBackup();
     c.TaskList.SortAtStartup(c.Ini.get());
+    // From here on each change reaches the disk within seconds.
+    c.AutoSave = std::make_unique<TStoreAutoSave>(*c.Store);
 }
 
 void FillActionContext(TAppContext &c)

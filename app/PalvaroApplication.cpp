@@ -52,7 +52,7 @@ void TPalvaroApplication::LoadEditionProfile()
         AddInternet(QStringLiteral("DOWNLOAD-UPDATE=") + download2
                     + QStringLiteral("/reminders/reminders.html?from_exe#download_now"));
     }
-    AddFile(QStringLiteral("RESOURCES=grresrep.rcc"));
+    AddFile(QStringLiteral("RESOURCES=") + QString::fromLatin1(Desktop::PictureLibraryName));
     AddFile(QStringLiteral("DB-CONVERTER=DBConverter"));
     AddFile(QStringLiteral("STORAGE-FILE=") + ProgramName + QStringLiteral(".dat"));
 

@@ -23,16 +23,17 @@ void SetMessageBoxHandler(TMessageBoxHandler handler)
     g_handler = std::move(handler);
 }
 
-TMsgResult ShowMessageBox(const QString &text, TMsgIcon icon, TMsgButtons buttons, const QString &title)
+namespace {
+
+QString WithLineBreaks(const QString &text)
 {
     QString shown = text;
     shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    if (g_handler)
-        return g_handler(shown, icon, buttons, title);
-    if (!qobject_cast<QApplication *>(QCoreApplication::instance()))
-        return CautiousAnswer(buttons);
+    return shown;
+}
 
-    QMessageBox box;
+void SetUpBox(QMessageBox &box, const QString &shown, TMsgIcon icon, const QString &title)
+{
     box.setWindowTitle(title.isEmpty() ? QCoreApplication::applicationName() : title);
     box.setText(shown);
     switch (icon) {
@@ -41,6 +42,20 @@ TMsgResult ShowMessageBox(const QString &text, TMsgIcon icon, TMsgButtons button
     case TMsgIcon::Error: box.setIcon(QMessageBox::Critical); break;
     case TMsgIcon::None: box.setIcon(QMessageBox::NoIcon); break;
     }
+}
+
+} // namespace
+
+TMsgResult ShowMessageBox(const QString &text, TMsgIcon icon, TMsgButtons buttons, const QString &title)
+{
+    const QString shown = WithLineBreaks(text);
+    if (g_handler)
+        return g_handler(shown, icon, buttons, title);
+    if (!qobject_cast<QApplication *>(QCoreApplication::instance()))
+        return CautiousAnswer(buttons);
+
+    QMessageBox box;
+    SetUpBox(box, shown, icon, title);
     switch (buttons) {
     case TMsgButtons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
     case TMsgButtons::OkIgnore: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Ignore); break;
@@ -61,4 +76,23 @@ TMsgResult ShowMessageBox(const QString &text, TMsgIcon icon, TMsgButtons button
 void ShowMessage(const QString &text)
 {
     ShowMessageBox(text, TMsgIcon::None, TMsgButtons::Ok);
+}
+
+void ShowNotice(const QString &text, TMsgIcon icon, const QString &title)
+{
+    const QString shown = WithLineBreaks(text);
+    if (g_handler) {
+        g_handler(shown, icon, TMsgButtons::Ok, title);
+        return;
+    }
+    if (!qobject_cast<QApplication *>(QCoreApplication::instance()))
+        return;
+    auto *box = new QMessageBox;
+    SetUpBox(*box, shown, icon, title);
+    box->setStandardButtons(QMessageBox::Ok);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setModal(false);
+    box->setWindowModality(Qt::NonModal);
+    box->setWindowFlag(Qt::WindowStaysOnTopHint);
+    box->show();
 }

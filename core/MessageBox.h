@@ -16,6 +16,10 @@ TMsgResult ShowMessageBox(const QString &text, TMsgIcon icon = TMsgIcon::Informa
 TMsgResult CautiousAnswer(TMsgButtons buttons);
 // The plain message without icon.
 void ShowMessage(const QString &text);
+// A box with an OK button that does not wait for it: the caller goes on at
+// once and the box closes itself when answered. A handler set below receives
+// it like any box (its answer is not used).
+void ShowNotice(const QString &text, TMsgIcon icon = TMsgIcon::Information, const QString &title = QString());
 
 using TMessageBoxHandler = std::function<TMsgResult(const QString &text, TMsgIcon, TMsgButtons, const QString &title)>;
 // Replaces the real boxes (tests); an empty handler restores them.

@@ -76,6 +76,8 @@ void TTaskList::MarkModified()
     // Always with the time: the locale's date-time text drops it at midnight.
     LogInfo(QStringLiteral("Tasklist modified at ")
             + FormatDateTime(ShortDateFormat() + QStringLiteral(" ") + LongTimeFormat(), FModifiedAt));
+    if (OnModified)
+        OnModified();
 }
 
 bool TTaskList::IsInfoNotice(int index) const

@@ -48,7 +48,11 @@ public:
 
     // When the list was last marked modified; 0 until the first change.
     TDateTime ModifiedAt() const { return FModifiedAt; }
+    // Every change of the list or of a record in it ends here.
     void MarkModified();
+    // Called at the end of every MarkModified: whoever keeps the list on disk
+    // learns of each change as it happens.
+    std::function<void()> OnModified;
 
     // Direction of all six sorts; true at creation.
     bool Ascending() const { return FAscending; }

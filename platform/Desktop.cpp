@@ -1,6 +1,5 @@
 #include "platform/Desktop.h"
 
-#include "BuildConfig.h"
 #include "core/vornFile.h"
 
 #include <QCoreApplication>
@@ -16,7 +15,6 @@ QString g_exeOverride;
 
 bool FolderWritable(const QString &folder)
 {
-    // Ask the file system: access() alone is fooled by read-only mounts.
     QTemporaryFile probe(WithSlash(folder) + QStringLiteral(".brivane-probe-XXXXXX"));
     return probe.open();
 }
@@ -38,20 +36,29 @@ void SetExecutablePathForTests(const QString &path)
     g_exeOverride = path;
 }
 
-ProgramFolders ResolveProgramFolders(const QString &exePath, const QString &programName)
+ProgramFolders ResolveProgramFolders(const QString &exePath, const QString &programName, const QString &libraryName)
 {
     ProgramFolders f;
     const QString exeFolder = WithSlash(QFileInfo(exePath).absolutePath());
-    if (FolderWritable(exeFolder)) {
-        f.data = f.config = exeFolder;
-        f.portable = true;
+    // Whether the folder is writable says nothing: an install into a prefix
+    // the user owns is writable too. What a portable copy carries is its library.
+    if (QFileInfo(exeFolder + libraryName).isFile()) {
+        f.data = exeFolder;
+        // A copy unpacked where the user cannot write (a shared folder) still
+        // runs from its own data but keeps its settings where they can be saved.
+        if (FolderWritable(exeFolder)) {
+            f.config = exeFolder;
+            f.portable = true;
+            return f;
+        }
+        f.portable = false;
+        f.config = WithSlash(UserConfigFolder() + QLatin1Char('/') + programName);
+        QDir().mkpath(f.config);
         return f;
     }
     f.portable = false;
-    f.data = WithSlash(QStringLiteral(BRIVANE_INSTALL_DATADIR));
-    // A copy unpacked read-only but carrying its data beside it still finds it there.
-    if (!QFileInfo::exists(f.data) && QFileInfo::exists(exeFolder + QStringLiteral("Help")))
-        f.data = exeFolder;
+    // Found from the executable, so that an install works under any prefix.
+    f.data = WithSlash(QDir::cleanPath(exeFolder + QStringLiteral("../share/brivane")));
     f.config = WithSlash(UserConfigFolder() + QLatin1Char('/') + programName);
     QDir().mkpath(f.config);
     return f;

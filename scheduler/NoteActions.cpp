@@ -11,21 +11,22 @@ constexpr int kMaxNotesLength = 2 * NotesPartLength;
 
 } // namespace
 
-QPoint NextPopupNotePosition(TNoteCascade &cascade, int servedNotes, int screenWidth, int screenHeight)
+QPoint NextPopupNotePosition(TNoteCascade &cascade, int servedNotes, const QRect &area, const QSize &note)
 {
     if (servedNotes <= 1) {
-        cascade.Top = screenHeight / 2 - 177;
-        cascade.Left = screenWidth / 2 - 233;
+        cascade.Top = area.height() / 2 - 177;
+        cascade.Left = area.width() / 2 - 233;
     }
     int top = cascade.Top + 30;
     int left = cascade.Left + 30;
-    if (top > screenHeight - 50) {
+    // The whole note must be on the area, its buttons at the bottom right above all.
+    if (left + note.width() > area.width() || top + note.height() > area.height()) {
         top = 10;
         left = 10;
     }
     cascade.Top = top;
     cascade.Left = left;
-    return QPoint(left, top);
+    return area.topLeft() + QPoint(left, top);
 }
 
 bool IsPreWarningFiring(const TTaskData &task)

@@ -8,14 +8,18 @@
 #include "scheduler/ActionContext.h"
 
 #include <QPoint>
+#include <QRect>
+#include <QSize>
 #include <QString>
 #include <functional>
 
-// Where the next note goes: 30 pixels right of and below the previous one; the
-// first note of a round (servedNotes <= 1) starts from the screen's middle, and
-// a note that would come within 50 pixels of the bottom edge goes to (10, 10).
-// Updates the cascade.
-QPoint NextPopupNotePosition(TNoteCascade &cascade, int servedNotes, int screenWidth, int screenHeight);
+// Where the next note of size note goes on the screen's available area (the
+// screen less its panels): 30 pixels right of and below the previous one; the
+// first note of a round (servedNotes <= 1) starts from the area's middle, and
+// a note that would not fit entirely inside the area, past its right or its
+// bottom edge, goes to (10, 10) of the area. Answers screen coordinates;
+// updates the cascade (kept relative to the area).
+QPoint NextPopupNotePosition(TNoteCascade &cascade, int servedNotes, const QRect &area, const QSize &note);
 
 // The firing is the pre-warning, not the event itself.
 bool IsPreWarningFiring(const TTaskData &task);

@@ -190,14 +190,6 @@ TPopupNoteForm::TPopupNoteForm(TActionContext &context, QWidget *owner)
     connect(lblResetSchedule, &QLabel::linkActivated, this, &TPopupNoteForm::lblResetScheduleClick);
     connect(lblDelete, &QLabel::linkActivated, this, &TPopupNoteForm::lblDeleteClick);
     connect(lblNotes, &QPlainTextEdit::textChanged, this, &TPopupNoteForm::lblNotesChange);
-
-    // Cascade: the firing reminder is already counted among the served notes.
-    const int served = Context.List ? Context.List->CountServedPopupNotes() : 0;
-    QRect screen(0, 0, 1024, 768);
-    if (const QScreen *s = QGuiApplication::primaryScreen())
-        screen = s->geometry();
-    const QPoint at = NextPopupNotePosition(Context.Cascade, served, screen.width(), screen.height());
-    move(screen.topLeft() + at);
 }
 
 TPopupNoteForm::~TPopupNoteForm() = default;
@@ -291,6 +283,8 @@ void TPopupNoteForm::StartAction(int i)
         setFixedSize(kNoteWidth, kNoteHeight + (FPreWarning ? kPreWarningShift : 0));
     }
 
+    PlaceInCascade();
+
     task.PopupNoteFormVisible = true;
     task.LastRun = Clock::Now();
     task.HasRun = task.HasRun + 1;
@@ -305,6 +299,17 @@ void TPopupNoteForm::StartAction(int i)
     UpdateResetScheduleLink();
     lblNotes->setFocus();
     IncActionCount();
+}
+
+void TPopupNoteForm::PlaceInCascade()
+{
+    // Placed once the note has its final size: a pre-warning note is taller.
+    // The firing reminder is already counted among the served notes.
+    const int served = Context.List ? Context.List->CountServedPopupNotes() : 0;
+    QRect area(0, 0, 1024, 768);
+    if (const QScreen *s = QGuiApplication::primaryScreen())
+        area = s->availableGeometry();
+    move(NextPopupNotePosition(Context.Cascade, served, area, size()));
 }
 
 void TPopupNoteForm::paintEvent(QPaintEvent *event)

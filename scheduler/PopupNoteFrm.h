@@ -2,8 +2,8 @@
 // The popup note: a paper note showing a fired reminder's title, schedule and
 // notes, with Dismiss, the snooze menu, Change schedule and Delete. A
 // pre-warning firing gets the amber note, a pre-warning line and its own
-// snooze menu. The note never writes the store: it changes the record and
-// marks the list modified, and the scheduler's periodic save keeps it.
+// snooze menu. The note never writes the store itself: it changes the record
+// and marks the list modified, and the store is written soon after.
 
 #include "scheduler/ActionFrm.h"
 
@@ -93,6 +93,7 @@ private:
     void ApplyLook();
     void LayOut(bool pre);
     void PlaceSchedule();
+    void PlaceInCascade();
     void UpdateResetScheduleLink();
 
     bool FPreWarning = false;

@@ -186,7 +186,7 @@ void TTaskScheduler::RescheduleMissedTasks()
             RunTaskNow(i);
         else {
             TRecurrence::RescheduleAfterRun(task);
-            // Kept by the next periodic save, like every other change of the list.
+            // Written soon after, like every other change of the list.
             list->MarkModified();
         }
     }

@@ -3,8 +3,9 @@
 // list and fires each enabled reminder whose Scheduled time has passed, by
 // marking it InService and opening one action window per action (the hourly
 // backup reminder it serves itself). Every tenth pass it has the store save
-// the list if it changed. At start it treats the reminders missed while the
-// program was not running, as the preferences say.
+// the list if it changed: a second chance for a change whose write soon after
+// it (storage/StoreAutoSave.h) failed. At start it treats the reminders missed
+// while the program was not running, as the preferences say.
 //
 // The action windows bind to the context's list by index, the list the
 // scheduler fires from.

@@ -452,13 +452,19 @@ bool TPalvaroStorage::SaveStore()
     }
     const qint64 mark = Millis(FList->ModifiedAt());
     QString error;
-    if (!WriteFileAtomically(Path(), out, &error)) {
+    const bool written = WriteFileAtomically(Path(), out, &error);
+    if (written) {
+        FSavedMark = mark;
+        FLastSaveError.clear();
+        LogInfoLine(QStringLiteral("Tasklist Saved at ") + DateTimeToStr(ModifiedTime()) + QStringLiteral(" to ")
+                    + Path());
+    } else {
+        FLastSaveError = error;
         LogErrorLine(QStringLiteral("Unable to save storage file ") + Path() + QStringLiteral(": ") + error);
-        return false;
     }
-    FSavedMark = mark;
-    LogInfoLine(QStringLiteral("Tasklist Saved at ") + DateTimeToStr(ModifiedTime()) + QStringLiteral(" to ") + Path());
-    return true;
+    if (AfterSave)
+        AfterSave(written);
+    return written;
 }
 
 void TPalvaroStorage::SaveIfModified()

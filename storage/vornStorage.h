@@ -91,9 +91,15 @@ public:
     bool RestoreBackup() override;
     void AutoBackup() override;
 
-    // The scheduler's periodic save: only when the list was marked modified
-    // after the file was last written, or since this object last saved it.
+    // The scheduler's periodic save and the save soon after a change: only
+    // when the list was marked modified after the file was last written, or
+    // since this object last saved it.
     void SaveIfModified();
+    // Why the last write of the store failed (as logged); empty once a write succeeds.
+    QString LastSaveError() const { return FLastSaveError; }
+    // Told after every write of the list that was tried, whoever asked for
+    // it: true when the store was written.
+    std::function<void(bool written)> AfterSave;
     bool LoadRecords();
     // "  Created: ...  Modified: ...  Accessed: ..." of the store file.
     QString FileTimesText() const;
@@ -119,18 +125,20 @@ public:
     // halt). OpenStore returns right after calling it.
     std::function<void(const QString &reason)> Halt;
 
+    // The program's name for box titles.
+    QString ProgramNameText() const;
+
 private:
     // Backup folder, store name, pattern and today's dated name from the settings.
     void FillBackupNames();
     void CallConverter();
     void HaltWith(const QString &reason);
 
-    QString ProgramNameText() const;
-
     TStoreSetup FSetup;
     TTaskList *FList = nullptr;
     bool FStoreRead = false;
     bool FOpenAttempted = false;
     qint64 FSavedMark = -1; // the list's ModifiedAt (ms) saved by the last SaveStore; -1 none yet
+    QString FLastSaveError;
     uint8_t FBuffer[TaskElementSize]{};
 };

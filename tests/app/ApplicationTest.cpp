@@ -17,13 +17,15 @@
 #include <gtest/gtest.h>
 
 namespace {
-// An environment for an executable placed in a temporary folder, with the
-// program-wide ini pointing beside it.
+// An environment for a portable copy (an executable with its picture library
+// beside it) placed in a temporary folder, with the program-wide ini pointing
+// beside it.
 struct EnvFixture {
     explicit EnvFixture(const QString &exeName)
     {
         exePath = dir.filePath(exeName);
         TestSupport::WriteAll(exePath, "");
+        TestSupport::WriteAll(dir.filePath("grresrep.rcc"), "");
         app = std::make_unique<TPalvaroApplication>(exePath);
         app->Edition = TPalvaroApplication::EditionFromPath(exePath);
         ini = std::make_unique<TvornIniFile>(app->IniPath());

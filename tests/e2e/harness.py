@@ -142,13 +142,17 @@ class Session:
     """A private X display, a temporary HOME and a portable copy of the program.
 
     Paths: ``root`` (all of it), ``home``, ``tmpdir`` ($TMPDIR), ``prog_dir`` (the
-    copy of the run folder), ``exe``, ``ini_path`` (beside the copy), ``log_path``
-    ($TMPDIR/Brivane.log), ``documents`` ($HOME/Documents), ``desktop``
+    copy of the run folder), ``exe``, ``ini_path`` (beside the copy),
+    ``config_ini_path`` (where an installed copy keeps it: $XDG_CONFIG_HOME/Brivane/),
+    ``log_path`` ($TMPDIR/Brivane.log), ``documents`` ($HOME/Documents), ``desktop``
     ($HOME/Desktop, absent until :meth:`make_desktop`).
     """
 
-    def __init__(self, run_dir, shot_dir, test_name, keep=False, verbose=True):
+    def __init__(self, run_dir, shot_dir, test_name, keep=False, verbose=True, build_dir=None, cmake=None):
         self.run_dir = os.path.abspath(run_dir)
+        # The run folder is a folder of the build; tests that install the build need both.
+        self.build_dir = os.path.abspath(build_dir or os.path.dirname(self.run_dir))
+        self.cmake = cmake or shutil.which("cmake") or "cmake"
         self.test_name = test_name
         self.shot_dir = os.path.join(os.path.abspath(shot_dir), test_name)
         self.keep = keep
@@ -202,6 +206,7 @@ class Session:
         shutil.copytree(self.run_dir, self.prog_dir, symlinks=True, ignore=_written_by_program)
         self.exe = os.path.join(self.prog_dir, PROGRAM)
         self.ini_path = os.path.join(self.prog_dir, PROGRAM + ".ini")
+        self.config_ini_path = os.path.join(self.home, ".config", PROGRAM, PROGRAM + ".ini")
         self.log_path = os.path.join(self.tmpdir, PROGRAM + ".log")
         self.documents = os.path.join(self.home, "Documents")
         self.desktop = os.path.join(self.home, "Desktop")
@@ -316,7 +321,8 @@ class Session:
                 self.log("visible window %d %r %s" % (wid, self.window_title(wid), self.geometry(wid)))
         for p in self.processes:
             self.log("--- output of %s (pid %d, exit %s) ---\n%s" % (p.name, p.pid, p.popen.poll(), p.output()))
-        for path in (getattr(self, "ini_path", None), getattr(self, "log_path", None)):
+        for path in (getattr(self, "ini_path", None), getattr(self, "config_ini_path", None),
+                     getattr(self, "log_path", None)):
             if path and os.path.exists(path):
                 with open(path, "rb") as f:
                     self.log("--- %s ---\n%s" % (path, f.read().decode("cp1252", "replace")))
@@ -338,14 +344,16 @@ class Session:
         os.makedirs(self.desktop, exist_ok=True)
         return self.desktop
 
-    def write_ini(self, text):
-        """Write the ini beside the copy as the program writes it: CR LF line ends."""
+    def write_ini(self, text, path=None):
+        """Write the ini (beside the copy unless path says otherwise) as the program writes it: CR LF line ends."""
+        path = path or self.ini_path
         data = text.replace("\r\n", "\n").replace("\n", "\r\n").encode("cp1252")
-        with open(self.ini_path, "wb") as f:
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        with open(path, "wb") as f:
             f.write(data)
 
-    def set_log_level(self, level):
-        self.write_ini("[Debug]\nLevel=%d\n" % level)
+    def set_log_level(self, level, path=None):
+        self.write_ini("[Debug]\nLevel=%d\n" % level, path)
 
     def ini_bytes(self):
         return _read_bytes(self.ini_path)

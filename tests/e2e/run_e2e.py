@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """Runs end-to-end tests by name.
 
-    run_e2e.py --run-dir <built program folder> --shots <screenshot folder> NAME...
+    run_e2e.py --run-dir <built program folder> --shots <screenshot folder>
+               [--build-dir <build folder>] [--cmake <cmake>] NAME...
     run_e2e.py --list
 
 A test is a function ``test_<name>(session)`` in a ``test_*.py`` module of this
@@ -57,7 +58,8 @@ def run_one(name, fn, args):
     started = time.monotonic()
     try:
         signal.alarm(args.deadline)
-        with harness.Session(args.run_dir, args.shots, name, keep=args.keep) as session:
+        with harness.Session(args.run_dir, args.shots, name, keep=args.keep, build_dir=args.build_dir,
+                             cmake=args.cmake) as session:
             fn(session)
     except (harness.TestFailure, DeadlineExceeded) as e:
         print("FAILED %s: %s" % (name, e), flush=True)
@@ -76,6 +78,8 @@ def main():
     ap = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     ap.add_argument("--run-dir", help="the built program folder (executable, picture library, Sounds/, Help/)")
     ap.add_argument("--shots", help="where screenshots go: <shots>/<test>/<name>.png")
+    ap.add_argument("--build-dir", help="the build folder (for tests that install it); default: above --run-dir")
+    ap.add_argument("--cmake", help="the cmake that made the build; default: the first on PATH")
     ap.add_argument("--list", action="store_true", help="print the test names and stop")
     ap.add_argument("--keep", action="store_true", help="keep the temporary folder for inspection")
     ap.add_argument("--deadline", type=int, default=DEFAULT_DEADLINE, help="seconds before a test is abandoned")

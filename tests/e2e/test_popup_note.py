@@ -1,6 +1,7 @@
 """A reminder that fell due while the program was not running pops up as a
 shaped note after the start; Dismiss moves a daily reminder to tomorrow and
-completes a one-time one, and the store saved at the end keeps it."""
+completes a one-time one, and the store keeps it: written soon after the
+dismissal, and again at the end."""
 
 import datetime
 import os
@@ -12,6 +13,7 @@ from harness import check
 
 SPLASH = "Brivane splash"
 START_TIMEOUT = 15
+SAVE_TIMEOUT = 10  # the program writes within two seconds of a change
 ELEMENT = 1896
 RECORD = 1888
 ONE_MS = 1.0 / 86400000
@@ -93,8 +95,8 @@ def _link_blue(px):
     return b > r + 80 and b > g + 80
 
 
-def _fire_and_dismiss(s, title, daily):
-    """Start with the reminder due a minute ago, dismiss its note, end; return (due, saved record)."""
+def _dismiss_while_running(s, title, daily):
+    """Start with the reminder due a minute ago and dismiss its note; return (due, store path, process)."""
     due = _days(datetime.datetime.now() - datetime.timedelta(minutes=1))
     path = _write_store(s, _alarm(title, due, daily))
     p = s.start()
@@ -126,7 +128,12 @@ def _fire_and_dismiss(s, title, daily):
     s.x("xdotool", "click", "1", check_rc=True)
     s.wait_window_gone(note, timeout=5)
     check(p.running(), "the program ended when the note was dismissed (exit %s)" % p.returncode)
+    return due, path, p
 
+
+def _fire_and_dismiss(s, title, daily):
+    """Start with the reminder due a minute ago, dismiss its note, end; return (due, saved record)."""
+    due, path, p = _dismiss_while_running(s, title, daily)
     p.send(signal.SIGTERM)
     p.expect_exit(0, timeout=10)
     return due, _saved_record(path, title)
@@ -156,3 +163,23 @@ def test_popup_note_dismiss_once(s):
     scheduled = struct.unpack_from("<d", r, SCHEDULED)[0]
     check(abs(scheduled - due) < ONE_MS, "a one-time reminder was moved to %.8f from %.8f" % (scheduled, due))
     _check_served_and_closed(r)
+
+
+def test_popup_note_dismiss_written_while_running(s):
+    # The store is written a couple of seconds after the change, not at the
+    # periodic save minutes later nor only at the end.
+    title = "Call the plumber"
+    due, path, p = _dismiss_while_running(s, title, daily=False)
+    deadline = time.monotonic() + SAVE_TIMEOUT
+    while True:
+        r = _saved_record(path, title)
+        if r[DELIVERED] == 1:
+            break
+        check(p.running(), "the program ended before it wrote the dismissal (exit %s)" % p.returncode)
+        check(time.monotonic() < deadline, "the dismissal was not in the store within %d s" % SAVE_TIMEOUT)
+        time.sleep(0.1)
+    s.log("dismissal found in the store")
+    check(p.running(), "the dismissal was written only as the program ended (exit %s)" % p.returncode)
+    _check_served_and_closed(r)
+    p.send(signal.SIGTERM)
+    p.expect_exit(0, timeout=10)

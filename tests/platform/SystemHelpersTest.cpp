@@ -1,8 +1,10 @@
 #include "platform/SystemHelpers.h"
 #include "core/vornLogFile.h"
+#include "platform/Desktop.h"
 #include "platform/ResourceLibrary.h"
 #include "tests/fakes/FakeShell.h"
 #include "tests/support/CapturedLog.h"
+#include "tests/support/Permissions.h"
 #include "tests/support/TestSupport.h"
 
 #include <QDir>
@@ -47,6 +49,58 @@ private:
 using ShellOverride = Shell::ScopedFakeShell;
 
 } // namespace
+
+TEST(ProgramFolders, PortableOnlyWithThePictureLibraryBesideTheExecutableElseDataBesideTheBinFolder)
+{
+    QTemporaryDir root;
+    const QString r = root.path() + QLatin1Char('/');
+    EnvOverride xdg("XDG_CONFIG_HOME", r + "config");
+    struct Case {
+        const char *what;
+        QString layout; // the executable first; made empty, relative to root; "/" at the end: a folder
+        bool portable;
+        QString data;
+        QString config;
+    };
+    const Case cases[] = {
+        {"a copy carrying its library", "copy/Brivane copy/grresrep.rcc", true, "copy/", "copy/"},
+        {"installed into a writable prefix", "pre/bin/Brivane pre/share/brivane/grresrep.rcc", false,
+         "pre/share/brivane/", "config/Brivane/"},
+        {"help beside it is no library", "loose/Brivane loose/Help/help_index.html", false, "share/brivane/",
+         "config/Brivane/"},
+        {"nor a folder named like it", "odd/Brivane odd/grresrep.rcc/", false, "share/brivane/", "config/Brivane/"},
+        {"a renamed program's settings go by its name", "usr/bin/Agenda", false, "usr/share/brivane/",
+         "config/Agenda/"},
+    };
+    for (const Case &c : cases) {
+        const QStringList layout = c.layout.split(QLatin1Char(' '));
+        for (const QString &entry : layout) {
+            if (entry.endsWith(QLatin1Char('/'))) {
+                ASSERT_TRUE(QDir().mkpath(r + entry));
+                continue;
+            }
+            ASSERT_TRUE(QDir().mkpath(QFileInfo(r + entry).absolutePath()));
+            ASSERT_TRUE(WriteAll(r + entry, ""));
+        }
+        const QString exe = r + layout.first();
+        const Desktop::ProgramFolders f = Desktop::ResolveProgramFolders(exe, QFileInfo(exe).fileName());
+        EXPECT_EQ(f.portable, c.portable) << c.what;
+        EXPECT_EQ(f.data.toStdString(), (r + c.data).toStdString()) << c.what;
+        EXPECT_EQ(f.config.toStdString(), (r + c.config).toStdString()) << c.what;
+        EXPECT_TRUE(QFileInfo(f.config).isDir()) << c.what;
+    }
+
+    // A copy carrying its library in a folder the user cannot write keeps its
+    // settings where they can be saved.
+    TestSupport::ReadOnlyFolder readOnly(r + "copy");
+    TestSupport::PermissionsEnforced enforced;
+    if (!TestSupport::PermissionsEnforced::FolderRefusesWrites(r + "copy"))
+        GTEST_SKIP() << "file permissions are not enforced here";
+    const Desktop::ProgramFolders shared = Desktop::ResolveProgramFolders(r + "copy/Brivane", "Brivane");
+    EXPECT_FALSE(shared.portable);
+    EXPECT_EQ(shared.data, r + "copy/");
+    EXPECT_EQ(shared.config, r + "config/Brivane/");
+}
 
 TEST(SafeFileName, ReplacesExactlyTheEightCharacters)
 {

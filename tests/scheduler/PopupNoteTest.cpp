@@ -90,26 +90,52 @@ struct NoteFixture : ::testing::Test {
 
 } // namespace
 
-TEST(PopupNoteCascade, EachNoteGoesThirtyPixelsOnAndWrapsToTheTopLeftNearTheBottom)
+TEST(PopupNoteCascade, EachNoteGoesThirtyPixelsOnAndWrapsToTheTopLeftBeforeAnyEdge)
 {
-    TNoteCascade cascade;
-    // The first note of a round starts from the screen's middle.
-    EXPECT_EQ(NextPopupNotePosition(cascade, 1, 1280, 1024), QPoint(640 - 233 + 30, 512 - 177 + 30));
-    EXPECT_EQ(NextPopupNotePosition(cascade, 2, 1280, 1024), QPoint(467, 395));
-    // Only the vertical position is tested: on a narrow screen the left edge just runs on.
-    QPoint p;
-    int steps = 0;
-    do {
-        p = NextPopupNotePosition(cascade, 3, 1280, 1024);
-        ++steps;
-    } while (p != QPoint(10, 10) && steps < 100);
-    EXPECT_EQ(p, QPoint(10, 10));
-    EXPECT_EQ(cascade.Top, 10);
-    // The last note before the wrap lay at most 50 pixels above the bottom edge.
-    EXPECT_EQ(steps, (1024 - 50 - 395) / 30 + 1);
-    EXPECT_EQ(NextPopupNotePosition(cascade, 4, 1280, 1024), QPoint(40, 40));
-    // When all other notes have closed, the next starts from the middle again.
-    EXPECT_EQ(NextPopupNotePosition(cascade, 1, 800, 600), QPoint(167 + 30, 123 + 30));
+    const QRect screen(0, 0, 1280, 1024);
+    const QRect panels(64, 32, 1216, 992); // the same screen less a panel on the left and one at the top
+    const QSize note(TPopupNoteForm::kNoteWidth, TPopupNoteForm::kNoteHeight);
+    const QSize preWarning(note.width(), note.height() + TPopupNoteForm::kPreWarningShift);
+    struct Case {
+        const char *what;
+        QRect area;
+        QSize size;
+        TNoteCascade before; // Top, Left
+        int served;
+        QPoint expected;
+    };
+    const Case cases[] = {
+        {"first note of a round starts from the middle", screen, note, {900, 900}, 1, {640 - 233 + 30, 512 - 177 + 30}},
+        {"the next one 30 pixels on", screen, note, {365, 437}, 2, {467, 395}},
+        {"last that fits above the bottom edge", screen, note, {1024 - 243 - 30, 100}, 3, {130, 1024 - 243}},
+        {"one pixel past the bottom edge", screen, note, {1024 - 243 - 29, 100}, 3, {10, 10}},
+        {"a taller pre-warning note wraps earlier", screen, preWarning, {1024 - 243 - 30, 100}, 3, {10, 10}},
+        {"last that fits left of the right edge", screen, note, {100, 1280 - 367 - 30}, 3, {1280 - 367, 130}},
+        {"one pixel past the right edge", screen, note, {100, 1280 - 367 - 29}, 3, {10, 10}},
+        {"past the right edge of a narrow screen", QRect(0, 0, 800, 1280), note, {300, 420}, 3, {10, 10}},
+        {"all others closed: middle of a small screen", QRect(0, 0, 800, 600), note, {10, 10}, 1, {167 + 30, 123 + 30}},
+        {"panels shift the middle", panels, note, {0, 0}, 1, {64 + 608 - 233 + 30, 32 + 496 - 177 + 30}},
+        {"the wrap goes to the area's corner, not the screen's", panels, note, {100, 1216 - 367 - 29}, 3, {74, 42}},
+    };
+    for (const Case &c : cases) {
+        TNoteCascade cascade = c.before;
+        EXPECT_EQ(NextPopupNotePosition(cascade, c.served, c.area, c.size), c.expected) << c.what;
+        // The cascade goes on from the note just placed.
+        EXPECT_EQ(QPoint(cascade.Left, cascade.Top), c.expected - c.area.topLeft()) << c.what;
+    }
+
+    // However many notes open in a row, each lies entirely on the area.
+    for (const QRect &area : {screen, QRect(0, 0, 1024, 1280), QRect(0, 0, 800, 600), panels}) {
+        TNoteCascade cascade;
+        int wraps = 0;
+        for (int served = 1; served <= 200; ++served) {
+            const QRect placed(NextPopupNotePosition(cascade, served, area, note), note);
+            ASSERT_TRUE(area.contains(placed)) << "note " << served << " at " << placed.x() << "," << placed.y()
+                                               << " on " << area.width() << "x" << area.height();
+            wraps += placed.topLeft() == area.topLeft() + QPoint(10, 10) ? 1 : 0;
+        }
+        EXPECT_GT(wraps, 1) << area.width() << "x" << area.height();
+    }
 }
 
 TEST_F(NoteFixture, SecondNoteOpensBelowRightOfTheFirst)

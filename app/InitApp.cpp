@@ -173,14 +173,21 @@ void FillActionContext(TAppContext &c)
     a.ProductName = c.Environment->ProductName;
 }
 
+} // namespace
+
 void DeleteTopLevelWindows()
 {
-    const auto windows = QApplication::topLevelWidgets();
-    for (QWidget *w : windows)
-        delete w;
+    // Only windows nobody owns: a window with a parent (a note's snooze menu)
+    // goes with its owner, and a window that another one's destructor frees
+    // must not be freed twice.
+    QList<QPointer<QWidget>> windows;
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        if (!w->parentWidget())
+            windows.append(w);
+    }
+    for (const QPointer<QWidget> &w : windows)
+        delete w.data();
 }
-
-} // namespace
 
 void BeginModule(const QString &name, std::function<void()> finalization)
 {

@@ -27,6 +27,8 @@ void CheckRunPastDate(TPalvaroApplication &app, const TPreferences &prefs);
 bool InitializeModules();
 // Phase 2: single instance, clock check, tray window, splash, event loop.
 int RunMainSequence();
+// Frees the windows that no other window owns, at the end of the program.
+void DeleteTopLevelWindows();
 // The whole program: both phases and the shut-down; always 0.
 int Run(int &argc, char **argv);
 

@@ -1,0 +1,79 @@
+"""Ends asked for from outside the program: SIGTERM and SIGHUP while popup
+notes and a snooze menu are open. Every path ends with exit code 0 and keeps
+what the session did.
+
+The desktop session manager's request to save cannot be sent from here (it
+needs a session manager speaking XSMP)."""
+
+import signal
+
+from harness import check
+from records import HAS_RUN, LAST_RUN, alarm, days_ago, field, saved_records, write_store
+
+SPLASH = "Brivane splash"
+START_TIMEOUT = 15
+END_TIMEOUT = 15
+# Centre of a plain note's Snooze button: right of Dismiss, on the same line.
+SNOOZE_X, SNOOZE_FROM_BOTTOM = 311, 20
+NOTES = ["Note %d" % i for i in range(1, 6)]
+
+
+def _start_with_due_notes(s, titles):
+    """Start on a store whose reminders all fell due a minute ago; wait for their notes and the splash to go."""
+    s.make_desktop()  # level 3 copies the log there at every orderly end
+    s.set_log_level(3)
+    due = days_ago(1)
+    path = write_store(s, [alarm(t, due, daily=False) for t in titles])
+    p = s.start()
+    notes = {t: s.wait_window(t, timeout=START_TIMEOUT, proc=p) for t in titles}
+    for splash in s.find_windows("^%s$" % SPLASH):
+        s.wait_window_gone(splash, timeout=10)
+    return p, path, due, notes
+
+
+def _open_snooze_menu(s, p, note):
+    # Notes cascade over each other: raise this one so that the click reaches it.
+    s.x("xdotool", "windowraise", note, check_rc=True)
+    x, y, _, height = s.geometry(note)
+    s.x("xdotool", "mousemove", "--sync", x + SNOOZE_X, y + height - SNOOZE_FROM_BOTTOM, check_rc=True)
+    s.x("xdotool", "click", "1", check_rc=True)
+    return s.wait_popup(p, note)
+
+
+def _check_ended_in_order(s, p, sig):
+    """Exit code 0, the orderly end logged, the finalization last."""
+    rc = p.wait_exit(END_TIMEOUT)
+    out = p.output()
+    check("ERROR: AddressSanitizer" not in out and "runtime error:" not in out,
+          "the sanitizers reported a fault:\n%s" % out[-4000:])
+    check(rc == 0, "%s exited with %s, expected 0" % (p.name, rc))
+    lines = s.log_lines() or []
+    terminate = [i for i, line in enumerate(lines) if line.startswith("Info: TerminateApplication: ")]
+    check(terminate, "no TerminateApplication line in %r" % lines)
+    check(lines and lines[-1].startswith("Info:*** Terminated at "),
+          "the log does not end with the finalization: %r" % lines[-5:])
+    return lines
+
+
+def _ends_with_notes_and_menu_open(s, sig):
+    p, path, due, notes = _start_with_due_notes(s, NOTES)
+    _open_snooze_menu(s, p, notes[NOTES[-1]])
+    s.screenshot("root", "notes_and_menu")
+    p.send(sig)
+    _check_ended_in_order(s, p, sig)
+
+    # The notes' firing is kept: the end saved the list as the session left it.
+    saved = saved_records(path)
+    for title in NOTES:
+        check(title in saved, "the saved store lost %r (has %r)" % (title, sorted(saved)))
+        r = saved[title]
+        check(field(r, "<i", HAS_RUN) == 1, "%s: the run was not saved" % title)
+        check(field(r, "<d", LAST_RUN) > due, "%s: the time of the run was not saved" % title)
+
+
+def test_sigterm_with_notes_and_menu_open(s):
+    _ends_with_notes_and_menu_open(s, signal.SIGTERM)
+
+
+def test_sighup_with_notes_and_menu_open(s):
+    _ends_with_notes_and_menu_open(s, signal.SIGHUP)

@@ -12,6 +12,7 @@
 #include "model/TaskList.h"
 #include "platform/Desktop.h"
 #include "platform/ResourceLibrary.h"
+#include "platform/SessionEnd.h"
 #include "platform/Shell.h"
 #include "platform/SingleInstance.h"
 #include "platform/SystemHelpers.h"
@@ -258,7 +259,7 @@ bool InitializeModules()
     return true;
 }
 
-int RunMainSequence()
+int RunMainSequence(ISessionEndSource *sessionEnd)
 {
     TAppContext &c = *g_context;
     TPalvaroApplication &app = *c.Environment;
@@ -277,7 +278,7 @@ int RunMainSequence()
         ShowMessage(QStringLiteral("**** You have compiled the wrong App ****"));
     if (c.Preferences)
         CheckRunPastDate(app, *c.Preferences);
-    QPointer<Thddnorm> mainWindow = new Thddnorm(c.Actions, &app, g_instance);
+    QPointer<Thddnorm> mainWindow = new Thddnorm(c.Actions, &app, g_instance, sessionEnd);
     if (!(c.Preferences && c.Preferences->NeverShowSplash()))
         app.ShowSplash(c.Library.get());
     // A request to end made before the loop ends it as soon as it starts.
@@ -294,8 +295,9 @@ int Run(int &argc, char **argv)
     QApplication application(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setApplicationName(QStringLiteral("Brivane"));
+    TLinuxSessionEndSource sessionEnd;
     if (InitializeModules())
-        RunMainSequence();
+        RunMainSequence(&sessionEnd);
     else
         DeleteTopLevelWindows();
     RunFinalizations();

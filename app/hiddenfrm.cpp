@@ -6,11 +6,11 @@
 #include "platform/SingleInstance.h"
 #include "scheduler/TaskScheduler.h"
 
-Thddnorm::Thddnorm(TActionContext &actions, TPalvaroApplication *app, TSingleInstance *instance, QWidget *parent)
+Thddnorm::Thddnorm(TActionContext &actions, TPalvaroApplication *app, TSingleInstance *instance,
+                   ISessionEndSource *sessionEnd, QWidget *parent)
     : QWidget(parent)
     , FActions(actions)
     , FApp(app)
-    , FSessionEnd(new TSessionEndWatcher(this))
 {
     setObjectName(QStringLiteral("hddnorm"));
     setWindowTitle(QStringLiteral("Thddnorm"));
@@ -18,7 +18,8 @@ Thddnorm::Thddnorm(TActionContext &actions, TPalvaroApplication *app, TSingleIns
         connect(instance, &TSingleInstance::ShowRequested, this, &Thddnorm::ShowRequested);
         instance->Listen();
     }
-    connect(FSessionEnd, &TSessionEndWatcher::QueryEndSession, this, &Thddnorm::QueryEndSession);
+    if (sessionEnd)
+        connect(sessionEnd, &ISessionEndSource::QueryEndSession, this, &Thddnorm::QueryEndSession);
     // Last, once the window is wired: overdue reminders may fire right here.
     FTaskScheduler = new TTaskScheduler(FActions);
     FTaskScheduler->Start();

@@ -8,7 +8,7 @@
 
 class TPalvaroApplication;
 class TSingleInstance;
-class TSessionEndWatcher;
+class ISessionEndSource;
 class TTaskScheduler;
 struct TActionContext;
 
@@ -16,8 +16,10 @@ class Thddnorm : public QWidget {
     Q_OBJECT
 public:
     // actions: what the scheduler works with; app: ended in order when the
-    // session ends (none in tests that only watch the scheduler).
-    Thddnorm(TActionContext &actions, TPalvaroApplication *app, TSingleInstance *instance, QWidget *parent = nullptr);
+    // session ends (none in tests that only watch the scheduler); sessionEnd:
+    // where the end of the session comes from (none: it never comes).
+    Thddnorm(TActionContext &actions, TPalvaroApplication *app, TSingleInstance *instance,
+             ISessionEndSource *sessionEnd, QWidget *parent = nullptr);
     ~Thddnorm() override;
 
     // A second copy asked the running one to show itself.
@@ -31,6 +33,5 @@ public:
 private:
     TActionContext &FActions;
     TPalvaroApplication *FApp;
-    TSessionEndWatcher *FSessionEnd;
     TTaskScheduler *FTaskScheduler = nullptr;
 };

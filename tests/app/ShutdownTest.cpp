@@ -1,8 +1,15 @@
 #include "app/InitApp.h"
+#include "app/PalvaroApplication.h"
+#include "app/hiddenfrm.h"
+#include "model/TaskList.h"
+#include "scheduler/ActionContext.h"
+#include "tests/fakes/FakeSessionEndSource.h"
+#include "tests/support/TestSupport.h"
 
 #include <QApplication>
 #include <QMenu>
 #include <QPointer>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -31,4 +38,24 @@ TEST(Teardown, FreesEveryWindowOnceWhateverOwnsWhat)
     for (const QPointer<QWidget> &w : windows)
         EXPECT_TRUE(w.isNull());
     EXPECT_TRUE(QApplication::topLevelWidgets().isEmpty());
+}
+
+TEST(HiddenWindow, EndOfSessionEndsTheProgramInOrder)
+{
+    QTemporaryDir dir;
+    const QString exe = dir.filePath("Brivane");
+    TestSupport::WriteAll(exe, "");
+    TPalvaroApplication app(exe);
+    TTaskList list;
+    TActionContext actions;
+    actions.List = &list;
+    FakeSessionEndSource source;
+    Thddnorm window(actions, &app, nullptr, &source);
+    ASSERT_FALSE(app.TerminateRequested());
+    ASSERT_EQ(list.ModifiedAt(), 0);
+
+    source.EndSession();
+    EXPECT_TRUE(app.TerminateRequested());
+    // Marked modified, so that the saves at the end write the list.
+    EXPECT_NE(list.ModifiedAt(), 0);
 }

@@ -1,14 +1,18 @@
-"""Ends asked for from outside the program: SIGTERM and SIGHUP while popup
-notes and a snooze menu are open. Every path ends with exit code 0 and keeps
-what the session did.
+"""Ends asked for from outside the program: SIGTERM, SIGHUP, SIGINT and SIGQUIT,
+while popup notes and a snooze menu are open, and after a change made in a
+note. Every path ends with exit
+code 0 and keeps what the session did.
 
 The desktop session manager's request to save cannot be sent from here (it
-needs a session manager speaking XSMP)."""
+needs a session manager speaking XSMP); the hidden window's handling of it is
+covered by the unit tests with the fake session-end source."""
 
+import datetime
 import signal
 
 from harness import check
-from records import HAS_RUN, LAST_RUN, alarm, days_ago, field, saved_records, write_store
+from records import (HAS_RUN, IN_SERVICE, LAST_RUN, NOTE_VISIBLE, SCHEDULED, alarm, days, days_ago, field,
+                     saved_record, saved_records, write_store)
 
 SPLASH = "Brivane splash"
 START_TIMEOUT = 15
@@ -41,15 +45,19 @@ def _open_snooze_menu(s, p, note):
 
 
 def _check_ended_in_order(s, p, sig):
-    """Exit code 0, the orderly end logged, the finalization last."""
+    """Exit code 0, the signal and the orderly end logged, the finalization last."""
     rc = p.wait_exit(END_TIMEOUT)
     out = p.output()
     check("ERROR: AddressSanitizer" not in out and "runtime error:" not in out,
           "the sanitizers reported a fault:\n%s" % out[-4000:])
     check(rc == 0, "%s exited with %s, expected 0" % (p.name, rc))
     lines = s.log_lines() or []
+    name = signal.Signals(sig).name
+    received = "Info: End requested by " + name
+    check(received in lines, "no %r line in %r" % (received, lines))
     terminate = [i for i, line in enumerate(lines) if line.startswith("Info: TerminateApplication: ")]
-    check(terminate, "no TerminateApplication line in %r" % lines)
+    check(terminate and lines.index(received) < terminate[0],
+          "no TerminateApplication line after the signal in %r" % lines)
     check(lines and lines[-1].startswith("Info:*** Terminated at "),
           "the log does not end with the finalization: %r" % lines[-5:])
     return lines
@@ -77,3 +85,33 @@ def test_sigterm_with_notes_and_menu_open(s):
 
 def test_sighup_with_notes_and_menu_open(s):
     _ends_with_notes_and_menu_open(s, signal.SIGHUP)
+
+
+def test_sigint_with_notes_and_menu_open(s):
+    _ends_with_notes_and_menu_open(s, signal.SIGINT)
+
+
+def _snooze_then_end(s, sig):
+    title = "Call the plumber"
+    p, path, due, notes = _start_with_due_notes(s, [title])
+    menu = _open_snooze_menu(s, p, notes[title])
+    snoozed_at = days(datetime.datetime.now())
+    # The menu holds the keyboard: the first entry is the shortest preset.
+    s.x("xdotool", "key", "Down", "Return", check_rc=True)
+    s.wait_window_gone(notes[title], timeout=5)
+    check(not s.is_viewable(menu), "the snooze menu stayed open")
+    p.send(sig)
+    _check_ended_in_order(s, p, sig)
+
+    r = saved_record(path, title)
+    scheduled = field(r, "<d", SCHEDULED)
+    check(scheduled > snoozed_at, "the snooze was not saved: scheduled %.8f, snoozed at %.8f" % (scheduled, snoozed_at))
+    check(r[NOTE_VISIBLE] == 0 and r[IN_SERVICE] == 0, "the closed note was saved as still showing")
+
+
+def test_sigint_keeps_a_snooze(s):
+    _snooze_then_end(s, signal.SIGINT)
+
+
+def test_sigquit_keeps_a_snooze(s):
+    _snooze_then_end(s, signal.SIGQUIT)

@@ -5,6 +5,7 @@
 #include "app/PalvaroApplication.h"
 #include "app/hiddenfrm.h"
 #include "core/Clock.h"
+#include "core/EndRequest.h"
 #include "core/MessageBox.h"
 #include "core/vornIniFile.h"
 #include "core/vornLogFile.h"
@@ -36,6 +37,8 @@ bool g_initialized = false;
 // The program's one context; made by InitializeModules, freed by its finalization.
 std::unique_ptr<TAppContext> g_context;
 TSingleInstance *g_instance = nullptr;
+// The hidden window while it lives; it answers the end of the session itself.
+QPointer<Thddnorm> g_mainWindow;
 
 void FinalizeInitApp()
 {
@@ -159,6 +162,8 @@ void OpenStore(TAppContext &c)
     // Where this user's store is, for whoever reads the ini file.
     c.Ini->WriteString(QStringLiteral("users2"), Desktop::UserName(), c.Store->FilePath());
     c.Store->OpenStore();
+    if (ProgramEndRequested())
+        return; // the store is left as the question found it
     c.Store->AutoBackup();
     c.TaskList.SortAtStartup(c.Ini.get());
 }
@@ -172,6 +177,19 @@ void FillActionContext(TAppContext &c)
     a.Library = c.Library.get();
     a.SoundsFolder = c.Environment->GetProgramFolder(QStringLiteral("SOUNDS"));
     a.ProductName = c.Environment->ProductName;
+}
+
+// A request to end that the hidden window is not there to take: during
+// start-up it ends the start where it stands (the box that waits closes), and
+// at the end it lets no box of the end wait for an answer.
+void EndWithoutMainWindow()
+{
+    if (g_mainWindow)
+        return;
+    RequestProgramEnd();
+    TPalvaroApplication *app = g_context ? g_context->Environment.get() : nullptr;
+    if (app && !app->TerminateRequested())
+        app->TerminateApplication(QStringLiteral("WMQueryEndSession"));
 }
 
 } // namespace
@@ -248,9 +266,16 @@ bool InitializeModules()
     if (!LoadPictureLibrary(c))
         return false;
     LogVersionAndPlaces(app);
+    // Each step may have shown a box that a request to end closed.
     EnsureFolders(app);
+    if (ProgramEndRequested())
+        return false;
     LoadPreferences(c);
+    if (ProgramEndRequested())
+        return false;
     OpenStore(c);
+    if (ProgramEndRequested())
+        return false;
     FillActionContext(c);
 
     // The hidden window's module.
@@ -278,14 +303,18 @@ int RunMainSequence(ISessionEndSource *sessionEnd)
         ShowMessage(QStringLiteral("**** You have compiled the wrong App ****"));
     if (c.Preferences)
         CheckRunPastDate(app, *c.Preferences);
-    QPointer<Thddnorm> mainWindow = new Thddnorm(c.Actions, &app, g_instance, sessionEnd);
-    if (!(c.Preferences && c.Preferences->NeverShowSplash()))
-        app.ShowSplash(c.Library.get());
-    // A request to end made before the loop ends it as soon as it starts.
-    if (!app.TerminateRequested())
-        QApplication::exec();
-    // Window teardown without close handling.
-    delete mainWindow.data();
+    // An end asked for at a start-up box: no scheduler, no reminder fires.
+    if (!ProgramEndRequested() && !app.TerminateRequested()) {
+        g_mainWindow = new Thddnorm(c.Actions, &app, g_instance, sessionEnd);
+        if (!(c.Preferences && c.Preferences->NeverShowSplash()))
+            app.ShowSplash(c.Library.get());
+        // A request to end made before the loop ends it as soon as it starts.
+        if (!app.TerminateRequested())
+            QApplication::exec();
+    }
+    // Window teardown without close handling; the hidden window first, as it
+    // stops the scheduler that would open more.
+    delete g_mainWindow.data();
     DeleteTopLevelWindows();
     return 0;
 }
@@ -295,7 +324,10 @@ int Run(int &argc, char **argv)
     QApplication application(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setApplicationName(QStringLiteral("Brivane"));
+    // Before the first box can show: a signal at a start-up question must end
+    // the program in order too.
     TLinuxSessionEndSource sessionEnd;
+    QObject::connect(&sessionEnd, &ISessionEndSource::QueryEndSession, qApp, EndWithoutMainWindow);
     if (InitializeModules())
         RunMainSequence(&sessionEnd);
     else

@@ -1,6 +1,7 @@
 #include "app/hiddenfrm.h"
 
 #include "app/PalvaroApplication.h"
+#include "core/EndRequest.h"
 #include "core/vornLogFile.h"
 #include "platform/SessionEnd.h"
 #include "platform/SingleInstance.h"
@@ -41,6 +42,7 @@ void Thddnorm::ShowRequested(int status)
 
 void Thddnorm::QueryEndSession()
 {
+    RequestProgramEnd();
     FActions.MarkListModified();
     if (FApp)
         FApp->TerminateApplication(QStringLiteral("WMQueryEndSession"));

@@ -24,7 +24,8 @@ public:
 
     // A second copy asked the running one to show itself.
     void ShowRequested(int status);
-    // The session is ending: save and end in order.
+    // The session is ending: save and end in order, without waiting for an
+    // answer to any box.
     void QueryEndSession();
 
     // The program's scheduler ("Run now!" asks it to fire a reminder).

@@ -1,5 +1,8 @@
 #include "core/MessageBox.h"
 
+#include "core/EndRequest.h"
+#include "core/vornLogFile.h"
+
 #include <QApplication>
 #include <QMessageBox>
 
@@ -31,6 +34,11 @@ TMsgResult ShowMessageBox(const QString &text, TMsgIcon icon, TMsgButtons button
         return g_handler(shown, icon, buttons, title);
     if (!qobject_cast<QApplication *>(QCoreApplication::instance()))
         return CautiousAnswer(buttons);
+    // Nobody may be there to answer (a logout, Ctrl+C in a terminal).
+    if (ProgramEndRequested()) {
+        LogInfo(QStringLiteral("Box not shown, the program is ending: ") + shown.section(QLatin1Char('\n'), 0, 0));
+        return CautiousAnswer(buttons);
+    }
 
     QMessageBox box;
     box.setWindowTitle(title.isEmpty() ? QCoreApplication::applicationName() : title);

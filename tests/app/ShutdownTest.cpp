@@ -1,6 +1,7 @@
 #include "app/InitApp.h"
 #include "app/PalvaroApplication.h"
 #include "app/hiddenfrm.h"
+#include "core/EndRequest.h"
 #include "model/TaskList.h"
 #include "scheduler/ActionContext.h"
 #include "tests/fakes/FakeSessionEndSource.h"
@@ -40,7 +41,7 @@ TEST(Teardown, FreesEveryWindowOnceWhateverOwnsWhat)
     EXPECT_TRUE(QApplication::topLevelWidgets().isEmpty());
 }
 
-TEST(HiddenWindow, EndOfSessionEndsTheProgramInOrder)
+TEST(HiddenWindow, EndOfSessionEndsTheProgramInOrderAndNoBoxWaitsAfterIt)
 {
     QTemporaryDir dir;
     const QString exe = dir.filePath("Brivane");
@@ -56,6 +57,12 @@ TEST(HiddenWindow, EndOfSessionEndsTheProgramInOrder)
 
     source.EndSession();
     EXPECT_TRUE(app.TerminateRequested());
+    EXPECT_TRUE(ProgramEndRequested());
     // Marked modified, so that the saves at the end write the list.
     EXPECT_NE(list.ModifiedAt(), 0);
+    // A real box from now on gives the cautious answer at once instead of
+    // waiting for someone who is logging out.
+    SetMessageBoxHandler({});
+    EXPECT_EQ(ShowMessageBox("Still there?", TMsgIcon::Warning, TMsgButtons::YesNo), TMsgResult::No);
+    SetMessageBoxHandler(TestSupport::DefaultMessageBoxAnswer);
 }

@@ -1,6 +1,6 @@
 """Ends asked for from outside the program: SIGTERM, SIGHUP, SIGINT and SIGQUIT,
-while popup notes and a snooze menu are open, and after a change made in a
-note. Every path ends with exit
+while popup notes and a snooze menu are open, while a start-up question waits
+for its answer, and after a change made in a note. Every path ends with exit
 code 0 and keeps what the session did.
 
 The desktop session manager's request to save cannot be sent from here (it
@@ -8,13 +8,15 @@ needs a session manager speaking XSMP); the hidden window's handling of it is
 covered by the unit tests with the fake session-end source."""
 
 import datetime
+import os
 import signal
 
 from harness import check
 from records import (HAS_RUN, IN_SERVICE, LAST_RUN, NOTE_VISIBLE, SCHEDULED, alarm, days, days_ago, field,
-                     saved_record, saved_records, write_store)
+                     saved_record, saved_records, store_folder, write_store)
 
 SPLASH = "Brivane splash"
+BOX = "Brivane"
 START_TIMEOUT = 15
 END_TIMEOUT = 15
 # Centre of a plain note's Snooze button: right of Dismiss, on the same line.
@@ -115,3 +117,41 @@ def test_sigint_keeps_a_snooze(s):
 
 def test_sigquit_keeps_a_snooze(s):
     _snooze_then_end(s, signal.SIGQUIT)
+
+
+def _signal_at_restore_question(s, sig):
+    """The store is missing but its rescue copy is there: the start asks whether to restore it."""
+    s.make_desktop()
+    s.set_log_level(3)
+    folder = store_folder(s)
+    backup = os.path.join(folder, "Backup")
+    os.makedirs(backup)
+    rescue = os.path.join(backup, "Brivane-001.dat")
+    write_store(s, [alarm("Kept in the rescue copy", days_ago(60), daily=True)])
+    os.rename(os.path.join(folder, "Brivane.dat"), rescue)
+    with open(rescue, "rb") as f:
+        rescue_data = f.read()
+
+    p = s.start()
+    box = s.wait_window(BOX, timeout=START_TIMEOUT, proc=p)
+    s.screenshot(box, "restore_question")
+    p.send(sig)
+    lines = _check_ended_in_order(s, p, sig)
+
+    unanswered = "Info: Store question left unanswered: the program is ending."
+    check(unanswered in lines, "no %r line in %r" % (unanswered, lines))
+    # Neither answer was taken: no blank store, no copy moved aside, no dated copy.
+    check(not os.path.exists(os.path.join(folder, "Brivane.dat")), "a store was written")
+    check(sorted(os.listdir(backup)) == ["Brivane-001.dat"], "the backup folder changed: %r" % os.listdir(backup))
+    with open(rescue, "rb") as f:
+        check(f.read() == rescue_data, "the rescue copy changed")
+    check(not any(line.startswith("Info: Tasklist Saved at") for line in lines), "a save was logged")
+    check("Info: Initialize hiddenfrm" not in lines, "the start went on past the store")
+
+
+def test_sigint_at_restore_question(s):
+    _signal_at_restore_question(s, signal.SIGINT)
+
+
+def test_sigterm_at_restore_question(s):
+    _signal_at_restore_question(s, signal.SIGTERM)

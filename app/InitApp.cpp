@@ -5,6 +5,7 @@
 #include "app/PalvaroApplication.h"
 #include "app/hiddenfrm.h"
 #include "core/Clock.h"
+#include "core/EndRequest.h"
 #include "core/MessageBox.h"
 #include "core/vornIniFile.h"
 #include "core/vornLogFile.h"
@@ -13,6 +14,7 @@
 #include "platform/Desktop.h"
 #include "platform/DesktopTray.h"
 #include "platform/ResourceLibrary.h"
+#include "platform/SessionEnd.h"
 #include "platform/Shell.h"
 #include "platform/SingleInstance.h"
 #include "platform/SystemHelpers.h"
@@ -36,6 +38,8 @@ bool g_initialized = false;
 // The program's one context; made by InitializeModules, freed by its finalization.
 std::unique_ptr<TAppContext> g_context;
 TSingleInstance *g_instance = nullptr;
+// The hidden window while it lives; it answers the end of the session itself.
+QPointer<Thddnorm> g_mainWindow;
 
 void FinalizeInitApp()
 {
@@ -162,6 +166,8 @@ void OpenStore(TAppContext &c)
     // Where this user's store is, for whoever reads the ini file.
     c.Ini->WriteString(QStringLiteral("users2"), Desktop::UserName(), c.Store->FilePath());
     c.Store->OpenStore();
+    if (ProgramEndRequested())
+        return; // the store is left as the question found it
     c.Store->AutoBackup();
     c.TaskList.SortAtStartup(c.Ini.get());
     // From here on each change reaches the disk within seconds.
@@ -179,14 +185,34 @@ void FillActionContext(TAppContext &c)
     a.ProductName = c.Environment->ProductName;
 }
 
-void DeleteTopLevelWindows()
+// A request to end that the hidden window is not there to take: during
+// start-up it ends the start where it stands (the box that waits closes), and
+// at the end it lets no box of the end wait for an answer.
+void EndWithoutMainWindow()
 {
-    const auto windows = QApplication::topLevelWidgets();
-    for (QWidget *w : windows)
-        delete w;
+    if (g_mainWindow)
+        return;
+    RequestProgramEnd();
+    TPalvaroApplication *app = g_context ? g_context->Environment.get() : nullptr;
+    if (app && !app->TerminateRequested())
+        app->TerminateApplication(QStringLiteral("WMQueryEndSession"));
 }
 
 } // namespace
+
+void DeleteTopLevelWindows()
+{
+    // Only windows nobody owns: a window with a parent (a note's snooze menu)
+    // goes with its owner, and a window that another one's destructor frees
+    // must not be freed twice.
+    QList<QPointer<QWidget>> windows;
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        if (!w->parentWidget())
+            windows.append(w);
+    }
+    for (const QPointer<QWidget> &w : windows)
+        delete w.data();
+}
 
 void BeginModule(const QString &name, std::function<void()> finalization)
 {
@@ -246,9 +272,16 @@ bool InitializeModules()
     if (!LoadPictureLibrary(c))
         return false;
     LogVersionAndPlaces(app);
+    // Each step may have shown a box that a request to end closed.
     EnsureFolders(app);
+    if (ProgramEndRequested())
+        return false;
     LoadPreferences(c);
+    if (ProgramEndRequested())
+        return false;
     OpenStore(c);
+    if (ProgramEndRequested())
+        return false;
     FillActionContext(c);
 
     // The hidden window's module.
@@ -257,7 +290,7 @@ bool InitializeModules()
     return true;
 }
 
-int RunMainSequence()
+int RunMainSequence(ISessionEndSource *sessionEnd)
 {
     TAppContext &c = *g_context;
     TPalvaroApplication &app = *c.Environment;
@@ -276,16 +309,20 @@ int RunMainSequence()
         ShowMessage(QStringLiteral("**** You have compiled the wrong App ****"));
     if (c.Preferences)
         CheckRunPastDate(app, *c.Preferences);
-    c.Tray = std::make_unique<TDesktopTrayIcon>();
-    c.HotKeys = std::make_unique<TX11HotKeys>();
-    QPointer<Thddnorm> mainWindow = new Thddnorm(c.Actions, &app, g_instance, c.Tray.get(), c.HotKeys.get());
-    if (!(c.Preferences && c.Preferences->NeverShowSplash()))
-        app.ShowSplash(c.Library.get());
-    // A request to end made before the loop ends it as soon as it starts.
-    if (!app.TerminateRequested())
-        QApplication::exec();
-    // Window teardown without close handling.
-    delete mainWindow.data();
+    // An end asked for at a start-up box: no scheduler, no reminder fires.
+    if (!ProgramEndRequested() && !app.TerminateRequested()) {
+        c.Tray = std::make_unique<TDesktopTrayIcon>();
+        c.HotKeys = std::make_unique<TX11HotKeys>();
+        g_mainWindow = new Thddnorm(c.Actions, &app, g_instance, sessionEnd, c.Tray.get(), c.HotKeys.get());
+        if (!(c.Preferences && c.Preferences->NeverShowSplash()))
+            app.ShowSplash(c.Library.get());
+        // A request to end made before the loop ends it as soon as it starts.
+        if (!app.TerminateRequested())
+            QApplication::exec();
+    }
+    // Window teardown without close handling; the hidden window first, as it
+    // stops the scheduler that would open more.
+    delete g_mainWindow.data();
     DeleteTopLevelWindows();
     return 0;
 }
@@ -295,8 +332,12 @@ int Run(int &argc, char **argv)
     QApplication application(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setApplicationName(QStringLiteral("Brivane"));
+    // Before the first box can show: a signal at a start-up question must end
+    // the program in order too.
+    TLinuxSessionEndSource sessionEnd;
+    QObject::connect(&sessionEnd, &ISessionEndSource::QueryEndSession, qApp, EndWithoutMainWindow);
     if (InitializeModules())
-        RunMainSequence();
+        RunMainSequence(&sessionEnd);
     else
         DeleteTopLevelWindows();
     RunFinalizations();

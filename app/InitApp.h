@@ -5,6 +5,7 @@
 #include <QString>
 #include <functional>
 
+class ISessionEndSource;
 class QWidget;
 class TPalvaroApplication;
 class TPreferences;
@@ -26,7 +27,10 @@ void CheckRunPastDate(TPalvaroApplication &app, const TPreferences &prefs);
 // Phase 1; false when start-up must go no further.
 bool InitializeModules();
 // Phase 2: single instance, clock check, tray window, splash, event loop.
-int RunMainSequence();
+// sessionEnd: handed to the hidden window, which ends the program when it fires.
+int RunMainSequence(ISessionEndSource *sessionEnd);
+// Frees the windows that no other window owns, at the end of the program.
+void DeleteTopLevelWindows();
 // The whole program: both phases and the shut-down; always 0.
 int Run(int &argc, char **argv);
 

@@ -2,6 +2,7 @@
 
 #include "app/PalvaroApplication.h"
 #include "core/Clock.h"
+#include "core/EndRequest.h"
 #include "core/MessageBox.h"
 #include "core/vornIniFile.h"
 #include "core/vornLogFile.h"
@@ -15,15 +16,14 @@
 #include <QApplication>
 #include <QMenu>
 
-Thddnorm::Thddnorm(TActionContext &actions, TPalvaroApplication *app, TSingleInstance *instance, ITrayIcon *tray,
-                   IHotKeys *hotKeys, QWidget *parent)
+Thddnorm::Thddnorm(TActionContext &actions, TPalvaroApplication *app, TSingleInstance *instance,
+                   ISessionEndSource *sessionEnd, ITrayIcon *tray, IHotKeys *hotKeys, QWidget *parent)
     : QWidget(parent)
     , TrayPopupMenu(new QMenu(this))
     , FActions(actions)
     , FApp(app)
     , FTray(tray)
     , FHotKeys(hotKeys)
-    , FSessionEnd(new TSessionEndWatcher(this))
 {
     setObjectName(QStringLiteral("hddnorm"));
     setWindowTitle(QStringLiteral("Thddnorm"));
@@ -70,7 +70,8 @@ Thddnorm::Thddnorm(TActionContext &actions, TPalvaroApplication *app, TSingleIns
         connect(instance, &TSingleInstance::ShowRequested, this, &Thddnorm::ShowRequested);
         instance->Listen();
     }
-    connect(FSessionEnd, &TSessionEndWatcher::QueryEndSession, this, &Thddnorm::QueryEndSession);
+    if (sessionEnd)
+        connect(sessionEnd, &ISessionEndSource::QueryEndSession, this, &Thddnorm::QueryEndSession);
     // Last, once the window is wired: overdue reminders may fire right here.
     FTaskScheduler = new TTaskScheduler(FActions);
     FTaskScheduler->Start();
@@ -241,6 +242,7 @@ void Thddnorm::ShowRequested(int status)
 
 void Thddnorm::QueryEndSession()
 {
+    RequestProgramEnd();
     FActions.MarkListModified();
     if (FApp)
         FApp->TerminateApplication(QStringLiteral("WMQueryEndSession"));

@@ -17,7 +17,7 @@ class QAction;
 class QMenu;
 class TPalvaroApplication;
 class TSingleInstance;
-class TSessionEndWatcher;
+class ISessionEndSource;
 class TTaskScheduler;
 struct TActionContext;
 
@@ -30,15 +30,18 @@ public:
 
     // actions: what the scheduler works with; app: the environment, ended in
     // order when the session ends (none in tests that only watch the
-    // scheduler); tray and hotKeys: the desktop's, or fakes (none: no tray,
-    // no hot keys).
-    Thddnorm(TActionContext &actions, TPalvaroApplication *app, TSingleInstance *instance, ITrayIcon *tray = nullptr,
-             IHotKeys *hotKeys = nullptr, QWidget *parent = nullptr);
+    // scheduler); sessionEnd: where the end of the session comes from (none:
+    // it never comes); tray and hotKeys: the desktop's, or fakes (none: no
+    // tray, no hot keys).
+    Thddnorm(TActionContext &actions, TPalvaroApplication *app, TSingleInstance *instance,
+             ISessionEndSource *sessionEnd, ITrayIcon *tray = nullptr, IHotKeys *hotKeys = nullptr,
+             QWidget *parent = nullptr);
     ~Thddnorm() override;
 
     // A second copy asked the running one to show itself.
     void ShowRequested(int status);
-    // The session is ending: save and end in order.
+    // The session is ending: save and end in order, without waiting for an
+    // answer to any box.
     void QueryEndSession();
 
     // Registers Ctrl+Shift+letter for kind 10 or 11; false when the desktop
@@ -91,7 +94,6 @@ private:
     TPalvaroApplication *FApp;
     ITrayIcon *FTray;
     IHotKeys *FHotKeys;
-    TSessionEndWatcher *FSessionEnd;
     TTaskScheduler *FTaskScheduler = nullptr;
     bool FTrayShown = false;
 };

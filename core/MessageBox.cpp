@@ -1,5 +1,8 @@
 #include "core/MessageBox.h"
 
+#include "core/EndRequest.h"
+#include "core/vornLogFile.h"
+
 #include <QApplication>
 #include <QMessageBox>
 
@@ -53,6 +56,11 @@ TMsgResult ShowMessageBox(const QString &text, TMsgIcon icon, TMsgButtons button
         return g_handler(shown, icon, buttons, title);
     if (!qobject_cast<QApplication *>(QCoreApplication::instance()))
         return CautiousAnswer(buttons);
+    // Nobody may be there to answer (a logout, Ctrl+C in a terminal).
+    if (ProgramEndRequested()) {
+        LogInfo(QStringLiteral("Box not shown, the program is ending: ") + shown.section(QLatin1Char('\n'), 0, 0));
+        return CautiousAnswer(buttons);
+    }
 
     QMessageBox box;
     SetUpBox(box, shown, icon, title);
@@ -85,7 +93,7 @@ void ShowNotice(const QString &text, TMsgIcon icon, const QString &title)
         g_handler(shown, icon, TMsgButtons::Ok, title);
         return;
     }
-    if (!qobject_cast<QApplication *>(QCoreApplication::instance()))
+    if (!qobject_cast<QApplication *>(QCoreApplication::instance()) || ProgramEndRequested())
         return;
     auto *box = new QMessageBox;
     SetUpBox(*box, shown, icon, title);

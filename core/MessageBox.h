@@ -12,7 +12,8 @@ enum class TMsgResult { Ok, Ignore, Yes, No, Abort };
 TMsgResult ShowMessageBox(const QString &text, TMsgIcon icon = TMsgIcon::Information,
                           TMsgButtons buttons = TMsgButtons::Ok, const QString &title = QString());
 // The answer that changes nothing: Ok, Ignore, No or Abort. Given when a box
-// is closed by the window manager or cannot be shown at all.
+// is closed by the window manager or cannot be shown at all, and when the
+// program is asked to end while the box waits (see core/EndRequest.h).
 TMsgResult CautiousAnswer(TMsgButtons buttons);
 // The plain message without icon.
 void ShowMessage(const QString &text);

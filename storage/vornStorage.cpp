@@ -1,6 +1,7 @@
 #include "storage/vornStorage.h"
 
 #include "core/Clock.h"
+#include "core/EndRequest.h"
 #include "core/MessageBox.h"
 #include "core/vornLogFile.h"
 #include "model/TaskList.h"
@@ -347,6 +348,12 @@ void TPalvaroStorage::OpenStore()
                                "to create a blank store file.")
                     .arg(Path()),
                 TMsgIcon::Warning, TMsgButtons::OkIgnore, programName);
+            // Asked to end while the question waited: neither answer was given,
+            // so neither a blank store nor a moved rescue copy may follow.
+            if (ProgramEndRequested()) {
+                LogInfoLine(QStringLiteral("Store question left unanswered: the program is ending."));
+                return;
+            }
             if (answer == TMsgResult::Ok) {
                 if (!RestoreBackup()) {
                     HaltWith(QStringLiteral("not RestoreBackup"));

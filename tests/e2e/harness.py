@@ -459,6 +459,29 @@ class Session:
                                   % ("visible " if visible else "", name, timeout))
             time.sleep(0.03)
 
+    def transient_for(self, wid):
+        """The window that a window belongs to (WM_TRANSIENT_FOR), or None."""
+        r = self.x("xprop", "-id", wid, "WM_TRANSIENT_FOR")
+        m = re.search(r"window id # (0x[0-9a-fA-F]+)", r.stdout)
+        return int(m.group(1), 16) if m else None
+
+    def wait_popup(self, proc, owner, timeout=10.0):
+        """Poll until a popup of the owner window (a menu: override-redirect, transient
+        for the owner) is showing; return its id."""
+        deadline = time.monotonic() + timeout
+        while True:
+            for wid in self.find_windows(".*", visible=True, pid=proc.pid):
+                if wid != owner and self.transient_for(wid) == owner:
+                    r = self.x("xwininfo", "-id", wid)
+                    if re.search(r"Override Redirect State:\s*yes", r.stdout):
+                        self.log("popup of %d found: %d %s" % (owner, wid, self.geometry(wid)))
+                        return wid
+            if not proc.running():
+                raise TestFailure("%s exited with %s before a popup showed" % (proc.name, proc.returncode))
+            if time.monotonic() >= deadline:
+                raise TestFailure("no popup of window %d within %.1f s" % (owner, timeout))
+            time.sleep(0.03)
+
     def is_viewable(self, wid):
         """True while the window exists and is mapped."""
         r = self.x("xwininfo", "-id", wid)

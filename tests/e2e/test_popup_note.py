@@ -1,89 +1,25 @@
 """A reminder that fell due while the program was not running pops up as a
 shaped note after the start; Dismiss moves a daily reminder to tomorrow and
-completes a one-time one, and the store keeps it: written soon after the
-dismissal, and again at the end."""
+completes a one-time one, and the store saved at the end keeps it."""
 
 import datetime
-import os
 import signal
 import struct
 import time
 
 from harness import check
+from records import (ACTION_COUNT, DELIVERED, EVENT, HAS_RUN, IN_SERVICE, NEW_SCHEDULE, NOTE_VISIBLE, ONE_MS,
+                     SCHEDULED, alarm, days, saved_record, write_store)
 
 SPLASH = "Brivane splash"
 START_TIMEOUT = 15
 SAVE_TIMEOUT = 10  # the program writes within two seconds of a change
-ELEMENT = 1896
-RECORD = 1888
-ONE_MS = 1.0 / 86400000
-
-# Record offsets (the record layout's compile-time checks name them).
-TASKKIND, REPEAT_TASK, REPEAT_RULE = 0, 2, 5
-REPEAT_N, HAS_RUN = 12, 16
-EVENT, SCHEDULED, LAST_RUN, CREATED = 24, 32, 40, 48
-TITLE, NOTES1 = 56, 107
-POPUP_NOTE = 609
-ENABLED, VISIBLE, IN_SERVICE, DELIVERED = 1850, 1852, 1853, 1854
-NEW_SCHEDULE, NOTE_VISIBLE, ACTION_COUNT = 1855, 1856, 1860
-ALARM, RULE_DAYS = 5, 2
 
 # The note's picture and where its Dismiss button sits in it.
 NOTE_SIZE = (367, 243)
 DISMISS_X, DISMISS_FROM_BOTTOM = 229, 20
 # Top-left corner of the note's links ("Change schedule", then "Delete").
 LINKS_X, LINKS_Y = 16, 208
-
-
-def _days(moment):
-    """Local date-time as the program counts it: days since 30 December 1899."""
-    return (moment - datetime.datetime(1899, 12, 30)).total_seconds() / 86400.0
-
-
-def _text(r, offset, text):
-    data = text.encode("cp1252")
-    r[offset] = len(data)
-    r[offset + 1:offset + 1 + len(data)] = data
-
-
-def _alarm(title, due, daily):
-    r = bytearray(RECORD)
-    r[TASKKIND] = ALARM
-    if daily:
-        r[REPEAT_TASK] = 1
-        r[REPEAT_RULE] = RULE_DAYS
-        struct.pack_into("<i", r, REPEAT_N, 1)
-    struct.pack_into("<d", r, EVENT, due)
-    struct.pack_into("<d", r, SCHEDULED, due)
-    struct.pack_into("<d", r, LAST_RUN, due - 1)
-    struct.pack_into("<d", r, CREATED, due - 2)
-    _text(r, TITLE, title)
-    _text(r, NOTES1, "Fill the watering can first.")
-    r[POPUP_NOTE] = 1
-    r[ENABLED] = 1
-    r[VISIBLE] = 1
-    return bytes(r)
-
-
-def _write_store(s, record):
-    folder = os.path.join(s.documents, "Brivane")
-    os.makedirs(folder, exist_ok=True)
-    path = os.path.join(folder, "Brivane.dat")
-    with open(path, "wb") as f:
-        f.write(bytes([0x1A, 10]) + bytes(6) + record)
-    return path
-
-
-def _saved_record(path, title):
-    with open(path, "rb") as f:
-        data = f.read()
-    check(len(data) % ELEMENT == 0, "store of %d bytes is no whole number of elements" % len(data))
-    wanted = title.encode("cp1252")
-    for i in range(0, len(data), ELEMENT):
-        r = data[i + 8:i + ELEMENT]
-        if r[TITLE + 1:TITLE + 1 + r[TITLE]] == wanted:
-            return r
-    raise AssertionError("the saved store has no reminder titled %r" % title)
 
 
 def _pixel_ok(px, low, high):
@@ -97,8 +33,8 @@ def _link_blue(px):
 
 def _dismiss_while_running(s, title, daily):
     """Start with the reminder due a minute ago and dismiss its note; return (due, store path, process)."""
-    due = _days(datetime.datetime.now() - datetime.timedelta(minutes=1))
-    path = _write_store(s, _alarm(title, due, daily))
+    due = days(datetime.datetime.now() - datetime.timedelta(minutes=1))
+    path = write_store(s, [alarm(title, due, daily)])
     p = s.start()
 
     note = s.wait_window(title, timeout=START_TIMEOUT, proc=p)
@@ -136,7 +72,7 @@ def _fire_and_dismiss(s, title, daily):
     due, path, p = _dismiss_while_running(s, title, daily)
     p.send(signal.SIGTERM)
     p.expect_exit(0, timeout=10)
-    return due, _saved_record(path, title)
+    return due, saved_record(path, title)
 
 
 def _check_served_and_closed(r):
@@ -172,7 +108,7 @@ def test_popup_note_dismiss_written_while_running(s):
     due, path, p = _dismiss_while_running(s, title, daily=False)
     deadline = time.monotonic() + SAVE_TIMEOUT
     while True:
-        r = _saved_record(path, title)
+        r = saved_record(path, title)
         if r[DELIVERED] == 1:
             break
         check(p.running(), "the program ended before it wrote the dismissal (exit %s)" % p.returncode)

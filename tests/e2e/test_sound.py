@@ -9,8 +9,8 @@ import signal
 import struct
 
 from harness import check
-from test_popup_note import (ACTION_COUNT, DELIVERED, EVENT, IN_SERVICE, LAST_RUN, NEW_SCHEDULE, ONE_MS,
-                             POPUP_NOTE, SCHEDULED, _alarm, _days, _saved_record, _text, _write_store)
+from records import (ACTION_COUNT, DELIVERED, EVENT, IN_SERVICE, LAST_RUN, NEW_SCHEDULE, ONE_MS, POPUP_NOTE,
+                     SCHEDULED, alarm, days, saved_record, text, write_store)
 
 START_TIMEOUT = 15
 PLAY_SOUND, SOUND_FILE = 610, 615
@@ -18,10 +18,10 @@ PLAYER_WARNING = "Warning: Sound: cannot play "
 
 
 def _sound_only(title, due, sound_file):
-    r = bytearray(_alarm(title, due, daily=True))
+    r = bytearray(alarm(title, due, daily=True))
     r[POPUP_NOTE] = 0
     r[PLAY_SOUND] = 1
-    _text(r, SOUND_FILE, sound_file)
+    text(r, SOUND_FILE, sound_file)
     return bytes(r)
 
 
@@ -30,8 +30,8 @@ def _fire_sound(s, title, sound_file, warning):
     player's warning (a predicate on a log line), end by SIGTERM; return
     (due, log lines, saved record)."""
     s.set_log_level(3)
-    due = _days(datetime.datetime.now() - datetime.timedelta(minutes=1))
-    path = _write_store(s, _sound_only(title, due, sound_file))
+    due = days(datetime.datetime.now() - datetime.timedelta(minutes=1))
+    path = write_store(s, [_sound_only(title, due, sound_file)])
     p = s.start()
 
     s.wait_log_line(warning, timeout=START_TIMEOUT, proc=p)
@@ -42,7 +42,7 @@ def _fire_sound(s, title, sound_file, warning):
     lines = s.log_lines() or []
     warnings = [line for line in lines if line.startswith("Warning: Sound:")]
     check(len(warnings) == 1 and warning(warnings[0]), "player warnings %r, expected one" % warnings)
-    return due, lines, _saved_record(path, title)
+    return due, lines, saved_record(path, title)
 
 
 def _check_rescheduled(due, r):

@@ -1,0 +1,96 @@
+"""The reminder store as the end-to-end tests write and read it: records of the
+program's fixed layout, the store file in the session's documents folder, and
+the date-time count the program uses."""
+
+import datetime
+import os
+import struct
+
+from harness import check
+
+ELEMENT = 1896
+RECORD = 1888
+HEADER = bytes([0x1A, 10]) + bytes(6)
+ONE_MS = 1.0 / 86400000
+
+# Record offsets (the record layout's compile-time checks name them).
+TASKKIND, REPEAT_TASK, REPEAT_RULE = 0, 2, 5
+REPEAT_N, HAS_RUN = 12, 16
+EVENT, SCHEDULED, LAST_RUN, CREATED = 24, 32, 40, 48
+TITLE, NOTES1 = 56, 107
+POPUP_NOTE = 609
+ENABLED, VISIBLE, IN_SERVICE, DELIVERED = 1850, 1852, 1853, 1854
+NEW_SCHEDULE, NOTE_VISIBLE, ACTION_COUNT = 1855, 1856, 1860
+ALARM, RULE_DAYS = 5, 2
+
+
+def days(moment):
+    """Local date-time as the program counts it: days since 30 December 1899."""
+    return (moment - datetime.datetime(1899, 12, 30)).total_seconds() / 86400.0
+
+
+def days_ago(minutes):
+    return days(datetime.datetime.now() - datetime.timedelta(minutes=minutes))
+
+
+def text(r, offset, value):
+    """A short string field: its length byte, then its Windows-1252 bytes."""
+    data = value.encode("cp1252")
+    r[offset] = len(data)
+    r[offset + 1:offset + 1 + len(data)] = data
+
+
+def alarm(title, due, daily):
+    """A popup-note alarm due at `due` (program days), daily or one-time."""
+    r = bytearray(RECORD)
+    r[TASKKIND] = ALARM
+    if daily:
+        r[REPEAT_TASK] = 1
+        r[REPEAT_RULE] = RULE_DAYS
+        struct.pack_into("<i", r, REPEAT_N, 1)
+    struct.pack_into("<d", r, EVENT, due)
+    struct.pack_into("<d", r, SCHEDULED, due)
+    struct.pack_into("<d", r, LAST_RUN, due - 1)
+    struct.pack_into("<d", r, CREATED, due - 2)
+    text(r, TITLE, title)
+    text(r, NOTES1, "Fill the watering can first.")
+    r[POPUP_NOTE] = 1
+    r[ENABLED] = 1
+    r[VISIBLE] = 1
+    return bytes(r)
+
+
+def store_folder(s):
+    return os.path.join(s.documents, "Brivane")
+
+
+def write_store(s, records):
+    """Write the store of the session's program from whole records; return its path."""
+    folder = store_folder(s)
+    os.makedirs(folder, exist_ok=True)
+    path = os.path.join(folder, "Brivane.dat")
+    with open(path, "wb") as f:
+        f.write(b"".join(HEADER + r for r in records))
+    return path
+
+
+def saved_records(path):
+    """{title: record} of a store file."""
+    with open(path, "rb") as f:
+        data = f.read()
+    check(len(data) % ELEMENT == 0, "store of %d bytes is no whole number of elements" % len(data))
+    found = {}
+    for i in range(0, len(data), ELEMENT):
+        r = data[i + 8:i + ELEMENT]
+        found[r[TITLE + 1:TITLE + 1 + r[TITLE]].decode("cp1252")] = r
+    return found
+
+
+def saved_record(path, title):
+    found = saved_records(path)
+    check(title in found, "the saved store has no reminder titled %r (has %r)" % (title, sorted(found)))
+    return found[title]
+
+
+def field(r, fmt, offset):
+    return struct.unpack_from(fmt, r, offset)[0]

@@ -1,8 +1,11 @@
 // Files that once broke a reader (found by the fuzz targets in fuzz/), kept as
 // they were found so that every test run replays them.
+#include "storage/GlobalPreferences.h"
 #include "tests/storage/StoreTestSupport.h"
 
 #include <gtest/gtest.h>
+
+#include <climits>
 
 using namespace StoreTest;
 using TestSupport::WriteAll;
@@ -50,5 +53,47 @@ TEST(DamagedFiles, StoreVersionByteIsNeverTakenForDamage)
             EXPECT_EQ(store.DBVersion, uint8_t(c.file[1]));
             EXPECT_TRUE(env.Logged("Info: DB version found: " + QString::number(uint8_t(c.file[1]))));
         }
+    }
+}
+
+// A font size of -2^31 (a pixel height) has no positive counterpart in 32 bits.
+TEST(DamagedFiles, PreferencesFontSizesOfEveryMagnitudeGiveAUsableFont)
+{
+    struct Case {
+        const char *name;
+        QByteArray file;
+        int32_t size;
+        int pointSize;
+        int pixelSize;
+    };
+    const Case cases[] = {
+        {"lowest pixel height",
+         BYTES("\xFF\x0A\x00TPREFERENCES\x00\x30\x10\x22\x00\x00\x00"
+               "TPF0\x0CTPreferences\x00\x08"
+               "FontSize\x04\x00\x00\x00\x80\x00\x00"),
+         INT32_MIN, -1, INT32_MAX},
+        {"next lowest pixel height",
+         BYTES("\xFF\x0A\x00TPREFERENCES\x00\x30\x10\x22\x00\x00\x00"
+               "TPF0\x0CTPreferences\x00\x08"
+               "FontSize\x04\x01\x00\x00\x80\x00\x00"),
+         INT32_MIN + 1, -1, INT32_MAX},
+        {"largest point size",
+         BYTES("\xFF\x0A\x00TPREFERENCES\x00\x30\x10\x22\x00\x00\x00"
+               "TPF0\x0CTPreferences\x00\x08"
+               "FontSize\x04\xFF\xFF\xFF\x7F\x00\x00"),
+         INT32_MAX, INT32_MAX, -1},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        TPreferences prefs;
+        QString error;
+        ASSERT_TRUE(prefs.ReadFileBytes(c.file, &error)) << error.toStdString();
+        EXPECT_EQ(prefs.FontSize(), c.size);
+        EXPECT_EQ(prefs.TextFont().pointSize(), c.pointSize);
+        EXPECT_EQ(prefs.TextFont().pixelSize(), c.pixelSize);
+        // The file keeps the size as it was.
+        TPreferences again;
+        ASSERT_TRUE(again.ReadFileBytes(prefs.ToFileBytes()));
+        EXPECT_EQ(again.FontSize(), c.size);
     }
 }

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages Brivane needs to build, run and test, when missing.
+# --test adds what the tests use; --fuzz adds clang and its libFuzzer runtime.
 set -euo pipefail
 
 PACKAGES=(
@@ -11,9 +12,13 @@ PACKAGES=(
   xvfb xdotool x11-apps x11-utils imagemagick fonts-dejavu-core dbus
   python3 python3-aiosmtpd
 )
-if [[ "${1:-}" == "--test" ]]; then
-  PACKAGES+=(sox trayer)
-fi
+for arg in "$@"; do
+  case "$arg" in
+    --test) PACKAGES+=(sox trayer) ;;
+    --fuzz) PACKAGES+=(clang libclang-rt-14-dev) ;;
+    *) echo "deps.sh: unknown option $arg" >&2; exit 2 ;;
+  esac
+done
 
 missing=()
 for p in "${PACKAGES[@]}"; do

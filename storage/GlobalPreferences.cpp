@@ -597,11 +597,13 @@ void TPreferences::UpdateFont()
     f.setStrikeOut(FFontStyle & FontStyleBit(fsStrikeOut));
     if (!FFontName.isEmpty())
         f.setFamily(FFontName);
-    // A negative size is a height in pixels, as the original font dialog could store it.
+    // A negative size is a height in pixels, as the original font dialog could
+    // store it. The lowest one has no positive counterpart in 32 bits: it is
+    // held at the largest height rather than overflowing.
     if (FFontSize > 0)
         f.setPointSize(FFontSize);
     else if (FFontSize < 0)
-        f.setPixelSize(-FFontSize);
+        f.setPixelSize(FFontSize == INT32_MIN ? INT32_MAX : -FFontSize);
     // The character set has no meaning for Qt fonts (they are Unicode); it is kept for the file.
     FFont = f;
 }

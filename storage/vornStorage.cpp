@@ -278,6 +278,7 @@ bool TPalvaroStorage::CreateEmpty()
 
 void TPalvaroStorage::ReadVersion()
 {
+    VersionUnreadable = false;
     if (!Exists()) {
         DBVersion = 0;
         LogWarningLine(QStringLiteral("Database ") + Path() + QStringLiteral(" not found!!!"));
@@ -297,6 +298,7 @@ void TPalvaroStorage::ReadVersion()
             DBVersion = uint8_t(head[1]);
         } else {
             DBVersion = 255;
+            VersionUnreadable = true;
             LogErrorLine(QStringLiteral("Database exception: ") + error);
         }
     }
@@ -372,7 +374,7 @@ void TPalvaroStorage::OpenStore()
 
     ReadVersion();
 
-    if (DBVersion == 255) {
+    if (VersionUnreadable) {
         const TMsgResult answer = ShowMessageBox(
             QStringLiteral("Error 03: Reminders' store file %1 is Damaged or Corrupted!\rPress Yes to restore the "
                            "backup file or Abort to terminate %2.")

@@ -28,7 +28,9 @@ public:
     ~TvornStorage() override;
 
     // Version of the store found by ReadVersion: 0 no file, 255 unreadable,
-    // 1..9 an older format, 10 (or higher, read alike) the current one.
+    // 1..9 an older format, 10 (or higher, read alike) the current one. A
+    // version byte of 255 in the file is a higher one, not a damaged store:
+    // VersionUnreadable tells the two apart.
     virtual void ReadVersion() = 0;
     virtual bool NeedsConversion() = 0;
     virtual void OpenStore() = 0;
@@ -50,6 +52,7 @@ public:
     int FindOldestBackup(QString &oldest);
 
     uint8_t DBVersion = 0;
+    bool VersionUnreadable = false; // the last ReadVersion found a file it could not read
     TvornLogFile *Log = nullptr; // may be null: then nothing is logged
     QString BackupFolder; // with trailing "/"
     QString StoreFileName; // without folder

@@ -1,0 +1,112 @@
+#include "fuzz/FuzzSupport.h"
+
+#include "core/DateTime.h"
+#include "core/MessageBox.h"
+#include "tests/fakes/FakeClock.h"
+#include "tests/fakes/FakeShell.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QLocale>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <cstdlib>
+
+namespace FuzzSupport {
+
+namespace {
+
+QString g_root;
+QStringList g_boxes;
+Shell::FakeShell g_shell;
+
+} // namespace
+
+void Prepare(TApp app)
+{
+    // Under the run's TMPDIR (scripts/fuzz puts that in memory, so that the
+    // flushes of atomic writes cost nothing); removed when the run ends.
+    static QTemporaryDir home(QDir::tempPath() + QStringLiteral("/brivane-fuzz-home-XXXXXX"));
+    if (!home.isValid())
+        Fail("no sandbox folder could be made");
+    g_root = home.path() + QLatin1Char('/');
+    const QByteArray h = home.path().toUtf8();
+    qputenv("HOME", h);
+    qputenv("XDG_CONFIG_HOME", h + "/.config");
+    qputenv("XDG_DATA_HOME", h + "/.local/share");
+    qputenv("XDG_CACHE_HOME", h + "/.cache");
+    qputenv("XDG_DOCUMENTS_DIR", h + "/Documents");
+    qputenv("XDG_DESKTOP_DIR", h + "/Desktop");
+    qputenv("XDG_RUNTIME_DIR", h + "/run");
+    qputenv("TMPDIR", h + "/tmp");
+    qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/brivane-fuzz-bus");
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Local times without daylight-saving gaps, the same on every machine.
+    qputenv("TZ", "UTC");
+    for (const char *sub : {"tmp", "Desktop", "Documents", "run", "store/Backup", "prog", "prefs", "ini"})
+        QDir(home.path()).mkpath(QString::fromLatin1(sub));
+    QFile::setPermissions(home.path() + QStringLiteral("/run"),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+
+    // Qt would take out the arguments it knows: it gets a vector of its own
+    // (which it keeps, hence static), libFuzzer's stays as it is. The
+    // application is never deleted: at exit Qt's own globals are gone first.
+    static int qtArgc = 1;
+    static char qtName[] = "brivane-fuzz";
+    static char *qtArgv[] = {qtName, nullptr};
+    if (app == TApp::Gui)
+        new QGuiApplication(qtArgc, qtArgv);
+    else
+        new QCoreApplication(qtArgc, qtArgv);
+
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom));
+    Clock::Pin(EncodeDateTime(2024, 6, 15, 12, 30, 0, 0));
+    g_shell.Result = Shell::kFileNotFound;
+    Shell::SetInstance(&g_shell);
+    SetMessageBoxHandler([](const QString &text, TMsgIcon, TMsgButtons buttons, const QString &) {
+        g_boxes << text;
+        return CautiousAnswer(buttons);
+    });
+}
+
+const QString &Root()
+{
+    return g_root;
+}
+
+QStringList TakeMessageBoxes()
+{
+    QStringList boxes;
+    boxes.swap(g_boxes);
+    return boxes;
+}
+
+QStringList TakeShellRequests()
+{
+    QStringList opened;
+    opened.swap(g_shell.Opened);
+    return opened;
+}
+
+void Fail(const char *what)
+{
+    std::fprintf(stderr, "==brivane-fuzz== broken promise: %s\n", what);
+    std::fflush(stderr);
+    std::abort();
+}
+
+bool WriteFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
+QByteArray ReadFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+} // namespace FuzzSupport

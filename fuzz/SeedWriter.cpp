@@ -100,9 +100,18 @@ TTaskData Damaged()
     return t;
 }
 
-QByteArray PreferencesWithEverything()
+// The defaults, with a store folder that does not name the sandbox (whose
+// name changes from run to run).
+TPreferences DefaultPreferences()
 {
     TPreferences p(QStringLiteral("Brivane"));
+    p.SetTaskStoreFolder(QStringLiteral("/home/user/Documents/Brivane"));
+    return p;
+}
+
+QByteArray PreferencesWithEverything()
+{
+    TPreferences p = DefaultPreferences();
     p.SetTag(-3);
     p.SetHost(QStringLiteral("smtp.example.org"));
     p.SetUserID(QStringLiteral("jörg")); // code page, written as UTF-8
@@ -166,7 +175,7 @@ QByteArray PreferencesFromOtherWriters()
 // Numbers at the edges of what the stream holds.
 QByteArray PreferencesAtTheEdges()
 {
-    TPreferences p(QStringLiteral("Brivane"));
+    TPreferences p = DefaultPreferences();
     p.SetTag(INT32_MAX);
     p.SetFontSize(-INT32_MAX);
     p.SetHotKey1(INT32_MIN);
@@ -218,7 +227,7 @@ int main(int argc, char **argv)
     Seed("fuzz_store_file", "older-format.dat", older);
     Seed("fuzz_store_file", "cut-without-backup.dat", TaskElementBytes(Damaged()) + QByteArray(40, '\x1A'));
 
-    Seed("fuzz_preferences", "defaults.pfc", TPreferences(QStringLiteral("Brivane")).ToFileBytes());
+    Seed("fuzz_preferences", "defaults.pfc", DefaultPreferences().ToFileBytes());
     Seed("fuzz_preferences", "everything.pfc", PreferencesWithEverything());
     Seed("fuzz_preferences", "other-writers.pfc", PreferencesFromOtherWriters());
     Seed("fuzz_preferences", "edges.pfc", PreferencesAtTheEdges());

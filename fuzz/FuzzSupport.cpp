@@ -4,6 +4,7 @@
 #include "core/MessageBox.h"
 #include "tests/fakes/FakeClock.h"
 #include "tests/fakes/FakeShell.h"
+#include "tests/support/SandboxHome.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -32,23 +33,12 @@ void Prepare(TApp app)
     if (!home.isValid())
         Fail("no sandbox folder could be made");
     g_root = home.path() + QLatin1Char('/');
-    const QByteArray h = home.path().toUtf8();
-    qputenv("HOME", h);
-    qputenv("XDG_CONFIG_HOME", h + "/.config");
-    qputenv("XDG_DATA_HOME", h + "/.local/share");
-    qputenv("XDG_CACHE_HOME", h + "/.cache");
-    qputenv("XDG_DOCUMENTS_DIR", h + "/Documents");
-    qputenv("XDG_DESKTOP_DIR", h + "/Desktop");
-    qputenv("XDG_RUNTIME_DIR", h + "/run");
-    qputenv("TMPDIR", h + "/tmp");
-    qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/brivane-fuzz-bus");
+    TestSupport::PointHomeAt(home.path(), "fuzz");
     qputenv("QT_QPA_PLATFORM", "offscreen");
     // Local times without daylight-saving gaps, the same on every machine.
     qputenv("TZ", "UTC");
-    for (const char *sub : {"tmp", "Desktop", "Documents", "run", "store/Backup", "prog", "prefs", "ini"})
+    for (const char *sub : {"Documents", "store/Backup", "prog", "prefs", "ini"})
         QDir(home.path()).mkpath(QString::fromLatin1(sub));
-    QFile::setPermissions(home.path() + QStringLiteral("/run"),
-                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 
     // Qt would take out the arguments it knows: it gets a vector of its own
     // (which it keeps, hence static), libFuzzer's stays as it is. The

@@ -4,11 +4,8 @@
 #include <QMenu>
 #include <QSystemTrayIcon>
 
-#if __has_include(<xcb/xcb.h>)
 #include <QtGui/qguiapplication_platform.h>
 #include <xcb/xcb.h>
-#define BRIVANE_HAVE_XCB 1
-#endif
 
 // ---------------------------------------------------------------------------
 // Tray icon
@@ -51,7 +48,6 @@ void TDesktopTrayIcon::Hide()
 // ---------------------------------------------------------------------------
 // Hot keys
 
-#ifdef BRIVANE_HAVE_XCB
 namespace {
 constexpr uint16_t kCtrlShift = XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_SHIFT;
 // NumLock is Mod2 on every common keyboard map; CapsLock is Lock.
@@ -63,11 +59,9 @@ xcb_connection_t *Conn(void *c)
     return static_cast<xcb_connection_t *>(c);
 }
 } // namespace
-#endif
 
 TX11HotKeys::TX11HotKeys()
 {
-#ifdef BRIVANE_HAVE_XCB
     if (auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr) {
         // The offscreen platform offers the interface without a connection.
         if (xcb_connection_t *c = x11->connection()) {
@@ -78,7 +72,6 @@ TX11HotKeys::TX11HotKeys()
             QCoreApplication::instance()->installNativeEventFilter(this);
         }
     }
-#endif
 }
 
 TX11HotKeys::~TX11HotKeys()
@@ -98,7 +91,6 @@ bool TX11HotKeys::Connected() const
 
 uint8_t TX11HotKeys::KeyCodeOf(QChar letter) const
 {
-#ifdef BRIVANE_HAVE_XCB
     xcb_connection_t *c = Conn(FConnection);
     const xcb_setup_t *setup = xcb_get_setup(c);
     const uint8_t first = setup->min_keycode;
@@ -122,28 +114,19 @@ uint8_t TX11HotKeys::KeyCodeOf(QChar letter) const
         }
     free(map);
     return found;
-#else
-    Q_UNUSED(letter);
-    return 0;
-#endif
 }
 
 void TX11HotKeys::Ungrab(uint8_t keyCode)
 {
-#ifdef BRIVANE_HAVE_XCB
     for (uint16_t lock : kLockVariants)
         xcb_ungrab_key(Conn(FConnection), keyCode, FRoot, kCtrlShift | lock);
     xcb_flush(Conn(FConnection));
-#else
-    Q_UNUSED(keyCode);
-#endif
 }
 
 IHotKeys::TResult TX11HotKeys::Register(int id, QChar letter)
 {
     if (!Connected())
         return TResult::Unsupported;
-#ifdef BRIVANE_HAVE_XCB
     const QChar up = letter.toUpper();
     if (up < QLatin1Char('A') || up > QLatin1Char('Z'))
         return TResult::Taken;
@@ -171,11 +154,6 @@ IHotKeys::TResult TX11HotKeys::Register(int id, QChar letter)
     }
     FGrabs.append({id, code});
     return TResult::Registered;
-#else
-    Q_UNUSED(id);
-    Q_UNUSED(letter);
-    return TResult::Unsupported;
-#endif
 }
 
 void TX11HotKeys::Unregister(int id)
@@ -190,7 +168,6 @@ void TX11HotKeys::Unregister(int id)
 
 bool TX11HotKeys::nativeEventFilter(const QByteArray &eventType, void *message, qintptr *)
 {
-#ifdef BRIVANE_HAVE_XCB
     if (eventType != "xcb_generic_event_t" || !message)
         return false;
     auto *event = static_cast<xcb_generic_event_t *>(message);
@@ -206,9 +183,5 @@ bool TX11HotKeys::nativeEventFilter(const QByteArray &eventType, void *message, 
                 OnPressed(g.Id);
             return true;
         }
-#else
-    Q_UNUSED(eventType);
-    Q_UNUSED(message);
-#endif
     return false;
 }

@@ -44,9 +44,8 @@ bool SetRunOnStartup(const QString &name, const QString &programPath, bool enabl
     return false;
 }
 
-bool RunOnStartupExists(const QString &programName)
+bool RunOnStartupExists(const QString &name)
 {
-    const QString &name = programName;
     const bool exists = Autostart::Exists(name);
     LogInfo(QStringLiteral("RunOnStartupRegKeyExists (") + name + QStringLiteral("): ")
             + (exists ? QStringLiteral("True") : QStringLiteral("False")));

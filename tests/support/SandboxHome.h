@@ -1,7 +1,7 @@
 #pragma once
 // Points HOME, the XDG folders, the temporary folder and the session services
 // of this process at a throw-away folder, so that nothing a test or a fuzz
-// run does can reach the real user's files, bus or speakers.
+// run does can reach the real user's files, bus, speakers or printers.
 
 #include <QDir>
 #include <QFile>
@@ -25,6 +25,8 @@ inline void PointHomeAt(const QString &home, const QByteArray &tag)
     // fails cleanly instead of reaching the host's speakers through ALSA.
     qputenv("PULSE_SERVER", "unix:/nonexistent/brivane-" + tag + "-pulse");
     qputenv("CANBERRA_DRIVER", "pulse");
+    // No print server either: a printer made in a test finds none to ask or reach.
+    qputenv("CUPS_SERVER", "/nonexistent/brivane-" + tag + "-cups");
     for (const char *sub : {"tmp", "Desktop", "run"})
         QDir(home).mkpath(QString::fromLatin1(sub));
     QFile::setPermissions(home + QStringLiteral("/run"),

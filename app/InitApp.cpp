@@ -3,6 +3,7 @@
 #include "BuildConfig.h"
 #include "app/AppContext.h"
 #include "app/PalvaroApplication.h"
+#include "app/TaskListWindow.h"
 #include "app/hiddenfrm.h"
 #include "core/Clock.h"
 #include "core/EndRequest.h"
@@ -20,6 +21,7 @@
 #include "platform/SystemHelpers.h"
 #include "storage/GlobalPreferences.h"
 #include "storage/vornStorage.h"
+#include "ui/TaskListModel.h"
 
 #include <QApplication>
 #include <QPointer>
@@ -314,6 +316,10 @@ int RunMainSequence(ISessionEndSource *sessionEnd)
         c.Tray = std::make_unique<TDesktopTrayIcon>();
         c.HotKeys = std::make_unique<TX11HotKeys>();
         g_mainWindow = new Thddnorm(c.Actions, &app, g_instance, sessionEnd, c.Tray.get(), c.HotKeys.get());
+        TaskListWindow::Wire(c, *g_mainWindow);
+        // New users meet the Reminders window until they first close it.
+        if (TTaskListSettings::IsFirstRun(c.Ini.get()))
+            g_mainWindow->popTaskListClick();
         if (!(c.Preferences && c.Preferences->NeverShowSplash()))
             app.ShowSplash(c.Library.get());
         // A request to end made before the loop ends it as soon as it starts.

@@ -6,10 +6,12 @@
 // treats the missed reminders at once), stopped and freed with it. Without a
 // notification area the hot keys and the second copy still reach it.
 
+#include "model/TaskData.h"
 #include "platform/ResourceLibrary.h"
 
 #include <QWidget>
 #include <functional>
+#include <optional>
 
 class IHotKeys;
 class ITrayIcon;
@@ -69,6 +71,10 @@ public:
     std::function<void()> OpenAddReminderWizard;
     std::function<void()> OpenTaskListWindow;
     std::function<void()> OpenPreferencesWindow;
+    // The Add Reminder wizard as the Reminders window uses it: a new record
+    // (none on Cancel), and editing a listed one.
+    std::function<std::optional<TTaskData>(QWidget *owner)> RunNewReminderWizard;
+    std::function<void(TTaskData &task, QWidget *owner)> EditReminder;
 
     // The shared picture lists, filled on first use.
     TImageList TraypopImages{16, 16};

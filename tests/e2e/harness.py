@@ -352,8 +352,13 @@ class Session:
         with open(path, "wb") as f:
             f.write(data)
 
-    def set_log_level(self, level, path=None):
-        self.write_ini("[Debug]\nLevel=%d\n" % level, path)
+    def set_log_level(self, level, path=None, first_run=False):
+        """An ini with the log level; unless first_run, of a user who has closed
+        the Reminders window before (it does not open at start)."""
+        text = "[Debug]\nLevel=%d\n" % level
+        if not first_run:
+            text += "[Tasklist]\nFirstRun=0\n"
+        self.write_ini(text, path)
 
     def ini_bytes(self):
         return _read_bytes(self.ini_path)

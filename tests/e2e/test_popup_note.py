@@ -35,6 +35,7 @@ def _dismiss_while_running(s, title, daily):
     """Start with the reminder due a minute ago and dismiss its note; return (due, store path, process)."""
     due = days(datetime.datetime.now() - datetime.timedelta(minutes=1))
     path = write_store(s, [alarm(title, due, daily)])
+    s.write_ini("[Tasklist]\nFirstRun=0\n")  # the note alone on the screen
     p = s.start()
 
     note = s.wait_window(title, timeout=START_TIMEOUT, proc=p)

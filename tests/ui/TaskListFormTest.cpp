@@ -1,0 +1,344 @@
+// The Reminders window driven through its commands, keys and settings.
+#include "ui/TaskListFrm.h"
+
+#include "core/vornIniFile.h"
+#include "platform/SystemHelpers.h"
+#include "scheduler/ActionContext.h"
+#include "storage/GlobalPreferences.h"
+#include "storage/vornStorage.h"
+#include "tests/support/Records.h"
+#include "tests/support/TestSupport.h"
+
+#include <QAbstractItemView>
+#include <QAction>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPointer>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+using namespace TestRecords;
+using TestSupport::MessageBoxRecorder;
+using TestSupport::PinnedClock;
+
+namespace {
+
+const TDateTime kNow = At(2024, 5, 15, 10, 30); // a Wednesday
+
+// A window on a list of its own, with an ini file, a store for task files
+// and a record of what it asked the program to do.
+struct FormEnv {
+    QTemporaryDir Dir;
+    PinnedClock Clock{kNow};
+    TTaskList List;
+    TTaskList CopyBuffer;
+    TPreferences Preferences{QStringLiteral("Brivane"), QStringLiteral("Brivane")};
+    TActionContext Actions;
+    TvornIniFile Ini{Dir.filePath(QStringLiteral("Brivane.ini"))};
+    std::unique_ptr<TPalvaroStorage> Store;
+    QStringList Calls;
+    int Modified = 0;
+
+    FormEnv()
+    {
+        Actions.List = &List;
+        Actions.Preferences = &Preferences;
+        Store = std::make_unique<TPalvaroStorage>(
+            TStoreSetup{Dir.filePath(QStringLiteral("Tasks.dat")), {}, {}, {}, {}, QStringLiteral("Brivane")}, List);
+        Actions.Store = Store.get();
+        List.OnModified = [this] { ++Modified; };
+        List.MoveToTrash = [](const QString &) { return true; };
+    }
+
+    TTaskData &Add(const QString &title, TDateTime when, std::function<void(TTaskData &)> change = {})
+    {
+        TTaskData t = Alarm(title, when);
+        t.PopupNote = true;
+        t.Created = kNow - 1;
+        if (change)
+            change(t);
+        return List.AddTask(t);
+    }
+
+    TTaskListForm *Open()
+    {
+        TTaskListServices s;
+        s.Actions = &Actions;
+        s.CopyBuffer = &CopyBuffer;
+        s.Ini = &Ini;
+        s.RunTaskNow = [this](int i) { Calls << QStringLiteral("run %1").arg(i); };
+        s.SetLogLevel = [this](bool on) {
+            Ini.WriteInteger(QStringLiteral("Debug"), QStringLiteral("Level"), on ? 3 : 1);
+        };
+        s.TerminateApplication = [this](const QString &why) { Calls << why; };
+        s.OpenPreferences = [this](QWidget *) {
+            Calls << QStringLiteral("preferences tab %1")
+                         .arg(Ini.ReadInteger(QStringLiteral("Preferences"), QStringLiteral("Tab"), 0));
+        };
+        s.AskImportFile = [this](QWidget *) { return NextPath; };
+        s.AskSaveFile = [this](QWidget *, const QString &proposed) {
+            Calls << QStringLiteral("propose ") + proposed;
+            return NextPath;
+        };
+        return new TTaskListForm(std::move(s));
+    }
+    QString NextPath;
+};
+
+void Key(TTaskListForm *form, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    QTest::keyClick(form->ActiveView(), Qt::Key(key), modifiers);
+}
+
+QString Cell(TTaskListForm *form, int row, int column)
+{
+    return form->Model().index(row, column).data().toString();
+}
+
+} // namespace
+
+TEST(TaskListForm, EnablingFollowsTheSelectionAndTheOpeningMenu)
+{
+    TTaskData enabled = Alarm(QStringLiteral("on"), kNow);
+    TTaskData suspended = enabled;
+    suspended.Enabled = false;
+    TTaskData served = enabled;
+    served.InService = true;
+    struct Case {
+        const TTaskData *task;
+        int onSelection, onMenu;
+    } cases[] = {{nullptr, 0, 0}, {&served, 0, 0}, {&enabled, 31, 63}, {&suspended, 23, 23}};
+    for (const Case &c : cases) {
+        EXPECT_EQ(TTaskListForm::CommandMask(c.task, false), c.onSelection);
+        EXPECT_EQ(TTaskListForm::CommandMask(c.task, true), c.onMenu);
+    }
+
+    FormEnv env;
+    env.Add(QStringLiteral("Dentist"), kNow + 0.5);
+    env.Add(QStringLiteral("Paused"), kNow + 0.6, [](TTaskData &t) { t.Enabled = false; });
+    env.Ini.WriteInteger(QStringLiteral("Tasklist"), QStringLiteral("TaskFilter"), tfAll);
+    std::unique_ptr<TTaskListForm> form(env.Open());
+    // Shown: the add item selected, nothing but Add to do.
+    EXPECT_EQ(form->SelectedRow(), 0);
+    EXPECT_FALSE(form->mnuDelete->isEnabled() || form->popCopy->isEnabled() || form->popPaste->isEnabled());
+
+    form->SelectRow(1);
+    EXPECT_EQ(form->mnuEnable->text(), QStringLiteral("Suspend   (Ctrl-F3)"));
+    EXPECT_TRUE(form->mnuRunNow->isEnabled() && form->mnuSaveAs->isEnabled());
+    EXPECT_FALSE(form->popMarkCompleted->isEnabled()) << "31 leaves Mark as Completed to the opening menu";
+    form->EnableCommandsForMenu();
+    EXPECT_TRUE(form->popMarkCompleted->isEnabled() && form->popCopy->isEnabled());
+    EXPECT_FALSE(form->popPaste->isEnabled());
+
+    form->SelectRow(2);
+    EXPECT_EQ(form->mnuEnable->text(), QStringLiteral("Resume   (Ctrl-F3)"));
+    EXPECT_FALSE(form->mnuRunNow->isEnabled());
+    EXPECT_TRUE(form->mnuProperties->isEnabled() && form->mnuDelete->isEnabled() && form->mnuSaveAs->isEnabled());
+    // Ctrl+F3 resumes it and the caption follows at once; with Shift it is no command.
+    Key(form.get(), Qt::Key_F3, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_FALSE(env.List[1].Enabled);
+    Key(form.get(), Qt::Key_F3, Qt::ControlModifier);
+    EXPECT_TRUE(env.List[1].Enabled);
+    EXPECT_EQ(form->mnuEnable->text(), QStringLiteral("Suspend   (Ctrl-F3)"));
+    EXPECT_EQ(env.Modified, 0) << "suspending does not mark the list modified";
+}
+
+TEST(TaskListForm, DeleteAsksAndDropsAReminderThatWentIntoService)
+{
+    FormEnv env;
+    env.Add(QStringLiteral("Dentist"), kNow + 0.5);
+    env.Add(QStringLiteral("Bills"), kNow + 0.6);
+    env.Ini.WriteInteger(QStringLiteral("Tasklist"), QStringLiteral("TaskFilter"), tfAll);
+    env.Ini.WriteInteger(QStringLiteral("Tasklist"), QStringLiteral("SortBy"), 1);
+    std::unique_ptr<TTaskListForm> form(env.Open());
+
+    MessageBoxRecorder boxes(TMsgResult::No);
+    Key(form.get(), Qt::Key_Delete); // on the add item: nothing
+    EXPECT_TRUE(boxes.Texts.isEmpty());
+
+    form->SelectRow(2);
+    const TTaskList::TTaskRef bills = form->SelectedTask();
+    Key(form.get(), Qt::Key_Delete);
+    ASSERT_EQ(boxes.Texts.size(), 1);
+    EXPECT_EQ(boxes.Texts[0],
+              QStringLiteral("Are you sure you want to delete reminder \"%1\"?").arg(bills->Title.Get()));
+    EXPECT_EQ(env.List.Count(), 2);
+
+    // It fires while the question is open: Yes deletes nothing.
+    boxes.Decide = [&](const QString &) {
+        bills->InService = true;
+        return TMsgResult::Yes;
+    };
+    form->DeleteSelected(false);
+    EXPECT_EQ(env.List.Count(), 2);
+    Key(form.get(), Qt::Key_Delete); // and Del no longer asks
+    EXPECT_EQ(boxes.Texts.size(), 2);
+
+    bills->InService = false;
+    boxes.Decide = nullptr;
+    boxes.Answer = TMsgResult::Yes;
+    form->SelectRow(2);
+    Key(form.get(), Qt::Key_Delete);
+    EXPECT_EQ(env.List.Count(), 1);
+    EXPECT_EQ(env.Modified, 1);
+    // Fewer rows than the remembered selection: the last one is selected.
+    EXPECT_EQ(form->SelectedRow(), 1);
+}
+
+TEST(TaskListForm, CopyPasteAndMarkCompleted)
+{
+    FormEnv env;
+    env.Add(QStringLiteral("Daily"), kNow + 0.5, [](TTaskData &t) {
+        t.RepeatTask = true;
+        t.RepeatRule = 2;
+        t.RepeatNFactor = 1;
+        t.HasRun = 4;
+    });
+    env.Ini.WriteInteger(QStringLiteral("Tasklist"), QStringLiteral("TaskFilter"), tfAll);
+    std::unique_ptr<TTaskListForm> form(env.Open());
+
+    form->SelectRow(1);
+    Key(form.get(), Qt::Key_C, Qt::ControlModifier);
+    env.List[0].Title.Set(QStringLiteral("Changed after the copy"));
+    Key(form.get(), Qt::Key_V, Qt::ControlModifier);
+    Key(form.get(), Qt::Key_V, Qt::ControlModifier);
+    ASSERT_EQ(env.List.Count(), 3);
+    for (int i : {1, 2}) {
+        EXPECT_EQ(env.List[i].Title.Get(), QStringLiteral("Daily"));
+        EXPECT_EQ(env.List[i].HasRun, 0);
+        EXPECT_FALSE(env.List[i].Delivered);
+        EXPECT_TRUE(env.List[i].RepeatTask);
+    }
+    EXPECT_EQ(form->Model().ShownCount(), 3);
+    EXPECT_EQ(env.Modified, 0) << "a paste waits for the next save";
+
+    form->SelectRow(1);
+    form->MarkCompleted();
+    const int row = form->Model().RowOfTask(&env.List[0]);
+    EXPECT_EQ(Cell(form.get(), row, tcNextRun), QStringLiteral("Completed"));
+    EXPECT_EQ(Cell(form.get(), row, tcRepeat), QStringLiteral("Run only once"));
+    EXPECT_EQ(env.Modified, 0);
+
+    // A reminder in service is not copied.
+    env.CopyBuffer.Clear();
+    env.List[1].InService = true;
+    form->SelectRow(form->Model().RowOfTask(&env.List[1]));
+    form->CopySelected();
+    EXPECT_EQ(env.CopyBuffer.Count(), 0);
+}
+
+TEST(TaskListForm, SettingsAreReadOnShowAndWrittenOnClose)
+{
+    FormEnv env;
+    for (int i = 0; i < 3; ++i)
+        env.Add(QStringLiteral("R%1").arg(i), kNow + 1.2 + i * 0.01); // tomorrow
+    const QString s = QStringLiteral("Tasklist");
+    env.Ini.WriteInteger(s, QStringLiteral("Style"), 7); // no such style
+    env.Ini.WriteInteger(s, QStringLiteral("TaskFilter"), 2);
+    env.Ini.WriteInteger(s, QStringLiteral("LastItem"), 40); // no such item
+    env.Ini.WriteInteger(s, QStringLiteral("Col6Width"), 123);
+    env.Ini.WriteInteger(QStringLiteral("Debug"), QStringLiteral("Level"), 3);
+    TTaskListForm *form = env.Open();
+    form->show();
+    EXPECT_TRUE(env.Actions.Windows.TaskList);
+    EXPECT_EQ(form->ViewStyle(), vsDetails);
+    for (QAction *a : form->mnuViews)
+        EXPECT_FALSE(a->isChecked());
+    EXPECT_TRUE(form->StatusSimple());
+    EXPECT_EQ(form->StatusPanel(2), QStringLiteral(" 3 reminder(s), scheduled for tomorrow"));
+    EXPECT_EQ(form->SelectedRow(), 0);
+    EXPECT_TRUE(form->mnuEnableLog->isChecked());
+    EXPECT_TRUE(form->tbFilters[2]->isChecked() && form->mnuFilters[2]->isChecked());
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("Reminders  - Wednesday, 15 May 2024"));
+
+    // F6 cycles the styles (two panels outside Details), F7 the filters, F8
+    // the sort orders without turning the direction.
+    Key(form, Qt::Key_F6);
+    EXPECT_EQ(form->ViewStyle(), vsLargeIcons);
+    EXPECT_FALSE(form->StatusSimple());
+    Key(form, Qt::Key_F7);
+    EXPECT_EQ(form->Model().Filter(), tfNextFiveDays);
+    const bool ascending = form->Model().Ascending();
+    Key(form, Qt::Key_F8);
+    EXPECT_EQ(form->Model().SortIndex(), 2);
+    EXPECT_EQ(form->Model().Ascending(), ascending);
+    EXPECT_EQ(form->StatusPanel(1), TTaskListTexts::SortDescription(2, ascending));
+    EXPECT_EQ(env.Ini.ReadInteger(s, QStringLiteral("SortBy"), -1), 2);
+    Key(form, Qt::Key_F7);
+    Key(form, Qt::Key_F7); // All, then Completed: nothing listed
+    EXPECT_EQ(form->Model().Filter(), tfCompleted);
+    EXPECT_TRUE(form->EmptyListLabel()->isVisible());
+    EXPECT_EQ(form->EmptyListLabel()->text(), QStringLiteral("No Completed reminders."));
+    EXPECT_FALSE(form->tbPrint->isEnabled());
+
+    // The log menu item writes the level; checked it tells where the log goes.
+    {
+        MessageBoxRecorder boxes;
+        form->mnuEnableLog->trigger();
+        EXPECT_EQ(env.Ini.ReadInteger(QStringLiteral("Debug"), QStringLiteral("Level"), 0), 1);
+        EXPECT_TRUE(boxes.Texts.isEmpty());
+        form->mnuEnableLog->trigger();
+        EXPECT_EQ(env.Ini.ReadInteger(QStringLiteral("Debug"), QStringLiteral("Level"), 0), 3);
+        ASSERT_EQ(boxes.Texts.size(), 1);
+        EXPECT_TRUE(boxes.Texts[0].startsWith(QStringLiteral("You have enabled Brivane's logging operation.")));
+    }
+    // About opens the preferences on their About page.
+    env.Ini.WriteInteger(QStringLiteral("Preferences"), QStringLiteral("Tab"), 2);
+    form->mnuAbout->trigger();
+    EXPECT_EQ(env.Calls.last(), QStringLiteral("preferences tab 6"));
+
+    QPointer<TTaskListForm> gone(form);
+    Key(form, Qt::Key_Escape);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(gone.isNull());
+    EXPECT_FALSE(env.Actions.Windows.TaskList);
+    EXPECT_EQ(env.Ini.ReadInteger(s, QStringLiteral("Style"), -1), vsLargeIcons);
+    EXPECT_EQ(env.Ini.ReadInteger(s, QStringLiteral("TaskFilter"), -1), tfCompleted);
+    EXPECT_EQ(env.Ini.ReadInteger(s, QStringLiteral("FirstRun"), -1), 0);
+    EXPECT_EQ(env.Ini.ReadInteger(s, QStringLiteral("LastItem"), -2), 0);
+    EXPECT_EQ(env.Ini.ReadInteger(s, QStringLiteral("Col6Width"), -1), 123);
+    EXPECT_EQ(env.Ini.ReadInteger(s, QStringLiteral("Col0Width"), -1), 200);
+}
+
+TEST(TaskListForm, SaveAsAndImportReportWhatHappened)
+{
+    FormEnv env;
+    env.Add(QStringLiteral("Tax: Q2/Q3?"), kNow + 0.5);
+    env.Ini.WriteInteger(QStringLiteral("Tasklist"), QStringLiteral("TaskFilter"), tfAll);
+    std::unique_ptr<TTaskListForm> form(env.Open());
+    form->SelectRow(1);
+    MessageBoxRecorder boxes;
+
+    env.NextPath = env.Dir.filePath(QStringLiteral("tax.tsk"));
+    form->SaveTaskAs();
+    EXPECT_TRUE(env.Calls.contains(QStringLiteral("propose ") + SafeFileName(QStringLiteral("Tax: Q2/Q3?"))));
+    EXPECT_EQ(boxes.Texts.value(0), QStringLiteral("Reminder succesfully exported."));
+    EXPECT_EQ(QFileInfo(env.NextPath).size(), TaskElementSize);
+
+    env.NextPath = env.Dir.filePath(QStringLiteral("no/such/folder/tax.tsk"));
+    form->SaveTaskAs();
+    EXPECT_TRUE(boxes.Texts.value(1).startsWith(QStringLiteral("The reminder could not be saved")));
+    EXPECT_EQ(boxes.Texts.size(), 2) << "no success message after a failed save";
+
+    env.NextPath = env.Dir.filePath(QStringLiteral("tax.tsk"));
+    form->ImportTask();
+    EXPECT_EQ(boxes.Texts.value(2), QStringLiteral("Reminder succesfully imported."));
+    EXPECT_EQ(env.List.Count(), 2);
+    EXPECT_EQ(env.Modified, 1);
+    EXPECT_EQ(form->Model().ShownCount(), 2);
+
+    env.NextPath = env.Dir.filePath(QStringLiteral("missing.tsk"));
+    form->ImportTask();
+    EXPECT_TRUE(boxes.Texts.value(3).startsWith(QStringLiteral("The reminder file")));
+    EXPECT_EQ(env.List.Count(), 2);
+    EXPECT_EQ(env.Modified, 1);
+
+    // Close Program: marked modified, last run noted, the program asked to end.
+    form->CloseProgram();
+    EXPECT_EQ(env.Modified, 2);
+    EXPECT_EQ(env.Preferences.LastRun(), kNow);
+    EXPECT_EQ(env.Calls.last(), QStringLiteral("mnuCloseProgramClick"));
+}

@@ -1,0 +1,986 @@
+#include "ui/TaskListFrm.h"
+
+#include "core/Clock.h"
+#include "core/MessageBox.h"
+#include "core/vornIniFile.h"
+#include "core/vornLogFile.h"
+#include "extras/FormPlacement.h"
+#include "platform/ResourceLibrary.h"
+#include "platform/SystemHelpers.h"
+#include "scheduler/ActionContext.h"
+#include "storage/vornStorage.h"
+#include "ui/TaskListPrint.h"
+
+#include <QActionGroup>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListView>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QScreen>
+#include <QStackedWidget>
+#include <QStatusBar>
+#include <QStyledItemDelegate>
+#include <QTableView>
+#include <QToolBar>
+#include <QToolButton>
+#include <QToolTip>
+
+namespace {
+
+const QString kTaskFileFilter = QStringLiteral("Task file (*.tsk)");
+
+// The small marks drawn over a reminder's picture: 0 completed, 1 suspended,
+// 3 pre-warning pending. They belong to the window, not the picture library.
+QPixmap StatePicture(int index)
+{
+    QPixmap pm(16, 16);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    switch (index) {
+    case 0: // a tick
+        p.setPen(QPen(QColor(0, 128, 0), 2.5));
+        p.drawPolyline(QPolygonF({QPointF(2, 8), QPointF(6, 13), QPointF(14, 3)}));
+        break;
+    case 1: // two pause bars
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(160, 0, 0));
+        p.drawRect(3, 2, 4, 12);
+        p.drawRect(9, 2, 4, 12);
+        break;
+    case 3: // a small clock
+        p.setPen(QPen(QColor(0, 0, 160), 1.5));
+        p.setBrush(Qt::white);
+        p.drawEllipse(QRectF(1.5, 1.5, 13, 13));
+        p.drawLine(QPointF(8, 8), QPointF(8, 4));
+        p.drawLine(QPointF(8, 8), QPointF(11, 8));
+        break;
+    default: break;
+    }
+    return pm;
+}
+
+// Draws the state mark over the lower left of an item's picture.
+class TStateImageDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        QStyledItemDelegate::paint(painter, option, index);
+        if (index.column() != tcTitle)
+            return;
+        const int state = index.data(TTaskListModel::StateImageRole).toInt();
+        if (state == NoImage || index.row() == 0)
+            return;
+        QStyleOptionViewItem opt = option;
+        initStyleOption(&opt, index);
+        const QWidget *w = opt.widget;
+        const QStyle *style = w ? w->style() : QApplication::style();
+        const QRect icon = style->subElementRect(QStyle::SE_ItemViewItemDecoration, &opt, w);
+        const int side = qMin(16, qMax(10, icon.height() / 2));
+        painter->drawPixmap(QRect(icon.left(), icon.bottom() - side + 1, side, side), StatePicture(state));
+    }
+};
+
+bool CtrlAlone(Qt::KeyboardModifiers m)
+{
+    return (m & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier)) == Qt::ControlModifier;
+}
+
+} // namespace
+
+TTaskListForm::TTaskListForm(TTaskListServices services, QWidget *parent)
+    : QMainWindow(parent, Qt::Window)
+    , S(std::move(services))
+    , FList(*S.Actions->List)
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    setObjectName(QStringLiteral("TaskListForm"));
+    setMinimumSize(200, 200);
+    resize(654, 433);
+    if (S.LoadImages)
+        S.LoadImages();
+
+    FModel = new TTaskListModel(FList, S.Actions->Preferences, this);
+    FModel->SetIniFile(S.Ini);
+    FModel->SetImageProvider([this](TTaskListModel::TImageKind kind, int index) { return ImageFor(kind, index); });
+    connect(FModel, &TTaskListModel::StatusChanged, this, &TTaskListForm::UpdateStatusBar);
+
+    BuildViews();
+    BuildMenus();
+    BuildToolbar();
+
+    FPanel0 = new QLabel(this);
+    FPanel1 = new QLabel(this);
+    FSimpleText = new QLabel(this);
+    FPanel0->setObjectName(QStringLiteral("StatusPanel0"));
+    FPanel1->setObjectName(QStringLiteral("StatusPanel1"));
+    FPanel0->setMinimumWidth(250);
+    FPanel1->setMinimumWidth(50);
+    statusBar()->addWidget(FPanel0);
+    statusBar()->addWidget(FPanel1, 1);
+    statusBar()->addWidget(FSimpleText, 1);
+
+    FPlacement = std::make_unique<TFormPlacement>(S.Ini, QStringLiteral("TaskList"));
+    if (!FPlacement->Restore(*this)) {
+        if (const QScreen *screen = QGuiApplication::primaryScreen())
+            move(screen->availableGeometry().center() - rect().center());
+    }
+    ApplyListFont();
+    ShowWindow();
+}
+
+TTaskListForm::~TTaskListForm()
+{
+    // Freed without a close (the program ends): the flag must not outlive the window.
+    if (S.Actions && !FClosing) {
+        S.Actions->Windows.TaskList = false;
+        S.Actions->Windows.RefreshTaskList = nullptr;
+    }
+}
+
+// ---- building ----
+
+void TTaskListForm::BuildViews()
+{
+    FStack = new QStackedWidget(this);
+    setCentralWidget(FStack);
+    FListView = new QListView(FStack);
+    FListView->setObjectName(QStringLiteral("TaskListView"));
+    FDetailsView = new QTableView(FStack);
+    FDetailsView->setObjectName(QStringLiteral("TaskDetailsView"));
+    FListView->setModel(FModel);
+    FDetailsView->setModel(FModel);
+    // One selection for every style: switching keeps the selected reminder.
+    QItemSelectionModel *own1 = FListView->selectionModel();
+    QItemSelectionModel *own2 = FDetailsView->selectionModel();
+    FSelection = new QItemSelectionModel(FModel, this);
+    FListView->setSelectionModel(FSelection);
+    FDetailsView->setSelectionModel(FSelection);
+    delete own1;
+    delete own2;
+
+    for (QAbstractItemView *v :
+         {static_cast<QAbstractItemView *>(FListView), static_cast<QAbstractItemView *>(FDetailsView)}) {
+        v->setSelectionMode(QAbstractItemView::SingleSelection);
+        v->setSelectionBehavior(QAbstractItemView::SelectRows);
+        v->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        v->setContextMenuPolicy(Qt::CustomContextMenu);
+        v->setItemDelegate(new TStateImageDelegate(v));
+        v->installEventFilter(this);
+        v->viewport()->installEventFilter(this); // keeps the empty-list label centred
+        connect(v, &QWidget::customContextMenuRequested, this, &TTaskListForm::ShowContextMenu);
+        connect(v, &QAbstractItemView::doubleClicked, this, [this] { Properties(); });
+        FStack->addWidget(v);
+    }
+    FListView->setUniformItemSizes(true);
+    FListView->setLayoutMode(QListView::Batched);
+    FListView->setBatchSize(500);
+    FListView->setMovement(QListView::Static);
+    FListView->setResizeMode(QListView::Adjust);
+    FDetailsView->setShowGrid(true);
+    FDetailsView->setWordWrap(false);
+    FDetailsView->verticalHeader()->hide();
+    FDetailsView->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    FDetailsView->verticalHeader()->setDefaultSectionSize(22);
+    FDetailsView->setIconSize(QSize(20, 20));
+    FDetailsView->horizontalHeader()->setSectionsClickable(true);
+    FDetailsView->horizontalHeader()->setHighlightSections(false);
+    FDetailsView->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    connect(FDetailsView->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int column) {
+        const int sortIndex = TTaskListTexts::SortIndexOfColumn(column);
+        if (sortIndex >= 0)
+            ChooseSortOrder(sortIndex);
+    });
+    connect(FSelection, &QItemSelectionModel::currentRowChanged, this, &TTaskListForm::SelectionChanged);
+
+    lblFoundTasksInfo = new QLabel(this);
+    lblFoundTasksInfo->setObjectName(QStringLiteral("lblFoundTasksInfo"));
+    lblFoundTasksInfo->hide();
+}
+
+void TTaskListForm::BuildMenus()
+{
+    QMenu *file = menuBar()->addMenu(tr("File"));
+    mnuAdd = file->addAction(tr("Add a Reminder... (Ins)"), this, &TTaskListForm::AddReminder);
+    mnuDelete =
+        file->addAction(SmallToolbarIcon(2), tr("Delete          (Del)"), this, [this] { DeleteSelected(false); });
+    mnuEnable = file->addAction(tr("Enable"), this, &TTaskListForm::ToggleSuspend);
+    mnuRunNow = file->addAction(SmallToolbarIcon(5), tr("Run now!    (Ctrl+F4)"), this, &TTaskListForm::RunNow);
+    mnuProperties = file->addAction(tr("Properties"), this, &TTaskListForm::Properties);
+    file->addSeparator();
+    mnuImport = file->addAction(tr("Import...     (Ctrl+I)"), this, &TTaskListForm::ImportTask);
+    mnuSaveAs = file->addAction(tr("Save as..."), this, &TTaskListForm::SaveTaskAs);
+    file->addSeparator();
+    mnuCloseProgram = file->addAction(tr("Close Program"), this, &TTaskListForm::CloseProgram);
+    connect(file, &QMenu::aboutToShow, this, &TTaskListForm::EnableCommandsForMenu);
+
+    const QStringList views = {tr("Large Icons"), tr("Small Icons"), tr("List"), tr("Details")};
+    QMenu *viewsMenu = menuBar()->addMenu(tr("Views"));
+    ViewsPopupMenu = new QMenu(this);
+    auto *viewsGroup = new QActionGroup(this);
+    auto *popViewsGroup = new QActionGroup(this);
+    for (int i = 0; i < TaskViewStyleCount; ++i) {
+        mnuViews[std::size_t(i)] = viewsMenu->addAction(views[i], this, [this, i] { SetViewStyle(i); });
+        popViews[std::size_t(i)] = ViewsPopupMenu->addAction(views[i], this, [this, i] { SetViewStyle(i); });
+        for (QAction *a : {mnuViews[std::size_t(i)], popViews[std::size_t(i)]})
+            a->setCheckable(true);
+        viewsGroup->addAction(mnuViews[std::size_t(i)]);
+        popViewsGroup->addAction(popViews[std::size_t(i)]);
+    }
+
+    const QStringList filters = {tr("Completed"), tr("Today"), tr("Tomorrow"), tr("Next five days"), tr("All")};
+    QMenu *filterMenu = menuBar()->addMenu(tr("Filter by Schedule"));
+    auto *filterGroup = new QActionGroup(this);
+    for (int i = 0; i < TaskFilterCount; ++i) {
+        QAction *a = filterMenu->addAction(filters[i], this, [this, i] { ChooseFilter(i); });
+        a->setCheckable(true);
+        filterGroup->addAction(a);
+        mnuFilters[std::size_t(i)] = a;
+    }
+
+    QMenu *sortMenu = menuBar()->addMenu(tr("Sort"));
+    auto *sortGroup = new QActionGroup(this);
+    for (int i = 0; i < TaskSortCount; ++i) {
+        QAction *a = sortMenu->addAction(TTaskListTexts::SortMenuCaption(i), this, [this, i] { ChooseSortOrder(i); });
+        a->setCheckable(true);
+        sortGroup->addAction(a);
+        mnuSorts[std::size_t(i)] = a;
+    }
+
+    QMenu *help = menuBar()->addMenu(tr("Help"));
+    mnuContents = help->addAction(tr("Table of contents"), this, [this] {
+        if (S.OpenHelpPage)
+            S.OpenHelpPage(QStringLiteral("HELP_CONTENTS"));
+    });
+    mnuSupport = help->addAction(tr("Get Support"), this, [this] {
+        if (S.OpenHelpPage)
+            S.OpenHelpPage(QStringLiteral("HELP_SUPPORT"));
+    });
+    mnuCheckUpdates = help->addAction(tr("Check for updates..."), this, [this] {
+        if (S.CheckForUpdates)
+            S.CheckForUpdates();
+        else
+            LogInfo(QStringLiteral("Update check asked for; it is not part of this build"));
+    });
+    help->addSeparator();
+    mnuEnableLog = help->addAction(tr("Enable Log"), this, &TTaskListForm::ToggleLog);
+    mnuEnableLog->setCheckable(true);
+    help->addSeparator();
+    mnuPreferences = help->addAction(SmallToolbarIcon(12), tr("Preferences..."), this, [this] {
+        if (S.OpenPreferences)
+            S.OpenPreferences(this);
+        else
+            LogInfo(QStringLiteral("Preferences window asked for; it is not part of this build"));
+    });
+    mnuAbout = help->addAction(tr("About"), this, &TTaskListForm::ShowAbout);
+
+    TaskPopupMenu = new QMenu(this);
+    TaskPopupMenu->setObjectName(QStringLiteral("TaskPopupMenu"));
+    TaskPopupMenu->setSeparatorsCollapsible(true);
+    popAdd = TaskPopupMenu->addAction(tr("Add a Reminder...     (Ins)"), this, &TTaskListForm::AddReminder);
+    TaskPopupMenu->addSeparator();
+    popDelete = TaskPopupMenu->addAction(SmallToolbarIcon(2), tr("Delete       (Del)"), this,
+                                         [this] { DeleteSelected(false); });
+    popEnable = TaskPopupMenu->addAction(tr("Enable"), this, &TTaskListForm::ToggleSuspend);
+    popRunNow = TaskPopupMenu->addAction(SmallToolbarIcon(5), tr("Run  Now! (Ctrl+F4)"), this, &TTaskListForm::RunNow);
+    TaskPopupMenu->addSeparator();
+    popMarkCompleted = TaskPopupMenu->addAction(tr("Mark as Completed"), this, &TTaskListForm::MarkCompleted);
+    popCopy = TaskPopupMenu->addAction(tr("Copy                (Ctrl+C)"), this, &TTaskListForm::CopySelected);
+    popPaste = TaskPopupMenu->addAction(tr("Paste                (Ctrl+V)"), this, &TTaskListForm::Paste);
+    TaskPopupMenu->addSeparator();
+    popEnableToolbar = TaskPopupMenu->addAction(tr("Enable Toolbar"), this, &TTaskListForm::EnableToolbarCommand);
+    popProperties = TaskPopupMenu->addAction(tr("Properties"), this, &TTaskListForm::Properties);
+}
+
+void TTaskListForm::BuildToolbar()
+{
+    TaskToolBar = new QToolBar(tr("Filters"), this);
+    TaskToolBar->setObjectName(QStringLiteral("TaskToolBar"));
+    FSecondRow = new QToolBar(tr("Views"), this);
+    FSecondRow->setObjectName(QStringLiteral("TaskToolBarRow2"));
+    for (QToolBar *bar : {TaskToolBar, FSecondRow}) {
+        bar->setMovable(false);
+        bar->setFloatable(false);
+        bar->toggleViewAction()->setEnabled(false); // shown by the preferences only
+    }
+    addToolBar(Qt::TopToolBarArea, TaskToolBar);
+    addToolBarBreak(Qt::TopToolBarArea);
+    addToolBar(Qt::TopToolBarArea, FSecondRow);
+
+    const QStringList captions = {tr("Completed"), tr("Today"), tr("Tomorrow"), tr("Next five"), tr("All")};
+    const QStringList hints = {tr("Show Completed Reminders"), tr("Show Reminders scheduled for Today"),
+                               tr("Show Reminders scheduled for Tomorrow"),
+                               tr("Show Reminders scheduled for the Next Five days"), tr("Show All Reminders")};
+    for (int i = 0; i < TaskFilterCount; ++i) {
+        auto *b = new QToolButton(TaskToolBar);
+        b->setText(captions[i]);
+        b->setToolTip(hints[i]);
+        b->setCheckable(true);
+        b->setAutoExclusive(true);
+        b->setAutoRaise(true);
+        connect(b, &QToolButton::clicked, this, [this, i] { ChooseFilter(i); });
+        TaskToolBar->addWidget(b);
+        tbFilters[std::size_t(i)] = b;
+    }
+    tbViews = new QToolButton(FSecondRow);
+    tbViews->setText(tr("Views"));
+    tbViews->setToolTip(tr("Views (F6)"));
+    tbViews->setAutoRaise(true);
+    tbViews->setMenu(ViewsPopupMenu);
+    tbViews->setPopupMode(QToolButton::MenuButtonPopup);
+    connect(tbViews, &QToolButton::clicked, this, [this] { SetViewStyle(TTaskListTexts::NextViewStyle(FViewStyle)); });
+    FSecondRow->addWidget(tbViews);
+    FSecondRow->addSeparator();
+    tbPrint = new QToolButton(FSecondRow);
+    tbPrint->setText(tr("Print"));
+    tbPrint->setToolTip(tr("Prints the current Task schedule list"));
+    tbPrint->setAutoRaise(true);
+    connect(tbPrint, &QToolButton::clicked, this, &TTaskListForm::Print);
+    FSecondRow->addWidget(tbPrint);
+}
+
+QVariant TTaskListForm::ImageFor(TTaskListModel::TImageKind kind, int index) const
+{
+    switch (kind) {
+    case TTaskListModel::TImageKind::Item: {
+        QIcon icon;
+        if (S.LargeImages && index < S.LargeImages->Count())
+            icon.addPixmap(S.LargeImages->Pixmap(index));
+        if (S.SmallImages && index < S.SmallImages->Count())
+            icon.addPixmap(S.SmallImages->Pixmap(index));
+        return icon.isNull() ? QVariant() : QVariant(icon);
+    }
+    case TTaskListModel::TImageKind::Header:
+        if (S.SmallImages && index < S.SmallImages->Count())
+            return QIcon(S.SmallImages->Pixmap(index));
+        return QVariant();
+    case TTaskListModel::TImageKind::State: return QIcon(StatePicture(index));
+    }
+    return QVariant();
+}
+
+QIcon TTaskListForm::SmallToolbarIcon(int index) const
+{
+    if (S.ToolbarSmallImages && index < S.ToolbarSmallImages->Count())
+        return QIcon(S.ToolbarSmallImages->Pixmap(index));
+    return QIcon();
+}
+
+QIcon TTaskListForm::ToolbarIcon(int index) const
+{
+    const TImageList *images = S.Actions->Prefs().UseSmallToolbarIcons() ? S.ToolbarSmallImages : S.ToolbarImages;
+    if (images && index < images->Count())
+        return QIcon(images->Pixmap(index));
+    return QIcon();
+}
+
+// ---- showing and closing ----
+
+int TTaskListForm::ReadLogLevel() const
+{
+    return S.Ini ? S.Ini->ReadInteger(QStringLiteral("Debug"), QStringLiteral("Level"), 1) : 1;
+}
+
+void TTaskListForm::ShowWindow()
+{
+    S.Actions->Windows.TaskList = true;
+    S.Actions->Windows.RefreshTaskList = [this] { RefreshTaskList(); };
+    const TTaskListSettings settings = TTaskListSettings::Read(S.Ini);
+    SetViewStyle(settings.ViewStyle);
+    if (!settings.ViewStyleKnown) {
+        for (auto *group : {mnuViews[0]->actionGroup(), popViews[0]->actionGroup()}) {
+            group->setExclusive(false);
+            for (QAction *a : group->actions())
+                a->setChecked(false);
+            group->setExclusive(true);
+        }
+    }
+    for (int c = 0; c < TaskColumnCount; ++c)
+        FDetailsView->setColumnWidth(c, qMax(0, settings.ColumnWidths[std::size_t(c)]));
+    mnuEnableLog->setChecked(ReadLogLevel() == 3);
+
+    FModel->Open(settings); // filter window, sort order and direction, sort, rows
+    const int filter = FModel->Filter();
+    mnuFilters[std::size_t(filter)]->setChecked(true);
+    tbFilters[std::size_t(filter)]->setChecked(true);
+    UpdateCaption();
+    UpdateMenus();
+    ApplyToolbarOptions();
+    AfterRebuild(-1);
+    UpdateSortChecks();
+    if (!SelectRow(settings.LastItem))
+        SelectRow(0);
+    EnableCommandsForMenu();
+}
+
+void TTaskListForm::closeEvent(QCloseEvent *event)
+{
+    FClosing = true;
+    S.Actions->Windows.TaskList = false;
+    S.Actions->Windows.RefreshTaskList = nullptr;
+    TTaskListSettings settings = FModel->Settings();
+    settings.ViewStyle = FViewStyle;
+    settings.LastItem = SelectedRow();
+    for (int c = 0; c < TaskColumnCount; ++c)
+        settings.ColumnWidths[std::size_t(c)] = FDetailsView->columnWidth(c);
+    settings.WriteOnClose(S.Ini);
+    FPlacement->Save(*this);
+    event->accept();
+}
+
+// ---- what the window shows ----
+
+int TTaskListForm::SelectedRow() const
+{
+    const QModelIndex current = FSelection->currentIndex();
+    return current.isValid() && FSelection->isRowSelected(current.row()) ? current.row() : -1;
+}
+
+bool TTaskListForm::SelectRow(int row)
+{
+    if (row < 0 || row >= FModel->rowCount())
+        return false;
+    FSelection->setCurrentIndex(FModel->index(row, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    ActiveView()->scrollTo(FModel->index(row, 0));
+    return true;
+}
+
+TTaskList::TTaskRef TTaskListForm::SelectedTask() const
+{
+    return FModel->TaskAt(SelectedRow());
+}
+
+QAbstractItemView *TTaskListForm::ActiveView() const
+{
+    return FViewStyle == vsDetails ? static_cast<QAbstractItemView *>(FDetailsView) : FListView;
+}
+
+void TTaskListForm::RefreshTaskList()
+{
+    const int remembered = SelectedRow();
+    FModel->Refresh();
+    AfterRebuild(remembered);
+}
+
+void TTaskListForm::AfterRebuild(int remembered)
+{
+    const int row = TTaskListTexts::RestoredSelection(remembered, FModel->ShownCount());
+    if (row >= 0)
+        SelectRow(row);
+    tbPrint->setEnabled(FModel->ShownCount() > 0);
+    lblFoundTasksInfo->setVisible(FModel->ShownCount() == 0);
+    SelectionChanged();
+}
+
+void TTaskListForm::SortTaskList()
+{
+    FModel->SortTaskList();
+}
+
+void TTaskListForm::UpdateCaption()
+{
+    setWindowTitle(
+        QStringLiteral("Reminders%1 %2 - %3")
+            .arg(S.BuildTypeText, QString(), FormatDateTime(QStringLiteral("dddd, d mmm yyyy"), Clock::Today())));
+}
+
+void TTaskListForm::UpdateMenus()
+{
+    mnuCloseProgram->setText(tr("Close ") + S.ProgramName);
+}
+
+void TTaskListForm::ApplyToolbarOptions()
+{
+    const TPreferences &p = S.Actions->Prefs();
+    const bool small = p.UseSmallToolbarIcons();
+    const bool captions = p.ShowToolbuttonsText();
+    const int iconSide = small ? 16 : 24;
+    QSize button = small ? QSize(20, 20) : (captions ? QSize(43, 42) : QSize(30, 30));
+    if (captions)
+        button = button.expandedTo(QSize(58, 44));
+    const Qt::ToolButtonStyle style = captions ? Qt::ToolButtonTextUnderIcon : Qt::ToolButtonIconOnly;
+    const int filterImages[TaskFilterCount] = {14, 15, 16, 17, 9};
+    for (int i = 0; i < TaskFilterCount; ++i)
+        tbFilters[std::size_t(i)]->setIcon(ToolbarIcon(filterImages[i]));
+    tbViews->setIcon(ToolbarIcon(8));
+    tbPrint->setIcon(ToolbarIcon(11));
+    for (QToolBar *bar : {TaskToolBar, FSecondRow}) {
+        bar->setIconSize(QSize(iconSide, iconSide));
+        bar->setToolButtonStyle(style);
+        bar->setVisible(p.EnableToolbar());
+        for (QToolButton *b : bar->findChildren<QToolButton *>()) {
+            b->setToolButtonStyle(style);
+            b->setMinimumSize(button);
+        }
+    }
+}
+
+void TTaskListForm::ApplyListFont()
+{
+    const QFont font = S.Actions->Prefs().TextFont();
+    FListView->setFont(font);
+    FDetailsView->setFont(font);
+    QToolTip::setFont(font);
+    QFont big = font;
+    if (font.pointSize() > 0)
+        big.setPointSize(font.pointSize() + 2);
+    lblFoundTasksInfo->setFont(big);
+    PlaceEmptyLabel();
+}
+
+void TTaskListForm::SetViewStyle(int style)
+{
+    if (style < 0 || style >= TaskViewStyleCount)
+        style = vsDetails;
+    FViewStyle = style;
+    mnuViews[std::size_t(style)]->setChecked(true);
+    popViews[std::size_t(style)]->setChecked(true);
+    switch (style) {
+    case vsLargeIcons:
+        FListView->setViewMode(QListView::IconMode);
+        FListView->setIconSize(QSize(32, 32));
+        FListView->setGridSize(QSize(96, 72));
+        FListView->setWordWrap(true);
+        FListView->setFlow(QListView::LeftToRight);
+        FListView->setWrapping(true);
+        break;
+    case vsSmallIcons:
+        FListView->setViewMode(QListView::ListMode);
+        FListView->setIconSize(QSize(20, 20));
+        FListView->setGridSize(QSize(170, 24));
+        FListView->setWordWrap(false);
+        FListView->setFlow(QListView::LeftToRight);
+        FListView->setWrapping(true);
+        break;
+    case vsList:
+        FListView->setViewMode(QListView::ListMode);
+        FListView->setIconSize(QSize(20, 20));
+        FListView->setGridSize(QSize(170, 24));
+        FListView->setWordWrap(false);
+        FListView->setFlow(QListView::TopToBottom);
+        FListView->setWrapping(true);
+        break;
+    default: break;
+    }
+    FStack->setCurrentWidget(ActiveView());
+    lblFoundTasksInfo->setParent(ActiveView()->viewport());
+    lblFoundTasksInfo->setVisible(FModel->ShownCount() == 0);
+    PlaceEmptyLabel();
+    UpdateStatusBar();
+}
+
+void TTaskListForm::ChooseFilter(int filter)
+{
+    const int remembered = SelectedRow();
+    FModel->ChooseFilter(filter);
+    const int f = FModel->Filter();
+    mnuFilters[std::size_t(f)]->setChecked(true);
+    tbFilters[std::size_t(f)]->setChecked(true);
+    AfterRebuild(remembered);
+}
+
+void TTaskListForm::ChooseSortOrder(int sortIndex)
+{
+    const int remembered = SelectedRow();
+    FModel->ChooseSortOrder(sortIndex);
+    AfterRebuild(remembered);
+    UpdateSortChecks();
+}
+
+void TTaskListForm::NextSortOrder()
+{
+    const int remembered = SelectedRow();
+    FModel->CycleSortOrder();
+    AfterRebuild(remembered);
+    UpdateSortChecks();
+}
+
+void TTaskListForm::UpdateSortChecks()
+{
+    mnuSorts[std::size_t(FModel->SortIndex())]->setChecked(true);
+    // The sort description shows until the selection changes.
+    const TStatusBarTexts t = FModel->StatusBar(-1, FViewStyle, font().pointSize());
+    FPanel1->setText(t.Panel1);
+    statusBar()->setToolTip(t.Hint);
+}
+
+void TTaskListForm::UpdateStatusBar()
+{
+    const TStatusBarTexts t = FModel->StatusBar(SelectedRow(), FViewStyle, font().pointSize());
+    FPanel0->setText(t.Panel0);
+    // The width rule assumes a narrow font; never cut the count short.
+    FPanel0->setFixedWidth(qMax(t.Panel0Width, FPanel0->fontMetrics().horizontalAdvance(t.Panel0) + 12));
+    FPanel1->setText(t.Panel1);
+    FSimpleText->setText(t.Panel0);
+    FPanel0->setVisible(!t.Simple);
+    FPanel1->setVisible(!t.Simple);
+    FSimpleText->setVisible(t.Simple);
+    statusBar()->setToolTip(t.Hint);
+    lblFoundTasksInfo->setText(t.EmptyListText);
+    lblFoundTasksInfo->adjustSize();
+    PlaceEmptyLabel();
+}
+
+QStatusBar *TTaskListForm::StatusBar() const
+{
+    return const_cast<TTaskListForm *>(this)->statusBar();
+}
+
+QString TTaskListForm::StatusPanel(int panel) const
+{
+    return panel == 0 ? FPanel0->text() : panel == 1 ? FPanel1->text() : FSimpleText->text();
+}
+
+bool TTaskListForm::StatusSimple() const
+{
+    return FSimpleText->isVisibleTo(const_cast<TTaskListForm *>(this));
+}
+
+void TTaskListForm::PlaceEmptyLabel()
+{
+    const QWidget *area = lblFoundTasksInfo->parentWidget();
+    if (!area)
+        return;
+    lblFoundTasksInfo->move(area->width() / 2 - lblFoundTasksInfo->width() / 2, 128);
+}
+
+void TTaskListForm::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    PlaceEmptyLabel();
+}
+
+// ---- selection and enabling ----
+
+int TTaskListForm::CommandMask(const TTaskData *task, bool menuOpening)
+{
+    if (!task || task->InService)
+        return 0;
+    if (!task->Enabled)
+        return 23;
+    return menuOpening ? 63 : 31;
+}
+
+void TTaskListForm::ApplyMask(int mask)
+{
+    for (QAction *a : {mnuProperties, popProperties})
+        a->setEnabled(mask & cbProperties);
+    for (QAction *a : {mnuDelete, popDelete})
+        a->setEnabled(mask & cbDelete);
+    for (QAction *a : {mnuEnable, popEnable})
+        a->setEnabled(mask & cbSuspend);
+    for (QAction *a : {mnuRunNow, popRunNow})
+        a->setEnabled(mask & cbRunNow);
+    mnuSaveAs->setEnabled(mask & cbSaveAs);
+    popMarkCompleted->setEnabled(mask & cbMarkCompleted);
+}
+
+void TTaskListForm::EnableCommandsForMenu()
+{
+    const TTaskList::TTaskRef task = SelectedTask();
+    const int mask = CommandMask(task.get(), true);
+    ApplyMask(mask);
+    popCopy->setEnabled(mask != 0);
+    popPaste->setEnabled(S.CopyBuffer && S.CopyBuffer->Count() > 0);
+    popEnableToolbar->setVisible(!TaskToolBar->isVisibleTo(this));
+}
+
+void TTaskListForm::SelectionChanged()
+{
+    const int row = SelectedRow();
+    const TTaskList::TTaskRef task = FModel->TaskAt(row);
+    ApplyMask(CommandMask(task.get(), false));
+    const QString hint = FModel->ListHint(row);
+    FListView->setToolTip(hint);
+    FDetailsView->setToolTip(hint);
+    if (task && !task->InService)
+        UpdateSuspendCaptions(*task);
+    UpdateStatusBar();
+}
+
+void TTaskListForm::UpdateSuspendCaptions(const TTaskData &task)
+{
+    const QString caption = QStringLiteral("%1   (Ctrl-F3)").arg(task.Enabled ? tr("Suspend") : tr("Resume"));
+    const QIcon icon = SmallToolbarIcon(task.Enabled ? 3 : 4);
+    for (QAction *a : {mnuEnable, popEnable}) {
+        a->setText(caption);
+        a->setIcon(icon);
+    }
+}
+
+void TTaskListForm::ShowContextMenu(const QPoint &pos)
+{
+    QAbstractItemView *view = ActiveView();
+    const QModelIndex at = view->indexAt(pos);
+    if (at.isValid())
+        SelectRow(at.row());
+    EnableCommandsForMenu();
+    TaskPopupMenu->popup(view->viewport()->mapToGlobal(pos));
+}
+
+// ---- keys ----
+
+bool TTaskListForm::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress && (watched == FListView || watched == FDetailsView))
+        return HandleKey(static_cast<QKeyEvent *>(event));
+    if (event->type() == QEvent::Resize && watched == lblFoundTasksInfo->parentWidget())
+        PlaceEmptyLabel();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+bool TTaskListForm::HandleKey(QKeyEvent *key)
+{
+    const bool ctrl = CtrlAlone(key->modifiers());
+    switch (key->key()) {
+    case Qt::Key_Insert: AddReminder(); return true;
+    case Qt::Key_Delete: DeleteSelected(true); return true;
+    case Qt::Key_Return:
+    case Qt::Key_Enter: Properties(); return true;
+    case Qt::Key_Escape: close(); return true;
+    case Qt::Key_F6: SetViewStyle(TTaskListTexts::NextViewStyle(FViewStyle)); return true;
+    case Qt::Key_F7: ChooseFilter((FModel->Filter() + 1) % TaskFilterCount); return true;
+    case Qt::Key_F8: NextSortOrder(); return true;
+    case Qt::Key_F3:
+        if (ctrl)
+            ToggleSuspend();
+        return ctrl;
+    case Qt::Key_F4:
+        if (ctrl)
+            RunNow();
+        return ctrl;
+    case Qt::Key_I:
+        if (ctrl)
+            ImportTask();
+        return ctrl;
+    case Qt::Key_C:
+        if (ctrl)
+            CopySelected();
+        return ctrl;
+    case Qt::Key_V:
+        if (ctrl)
+            Paste();
+        return ctrl;
+    default: return false;
+    }
+}
+
+// ---- commands ----
+
+void TTaskListForm::AddReminder()
+{
+    if (!S.RunNewReminderWizard) {
+        LogInfo(QStringLiteral("Add a Reminder asked for; the wizard is not part of this build"));
+        return;
+    }
+    const std::optional<TTaskData> task = S.RunNewReminderWizard(this);
+    if (!task)
+        return;
+    FList.AddTask(*task);
+    SortTaskList();
+    RefreshTaskList();
+    FList.MarkModified();
+}
+
+void TTaskListForm::Properties()
+{
+    const int row = SelectedRow();
+    if (row < 0)
+        return;
+    if (row == 0) {
+        AddReminder();
+        return;
+    }
+    const TTaskList::TTaskRef task = SelectedTask();
+    if (!task || task->InService)
+        return;
+    if (S.EditReminder)
+        S.EditReminder(*task, this);
+    else
+        LogInfo(QStringLiteral("Properties asked for; the wizard is not part of this build"));
+}
+
+void TTaskListForm::DeleteSelected(bool fromKey)
+{
+    const TTaskList::TTaskRef task = SelectedTask();
+    if (!task || (fromKey && task->InService))
+        return;
+    const TMsgResult answer =
+        ShowMessageBox(tr("Are you sure you want to delete reminder \"%1\"?").arg(task->Title.Get()), TMsgIcon::Warning,
+                       TMsgButtons::YesNo, S.ProgramName);
+    // It may have gone into service, or away, while the question was open.
+    if (answer != TMsgResult::Yes || task->InService || FList.IndexOfTask(task.get()) < 0)
+        return;
+    FList.DeleteTask(task.get(), S.Actions->Prefs().MoveDelTasksToRecycleBin());
+    RefreshTaskList();
+    FList.MarkModified();
+}
+
+void TTaskListForm::ToggleSuspend()
+{
+    const TTaskList::TTaskRef task = SelectedTask();
+    if (!task)
+        return;
+    task->Enabled = !task->Enabled;
+    UpdateSuspendCaptions(*task);
+    RefreshTaskList();
+}
+
+void TTaskListForm::RunNow()
+{
+    const TTaskList::TTaskRef task = SelectedTask();
+    if (!task)
+        return;
+    const int index = FList.IndexOfTask(task.get());
+    if (index >= 0 && S.RunTaskNow)
+        S.RunTaskNow(index);
+}
+
+void TTaskListForm::MarkCompleted()
+{
+    const TTaskList::TTaskRef task = SelectedTask();
+    if (!task)
+        return;
+    task->Delivered = true;
+    task->RepeatTask = false;
+    RefreshTaskList();
+}
+
+void TTaskListForm::CopySelected()
+{
+    const TTaskList::TTaskRef task = SelectedTask();
+    if (!task || task->InService || !S.CopyBuffer)
+        return;
+    TTaskList::CopyToBuffer(FList, FList.IndexOfTask(task.get()), *S.CopyBuffer);
+}
+
+void TTaskListForm::Paste()
+{
+    if (S.CopyBuffer && TTaskList::PasteFromBuffer(*S.CopyBuffer, FList))
+        RefreshTaskList();
+}
+
+void TTaskListForm::ImportTask()
+{
+    if (!S.Actions->Store)
+        return;
+    const QString path = S.AskImportFile
+                             ? S.AskImportFile(this)
+                             : QFileDialog::getOpenFileName(this, tr("Import task"), QString(), kTaskFileFilter);
+    if (path.isEmpty())
+        return;
+    QString error;
+    if (!S.Actions->Store->ImportTask(path, &error)) {
+        // A damaged file has had its own message; one that cannot be read gets one here.
+        if (!error.startsWith(QStringLiteral("Error 06")))
+            ShowMessageBox(tr("The reminder file \"%1\" could not be read:\r%2").arg(path, error), TMsgIcon::Error,
+                           TMsgButtons::Ok, S.ProgramName);
+        return;
+    }
+    FList.MarkModified();
+    SortTaskList();
+    RefreshTaskList();
+    ShowMessageBox(tr("Reminder succesfully imported."), TMsgIcon::Information, TMsgButtons::Ok, S.ProgramName);
+}
+
+void TTaskListForm::SaveTaskAs()
+{
+    const TTaskList::TTaskRef task = SelectedTask();
+    if (!task || !S.Actions->Store)
+        return;
+    const QString proposed = SafeFileName(task->Title.Get());
+    QString path;
+    if (S.AskSaveFile) {
+        path = S.AskSaveFile(this, proposed);
+    } else {
+        QFileDialog dialog(this, tr("Save Task as"), QString(), kTaskFileFilter);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setDefaultSuffix(QStringLiteral("tsk"));
+        dialog.selectFile(proposed);
+        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+            path = dialog.selectedFiles().constFirst();
+    }
+    if (path.isEmpty())
+        return;
+    QString error;
+    if (!S.Actions->Store->ExportTask(path, FList.IndexOfTask(task.get()), &error)) {
+        ShowMessageBox(tr("The reminder could not be saved to \"%1\":\r%2").arg(path, error), TMsgIcon::Error,
+                       TMsgButtons::Ok, S.ProgramName);
+        return;
+    }
+    ShowMessageBox(tr("Reminder succesfully exported."), TMsgIcon::Information, TMsgButtons::Ok, S.ProgramName);
+}
+
+bool TTaskListForm::PrintTo(QPrinter &printer, QString *error)
+{
+    return TTaskListPrint::PrintScheduleList(printer, FList, FModel->Window(), FDetailsView->font(), S.ProgramName,
+                                             FModel->TimeSuffix(), error);
+}
+
+void TTaskListForm::Print()
+{
+    if (FModel->ShownCount() < 1)
+        return;
+    QPrinter printer;
+    const bool ok =
+        S.RunPrintDialog ? S.RunPrintDialog(printer, this) : QPrintDialog(&printer, this).exec() == QDialog::Accepted;
+    if (!ok)
+        return;
+    QString error;
+    if (!PrintTo(printer, &error)) {
+        ShowMessageBox(error, TMsgIcon::Error, TMsgButtons::Ok, S.ProgramName);
+        return;
+    }
+    ShowMessageBox(tr("Task schedule list has printed successfuly"), TMsgIcon::Information, TMsgButtons::Ok,
+                   S.ProgramName);
+}
+
+void TTaskListForm::CloseProgram()
+{
+    FList.MarkModified();
+    if (S.Actions->Preferences) {
+        S.Actions->Preferences->SetLastRun(Clock::Now());
+        LogInfo(QStringLiteral("Last run: ")
+                + FormatDateTime(QStringLiteral("ddd, d mmm yyyy \"at\" hh:mm"), S.Actions->Preferences->LastRun()));
+    }
+    if (S.TerminateApplication)
+        S.TerminateApplication(QStringLiteral("mnuCloseProgramClick"));
+}
+
+void TTaskListForm::ToggleLog()
+{
+    // The action's check mark has already flipped when it was triggered from the menu.
+    const bool enabled = mnuEnableLog->isChecked();
+    if (S.SetLogLevel)
+        S.SetLogLevel(enabled);
+    if (enabled)
+        ShowMessageBox(tr("You have enabled %1's logging operation.\rUnckeck the \"Enable log\" menu item to disable "
+                          "it.\r\rA log file named %1.log will be copied to your Desktop\rafter program termination.")
+                           .arg(S.ProgramName),
+                       TMsgIcon::Information, TMsgButtons::Ok, S.ProgramName);
+}
+
+void TTaskListForm::ShowAbout()
+{
+    if (S.Ini)
+        S.Ini->WriteInteger(QStringLiteral("Preferences"), QStringLiteral("Tab"), 6);
+    mnuPreferences->trigger();
+}
+
+void TTaskListForm::EnableToolbarCommand()
+{
+    if (S.Actions->Preferences)
+        S.Actions->Preferences->SetEnableToolbar(true);
+    TaskToolBar->show();
+    FSecondRow->show();
+}

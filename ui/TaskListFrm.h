@@ -1,0 +1,193 @@
+#pragma once
+// The Reminders window: the reminder list in four view styles over one item
+// model, narrowed by a schedule filter, in one of six sort orders, with the
+// reminder commands in its menus, context menu, toolbar and keys. At most one
+// exists; closing it frees it.
+
+#include "model/TaskList.h"
+#include "ui/TaskListModel.h"
+
+#include <QMainWindow>
+#include <QPointer>
+#include <array>
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QAbstractItemView;
+class QAction;
+class QActionGroup;
+class QItemSelectionModel;
+class QLabel;
+class QListView;
+class QMenu;
+class QPrinter;
+class QStackedWidget;
+class QStatusBar;
+class QTableView;
+class QToolBar;
+class QToolButton;
+class TFormPlacement;
+class TImageList;
+class TvornIniFile;
+struct TActionContext;
+
+// What the window works with and the program's commands it calls. Empty
+// functions leave their commands without effect (tests fill what they drive).
+struct TTaskListServices {
+    TActionContext *Actions = nullptr; // the list, preferences, store, open-window flags
+    TTaskList *CopyBuffer = nullptr;
+    TvornIniFile *Ini = nullptr;
+    QString ProgramName = QStringLiteral("Brivane");
+    QString BuildTypeText; // empty in a release build
+
+    // The shared picture lists; LoadImages fills them when still empty.
+    const TImageList *LargeImages = nullptr;
+    const TImageList *SmallImages = nullptr;
+    const TImageList *ToolbarImages = nullptr;
+    const TImageList *ToolbarSmallImages = nullptr;
+    std::function<void()> LoadImages;
+
+    // Runs the Add Reminder wizard for a new reminder: the record on OK,
+    // nothing on Cancel.
+    std::function<std::optional<TTaskData>(QWidget *owner)> RunNewReminderWizard;
+    // Opens the wizard on a listed record; it refreshes this window itself.
+    std::function<void(TTaskData &task, QWidget *owner)> EditReminder;
+    std::function<void(int index)> RunTaskNow;
+    std::function<void(const QString &key)> OpenHelpPage;
+    std::function<void(bool enabled)> SetLogLevel;
+    std::function<void(const QString &reason)> TerminateApplication;
+    std::function<void()> CheckForUpdates;
+    std::function<void(QWidget *owner)> OpenPreferences;
+
+    // The file and printer dialogs: a chosen path (empty: cancelled), or true
+    // when the printer was set up. Replaced in tests.
+    std::function<QString(QWidget *owner)> AskImportFile;
+    std::function<QString(QWidget *owner, const QString &proposed)> AskSaveFile;
+    std::function<bool(QPrinter &printer, QWidget *owner)> RunPrintDialog;
+};
+
+// Which reminder commands a selection allows; bits below.
+enum TCommandBit : int {
+    cbProperties = 1,
+    cbDelete = 2,
+    cbSuspend = 4,
+    cbRunNow = 8,
+    cbSaveAs = 16,
+    cbMarkCompleted = 32,
+};
+
+class TTaskListForm : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TTaskListForm(TTaskListServices services, QWidget *parent = nullptr);
+    ~TTaskListForm() override;
+
+    // The mask when a menu opens or the window shows (63 / 23 / 0), and when
+    // the selection changes (31 / 23 / 0). task is null for no reminder.
+    static int CommandMask(const TTaskData *task, bool menuOpening);
+
+    TTaskListModel &Model() { return *FModel; }
+    int ViewStyle() const { return FViewStyle; }
+    // The selected item: 0 the add item, -1 none.
+    int SelectedRow() const;
+    bool SelectRow(int row);
+    TTaskList::TTaskRef SelectedTask() const;
+
+    // Operations other windows call while the window is open.
+    void RefreshTaskList();
+    void SortTaskList();
+    void UpdateCaption();
+    void UpdateMenus();
+    void ApplyToolbarOptions();
+    void ApplyListFont();
+
+    // View, filter and sort (menus, toolbar, F6, F7, F8, column clicks).
+    void SetViewStyle(int style);
+    void ChooseFilter(int filter);
+    void ChooseSortOrder(int sortIndex);
+    void NextSortOrder();
+
+    // Commands; each does nothing when its selection is missing.
+    void AddReminder();
+    void Properties();
+    void DeleteSelected(bool fromKey);
+    void ToggleSuspend();
+    void RunNow();
+    void MarkCompleted();
+    void CopySelected();
+    void Paste();
+    void ImportTask();
+    void SaveTaskAs();
+    void Print();
+    // Prints the schedule list onto a set-up printer; false with the error.
+    bool PrintTo(QPrinter &printer, QString *error);
+    void CloseProgram();
+    void ToggleLog();
+    void ShowAbout();
+    void EnableToolbarCommand();
+    // The enabling for an opening menu (or the window being shown).
+    void EnableCommandsForMenu();
+
+    QStatusBar *StatusBar() const;
+    QString StatusPanel(int panel) const; // 0 count, 1 selection / sort; 2: the simple text
+    bool StatusSimple() const;
+    QLabel *EmptyListLabel() const { return lblFoundTasksInfo; }
+    QAbstractItemView *ActiveView() const;
+    QMenu *ContextMenu() const { return TaskPopupMenu; }
+
+    // Menus and their items, named as the commands.
+    QAction *mnuAdd, *mnuDelete, *mnuEnable, *mnuRunNow, *mnuProperties, *mnuImport, *mnuSaveAs, *mnuCloseProgram;
+    std::array<QAction *, 4> mnuViews{};
+    std::array<QAction *, 4> popViews{};
+    std::array<QAction *, 5> mnuFilters{};
+    std::array<QAction *, 6> mnuSorts{};
+    QAction *mnuContents, *mnuSupport, *mnuCheckUpdates, *mnuEnableLog, *mnuPreferences, *mnuAbout;
+    QAction *popAdd, *popDelete, *popEnable, *popRunNow, *popMarkCompleted, *popCopy, *popPaste, *popEnableToolbar,
+        *popProperties;
+    std::array<QToolButton *, 5> tbFilters{};
+    QToolButton *tbViews, *tbPrint;
+    QToolBar *TaskToolBar;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void BuildMenus();
+    void BuildToolbar();
+    void BuildViews();
+    void ShowWindow();
+    void SelectionChanged();
+    // Selection, Print enabling and the empty-list label after the rows were rebuilt.
+    void AfterRebuild(int remembered);
+    void UpdateStatusBar();
+    void UpdateSuspendCaptions(const TTaskData &task);
+    void UpdateSortChecks();
+    void ApplyMask(int mask);
+    void PlaceEmptyLabel();
+    bool HandleKey(QKeyEvent *key);
+    void ShowContextMenu(const QPoint &pos);
+    QIcon SmallToolbarIcon(int index) const;
+    QIcon ToolbarIcon(int index) const;
+    QVariant ImageFor(TTaskListModel::TImageKind kind, int index) const;
+    int ReadLogLevel() const;
+
+    TTaskListServices S;
+    TTaskList &FList;
+    TTaskListModel *FModel;
+    QItemSelectionModel *FSelection;
+    QStackedWidget *FStack;
+    QListView *FListView;
+    QTableView *FDetailsView;
+    QLabel *lblFoundTasksInfo;
+    QLabel *FPanel0, *FPanel1, *FSimpleText;
+    QMenu *TaskPopupMenu, *ViewsPopupMenu;
+    QToolBar *FSecondRow;
+    std::unique_ptr<TFormPlacement> FPlacement;
+    int FViewStyle = vsDetails;
+    bool FStyleChecked = true;
+    int FLastRow = -1; // the selection before a rebuild
+    bool FClosing = false;
+};

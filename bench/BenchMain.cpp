@@ -1,9 +1,14 @@
 // The benchmarks' own entry point: the brivane library carries the program's
 // main(), which must not be the one that runs here.
+#include <QApplication>
 #include <benchmark/benchmark.h>
 
 int main(int argc, char **argv)
 {
+    // The window benchmarks draw offscreen, never on the desktop they run on.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;

@@ -1,55 +1,17 @@
 // The Reminders window's rows over 10,000 reminders: opening (sort, rows and
 // the first screen of cell texts), switching the filter, choosing a sort
 // order, and redrawing after one record changed.
+#include "bench/BenchLists.h"
 #include "tests/fakes/FakeClock.h"
 #include "ui/TaskListModel.h"
 
 #include <benchmark/benchmark.h>
-#include <random>
 
 namespace {
 
 const TDateTime kNow = EncodeDateTime(2024, 5, 15, 14, 7, 45, 0);
 constexpr int kReminders = 10000;
 constexpr int kScreenRows = 40; // what a maximised Details view shows at once
-
-// Reminders around now: past and completed ones, the next weeks, every kind
-// of action, some suspended, some repeating, some with a pre-warning.
-void Fill(TTaskList &list)
-{
-    std::mt19937 rng(42);
-    std::uniform_real_distribution<double> offset(-60.0, 60.0);
-    std::uniform_int_distribution<int> coin(0, 99);
-    std::uniform_int_distribution<int> letter(0, 25);
-    for (int i = 0; i < kReminders; ++i) {
-        TTaskData t;
-        t.Taskkind = coin(rng) < 10 ? tkAutomatedTask : tkAlarm;
-        QString title;
-        for (int k = 0; k < 16; ++k)
-            title += QLatin1Char(char('a' + letter(rng)));
-        t.Title.Set(title);
-        t.EventDateTime = kNow + offset(rng);
-        t.Scheduled = t.EventDateTime;
-        if (coin(rng) < 20) {
-            t.PreWarning = true;
-            t.Scheduled = t.EventDateTime - 1;
-        }
-        t.RepeatTask = coin(rng) < 30;
-        t.RepeatRule = uint8_t(coin(rng) % 8);
-        t.RepeatNFactor = 1 + coin(rng) % 7;
-        t.PlaySound = coin(rng) < 50;
-        t.PopupNote = coin(rng) < 70;
-        t.SendEmail = coin(rng) < 10;
-        t.RunProgram = t.Taskkind == tkAutomatedTask;
-        t.Enabled = coin(rng) >= 5;
-        t.Visible = true;
-        t.Delivered = t.EventDateTime < kNow && !t.RepeatTask;
-        t.HasRun = t.Delivered ? 1 + coin(rng) % 5 : 0;
-        t.LastRun = t.HasRun ? t.EventDateTime : 0;
-        t.Created = kNow - 90 + offset(rng);
-        list.AddTask(t);
-    }
-}
 
 // The cell texts a view asks for when it paints the first screen.
 void PaintFirstScreen(const TTaskListModel &model)
@@ -72,7 +34,7 @@ void BM_TaskListModel_Open10000(benchmark::State &state)
 {
     Clock::Pin(kNow);
     TTaskList list;
-    Fill(list);
+    BenchLists::Fill(list, kNow, kReminders);
     TTaskListSettings settings = AllReminders();
     for (auto _ : state) {
         // Each round sorts the other way, so it never starts from a sorted list.
@@ -89,7 +51,7 @@ void BM_TaskListModel_SwitchFilter10000(benchmark::State &state)
 {
     Clock::Pin(kNow);
     TTaskList list;
-    Fill(list);
+    BenchLists::Fill(list, kNow, kReminders);
     TTaskListModel model(list, nullptr);
     model.Open(AllReminders());
     bool all = true;
@@ -107,7 +69,7 @@ void BM_TaskListModel_SwitchSort10000(benchmark::State &state)
 {
     Clock::Pin(kNow);
     TTaskList list;
-    Fill(list);
+    BenchLists::Fill(list, kNow, kReminders);
     TTaskListModel model(list, nullptr);
     model.Open(AllReminders());
     int order = 0;
@@ -124,7 +86,7 @@ void BM_TaskListModel_RefreshOneRecord10000(benchmark::State &state)
 {
     Clock::Pin(kNow);
     TTaskList list;
-    Fill(list);
+    BenchLists::Fill(list, kNow, kReminders);
     TTaskListModel model(list, nullptr);
     model.Open(AllReminders());
     // A record near the end of the rows: the longest search for its row.

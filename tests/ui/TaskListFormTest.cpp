@@ -15,6 +15,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPointer>
+#include <QPrinter>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
@@ -79,6 +80,11 @@ struct FormEnv {
                          .arg(Ini.ReadInteger(QStringLiteral("Preferences"), QStringLiteral("Tab"), 0));
         };
         s.AskImportFile = [this](QWidget *) { return NextPath; };
+        s.RunPrintDialog = [this](QPrinter &printer, QWidget *) {
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(NextPath);
+            return !NextPath.isEmpty();
+        };
         s.AskSaveFile = [this](QWidget *, const QString &proposed) {
             Calls << QStringLiteral("propose ") + proposed;
             return NextPath;
@@ -303,7 +309,7 @@ TEST(TaskListForm, SettingsAreReadOnShowAndWrittenOnClose)
     EXPECT_EQ(env.Ini.ReadInteger(s, QStringLiteral("Col0Width"), -1), 200);
 }
 
-TEST(TaskListForm, SaveAsAndImportReportWhatHappened)
+TEST(TaskListForm, FileCommandsReportWhatHappened)
 {
     FormEnv env;
     env.Add(QStringLiteral("Tax: Q2/Q3?"), kNow + 0.5);
@@ -335,6 +341,20 @@ TEST(TaskListForm, SaveAsAndImportReportWhatHappened)
     EXPECT_TRUE(boxes.Texts.value(3).startsWith(QStringLiteral("The reminder file")));
     EXPECT_EQ(env.List.Count(), 2);
     EXPECT_EQ(env.Modified, 1);
+
+    // Print: cancelled prints nothing; a failure shows its own message only.
+    const int before = boxes.Texts.size();
+    env.NextPath.clear();
+    form->Print();
+    EXPECT_EQ(boxes.Texts.size(), before);
+    env.NextPath = env.Dir.filePath(QStringLiteral("list.pdf"));
+    form->Print();
+    EXPECT_EQ(boxes.Texts.value(before), QStringLiteral("Task schedule list has printed successfuly"));
+    EXPECT_GT(QFileInfo(env.NextPath).size(), 0);
+    env.NextPath = env.Dir.filePath(QStringLiteral("no/such/folder/list.pdf"));
+    form->Print();
+    ASSERT_EQ(boxes.Texts.size(), before + 2);
+    EXPECT_NE(boxes.Texts.last(), QStringLiteral("Task schedule list has printed successfuly"));
 
     // Close Program: marked modified, last run noted, the program asked to end.
     form->CloseProgram();

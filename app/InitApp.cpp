@@ -3,7 +3,7 @@
 #include "BuildConfig.h"
 #include "app/AppContext.h"
 #include "app/PalvaroApplication.h"
-#include "app/TaskListWindow.h"
+#include "app/AppWindows.h"
 #include "app/hiddenfrm.h"
 #include "core/Clock.h"
 #include "core/EndRequest.h"
@@ -316,7 +316,7 @@ int RunMainSequence(ISessionEndSource *sessionEnd)
         c.Tray = std::make_unique<TDesktopTrayIcon>();
         c.HotKeys = std::make_unique<TX11HotKeys>();
         g_mainWindow = new Thddnorm(c.Actions, &app, g_instance, sessionEnd, c.Tray.get(), c.HotKeys.get());
-        TaskListWindow::Wire(c, *g_mainWindow);
+        AppWindows::Wire(c, *g_mainWindow);
         // New users meet the Reminders window until they first close it.
         if (TTaskListSettings::IsFirstRun(c.Ini.get()))
             g_mainWindow->popTaskListClick();

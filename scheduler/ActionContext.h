@@ -28,6 +28,7 @@ struct TOpenWindows {
     bool TaskForm = false;
     bool Preferences = false;
     std::function<void()> RefreshTaskList;
+    std::function<void()> SortTaskList; // the list window's current sort order
     void ListChanged() const;
 };
 

@@ -145,6 +145,7 @@ TTaskListForm::~TTaskListForm()
     if (S.Actions && !FClosing) {
         S.Actions->Windows.TaskList = false;
         S.Actions->Windows.RefreshTaskList = nullptr;
+        S.Actions->Windows.SortTaskList = nullptr;
     }
 }
 
@@ -395,6 +396,7 @@ void TTaskListForm::ShowWindow()
 {
     S.Actions->Windows.TaskList = true;
     S.Actions->Windows.RefreshTaskList = [this] { RefreshTaskList(); };
+    S.Actions->Windows.SortTaskList = [this] { SortTaskList(); };
     const TTaskListSettings settings = TTaskListSettings::Read(S.Ini);
     SetViewStyle(settings.ViewStyle);
     if (!settings.ViewStyleKnown) {
@@ -428,6 +430,7 @@ void TTaskListForm::closeEvent(QCloseEvent *event)
     FClosing = true;
     S.Actions->Windows.TaskList = false;
     S.Actions->Windows.RefreshTaskList = nullptr;
+    S.Actions->Windows.SortTaskList = nullptr;
     TTaskListSettings settings = FModel->Settings();
     settings.ViewStyle = FViewStyle;
     settings.LastItem = SelectedRow();

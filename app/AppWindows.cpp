@@ -1,26 +1,72 @@
-#include "app/TaskListWindow.h"
+#include "app/AppWindows.h"
 
 #include "app/AppContext.h"
 #include "app/PalvaroApplication.h"
 #include "app/hiddenfrm.h"
 #include "core/vornLogFile.h"
 #include "scheduler/TaskScheduler.h"
+#include "ui/TaskFrm.h"
 #include "ui/TaskListFrm.h"
 
 #include <QPointer>
 
-namespace TaskListWindow {
+namespace AppWindows {
+
+namespace {
+
+void BringToFront(QWidget *w)
+{
+    if (w->isMinimized())
+        w->showNormal();
+    w->show();
+    w->raise();
+    w->activateWindow();
+}
+
+TTaskFormServices WizardServices(TAppContext &c, Thddnorm &tray)
+{
+    TTaskFormServices s;
+    s.Actions = &c.Actions;
+    s.Ini = c.Ini.get();
+    s.LargeImages = &tray.LargeImages;
+    s.LoadImages = [&tray] { tray.LoadTaskListImages(); };
+    s.ProductName = c.Environment->ProductName;
+    return s;
+}
+
+} // namespace
 
 void Wire(TAppContext &c, Thddnorm &tray)
 {
+    tray.RunNewReminderWizard = [&c, &tray](QWidget *owner) {
+        return TTaskForm::RunNewReminderWizard(WizardServices(c, tray), owner);
+    };
+    tray.EditReminder = [&c, &tray](TTaskData &task, QWidget *owner) {
+        TTaskForm::EditReminder(WizardServices(c, tray), task, false, owner);
+    };
+    c.Actions.ChangeSchedule = [&c, &tray](TTaskData &task) {
+        return TTaskForm::EditReminder(WizardServices(c, tray), task, true, nullptr) == 1;
+    };
+    tray.OpenAddReminderWizard = [&c, &tray] {
+        if (TTaskForm *open = TTaskForm::OpenWizard()) {
+            BringToFront(open);
+            return;
+        }
+        const std::optional<TTaskData> task = TTaskForm::RunNewReminderWizard(WizardServices(c, tray), nullptr);
+        if (!task)
+            return;
+        c.TaskList.AddTask(*task);
+        const TOpenWindows &w = c.Actions.Windows;
+        if (w.TaskList && w.SortTaskList)
+            w.SortTaskList();
+        if (w.TaskList && w.RefreshTaskList)
+            w.RefreshTaskList();
+        c.TaskList.MarkModified();
+    };
     auto window = std::make_shared<QPointer<TTaskListForm>>();
     tray.OpenTaskListWindow = [&c, &tray, window] {
         if (TTaskListForm *open = window->data()) {
-            if (open->isMinimized())
-                open->showNormal();
-            open->show();
-            open->raise();
-            open->activateWindow();
+            BringToFront(open);
             return;
         }
         TPalvaroApplication &app = *c.Environment;
@@ -51,10 +97,8 @@ void Wire(TAppContext &c, Thddnorm &tray)
         auto *form = new TTaskListForm(std::move(s));
         *window = form;
         LogInfo(QStringLiteral("Reminders window opened"));
-        form->show();
-        form->raise();
-        form->activateWindow();
+        BringToFront(form);
     };
 }
 
-} // namespace TaskListWindow
+} // namespace AppWindows

@@ -1,0 +1,286 @@
+// The Add Reminder wizard run through its modal hook, as a user would drive it.
+#include "ui/TaskFrm.h"
+
+#include "core/vornIniFile.h"
+#include "model/TaskList.h"
+#include "platform/Desktop.h"
+#include "scheduler/ActionContext.h"
+#include "storage/GlobalPreferences.h"
+#include "tests/support/Records.h"
+#include "tests/support/TestSupport.h"
+#include "ui/ComponentFrm.h"
+#include "ui/ModalRun.h"
+#include "ui/SendemailFrm.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QTimeEdit>
+#include <gtest/gtest.h>
+
+using namespace TestRecords;
+using TestSupport::MessageBoxRecorder;
+using TestSupport::PinnedClock;
+
+namespace {
+
+const TDateTime kNow = At(2024, 5, 15, 10, 30, 20); // a Wednesday
+
+// The wizard's world, and a hook that plays the user for every modal run.
+struct WizardEnv {
+    QTemporaryDir Dir;
+    PinnedClock Clock{kNow};
+    TTaskList List;
+    TPreferences Preferences{QStringLiteral("Brivane"), QStringLiteral("Brivane")};
+    TActionContext Actions;
+    TvornIniFile Ini{Dir.filePath(QStringLiteral("Brivane.ini"))};
+    int Refreshed = 0;
+    std::function<int(TTaskForm &)> Wizard;
+    std::function<int(TSendemailForm &)> Recipients;
+
+    WizardEnv()
+    {
+        Actions.List = &List;
+        Actions.Preferences = &Preferences;
+        Actions.SoundsFolder = Dir.path() + QLatin1Char('/');
+        Actions.Windows.TaskList = true;
+        Actions.Windows.RefreshTaskList = [this] { ++Refreshed; };
+        ModalRun::Hook() = [this](QDialog &dialog) {
+            if (auto *w = qobject_cast<TTaskForm *>(&dialog))
+                return Wizard(*w);
+            if (auto *r = qobject_cast<TSendemailForm *>(&dialog))
+                return Recipients ? Recipients(*r) : int(QDialog::Rejected);
+            return int(QDialog::Rejected);
+        };
+    }
+    ~WizardEnv() { ModalRun::Hook() = nullptr; }
+
+    TTaskFormServices Services()
+    {
+        TTaskFormServices s;
+        s.Actions = &Actions;
+        s.Ini = &Ini;
+        return s;
+    }
+    std::optional<TTaskData> New(std::function<void(TTaskForm &)> drive)
+    {
+        Wizard = [drive](TTaskForm &w) {
+            drive(w);
+            return w.result();
+        };
+        return TTaskForm::RunNewReminderWizard(Services(), nullptr);
+    }
+};
+
+void StartAt(TTaskForm &w, TDateTime when)
+{
+    int y, m, d, h, mi, s, ms;
+    DecodeDateTime(when, y, m, d, h, mi, s, ms);
+    w.Panels->dedStartDate->setDate(QDate(y, m, d));
+    w.Panels->sedStartTime->setTime(QTime(h, mi));
+}
+
+} // namespace
+
+TEST(TaskForm, NewAlarmDefaultsAndPreWarning)
+{
+    WizardEnv env;
+    // Finished at once: a popup note with the default sound on the next pass.
+    std::optional<TTaskData> t = env.New([](TTaskForm &w) {
+        EXPECT_EQ(w.windowTitle(), QStringLiteral("Add Reminder wizard"));
+        EXPECT_FALSE(w.btnFinish->isEnabled() || w.btnBack->isEnabled()) << "the Type page offers Next and Cancel";
+        w.NextClick();
+        EXPECT_EQ(w.CurrentPage(), w.GeneralTab);
+        EXPECT_EQ(w.edtTaskTitle->text(), QStringLiteral("Untitled"));
+        EXPECT_EQ(w.windowTitle(), QStringLiteral("Add Reminder wizard - Untitled"));
+        w.chkPopupNote->setChecked(false);
+        w.chkPlaySound->setChecked(false);
+        w.FinishClick();
+    });
+    ASSERT_TRUE(t);
+    EXPECT_EQ(t->Taskkind, tkAlarm);
+    EXPECT_EQ(t->Title.Get(), QStringLiteral("Untitled"));
+    EXPECT_EQ(t->EventDateTime, At(2024, 5, 15, 10, 30));
+    EXPECT_EQ(t->Scheduled, t->EventDateTime);
+    EXPECT_TRUE(t->PopupNote && t->PlaySound && t->Enabled && t->Visible);
+    EXPECT_EQ(t->SoundFile.Get(), QStringLiteral("reminder.wav"));
+    EXPECT_EQ(t->PreWarningRule, srMinutes);
+    EXPECT_EQ(t->PreWarningNFactor, 1);
+    EXPECT_EQ(t->Created, kNow);
+    EXPECT_EQ(env.Ini.ReadInteger(QStringLiteral("TaskWizard"), QStringLiteral("AlarmType"), 9), 9)
+        << "only a click on a type is remembered";
+
+    // Two hours' notice of tomorrow 10:00; notes longer than one part are split.
+    t = env.New([](TTaskForm &w) {
+        w.NextClick();
+        w.edtTaskTitle->setText(QStringLiteral("  Dentist  "));
+        w.memTaskNotes->setPlainText(QString(300, QLatin1Char('n')));
+        w.NextClick();
+        EXPECT_EQ(w.CurrentPage(), w.WhenTab);
+        StartAt(w, At(2024, 5, 16, 10, 0));
+        w.chkPrewarning->setChecked(true);
+        w.sedPrewarningNFactor->setValue(2);
+        w.cbxPrewarningPresets->setCurrentIndex(1);
+        w.NextClick();
+        EXPECT_FALSE(w.btnNext->isEnabled());
+        w.FinishClick();
+    });
+    ASSERT_TRUE(t);
+    EXPECT_EQ(t->Title.Get(), QStringLiteral("Dentist"));
+    EXPECT_EQ(t->Notes1.Len, 250);
+    EXPECT_EQ(t->Notes2.Len, 50);
+    EXPECT_EQ(t->EventDateTime, At(2024, 5, 16, 10, 0));
+    EXPECT_NEAR(t->Scheduled, At(2024, 5, 16, 8, 0), OneMillisecond);
+    EXPECT_TRUE(t->PreWarning);
+    EXPECT_EQ(t->PreWarningRule, srHours);
+    EXPECT_EQ(t->PreWarningNFactor, 2);
+
+    // A start on an excluded weekday is refused and the wizard stays open.
+    MessageBoxRecorder boxes;
+    t = env.New([](TTaskForm &w) {
+        w.NextClick();
+        w.NextClick();
+        w.Panels->SetRepeat(true);
+        StartAt(w, At(2024, 5, 18, 9, 0)); // a Saturday
+        w.Panels->chkExclude[5]->setChecked(true);
+        EXPECT_FALSE(w.FinishClick());
+    });
+    EXPECT_FALSE(t);
+    ASSERT_EQ(boxes.Texts.size(), 1);
+    EXPECT_TRUE(boxes.Texts[0].startsWith(QStringLiteral("You cannot set the reminder's Date/Time to start on")));
+}
+
+TEST(TaskForm, ComputerTasksAndGoingBackToType)
+{
+    WizardEnv env;
+    MessageBoxRecorder boxes;
+    struct Case {
+        bool run, shutdown;
+        int kind; // 0 shutdown, 1 restart, 2 log off
+        QString title;
+    } cases[] = {
+        {true, true, 2, QStringLiteral("Run program and shutdown computer")},
+        {false, true, 2, QStringLiteral("Log off ") + Desktop::UserName()},
+        {false, true, 1, QStringLiteral("Restart Computer")},
+    };
+    for (const Case &c : cases) {
+        std::optional<TTaskData> t = env.New([&](TTaskForm &w) {
+            w.rbtTaskType->click();
+            EXPECT_EQ(w.VisiblePages(), (QList<QWidget *>{w.ReminderTypeTab, w.TaskWhenTab, w.TaskActionsTab}));
+            w.NextClick();
+            w.NextClick();
+            w.TaskCopy.ProgramPathname.Set(QStringLiteral("/usr/bin/true"));
+            w.chkRunProgram->setChecked(c.run);
+            w.chkShutdown->setChecked(c.shutdown);
+            (c.kind == 2 ? w.rbtLogoff : c.kind == 1 ? w.rbtRestart : w.rbtShutdown)->setChecked(true);
+            w.FinishClick();
+        });
+        ASSERT_TRUE(t);
+        EXPECT_EQ(t->Title.Get(), c.title);
+        EXPECT_EQ(t->Taskkind, tkAutomatedTask);
+        EXPECT_FALSE(t->PopupNote || t->PlaySound || t->SendEmail || t->PreWarning);
+    }
+    EXPECT_EQ(env.Ini.ReadInteger(QStringLiteral("TaskWizard"), QStringLiteral("AlarmType"), 9), 0);
+    EXPECT_TRUE(boxes.Texts.isEmpty());
+
+    // No action: the warning, the actions page, and nothing made. Going back
+    // to Type resets the start to now.
+    std::optional<TTaskData> t = env.New([](TTaskForm &w) {
+        w.rbtTaskType->click();
+        w.NextClick();
+        StartAt(w, At(2024, 6, 1, 7, 0));
+        w.NextClick();
+        EXPECT_FALSE(w.FinishClick());
+        EXPECT_EQ(w.CurrentPage(), w.TaskActionsTab);
+        w.GoToPage(w.ReminderTypeTab);
+        EXPECT_EQ(w.Panels->StartDateTime(), At(2024, 5, 15, 10, 30));
+        w.CancelClick();
+    });
+    EXPECT_FALSE(t);
+    EXPECT_EQ(boxes.Texts, QStringList{QStringLiteral("At least one action must be set.")});
+}
+
+TEST(TaskForm, PropertiesAndChangeScheduleEditTheRecordInPlace)
+{
+    WizardEnv env;
+    TTaskData &task = env.List.AddTask([] {
+        TTaskData t = Alarm(QStringLiteral("Water the plants"), At(2024, 5, 14, 18, 0));
+        t.PopupNote = true;
+        t.Enabled = false;
+        t.Delivered = true;
+        t.HasRun = 3;
+        t.LastRun = At(2024, 5, 14, 18, 0);
+        t.Created = At(2024, 1, 1);
+        t.EmailTo.Set(QStringLiteral("anna@example.org"));
+        return t;
+    }());
+    int modified = 0;
+    env.List.OnModified = [&] { ++modified; };
+
+    // Cancel after editing the recipients: the block is as it was.
+    env.Recipients = [](TSendemailForm &r) {
+        r.edtTo->setText(QStringLiteral("someone@else.example"));
+        r.btnOK->click();
+        return r.result();
+    };
+    env.Wizard = [](TTaskForm &w) {
+        EXPECT_EQ(w.windowTitle(), QStringLiteral("Alarm Properties -Water the plants"));
+        EXPECT_EQ(w.CurrentPage(), w.GeneralTab);
+        EXPECT_FALSE(w.btnBack->isEnabled());
+        w.chkSendemail->setChecked(true);
+        w.btnMailReceipientsClick();
+        EXPECT_EQ(w.TaskCopy.EmailTo.Get(), QStringLiteral("someone@else.example"));
+        w.CancelClick();
+        return w.result();
+    };
+    EXPECT_EQ(TTaskForm::EditReminder(env.Services(), task, false, nullptr), 2);
+    EXPECT_EQ(task.EmailTo.Get(), QStringLiteral("anna@example.org"));
+    EXPECT_FALSE(task.InService);
+    EXPECT_EQ(modified, 0);
+
+    // Finishing re-enables and re-arms it and keeps its history.
+    env.Wizard = [](TTaskForm &w) {
+        w.NextClick();
+        StartAt(w, At(2024, 5, 20, 18, 0));
+        w.FinishClick();
+        return w.result();
+    };
+    EXPECT_EQ(TTaskForm::EditReminder(env.Services(), task, false, nullptr), 1);
+    EXPECT_TRUE(task.Enabled && !task.Delivered && !task.InService);
+    EXPECT_EQ(task.HasRun, 3);
+    EXPECT_EQ(task.LastRun, At(2024, 5, 14, 18, 0));
+    EXPECT_EQ(task.Created, At(2024, 1, 1));
+    EXPECT_EQ(task.EventDateTime, At(2024, 5, 20, 18, 0));
+    EXPECT_EQ(modified, 1);
+    EXPECT_EQ(env.Refreshed, 1);
+
+    // Change schedule: the When? page alone; a Cancel keeps the note's reminder in service.
+    task.PopupNote = false;
+    task.PlaySound = false;
+    env.Wizard = [](TTaskForm &w) {
+        EXPECT_EQ(w.VisiblePages(), QList<QWidget *>{w.WhenTab});
+        EXPECT_FALSE(w.btnBack->isVisible() || w.btnNext->isVisible());
+        EXPECT_EQ(w.windowTitle(), QStringLiteral("Change schedule - Water the plants"));
+        w.CancelClick();
+        return w.result();
+    };
+    EXPECT_EQ(TTaskForm::EditReminder(env.Services(), task, true, nullptr), 2);
+    EXPECT_TRUE(task.InService);
+    env.Wizard = [](TTaskForm &w) {
+        w.Panels->rbtRelatedDateTime->click();
+        w.Panels->sedPresetNTimes->setValue(90);
+        w.Panels->cbxPresetDate->setCurrentIndex(0);
+        w.FinishClick();
+        return w.result();
+    };
+    EXPECT_EQ(TTaskForm::EditReminder(env.Services(), task, true, nullptr), 1);
+    EXPECT_NEAR(task.EventDateTime, At(2024, 5, 15, 12, 0), OneMillisecond);
+    EXPECT_EQ(task.Title.Get(), QStringLiteral("Water the plants"));
+    EXPECT_TRUE(task.PopupNote && task.PlaySound) << "an alarm without any action gets the note and the sound";
+}

@@ -1,0 +1,783 @@
+#include "ui/TaskFrm.h"
+
+#include "core/Clock.h"
+#include "core/MessageBox.h"
+#include "core/vornFile.h"
+#include "core/vornIniFile.h"
+#include "extras/FormPlacement.h"
+#include "model/CalendarNames.h"
+#include "model/Recurrence.h"
+#include "model/TaskList.h"
+#include "platform/Desktop.h"
+#include "platform/ResourceLibrary.h"
+#include "platform/SoundPlayer.h"
+#include "scheduler/ActionContext.h"
+#include "ui/ComponentFrm.h"
+#include "ui/ModalRun.h"
+#include "ui/RunProgramFrm.h"
+#include "ui/SendemailFrm.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QShortcut>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTextBlock>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString kSection = QStringLiteral("TaskWizard");
+constexpr int kTitleLength = 50;
+constexpr int kNotesLength = 2 * NotesPartLength;
+
+// Pre-warning units in list order, as record rule codes.
+constexpr uint8_t kPrewarningRules[] = {srMinutes, srHours, srDays, srWeeks, srMonths, srYears};
+
+int PrewarningIndexOfRule(uint8_t rule)
+{
+    for (int i = 0; i < 6; ++i)
+        if (kPrewarningRules[i] == rule)
+            return i;
+    return -1;
+}
+
+// The notes field of a paper note: ruled lines under the text.
+class TLinedMemo : public QPlainTextEdit {
+public:
+    using QPlainTextEdit::QPlainTextEdit;
+
+protected:
+    void paintEvent(QPaintEvent *event) override
+    {
+        QPlainTextEdit::paintEvent(event);
+        QPainter p(viewport());
+        p.setPen(QColor(187, 188, 192));
+        const int step = fontMetrics().lineSpacing();
+        const int top = int(contentOffset().y()) + int(document()->documentMargin());
+        for (int y = top + step; y < viewport()->height(); y += step)
+            if (y > 0)
+                p.drawLine(0, y, viewport()->width(), y);
+    }
+};
+
+const QString kAlarmHelp =
+    QStringLiteral("Use this type when you want an alarm to \"hit\" on a predefined date and time.Optionally you can "
+                   "set a pre-warning notification and a repeat schedule.Choose among audio, visual, e-mail alarm or "
+                   "any of the above combination.");
+const QString kTaskHelp =
+    QStringLiteral("Use this type when you want to schedule a computer task on a predefined date and time.Optionally "
+                   "you can set a repeat schedule.Choose between Shutdown/Restart/Log off Computer or Run a Program.");
+
+QPointer<TTaskForm> &OpenOne()
+{
+    static QPointer<TTaskForm> open;
+    return open;
+}
+
+} // namespace
+
+TTaskForm *TTaskForm::OpenWizard()
+{
+    return OpenOne().data();
+}
+
+TTaskForm::TTaskForm(TTaskFormServices services, TWizardMode mode, QWidget *owner)
+    : QDialog(owner, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint)
+    , TaskCopy(NewWizardTask())
+    , WizardMode(mode)
+    , S(std::move(services))
+{
+    setObjectName(QStringLiteral("TaskForm"));
+    setAttribute(Qt::WA_DeleteOnClose, false); // the runners own it
+    if (S.LoadImages)
+        S.LoadImages();
+    if (S.Actions)
+        S.Actions->Windows.TaskForm = true;
+    OpenOne() = this;
+    BuildPages();
+    FPlacement = std::make_unique<TFormPlacement>(S.Ini, kSection);
+    FPlacement->Restore(*this);
+
+    const TPreferences &p = Prefs();
+    edtTaskTitle->setFont(p.TextFont());
+    memTaskNotes->setFont(p.TextFont());
+    Panels->SetTimeBase24(p.TimeBase24hour());
+    const TCalendarNames &names = CalendarNames();
+    Panels->SetNames(names.Weekdays.mid(1), names.Months.mid(1), names.ShortWeekdays.mid(1));
+    const int start = p.CalendarStartOfWeek();
+    Panels->SetFirstDayOfWeek(start == 0 ? Qt::Sunday : Qt::DayOfWeek(start));
+    UpdateCaption();
+}
+
+TTaskForm::~TTaskForm()
+{
+    Sound::Stop();
+    if (S.Actions)
+        S.Actions->Windows.TaskForm = false;
+}
+
+const TPreferences &TTaskForm::Prefs() const
+{
+    static const TPreferences defaults(QStringLiteral("Brivane"), QStringLiteral("Brivane"));
+    return S.Actions ? S.Actions->Prefs() : defaults;
+}
+
+QString TTaskForm::SoundsFolder() const
+{
+    return S.Actions ? S.Actions->SoundsFolder : QString();
+}
+
+// ---- building ----
+
+void TTaskForm::BuildPages()
+{
+    auto *root = new QVBoxLayout(this);
+    TasksPageControl = new QTabWidget(this);
+    TasksPageControl->setDocumentMode(true);
+    root->addWidget(TasksPageControl);
+    auto icon = [this](int index) {
+        return S.LargeImages && index < S.LargeImages->Count() ? QIcon(S.LargeImages->Pixmap(index)) : QIcon();
+    };
+
+    // Type
+    ReminderTypeTab = new QWidget;
+    {
+        auto *l = new QVBoxLayout(ReminderTypeTab);
+        l->addWidget(new QLabel(tr("Choose the reminder type that you want to create:")));
+        rbtAlarmType = new QRadioButton(tr("Alarm"));
+        rbtTaskType = new QRadioButton(tr("Scheduled computer Task"));
+        rbtAlarmType->setChecked(true);
+        l->addWidget(rbtAlarmType);
+        l->addWidget(rbtTaskType);
+        lblReminderTypeHelp = new QLabel;
+        lblReminderTypeHelp->setWordWrap(true);
+        lblReminderTypeHelp->setMinimumHeight(80);
+        l->addWidget(lblReminderTypeHelp);
+        l->addStretch();
+        connect(rbtAlarmType, &QRadioButton::clicked, this, [this] { TypeChosen(true); });
+        connect(rbtTaskType, &QRadioButton::clicked, this, [this] { TypeChosen(false); });
+    }
+    // General
+    GeneralTab = new QWidget;
+    {
+        auto *l = new QVBoxLayout(GeneralTab);
+        l->addWidget(new QLabel(tr("Title:")));
+        edtTaskTitle = new QLineEdit;
+        edtTaskTitle->setMaxLength(kTitleLength);
+        l->addWidget(edtTaskTitle);
+        l->addWidget(new QLabel(tr("Notes:")));
+        memTaskNotes = new TLinedMemo;
+        memTaskNotes->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        memTaskNotes->setTabChangesFocus(true);
+        l->addWidget(memTaskNotes, 1);
+        connect(edtTaskTitle, &QLineEdit::textChanged, this, &TTaskForm::UpdateCaption);
+        connect(memTaskNotes, &QPlainTextEdit::textChanged, this, [this] {
+            // The record keeps 500 characters; cut what is typed or pasted beyond.
+            const QString text = memTaskNotes->toPlainText();
+            if (text.size() > kNotesLength) {
+                QSignalBlocker block(memTaskNotes);
+                memTaskNotes->setPlainText(text.left(kNotesLength));
+                memTaskNotes->moveCursor(QTextCursor::End);
+            }
+        });
+    }
+    Panels = new Tcomponentform(this);
+    Panels->hide();
+    // When? (alarm)
+    WhenTab = new QWidget;
+    {
+        FAlarmWhenLayout = new QVBoxLayout(WhenTab);
+        grpPrewarning = new QGroupBox(tr(" Pre-warning "));
+        auto *l = new QHBoxLayout(grpPrewarning);
+        chkPrewarning = new QCheckBox(tr("Notify me"));
+        sedPrewarningNFactor = new QSpinBox;
+        sedPrewarningNFactor->setRange(1, 365);
+        cbxPrewarningPresets = new QComboBox;
+        cbxPrewarningPresets->addItems(
+            {tr("minute(s)"), tr("hour(s)"), tr("day(s)"), tr("week(s)"), tr("month(s)"), tr("year(s)")});
+        l->addWidget(chkPrewarning);
+        l->addWidget(sedPrewarningNFactor);
+        l->addWidget(cbxPrewarningPresets);
+        l->addWidget(new QLabel(tr("before")));
+        l->addStretch();
+        FAlarmWhenLayout->addWidget(grpPrewarning);
+        FAlarmWhenLayout->addStretch();
+        connect(chkPrewarning, &QCheckBox::toggled, this, &TTaskForm::UpdateDependentControls);
+    }
+    // Actions (alarm)
+    ActionsTab = new QWidget;
+    {
+        auto *l = new QVBoxLayout(ActionsTab);
+        chkPopupNote = new QCheckBox(tr("Popup a note"));
+        chkPopupNote->setIcon(icon(3));
+        chkPopupNote->setChecked(true);
+        l->addWidget(chkPopupNote);
+        auto *mail = new QHBoxLayout;
+        chkSendemail = new QCheckBox(tr("Send an e-mail"));
+        chkSendemail->setIcon(icon(5));
+        btnMailReceipients = new QPushButton(tr("Recipients..."));
+        mail->addWidget(chkSendemail);
+        mail->addStretch();
+        mail->addWidget(btnMailReceipients);
+        l->addLayout(mail);
+        chkPlaySound = new QCheckBox(tr("Play sound"));
+        chkPlaySound->setIcon(icon(1));
+        chkPlaySound->setChecked(true);
+        l->addWidget(chkPlaySound);
+        auto *sound = new QHBoxLayout;
+        fedSoundPathname = new QLineEdit(DefaultSoundFile);
+        fedSoundPathname->setMaxLength(kTitleLength);
+        btnBrowseSound = new QToolButton;
+        btnBrowseSound->setText(QStringLiteral("..."));
+        btnBrowseSound->setToolTip(tr("Browse for a sound..."));
+        btnTestSound = new QPushButton(tr("Test"));
+        btnDefaultSound = new QPushButton(tr("Default"));
+        sound->addWidget(fedSoundPathname, 1);
+        sound->addWidget(btnBrowseSound);
+        sound->addWidget(btnTestSound);
+        sound->addWidget(btnDefaultSound);
+        l->addLayout(sound);
+        l->addStretch();
+        connect(chkPlaySound, &QCheckBox::toggled, this, &TTaskForm::UpdateDependentControls);
+        connect(chkPopupNote, &QCheckBox::toggled, this, &TTaskForm::UpdateFinishButton);
+        connect(chkPlaySound, &QCheckBox::toggled, this, &TTaskForm::UpdateFinishButton);
+        connect(chkSendemail, &QCheckBox::clicked, this, &TTaskForm::chkSendemailClick);
+        connect(btnMailReceipients, &QPushButton::clicked, this, &TTaskForm::btnMailReceipientsClick);
+        connect(btnTestSound, &QPushButton::clicked, this, &TTaskForm::btnTestSoundClick);
+        connect(btnDefaultSound, &QPushButton::clicked, this, &TTaskForm::btnDefaultSoundClick);
+        connect(btnBrowseSound, &QToolButton::clicked, this, &TTaskForm::BrowseSound);
+    }
+    // When? (computer task)
+    TaskWhenTab = new QWidget;
+    FTaskWhenLayout = new QVBoxLayout(TaskWhenTab);
+    FTaskWhenLayout->addStretch();
+    // Actions (computer task)
+    TaskActionsTab = new QWidget;
+    {
+        auto *l = new QVBoxLayout(TaskActionsTab);
+        auto *run = new QHBoxLayout;
+        chkRunProgram = new QCheckBox(tr("Run a program"));
+        chkRunProgram->setIcon(icon(7));
+        btnProgramProperties = new QPushButton(tr("Run..."));
+        run->addWidget(chkRunProgram);
+        run->addStretch();
+        run->addWidget(btnProgramProperties);
+        l->addLayout(run);
+        chkShutdown = new QCheckBox(tr("Shutdown Computer"));
+        chkShutdown->setIcon(icon(9));
+        l->addWidget(chkShutdown);
+        auto *kinds = new QVBoxLayout;
+        kinds->setContentsMargins(24, 0, 0, 0);
+        rbtShutdown = new QRadioButton(tr("Shutdown"));
+        rbtShutdown->setChecked(true);
+        rbtRestart = new QRadioButton(tr("Restart"));
+        rbtLogoff = new QRadioButton;
+        kinds->addWidget(rbtShutdown);
+        kinds->addWidget(rbtRestart);
+        kinds->addWidget(rbtLogoff);
+        l->addLayout(kinds);
+        l->addStretch();
+        RefreshLogoffCaption();
+        connect(chkShutdown, &QCheckBox::toggled, this, &TTaskForm::UpdateDependentControls);
+        connect(chkShutdown, &QCheckBox::toggled, this, &TTaskForm::UpdateFinishButton);
+        connect(chkRunProgram, &QCheckBox::clicked, this, &TTaskForm::chkRunProgramClick);
+        connect(btnProgramProperties, &QPushButton::clicked, this, &TTaskForm::btnProgramPropertiesClick);
+    }
+
+    TasksPageControl->addTab(ReminderTypeTab, tr("Type"));
+    TasksPageControl->addTab(GeneralTab, icon(3), tr("General"));
+    TasksPageControl->addTab(WhenTab, tr("When?"));
+    TasksPageControl->addTab(ActionsTab, tr("Actions"));
+    TasksPageControl->addTab(TaskWhenTab, tr("When?"));
+    TasksPageControl->addTab(TaskActionsTab, tr("Actions"));
+    connect(TasksPageControl, &QTabWidget::currentChanged, this, [this](int) {
+        QWidget *now = TasksPageControl->currentWidget();
+        if (now == FShownPage)
+            return;
+        if (FShownPage)
+            PageLeft(FShownPage);
+        FShownPage = now;
+        PageShown(now);
+    });
+
+    auto *buttons = new QHBoxLayout;
+    btnBack = new QPushButton(tr("<< Back"));
+    btnNext = new QPushButton(tr("Next >>"));
+    btnFinish = new QPushButton(tr("Finish"));
+    btnCancel = new QPushButton(tr("Cancel"));
+    buttons->addStretch();
+    for (QPushButton *b : {btnBack, btnNext, btnFinish, btnCancel})
+        buttons->addWidget(b);
+    root->addLayout(buttons);
+    connect(btnBack, &QPushButton::clicked, this, &TTaskForm::BackClick);
+    connect(btnNext, &QPushButton::clicked, this, &TTaskForm::NextClick);
+    connect(btnFinish, &QPushButton::clicked, this, &TTaskForm::FinishClick);
+    connect(btnCancel, &QPushButton::clicked, this, &TTaskForm::CancelClick);
+    auto *save = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_S), this);
+    connect(save, &QShortcut::activated, this, [this] {
+        if (btnFinish->isEnabled() || WizardMode == wmChangeSchedule)
+            FinishClick();
+    });
+
+    UpdateDependentControls();
+    resize(qMax(width(), 520), qMax(height(), 470));
+}
+
+void TTaskForm::RefreshLogoffCaption()
+{
+    rbtLogoff->setText(tr("Log off ") + Desktop::UserName());
+}
+
+void TTaskForm::UpdateDependentControls()
+{
+    const bool sound = chkPlaySound->isChecked();
+    for (QWidget *w : std::initializer_list<QWidget *>{fedSoundPathname, btnBrowseSound, btnTestSound, btnDefaultSound})
+        w->setEnabled(sound);
+    sedPrewarningNFactor->setEnabled(chkPrewarning->isChecked());
+    cbxPrewarningPresets->setEnabled(chkPrewarning->isChecked());
+    for (QRadioButton *r : {rbtShutdown, rbtRestart, rbtLogoff})
+        r->setEnabled(chkShutdown->isChecked());
+    btnMailReceipients->setEnabled(chkSendemail->isChecked());
+    btnProgramProperties->setEnabled(chkRunProgram->isChecked());
+}
+
+// ---- pages ----
+
+int TTaskForm::ChosenKind() const
+{
+    if (WizardMode == wmNew)
+        return rbtAlarmType->isChecked() ? tkAlarm : tkAutomatedTask;
+    return TaskCopy.Taskkind;
+}
+
+void TTaskForm::ShowPagesFor(int kind)
+{
+    const bool alarm = kind == tkAlarm;
+    const bool task = kind == tkAutomatedTask;
+    auto show = [this](QWidget *page, bool on) {
+        TasksPageControl->setTabVisible(TasksPageControl->indexOf(page), on);
+    };
+    show(ReminderTypeTab, WizardMode == wmNew);
+    show(GeneralTab, alarm && WizardMode != wmChangeSchedule);
+    show(ActionsTab, alarm && WizardMode != wmChangeSchedule);
+    show(WhenTab, alarm);
+    show(TaskWhenTab, task && WizardMode != wmChangeSchedule);
+    show(TaskActionsTab, task && WizardMode != wmChangeSchedule);
+    // The date and repeat panels live on the When? page of the kind.
+    QVBoxLayout *target = task ? FTaskWhenLayout : FAlarmWhenLayout;
+    target->insertWidget(0, Panels->DateTimePanel);
+    target->insertWidget(1, Panels->RepeatSchedulePanel);
+    if (WizardMode == wmNew)
+        ApplyNewDefaults();
+}
+
+void TTaskForm::ApplyNewDefaults()
+{
+    Panels->ResetStartToNow();
+    sedPrewarningNFactor->setValue(sedPrewarningNFactor->minimum());
+    cbxPrewarningPresets->setCurrentIndex(0);
+    RefreshLogoffCaption();
+}
+
+void TTaskForm::TypeChosen(bool alarm)
+{
+    ShowPagesFor(alarm ? tkAlarm : tkAutomatedTask);
+    lblReminderTypeHelp->setText(alarm ? kAlarmHelp : kTaskHelp);
+    if (S.Ini)
+        S.Ini->WriteInteger(kSection, QStringLiteral("AlarmType"), alarm ? -1 : 0);
+    UpdateButtons();
+}
+
+QWidget *TTaskForm::CurrentPage() const
+{
+    return TasksPageControl->currentWidget();
+}
+
+QList<QWidget *> TTaskForm::VisiblePages() const
+{
+    QList<QWidget *> pages;
+    for (int i = 0; i < TasksPageControl->count(); ++i)
+        if (TasksPageControl->isTabVisible(i))
+            pages << TasksPageControl->widget(i);
+    return pages;
+}
+
+void TTaskForm::GoToPage(QWidget *page)
+{
+    TasksPageControl->setCurrentWidget(page);
+    if (FShownPage != page) { // setCurrentWidget said nothing: the page was current
+        if (FShownPage)
+            PageLeft(FShownPage);
+        FShownPage = page;
+        PageShown(page);
+    }
+}
+
+void TTaskForm::NextClick()
+{
+    const QList<QWidget *> pages = VisiblePages();
+    const int at = int(pages.indexOf(CurrentPage()));
+    if (at >= 0 && at + 1 < pages.size())
+        GoToPage(pages[at + 1]);
+}
+
+void TTaskForm::BackClick()
+{
+    const QList<QWidget *> pages = VisiblePages();
+    const int at = int(pages.indexOf(CurrentPage()));
+    if (at > 0)
+        GoToPage(pages[at - 1]);
+}
+
+void TTaskForm::PageShown(QWidget *page)
+{
+    if (page == ReminderTypeTab) {
+        // The type chosen last time comes first to the keyboard.
+        const bool rememberedAlarm = !S.Ini || S.Ini->ReadInteger(kSection, QStringLiteral("AlarmType"), -1) != 0;
+        (rememberedAlarm ? rbtAlarmType : rbtTaskType)->setFocus();
+        const bool alarm = rbtAlarmType->isChecked();
+        ShowPagesFor(alarm ? tkAlarm : tkAutomatedTask);
+        lblReminderTypeHelp->setText(alarm ? kAlarmHelp : kTaskHelp);
+    } else if (page == GeneralTab) {
+        if (edtTaskTitle->text().trimmed().isEmpty())
+            edtTaskTitle->setText(tr("Untitled"));
+        edtTaskTitle->setFocus();
+        edtTaskTitle->selectAll();
+    } else if (page == WhenTab || page == TaskWhenTab) {
+        Panels->dedStartDate->setFocus();
+    } else if (page == ActionsTab) {
+        chkPopupNote->setFocus();
+    } else if (page == TaskActionsTab) {
+        chkRunProgram->setFocus();
+    }
+    UpdateButtons();
+}
+
+void TTaskForm::PageLeft(QWidget *page)
+{
+    if (page == GeneralTab && edtTaskTitle->text().trimmed().isEmpty())
+        edtTaskTitle->setText(tr("Untitled"));
+    if (page == WhenTab || page == TaskWhenTab)
+        Panels->EnsureValidDate();
+}
+
+void TTaskForm::UpdateButtons()
+{
+    QWidget *page = CurrentPage();
+    const bool edit = WizardMode == wmProperties;
+    bool back = true, next = true, finish = true;
+    if (page == ReminderTypeTab) {
+        back = false;
+        finish = false;
+    } else if (page == GeneralTab || page == TaskWhenTab) {
+        back = !edit;
+    } else if (page == ActionsTab || page == TaskActionsTab) {
+        next = false;
+    }
+    btnBack->setVisible(WizardMode != wmChangeSchedule);
+    btnNext->setVisible(WizardMode != wmChangeSchedule);
+    if (WizardMode != wmChangeSchedule || page != WhenTab) {
+        btnBack->setEnabled(back);
+        btnNext->setEnabled(next);
+        btnFinish->setEnabled(finish);
+    }
+    btnCancel->setEnabled(true);
+    // Enter moves on while there is a next page, and finishes on the last.
+    (btnNext->isVisible() && btnNext->isEnabled() ? btnNext : btnFinish)->setDefault(true);
+}
+
+void TTaskForm::UpdateFinishButton()
+{
+    const bool any = chkPopupNote->isChecked() || chkPlaySound->isChecked() || chkSendemail->isChecked()
+                     || chkRunProgram->isChecked() || chkShutdown->isChecked();
+    btnBack->setEnabled(true);
+    btnCancel->setEnabled(true);
+    btnFinish->setEnabled(any);
+}
+
+void TTaskForm::UpdateCaption()
+{
+    const QString title = edtTaskTitle ? edtTaskTitle->text() : QString();
+    switch (WizardMode) {
+    case wmNew:
+        setWindowTitle(title.isEmpty() ? tr("Add Reminder wizard") : tr("Add Reminder wizard - ") + title);
+        break;
+    case wmProperties: setWindowTitle(CaptionPrefix + title); break;
+    case wmChangeSchedule: setWindowTitle(tr("Change schedule - ") + title); break;
+    }
+}
+
+// ---- the actions' detail dialogs and sounds ----
+
+void TTaskForm::chkSendemailClick()
+{
+    if (!chkSendemail->isChecked()) {
+        btnMailReceipients->setEnabled(false);
+        return;
+    }
+    TEmailBlock block = TaskCopy.EmailBlock();
+    bool usable = TSendemailForm::Test(block);
+    if (!usable && TSendemailForm::Edit(block, S.Ini, Prefs().TextFont(), this) == QDialog::Accepted) {
+        TaskCopy.SetEmailBlock(block);
+        usable = TSendemailForm::Test(block);
+    }
+    chkSendemail->setChecked(usable);
+    btnMailReceipients->setEnabled(usable);
+    UpdateFinishButton();
+}
+
+void TTaskForm::btnMailReceipientsClick()
+{
+    chkSendemail->setFocus();
+    TEmailBlock block = TaskCopy.EmailBlock();
+    if (TSendemailForm::Edit(block, S.Ini, Prefs().TextFont(), this) == QDialog::Accepted) {
+        TaskCopy.SetEmailBlock(block);
+        if (!TSendemailForm::Test(block)) {
+            btnMailReceipients->setEnabled(false);
+            chkSendemail->setChecked(false);
+        }
+    }
+    UpdateFinishButton();
+}
+
+void TTaskForm::chkRunProgramClick()
+{
+    if (!chkRunProgram->isChecked()) {
+        btnProgramProperties->setEnabled(false);
+        UpdateFinishButton();
+        return;
+    }
+    TProgramBlock block = TaskCopy.ProgramBlock();
+    bool usable = TRunProgramForm::Test(block);
+    if (!usable && TRunProgramForm::Edit(block, S.Ini, S.ProductName, this) == QDialog::Accepted) {
+        TaskCopy.SetProgramBlock(block);
+        usable = TRunProgramForm::Test(block);
+    }
+    chkRunProgram->setChecked(usable);
+    btnProgramProperties->setEnabled(usable);
+    UpdateFinishButton();
+}
+
+void TTaskForm::btnProgramPropertiesClick()
+{
+    chkRunProgram->setFocus();
+    TProgramBlock block = TaskCopy.ProgramBlock();
+    if (TRunProgramForm::Edit(block, S.Ini, S.ProductName, this) == QDialog::Accepted) {
+        TaskCopy.SetProgramBlock(block);
+        if (!TRunProgramForm::Test(block)) {
+            btnProgramProperties->setEnabled(false);
+            chkRunProgram->setChecked(false);
+        }
+    }
+    UpdateFinishButton();
+}
+
+void TTaskForm::btnTestSoundClick()
+{
+    const QString path = SoundsFolder() + fedSoundPathname->text();
+    if (!fedSoundPathname->text().isEmpty() && QFileInfo(path).isFile())
+        Sound::PlayFile(path);
+    else
+        ShowMessage(tr("Error 10: Sound file not found.\rMake sure it exists in the \"Sounds\" folder"));
+}
+
+void TTaskForm::btnDefaultSoundClick()
+{
+    if (QFileInfo(SoundsFolder() + DefaultSoundFile).isFile())
+        fedSoundPathname->setText(DefaultSoundFile);
+    else
+        ShowMessage(tr("Error 08: Default sound file not found.\rMake sure it exists in the \"Sounds\" folder"));
+}
+
+void TTaskForm::BrowseSound()
+{
+    const QString picked = S.AskSoundFile ? S.AskSoundFile(this, SoundsFolder())
+                                          : QFileDialog::getOpenFileName(this, tr("Browse for a sound..."),
+                                                                         SoundsFolder(), tr("WAV files (*.wav)"));
+    if (picked.isEmpty())
+        return;
+    const QString name = QFileInfo(picked).fileName();
+    const QString inSounds = SoundsFolder() + name;
+    if (QFileInfo(inSounds).isFile() || CopyFileAtomically(picked, inSounds)) {
+        fedSoundPathname->setText(name);
+        return;
+    }
+    ShowMessage(tr("Error 09: Unable to copy file to \"Sounds\" folder"));
+    fedSoundPathname->setText(picked);
+}
+
+// ---- loading, finishing, cancelling ----
+
+void TTaskForm::LoadFromTask()
+{
+    FLoading = true;
+    const TTaskData &t = TaskCopy;
+    CaptionPrefix = t.Taskkind == tkAlarm           ? tr("Alarm Properties -")
+                    : t.Taskkind == tkAutomatedTask ? tr("Computer Task Properties -")
+                                                    : QString();
+    edtTaskTitle->setText(t.Title.Get());
+    memTaskNotes->setPlainText(t.Notes());
+    Panels->ResetStartToNow(); // today's weekday and month in the lists first
+    Panels->SetStart(t.EventDateTime);
+    chkPrewarning->setChecked(t.PreWarning);
+    sedPrewarningNFactor->setValue(t.PreWarningNFactor);
+    if (const int unit = PrewarningIndexOfRule(t.PreWarningRule); unit >= 0)
+        cbxPrewarningPresets->setCurrentIndex(unit);
+    Panels->LoadRepeatRule(t.RepeatRule, t.RepeatNFactor);
+    Panels->SetRepeat(t.RepeatTask);
+    std::array<bool, 7> excludes{};
+    for (int d = 1; d <= 7; ++d)
+        excludes[std::size_t(d - 1)] = t.IsWeekdayExcluded(d);
+    Panels->SetExcludes(excludes);
+    chkPopupNote->setChecked(t.PopupNote);
+    chkPlaySound->setChecked(t.PlaySound);
+    chkSendemail->setChecked(t.SendEmail);
+    chkRunProgram->setChecked(t.RunProgram);
+    chkShutdown->setChecked(t.ShutdownComputer);
+    fedSoundPathname->setText(t.SoundFile.Get());
+    (t.ShutdownType == skRestart ? rbtRestart : t.ShutdownType == skLogOff ? rbtLogoff : rbtShutdown)->setChecked(true);
+    RefreshLogoffCaption();
+    UpdateDependentControls();
+    UpdateCaption();
+    FLoading = false;
+}
+
+bool TTaskForm::FinishClick()
+{
+    Sound::Stop();
+    TTaskData t = TaskCopy;
+    t.Taskkind = uint8_t(ChosenKind());
+    const TDateTime start = Panels->StartDateTime();
+    auto startRefused = [&] {
+        if (!Panels->IsExcludedWeekday(start))
+            return false;
+        ShowMessageBox(tr("You cannot set the reminder's Date/Time to start on %1.\rYou have excluded it.")
+                           .arg(CalendarNames().Weekdays.value(DayOfTheWeek(start))),
+                       TMsgIcon::Information, TMsgButtons::Ok, windowTitle());
+        return true;
+    };
+    auto writeRepeat = [&] {
+        t.RepeatTask = Panels->chkRepeatTask->isChecked();
+        uint8_t rule = 0;
+        int32_t factor = 0;
+        Panels->ReadRepeatRule(rule, factor);
+        t.RepeatRule = rule;
+        t.RepeatNFactor = factor;
+        const std::array<bool, 7> excludes = Panels->Excludes();
+        for (int d = 1; d <= 7; ++d)
+            t.SetWeekdayExcluded(d, excludes[std::size_t(d - 1)]);
+    };
+    if (t.Taskkind == tkAlarm) {
+        t.Title.Set(edtTaskTitle->text().trimmed().left(kTitleLength));
+        t.SetNotes(memTaskNotes->toPlainText());
+        if (startRefused())
+            return false;
+        t.EventDateTime = start;
+        t.PreWarning = chkPrewarning->isChecked();
+        t.PreWarningRule = kPrewarningRules[qBound(0, cbxPrewarningPresets->currentIndex(), 5)];
+        t.PreWarningNFactor = sedPrewarningNFactor->value();
+        t.Scheduled = t.PreWarning ? TRecurrence::ScheduledTime(t) : start;
+        writeRepeat();
+        t.PlaySound = chkPlaySound->isChecked();
+        t.SoundFile.Set(fedSoundPathname->text().left(kTitleLength));
+        t.PopupNote = chkPopupNote->isChecked();
+        t.SendEmail = chkSendemail->isChecked();
+    } else {
+        if (startRefused())
+            return false;
+        t.EventDateTime = start;
+        t.PreWarning = false;
+        t.Scheduled = start;
+        writeRepeat();
+        t.RunProgram = chkRunProgram->isChecked();
+        t.ShutdownComputer = chkShutdown->isChecked();
+        t.ShutdownType = rbtRestart->isChecked() ? skRestart : rbtLogoff->isChecked() ? skLogOff : skShutdown;
+        if (!t.RunProgram && !t.ShutdownComputer) {
+            GoToPage(TaskActionsTab);
+            ShowMessageBox(tr("At least one action must be set."), TMsgIcon::Warning, TMsgButtons::Ok, windowTitle());
+            return false;
+        }
+    }
+    ApplyFinishDefaults(t, WizardMode == wmNew);
+    TaskCopy = t;
+    accept();
+    return true;
+}
+
+void TTaskForm::CancelClick()
+{
+    reject();
+}
+
+void TTaskForm::reject()
+{
+    Sound::Stop();
+    QDialog::reject();
+}
+
+void TTaskForm::done(int result)
+{
+    FPlacement->Save(*this);
+    if (S.Actions)
+        S.Actions->Windows.TaskForm = false;
+    QDialog::done(result);
+}
+
+// ---- the two ways in ----
+
+std::optional<TTaskData> TTaskForm::RunNewReminderWizard(const TTaskFormServices &services, QWidget *owner)
+{
+    TTaskForm wizard(services, wmNew, owner);
+    wizard.GoToPage(wizard.ReminderTypeTab);
+    if (ModalRun::Exec(wizard) != QDialog::Accepted)
+        return std::nullopt;
+    return wizard.TaskCopy;
+}
+
+int TTaskForm::EditReminder(const TTaskFormServices &services, TTaskData &task, bool changeScheduleOnly, QWidget *owner)
+{
+    TTaskForm wizard(services, changeScheduleOnly ? wmChangeSchedule : wmProperties, owner);
+    // The scheduler leaves it alone while it is open here, and the list shows it as running.
+    task.InService = true;
+    wizard.TaskCopy = task;
+    wizard.LoadFromTask();
+    wizard.ShowPagesFor(task.Taskkind);
+    const QList<QWidget *> pages = wizard.VisiblePages();
+    if (!pages.isEmpty())
+        wizard.GoToPage(changeScheduleOnly ? wizard.WhenTab : pages.first());
+    if (changeScheduleOnly) {
+        wizard.btnFinish->setEnabled(true);
+        wizard.btnCancel->setEnabled(true);
+    }
+    if (ModalRun::Exec(wizard) != QDialog::Accepted) {
+        // A note that asked for a new schedule is still open and keeps its reminder in service.
+        if (!changeScheduleOnly)
+            task.InService = false;
+        return 2;
+    }
+    task = wizard.TaskCopy;
+    if (services.Actions) {
+        const TOpenWindows &w = services.Actions->Windows;
+        if (w.TaskList && w.SortTaskList)
+            w.SortTaskList();
+        if (w.TaskList && w.RefreshTaskList)
+            w.RefreshTaskList();
+        if (services.Actions->List)
+            services.Actions->List->MarkModified();
+    }
+    return 1;
+}

@@ -1,0 +1,350 @@
+// The wizard's start/repeat panels and its two detail dialogs.
+#include "ui/ComponentFrm.h"
+#include "ui/RunProgramFrm.h"
+#include "ui/SendemailFrm.h"
+
+#include "core/Clock.h"
+#include "tests/support/ModalAnswer.h"
+#include "tests/support/Records.h"
+#include "tests/support/TestSupport.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QFocusEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTest>
+#include <QTimeEdit>
+#include <cstring>
+#include <gtest/gtest.h>
+
+using namespace TestRecords;
+using TestSupport::Drive;
+using TestSupport::MessageBoxRecorder;
+using TestSupport::ModalAnswer;
+using TestSupport::PinnedClock;
+
+namespace {
+
+const QStringList kWeekdays = {QStringLiteral("Monday"),   QStringLiteral("Tuesday"), QStringLiteral("Wednesday"),
+                               QStringLiteral("Thursday"), QStringLiteral("Friday"),  QStringLiteral("Saturday"),
+                               QStringLiteral("Sunday")};
+const QStringList kShortWeekdays = {QStringLiteral("Mon"), QStringLiteral("Tue"), QStringLiteral("Wed"),
+                                    QStringLiteral("Thu"), QStringLiteral("Fri"), QStringLiteral("Sat"),
+                                    QStringLiteral("Sun")};
+const QStringList kMonths = {QStringLiteral("January"), QStringLiteral("February"), QStringLiteral("March"),
+                             QStringLiteral("April"),   QStringLiteral("May"),      QStringLiteral("June"),
+                             QStringLiteral("July"),    QStringLiteral("August"),   QStringLiteral("September"),
+                             QStringLiteral("October"), QStringLiteral("November"), QStringLiteral("December")};
+
+// A panel form named as the wizard names it, repeating switched on.
+struct Panel {
+    Tcomponentform Form;
+    Panel()
+    {
+        Form.SetNames(kWeekdays, kMonths, kShortWeekdays);
+        Form.SetRepeat(true);
+    }
+};
+
+void Enter(QWidget *w)
+{
+    QFocusEvent in(QEvent::FocusIn, Qt::TabFocusReason);
+    QCoreApplication::sendEvent(w, &in);
+}
+
+// As shown: the line break of the program's text arrives as a newline.
+const char *const kStartOnWednesday = "You cannot set the reminder's Date/Time to start on Wednesday.\n"
+                                      "You have excluded it.";
+
+// A program block whose reserved bytes all carry a pattern.
+TProgramBlock PatternedProgramBlock(const QString &path, const QString &parameters)
+{
+    TProgramBlock b;
+    std::memset(b.Reserved1, 0xA5, sizeof b.Reserved1);
+    std::memset(b.Reserved2, 0x5A, sizeof b.Reserved2);
+    b.Pad = 0x7E;
+    b.ProgramPathname.Set(path);
+    b.ProgramParameters.Set(parameters);
+    return b;
+}
+
+TEmailBlock EmailBlock(const QString &to, const QString &cc, const QString &bcc)
+{
+    TEmailBlock b{};
+    b.EmailTo.Set(to);
+    b.EmailCc.Set(cc);
+    b.EmailBcc.Set(bcc);
+    b.EmailSubject.Set(QStringLiteral("subject kept"));
+    b.EmailBody.Set(QStringLiteral("body kept"));
+    return b;
+}
+
+} // namespace
+
+TEST(WizardPanels, RepeatRuleIsStoredAndLoadedByTheTable)
+{
+    Panel p;
+    uint8_t rule = 99;
+    int32_t factor = -1;
+
+    p.Form.sedEveryNTimes->setValue(2);
+    p.Form.cbxEveryNTimes->setCurrentIndex(3); // week(s)
+    p.Form.ReadRepeatRule(rule, factor);
+    EXPECT_EQ(rule, 3);
+    EXPECT_EQ(factor, 2);
+
+    p.Form.rbtEveryYearMonth->click();
+    p.Form.cbxEveryYearMonth->setCurrentIndex(2); // March
+    p.Form.ReadRepeatRule(rule, factor);
+    EXPECT_EQ(rule, 1);
+    EXPECT_EQ(factor, 3);
+
+    p.Form.rbtEveryWeekday->click();
+    p.Form.cbxEveryWeekday->setCurrentIndex(6); // Sunday
+    p.Form.ReadRepeatRule(rule, factor);
+    EXPECT_EQ(rule, 0);
+    EXPECT_EQ(factor, 7);
+
+    // Loading selects the choice of each stored rule and reads back unchanged.
+    struct Row {
+        uint8_t Rule;
+        int32_t Factor;
+        QRadioButton *Tcomponentform::*Choice;
+        QString Unit;
+    };
+    const Row rows[] = {
+        {7, 15, &Tcomponentform::rbtEveryNTimes, QStringLiteral("minute(s)")},
+        {6, 80, &Tcomponentform::rbtEveryNTimes, QStringLiteral("hour(s)")},
+        {2, 1, &Tcomponentform::rbtEveryNTimes, QStringLiteral("day(s)")},
+        {3, 2, &Tcomponentform::rbtEveryNTimes, QStringLiteral("week(s)")},
+        {4, 6, &Tcomponentform::rbtEveryNTimes, QStringLiteral("month(s)")},
+        {5, 1, &Tcomponentform::rbtEveryNTimes, QStringLiteral("year(s)")},
+        {1, 3, &Tcomponentform::rbtEveryYearMonth, QStringLiteral("March")},
+        {1, 12, &Tcomponentform::rbtEveryYearMonth, QStringLiteral("December")},
+        {0, 7, &Tcomponentform::rbtEveryWeekday, QStringLiteral("Sunday")},
+        {0, 1, &Tcomponentform::rbtEveryWeekday, QStringLiteral("Monday")},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.Rule);
+        SCOPED_TRACE(row.Factor);
+        p.Form.LoadRepeatRule(row.Rule, row.Factor);
+        EXPECT_TRUE((p.Form.*row.Choice)->isChecked());
+        const QComboBox *list = row.Rule == 0   ? p.Form.cbxEveryWeekday
+                                : row.Rule == 1 ? p.Form.cbxEveryYearMonth
+                                                : p.Form.cbxEveryNTimes;
+        EXPECT_EQ(list->currentText(), row.Unit);
+        p.Form.ReadRepeatRule(rule, factor);
+        EXPECT_EQ(rule, row.Rule);
+        EXPECT_EQ(factor, row.Factor);
+    }
+}
+
+TEST(WizardPanels, StartComesFromTheFieldsOrCountsFromThePresentMinute)
+{
+    Panel p;
+    {
+        PinnedClock clock(At(2024, 5, 15, 10, 30, 45, 500));
+        p.Form.SetStart(At(2024, 6, 1, 9, 15, 20));
+        EXPECT_TRUE(p.Form.rbtAbsoleteDateTime->isChecked());
+        EXPECT_TRUE(SameDateTime(p.Form.StartDateTime(), At(2024, 6, 1, 9, 15)));
+
+        p.Form.rbtRelatedDateTime->click();
+        EXPECT_TRUE(p.Form.sedPresetNTimes->isEnabled());
+        EXPECT_FALSE(p.Form.dedStartDate->isEnabled());
+        p.Form.sedPresetNTimes->setValue(90);
+        p.Form.cbxPresetDate->setCurrentIndex(0); // minute(s) from now
+        EXPECT_TRUE(SameDateTime(p.Form.StartDateTime(), At(2024, 5, 15, 12, 0)));
+    }
+    {
+        PinnedClock clock(At(2024, 1, 31, 14, 7, 33));
+        p.Form.sedPresetNTimes->setValue(1);
+        p.Form.cbxPresetDate->setCurrentIndex(4); // month(s) from today
+        EXPECT_TRUE(SameDateTime(p.Form.StartDateTime(), At(2024, 2, 29, 14, 7)));
+
+        p.Form.rbtAbsoleteDateTime->click();
+        EXPECT_FALSE(p.Form.sedPresetNTimes->isEnabled());
+        EXPECT_TRUE(p.Form.sedStartTime->isEnabled());
+        EXPECT_TRUE(SameDateTime(p.Form.StartDateTime(), At(2024, 6, 1, 9, 15)));
+    }
+}
+
+TEST(WizardPanels, TimeFieldStopsAt2300ButKeepsALoadedLaterStart)
+{
+    PinnedClock clock(At(2024, 5, 15, 23, 40));
+    Panel p;
+    p.Form.ResetStartToNow();
+    EXPECT_EQ(p.Form.sedStartTime->time(), QTime(23, 0));
+    p.Form.sedStartTime->setTime(QTime(22, 0));
+    p.Form.sedStartTime->stepBy(1);
+    p.Form.sedStartTime->stepBy(1);
+    EXPECT_EQ(p.Form.sedStartTime->time(), QTime(23, 0));
+    EXPECT_EQ(p.Form.cbxEveryWeekday->currentText(), QStringLiteral("Wednesday"));
+    EXPECT_EQ(p.Form.cbxEveryYearMonth->currentText(), QStringLiteral("May"));
+
+    // A stored 23:30 start (reachable through "or in") survives an edit.
+    p.Form.SetStart(At(2024, 5, 20, 23, 30));
+    EXPECT_TRUE(SameDateTime(p.Form.StartDateTime(), At(2024, 5, 20, 23, 30)));
+    p.Form.ResetStartToNow();
+    p.Form.sedStartTime->setTime(QTime(23, 30));
+    EXPECT_EQ(p.Form.sedStartTime->time(), QTime(23, 0));
+}
+
+TEST(WizardPanels, EnteringAControlSelectsItsChoice)
+{
+    Panel p;
+    Enter(p.Form.cbxEveryWeekday);
+    EXPECT_TRUE(p.Form.rbtEveryWeekday->isChecked());
+    Enter(p.Form.cbxEveryYearMonth);
+    EXPECT_TRUE(p.Form.rbtEveryYearMonth->isChecked());
+    // Real keyboard focus, as Tab or a click gives it.
+    p.Form.show();
+    p.Form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&p.Form));
+    p.Form.sedEveryNTimes->setFocus(Qt::TabFocusReason);
+    EXPECT_TRUE(p.Form.rbtEveryNTimes->isChecked());
+    p.Form.hide();
+
+    p.Form.rbtRelatedDateTime->click();
+    Enter(p.Form.rbtAbsoleteDateTime);
+    EXPECT_TRUE(p.Form.rbtAbsoleteDateTime->isChecked());
+    EXPECT_TRUE(p.Form.dedStartDate->isEnabled());
+    EXPECT_FALSE(p.Form.cbxPresetDate->isEnabled());
+
+    // Unticked, the repeat group cannot be changed at all.
+    p.Form.chkRepeatTask->click();
+    EXPECT_FALSE(p.Form.chkRepeatTask->isChecked());
+    for (QWidget *w : {static_cast<QWidget *>(p.Form.rbtEveryWeekday), static_cast<QWidget *>(p.Form.cbxEveryNTimes),
+                       static_cast<QWidget *>(p.Form.chkExclude[6])})
+        EXPECT_FALSE(w->isEnabled());
+}
+
+TEST(WizardPanels, ExcludeBoxesRefuseTheStartDayTheLastFreeDayAndARepeatedWeekday)
+{
+    Panel p;
+    MessageBoxRecorder boxes;
+    p.Form.SetStart(At(2024, 5, 15, 9, 0)); // a Wednesday
+    auto &box = p.Form.chkExclude;
+
+    box[2]->click();
+    EXPECT_FALSE(box[2]->isChecked());
+    box[3]->click();
+    EXPECT_TRUE(box[3]->isChecked());
+    ASSERT_EQ(boxes.Texts, QStringList{QString::fromLatin1(kStartOnWednesday)});
+
+    // Unticking creates no conflict and asks nothing.
+    p.Form.SetExcludes({false, false, true, true, false, false, false});
+    box[3]->click();
+    EXPECT_FALSE(box[3]->isChecked());
+    EXPECT_EQ(boxes.Texts.size(), 1);
+
+    p.Form.SetExcludes({true, true, false, true, true, true, true});
+    box[2]->click();
+    EXPECT_FALSE(box[2]->isChecked());
+    EXPECT_EQ(boxes.Texts.value(1), QStringLiteral("You cannot exlude all weekdays in a repeated reminder."));
+
+    p.Form.SetExcludes({false, false, false, false, false, true, true});
+    p.Form.rbtEveryWeekday->click();
+    EXPECT_EQ(p.Form.Excludes(), (std::array<bool, 7>{}));
+    box[0]->click();
+    EXPECT_FALSE(box[0]->isChecked());
+    EXPECT_EQ(boxes.Texts.value(2), QStringLiteral("You cannot exlude a repeated weekday."));
+    EXPECT_EQ(boxes.Texts.size(), 3);
+}
+
+TEST(WizardDialogs, RunDialogStoresTheTrimmedUnquotedProgram)
+{
+    const QString product = QStringLiteral("Brivane");
+    TProgramBlock block = PatternedProgramBlock(QStringLiteral("old"), QStringLiteral("-x"));
+    const TProgramBlock before = block;
+
+    // Cancel after editing: nothing was written.
+    {
+        ModalAnswer answer(Drive<TRunProgramForm>([](TRunProgramForm &f) {
+            f.fedProgramPathname->setText(QStringLiteral("changed"));
+            f.btnCancel->click();
+        }));
+        EXPECT_EQ(TRunProgramForm::Edit(block, nullptr, product, nullptr), QDialog::Rejected);
+        EXPECT_EQ(std::memcmp(static_cast<const void *>(&block), &before, sizeof block), 0);
+    }
+    // Quotes go as they arrive, blanks on OK; typing stops at 50 characters;
+    // the reserved bytes pass through.
+    {
+        ModalAnswer answer(Drive<TRunProgramForm>([&](TRunProgramForm &f) {
+            EXPECT_TRUE(f.LMDLabel3->text().contains(product));
+            EXPECT_EQ(f.windowTitle(), QStringLiteral("Run"));
+            f.fedProgramPathname->setText(QStringLiteral("  \"/opt/my apps/tool\"  "));
+            EXPECT_EQ(f.fedProgramPathname->text(), QStringLiteral("  /opt/my apps/tool  "));
+            f.edtProgramParameters->clear();
+            QTest::keyClicks(f.edtProgramParameters, QString(60, QLatin1Char('p')));
+            EXPECT_EQ(f.edtProgramParameters->text().size(), 50);
+            f.btnOK->click();
+        }));
+        EXPECT_EQ(TRunProgramForm::Edit(block, nullptr, product, nullptr), QDialog::Accepted);
+        EXPECT_EQ(block.ProgramPathname.Get(), QStringLiteral("/opt/my apps/tool"));
+        EXPECT_EQ(block.ProgramParameters.Get(), QString(50, QLatin1Char('p')));
+        EXPECT_EQ(std::memcmp(block.Reserved1, before.Reserved1, sizeof block.Reserved1), 0);
+        EXPECT_EQ(std::memcmp(block.Reserved2, before.Reserved2, sizeof block.Reserved2), 0);
+        EXPECT_EQ(block.Pad, before.Pad);
+        EXPECT_TRUE(TRunProgramForm::Test(block));
+    }
+    // Stored parameters longer than can be typed are not cut by OK.
+    {
+        block.ProgramParameters.Set(QString(80, QLatin1Char('q')));
+        ModalAnswer answer(Drive<TRunProgramForm>([](TRunProgramForm &f) { f.btnOK->click(); }));
+        TRunProgramForm::Edit(block, nullptr, product, nullptr);
+        EXPECT_EQ(block.ProgramParameters.Get(), QString(80, QLatin1Char('q')));
+    }
+    // Clear then OK empties name and parameters: the block is no longer usable.
+    {
+        ModalAnswer answer(Drive<TRunProgramForm>([](TRunProgramForm &f) {
+            f.btnClear->click();
+            f.btnOK->click();
+        }));
+        EXPECT_EQ(TRunProgramForm::Edit(block, nullptr, product, nullptr), QDialog::Accepted);
+        EXPECT_TRUE(block.ProgramPathname.Get().isEmpty());
+        EXPECT_TRUE(block.ProgramParameters.Get().isEmpty());
+        EXPECT_FALSE(TRunProgramForm::Test(block));
+        block.ProgramPathname.Set(QStringLiteral("   "));
+        EXPECT_FALSE(TRunProgramForm::Test(block));
+    }
+}
+
+TEST(WizardDialogs, RecipientsDialogTrimsOnOkAndAnyLineCounts)
+{
+    EXPECT_FALSE(TSendemailForm::Test(EmailBlock(QStringLiteral(" "), {}, QStringLiteral("  "))));
+    EXPECT_TRUE(TSendemailForm::Test(EmailBlock({}, {}, QStringLiteral("c@example.org"))));
+    EXPECT_TRUE(TSendemailForm::Test(EmailBlock({}, QStringLiteral("b@example.org"), {})));
+
+    TEmailBlock block = EmailBlock(QStringLiteral("a@example.org"), {}, {});
+    const TEmailBlock before = block;
+    {
+        ModalAnswer answer(Drive<TSendemailForm>([](TSendemailForm &f) {
+            EXPECT_EQ(f.windowTitle(), QStringLiteral("Recipients"));
+            EXPECT_FALSE(f.edtSubject->isVisibleTo(&f));
+            f.edtTo->clear();
+            f.edtBcc->setText(QStringLiteral("x@example.org"));
+            f.btnCancel->click();
+        }));
+        EXPECT_EQ(TSendemailForm::Edit(block, nullptr, QFont(), nullptr), QDialog::Rejected);
+        EXPECT_EQ(std::memcmp(static_cast<const void *>(&block), &before, sizeof block), 0);
+    }
+    {
+        ModalAnswer answer(Drive<TSendemailForm>([](TSendemailForm &f) {
+            f.edtTo->setText(QStringLiteral("   "));
+            f.edtBcc->setText(QStringLiteral("  x@example.org; y@example.org "));
+            f.btnOK->click();
+        }));
+        EXPECT_EQ(TSendemailForm::Edit(block, nullptr, QFont(), nullptr), QDialog::Accepted);
+        EXPECT_EQ(block.EmailTo.Get(), QString());
+        EXPECT_EQ(block.EmailBcc.Get(), QStringLiteral("x@example.org; y@example.org"));
+        EXPECT_EQ(block.EmailSubject.Get(), QStringLiteral("subject kept"));
+        EXPECT_EQ(block.EmailBody.Get(), QStringLiteral("body kept"));
+        EXPECT_TRUE(TSendemailForm::Test(block));
+    }
+}

@@ -1,0 +1,150 @@
+#include "ui/RunProgramFrm.h"
+
+#include "extras/FormPlacement.h"
+#include "ui/ModalRun.h"
+
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+TRunProgramForm::TRunProgramForm(TvornIniFile *ini, const QString &productName, QWidget *parent)
+    : QDialog(parent, Qt::Tool | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+    , fedProgramPathname(new QLineEdit(this))
+    , btnBrowse(new QToolButton(this))
+    , edtProgramParameters(new QLineEdit(this))
+    , LMDLabel3(new QLabel(this))
+    , btnOK(new QPushButton(QStringLiteral("OK"), this))
+    , btnClear(new QPushButton(QStringLiteral("Clear"), this))
+    , btnCancel(new QPushButton(QStringLiteral("Cancel"), this))
+    , FPlacement(std::make_unique<TFormPlacement>(ini, QStringLiteral("RunProgram")))
+{
+    setObjectName(QStringLiteral("RunProgramForm"));
+    setWindowTitle(QStringLiteral("Run"));
+    fedProgramPathname->setObjectName(QStringLiteral("fedProgramPathname"));
+    btnBrowse->setObjectName(QStringLiteral("btnBrowse"));
+    edtProgramParameters->setObjectName(QStringLiteral("edtProgramParameters"));
+    LMDLabel3->setObjectName(QStringLiteral("LMDLabel3"));
+    btnOK->setObjectName(QStringLiteral("btnOK"));
+    btnClear->setObjectName(QStringLiteral("btnClear"));
+    btnCancel->setObjectName(QStringLiteral("btnCancel"));
+
+    btnBrowse->setText(QStringLiteral("..."));
+    btnBrowse->setToolTip(QStringLiteral("Click to open the browse dialog"));
+    edtProgramParameters->setMaxLength(ParametersMaxLength);
+    LMDLabel3->setText(QStringLiteral("Type the name of a program, folder, document, \n"
+                                      "or Interner resource and %1 will open it for you")
+                           .arg(productName));
+
+    auto *path = new QHBoxLayout;
+    path->setSpacing(0);
+    path->addWidget(fedProgramPathname);
+    path->addWidget(btnBrowse);
+    auto *grid = new QGridLayout;
+    grid->addWidget(new QLabel(QStringLiteral("Program name:"), this), 0, 0);
+    grid->addLayout(path, 0, 1);
+    grid->addWidget(new QLabel(QStringLiteral("Parameters:"), this), 1, 0);
+    grid->addWidget(edtProgramParameters, 1, 1);
+    grid->setColumnMinimumWidth(1, 300);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(btnOK);
+    buttons->addWidget(btnClear);
+    buttons->addWidget(btnCancel);
+    auto *main = new QVBoxLayout(this);
+    main->addLayout(grid);
+    main->addWidget(LMDLabel3);
+    main->addLayout(buttons);
+
+    btnOK->setDefault(true);
+    btnClear->setAutoDefault(false);
+    btnCancel->setAutoDefault(false);
+    setTabOrder(fedProgramPathname, btnBrowse);
+    setTabOrder(btnBrowse, edtProgramParameters);
+    setTabOrder(edtProgramParameters, btnOK);
+    setTabOrder(btnOK, btnClear);
+    setTabOrder(btnClear, btnCancel);
+
+    connect(fedProgramPathname, &QLineEdit::textChanged, this, &TRunProgramForm::fedProgramPathnameChange);
+    connect(btnBrowse, &QToolButton::clicked, this, &TRunProgramForm::fedProgramPathnameBrowse);
+    connect(btnOK, &QPushButton::clicked, this, &TRunProgramForm::btnOKClick);
+    connect(btnClear, &QPushButton::clicked, this, &TRunProgramForm::btnClearClick);
+    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    FPlacement->Restore(*this);
+}
+
+TRunProgramForm::~TRunProgramForm() = default;
+
+int TRunProgramForm::Edit(TProgramBlock &block, TvornIniFile *ini, const QString &productName, QWidget *owner)
+{
+    TRunProgramForm form(ini, productName, owner);
+    form.SetBlock(block);
+    const int result = ModalRun::Exec(form) == QDialog::Accepted ? QDialog::Accepted : QDialog::Rejected;
+    if (result == QDialog::Accepted)
+        block = form.Block();
+    return result;
+}
+
+bool TRunProgramForm::Test(const TProgramBlock &block)
+{
+    return !block.ProgramPathname.Get().trimmed().isEmpty();
+}
+
+void TRunProgramForm::SetBlock(const TProgramBlock &block)
+{
+    FBlock = block;
+    fedProgramPathname->setText(block.ProgramPathname.Get());
+    // Stored parameters may be longer than can be typed; showing them must
+    // not cut them.
+    const QString parameters = block.ProgramParameters.Get();
+    edtProgramParameters->setMaxLength(qMax(int(ParametersMaxLength), int(parameters.size())));
+    edtProgramParameters->setText(parameters);
+}
+
+void TRunProgramForm::done(int result)
+{
+    // A dialog answered without being shown has no place worth keeping.
+    if (isVisible())
+        FPlacement->Save(*this);
+    QDialog::done(result);
+}
+
+void TRunProgramForm::fedProgramPathnameChange()
+{
+    // A path pasted in quotes loses them: the quotes are no part of the name.
+    const QString text = fedProgramPathname->text();
+    if (!text.contains(QLatin1Char('"')))
+        return;
+    const int cursor = fedProgramPathname->cursorPosition();
+    const int before = int(text.left(cursor).count(QLatin1Char('"')));
+    QString cleaned = text;
+    cleaned.remove(QLatin1Char('"'));
+    fedProgramPathname->setText(cleaned);
+    fedProgramPathname->setCursorPosition(cursor - before);
+}
+
+void TRunProgramForm::fedProgramPathnameBrowse()
+{
+    const QString file = QFileDialog::getOpenFileName(this, QString(), fedProgramPathname->text(),
+                                                      QStringLiteral("All files (*);;Programs (*.exe *.com)"));
+    if (!file.isEmpty())
+        fedProgramPathname->setText(file);
+}
+
+void TRunProgramForm::btnOKClick()
+{
+    FBlock.ProgramPathname.Set(fedProgramPathname->text().trimmed());
+    FBlock.ProgramParameters.Set(edtProgramParameters->text().trimmed());
+    accept();
+}
+
+void TRunProgramForm::btnClearClick()
+{
+    fedProgramPathname->clear();
+    edtProgramParameters->clear();
+}

@@ -1,0 +1,147 @@
+#include "ui/SendemailFrm.h"
+
+#include "extras/FormPlacement.h"
+#include "ui/ModalRun.h"
+
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTextCursor>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int kLineMaxLength = 100;
+
+} // namespace
+
+TSendemailForm::TSendemailForm(TvornIniFile *ini, const QFont &font, QWidget *parent)
+    : QDialog(parent, Qt::Tool | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+    , edtTo(new QLineEdit(this))
+    , edtCc(new QLineEdit(this))
+    , edtBcc(new QLineEdit(this))
+    , edtSubject(new QLineEdit(this))
+    , memEmailBody(new QPlainTextEdit(this))
+    , btnOK(new QPushButton(QStringLiteral("OK"), this))
+    , btnCancel(new QPushButton(QStringLiteral("Cancel"), this))
+    , FPlacement(std::make_unique<TFormPlacement>(ini, QStringLiteral("MailMessage")))
+{
+    setObjectName(QStringLiteral("SendemailForm"));
+    setWindowTitle(QStringLiteral("Recipients"));
+    edtTo->setObjectName(QStringLiteral("edtTo"));
+    edtCc->setObjectName(QStringLiteral("edtCc"));
+    edtBcc->setObjectName(QStringLiteral("edtBcc"));
+    edtSubject->setObjectName(QStringLiteral("edtSubject"));
+    memEmailBody->setObjectName(QStringLiteral("memEmailBody"));
+    btnOK->setObjectName(QStringLiteral("btnOK"));
+    btnCancel->setObjectName(QStringLiteral("btnCancel"));
+
+    auto *note = new QLabel(QStringLiteral("Note: Fill-in the \"To:\" or/and the \"Cc:\" fields in order to compose a "
+                                           "valid e-mail message. Use the semicolon (\";\") character to separate "
+                                           "recipients."),
+                            this);
+    note->setWordWrap(true);
+
+    for (QLineEdit *line : {edtTo, edtCc, edtBcc}) {
+        line->setMaxLength(kLineMaxLength);
+        line->setToolTip(QStringLiteral("use a comma (\",\") to separate recipients"));
+    }
+    edtSubject->setMaxLength(kLineMaxLength);
+    edtSubject->setFont(font);
+    memEmailBody->setFont(font);
+    memEmailBody->setToolTip(QStringLiteral("e-mail body can contain 250 characters of plain text"));
+    // Neither is used by the e-mail action; they only carry the stored texts.
+    edtSubject->setVisible(false);
+    memEmailBody->setVisible(false);
+
+    auto *form = new QFormLayout;
+    form->addRow(QStringLiteral("To:"), edtTo);
+    form->addRow(QStringLiteral("Cc:"), edtCc);
+    form->addRow(QStringLiteral("Cc:"), edtBcc);
+    form->addRow(QStringLiteral("Subject:"), edtSubject);
+    form->setRowVisible(edtSubject, false);
+    edtTo->setMinimumWidth(300);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(btnOK);
+    buttons->addWidget(btnCancel);
+    auto *main = new QVBoxLayout(this);
+    main->addWidget(note);
+    main->addLayout(form);
+    main->addWidget(memEmailBody);
+    main->addLayout(buttons);
+
+    btnOK->setDefault(true);
+    btnCancel->setAutoDefault(false);
+    setTabOrder(edtTo, edtCc);
+    setTabOrder(edtCc, edtBcc);
+    setTabOrder(edtBcc, btnOK);
+    setTabOrder(btnOK, btnCancel);
+
+    connect(btnOK, &QPushButton::clicked, this, &TSendemailForm::btnOKClick);
+    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(memEmailBody, &QPlainTextEdit::textChanged, this, &TSendemailForm::memEmailBodyChange);
+
+    FPlacement->Restore(*this);
+}
+
+TSendemailForm::~TSendemailForm() = default;
+
+int TSendemailForm::Edit(TEmailBlock &block, TvornIniFile *ini, const QFont &font, QWidget *owner)
+{
+    TSendemailForm form(ini, font, owner);
+    form.SetBlock(block);
+    const int result = ModalRun::Exec(form) == QDialog::Accepted ? QDialog::Accepted : QDialog::Rejected;
+    if (result == QDialog::Accepted)
+        block = form.Block();
+    return result;
+}
+
+bool TSendemailForm::Test(const TEmailBlock &block)
+{
+    return !block.EmailTo.Get().trimmed().isEmpty() || !block.EmailCc.Get().trimmed().isEmpty()
+           || !block.EmailBcc.Get().trimmed().isEmpty();
+}
+
+void TSendemailForm::SetBlock(const TEmailBlock &block)
+{
+    FBlock = block;
+    FBodyMaxLength = BodyMaxLength;
+    edtTo->setText(block.EmailTo.Get());
+    edtCc->setText(block.EmailCc.Get());
+    edtBcc->setText(block.EmailBcc.Get());
+    edtSubject->setText(block.EmailSubject.Get());
+    memEmailBody->setPlainText(block.EmailBody.Get());
+}
+
+void TSendemailForm::done(int result)
+{
+    // A dialog answered without being shown has no place worth keeping.
+    if (isVisible())
+        FPlacement->Save(*this);
+    QDialog::done(result);
+}
+
+void TSendemailForm::btnOKClick()
+{
+    FBlock.EmailTo.Set(edtTo->text().trimmed());
+    FBlock.EmailCc.Set(edtCc->text().trimmed());
+    FBlock.EmailBcc.Set(edtBcc->text().trimmed());
+    FBlock.EmailSubject.Set(edtSubject->text().trimmed());
+    FBlock.EmailBody.Set(memEmailBody->toPlainText().trimmed());
+    accept();
+}
+
+void TSendemailForm::memEmailBodyChange()
+{
+    // A plain-text box has no length limit of its own.
+    const QString text = memEmailBody->toPlainText();
+    if (FBodyMaxLength <= 0 || text.size() <= FBodyMaxLength)
+        return;
+    const QSignalBlocker block(memEmailBody);
+    memEmailBody->setPlainText(text.left(FBodyMaxLength));
+    memEmailBody->moveCursor(QTextCursor::End);
+}

@@ -1,0 +1,54 @@
+#pragma once
+// The wizard's "Recipients" dialog: the addresses an alarm's e-mail goes to.
+// It edits a copy of the record's e-mail block; subject and body are kept in
+// hidden fields so that they pass through as stored.
+
+#include "model/TaskData.h"
+
+#include <QDialog>
+#include <QFont>
+#include <memory>
+
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class TFormPlacement;
+class TvornIniFile;
+
+class TSendemailForm : public QDialog {
+    Q_OBJECT
+public:
+    // font: the preferences font, for subject and body.
+    TSendemailForm(TvornIniFile *ini, const QFont &font, QWidget *parent = nullptr);
+    ~TSendemailForm() override;
+
+    // Copy in, run modally (ModalRun), copy back only on OK. Returns
+    // QDialog::Accepted or QDialog::Rejected.
+    static int Edit(TEmailBlock &block, TvornIniFile *ini, const QFont &font, QWidget *owner);
+    // At least one of the three recipient lines is not blank.
+    static bool Test(const TEmailBlock &block);
+
+    void SetBlock(const TEmailBlock &block);
+    const TEmailBlock &Block() const { return FBlock; }
+
+    static constexpr int BodyMaxLength = 250;
+
+    QLineEdit *edtTo;
+    QLineEdit *edtCc;
+    QLineEdit *edtBcc; // labelled "Cc:" like the line above it
+    QLineEdit *edtSubject; // hidden
+    QPlainTextEdit *memEmailBody; // hidden
+    QPushButton *btnOK;
+    QPushButton *btnCancel;
+
+    void done(int result) override;
+
+private slots:
+    void btnOKClick();
+    void memEmailBodyChange();
+
+private:
+    TEmailBlock FBlock{};
+    int FBodyMaxLength = 0; // 0: no limit until the dialog is filled
+    std::unique_ptr<TFormPlacement> FPlacement;
+};

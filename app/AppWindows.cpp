@@ -23,36 +23,43 @@ void BringToFront(QWidget *w)
     w->activateWindow();
 }
 
-TTaskFormServices WizardServices(TAppContext &c, Thddnorm &tray)
+// tray: where the actions' pictures come from; none while it is being made.
+TTaskFormServices WizardServices(TAppContext &c, Thddnorm *tray)
 {
     TTaskFormServices s;
     s.Actions = &c.Actions;
     s.Ini = c.Ini.get();
-    s.LargeImages = &tray.LargeImages;
-    s.LoadImages = [&tray] { tray.LoadTaskListImages(); };
+    if (tray) {
+        s.LargeImages = &tray->LargeImages;
+        s.LoadImages = [tray] { tray->LoadTaskListImages(); };
+    }
     s.ProductName = c.Environment->ProductName;
     return s;
 }
 
 } // namespace
 
+void WireChangeSchedule(TAppContext &c, std::function<Thddnorm *()> tray)
+{
+    c.Actions.ChangeSchedule = [&c, tray](TTaskData &task) {
+        return TTaskForm::EditReminder(WizardServices(c, tray()), task, true, nullptr) == 1;
+    };
+}
+
 void Wire(TAppContext &c, Thddnorm &tray)
 {
     tray.RunNewReminderWizard = [&c, &tray](QWidget *owner) {
-        return TTaskForm::RunNewReminderWizard(WizardServices(c, tray), owner);
+        return TTaskForm::RunNewReminderWizard(WizardServices(c, &tray), owner);
     };
     tray.EditReminder = [&c, &tray](TTaskData &task, QWidget *owner) {
-        TTaskForm::EditReminder(WizardServices(c, tray), task, false, owner);
-    };
-    c.Actions.ChangeSchedule = [&c, &tray](TTaskData &task) {
-        return TTaskForm::EditReminder(WizardServices(c, tray), task, true, nullptr) == 1;
+        TTaskForm::EditReminder(WizardServices(c, &tray), task, false, owner);
     };
     tray.OpenAddReminderWizard = [&c, &tray] {
         if (TTaskForm *open = TTaskForm::OpenWizard()) {
             BringToFront(open);
             return;
         }
-        const std::optional<TTaskData> task = TTaskForm::RunNewReminderWizard(WizardServices(c, tray), nullptr);
+        const std::optional<TTaskData> task = TTaskForm::RunNewReminderWizard(WizardServices(c, &tray), nullptr);
         if (!task)
             return;
         c.TaskList.AddTask(*task);

@@ -6,7 +6,13 @@
 struct TAppContext;
 class Thddnorm;
 
+#include <functional>
+
 namespace AppWindows {
-// Fills the tray front's entry points and the action context's change-schedule hook.
+// The popup note's "Change schedule": set before the tray front starts the
+// scheduler, whose first pass may already show notes. tray gives the tray
+// front once it exists (its pictures).
+void WireChangeSchedule(TAppContext &context, std::function<Thddnorm *()> tray);
+// Fills the tray front's entry points.
 void Wire(TAppContext &context, Thddnorm &tray);
 } // namespace AppWindows

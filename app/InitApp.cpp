@@ -2,8 +2,8 @@
 
 #include "BuildConfig.h"
 #include "app/AppContext.h"
-#include "app/PalvaroApplication.h"
 #include "app/AppWindows.h"
+#include "app/PalvaroApplication.h"
 #include "app/hiddenfrm.h"
 #include "core/Clock.h"
 #include "core/EndRequest.h"
@@ -315,6 +315,7 @@ int RunMainSequence(ISessionEndSource *sessionEnd)
     if (!ProgramEndRequested() && !app.TerminateRequested()) {
         c.Tray = std::make_unique<TDesktopTrayIcon>();
         c.HotKeys = std::make_unique<TX11HotKeys>();
+        AppWindows::WireChangeSchedule(c, [] { return g_mainWindow.data(); });
         g_mainWindow = new Thddnorm(c.Actions, &app, g_instance, sessionEnd, c.Tray.get(), c.HotKeys.get());
         AppWindows::Wire(c, *g_mainWindow);
         // New users meet the Reminders window until they first close it.

@@ -19,6 +19,7 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTimeEdit>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -416,6 +417,12 @@ void Tcomponentform::rbtRelatedDateTimeClick()
 {
     SelectRelative();
     sedPresetNTimes->setFocus();
+    // Chosen with an arrow key, the radio button takes the focus back right
+    // after this click; the count must have it once that is done.
+    QTimer::singleShot(0, sedPresetNTimes, [this] {
+        if (rbtRelatedDateTime->hasFocus())
+            sedPresetNTimes->setFocus();
+    });
 }
 
 void Tcomponentform::rbtAbsoleteDateTimeEnter()

@@ -446,15 +446,24 @@ void TTaskForm::BackClick()
 void TTaskForm::PageShown(QWidget *page)
 {
     if (page == ReminderTypeTab) {
-        // The type chosen last time comes first to the keyboard.
-        const bool rememberedAlarm = !S.Ini || S.Ini->ReadInteger(kSection, QStringLiteral("AlarmType"), -1) != 0;
-        (rememberedAlarm ? rbtAlarmType : rbtTaskType)->setFocus();
         const bool alarm = rbtAlarmType->isChecked();
         ShowPagesFor(alarm ? tkAlarm : tkAutomatedTask);
         lblReminderTypeHelp->setText(alarm ? kAlarmHelp : kTaskHelp);
     } else if (page == GeneralTab) {
         if (edtTaskTitle->text().trimmed().isEmpty())
             edtTaskTitle->setText(tr("Untitled"));
+    }
+    FocusFirstControl(page);
+    UpdateButtons();
+}
+
+void TTaskForm::FocusFirstControl(QWidget *page)
+{
+    if (page == ReminderTypeTab) {
+        // The type chosen last time comes first to the keyboard.
+        const bool rememberedAlarm = !S.Ini || S.Ini->ReadInteger(kSection, QStringLiteral("AlarmType"), -1) != 0;
+        (rememberedAlarm ? rbtAlarmType : rbtTaskType)->setFocus();
+    } else if (page == GeneralTab) {
         edtTaskTitle->setFocus();
         edtTaskTitle->selectAll();
     } else if (page == WhenTab || page == TaskWhenTab) {
@@ -464,7 +473,16 @@ void TTaskForm::PageShown(QWidget *page)
     } else if (page == TaskActionsTab) {
         chkRunProgram->setFocus();
     }
-    UpdateButtons();
+}
+
+void TTaskForm::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    // Opened from a hot key, the wizard must take the keyboard from whatever had it.
+    raise();
+    activateWindow();
+    // Focus set while the window was hidden does not hold.
+    FocusFirstControl(CurrentPage());
 }
 
 void TTaskForm::PageLeft(QWidget *page)
@@ -497,7 +515,9 @@ void TTaskForm::UpdateButtons()
     }
     btnCancel->setEnabled(true);
     // Enter moves on while there is a next page, and finishes on the last.
-    (btnNext->isVisible() && btnNext->isEnabled() ? btnNext : btnFinish)->setDefault(true);
+    const bool nextIsDefault = !btnNext->isHidden() && btnNext->isEnabled();
+    btnNext->setDefault(nextIsDefault);
+    btnFinish->setDefault(!nextIsDefault);
 }
 
 void TTaskForm::UpdateFinishButton()

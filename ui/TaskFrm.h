@@ -109,12 +109,14 @@ public:
 
 protected:
     void reject() override;
+    void showEvent(QShowEvent *event) override;
     void done(int result) override;
 
 private:
     void BuildPages();
     void PageShown(QWidget *page);
     void PageLeft(QWidget *page);
+    void FocusFirstControl(QWidget *page);
     void UpdateCaption();
     void UpdateButtons();
     void TypeChosen(bool alarm);

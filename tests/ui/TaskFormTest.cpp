@@ -95,6 +95,7 @@ TEST(TaskForm, NewAlarmDefaultsAndPreWarning)
     std::optional<TTaskData> t = env.New([](TTaskForm &w) {
         EXPECT_EQ(w.windowTitle(), QStringLiteral("Add Reminder wizard"));
         EXPECT_FALSE(w.btnFinish->isEnabled() || w.btnBack->isEnabled()) << "the Type page offers Next and Cancel";
+        EXPECT_TRUE(w.btnNext->isDefault() && !w.btnFinish->isDefault()) << "Enter must move on";
         w.NextClick();
         EXPECT_EQ(w.CurrentPage(), w.GeneralTab);
         EXPECT_EQ(w.edtTaskTitle->text(), QStringLiteral("Untitled"));
@@ -265,7 +266,7 @@ TEST(TaskForm, PropertiesAndChangeScheduleEditTheRecordInPlace)
     task.PlaySound = false;
     env.Wizard = [](TTaskForm &w) {
         EXPECT_EQ(w.VisiblePages(), QList<QWidget *>{w.WhenTab});
-        EXPECT_FALSE(w.btnBack->isVisible() || w.btnNext->isVisible());
+        EXPECT_TRUE(w.btnBack->isHidden() && w.btnNext->isHidden());
         EXPECT_EQ(w.windowTitle(), QStringLiteral("Change schedule - Water the plants"));
         w.CancelClick();
         return w.result();

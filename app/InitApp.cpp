@@ -3,6 +3,7 @@
 #include "BuildConfig.h"
 #include "app/AppContext.h"
 #include "app/PalvaroApplication.h"
+#include "app/PreferencesWindow.h"
 #include "app/TaskListWindow.h"
 #include "app/hiddenfrm.h"
 #include "core/Clock.h"
@@ -317,6 +318,7 @@ int RunMainSequence(ISessionEndSource *sessionEnd)
         c.HotKeys = std::make_unique<TX11HotKeys>();
         g_mainWindow = new Thddnorm(c.Actions, &app, g_instance, sessionEnd, c.Tray.get(), c.HotKeys.get());
         TaskListWindow::Wire(c, *g_mainWindow);
+        PreferencesWindow::Wire(c, *g_mainWindow);
         // New users meet the Reminders window until they first close it.
         if (TTaskListSettings::IsFirstRun(c.Ini.get()))
             g_mainWindow->popTaskListClick();

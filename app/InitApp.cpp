@@ -4,6 +4,7 @@
 #include "app/AppContext.h"
 #include "app/AppWindows.h"
 #include "app/PalvaroApplication.h"
+#include "app/PreferencesWindow.h"
 #include "app/hiddenfrm.h"
 #include "core/Clock.h"
 #include "core/EndRequest.h"
@@ -318,6 +319,7 @@ int RunMainSequence(ISessionEndSource *sessionEnd)
         AppWindows::WireChangeSchedule(c, [] { return g_mainWindow.data(); });
         g_mainWindow = new Thddnorm(c.Actions, &app, g_instance, sessionEnd, c.Tray.get(), c.HotKeys.get());
         AppWindows::Wire(c, *g_mainWindow);
+        PreferencesWindow::Wire(c, *g_mainWindow);
         // New users meet the Reminders window until they first close it.
         if (TTaskListSettings::IsFirstRun(c.Ini.get()))
             g_mainWindow->popTaskListClick();

@@ -339,6 +339,34 @@ class Session:
         self.processes.append(p)
         return p
 
+    def start_trayer(self):
+        """A notification area (trayer's panel at the top right of the screen)."""
+        trayer = shutil.which("trayer")
+        check(trayer is not None, "trayer is not installed")
+        return self.start("trayer", exe=trayer, args=["--edge", "top", "--align", "right", "--width", "10",
+                                                      "--height", "24", "--transparent", "false", "--tint",
+                                                      "0xffffff", "--SetDockType", "true"])
+
+    def tray_icon(self, proc, timeout=10.0):
+        """(id, (x, y, width, height)) of the program's icon: its small window inside trayer's panel."""
+        deadline = time.monotonic() + timeout
+        while True:
+            for wid in self.find_windows(".*", pid=proc.pid):
+                geo = self.geometry(wid)
+                if geo[2] <= 48 and geo[3] <= 48:
+                    return wid, geo
+            check(time.monotonic() < deadline, "no tray icon window of %s" % proc.name)
+            time.sleep(0.1)
+
+    def open_tray_menu(self, proc):
+        """Right-click the program's tray icon; the menu then has the keyboard."""
+        wid, (x, y, width, height) = self.tray_icon(proc)
+        # --sync waits for the pointer to move: it must not be there already.
+        self.x("xdotool", "mousemove", 1, 1, check_rc=True)
+        self.x("xdotool", "mousemove", "--sync", x + width // 2, y + height // 2, check_rc=True)
+        self.x("xdotool", "click", "3", check_rc=True)
+        time.sleep(0.5)
+
     def make_desktop(self):
         """Give HOME the desktop folder a desktop session has (the empty HOME has none)."""
         os.makedirs(self.desktop, exist_ok=True)

@@ -1,0 +1,94 @@
+#include "app/PreferencesWindow.h"
+
+#include "app/AppContext.h"
+#include "app/PalvaroApplication.h"
+#include "app/hiddenfrm.h"
+#include "core/vornLogFile.h"
+#include "platform/SystemHelpers.h"
+#include "storage/GlobalPreferences.h"
+#include "ui/PreferencesFrm.h"
+#include "ui/TaskListFrm.h"
+#include "ui/ToolTipTime.h"
+
+#include <QApplication>
+
+namespace PreferencesWindow {
+
+namespace {
+
+// The open Reminders window, if any.
+TTaskListForm *OpenTaskList(const TAppContext &c)
+{
+    if (!c.Actions.Windows.TaskList)
+        return nullptr;
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        if (auto *form = qobject_cast<TTaskListForm *>(w))
+            return form;
+    }
+    return nullptr;
+}
+
+TPreferencesServices Services(TAppContext &c, Thddnorm &tray)
+{
+    TPalvaroApplication &app = *c.Environment;
+    TPreferencesServices s;
+    s.Actions = &c.Actions;
+    s.Ini = c.Ini.get();
+    s.ProgramName = app.ProgramName;
+    s.Version = app.Version;
+    s.BuildDate = app.BuildDate;
+    s.Edition = app.Edition;
+    s.AboutCredit = app.AboutCredit;
+    s.ContactAddress = app.GetInternet(QStringLiteral("CONTACT-EMAIL"));
+    s.WebPage = app.GetInternet(QStringLiteral("WEBPAGE"));
+    s.PreferencesImages = &tray.PreferencesImages;
+    s.LargeImages = &tray.LargeImages;
+    s.LoadImages = [&tray] {
+        tray.LoadPreferencesImages();
+        tray.LoadTaskListImages();
+    };
+    s.RegisterHotKey = [&tray](int kind, QChar letter) { return tray.RegisterHotKeyFor(kind, letter); };
+    s.WarnShortcutInUse = [&tray](QChar letter) { tray.WarnShortcutInUse(letter); };
+    s.RunOnStartupExists = [&app] { return RunOnStartupExists(app.ProgramName); };
+    s.SetRunOnStartup = [&app](bool on) { return SetRunOnStartup(app.ProgramName, app.ExeName(), on); };
+    s.OpenHelpPage = [&app](const QString &key) { app.OpenHelpPage(key); };
+    s.ComposeEmail = [](const QString &address, const QString &subject, const QString &body) {
+        SendContactEmail(address, subject, body);
+    };
+    s.OpenAddress = [](const QString &address) { OpenWithShell(address); };
+    s.AfterOk = [&c] {
+        if (TTaskListForm *list = OpenTaskList(c)) {
+            list->UpdateMenus();
+            list->ApplyToolbarOptions();
+            list->UpdateCaption();
+            list->RefreshTaskList();
+            list->ApplyListFont();
+        }
+    };
+    // The test e-mail and the update check come with the e-mail action and
+    // the update check; until then their controls only log.
+    return s;
+}
+
+} // namespace
+
+void Wire(TAppContext &c, Thddnorm &tray)
+{
+    if (c.Preferences)
+        SetToolTipDisplayTime(c.Preferences->TooltipDisplayTime());
+    tray.OpenPreferencesWindow = [&c, &tray] {
+        if (TPreferencesForm *open = TPreferencesForm::Instance()) {
+            open->raise();
+            open->activateWindow();
+            open->ShowPage(TPreferencesForm::pgReflexes);
+            return;
+        }
+        if (!c.Preferences)
+            return;
+        LogInfo(QStringLiteral("Preferences window opened"));
+        // An open Reminders window waits for it, as it is the window's owner.
+        TPreferencesForm::ShowPreferences(Services(c, tray), OpenTaskList(c));
+    };
+}
+
+} // namespace PreferencesWindow

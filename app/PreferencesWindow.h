@@ -1,0 +1,13 @@
+#pragma once
+// Opens the one preferences window from the tray front's entry point (the
+// tray menu, About, and the Reminders window's commands reach it there), or
+// brings the open one forward, and hands it the program's services.
+
+struct TAppContext;
+class Thddnorm;
+
+namespace PreferencesWindow {
+// Sets the tray front's OpenPreferencesWindow and puts the stored tooltip time
+// in force.
+void Wire(TAppContext &context, Thddnorm &tray);
+} // namespace PreferencesWindow

@@ -1,0 +1,308 @@
+// The preferences window driven through its controls: the OK chain and what
+// each failure leaves behind, page memory, and the controls that act at once.
+#include "ui/PreferencesFrm.h"
+
+#include "core/vornIniFile.h"
+#include "extras/InfoDlgFrm.h"
+#include "scheduler/ActionContext.h"
+#include "storage/GlobalPreferences.h"
+#include "tests/support/TestSupport.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include "model/TaskList.h"
+#include "ui/ToolTipTime.h"
+
+using TestSupport::MessageBoxRecorder;
+
+namespace {
+
+// A window over preferences of its own, with an ini file, a preferences
+// file and a record of what it asked the program to do.
+struct PrefsEnv {
+    QTemporaryDir Dir;
+    TTaskList List;
+    TPreferences Preferences{QStringLiteral("Brivane"), QStringLiteral("Brivane")};
+    TActionContext Actions;
+    TvornIniFile Ini{Dir.filePath(QStringLiteral("Brivane.ini"))};
+    QStringList Calls;
+    bool LogOnEntry = false;
+    bool LogOnWritable = true;
+    TTestEmailResult MailResult;
+    int Edition = 0;
+
+    PrefsEnv()
+    {
+        Actions.List = &List;
+        Actions.Preferences = &Preferences;
+        Preferences.SetFilePath(Dir.filePath(QStringLiteral("Brivane.pfc")));
+    }
+
+    TPreferencesServices Services()
+    {
+        TPreferencesServices s;
+        s.Actions = &Actions;
+        s.Ini = &Ini;
+        s.Edition = Edition;
+        s.RegisterHotKey = [this](int kind, QChar letter) {
+            Calls << QStringLiteral("register %1 %2").arg(kind).arg(letter);
+            return letter != u'K'; // another program holds Ctrl+Shift+K
+        };
+        s.WarnShortcutInUse = [this](QChar letter) { Calls << QStringLiteral("warn %1").arg(letter); };
+        s.RunOnStartupExists = [this] { return LogOnEntry; };
+        s.SetRunOnStartup = [this](bool on) {
+            Calls << QStringLiteral("log-on %1").arg(int(on));
+            return LogOnWritable;
+        };
+        s.SendTestEmail = [this](const TTestEmailSettings &m, QWidget *) {
+            Calls << QStringLiteral("mail %1 %2 %3 %4").arg(m.From, m.Server, m.UserID).arg(int(m.Authentication));
+            return MailResult;
+        };
+        s.OpenHelpPage = [this](const QString &key) { Calls << key; };
+        s.AfterOk = [this] { Calls << QStringLiteral("after OK"); };
+        s.ChooseFont = [](QFont &font, QWidget *) {
+            font = QFont(QStringLiteral("Serif"), 13);
+            font.setItalic(true);
+            return true;
+        };
+        return s;
+    }
+
+    std::unique_ptr<TPreferencesForm> Open()
+    {
+        auto form = std::make_unique<TPreferencesForm>(Services());
+        form->show();
+        return form;
+    }
+
+    // What the preferences file holds now.
+    std::unique_ptr<TPreferences> Saved() const
+    {
+        auto p = std::make_unique<TPreferences>(QStringLiteral("Brivane"), QStringLiteral("Brivane"));
+        p->SetFilePath(Preferences.FilePath());
+        p->LoadPreferences();
+        return p;
+    }
+};
+
+// The information dialogs now open, as "title: text"; they are closed.
+QStringList TakeInfoDialogs()
+{
+    QStringList out;
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        if (auto *d = qobject_cast<TInfoDlgForm *>(w)) {
+            out << d->lblTitle->text() + QStringLiteral(": ") + d->lblText->text();
+            delete d;
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+TEST(PreferencesForm, OkChainStopsAtAFailedEmailPageAndKeepsWhatCameBefore)
+{
+    struct Case {
+        const char *name;
+        std::function<void(TPreferencesForm &)> email;
+        QString message; // empty: no failure
+    } cases[] = {
+        {"required field empty", [](TPreferencesForm &f) { f.edtFromaddress->setText(QStringLiteral("   ")); },
+         QStringLiteral("Fields marked with asterisk (*) are required ")},
+        {"authentication without a password",
+         [](TPreferencesForm &f) {
+             f.chkAuthentication->setChecked(true);
+             f.edtUserID->setText(QStringLiteral("ann"));
+         },
+         QStringLiteral("Username and Password are required when\n\"My server requires authentication\" is selected.")},
+        {"port not a number", [](TPreferencesForm &f) { f.edtPort->setText(QStringLiteral(" 58x7 ")); },
+         QStringLiteral("Only numeric characters are allowed.\n* Port:58x7")},
+        {"all valid", [](TPreferencesForm &) {}, QString()},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        PrefsEnv env;
+        auto form = env.Open();
+        form->ShowPage(TPreferencesForm::pgAbout);
+        // General, e-mail, reflexes, popup note, Reminders window: one change each.
+        form->cbHotKeys[0]->setCurrentIndex('M' - 'A');
+        form->rbReschedule->setChecked(true);
+        form->edtHost->setText(QStringLiteral("  mail.example.org "));
+        form->edtPort->setText(QStringLiteral("587"));
+        form->edtReplyaddress->setText(QStringLiteral("Ann \"The\" <Boss>"));
+        form->tbWaitTimes[0]->setValue(30);
+        form->seSnoozeN[0]->setValue(9);
+        form->chkShowSuspended->setChecked(false);
+        form->tbTooltipTime->setValue(2000);
+        c.email(*form);
+
+        MessageBoxRecorder boxes;
+        form->OkClick();
+        const bool failed = !c.message.isEmpty();
+        // Boxes receive their line breaks as "\n".
+        EXPECT_EQ(boxes.Texts.join(u'|'), c.message);
+        EXPECT_EQ(form->isVisible(), failed);
+        EXPECT_EQ(form->CurrentPage(), failed ? int(TPreferencesForm::pgEmail) : int(TPreferencesForm::pgAbout));
+        EXPECT_EQ(env.Calls, QStringList{QStringLiteral("after OK")}) << "saved and the list told, failed or not";
+
+        // Saved whatever happened: the General page.
+        const auto saved = env.Saved();
+        EXPECT_EQ(saved->HotKey1(), 'M');
+        EXPECT_EQ(saved->MissedTasksTreatment(), mtDontShowbutReschedule);
+        // The e-mail page: nothing after the first two failures, all but the port after the third.
+        const bool emailCopied = !failed || c.message.startsWith(QStringLiteral("Only numeric"));
+        EXPECT_EQ(saved->Host(), emailCopied ? QStringLiteral("mail.example.org") : QStringLiteral("smtp.example.com"));
+        EXPECT_EQ(saved->FromName(), emailCopied ? QStringLiteral("Ann The Boss") : QStringLiteral("Brivane User"));
+        EXPECT_EQ(saved->Port(), failed ? QStringLiteral("25") : QStringLiteral("587"));
+        EXPECT_EQ(env.Ini.ReadString(QStringLiteral("Preferences"), QStringLiteral("Port"), QStringLiteral("none")),
+                  failed ? QStringLiteral("none") : QStringLiteral("587"));
+        // The groups after the e-mail page only when it passed.
+        EXPECT_EQ(saved->EmailActionWaittime(), failed ? 5 : 30);
+        EXPECT_EQ(saved->Snooze1N(), failed ? 5 : 9);
+        EXPECT_EQ(saved->ShowDisabledTasks(), failed);
+        EXPECT_EQ(ToolTipDisplayTime() == 2000, !failed);
+        SetToolTipDisplayTime(0);
+
+        if (c.message.startsWith(QStringLiteral("Only numeric"))) {
+            // The port box is in sight, so the user can put it right and OK closes.
+            form->edtPort->setText(QStringLiteral("587"));
+            form->OkClick();
+            EXPECT_FALSE(form->isVisible());
+            EXPECT_EQ(env.Saved()->Port(), QStringLiteral("587"));
+            continue;
+        }
+        // Cancel after a failure closes without copying more.
+        form->seSnoozeN[0]->setValue(11);
+        form->CancelClick();
+        EXPECT_FALSE(form->isVisible());
+        EXPECT_EQ(env.Preferences.Snooze1N(), failed ? 5 : 9);
+    }
+
+    // The port box shows the ini file's port; without one the stored port
+    // stands, so that OK does not put a port of another machine back to 25.
+    PrefsEnv env;
+    env.Preferences.SetPort(QStringLiteral("2525"));
+    EXPECT_EQ(env.Open()->edtPort->text(), QStringLiteral("2525"));
+    env.Ini.WriteString(QStringLiteral("Preferences"), QStringLiteral("Port"), QStringLiteral("465"));
+    EXPECT_EQ(env.Open()->edtPort->text(), QStringLiteral("465"));
+}
+
+TEST(PreferencesForm, OpensOnTheRememberedPageAndHelpGoesByShownPosition)
+{
+    PrefsEnv env;
+    // "About" of the Reminders window or the tray writes 6 first.
+    env.Ini.WriteInteger(QStringLiteral("Preferences"), QStringLiteral("Tab"), 6);
+    auto form = env.Open();
+    EXPECT_TRUE(env.Actions.Windows.Preferences);
+    EXPECT_EQ(form->CurrentPage(), TPreferencesForm::pgAbout);
+    form->HelpClick();
+    form->ShowPage(TPreferencesForm::pgEditorial);
+    form->HelpClick(); // the Editorial page has no help page
+    form->ShowPage(TPreferencesForm::pgPopupnote);
+    form->HelpClick();
+    EXPECT_EQ(env.Calls, (QStringList{QStringLiteral("HELP_PREF_ABOUT"), QStringLiteral("HELP_PREF_POPUPNOTE")}));
+    form->close(); // the close box
+    EXPECT_FALSE(env.Actions.Windows.Preferences);
+    EXPECT_EQ(env.Ini.ReadInteger(QStringLiteral("Preferences"), QStringLiteral("Tab"), -1), 2);
+    form = env.Open();
+    EXPECT_EQ(form->CurrentPage(), TPreferencesForm::pgPopupnote);
+    form->CancelClick();
+
+    // The second edition has no Editorial page: About is the sixth page shown,
+    // and a remembered Editorial page opens the first.
+    env.Edition = 1;
+    env.Calls.clear();
+    form = env.Open();
+    EXPECT_FALSE(form->PageShown(TPreferencesForm::pgEditorial));
+    EXPECT_EQ(form->CurrentPage(), TPreferencesForm::pgPopupnote);
+    form->ShowPage(TPreferencesForm::pgAbout);
+    form->HelpClick();
+    EXPECT_EQ(env.Calls, QStringList{QStringLiteral("HELP_PREF_ABOUT")});
+    form->CancelClick();
+    env.Ini.WriteInteger(QStringLiteral("Preferences"), QStringLiteral("Tab"), 5);
+    form = env.Open();
+    EXPECT_EQ(form->CurrentPage(), TPreferencesForm::pgGeneral);
+}
+
+TEST(PreferencesForm, TakenHotKeyWarnsAndOkStillStoresTheLetter)
+{
+    PrefsEnv env;
+    auto form = env.Open();
+    EXPECT_EQ(form->cbHotKeys[0]->currentText(), QStringLiteral("T"));
+    EXPECT_EQ(form->cbHotKeys[1]->currentText(), QStringLiteral("L"));
+    const auto choose = [&](int list, char letter) {
+        form->cbHotKeys[std::size_t(list)]->setCurrentIndex(letter - 'A');
+        emit form->cbHotKeys[std::size_t(list)]->activated(letter - 'A');
+    };
+    choose(0, 'K');
+    choose(1, 'R');
+    EXPECT_EQ(env.Calls, (QStringList{QStringLiteral("register 10 K"), QStringLiteral("warn K"),
+                                      QStringLiteral("register 11 R")}));
+    EXPECT_EQ(form->cbHotKeys[0]->currentText(), QStringLiteral("K"));
+    EXPECT_EQ(env.Preferences.HotKey1(), 'T') << "the property waits for OK";
+    form->OkClick();
+    EXPECT_EQ(env.Saved()->HotKey1(), 'K');
+    EXPECT_EQ(env.Saved()->HotKey2(), 'R');
+}
+
+TEST(PreferencesForm, ControlsThatActAtOnceOutliveCancel)
+{
+    PrefsEnv env;
+    env.LogOnEntry = false; // the stored preference says true: the entry decides
+    env.LogOnWritable = false;
+    auto form = env.Open();
+    EXPECT_FALSE(form->chkRunOnStartup->isChecked());
+
+    // Run at log-on: the entry cannot be written; box and property keep the click.
+    form->chkRunOnStartup->click();
+    EXPECT_TRUE(form->chkRunOnStartup->isChecked());
+    EXPECT_TRUE(env.Preferences.RunOnStartup());
+    EXPECT_EQ(TakeInfoDialogs(),
+              QStringList{QStringLiteral("Error 13: Cannot Enable or Disable the \"Automatically run when I log on to "
+                                         "Windows\" option.\nPlease check your Security Policy settings and make "
+                                         "sure that Brivane is allowed to read and write to the Windows' registry.")});
+    env.LogOnWritable = true;
+    form->chkRunOnStartup->click();
+    EXPECT_FALSE(env.Preferences.RunOnStartup());
+    EXPECT_TRUE(TakeInfoDialogs().isEmpty());
+
+    // The test e-mail goes with the unsaved boxes, trimmed, and reports either way.
+    form->edtHost->setText(QStringLiteral(" mail.example.org "));
+    form->edtPort->setText(QStringLiteral("2525 "));
+    form->edtFromaddress->setText(QStringLiteral("ann@example.org"));
+    env.MailResult = {true, {}};
+    form->btnTestEmail->click();
+    env.MailResult = {false, QStringLiteral("connection refused")};
+    form->btnTestEmail->click();
+    const QStringList dialogs = TakeInfoDialogs();
+    ASSERT_EQ(dialogs.size(), 2);
+    EXPECT_TRUE(dialogs.contains(
+        QStringLiteral("Success!: A test e-mail was succesfully sent. You should expect it at ann@example.org")));
+    EXPECT_TRUE(
+        dialogs.contains(QStringLiteral("Error 11: A test e-mail could not be sent to ann@example.org\nThis "
+                                        "may be caused by one of the following reasons:\n   1.Mistyped or "
+                                        "invalid SMTP settings\n   2.Message blocked by a Firewall (software or "
+                                        "hardware)\n   3.Your SMTP Server is not responding\n   4.You are not "
+                                        "connected to the Internet")));
+
+    // The font: in force at once, drawn in the sample, kept after Cancel.
+    form->FontClick();
+    EXPECT_EQ(form->lblFontSample->text(), QStringLiteral("13. Serif"));
+    form->CancelClick();
+    EXPECT_EQ(env.Preferences.FontName(), QStringLiteral("Serif"));
+    EXPECT_EQ(env.Preferences.FontSize(), 13);
+    EXPECT_EQ(env.Preferences.FontStyle(), FontStyleBit(fsItalic));
+    EXPECT_EQ(env.Calls, (QStringList{QStringLiteral("log-on 1"), QStringLiteral("log-on 0"),
+                                      QStringLiteral("mail ann@example.org mail.example.org:2525  0"),
+                                      QStringLiteral("mail ann@example.org mail.example.org:2525  0")}));
+}

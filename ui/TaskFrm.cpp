@@ -4,6 +4,7 @@
 #include "core/MessageBox.h"
 #include "core/vornFile.h"
 #include "core/vornIniFile.h"
+#include "core/vornLogFile.h"
 #include "extras/FormPlacement.h"
 #include "model/CalendarNames.h"
 #include "model/Recurrence.h"
@@ -632,7 +633,15 @@ void TTaskForm::BrowseSound()
         return;
     const QString name = QFileInfo(picked).fileName();
     const QString inSounds = SoundsFolder() + name;
-    if (QFileInfo(inSounds).isFile() || CopyFileAtomically(picked, inSounds)) {
+    bool copied = QFileInfo(inSounds).isFile();
+    if (!copied) {
+        try {
+            copied = CopyFileAtomically(picked, inSounds);
+        } catch (const EvornError &e) {
+            LogInfo(e.Message()); // the user gets Error 09 below
+        }
+    }
+    if (copied) {
         fedSoundPathname->setText(name);
         return;
     }

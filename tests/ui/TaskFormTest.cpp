@@ -15,6 +15,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -284,4 +285,35 @@ TEST(TaskForm, PropertiesAndChangeScheduleEditTheRecordInPlace)
     EXPECT_NEAR(task.EventDateTime, At(2024, 5, 15, 12, 0), OneMillisecond);
     EXPECT_EQ(task.Title.Get(), QStringLiteral("Water the plants"));
     EXPECT_TRUE(task.PopupNote && task.PlaySound) << "an alarm without any action gets the note and the sound";
+}
+
+TEST(TaskForm, SoundFieldButtons)
+{
+    WizardEnv env;
+    QTemporaryDir elsewhere;
+    const QString picked = elsewhere.filePath(QStringLiteral("chime.wav"));
+    ASSERT_TRUE(TestSupport::WriteAll(picked, QByteArray("RIFF")));
+    TTaskFormServices s = env.Services();
+    QString next = picked;
+    s.AskSoundFile = [&](QWidget *, const QString &) { return next; };
+    TTaskForm w(s, TTaskForm::wmNew, nullptr);
+    MessageBoxRecorder boxes;
+
+    w.fedSoundPathname->setText(QStringLiteral("none.wav"));
+    w.btnTestSoundClick();
+    w.btnDefaultSoundClick(); // no reminder.wav in the Sounds folder either
+    ASSERT_EQ(boxes.Texts.size(), 2);
+    EXPECT_TRUE(boxes.Texts[0].startsWith(QStringLiteral("Error 10: Sound file not found.")));
+    EXPECT_TRUE(boxes.Texts[1].startsWith(QStringLiteral("Error 08: Default sound file not found.")));
+    EXPECT_EQ(w.fedSoundPathname->text(), QStringLiteral("none.wav"));
+
+    // A picked sound is copied into the Sounds folder and named bare.
+    w.BrowseSound();
+    EXPECT_EQ(w.fedSoundPathname->text(), QStringLiteral("chime.wav"));
+    EXPECT_TRUE(QFileInfo::exists(env.Actions.SoundsFolder + QStringLiteral("chime.wav")));
+    // A copy that cannot be made keeps the full path, with Error 09.
+    env.Actions.SoundsFolder = env.Dir.filePath(QStringLiteral("missing/"));
+    w.BrowseSound();
+    EXPECT_EQ(w.fedSoundPathname->text(), picked);
+    EXPECT_TRUE(boxes.Texts.value(2).startsWith(QStringLiteral("Error 09: Unable to copy file")));
 }

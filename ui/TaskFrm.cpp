@@ -241,7 +241,6 @@ void TTaskForm::BuildPages()
         l->addWidget(chkPlaySound);
         auto *sound = new QHBoxLayout;
         fedSoundPathname = new QLineEdit(DefaultSoundFile);
-        fedSoundPathname->setMaxLength(kTitleLength);
         btnBrowseSound = new QToolButton;
         btnBrowseSound->setText(QStringLiteral("..."));
         btnBrowseSound->setToolTip(tr("Browse for a sound..."));

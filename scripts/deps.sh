@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages Brivane needs to build, run and test, when missing.
-# --test adds what the tests use; --fuzz adds clang and its libFuzzer runtime.
+# --test adds what the tests use; --fuzz adds clang and its libFuzzer runtime;
+# --package adds what makes the Debian package (scripts/package).
 set -euo pipefail
 
 PACKAGES=(
   build-essential cmake pkg-config
-  qt6-base-dev qt6-base-dev-tools qt6-tools-dev-tools
+  qt6-base-dev qt6-base-dev-tools qt6-tools-dev-tools qt6-svg-dev
   qt6-qpa-plugins libcurl4-openssl-dev libxcb1-dev libx11-xcb-dev
   libcanberra-dev libcanberra0 libcanberra-pulse sound-theme-freedesktop
   libgtest-dev libgmock-dev googletest libbenchmark-dev
@@ -14,7 +15,10 @@ PACKAGES=(
 )
 for arg in "$@"; do
   case "$arg" in
-    --test) PACKAGES+=(sox trayer poppler-utils) ;;
+    # The package test builds the package and validates its menu entry,
+    # metainfo and manual page.
+    --test) PACKAGES+=(sox trayer poppler-utils dpkg-dev desktop-file-utils appstream man-db) ;;
+    --package) PACKAGES+=(dpkg-dev) ;;
     --fuzz) PACKAGES+=(clang libclang-rt-14-dev) ;;
     *) echo "deps.sh: unknown option $arg" >&2; exit 2 ;;
   esac

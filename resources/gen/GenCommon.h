@@ -88,6 +88,8 @@ void AddWindowPictures(PictureSet &set);
 void AddIconSeries(PictureSet &set);
 // The application icon at the given size (transparent background).
 QImage AppIcon(int size);
+// Draws the application icon in a 64 x 64 box; AppIcon and the scalable icon share it.
+void PaintAppIcon(QPainter &p);
 
 // Icon painters in 32 x 32 coordinates, shared by the icons and the big pictures.
 namespace art {

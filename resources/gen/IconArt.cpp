@@ -788,14 +788,8 @@ void AddIconSeries(PictureSet &set)
     AddSeries(set, QStringLiteral("P_"), 32, PreferencesPainters());
 }
 
-QImage AppIcon(int size)
+void PaintAppIcon(QPainter &p)
 {
-    QImage img(size, size, QImage::Format_ARGB32_Premultiplied);
-    img.fill(Qt::transparent);
-    QPainter p(&img);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setRenderHint(QPainter::TextAntialiasing);
-    p.scale(size / 64.0, size / 64.0);
     QLinearGradient bg(0, 0, 64, 64);
     bg.setColorAt(0, QColor(46, 110, 200));
     bg.setColorAt(1, QColor(20, 44, 106));
@@ -808,6 +802,18 @@ QImage AppIcon(int size)
     // A sticky note with the alarm clock on it.
     Placed(p, 10, 12, 1.25, [](QPainter &q) { art::Note(q); });
     Placed(p, 24, 24, 1.05, art::AlarmClock);
+}
+
+QImage AppIcon(int size)
+{
+    QImage img(size, size, QImage::Format_ARGB32_Premultiplied);
+    img.fill(Qt::transparent);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::TextAntialiasing);
+    p.scale(size / 64.0, size / 64.0);
+    PaintAppIcon(p);
+    p.end();
     return img.convertToFormat(QImage::Format_ARGB32);
 }
 

@@ -1,6 +1,7 @@
 // Build-time generator: draws every picture of the picture library, writes the
 // resource collection file that rcc turns into the library, synthesises the
-// reminder sound and draws the application icon.
+// reminder sound and draws the application icon: the desktop's icon sizes as
+// pictures and, from the same drawing, a scalable one.
 //
 // Usage: brivane_resgen <output folder> <reminder.wav path>
 
@@ -9,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
+#include <QSvgGenerator>
 #include <QTextStream>
 
 #include <cstdio>
@@ -45,6 +47,24 @@ bool CheckPicture(const QString &name, const QImage &img)
     if (!icon && centre == key)
         return Fail(name + QStringLiteral(": centre is transparent"));
     return true;
+}
+
+// The same drawing as the pictures, written as SVG with a 64 x 64 view box.
+bool WriteScalableIcon(const QString &path)
+{
+    QSvgGenerator svg;
+    svg.setFileName(path);
+    svg.setSize(QSize(64, 64));
+    svg.setViewBox(QRect(0, 0, 64, 64));
+    svg.setResolution(96); // the size desktops assume for an SVG given in millimetres
+    svg.setTitle(QStringLiteral("Brivane"));
+    svg.setDescription(QStringLiteral("A sticky note with an alarm clock"));
+    QPainter p;
+    if (!p.begin(&svg))
+        return Fail(QStringLiteral("cannot write ") + path);
+    p.setRenderHint(QPainter::Antialiasing);
+    gen::PaintAppIcon(p);
+    return p.end() || Fail(QStringLiteral("cannot write ") + path);
 }
 
 } // namespace
@@ -85,13 +105,17 @@ int main(int argc, char **argv)
     if (!WriteFile(out.filePath(QStringLiteral("library.qrc")), qrc))
         return 1;
 
-    for (int size : {64, 128}) {
+    // The sizes the desktop's icon theme folders hold (hicolor).
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
         const QString file = out.filePath(QStringLiteral("icons/brivane-%1.png").arg(size));
         if (!gen::AppIcon(size).save(file, "PNG")) {
             Fail(QStringLiteral("cannot save ") + file);
             return 1;
         }
     }
+
+    if (!WriteScalableIcon(out.filePath(QStringLiteral("icons/brivane.svg"))))
+        return 1;
 
     if (!WriteFile(wavPath, gen::ChimeWav()))
         return 1;

@@ -48,6 +48,8 @@ def _wait_splash_gone(s, p):
 def test_installed_into_writable_prefix(s):
     exe = _install(s)
     bin_dir = os.path.dirname(exe)
+    installed = sorted(os.listdir(bin_dir))
+    check(installed == ["Brivane", "brivane"], "the install put %r into bin" % installed)
     # The full log, set where an installed copy reads its settings.
     s.set_log_level(3, s.config_ini_path)
     p = s.start("installed", exe=exe)
@@ -56,7 +58,8 @@ def test_installed_into_writable_prefix(s):
     users2 = s.read_ini(s.config_ini_path).get("users2", {})
     store_folder = os.path.join(s.documents, "Brivane")
     check(list(users2.values()) == [store_folder + "/"], "the program wrote no [users2] into its ini: %r" % users2)
-    check(os.listdir(bin_dir) == ["Brivane"], "files written beside the installed program: %r" % os.listdir(bin_dir))
+    check(sorted(os.listdir(bin_dir)) == installed,
+          "files written beside the installed program: %r" % os.listdir(bin_dir))
     p.send(signal.SIGTERM)
     p.expect_exit(0, timeout=10)
 

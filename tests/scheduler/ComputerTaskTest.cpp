@@ -5,6 +5,7 @@
 #include "tests/support/CapturedLog.h"
 
 #include <QPushButton>
+#include <QTimer>
 
 using TestRecords::At;
 
@@ -142,7 +143,7 @@ TEST_F(ComputerTaskTest, ShutdownCountsDownAndAsksTheLoginManagerForItsKind)
             list.Clear();
             power.Requests.clear();
             TTaskData &task = AddShutdown(c.type);
-            CapturedLog log;
+            TestSupport::CapturedLog log;
             QPointer<TCountdownActionForm> form = new TShutdownForm(context);
             form->SetStartAtOnce(atOnce);
             form->StartAction(0);

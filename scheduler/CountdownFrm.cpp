@@ -72,7 +72,7 @@ TCountdownActionForm::TCountdownActionForm(TActionContext &context, const QStrin
         setFixedSize(kPlainWidth, kPlainHeight);
     const QImage logoPicture = Context.Library ? Context.Library->Picture(logo) : QImage();
     if (!logoPicture.isNull())
-        imgActionTypeLogo->setPixmap(QPixmap::fromImage(logoPicture));
+        imgActionTypeLogo->setPixmap(QPixmap::fromImage(WithLimeTransparent(logoPicture)));
 }
 
 void TCountdownActionForm::StartAction(int i)

@@ -13,8 +13,10 @@
 #include "core/vornLogFile.h"
 #include "model/CalendarNames.h"
 #include "model/TaskList.h"
+#include "platform/CurlMail.h"
 #include "platform/Desktop.h"
 #include "platform/DesktopTray.h"
+#include "platform/LoginManager.h"
 #include "platform/ResourceLibrary.h"
 #include "platform/SessionEnd.h"
 #include "platform/Shell.h"
@@ -186,6 +188,10 @@ void FillActionContext(TAppContext &c)
     a.Library = c.Library.get();
     a.SoundsFolder = c.Environment->GetProgramFolder(QStringLiteral("SOUNDS"));
     a.ProductName = c.Environment->ProductName;
+    c.Power = std::make_unique<TLoginManagerPower>();
+    c.Mail = std::make_unique<TCurlMailTransport>();
+    a.Power = c.Power.get();
+    a.Mail = c.Mail.get();
 }
 
 // A request to end that the hidden window is not there to take: during

@@ -2,6 +2,9 @@
 
 #include "scheduler/ActionFrm.h"
 #include "scheduler/PopupNoteFrm.h"
+#include "scheduler/RunProgramActionFrm.h"
+#include "scheduler/SendemailActionFrm.h"
+#include "scheduler/ShutdownFrm.h"
 
 namespace {
 
@@ -34,12 +37,11 @@ TActionForm *CreateDefaultActionForm(TActionContext &context, TActionKind kind)
     switch (kind) {
     case TActionKind::Sound: return new TPlaysoundForm(context);
     case TActionKind::PopupNote: return new TPopupNoteForm(context);
-    // The e-mail, run-program, shutdown and full-moon windows do not exist
-    // yet. A reminder with such an action gets the windows that do exist; its
-    // missing ones are skipped.
-    case TActionKind::Email:
-    case TActionKind::RunProgram:
-    case TActionKind::Shutdown:
+    case TActionKind::Email: return new TSendemailActionForm(context);
+    case TActionKind::RunProgram: return new TRunProgramActionForm(context);
+    case TActionKind::Shutdown: return new TShutdownForm(context);
+    // The full-moon window does not exist yet: a reminder with it gets the
+    // windows of its other actions.
     case TActionKind::FullMoon: return nullptr;
     }
     return nullptr;

@@ -14,7 +14,7 @@ PACKAGES=(
 )
 for arg in "$@"; do
   case "$arg" in
-    --test) PACKAGES+=(sox trayer poppler-utils) ;;
+    --test) PACKAGES+=(sox trayer poppler-utils python3-dbus python3-gi openssl) ;;
     --fuzz) PACKAGES+=(clang libclang-rt-14-dev) ;;
     *) echo "deps.sh: unknown option $arg" >&2; exit 2 ;;
   esac

@@ -270,6 +270,9 @@ class Session:
             "XDG_RUNTIME_DIR": self.runtime_dir,
             "TMPDIR": self.tmpdir,
             "DBUS_SESSION_BUS_ADDRESS": DEAD_BUS,
+            # Never the machine's own login manager: a test that wants one
+            # starts a private bus with a fake (see e2e_dbus.py).
+            "DBUS_SYSTEM_BUS_ADDRESS": DEAD_BUS,
             "NO_AT_BRIDGE": "1",
             # No sound server, and only libcanberra's PulseAudio driver (its ALSA
             # driver could reach a sound card directly): nothing is ever heard.
@@ -387,6 +390,16 @@ class Session:
         if not first_run:
             text += "[Tasklist]\nFirstRun=0\n"
         self.write_ini(text, path)
+
+    def write_prefs(self, **settings):
+        """Write the preferences file beside the copy: the defaults with these settings
+        (names as the preferences call them; see helper/WritePrefs.cpp)."""
+        tool = os.environ.get("BRIVANE_E2E_WRITE_PREFS")
+        check(tool and os.access(tool, os.X_OK), "no preferences writer (BRIVANE_E2E_WRITE_PREFS)")
+        args = ["%s=%s" % (k, v) for k, v in settings.items()]
+        r = subprocess.run([tool, os.path.join(self.prog_dir, PROGRAM + ".pfc")] + args, env=self.env,
+                           capture_output=True, text=True, timeout=30)
+        check(r.returncode == 0, "writing the preferences failed: %s" % r.stderr)
 
     def ini_bytes(self):
         return _read_bytes(self.ini_path)

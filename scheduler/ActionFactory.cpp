@@ -1,6 +1,7 @@
 #include "scheduler/ActionFactory.h"
 
 #include "scheduler/ActionFrm.h"
+#include "scheduler/FullMoonFrm.h"
 #include "scheduler/PopupNoteFrm.h"
 
 namespace {
@@ -34,13 +35,13 @@ TActionForm *CreateDefaultActionForm(TActionContext &context, TActionKind kind)
     switch (kind) {
     case TActionKind::Sound: return new TPlaysoundForm(context);
     case TActionKind::PopupNote: return new TPopupNoteForm(context);
-    // The e-mail, run-program, shutdown and full-moon windows do not exist
-    // yet. A reminder with such an action gets the windows that do exist; its
+    case TActionKind::FullMoon: return new TFullMoonForm(context);
+    // The e-mail, run-program and shutdown windows do not exist yet. A
+    // reminder with such an action gets the windows that do exist; its
     // missing ones are skipped.
     case TActionKind::Email:
     case TActionKind::RunProgram:
-    case TActionKind::Shutdown:
-    case TActionKind::FullMoon: return nullptr;
+    case TActionKind::Shutdown: return nullptr;
     }
     return nullptr;
 }

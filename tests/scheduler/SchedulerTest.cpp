@@ -323,7 +323,7 @@ TEST_F(SchedulerFixture, RecordsThatBreakTheScheduleRulesEndThePassAndStopFiring
 TEST_F(SchedulerFixture, WindowsThatDoNotExistYetAreSkipped)
 {
     SetActionFormFactory(nullptr); // the program's own windows
-    for (K kind : {K::Email, K::RunProgram, K::Shutdown, K::FullMoon})
+    for (K kind : {K::Email, K::RunProgram, K::Shutdown})
         EXPECT_EQ(CreateDefaultActionForm(context, kind), nullptr) << ActionKindName(kind).toStdString();
 
     PinnedClock clock(At(2009, 2, 17, 10, 0, 30));

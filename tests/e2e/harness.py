@@ -16,6 +16,7 @@ import re
 import select
 import shutil
 import signal
+import struct
 import subprocess
 import sys
 import tempfile
@@ -210,6 +211,10 @@ class Session:
         self.log_path = os.path.join(self.tmpdir, PROGRAM + ".log")
         self.documents = os.path.join(self.home, "Documents")
         self.desktop = os.path.join(self.home, "Desktop")
+        # A full moon near the day of the run would add its notice window, its
+        # sound and its service reminder to whatever a test watches; only a
+        # test that asks for them gets the notices.
+        self.write_preferences(ShowFullMoons=False)
 
         os.makedirs(self.shot_dir, exist_ok=True)
         for f in os.listdir(self.shot_dir):
@@ -348,6 +353,29 @@ class Session:
         """Write the ini (beside the copy unless path says otherwise) as the program writes it: CR LF line ends."""
         path = path or self.ini_path
         data = text.replace("\r\n", "\n").replace("\n", "\r\n").encode("cp1252")
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        with open(path, "wb") as f:
+            f.write(data)
+
+    def write_preferences(self, path=None, **switches):
+        """Write the preferences file (beside the copy unless path says otherwise)
+        holding only the given boolean preferences; the program takes its
+        defaults for the others. Without switches the file is removed, as on a
+        first start."""
+        path = path or os.path.join(self.prog_dir, PROGRAM + ".pfc")
+        if not switches:
+            if os.path.exists(path):
+                os.unlink(path)
+            return
+
+        def short(text):
+            return bytes([len(text)]) + text
+
+        stream = b"TPF0" + short(b"TPreferences") + short(b"")
+        for name, value in switches.items():
+            stream += short(name.encode("ascii")) + (b"\x09" if value else b"\x08")
+        stream += b"\x00\x00"
+        data = b"\xff\x0a\x00TPREFERENCES\x00\x30\x10" + struct.pack("<I", len(stream)) + stream
         os.makedirs(os.path.dirname(path), exist_ok=True)
         with open(path, "wb") as f:
             f.write(data)

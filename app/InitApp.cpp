@@ -11,6 +11,7 @@
 #include "core/MessageBox.h"
 #include "core/vornIniFile.h"
 #include "core/vornLogFile.h"
+#include "extras/GlobalFullMoons.h"
 #include "model/CalendarNames.h"
 #include "model/TaskList.h"
 #include "platform/CurlMail.h"
@@ -292,6 +293,14 @@ bool InitializeModules()
     if (ProgramEndRequested())
         return false;
     FillActionContext(c);
+
+    // The full-moon notice is renewed now and removed again before the last
+    // save of the store, so the store written last never holds one.
+    InitFullMoons(c.TaskList, *c.Preferences);
+    BeginModule(QStringLiteral("InitFullMoons"), [] {
+        if (g_context)
+            RemoveFullMoons(g_context->TaskList);
+    });
 
     // The hidden window's module.
     LogInfo(QStringLiteral("Initialize hiddenfrm"));

@@ -1,6 +1,7 @@
 #include "scheduler/ActionFactory.h"
 
 #include "scheduler/ActionFrm.h"
+#include "scheduler/FullMoonFrm.h"
 #include "scheduler/PopupNoteFrm.h"
 #include "scheduler/RunProgramActionFrm.h"
 #include "scheduler/SendemailActionFrm.h"
@@ -40,9 +41,7 @@ TActionForm *CreateDefaultActionForm(TActionContext &context, TActionKind kind)
     case TActionKind::Email: return new TSendemailActionForm(context);
     case TActionKind::RunProgram: return new TRunProgramActionForm(context);
     case TActionKind::Shutdown: return new TShutdownForm(context);
-    // The full-moon window does not exist yet: a reminder with it gets the
-    // windows of its other actions.
-    case TActionKind::FullMoon: return nullptr;
+    case TActionKind::FullMoon: return new TFullMoonForm(context);
     }
     return nullptr;
 }

@@ -321,26 +321,6 @@ TEST_F(SchedulerFixture, RecordsThatBreakTheScheduleRulesEndThePassAndStopFiring
     EXPECT_FALSE(zero.InService);
 }
 
-TEST_F(SchedulerFixture, WindowsThatDoNotExistYetAreSkipped)
-{
-    SetActionFormFactory(nullptr); // the program's own windows
-    EXPECT_EQ(CreateDefaultActionForm(context, K::FullMoon), nullptr);
-
-    PinnedClock clock(At(2009, 2, 17, 10, 0, 30));
-    TTaskData t = Reminder("Mail", At(2009, 2, 17, 10, 0, 0));
-    t.PlaySound = true;
-    t.SpecialForm = true;
-    t.Tag = TAG_FULLMOON;
-    TTaskData &mail = list.AddTask(t);
-
-    scheduler.TimerTick();
-    EXPECT_EQ(player.Played.size(), 1);
-    EXPECT_EQ(mail.ActionCount, 0);
-    EXPECT_TRUE(mail.InService); // served, waiting for the e-mail window it cannot get yet
-    scheduler.TimerTick();
-    EXPECT_EQ(player.Played.size(), 1);
-}
-
 TEST_F(SchedulerFixture, RunNowFiresOnceWithShortCountdownsAndIgnoresWhatIsServedOrSuspended)
 {
     PinnedClock clock(At(2009, 2, 17, 9, 0, 0));

@@ -48,6 +48,8 @@ int main(int argc, char **argv)
             p.SetMissedTasksTreatment(TMissedTasksTreatment(v.toInt()));
         else if (name == QLatin1String("NeverShowSplash"))
             p.SetNeverShowSplash(v == QLatin1String("1"));
+        else if (name == QLatin1String("ShowFullMoons"))
+            p.SetShowFullMoons(v == QLatin1String("1"));
         else {
             std::fprintf(stderr, "unknown setting %s\n", argv[i]);
             return 2;

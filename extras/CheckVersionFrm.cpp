@@ -90,6 +90,9 @@ TCheckVersionForm::TCheckVersionForm(TActionContext &context, TUpdateCheckSettin
     btnDownload->setObjectName(QStringLiteral("btnDownload"));
     btnDownload->setGeometry(btnCancel->x() - 8 - kButtonWidth, top, kButtonWidth, kButtonHeight);
     btnDownload->hide();
+    // Return presses the button that has the focus, as in a dialog.
+    btnCancel->setAutoDefault(true);
+    btnDownload->setAutoDefault(true);
     connect(btnDownload, &QPushButton::clicked, this, &TCheckVersionForm::btnDownloadClick);
     connect(btnCancel, &QPushButton::clicked, this, &TCheckVersionForm::btnCancelClick);
     // The watcher goes with the window, so an answer that comes after the

@@ -8,6 +8,7 @@
 
 #include "app/AppContext.h"
 #include "app/PalvaroApplication.h"
+#include "app/UpdateCheck.h"
 #include "app/hiddenfrm.h"
 #include "core/vornLogFile.h"
 #include "platform/SystemHelpers.h"
@@ -88,8 +89,8 @@ TPreferencesServices Services(TAppContext &c, Thddnorm &tray)
             list->ApplyListFont();
         }
     };
-    // The test e-mail and the update check come with the e-mail action and
-    // the update check; until then their controls only log.
+    s.CheckForUpdates = [&c] { UpdateCheck::Start(c); };
+    // The test e-mail comes with the e-mail action; until then its button only logs.
     return s;
 }
 

@@ -6,7 +6,7 @@ set -euo pipefail
 PACKAGES=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-tools-dev-tools
-  qt6-qpa-plugins libcurl4-openssl-dev libxcb1-dev libx11-xcb-dev
+  qt6-qpa-plugins libcurl4-openssl-dev ca-certificates libxcb1-dev libx11-xcb-dev
   libcanberra-dev libcanberra0 libcanberra-pulse sound-theme-freedesktop
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   xvfb xdotool x11-apps x11-utils imagemagick fonts-dejavu-core dbus

@@ -3,6 +3,8 @@
 #include "app/PalvaroApplication.h"
 #include "core/vornIniFile.h"
 #include "core/vornLogFile.h"
+#include "platform/Network.h"
+#include "platform/Power.h"
 #include "platform/ResourceLibrary.h"
 #include "platform/Tray.h"
 #include "storage/GlobalPreferences.h"

@@ -12,6 +12,8 @@
 #include <memory>
 
 class IHotKeys;
+class IMailTransport;
+class IPower;
 class ITrayIcon;
 class TPalvaroApplication;
 class TPalvaroStorage;
@@ -35,6 +37,9 @@ struct TAppContext {
     TTaskList CopyBuffer;
     std::unique_ptr<TPalvaroStorage> Store;
     std::unique_ptr<TStoreAutoSave> AutoSave;
+    // The login manager and the mail transport the action windows use.
+    std::unique_ptr<IPower> Power;
+    std::unique_ptr<IMailTransport> Mail;
     // What the scheduler and the action windows see of the above.
     TActionContext Actions;
     // The desktop's notification area and hot keys, made with the tray front.

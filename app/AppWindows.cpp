@@ -2,6 +2,7 @@
 
 #include "app/AppContext.h"
 #include "app/PalvaroApplication.h"
+#include "app/UpdateCheck.h"
 #include "app/hiddenfrm.h"
 #include "core/vornLogFile.h"
 #include "scheduler/TaskScheduler.h"
@@ -99,6 +100,7 @@ void Wire(TAppContext &c, Thddnorm &tray)
         s.SetLogLevel = [&app](bool enabled) { app.SetLogLevel(enabled); };
         s.TerminateApplication = [&app](const QString &reason) { app.TerminateApplication(reason); };
         s.OpenPreferences = [&tray](QWidget *) { tray.popPreferencesClick(); };
+        s.CheckForUpdates = [&c] { UpdateCheck::Start(c); };
         s.RunNewReminderWizard = tray.RunNewReminderWizard;
         s.EditReminder = tray.EditReminder;
         auto *form = new TTaskListForm(std::move(s));

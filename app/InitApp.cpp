@@ -11,10 +11,13 @@
 #include "core/MessageBox.h"
 #include "core/vornIniFile.h"
 #include "core/vornLogFile.h"
+#include "extras/GlobalFullMoons.h"
 #include "model/CalendarNames.h"
 #include "model/TaskList.h"
+#include "platform/CurlMail.h"
 #include "platform/Desktop.h"
 #include "platform/DesktopTray.h"
+#include "platform/LoginManager.h"
 #include "platform/ResourceLibrary.h"
 #include "platform/SessionEnd.h"
 #include "platform/Shell.h"
@@ -186,6 +189,10 @@ void FillActionContext(TAppContext &c)
     a.Library = c.Library.get();
     a.SoundsFolder = c.Environment->GetProgramFolder(QStringLiteral("SOUNDS"));
     a.ProductName = c.Environment->ProductName;
+    c.Power = std::make_unique<TLoginManagerPower>();
+    c.Mail = std::make_unique<TCurlMailTransport>();
+    a.Power = c.Power.get();
+    a.Mail = c.Mail.get();
 }
 
 // A request to end that the hidden window is not there to take: during
@@ -286,6 +293,14 @@ bool InitializeModules()
     if (ProgramEndRequested())
         return false;
     FillActionContext(c);
+
+    // The full-moon notice is renewed now and removed again before the last
+    // save of the store, so the store written last never holds one.
+    InitFullMoons(c.TaskList, *c.Preferences);
+    BeginModule(QStringLiteral("InitFullMoons"), [] {
+        if (g_context)
+            RemoveFullMoons(g_context->TaskList);
+    });
 
     // The hidden window's module.
     LogInfo(QStringLiteral("Initialize hiddenfrm"));

@@ -1,7 +1,14 @@
 #include "app/PreferencesWindow.h"
 
+#include "scheduler/SendemailActionFrm.h"
+
+#include <QEventLoop>
+#include <QThread>
+#include <memory>
+
 #include "app/AppContext.h"
 #include "app/PalvaroApplication.h"
+#include "app/UpdateCheck.h"
 #include "app/hiddenfrm.h"
 #include "core/vornLogFile.h"
 #include "platform/SystemHelpers.h"
@@ -56,6 +63,23 @@ TPreferencesServices Services(TAppContext &c, Thddnorm &tray)
         SendContactEmail(address, subject, body);
     };
     s.OpenAddress = [](const QString &address) { OpenWithShell(address); };
+    s.SendTestEmail = [&c](const TTestEmailSettings &t, QWidget *) {
+        // The exchange may wait up to a minute per reply: it runs on a thread of
+        // its own while this one keeps the windows painted and the reminders firing.
+        TTestEmailResult result;
+        const QString signature = c.Preferences ? c.Preferences->EmailSignature() : QString();
+        IMailTransport *mail = c.Actions.Mail;
+        QEventLoop wait;
+        std::unique_ptr<QThread> worker(QThread::create([&result, mail, signature, t] {
+            result.Sent = TSendemailActionForm::SendTestEmail(mail, signature, t.From, t.Server, t.UserID, t.Password,
+                                                              t.Authentication, &result.Error);
+        }));
+        QObject::connect(worker.get(), &QThread::finished, &wait, &QEventLoop::quit);
+        worker->start();
+        wait.exec();
+        worker->wait();
+        return result;
+    };
     s.AfterOk = [&c] {
         if (TTaskListForm *list = OpenTaskList(c)) {
             list->UpdateMenus();
@@ -65,8 +89,8 @@ TPreferencesServices Services(TAppContext &c, Thddnorm &tray)
             list->ApplyListFont();
         }
     };
-    // The test e-mail and the update check come with the e-mail action and
-    // the update check; until then their controls only log.
+    s.CheckForUpdates = [&c] { UpdateCheck::Start(c); };
+    // The test e-mail comes with the e-mail action; until then its button only logs.
     return s;
 }
 

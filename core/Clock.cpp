@@ -4,9 +4,19 @@
 
 #include <QDateTime>
 #include <cmath>
+#include <ctime>
 
 namespace {
 const Clock::ISource *g_source = nullptr;
+
+// The boot-time clock counts through suspend, unlike the monotonic one, so a
+// sleep does not look like the clock being set.
+long long SystemSteadyMs()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_BOOTTIME, &ts);
+    return static_cast<long long>(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
+}
 } // namespace
 
 namespace Clock {
@@ -21,6 +31,16 @@ double Now()
 double Today()
 {
     return std::floor(Now());
+}
+
+long long SteadyMs()
+{
+    return g_source ? g_source->SteadyMs() : SystemSteadyMs();
+}
+
+long long ISource::SteadyMs() const
+{
+    return SystemSteadyMs();
 }
 
 void SetSource(const ISource *source)

@@ -8,11 +8,16 @@ namespace Clock {
 double Now();
 // Today's date (whole days) of Now().
 double Today();
+// Milliseconds on a clock that nobody sets and that goes on counting while the
+// machine sleeps: the wall clock moving away from it means the clock was set.
+long long SteadyMs();
 
 class ISource {
 public:
     virtual ~ISource() = default;
     virtual double Now() const = 0;
+    // The system's steady clock unless a source keeps its own.
+    virtual long long SteadyMs() const;
 };
 // Replaces the system clock; nullptr restores it.
 void SetSource(const ISource *source);

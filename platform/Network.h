@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <atomic>
 
 struct TMailServer {
     QString Host;
@@ -12,6 +13,9 @@ struct TMailServer {
     QString User; // empty with an empty password: no login
     QString Password;
     int ReplyTimeoutSeconds = 60;
+    // Set by another thread to end the exchange within about a second (the
+    // program is ending); none: the exchange runs to its end.
+    const std::atomic<bool> *Abort = nullptr;
 };
 
 struct TMailMessage {
@@ -24,7 +28,9 @@ class IMailTransport {
 public:
     virtual ~IMailTransport() = default;
     // Sends the message; false with the server's or the connection's reason.
-    // The first refused recipient ends the attempt.
+    // The first refused recipient ends the attempt. Blocks the calling thread
+    // for as long as the server takes, so callers run it away from the GUI
+    // thread; an implementation may be used by several threads at once.
     virtual bool Send(const TMailServer &server, const TMailMessage &message, QString *errorText) = 0;
 };
 

@@ -7,6 +7,8 @@
 #include <QString>
 #include <functional>
 
+class IMailTransport;
+class IPower;
 class ISoundPlayer;
 class TPalvaroStorage;
 class TResourceLibrary;
@@ -39,6 +41,10 @@ struct TActionContext {
     const TResourceLibrary *Library = nullptr; // the window pictures; none: plain windows
     QString SoundsFolder; // with trailing "/"
     QString ProductName = QStringLiteral("Brivane");
+    // The login manager (power actions, sleep notices) and the mail server's
+    // transport; none: the requests fail and the mails are not sent.
+    IPower *Power = nullptr;
+    IMailTransport *Mail = nullptr;
     TOpenWindows Windows;
     TNoteCascade Cascade;
     // The editor's change-schedule mode: true when the user confirmed. Empty

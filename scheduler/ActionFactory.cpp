@@ -1,7 +1,11 @@
 #include "scheduler/ActionFactory.h"
 
 #include "scheduler/ActionFrm.h"
+#include "scheduler/FullMoonFrm.h"
 #include "scheduler/PopupNoteFrm.h"
+#include "scheduler/RunProgramActionFrm.h"
+#include "scheduler/SendemailActionFrm.h"
+#include "scheduler/ShutdownFrm.h"
 
 namespace {
 
@@ -34,13 +38,10 @@ TActionForm *CreateDefaultActionForm(TActionContext &context, TActionKind kind)
     switch (kind) {
     case TActionKind::Sound: return new TPlaysoundForm(context);
     case TActionKind::PopupNote: return new TPopupNoteForm(context);
-    // The e-mail, run-program, shutdown and full-moon windows do not exist
-    // yet. A reminder with such an action gets the windows that do exist; its
-    // missing ones are skipped.
-    case TActionKind::Email:
-    case TActionKind::RunProgram:
-    case TActionKind::Shutdown:
-    case TActionKind::FullMoon: return nullptr;
+    case TActionKind::Email: return new TSendemailActionForm(context);
+    case TActionKind::RunProgram: return new TRunProgramActionForm(context);
+    case TActionKind::Shutdown: return new TShutdownForm(context);
+    case TActionKind::FullMoon: return new TFullMoonForm(context);
     }
     return nullptr;
 }

@@ -3,6 +3,7 @@
 #include "core/Clock.h"
 #include "core/vornLogFile.h"
 #include "model/TaskList.h"
+#include "platform/Power.h"
 #include "scheduler/ActionFactory.h"
 #include "scheduler/ActionFrm.h"
 #include "storage/vornStorage.h"
@@ -16,12 +17,18 @@ TTaskScheduler::TTaskScheduler(TActionContext &context, QObject *parent)
     : QObject(parent)
     , FContext(context)
     , FTimer(std::make_unique<QTimer>())
+    , FClockWatch(std::make_unique<QTimer>())
 {
     FTimer->setInterval(TimerInterval);
     connect(FTimer.get(), &QTimer::timeout, this, &TTaskScheduler::TimerTick);
+    FClockWatch->setInterval(ClockWatchInterval);
+    connect(FClockWatch.get(), &QTimer::timeout, this, &TTaskScheduler::CheckClock);
 }
 
-TTaskScheduler::~TTaskScheduler() = default;
+TTaskScheduler::~TTaskScheduler()
+{
+    Stop();
+}
 
 TTaskList *TTaskScheduler::ListOrNull() const
 {
@@ -68,12 +75,55 @@ void OpenActionWindow(TActionContext &context, TActionKind kind, int i, bool sta
 void TTaskScheduler::Start()
 {
     FTimer->start();
+    ResetClockWatch();
+    FClockWatch->start();
+    if (FContext.Power) {
+        FContext.Power->OnSleep = [this](bool sleeping) {
+            if (sleeping)
+                LogInfo(QStringLiteral("Scheduler: the computer goes to sleep"));
+            else
+                WokeUp();
+        };
+    }
     HandleMissedTasks();
 }
 
 void TTaskScheduler::Stop()
 {
     FTimer->stop();
+    FClockWatch->stop();
+    if (FContext.Power)
+        FContext.Power->OnSleep = nullptr;
+}
+
+void TTaskScheduler::WokeUp()
+{
+    LogInfo(QStringLiteral("Scheduler: the computer woke up ") + DateTimeToStr(Clock::Now()));
+    HandleMissedTasks();
+    CheckDueTasks();
+    ResetClockWatch();
+}
+
+void TTaskScheduler::ResetClockWatch()
+{
+    FLastWall = Clock::Now();
+    FLastSteady = Clock::SteadyMs();
+}
+
+bool TTaskScheduler::CheckClock()
+{
+    const double wall = Clock::Now();
+    const long long steady = Clock::SteadyMs();
+    const long long wallStep = std::llround((wall - FLastWall) * 86400000.0);
+    const long long drift = wallStep - (steady - FLastSteady);
+    FLastWall = wall;
+    FLastSteady = steady;
+    if (std::llabs(drift) <= ClockJumpMs)
+        return false;
+    LogInfo(QStringLiteral("Scheduler: the clock was set by ") + QString::number(drift / 1000)
+            + QStringLiteral(" s, checking the reminders now"));
+    CheckDueTasks();
+    return true;
 }
 
 bool TTaskScheduler::Running() const

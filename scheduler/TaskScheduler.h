@@ -7,6 +7,10 @@
 // it (storage/StoreAutoSave.h) failed. At start it treats the reminders missed
 // while the program was not running, as the preferences say.
 //
+// A machine that wakes from sleep treats the reminders that fell due while it
+// slept the same way, and fires at once; so does a wall clock that was set
+// forward or back by more than a minute.
+//
 // The action windows bind to the context's list by index, the list the
 // scheduler fires from.
 //
@@ -38,10 +42,12 @@ public:
     // --- Firing ---
     static constexpr int TimerInterval = 30000; // ms
     static constexpr int SavePasses = 10; // passes between periodic saves
+    static constexpr int ClockWatchInterval = 2000; // ms between looks at the wall clock
+    static constexpr long long ClockJumpMs = 60000; // a larger step is a clock that was set
 
     // Enables the timer, then treats the missed reminders.
     void Start();
-    // Disables the timer.
+    // Disables the timer; sleep notices are no longer heard.
     void Stop();
     bool Running() const;
     // One timer pass: a firing pass, and every tenth pass the periodic save.
@@ -56,6 +62,11 @@ public:
     // Fires the reminder at index i now ("Run now!"); nothing when it is in
     // service, disabled, or i is no index of the list.
     void RunTaskNow(int i);
+    // After a sleep: the missed treatment for what fell due, then a pass.
+    void WokeUp();
+    // A firing pass at once when the wall clock moved more than ClockJumpMs
+    // away from the steady clock since the last look; true when it did.
+    bool CheckClock();
 
     // Timer passes since the last periodic save.
     int SaveCounter = 0;
@@ -83,6 +94,11 @@ private:
     TTaskList *ListOrNull() const;
     void FireDue(TTaskList &list, int i);
 
+    void ResetClockWatch();
+
     TActionContext &FContext;
     std::unique_ptr<QTimer> FTimer;
+    std::unique_ptr<QTimer> FClockWatch;
+    double FLastWall = 0; // wall clock and steady clock at the last look
+    long long FLastSteady = 0;
 };

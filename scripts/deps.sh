@@ -7,7 +7,7 @@ set -euo pipefail
 PACKAGES=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-tools-dev-tools qt6-svg-dev
-  qt6-qpa-plugins libcurl4-openssl-dev libxcb1-dev libx11-xcb-dev
+  qt6-qpa-plugins libcurl4-openssl-dev ca-certificates libxcb1-dev libx11-xcb-dev
   libcanberra-dev libcanberra0 libcanberra-pulse sound-theme-freedesktop
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   xvfb xdotool x11-apps x11-utils imagemagick fonts-dejavu-core dbus
@@ -17,7 +17,8 @@ for arg in "$@"; do
   case "$arg" in
     # The package test builds the package and validates its menu entry,
     # metainfo and manual page.
-    --test) PACKAGES+=(sox trayer poppler-utils dpkg-dev desktop-file-utils appstream man-db) ;;
+    --test) PACKAGES+=(sox trayer poppler-utils python3-dbus python3-gi openssl
+                       dpkg-dev desktop-file-utils appstream man-db) ;;
     --package) PACKAGES+=(dpkg-dev) ;;
     --fuzz) PACKAGES+=(clang libclang-rt-14-dev) ;;
     *) echo "deps.sh: unknown option $arg" >&2; exit 2 ;;

@@ -16,6 +16,7 @@ import re
 import select
 import shutil
 import signal
+import struct
 import subprocess
 import sys
 import tempfile
@@ -210,6 +211,10 @@ class Session:
         self.log_path = os.path.join(self.tmpdir, PROGRAM + ".log")
         self.documents = os.path.join(self.home, "Documents")
         self.desktop = os.path.join(self.home, "Desktop")
+        # A full moon near the day of the run would add its notice window, its
+        # sound and its service reminder to whatever a test watches; only a
+        # test that asks for them gets the notices.
+        self.write_preferences(ShowFullMoons=False)
 
         os.makedirs(self.shot_dir, exist_ok=True)
         for f in os.listdir(self.shot_dir):
@@ -270,6 +275,9 @@ class Session:
             "XDG_RUNTIME_DIR": self.runtime_dir,
             "TMPDIR": self.tmpdir,
             "DBUS_SESSION_BUS_ADDRESS": DEAD_BUS,
+            # Never the machine's own login manager: a test that wants one
+            # starts a private bus with a fake (see e2e_dbus.py).
+            "DBUS_SYSTEM_BUS_ADDRESS": DEAD_BUS,
             "NO_AT_BRIDGE": "1",
             # No sound server, and only libcanberra's PulseAudio driver (its ALSA
             # driver could reach a sound card directly): nothing is ever heard.
@@ -380,6 +388,29 @@ class Session:
         with open(path, "wb") as f:
             f.write(data)
 
+    def write_preferences(self, path=None, **switches):
+        """Write the preferences file (beside the copy unless path says otherwise)
+        holding only the given boolean preferences; the program takes its
+        defaults for the others. Without switches the file is removed, as on a
+        first start."""
+        path = path or os.path.join(self.prog_dir, PROGRAM + ".pfc")
+        if not switches:
+            if os.path.exists(path):
+                os.unlink(path)
+            return
+
+        def short(text):
+            return bytes([len(text)]) + text
+
+        stream = b"TPF0" + short(b"TPreferences") + short(b"")
+        for name, value in switches.items():
+            stream += short(name.encode("ascii")) + (b"\x09" if value else b"\x08")
+        stream += b"\x00\x00"
+        data = b"\xff\x0a\x00TPREFERENCES\x00\x30\x10" + struct.pack("<I", len(stream)) + stream
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        with open(path, "wb") as f:
+            f.write(data)
+
     def set_log_level(self, level, path=None, first_run=False):
         """An ini with the log level; unless first_run, of a user who has closed
         the Reminders window before (it does not open at start)."""
@@ -387,6 +418,17 @@ class Session:
         if not first_run:
             text += "[Tasklist]\nFirstRun=0\n"
         self.write_ini(text, path)
+
+    def write_prefs(self, **settings):
+        """Write the preferences file beside the copy: the defaults with these settings
+        (names as the preferences call them; see helper/WritePrefs.cpp)."""
+        tool = os.environ.get("BRIVANE_E2E_WRITE_PREFS")
+        check(tool and os.access(tool, os.X_OK), "no preferences writer (BRIVANE_E2E_WRITE_PREFS)")
+        settings.setdefault("ShowFullMoons", 0)  # as in every session unless asked for
+        args = ["%s=%s" % (k, v) for k, v in settings.items()]
+        r = subprocess.run([tool, os.path.join(self.prog_dir, PROGRAM + ".pfc")] + args, env=self.env,
+                           capture_output=True, text=True, timeout=30)
+        check(r.returncode == 0, "writing the preferences failed: %s" % r.stderr)
 
     def ini_bytes(self):
         return _read_bytes(self.ini_path)

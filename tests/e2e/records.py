@@ -18,10 +18,14 @@ TASKKIND, REPEAT_TASK, REPEAT_RULE = 0, 2, 5
 REPEAT_N, HAS_RUN = 12, 16
 EVENT, SCHEDULED, LAST_RUN, CREATED = 24, 32, 40, 48
 TITLE, NOTES1 = 56, 107
-POPUP_NOTE = 609
+NOTES2 = 358
+POPUP_NOTE, SEND_EMAIL, RUN_PROGRAM, SHUTDOWN_COMPUTER = 609, 611, 612, 613
+EMAIL_TO, EMAIL_CC, EMAIL_BCC = 666, 767, 868
+PROGRAM_PATHNAME, PROGRAM_PARAMETERS, SHUTDOWN_TYPE = 1328, 1730, 1841
 ENABLED, VISIBLE, IN_SERVICE, DELIVERED = 1850, 1852, 1853, 1854
 NEW_SCHEDULE, NOTE_VISIBLE, ACTION_COUNT = 1855, 1856, 1860
 ALARM, RULE_DAYS = 5, 2
+COMPUTER_TASK = 0
 
 
 def days(moment):
@@ -57,6 +61,35 @@ def alarm(title, due, daily):
     r[POPUP_NOTE] = 1
     r[ENABLED] = 1
     r[VISIBLE] = 1
+    return bytes(r)
+
+
+def computer_task(title, due, program=None, parameters="", shutdown_type=None):
+    """A one-time computer task due at `due` that runs a program or ends the session."""
+    r = bytearray(alarm(title, due, daily=False))
+    r[TASKKIND] = COMPUTER_TASK
+    r[POPUP_NOTE] = 0
+    text(r, NOTES1, "")
+    if program is not None:
+        r[RUN_PROGRAM] = 1
+        text(r, PROGRAM_PATHNAME, program)
+        text(r, PROGRAM_PARAMETERS, parameters)
+    if shutdown_type is not None:
+        r[SHUTDOWN_COMPUTER] = 1
+        r[SHUTDOWN_TYPE] = shutdown_type
+    return bytes(r)
+
+
+def mail_alarm(title, due, to="", cc="", bcc="", notes1="", notes2=""):
+    """A one-time alarm due at `due` that only sends an e-mail."""
+    r = bytearray(alarm(title, due, daily=False))
+    r[POPUP_NOTE] = 0
+    r[SEND_EMAIL] = 1
+    text(r, NOTES1, notes1)
+    text(r, NOTES2, notes2)
+    text(r, EMAIL_TO, to)
+    text(r, EMAIL_CC, cc)
+    text(r, EMAIL_BCC, bcc)
     return bytes(r)
 
 

@@ -4,7 +4,9 @@ namespace {
 class PinnedSource : public Clock::ISource {
 public:
     double Now() const override { return Value; }
+    long long SteadyMs() const override { return Steady; }
     double Value = 0.0;
+    long long Steady = 0;
 };
 PinnedSource g_pinned;
 bool g_isPinned = false;
@@ -14,6 +16,8 @@ namespace Clock {
 
 void Pin(double when)
 {
+    if (!g_isPinned)
+        g_pinned.Steady = g_pinned.ISource::SteadyMs();
     g_pinned.Value = when;
     g_isPinned = true;
     SetSource(&g_pinned);
@@ -22,6 +26,7 @@ void Pin(double when)
 void Advance(double days)
 {
     g_pinned.Value += days;
+    g_pinned.Steady += static_cast<long long>(days * 86400000.0 + (days < 0 ? -0.5 : 0.5));
 }
 
 void Unpin()

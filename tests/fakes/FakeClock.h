@@ -6,7 +6,9 @@
 
 namespace Clock {
 
+// Pinning again while pinned sets the wall clock: the steady clock stays.
 void Pin(double when);
+// Time passing: the wall clock and the steady clock move together.
 void Advance(double days);
 void Unpin();
 bool IsPinned();

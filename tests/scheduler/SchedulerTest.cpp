@@ -6,6 +6,7 @@
 #include "scheduler/TaskScheduler.h"
 #include "storage/GlobalPreferences.h"
 #include "storage/vornStorage.h"
+#include "tests/fakes/FakeDesktopServices.h"
 #include "tests/fakes/FakeSoundPlayer.h"
 #include "tests/support/CapturedLog.h"
 #include "tests/support/Records.h"
@@ -318,26 +319,6 @@ TEST_F(SchedulerFixture, RecordsThatBreakTheScheduleRulesEndThePassAndStopFiring
     EXPECT_TRUE(zero.Delivered);
     EXPECT_FALSE(never.InService);
     EXPECT_FALSE(zero.InService);
-}
-
-TEST_F(SchedulerFixture, WindowsThatDoNotExistYetAreSkipped)
-{
-    SetActionFormFactory(nullptr); // the program's own windows
-    for (K kind : {K::Email, K::RunProgram, K::Shutdown, K::FullMoon})
-        EXPECT_EQ(CreateDefaultActionForm(context, kind), nullptr) << ActionKindName(kind).toStdString();
-
-    PinnedClock clock(At(2009, 2, 17, 10, 0, 30));
-    TTaskData t = Reminder("Mail", At(2009, 2, 17, 10, 0, 0));
-    t.PlaySound = true;
-    t.SendEmail = true;
-    TTaskData &mail = list.AddTask(t);
-
-    scheduler.TimerTick();
-    EXPECT_EQ(player.Played.size(), 1);
-    EXPECT_EQ(mail.ActionCount, 0);
-    EXPECT_TRUE(mail.InService); // served, waiting for the e-mail window it cannot get yet
-    scheduler.TimerTick();
-    EXPECT_EQ(player.Played.size(), 1);
 }
 
 TEST_F(SchedulerFixture, RunNowFiresOnceWithShortCountdownsAndIgnoresWhatIsServedOrSuspended)
@@ -660,4 +641,69 @@ TEST(SchedulerIndexOperations, WorkOnTheListRecordInPlace)
     r.ExcludeWednesday = true;
     EXPECT_TRUE(sched.IsExcludedDay(1, r.EventDateTime)); // 15 May 2024 is a Wednesday
     EXPECT_THROW(sched.ScheduledTime(2), std::out_of_range);
+}
+
+TEST_F(SchedulerFixture, WakingUpTreatsWhatFellDueInTheSleepLikeMissedReminders)
+{
+    FakePower power;
+    context.Power = &power;
+    for (TMissedTasksTreatment treatment : {mtDontShowbutReschedule, mtShowAll}) {
+        SCOPED_TRACE(treatment);
+        list.Clear();
+        started.clear();
+        player.Played.clear();
+        prefs.SetMissedTasksTreatment(treatment);
+        prefs.SetShowOnlyRunOnceMissedTasks(true);
+        PinnedClock clock(At(2009, 2, 16, 19, 0, 0));
+        const Missed m = AddMissed(list);
+        TTaskScheduler s(context);
+        s.Start();
+        ASSERT_TRUE(power.OnSleep);
+        EXPECT_TRUE(started.empty());
+
+        power.OnSleep(true);
+        Clock::Pin(At(2009, 2, 17, 8, 0, 0)); // the night passes asleep
+        power.OnSleep(false);
+        if (treatment == mtDontShowbutReschedule) {
+            EXPECT_TRUE(Made("Daily").empty());
+            EXPECT_EQ(m.daily->Scheduled, At(2009, 2, 17, 20, 0, 0));
+            EXPECT_EQ(Made("Once"), (std::vector<K>{K::PopupNote, K::Email}));
+            EXPECT_TRUE(Made("Moon").empty()); // run on request: only its sound
+            // The pass after the treatment fires what the treatment leaves alone.
+            EXPECT_EQ(Made("Hidden"), std::vector<K>{K::PopupNote});
+        } else {
+            EXPECT_EQ(Made("Daily"), std::vector<K>{K::PopupNote});
+            EXPECT_EQ(Made("Once"), (std::vector<K>{K::PopupNote, K::Email}));
+            EXPECT_EQ(Made("Moon"), std::vector<K>{K::FullMoon});
+        }
+        EXPECT_EQ(player.Played.size(), 1);
+        EXPECT_TRUE(Made("Off").empty());
+        EXPECT_TRUE(Made("Future").empty());
+        s.Stop();
+        EXPECT_FALSE(power.OnSleep); // a stopped scheduler hears no more
+        for (const QPointer<TRecordingForm> &f : forms)
+            delete f.data();
+        forms.clear();
+    }
+}
+
+TEST_F(SchedulerFixture, ASetClockFiresAtOnceButTimePassingDoesNot)
+{
+    PinnedClock clock(At(2009, 2, 17, 9, 0, 0));
+    TTaskData t = Reminder("Standup", At(2009, 2, 17, 9, 30, 0));
+    t.PopupNote = true;
+    list.AddTask(t);
+    scheduler.Start();
+
+    Clock::Advance(45.0 / 86400); // time passing, the steady clock along
+    EXPECT_FALSE(scheduler.CheckClock());
+    Clock::Pin(At(2009, 2, 17, 9, 0, 50)); // set 5 s forward: too small to count
+    EXPECT_FALSE(scheduler.CheckClock());
+    Clock::Pin(At(2009, 2, 17, 8, 0, 0)); // set back an hour: a pass, nothing due
+    EXPECT_TRUE(scheduler.CheckClock());
+    EXPECT_TRUE(started.empty());
+    Clock::Pin(At(2009, 2, 17, 9, 31, 0)); // set forward past the reminder
+    EXPECT_TRUE(scheduler.CheckClock());
+    EXPECT_EQ(Made("Standup"), std::vector<K>{K::PopupNote});
+    EXPECT_FALSE(scheduler.CheckClock()); // the next look sees no new step
 }

@@ -12,8 +12,9 @@ TMsgResult DefaultMessageBoxAnswer(const QString &, TMsgIcon, TMsgButtons button
 MessageBoxRecorder::MessageBoxRecorder(TMsgResult answer)
     : Answer(answer)
 {
-    SetMessageBoxHandler([this](const QString &text, TMsgIcon, TMsgButtons, const QString &) {
+    SetMessageBoxHandler([this](const QString &text, TMsgIcon, TMsgButtons, const QString &title) {
         Texts << text;
+        Titles << title;
         return Decide ? Decide(text) : Answer;
     });
 }

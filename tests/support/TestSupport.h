@@ -19,6 +19,7 @@ public:
     explicit MessageBoxRecorder(TMsgResult answer = TMsgResult::Ok);
     ~MessageBoxRecorder();
     QStringList Texts;
+    QStringList Titles;
     TMsgResult Answer;
     std::function<TMsgResult(const QString &)> Decide; // overrides Answer when set
 };

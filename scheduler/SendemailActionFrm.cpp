@@ -1,0 +1,316 @@
+#include "scheduler/SendemailActionFrm.h"
+
+#include "core/Clock.h"
+#include "core/Codepage.h"
+#include "core/vornLogFile.h"
+#include "storage/GlobalPreferences.h"
+
+#include <QPushButton>
+#include <QThread>
+#include <QTimer>
+
+// --- message text ---
+
+namespace MailText {
+
+QString Rfc822Date(TDateTime local, int utcOffsetSeconds)
+{
+    static const char *const kDays[] = {"Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun"};
+    static const char *const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                          "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    int y, mo, d, h, mi, s, ms;
+    DecodeDateTime(local, y, mo, d, h, mi, s, ms);
+    const int minutes = std::abs(utcOffsetSeconds) / 60;
+    return QStringLiteral("%1, %2 %3 %4 %5:%6:%7 %8%9%10")
+        .arg(QLatin1String(kDays[DayOfTheWeek(local) - 1]))
+        .arg(d)
+        .arg(QLatin1String(kMonths[mo - 1]))
+        .arg(y, 4, 10, QLatin1Char('0'))
+        .arg(h, 2, 10, QLatin1Char('0'))
+        .arg(mi, 2, 10, QLatin1Char('0'))
+        .arg(s, 2, 10, QLatin1Char('0'))
+        .arg(utcOffsetSeconds < 0 ? QLatin1Char('-') : QLatin1Char('+'))
+        .arg(minutes / 60, 2, 10, QLatin1Char('0'))
+        .arg(minutes % 60, 2, 10, QLatin1Char('0'));
+}
+
+int LocalUtcOffset(TDateTime local)
+{
+    return DateTimeToQDateTime(local).offsetFromUtc();
+}
+
+QString AddressPart(const QString &text)
+{
+    const qsizetype open = text.indexOf(QLatin1Char('<'));
+    if (open >= 0) {
+        const qsizetype close = text.indexOf(QLatin1Char('>'), open + 1);
+        return text.mid(open + 1, close < 0 ? -1 : close - open - 1).trimmed();
+    }
+    return text.trimmed();
+}
+
+QStringList SplitRecipients(const QString &list)
+{
+    QStringList out;
+    QString current;
+    bool quoted = false;
+    auto take = [&] {
+        const QString address = AddressPart(current);
+        if (!address.isEmpty())
+            out << address;
+        current.clear();
+    };
+    for (const QChar c : list) {
+        if (c == QLatin1Char('"'))
+            quoted = !quoted;
+        if (c == QLatin1Char(',') && !quoted)
+            take();
+        else
+            current += c;
+    }
+    take();
+    return out;
+}
+
+bool ParseServer(const QString &text, QString *host, int *port)
+{
+    const qsizetype colon = text.indexOf(QLatin1Char(':'));
+    *host = (colon < 0 ? text : text.left(colon)).trimmed();
+    const QString portText = colon < 0 ? QString() : text.mid(colon + 1).trimmed();
+    *port = 25;
+    if (!portText.isEmpty()) {
+        bool ok = false;
+        const int p = portText.toInt(&ok);
+        if (!ok || p <= 0 || p > 65535)
+            return false;
+        *port = p;
+    }
+    return !host->isEmpty();
+}
+
+namespace {
+
+// A header value on one line: a line break in a title must not start a header of its own.
+QString HeaderValue(const QString &value)
+{
+    QString v = value;
+    v.replace(QLatin1String("\r\n"), QLatin1String(" "));
+    v.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    v.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return v;
+}
+
+// Line breaks inside a body line become CR LF, the only line end mail knows.
+QString BodyLine(const QString &line)
+{
+    QString v = line;
+    v.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    v.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    v.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+    return v;
+}
+
+} // namespace
+
+QByteArray Compose(const QString &from, const QString &to, const QString &subject, const QStringList &bodyLines,
+                   TDateTime now, int utcOffsetSeconds)
+{
+    QStringList lines;
+    lines << QStringLiteral("From: ") + HeaderValue(from) << QStringLiteral("To: ") + HeaderValue(to)
+          << QStringLiteral("Date: ") + Rfc822Date(now, utcOffsetSeconds)
+          << QStringLiteral("Subject: ") + HeaderValue(subject)
+          << QStringLiteral("X-mailer: Palvaro - automatic ToDo reminders windows utility") << QString();
+    for (const QString &l : bodyLines)
+        lines << BodyLine(l);
+    return ToCp1252(lines.join(QLatin1String("\r\n")));
+}
+
+QStringList BodyLines(const TTaskData &task, const QString &signature)
+{
+    return {task.Notes1.Get() + task.Notes2.Get(), QString(), signature};
+}
+
+QString FromText(const TPreferences &prefs)
+{
+    if (prefs.FromName().isEmpty())
+        return prefs.Fromaddress();
+    return prefs.FromName() + QLatin1Char('<') + prefs.Fromaddress() + QLatin1Char('>');
+}
+
+QString RecipientList(const TTaskData &task)
+{
+    QString list = task.EmailTo.Get() + QLatin1Char(',') + task.EmailCc.Get() + QLatin1Char(',') + task.EmailBcc.Get();
+    list.replace(QLatin1Char(';'), QLatin1Char(','));
+    return list;
+}
+
+QStringList TestBodyLines(const QString &fromAddress, const QString &server, const QString &user,
+                          const QString &password, bool authRequired, const QString &signature)
+{
+    QStringList lines;
+    lines << QStringLiteral("SMTP Server:Port ->") + server << QStringLiteral("From Address ->") + fromAddress;
+    if (authRequired) {
+        lines << QStringLiteral("SMTP Server authentication selected.") << QStringLiteral(" Username -> ") + user
+              << QStringLiteral(" Password -> ") + QString(password.size(), QLatin1Char('*')) + QStringLiteral(" (")
+                     + QString::number(password.size()) + QStringLiteral(" characters)");
+    }
+    lines << QString() << signature;
+    return lines;
+}
+
+} // namespace MailText
+
+// --- sending ---
+
+TMailJob TSendemailActionForm::PrepareMail(const QString &from, const QString &to, const QString &subject,
+                                           const QString &server, const QStringList &bodyLines, const QString &user,
+                                           const QString &password)
+{
+    TMailJob job;
+    if (!MailText::ParseServer(server, &job.Server.Host, &job.Server.Port)) {
+        job.Error = QStringLiteral("no usable mail server in \"") + server + QLatin1Char('"');
+        return job;
+    }
+    job.Server.User = user;
+    job.Server.Password = password;
+    job.Message.EnvelopeSender = MailText::AddressPart(from);
+    job.Message.Recipients = MailText::SplitRecipients(to);
+    if (job.Message.Recipients.isEmpty()) {
+        job.Error = QStringLiteral("no recipient");
+        return job;
+    }
+    const TDateTime now = Clock::Now();
+    job.Message.Data = MailText::Compose(from, to, subject, bodyLines, now, MailText::LocalUtcOffset(now));
+    job.Ok = true;
+    return job;
+}
+
+bool TSendemailActionForm::SendMailMessage(IMailTransport *mail, const QString &from, const QString &to,
+                                           const QString &subject, const QString &server, const QStringList &bodyLines,
+                                           const QString &user, const QString &password, QString *errorText)
+{
+    const TMailJob job = PrepareMail(from, to, subject, server, bodyLines, user, password);
+    if (!job.Ok || !mail) {
+        if (errorText)
+            *errorText = job.Ok ? QStringLiteral("no mail transport") : job.Error;
+        return false;
+    }
+    return mail->Send(job.Server, job.Message, errorText);
+}
+
+bool TSendemailActionForm::SendTestEmail(IMailTransport *mail, const QString &signature, const QString &fromAddress,
+                                         const QString &server, const QString &user, const QString &password,
+                                         bool authRequired, QString *errorText)
+{
+    const QStringList body = MailText::TestBodyLines(fromAddress, server, user, password, authRequired, signature);
+    return SendMailMessage(mail, fromAddress, fromAddress, QStringLiteral("Test e-mail settings"), server, body,
+                           authRequired ? user : QString(), authRequired ? password : QString(), errorText);
+}
+
+// --- the window ---
+
+TSendemailActionForm::TSendemailActionForm(TActionContext &context, QWidget *owner)
+    : TCountdownActionForm(context, QStringLiteral("Send an e-mail"), QStringLiteral("TL_5"), owner)
+    , lblSendto(new QLabel(QStringLiteral("Send mail to:"), this))
+{
+    setObjectName(QStringLiteral("SendemailActionForm"));
+    lblSendto->setObjectName(QStringLiteral("lblSendto"));
+    lblTitle->move(20, 32);
+    lblSendto->move(22, 50);
+    lblSendto->adjustSize();
+    imgActionTypeLogo->move(24, 74);
+    lblSecsRemaining->move(64, 80);
+}
+
+TSendemailActionForm::~TSendemailActionForm()
+{
+    if (FWorker) {
+        FAbort->store(true);
+        FWorker->wait();
+        delete FWorker;
+    }
+}
+
+bool TSendemailActionForm::Sending() const
+{
+    return FWorker != nullptr;
+}
+
+int TSendemailActionForm::StartValue() const
+{
+    return StartAtOnce ? 1 : Context.Prefs().EmailActionWaittime();
+}
+
+void TSendemailActionForm::CancelTimerTimer()
+{
+    if (!FTaskData || Pausing() || Sending())
+        return;
+    const TTaskData &task = *FTaskData;
+    --Countdown;
+    lblTitle->setText(task.Title.Get());
+    lblTitle->adjustSize();
+    lblSendto->setText(QStringLiteral("To: ") + task.EmailTo.Get() + QLatin1Char(';') + task.EmailCc.Get()
+                       + QLatin1Char(';') + task.EmailBcc.Get());
+    lblSendto->adjustSize();
+    lblSecsRemaining->setText(CountdownText());
+    lblSecsRemaining->adjustSize();
+    if (Countdown != 0)
+        return;
+    CancelTimer->stop();
+    const TPreferences &prefs = Context.Prefs();
+    const QStringList body = MailText::BodyLines(task, prefs.EmailSignature());
+    btnCancel->setEnabled(false);
+    lblSecsRemaining->setText(QStringLiteral("Sending e-mail..."));
+    lblSecsRemaining->adjustSize();
+    lblSecsRemaining->repaint();
+    const bool auth = prefs.SMTPRequiresAuthentication();
+    const TMailJob job = PrepareMail(MailText::FromText(prefs), MailText::RecipientList(task), task.Title.Get(),
+                                     prefs.Host() + QLatin1Char(':') + prefs.Port(), body,
+                                     auth ? prefs.UserID() : QString(), auth ? prefs.Password() : QString());
+    if (!job.Ok || !Context.Mail) {
+        SendDone(false, job.Ok ? QStringLiteral("no mail transport") : job.Error);
+        return;
+    }
+    StartSending(job);
+}
+
+void TSendemailActionForm::StartSending(const TMailJob &job)
+{
+    FAbort = std::make_shared<std::atomic<bool>>(false);
+    TMailServer server = job.Server;
+    server.Abort = FAbort.get();
+    IMailTransport *mail = Context.Mail;
+    // The thread writes only these two members and ends before the window
+    // reads them (finished is delivered here after the thread's last step).
+    FWorker = QThread::create([this, mail, server, message = job.Message] {
+        QString error;
+        const bool ok = mail->Send(server, message, &error);
+        FResultOk = ok;
+        FResultError = error;
+    });
+    connect(FWorker, &QThread::finished, this, [this] {
+        FWorker->wait();
+        delete FWorker;
+        FWorker = nullptr;
+        SendDone(FResultOk, FResultError);
+    });
+    FWorker->start();
+}
+
+void TSendemailActionForm::SendDone(bool ok, const QString &error)
+{
+    if (ok && FTaskData) {
+        FTaskData->LastRun = Clock::Now();
+        FTaskData->HasRun = FTaskData->HasRun + 1;
+    } else if (!ok) {
+        LogWarning(QStringLiteral("E-mail not sent: ") + error);
+    }
+    emit SendFinished(ok);
+    ShowThenPause(ok ? QStringLiteral("E-mail succesfully sent") : QStringLiteral("E-mail not sent"),
+                  [this] { Finish(); });
+}
+
+void TSendemailActionForm::Finish()
+{
+    RescheduleAndClose();
+}

@@ -1,0 +1,91 @@
+#include "scheduler/ShutdownFrm.h"
+
+#include "core/Clock.h"
+#include "core/MessageBox.h"
+#include "core/vornLogFile.h"
+#include "platform/Desktop.h"
+
+#include <QTimer>
+
+TShutdownForm::TShutdownForm(TActionContext &context, QWidget *owner)
+    : TCountdownActionForm(context, QStringLiteral("Shutdown"), QStringLiteral("TL_9"), owner)
+{
+    setObjectName(QStringLiteral("ShutdownForm"));
+    lblTitle->setWordWrap(true);
+    lblTitle->setGeometry(20, 40, 291, 29);
+    imgActionTypeLogo->move(20, 70);
+    lblSecsRemaining->move(60, 80);
+}
+
+int TShutdownForm::StartValue() const
+{
+    return StartAtOnce ? 3 : Context.Prefs().ShutdownWaittime();
+}
+
+QString TShutdownForm::CountdownText() const
+{
+    const QString secs = QStringLiteral(" %1 second(s)").arg(Countdown);
+    switch (FTaskData ? FTaskData->ShutdownType : -1) {
+    case skShutdown: return QStringLiteral("Shutdown in") + secs;
+    case skRestart: return QStringLiteral("Restart in") + secs;
+    case skLogOff: return QStringLiteral("Log off ") + Desktop::UserName() + QStringLiteral(" in") + secs;
+    }
+    return QString();
+}
+
+int TShutdownForm::FlagsFor(int shutdownType)
+{
+    switch (shutdownType) {
+    case skShutdown: return EWX_SHUTDOWN | EWX_FORCE | EWX_POWEROFF;
+    case skRestart: return EWX_REBOOT | EWX_FORCE;
+    case skLogOff: return EWX_LOGOFF | EWX_FORCE;
+    }
+    return -1;
+}
+
+void TShutdownForm::CancelTimerTimer()
+{
+    if (!FTaskData || Pausing())
+        return;
+    TTaskData &task = *FTaskData;
+    --Countdown;
+    lblSecsRemaining->setText(CountdownText());
+    lblSecsRemaining->adjustSize();
+    if (Countdown != 0)
+        return;
+    CancelTimer->stop();
+    task.LastRun = Clock::Now();
+    task.HasRun = task.HasRun + 1;
+    if (!task.NewScheduleCalculated)
+        TRecurrence::RescheduleAfterRun(task);
+    Context.MarkListModified();
+    LogInfo(QStringLiteral("About to execute: EWX_FORCE or EWX_SHUTDOWN or EWX_POWEROFF"));
+    const int flags = FlagsFor(task.ShutdownType);
+    if (flags >= 0)
+        ExitWindowsWithPrivilege(flags);
+    MayClose = true;
+    close();
+}
+
+void TShutdownForm::ExitWindowsWithPrivilege(int flags)
+{
+    const IPower::TAction action = (flags & (EWX_SHUTDOWN | EWX_POWEROFF)) ? IPower::TAction::PowerOff
+                                   : (flags & EWX_REBOOT)                  ? IPower::TAction::Reboot
+                                                                           : IPower::TAction::LogOff;
+    QString why;
+    // Not being able to reach the login manager stands where the process
+    // token could not be opened; a refused request where the privilege was
+    // not granted.
+    if (!Context.Power || !Context.Power->CanRequest(&why)) {
+        LogError(QStringLiteral("Session end not possible: ")
+                 + (Context.Power ? why : QStringLiteral("no login manager")));
+        ShowMessageBox(QStringLiteral("Exit Error"), TMsgIcon::Error, TMsgButtons::Ok,
+                       QStringLiteral("OpenProcessToken() Failed"));
+        return;
+    }
+    if (!Context.Power->Request(action, &why)) {
+        LogError(QStringLiteral("Session end refused: ") + why);
+        ShowMessageBox(QStringLiteral("Exit Error"), TMsgIcon::Error, TMsgButtons::Ok,
+                       QStringLiteral("AdjustTokenPrivileges() Failed"));
+    }
+}

@@ -1,0 +1,76 @@
+#pragma once
+// What the tests of the countdown windows (program, shutdown, e-mail) share:
+// a list, preferences, the fakes of the launcher, the login manager and the
+// mail transport, answered boxes, a pinned clock and no pauses.
+
+#include "model/TaskList.h"
+#include "scheduler/CountdownFrm.h"
+#include "storage/GlobalPreferences.h"
+#include "tests/fakes/FakeDesktopServices.h"
+#include "tests/fakes/FakeShell.h"
+#include "tests/fakes/FakeSoundPlayer.h"
+#include "tests/support/Records.h"
+#include "tests/support/TestSupport.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QPointer>
+#include <QThread>
+#include <gtest/gtest.h>
+
+struct ActionWindowFixture : ::testing::Test {
+    void SetUp() override
+    {
+        context.List = &list;
+        context.Preferences = &prefs;
+        context.Power = &power;
+        context.Mail = &mail;
+        Sound::SetPlayer(&player);
+        TCountdownActionForm::PauseMs = 0;
+    }
+    void TearDown() override
+    {
+        TCountdownActionForm::PauseMs = 3500;
+        Sound::SetPlayer(nullptr);
+    }
+
+    // Runs the event loop until done() holds or two seconds have passed.
+    template <typename F>
+    static bool Settle(F done)
+    {
+        QElapsedTimer t;
+        t.start();
+        while (!done() && t.elapsed() < 2000) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+            QThread::msleep(1);
+        }
+        return done();
+    }
+    // Ticks the countdown n times, collecting the countdown line after each.
+    static QStringList Tick(TCountdownActionForm *form, int n)
+    {
+        QStringList shown;
+        for (int k = 0; k < n && form; ++k) {
+            form->CancelTimerTimer();
+            shown << form->lblSecsRemaining->text();
+        }
+        return shown;
+    }
+    static bool Closed(const QPointer<TCountdownActionForm> &form)
+    {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        return form.isNull() || !form->isVisible();
+    }
+
+    TTaskList list;
+    TPreferences prefs;
+    TActionContext context;
+    FakePower power;
+    FakeMailTransport mail;
+    FakeSoundPlayer player;
+    Shell::ScopedFakeShell shell;
+    TestSupport::MessageBoxRecorder boxes;
+    const TDateTime now = TestRecords::At(2009, 2, 17, 10, 0, 30);
+    TestSupport::PinnedClock clock{now};
+};

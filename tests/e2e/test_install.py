@@ -52,6 +52,8 @@ def test_installed_into_writable_prefix(s):
     check(installed == ["Brivane", "brivane"], "the install put %r into bin" % installed)
     # The full log, set where an installed copy reads its settings.
     s.set_log_level(3, s.config_ini_path)
+    # The session's preferences (no full-moon notices), where an installed copy reads them.
+    s.write_preferences(os.path.join(os.path.dirname(s.config_ini_path), "Brivane.pfc"), ShowFullMoons=False)
     p = s.start("installed", exe=exe)
     _wait_splash_gone(s, p)
 

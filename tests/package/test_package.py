@@ -37,8 +37,8 @@ ALLOWED = ("usr/bin/", "usr/share/brivane/", "usr/share/applications/", "usr/sha
            "usr/share/man/man1/", "usr/share/icons/hicolor/")
 # Libraries dpkg-shlibdeps must find (the X11 platform plugin ships in libqt6gui6),
 # and what the package adds by hand.
-SHLIB_DEPENDS = ("libc6", "libstdc++6", "libqt6core6", "libqt6gui6", "libqt6widgets6", "libcanberra0")
-HAND_DEPENDS = ("libcanberra-pulse",)
+SHLIB_DEPENDS = ("libc6", "libstdc++6", "libqt6core6", "libqt6gui6", "libqt6widgets6", "libcanberra0", "libcurl4")
+HAND_DEPENDS = ("libcanberra-pulse", "ca-certificates")
 RECOMMENDS = ("sound-theme-freedesktop",)
 SPLASH = "Brivane splash"
 START_TIMEOUT = 15
@@ -174,6 +174,8 @@ def check_installed_program(s, root, entry):
     bin_dir = os.path.join(root, "usr", "bin")
     before = tree_state(root)
     s.set_log_level(3, s.config_ini_path)
+    # Where an installed copy reads them: the session's preferences (no full-moon notices).
+    s.write_preferences(os.path.join(os.path.dirname(s.config_ini_path), "Brivane.pfc"), ShowFullMoons=False)
     p = s.start("installed", exe=exe)
 
     deadline = time.monotonic() + START_TIMEOUT

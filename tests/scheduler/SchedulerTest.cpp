@@ -685,6 +685,7 @@ TEST_F(SchedulerFixture, WakingUpTreatsWhatFellDueInTheSleepLikeMissedReminders)
             delete f.data();
         forms.clear();
     }
+    context.Power = nullptr; // the fixture's own scheduler outlives this power source
 }
 
 TEST_F(SchedulerFixture, ASetClockFiresAtOnceButTimePassingDoesNot)

@@ -4,7 +4,6 @@ to a task file and imported again."""
 
 import datetime
 import os
-import shutil
 import signal
 import time
 
@@ -128,10 +127,7 @@ def test_second_copy_opens_the_reminders_window_without_a_notification_area(s):
 
 
 def test_first_start_opens_the_reminders_window_and_the_tray_menu_reopens_it(s):
-    trayer = shutil.which("trayer")
-    check(trayer is not None, "trayer is not installed")
-    s.start("trayer", exe=trayer, args=["--edge", "top", "--align", "right", "--width", "10", "--height", "24",
-                                       "--transparent", "false", "--tint", "0xffffff", "--SetDockType", "true"])
+    s.start_trayer()
     s.set_log_level(3, first_run=True)
     p = s.start()
     w = s.wait_window(WINDOW, timeout=START_TIMEOUT, proc=p, exact=False)
@@ -141,20 +137,7 @@ def test_first_start_opens_the_reminders_window_and_the_tray_menu_reopens_it(s):
     _press(s, "Escape")
     s.wait_window_gone(w, timeout=5)
     check(s.ini_value("Tasklist", "FirstRun") == "0", "closing the first window did not end the first run")
-    # The icon is the program's small window inside trayer's panel.
-    icon = None
-    deadline = time.monotonic() + 10
-    while icon is None:
-        for wid in s.find_windows(".*", pid=p.pid):
-            geo = s.geometry(wid)
-            if geo and geo[2] <= 48 and geo[3] <= 48:
-                icon = (wid, geo)
-        check(icon is not None or time.monotonic() < deadline, "no tray icon window of the program")
-        time.sleep(0.1)
-    wid, (x, y, width, height) = icon
-    s.x("xdotool", "mousemove", "--sync", x + width // 2, y + height // 2, check_rc=True)
-    s.x("xdotool", "click", "3", check_rc=True)
-    time.sleep(0.5)
+    s.open_tray_menu(p)
     s.painted_screenshot("root", "tray_menu")
     _press(s, "Down", "Down", "Return")  # Add a Reminder, (separator), Reminders...
     w = s.wait_window(WINDOW, timeout=10, proc=p, exact=False)

@@ -3,7 +3,6 @@ a key another client holds, the notification area given by trayer, and the
 program still reachable where there is none."""
 
 import os
-import shutil
 import signal
 import time
 
@@ -58,10 +57,7 @@ def test_a_hot_key_held_by_another_client_gives_the_warning(s):
 
 
 def test_trayer_shows_the_icon(s):
-    trayer = shutil.which("trayer")
-    check(trayer is not None, "trayer is not installed")
-    s.start("trayer", exe=trayer, args=["--edge", "top", "--align", "right", "--width", "10", "--height", "24",
-                                       "--transparent", "false", "--tint", "0xffffff", "--SetDockType", "true"])
+    s.start_trayer()
     s.set_log_level(3)
     p = s.start()
     _started(s, p)

@@ -607,6 +607,21 @@ class Session:
         r = self.x("xwininfo", "-shape", "-id", wid, check_rc=True)
         return "No window shape defined" not in r.stdout
 
+    def press(self, *keys):
+        """Key presses (xdotool names) to whatever window has the keyboard."""
+        self.x("xdotool", "key", "--clearmodifiers", *keys, check_rc=True)
+
+    def focus(self, wid, timeout=5.0):
+        """Give the window the keyboard (there is no window manager to do it) and wait until it has it."""
+        deadline = time.monotonic() + timeout
+        while True:
+            self.x("xdotool", "windowfocus", "--sync", wid)
+            if self.x("xdotool", "getwindowfocus").stdout.strip() == str(wid):
+                break
+            check(time.monotonic() < deadline, "window %d does not take the keyboard" % wid)
+            time.sleep(0.1)
+        time.sleep(0.3)  # the toolkit's own focus-in
+
     def key(self, wid, *keys):
         """Send key presses (xdotool names: Return, Escape, ctrl+c, ...) to the window."""
         self.log("keys %s -> window %d" % (" ".join(keys), wid))

@@ -20,16 +20,11 @@ def _started(s, proc):
     s.wait_window_gone(splash, timeout=10)
 
 
-def _press(s, *keys):
-    s.x("xdotool", "key", "--clearmodifiers", *keys, check_rc=True)
-
-
 def _open_from_tray(s, p):
     s.open_tray_menu(p)
-    _press(s, "Down", "Down", "Down", "Return")  # Add a Reminder, Reminders..., Preferences...
+    s.press("Down", "Down", "Down", "Return")  # Add a Reminder, Reminders..., Preferences...
     w = s.wait_window(WINDOW, timeout=10, proc=p)
-    s.x("xdotool", "windowfocus", "--sync", w)
-    time.sleep(0.3)
+    s.focus(w)
     return w
 
 
@@ -56,16 +51,16 @@ def test_preferences_open_from_the_tray_and_a_snooze_preset_survives_a_restart(s
     w = _open_from_tray(s, p)
     for index, name in enumerate(PAGES):
         if index:
-            _press(s, "ctrl+Tab")
+            s.press("ctrl+Tab")
             time.sleep(0.3)
         s.painted_screenshot(w, "page_%d_%s" % (index, name), min_colours=8)
     # Back from About to Popupnote Action; the keyboard is on its first preset.
-    _press(s, *["ctrl+shift+Tab"] * 4)
+    s.press(*["ctrl+shift+Tab"] * 4)
     time.sleep(0.3)
-    _press(s, "ctrl+a")
+    s.press("ctrl+a")
     s.x("xdotool", "type", "--delay", "20", "7", check_rc=True)
     s.painted_screenshot(w, "snooze_changed", min_colours=8)
-    _press(s, "Return")  # OK
+    s.press("Return")  # OK
     s.wait_window_gone(w, timeout=5)
     s.wait_log_line("Info: Preferences saved.", timeout=5, proc=p)
     check(_stored_integer(pfc, "Snooze1N") == 7, "OK did not write the changed preset")
@@ -80,7 +75,7 @@ def test_preferences_open_from_the_tray_and_a_snooze_preset_survives_a_restart(s
     w = _open_from_tray(s, again)
     s.painted_screenshot(w, "after_restart_popupnote_action", min_colours=8)
     before = os.stat(pfc).st_mtime_ns
-    _press(s, "Return")
+    s.press("Return")
     s.wait_window_gone(w, timeout=5)
     deadline = time.monotonic() + 5
     while os.stat(pfc).st_mtime_ns == before:

@@ -51,37 +51,28 @@ def _open_with_hot_key(s, p):
     return s.wait_window(WINDOW, timeout=10, proc=p, exact=False)
 
 
-def _focus(s, wid):
-    s.x("xdotool", "windowactivate", "--sync", wid)
-    s.x("xdotool", "windowfocus", "--sync", wid)
-
-
-def _press(s, *keys):
-    s.x("xdotool", "key", "--clearmodifiers", *keys, check_rc=True)
-
-
 def test_hot_key_opens_the_reminders_window_in_each_view_style(s):
     store = records.write_store(s, _dozen(datetime.datetime.now()))
     _ini(s, Style=0, TaskFilter=4, SortBy=0, Ascending=1)
     p = s.start()
     _started(s, p)
     w = _open_with_hot_key(s, p)
-    _focus(s, w)
+    s.focus(w)
     for style, name in enumerate(["large_icons", "small_icons", "list", "details"]):
         time.sleep(0.3)
         s.painted_screenshot(w, "reminders_%d_%s" % (style, name), min_colours=16)
-        _press(s, "F6")
+        s.press("F6")
     # Back at Large Icons; the style cycle wrote nothing yet.
-    _press(s, "F7")  # All -> Completed
-    _press(s, "F8")  # by Title -> by Next Run date, same direction
-    _press(s, "F7")  # Completed -> Today
-    _press(s, "Insert")
+    s.press("F7")  # All -> Completed
+    s.press("F8")  # by Title -> by Next Run date, same direction
+    s.press("F7")  # Completed -> Today
+    s.press("Insert")
     wizard = s.wait_window("Add Reminder wizard", timeout=5, proc=p)
-    _focus(s, wizard)
-    _press(s, "Escape")  # Cancel: nothing added
+    s.focus(wizard)
+    s.press("Escape")  # Cancel: nothing added
     s.wait_window_gone(wizard, timeout=5)
-    _focus(s, w)
-    _press(s, "Escape")
+    s.focus(w)
+    s.press("Escape")
     s.wait_window_gone(w, timeout=5)
     check(s.ini_value("Tasklist", "Style") == "0", "Style %r after four F6" % s.ini_value("Tasklist", "Style"))
     check(s.ini_value("Tasklist", "TaskFilter") == "1", "TaskFilter %r" % s.ini_value("Tasklist", "TaskFilter"))
@@ -92,10 +83,10 @@ def test_hot_key_opens_the_reminders_window_in_each_view_style(s):
     # Delete the first reminder of the list, whichever it is now.
     dozen = set(records.saved_records(store))
     w = _open_with_hot_key(s, p)
-    _focus(s, w)
-    _press(s, "F7", "F7", "F7")  # Today -> Tomorrow -> Next five -> All
-    _press(s, "Home", "Down")
-    _press(s, "Delete")
+    s.focus(w)
+    s.press("F7", "F7", "F7")  # Today -> Tomorrow -> Next five -> All
+    s.press("Home", "Down")
+    s.press("Delete")
     box = s.wait_window("Brivane", timeout=5, proc=p)
     s.painted_screenshot(box, "delete_question")
     s.key(box, "Return")  # Yes is the default button
@@ -133,13 +124,13 @@ def test_first_start_opens_the_reminders_window_and_the_tray_menu_reopens_it(s):
     w = s.wait_window(WINDOW, timeout=START_TIMEOUT, proc=p, exact=False)
     for splash in s.find_windows("^%s$" % SPLASH):
         s.wait_window_gone(splash, timeout=10)
-    _focus(s, w)
-    _press(s, "Escape")
+    s.focus(w)
+    s.press("Escape")
     s.wait_window_gone(w, timeout=5)
     check(s.ini_value("Tasklist", "FirstRun") == "0", "closing the first window did not end the first run")
     s.open_tray_menu(p)
     s.painted_screenshot("root", "tray_menu")
-    _press(s, "Down", "Down", "Return")  # Add a Reminder, (separator), Reminders...
+    s.press("Down", "Down", "Return")  # Add a Reminder, (separator), Reminders...
     w = s.wait_window(WINDOW, timeout=10, proc=p, exact=False)
     s.painted_screenshot(w, "opened_from_tray_menu", min_colours=8)
     p.send(signal.SIGTERM)
@@ -149,13 +140,13 @@ def test_first_start_opens_the_reminders_window_and_the_tray_menu_reopens_it(s):
 def _file_dialog(s, p, title, path):
     d = s.wait_window(title, timeout=10, proc=p)
     time.sleep(0.5)
-    _focus(s, d)
+    s.focus(d)
     s.painted_screenshot(d, title.replace(" ", "_").lower(), min_colours=8)
-    _press(s, "ctrl+a")
+    s.press("ctrl+a")
     s.x("xdotool", "type", "--delay", "20", path, check_rc=True)
     # The name box's completer may take the first Return for itself.
     for attempt in range(3):
-        _press(s, "Return")
+        s.press("Return")
         deadline = time.monotonic() + 2
         while s.is_viewable(d) and time.monotonic() < deadline:
             time.sleep(0.05)
@@ -169,8 +160,8 @@ def _answer_box(s, p, text_title="Brivane"):
     # Through the keyboard focus, not sent to the box's window: a Return sent
     # that way also reached the Reminders window once the box had closed, and
     # opened the selected reminder there.
-    _focus(s, box)
-    _press(s, "Return")
+    s.focus(box)
+    s.press("Return")
     s.wait_window_gone(box, timeout=5)
 
 
@@ -182,20 +173,20 @@ def test_save_as_then_import_round_trips_a_reminder_byte_for_byte(s):
     p = s.start()
     _started(s, p)
     w = _open_with_hot_key(s, p)
-    _focus(s, w)
-    _press(s, "Home", "Down")  # the reminder (the backup reminder is not listed)
+    s.focus(w)
+    s.press("Home", "Down")  # the reminder (the backup reminder is not listed)
     s.x("xdotool", "mousemove", "--window", w, 20, 8, "click", "1", check_rc=True)  # the File menu
     time.sleep(0.3)
     # File menu: Add, Delete, Enable, Run now, Properties, Import, Save as.
-    _press(s, *(["Down"] * 7), "Return")
+    s.press(*(["Down"] * 7), "Return")
     exported = os.path.join(s.home, "insurance.tsk")
     _file_dialog(s, p, "Save Task as", exported)
     _answer_box(s, p)
     data = open(exported, "rb").read()
     check(data == records.HEADER + original, "the task file is not the reminder's store element")
 
-    _focus(s, w)
-    _press(s, "ctrl+i")
+    s.focus(w)
+    s.press("ctrl+i")
     _file_dialog(s, p, "Import task", exported)
     _answer_box(s, p)
 

@@ -20,19 +20,15 @@ def _started(s, proc):
     s.wait_window_gone(splash, timeout=10)
 
 
-def _press(s, keys):
-    s.x("xdotool", "key", "--clearmodifiers", keys, check_rc=True)
-
-
 def test_hot_keys_reach_the_program_without_a_notification_area(s):
     s.write_ini("[Debug]\nLevel=3\n[Tasklist]\nFirstRun=0\n")
     p = s.start()
     _started(s, p)
     check(NO_AREA in (s.log_lines() or []), "no word of the missing notification area in the log")
     check(not s.find_windows(REMINDERS, pid=p.pid), "the Reminders window opened after the first run")
-    _press(s, "ctrl+shift+l")
+    s.press("ctrl+shift+l")
     s.wait_window(REMINDERS, timeout=5, proc=p, exact=False)
-    _press(s, "ctrl+shift+t")
+    s.press("ctrl+shift+t")
     s.wait_window("Add Reminder wizard", timeout=5, proc=p)
     p.send(signal.SIGTERM)
     p.expect_exit(0, timeout=10)

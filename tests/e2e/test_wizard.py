@@ -22,25 +22,8 @@ def _started(s, proc):
     s.wait_window_gone(splash, timeout=10)
 
 
-def _press(s, *keys):
-    s.x("xdotool", "key", "--clearmodifiers", *keys, check_rc=True)
-
-
 def _type(s, text):
     s.x("xdotool", "type", "--delay", "30", text, check_rc=True)
-
-
-def _focus(s, wid):
-    """Give the window the keyboard (there is no window manager to do it) and wait until it has it."""
-    deadline = time.monotonic() + 5
-    while True:
-        s.x("xdotool", "windowfocus", "--sync", wid)
-        r = s.x("xdotool", "getwindowfocus")
-        if r.stdout.strip() == str(wid):
-            break
-        check(time.monotonic() < deadline, "window %d does not take the keyboard" % wid)
-        time.sleep(0.1)
-    time.sleep(0.3)  # the toolkit's own focus-in
 
 
 def test_keyboard_alarm_from_the_wizard_pops_up_and_is_stored(s):
@@ -48,30 +31,30 @@ def test_keyboard_alarm_from_the_wizard_pops_up_and_is_stored(s):
     store = records.store_folder(s) + "/Brivane.dat"  # made by the program
     p = s.start()
     _started(s, p)
-    _press(s, "ctrl+shift+t")
+    s.press("ctrl+shift+t")
     w = s.wait_window(WIZARD, timeout=10, proc=p)
-    _focus(s, w)
+    s.focus(w)
     time.sleep(0.3)
     s.painted_screenshot(w, "page_1_type", min_colours=8)
-    _press(s, "Return")  # Next: Alarm is chosen
+    s.press("Return")  # Next: Alarm is chosen
     time.sleep(0.3)
     s.painted_screenshot(w, "page_2_general", min_colours=8)
-    _press(s, "ctrl+a")  # over "Untitled"
+    s.press("ctrl+a")  # over "Untitled"
     _type(s, "Stretch your legs")
-    _press(s, "Tab")
+    s.press("Tab")
     _type(s, "Walk to the window and back.")
-    _press(s, "shift+Tab", "Return")  # back to the title, where Return means Next
+    s.press("shift+Tab", "Return")  # back to the title, where Return means Next
     time.sleep(0.3)
     w = s.wait_window(WIZARD + " - Stretch your legs", timeout=5, proc=p)
     s.painted_screenshot(w, "page_3_when", min_colours=8)
     # "or in" 1 "minute(s) from now": from the date field back to "On", then
     # the arrow key moves to "or in", which hands the keyboard to its count.
-    _press(s, "shift+Tab", "Down")
+    s.press("shift+Tab", "Down")
     due = (datetime.datetime.now() + datetime.timedelta(minutes=1)).replace(second=0, microsecond=0)
-    _press(s, "Return")  # Next
+    s.press("Return")  # Next
     time.sleep(0.3)
     s.painted_screenshot(w, "page_4_actions", min_colours=8)
-    _press(s, "ctrl+s")
+    s.press("ctrl+s")
     s.wait_window_gone(w, timeout=5)
 
     # It pops up when due: no later than the pass after its minute began.
@@ -107,17 +90,17 @@ def test_change_schedule_on_a_fired_note_keeps_the_new_time(s):
     s.x("xdotool", "mousemove", "--sync", x + LINKS_X + 30, y + LINKS_Y + 8, check_rc=True)
     s.x("xdotool", "click", "1", check_rc=True)
     w = s.wait_window("Change schedule - " + title, timeout=10, proc=p)
-    _focus(s, w)
+    s.focus(w)
     time.sleep(0.3)
     s.painted_screenshot(w, "change_schedule", min_colours=8)
     # "or in" 2 "day(s) from today", with the keyboard.
-    _press(s, "shift+Tab", "Down")
-    _press(s, "ctrl+a")
+    s.press("shift+Tab", "Down")
+    s.press("ctrl+a")
     _type(s, "2")
-    _press(s, "Tab")
+    s.press("Tab")
     _type(s, "d")  # the unit list jumps to "day(s) from today"
     new = datetime.datetime.now().replace(second=0, microsecond=0)
-    _press(s, "ctrl+s")
+    s.press("ctrl+s")
     s.wait_window_gone(w, timeout=5)
     s.wait_window_gone(note, timeout=5)
     deadline = time.monotonic() + 10

@@ -136,10 +136,10 @@ void Thddnorm::WarnHotKeysInUse(bool addOk, bool listOk)
 
 void Thddnorm::WarnShortcutInUse(QChar letter)
 {
-    ShowMessageBox(tr("Shortcut key Ctrl+Shift+%1 is in use by another program operation\ror another application. "
-                      "Please try another key.")
-                       .arg(letter),
-                   TMsgIcon::Warning, TMsgButtons::Ok);
+    ShowNotice(tr("Shortcut key Ctrl+Shift+%1 is in use by another program operation\ror another application. "
+                  "Please try another key.")
+                   .arg(letter),
+               TMsgIcon::Warning);
 }
 
 void Thddnorm::TrayPopupMenuPopup()

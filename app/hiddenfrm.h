@@ -11,7 +11,7 @@
 
 #include <QWidget>
 #include <functional>
-#include <optional>
+#include <memory>
 
 class IHotKeys;
 class ITrayIcon;
@@ -71,10 +71,10 @@ public:
     std::function<void()> OpenAddReminderWizard;
     std::function<void()> OpenTaskListWindow;
     std::function<void()> OpenPreferencesWindow;
-    // The Add Reminder wizard as the Reminders window uses it: a new record
-    // (none on Cancel), and editing a listed one.
-    std::function<std::optional<TTaskData>(QWidget *owner)> RunNewReminderWizard;
-    std::function<void(TTaskData &task, QWidget *owner)> EditReminder;
+    // The Add Reminder wizard as the Reminders window uses it, modal to owner
+    // only: a new record (added to the list on Finish), and editing a listed one.
+    std::function<void(QWidget *owner)> OpenNewReminderWizard;
+    std::function<void(std::shared_ptr<TTaskData> task, QWidget *owner)> EditReminder;
 
     // The shared picture lists, filled on first use.
     TImageList TraypopImages{16, 16};

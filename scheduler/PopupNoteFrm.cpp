@@ -375,11 +375,12 @@ void TPopupNoteForm::popChooseSnoozeClick()
     if (!FTaskData)
         return;
     QPointer<TPopupNoteForm> self(this);
-    TDateTime t = 0;
-    if (!AskSnoozeTime(Context, y() + 230, x() + width() / 2, RecordIndex(), t) || !self)
-        return;
-    LogInfo(QStringLiteral("popChooseSnooze Clicked. Snooze DateTime: ") + DateTimeToStr(t));
-    SnoozeAndClose(t, true);
+    AskSnoozeTime(Context, this, y() + 230, x() + width() / 2, RecordIndex(), [self](TDateTime t) {
+        if (!self)
+            return;
+        LogInfo(QStringLiteral("popChooseSnooze Clicked. Snooze DateTime: ") + DateTimeToStr(t));
+        self->SnoozeAndClose(t, true);
+    });
 }
 
 void TPopupNoteForm::popChoosePrewarningSnoozeClick()
@@ -387,11 +388,12 @@ void TPopupNoteForm::popChoosePrewarningSnoozeClick()
     if (!FTaskData)
         return;
     QPointer<TPopupNoteForm> self(this);
-    TDateTime t = 0;
-    if (!AskPrewarningSnoozeTime(Context, y() + 260, x() + width() / 2, RecordIndex(), t) || !self)
-        return;
-    LogInfo(QStringLiteral("popChoosePrewarningSnooze Clicked. Snooze DateTime:") + DateTimeToStr(t));
-    SnoozeAndClose(t, false);
+    AskPrewarningSnoozeTime(Context, this, y() + 260, x() + width() / 2, RecordIndex(), [self](TDateTime t) {
+        if (!self)
+            return;
+        LogInfo(QStringLiteral("popChoosePrewarningSnooze Clicked. Snooze DateTime:") + DateTimeToStr(t));
+        self->SnoozeAndClose(t, false);
+    });
 }
 
 void TPopupNoteForm::lblResetScheduleClick()
@@ -402,15 +404,18 @@ void TPopupNoteForm::lblResetScheduleClick()
     const TDateTime scheduled = task->Scheduled;
     const int32_t actionCount = task->ActionCount;
     QPointer<TPopupNoteForm> self(this);
-    if (!Context.ChangeSchedule(*task) || !self)
-        return;
-    task->ActionCount = actionCount;
-    LogInfo(task->Title.Get() + QStringLiteral("'s schedule changed."));
-    LogInfo(QStringLiteral(" --- ActionCount. #:") + QString::number(task->ActionCount));
-    if (SameDateTime(task->Scheduled, scheduled))
-        TRecurrence::RescheduleAfterRun(*task);
-    Context.MarkListModified();
-    CloseNote();
+    // The note stays live while the editor is open; it closes when the user confirms.
+    Context.ChangeSchedule(task, [self, task, scheduled, actionCount](bool changed) {
+        if (!changed || !self)
+            return;
+        task->ActionCount = actionCount;
+        LogInfo(task->Title.Get() + QStringLiteral("'s schedule changed."));
+        LogInfo(QStringLiteral(" --- ActionCount. #:") + QString::number(task->ActionCount));
+        if (SameDateTime(task->Scheduled, scheduled))
+            TRecurrence::RescheduleAfterRun(*task);
+        self->Context.MarkListModified();
+        self->CloseNote();
+    });
 }
 
 void TPopupNoteForm::lblDeleteClick()

@@ -492,6 +492,6 @@ void Tcomponentform::chkExcludeMondayClick()
         message = QStringLiteral("You cannot exlude a repeated weekday.");
     if (message.isEmpty())
         return;
-    ShowMessageBox(message, TMsgIcon::Information, TMsgButtons::Ok);
+    ShowNotice(message, TMsgIcon::Information, QString(), window());
     box->setChecked(false);
 }

@@ -16,7 +16,6 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QEventLoop>
 #include <QFontDialog>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -129,24 +128,14 @@ TPreferencesForm *TPreferencesForm::Instance()
     return FInstance.data();
 }
 
-int TPreferencesForm::ShowPreferences(TPreferencesServices services, QWidget *owner)
+TPreferencesForm *TPreferencesForm::ShowPreferences(TPreferencesServices services, QWidget *owner)
 {
-    QPointer<TPreferencesForm> form = new TPreferencesForm(std::move(services), owner);
+    auto *form = new TPreferencesForm(std::move(services), owner);
+    QPointer<TPreferencesForm> open(form);
     // Modal to its owner only, not to the whole program: reminders that fire
     // meanwhile, and the notices this window opens, must still take clicks.
-    if (owner)
-        form->setWindowModality(Qt::WindowModal);
-    QEventLoop loop;
-    connect(form.data(), &QDialog::finished, &loop, &QEventLoop::quit);
-    connect(form.data(), &QObject::destroyed, &loop, &QEventLoop::quit);
-    form->show();
-    form->raise();
-    form->activateWindow();
-    // Left also when the program is asked to end: the window then closes unanswered.
-    loop.exec(QEventLoop::DialogExec);
-    const int result = form ? form->result() : QDialog::Rejected;
-    delete form.data();
-    return result;
+    OpenDialog(form, {});
+    return open.data();
 }
 
 TPreferences &TPreferencesForm::Prefs() const
@@ -755,8 +744,11 @@ void TPreferencesForm::ApplyGeneral()
     p.SetMoveDelTasksToRecycleBin(chkRecycleBin->isChecked());
     p.SetShowFullMoons(chkFullMoons->isChecked());
     int moon = -1;
-    if (S.Actions->List && S.Actions->List->FindServiceTask(TAG_FULLMOON, moon))
+    if (S.Actions->List && S.Actions->List->FindServiceTask(TAG_FULLMOON, moon)
+        && (*S.Actions->List)[moon].Enabled != chkFullMoons->isChecked()) {
         (*S.Actions->List)[moon].Enabled = chkFullMoons->isChecked();
+        S.Actions->List->MarkModified();
+    }
     p.SetNeverShowSplash(chkNeverShowSplash->isChecked());
     p.SetTaskStoreFolder(FStoreFolder);
     p.SetTimeBase24hour(chkTimeBase24->isChecked());
@@ -765,7 +757,7 @@ void TPreferencesForm::ApplyGeneral()
 void TPreferencesForm::EmailError(const QString &text)
 {
     ShowPage(pgEmail);
-    ShowMessageBox(text, TMsgIcon::Error, TMsgButtons::Ok, S.ProgramName);
+    ShowNotice(text, TMsgIcon::Error, S.ProgramName, this);
 }
 
 bool TPreferencesForm::ApplyEmail()

@@ -91,9 +91,9 @@ public:
     explicit TPreferencesForm(TPreferencesServices services, QWidget *owner = nullptr);
     ~TPreferencesForm() override;
 
-    // Opens the window modally to owner (none: to no window) and frees it
-    // when it closes; the result is QDialog's.
-    static int ShowPreferences(TPreferencesServices services, QWidget *owner = nullptr);
+    // Opens the window modal to owner only (none: to no window) and frees it
+    // when it closes; returns it while it is open.
+    static TPreferencesForm *ShowPreferences(TPreferencesServices services, QWidget *owner = nullptr);
     // The open window, if any.
     static TPreferencesForm *Instance();
 

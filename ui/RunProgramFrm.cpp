@@ -80,14 +80,15 @@ TRunProgramForm::TRunProgramForm(TvornIniFile *ini, const QString &productName, 
 
 TRunProgramForm::~TRunProgramForm() = default;
 
-int TRunProgramForm::Edit(TProgramBlock &block, TvornIniFile *ini, const QString &productName, QWidget *owner)
+void TRunProgramForm::Edit(const TProgramBlock &block, TvornIniFile *ini, const QString &productName, QWidget *owner,
+                           std::function<void(bool accepted, const TProgramBlock &block)> finished)
 {
-    TRunProgramForm form(ini, productName, owner);
-    form.SetBlock(block);
-    const int result = ModalRun::Exec(form) == QDialog::Accepted ? QDialog::Accepted : QDialog::Rejected;
-    if (result == QDialog::Accepted)
-        block = form.Block();
-    return result;
+    auto *form = new TRunProgramForm(ini, productName, owner);
+    form->SetBlock(block);
+    ModalRun::Open(form, [form, finished = std::move(finished)](int result) {
+        if (finished)
+            finished(result == QDialog::Accepted, form->Block());
+    });
 }
 
 bool TRunProgramForm::Test(const TProgramBlock &block)

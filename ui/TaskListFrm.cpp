@@ -782,17 +782,31 @@ bool TTaskListForm::HandleKey(QKeyEvent *key)
 
 void TTaskListForm::AddReminder()
 {
-    if (!S.RunNewReminderWizard) {
+    if (!S.OpenNewReminderWizard) {
         LogInfo(QStringLiteral("Add a Reminder asked for; the wizard is not part of this build"));
         return;
     }
-    const std::optional<TTaskData> task = S.RunNewReminderWizard(this);
-    if (!task)
-        return;
-    FList.AddTask(*task);
+    S.OpenNewReminderWizard(this);
+}
+
+void TTaskListForm::ShowAddedReminder(const TTaskData &task)
+{
     SortTaskList();
     RefreshTaskList();
-    FList.MarkModified();
+    // A new reminder the filter hides would look lost: take the narrowest
+    // filter that lists it.
+    if (FModel->RowOfTask(&task) < 0) {
+        const TDateTime now = Clock::Now();
+        for (const TTaskFilter filter : {tfToday, tfTomorrow, tfNextFiveDays, tfAll, tfCompleted}) {
+            if (TTaskListTexts::IsListed(task, filter, TTaskListTexts::ComputeFilterWindow(filter, now))) {
+                ChooseFilter(filter);
+                break;
+            }
+        }
+    }
+    const int row = FModel->RowOfTask(&task);
+    if (row > 0)
+        SelectRow(row);
 }
 
 void TTaskListForm::Properties()
@@ -808,7 +822,7 @@ void TTaskListForm::Properties()
     if (!task || task->InService)
         return;
     if (S.EditReminder)
-        S.EditReminder(*task, this);
+        S.EditReminder(task, this);
     else
         LogInfo(QStringLiteral("Properties asked for; the wizard is not part of this build"));
 }
@@ -818,15 +832,17 @@ void TTaskListForm::DeleteSelected(bool fromKey)
     const TTaskList::TTaskRef task = SelectedTask();
     if (!task || (fromKey && task->InService))
         return;
-    const TMsgResult answer =
-        ShowMessageBox(tr("Are you sure you want to delete reminder \"%1\"?").arg(task->Title.Get()), TMsgIcon::Warning,
-                       TMsgButtons::YesNo, S.ProgramName);
-    // It may have gone into service, or away, while the question was open.
-    if (answer != TMsgResult::Yes || task->InService || FList.IndexOfTask(task.get()) < 0)
-        return;
-    FList.DeleteTask(task.get(), S.Actions->Prefs().MoveDelTasksToRecycleBin());
-    RefreshTaskList();
-    FList.MarkModified();
+    QPointer<TTaskListForm> self(this);
+    AskMessageBox(this, tr("Are you sure you want to delete reminder \"%1\"?").arg(task->Title.Get()),
+                  TMsgIcon::Warning, TMsgButtons::YesNo, S.ProgramName, [self, task](TMsgResult answer) {
+                      // It may have gone into service, or away, while the question was open.
+                      if (!self || answer != TMsgResult::Yes || task->InService
+                          || self->FList.IndexOfTask(task.get()) < 0)
+                          return;
+                      self->FList.DeleteTask(task.get(), self->S.Actions->Prefs().MoveDelTasksToRecycleBin());
+                      self->RefreshTaskList();
+                      self->FList.MarkModified();
+                  });
 }
 
 void TTaskListForm::ToggleSuspend()
@@ -837,6 +853,8 @@ void TTaskListForm::ToggleSuspend()
     task->Enabled = !task->Enabled;
     UpdateSuspendCaptions(*task);
     RefreshTaskList();
+    // Not a change of schedule, but one the user expects to find after a crash.
+    FList.MarkModified();
 }
 
 void TTaskListForm::RunNow()
@@ -857,6 +875,7 @@ void TTaskListForm::MarkCompleted()
     task->Delivered = true;
     task->RepeatTask = false;
     RefreshTaskList();
+    FList.MarkModified();
 }
 
 void TTaskListForm::CopySelected()
@@ -869,31 +888,45 @@ void TTaskListForm::CopySelected()
 
 void TTaskListForm::Paste()
 {
-    if (S.CopyBuffer && TTaskList::PasteFromBuffer(*S.CopyBuffer, FList))
+    if (S.CopyBuffer && TTaskList::PasteFromBuffer(*S.CopyBuffer, FList)) {
         RefreshTaskList();
+        FList.MarkModified();
+    }
 }
 
 void TTaskListForm::ImportTask()
 {
     if (!S.Actions->Store)
         return;
-    const QString path = S.AskImportFile
-                             ? S.AskImportFile(this)
-                             : QFileDialog::getOpenFileName(this, tr("Import task"), QString(), kTaskFileFilter);
-    if (path.isEmpty())
+    if (S.AskImportFile) {
+        ImportFrom(S.AskImportFile(this));
+        return;
+    }
+    auto *dialog = new QFileDialog(this, tr("Import task"), QString(), kTaskFileFilter);
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    QPointer<TTaskListForm> self(this);
+    OpenDialog(dialog, [self, dialog](int result) {
+        if (self && result == QDialog::Accepted && !dialog->selectedFiles().isEmpty())
+            self->ImportFrom(dialog->selectedFiles().constFirst());
+    });
+}
+
+void TTaskListForm::ImportFrom(const QString &path)
+{
+    if (path.isEmpty() || !S.Actions->Store)
         return;
     QString error;
     if (!S.Actions->Store->ImportTask(path, &error)) {
         // A damaged file has had its own message; one that cannot be read gets one here.
         if (!error.startsWith(QStringLiteral("Error 06")))
-            ShowMessageBox(tr("The reminder file \"%1\" could not be read:\r%2").arg(path, error), TMsgIcon::Error,
-                           TMsgButtons::Ok, S.ProgramName);
+            ShowNotice(tr("The reminder file \"%1\" could not be read:\r%2").arg(path, error), TMsgIcon::Error,
+                       S.ProgramName, this);
         return;
     }
     FList.MarkModified();
     SortTaskList();
     RefreshTaskList();
-    ShowMessageBox(tr("Reminder succesfully imported."), TMsgIcon::Information, TMsgButtons::Ok, S.ProgramName);
+    ShowNotice(tr("Reminder succesfully imported."), TMsgIcon::Information, S.ProgramName, this);
 }
 
 void TTaskListForm::SaveTaskAs()
@@ -902,26 +935,34 @@ void TTaskListForm::SaveTaskAs()
     if (!task || !S.Actions->Store)
         return;
     const QString proposed = SafeFileName(task->Title.Get());
-    QString path;
     if (S.AskSaveFile) {
-        path = S.AskSaveFile(this, proposed);
-    } else {
-        QFileDialog dialog(this, tr("Save Task as"), QString(), kTaskFileFilter);
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setDefaultSuffix(QStringLiteral("tsk"));
-        dialog.selectFile(proposed);
-        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
-            path = dialog.selectedFiles().constFirst();
+        SaveTaskTo(task, S.AskSaveFile(this, proposed));
+        return;
     }
-    if (path.isEmpty())
+    auto *dialog = new QFileDialog(this, tr("Save Task as"), QString(), kTaskFileFilter);
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setDefaultSuffix(QStringLiteral("tsk"));
+    dialog->selectFile(proposed);
+    QPointer<TTaskListForm> self(this);
+    OpenDialog(dialog, [self, dialog, task](int result) {
+        if (self && result == QDialog::Accepted && !dialog->selectedFiles().isEmpty())
+            self->SaveTaskTo(task, dialog->selectedFiles().constFirst());
+    });
+}
+
+void TTaskListForm::SaveTaskTo(const TTaskList::TTaskRef &task, const QString &path)
+{
+    // The reminder may have been deleted while the file was chosen.
+    const int index = FList.IndexOfTask(task.get());
+    if (path.isEmpty() || index < 0 || !S.Actions->Store)
         return;
     QString error;
-    if (!S.Actions->Store->ExportTask(path, FList.IndexOfTask(task.get()), &error)) {
-        ShowMessageBox(tr("The reminder could not be saved to \"%1\":\r%2").arg(path, error), TMsgIcon::Error,
-                       TMsgButtons::Ok, S.ProgramName);
+    if (!S.Actions->Store->ExportTask(path, index, &error)) {
+        ShowNotice(tr("The reminder could not be saved to \"%1\":\r%2").arg(path, error), TMsgIcon::Error,
+                   S.ProgramName, this);
         return;
     }
-    ShowMessageBox(tr("Reminder succesfully exported."), TMsgIcon::Information, TMsgButtons::Ok, S.ProgramName);
+    ShowNotice(tr("Reminder succesfully exported."), TMsgIcon::Information, S.ProgramName, this);
 }
 
 bool TTaskListForm::PrintTo(QPrinter &printer, QString *error)
@@ -934,18 +975,29 @@ void TTaskListForm::Print()
 {
     if (FModel->ShownCount() < 1)
         return;
-    QPrinter printer;
-    const bool ok =
-        S.RunPrintDialog ? S.RunPrintDialog(printer, this) : QPrintDialog(&printer, this).exec() == QDialog::Accepted;
-    if (!ok)
-        return;
-    QString error;
-    if (!PrintTo(printer, &error)) {
-        ShowMessageBox(error, TMsgIcon::Error, TMsgButtons::Ok, S.ProgramName);
+    if (S.RunPrintDialog) {
+        QPrinter printer;
+        if (S.RunPrintDialog(printer, this))
+            PrintOn(printer);
         return;
     }
-    ShowMessageBox(tr("Task schedule list has printed successfuly"), TMsgIcon::Information, TMsgButtons::Ok,
-                   S.ProgramName);
+    auto printer = std::make_shared<QPrinter>();
+    auto *dialog = new QPrintDialog(printer.get(), this);
+    QPointer<TTaskListForm> self(this);
+    OpenDialog(dialog, [self, printer](int result) {
+        if (self && result == QDialog::Accepted)
+            self->PrintOn(*printer);
+    });
+}
+
+void TTaskListForm::PrintOn(QPrinter &printer)
+{
+    QString error;
+    if (!PrintTo(printer, &error)) {
+        ShowNotice(error, TMsgIcon::Error, S.ProgramName, this);
+        return;
+    }
+    ShowNotice(tr("Task schedule list has printed successfuly"), TMsgIcon::Information, S.ProgramName, this);
 }
 
 void TTaskListForm::CloseProgram()
@@ -967,10 +1019,10 @@ void TTaskListForm::ToggleLog()
     if (S.SetLogLevel)
         S.SetLogLevel(enabled);
     if (enabled)
-        ShowMessageBox(tr("You have enabled %1's logging operation.\rUnckeck the \"Enable log\" menu item to disable "
-                          "it.\r\rA log file named %1.log will be copied to your Desktop\rafter program termination.")
-                           .arg(S.ProgramName),
-                       TMsgIcon::Information, TMsgButtons::Ok, S.ProgramName);
+        ShowNotice(tr("You have enabled %1's logging operation.\rUnckeck the \"Enable log\" menu item to disable "
+                      "it.\r\rA log file named %1.log will be copied to your Desktop\rafter program termination.")
+                       .arg(S.ProgramName),
+                   TMsgIcon::Information, S.ProgramName, this);
 }
 
 void TTaskListForm::ShowAbout()

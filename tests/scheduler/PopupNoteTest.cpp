@@ -537,11 +537,11 @@ TEST_F(NoteFixture, ChangeScheduleGoesThroughTheEditorHook)
     rec.ActionCount = 0;
     rec.InService = true;
     int asked = 0;
-    context.ChangeSchedule = [&](TTaskData &task) {
+    context.ChangeSchedule = [&](std::shared_ptr<TTaskData> task, std::function<void(bool)> done) {
         if (++asked == 1)
-            return false; // cancelled
-        task.ActionCount = 7; // the editor's own bookkeeping must not stick
-        return true;
+            return done(false); // cancelled
+        task->ActionCount = 7; // the editor's own bookkeeping must not stick
+        done(true);
     };
     note = Open();
     EXPECT_TRUE(note->lblResetSchedule->isEnabled());

@@ -75,7 +75,19 @@ struct WizardEnv {
             drive(w);
             return w.result();
         };
-        return TTaskForm::RunNewReminderWizard(Services(), nullptr);
+        std::optional<TTaskData> added;
+        TTaskForm::OpenNewReminderWizard(Services(), nullptr, [&added](const TTaskData &task) { added = task; });
+        return added;
+    }
+    // 1 when the user finished, 2 when not, 0 when the wizard never said.
+    int Edit(TTaskData &task, bool changeScheduleOnly)
+    {
+        auto shared = std::make_shared<TTaskData>(task);
+        int result = 0;
+        TTaskForm::OpenEditReminder(Services(), shared, changeScheduleOnly, nullptr,
+                                    [&result](bool changed) { result = changed ? 1 : 2; });
+        task = *shared;
+        return result;
     }
 };
 
@@ -241,7 +253,7 @@ TEST(TaskForm, PropertiesAndChangeScheduleEditTheRecordInPlace)
         w.CancelClick();
         return w.result();
     };
-    EXPECT_EQ(TTaskForm::EditReminder(env.Services(), task, false, nullptr), 2);
+    EXPECT_EQ(env.Edit(task, false), 2);
     EXPECT_EQ(task.EmailTo.Get(), QStringLiteral("anna@example.org"));
     EXPECT_FALSE(task.InService);
     EXPECT_EQ(modified, 0);
@@ -253,7 +265,7 @@ TEST(TaskForm, PropertiesAndChangeScheduleEditTheRecordInPlace)
         w.FinishClick();
         return w.result();
     };
-    EXPECT_EQ(TTaskForm::EditReminder(env.Services(), task, false, nullptr), 1);
+    EXPECT_EQ(env.Edit(task, false), 1);
     EXPECT_TRUE(task.Enabled && !task.Delivered && !task.InService);
     EXPECT_EQ(task.HasRun, 3);
     EXPECT_EQ(task.LastRun, At(2024, 5, 14, 18, 0));
@@ -272,7 +284,7 @@ TEST(TaskForm, PropertiesAndChangeScheduleEditTheRecordInPlace)
         w.CancelClick();
         return w.result();
     };
-    EXPECT_EQ(TTaskForm::EditReminder(env.Services(), task, true, nullptr), 2);
+    EXPECT_EQ(env.Edit(task, true), 2);
     EXPECT_TRUE(task.InService);
     env.Wizard = [](TTaskForm &w) {
         w.Panels->rbtRelatedDateTime->click();
@@ -281,7 +293,7 @@ TEST(TaskForm, PropertiesAndChangeScheduleEditTheRecordInPlace)
         w.FinishClick();
         return w.result();
     };
-    EXPECT_EQ(TTaskForm::EditReminder(env.Services(), task, true, nullptr), 1);
+    EXPECT_EQ(env.Edit(task, true), 1);
     EXPECT_NEAR(task.EventDateTime, At(2024, 5, 15, 12, 0), OneMillisecond);
     EXPECT_EQ(task.Title.Get(), QStringLiteral("Water the plants"));
     EXPECT_TRUE(task.PopupNote && task.PlaySound) << "an alarm without any action gets the note and the sound";

@@ -149,7 +149,10 @@ TEST(TaskListForm, EnablingFollowsTheSelectionAndTheOpeningMenu)
     Key(form.get(), Qt::Key_F3, Qt::ControlModifier);
     EXPECT_TRUE(env.List[1].Enabled);
     EXPECT_EQ(form->mnuEnable->text(), QStringLiteral("Suspend   (Ctrl-F3)"));
-    EXPECT_EQ(env.Modified, 0) << "suspending does not mark the list modified";
+    EXPECT_EQ(env.Modified, 1) << "a resume must reach the disk like any change";
+    form->ToggleSuspend();
+    EXPECT_FALSE(env.List[1].Enabled);
+    EXPECT_EQ(env.Modified, 2) << "so must a suspension";
 }
 
 TEST(TaskListForm, DeleteAsksAndDropsAReminderThatWentIntoService)
@@ -219,14 +222,14 @@ TEST(TaskListForm, CopyPasteAndMarkCompleted)
         EXPECT_TRUE(env.List[i].RepeatTask);
     }
     EXPECT_EQ(form->Model().ShownCount(), 3);
-    EXPECT_EQ(env.Modified, 0) << "a paste waits for the next save";
+    EXPECT_EQ(env.Modified, 2) << "each paste must reach the disk";
 
     form->SelectRow(1);
     form->MarkCompleted();
     const int row = form->Model().RowOfTask(&env.List[0]);
     EXPECT_EQ(Cell(form.get(), row, tcNextRun), QStringLiteral("Completed"));
     EXPECT_EQ(Cell(form.get(), row, tcRepeat), QStringLiteral("Run only once"));
-    EXPECT_EQ(env.Modified, 0);
+    EXPECT_EQ(env.Modified, 3) << "so must marking it completed";
 
     // A reminder in service is not copied.
     env.CopyBuffer.Clear();

@@ -257,6 +257,30 @@ TEST(WizardPanels, ExcludeBoxesRefuseTheStartDayTheLastFreeDayAndARepeatedWeekda
     EXPECT_EQ(boxes.Texts.size(), 3);
 }
 
+// The dialogs' answer as the wizard receives it: -1 when none came; the block
+// takes the edit on OK.
+int EditProgram(TProgramBlock &block, const QString &product)
+{
+    int result = -1;
+    TRunProgramForm::Edit(block, nullptr, product, nullptr, [&](bool accepted, const TProgramBlock &edited) {
+        result = accepted ? QDialog::Accepted : QDialog::Rejected;
+        if (accepted)
+            block = edited;
+    });
+    return result;
+}
+
+int EditRecipients(TEmailBlock &block)
+{
+    int result = -1;
+    TSendemailForm::Edit(block, nullptr, QFont(), nullptr, [&](bool accepted, const TEmailBlock &edited) {
+        result = accepted ? QDialog::Accepted : QDialog::Rejected;
+        if (accepted)
+            block = edited;
+    });
+    return result;
+}
+
 TEST(WizardDialogs, RunDialogStoresTheTrimmedUnquotedProgram)
 {
     const QString product = QStringLiteral("Brivane");
@@ -269,7 +293,7 @@ TEST(WizardDialogs, RunDialogStoresTheTrimmedUnquotedProgram)
             f.fedProgramPathname->setText(QStringLiteral("changed"));
             f.btnCancel->click();
         }));
-        EXPECT_EQ(TRunProgramForm::Edit(block, nullptr, product, nullptr), QDialog::Rejected);
+        EXPECT_EQ(EditProgram(block, product), QDialog::Rejected);
         EXPECT_EQ(std::memcmp(static_cast<const void *>(&block), &before, sizeof block), 0);
     }
     // Quotes go as they arrive, blanks on OK; typing stops at 50 characters;
@@ -285,7 +309,7 @@ TEST(WizardDialogs, RunDialogStoresTheTrimmedUnquotedProgram)
             EXPECT_EQ(f.edtProgramParameters->text().size(), 50);
             f.btnOK->click();
         }));
-        EXPECT_EQ(TRunProgramForm::Edit(block, nullptr, product, nullptr), QDialog::Accepted);
+        EXPECT_EQ(EditProgram(block, product), QDialog::Accepted);
         EXPECT_EQ(block.ProgramPathname.Get(), QStringLiteral("/opt/my apps/tool"));
         EXPECT_EQ(block.ProgramParameters.Get(), QString(50, QLatin1Char('p')));
         EXPECT_EQ(std::memcmp(block.Reserved1, before.Reserved1, sizeof block.Reserved1), 0);
@@ -297,7 +321,7 @@ TEST(WizardDialogs, RunDialogStoresTheTrimmedUnquotedProgram)
     {
         block.ProgramParameters.Set(QString(80, QLatin1Char('q')));
         ModalAnswer answer(Drive<TRunProgramForm>([](TRunProgramForm &f) { f.btnOK->click(); }));
-        TRunProgramForm::Edit(block, nullptr, product, nullptr);
+        EditProgram(block, product);
         EXPECT_EQ(block.ProgramParameters.Get(), QString(80, QLatin1Char('q')));
     }
     // Clear then OK empties name and parameters: the block is no longer usable.
@@ -306,7 +330,7 @@ TEST(WizardDialogs, RunDialogStoresTheTrimmedUnquotedProgram)
             f.btnClear->click();
             f.btnOK->click();
         }));
-        EXPECT_EQ(TRunProgramForm::Edit(block, nullptr, product, nullptr), QDialog::Accepted);
+        EXPECT_EQ(EditProgram(block, product), QDialog::Accepted);
         EXPECT_TRUE(block.ProgramPathname.Get().isEmpty());
         EXPECT_TRUE(block.ProgramParameters.Get().isEmpty());
         EXPECT_FALSE(TRunProgramForm::Test(block));
@@ -331,7 +355,7 @@ TEST(WizardDialogs, RecipientsDialogTrimsOnOkAndAnyLineCounts)
             f.edtBcc->setText(QStringLiteral("x@example.org"));
             f.btnCancel->click();
         }));
-        EXPECT_EQ(TSendemailForm::Edit(block, nullptr, QFont(), nullptr), QDialog::Rejected);
+        EXPECT_EQ(EditRecipients(block), QDialog::Rejected);
         EXPECT_EQ(std::memcmp(static_cast<const void *>(&block), &before, sizeof block), 0);
     }
     {
@@ -340,7 +364,7 @@ TEST(WizardDialogs, RecipientsDialogTrimsOnOkAndAnyLineCounts)
             f.edtBcc->setText(QStringLiteral("  x@example.org; y@example.org "));
             f.btnOK->click();
         }));
-        EXPECT_EQ(TSendemailForm::Edit(block, nullptr, QFont(), nullptr), QDialog::Accepted);
+        EXPECT_EQ(EditRecipients(block), QDialog::Accepted);
         EXPECT_EQ(block.EmailTo.Get(), QString());
         EXPECT_EQ(block.EmailBcc.Get(), QStringLiteral("x@example.org; y@example.org"));
         EXPECT_EQ(block.EmailSubject.Get(), QStringLiteral("subject kept"));

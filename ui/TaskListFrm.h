@@ -173,6 +173,8 @@ private:
     QIcon ToolbarIcon(int index) const;
     QVariant ImageFor(TTaskListModel::TImageKind kind, int index) const;
     int ReadLogLevel() const;
+    // The window's state as the ini keeps it, read from the views.
+    TTaskListSettings CurrentSettings() const;
 
     TTaskListServices S;
     TTaskList &FList;

@@ -141,11 +141,15 @@ TTaskListForm::TTaskListForm(TTaskListServices services, QWidget *parent)
 
 TTaskListForm::~TTaskListForm()
 {
-    // Freed without a close (the program ends): the flag must not outlive the window.
+    // Freed without a close (the program ends): the flag must not outlive the
+    // window, and what the user set up in it must not be lost. "FirstRun"
+    // stays: the window was never closed.
     if (S.Actions && !FClosing) {
         S.Actions->Windows.TaskList = false;
         S.Actions->Windows.RefreshTaskList = nullptr;
         S.Actions->Windows.SortTaskList = nullptr;
+        CurrentSettings().Write(S.Ini);
+        FPlacement->Save(*this);
     }
 }
 
@@ -431,14 +435,19 @@ void TTaskListForm::closeEvent(QCloseEvent *event)
     S.Actions->Windows.TaskList = false;
     S.Actions->Windows.RefreshTaskList = nullptr;
     S.Actions->Windows.SortTaskList = nullptr;
+    CurrentSettings().WriteOnClose(S.Ini);
+    FPlacement->Save(*this);
+    event->accept();
+}
+
+TTaskListSettings TTaskListForm::CurrentSettings() const
+{
     TTaskListSettings settings = FModel->Settings();
     settings.ViewStyle = FViewStyle;
     settings.LastItem = SelectedRow();
     for (int c = 0; c < TaskColumnCount; ++c)
         settings.ColumnWidths[std::size_t(c)] = FDetailsView->columnWidth(c);
-    settings.WriteOnClose(S.Ini);
-    FPlacement->Save(*this);
-    event->accept();
+    return settings;
 }
 
 // ---- what the window shows ----

@@ -178,6 +178,8 @@ private:
     void ImportFrom(const QString &path);
     void SaveTaskTo(const TTaskList::TTaskRef &task, const QString &path);
     void PrintOn(QPrinter &printer);
+    // The window's state as the ini keeps it, read from the views.
+    TTaskListSettings CurrentSettings() const;
 
     TTaskListServices S;
     TTaskList &FList;

@@ -312,6 +312,41 @@ TEST(TaskListForm, SettingsAreReadOnShowAndWrittenOnClose)
     EXPECT_EQ(env.Ini.ReadInteger(s, QStringLiteral("Col0Width"), -1), 200);
 }
 
+TEST(TaskListForm, StateIsWrittenWhenTheProgramEndsWithTheWindowOpen)
+{
+    FormEnv env;
+    env.Add(QStringLiteral("R"), kNow + 1.2);
+    const QString s = QStringLiteral("Tasklist");
+    env.Ini.WriteInteger(s, QStringLiteral("Style"), vsDetails);
+    env.Ini.WriteInteger(s, QStringLiteral("TaskFilter"), tfAll);
+    TTaskListForm *form = env.Open();
+    form->show();
+    Key(form, Qt::Key_F6); // Details -> Large Icons
+    Key(form, Qt::Key_F7); // All -> Completed
+    form->setGeometry(130, 140, 520, 380);
+
+    // The end of the program frees the window without closing it.
+    delete form;
+    EXPECT_FALSE(env.Actions.Windows.TaskList);
+    EXPECT_EQ(env.Ini.ReadInteger(s, QStringLiteral("Style"), -1), vsLargeIcons);
+    EXPECT_EQ(env.Ini.ReadInteger(s, QStringLiteral("TaskFilter"), -1), tfCompleted);
+    const QString place = QStringLiteral("TaskList");
+    EXPECT_EQ(env.Ini.ReadInteger(place, QStringLiteral("Left"), -1), 130);
+    EXPECT_EQ(env.Ini.ReadInteger(place, QStringLiteral("Top"), -1), 140);
+    EXPECT_EQ(env.Ini.ReadInteger(place, QStringLiteral("Width"), -1), 520);
+    EXPECT_EQ(env.Ini.ReadInteger(place, QStringLiteral("Height"), -1), 380);
+    // Not closed: a new user still meets the window at the next start.
+    EXPECT_FALSE(env.Ini.ValueExists(s, QStringLiteral("FirstRun")));
+
+    // The next window opens as this one was left.
+    form = env.Open();
+    form->show();
+    EXPECT_EQ(form->ViewStyle(), vsLargeIcons);
+    EXPECT_EQ(form->Model().Filter(), tfCompleted);
+    EXPECT_EQ(form->geometry(), QRect(130, 140, 520, 380));
+    delete form;
+}
+
 TEST(TaskListForm, FileCommandsReportWhatHappened)
 {
     FormEnv env;

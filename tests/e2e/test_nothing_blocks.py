@@ -69,11 +69,10 @@ def _fire_behind(s, open_dialog):
     s.wait_window_gone(note, timeout=5)
     cx, cy, _, _ = s.geometry(countdown)
     _click(s, cx + CANCEL_X, cy + CANCEL_Y)
-    s.wait_log_line(lambda l: "Action canceled" in l or "canceled" in l.lower(), timeout=10, proc=p)
-    s.wait_window_gone(countdown, timeout=15)
+    # Cancelled, it closes after its "Action canceled"; not cancelled, it runs
+    # the program first (which the store and the marker would tell).
+    s.wait_window_gone(countdown, timeout=40)
     check(p.running(), "the program ended (exit %s)" % p.returncode)
-    # The countdown's 20 seconds are over by now: a program not cancelled would have run.
-    time.sleep(1)
     check(not os.path.exists(marker), "the cancelled program ran")
     check(s.find_windows("^%s$" % s.window_title(dialog)), "the dialog did not stay open")
     p.send(signal.SIGTERM)
@@ -147,20 +146,20 @@ def test_pastes_suspensions_and_completions_survive_a_kill(s):
     s.press("ctrl+shift+l")
     w = s.wait_window(TASK_LIST, timeout=10, proc=p, exact=False)
     s.focus(w)
-    s.press("Home", "Down")  # Reminder 000
+    s.press("ctrl+Home", "Down")  # Reminder 000
     s.press("ctrl+c")
     for _ in range(10):
         s.press("ctrl+v")
     _wait_titles(s, p, path, lambda ts: ts.count("Reminder 000") == 11, "ten pastes")
 
-    s.press("Home", "Down", "Down")  # Reminder 001
+    s.press("ctrl+Home", "Down", "Down")  # Reminder 001
     s.press("ctrl+F3")  # Suspend
     _wait_stored(s, p, path, lambda rs: rs["Reminder 001"][records.ENABLED] == 0, "the suspension")
 
-    s.press("Down", "shift+F10")  # Reminder 002's context menu
+    s.press("Down", "Menu")  # Reminder 002's context menu
     menu = s.wait_popup(p, w)
     s.screenshot(menu, "context_menu")
-    s.x("xdotool", "key", "--clearmodifiers", "m", check_rc=True)  # Mark as Completed
+    s.press("Up", "Up", "Up", "Up", "Return")  # from the end: Properties, Paste, Copy, Mark as Completed
     _wait_stored(s, p, path, lambda rs: rs["Reminder 002"][records.DELIVERED] == 1, "the completion")
 
     p.send(signal.SIGKILL)

@@ -400,3 +400,33 @@ TEST(TaskListForm, FileCommandsReportWhatHappened)
     EXPECT_EQ(env.Preferences.LastRun(), kNow);
     EXPECT_EQ(env.Calls.last(), QStringLiteral("mnuCloseProgramClick"));
 }
+
+TEST(TaskListForm, AReminderJustAddedIsShownAndSelectedWhateverTheFilter)
+{
+    FormEnv env;
+    env.Add(QStringLiteral("Tomorrow's dentist"), kNow + 1);
+    env.Ini.WriteInteger(QStringLiteral("Tasklist"), QStringLiteral("TaskFilter"), tfTomorrow);
+    std::unique_ptr<TTaskListForm> form(env.Open());
+    // The program's part of Add: the wizard's record joins the list, then the window shows it.
+    auto add = [&](TDateTime when, const QString &title) -> TTaskData & {
+        TTaskData &added = env.Add(title, when);
+        form->ShowAddedReminder(added);
+        return added;
+    };
+
+    // Due in two minutes while Tomorrow is shown: the window moves to Today.
+    TTaskData &soon = add(kNow + 2.0 / 1440, QStringLiteral("Soon"));
+    EXPECT_EQ(form->Model().Filter(), tfToday);
+    EXPECT_TRUE(form->mnuFilters[tfToday]->isChecked());
+    EXPECT_EQ(form->SelectedTask().get(), &soon);
+
+    // One the current filter lists keeps the filter.
+    TTaskData &later = add(kNow + 0.1, QStringLiteral("Later today"));
+    EXPECT_EQ(form->Model().Filter(), tfToday);
+    EXPECT_EQ(form->SelectedTask().get(), &later);
+
+    // Beyond the next five days only All lists it.
+    TTaskData &far = add(kNow + 40, QStringLiteral("Passport"));
+    EXPECT_EQ(form->Model().Filter(), tfAll);
+    EXPECT_EQ(form->SelectedTask().get(), &far);
+}

@@ -3,7 +3,8 @@ Xvfb display with a throw-away HOME, and gives tests small helpers to find
 windows, press keys, take screenshots and read the files the program writes.
 
 Standard library only; the X tools used are Xvfb, xdotool, xwininfo, xprop,
-and ImageMagick's import/identify.
+and ImageMagick's import/identify; openbox for the tests that want a window
+manager (a bare Xvfb puts no frames around windows).
 
 A test is a function ``test_<name>(s)`` in a ``test_*.py`` module beside this
 file; ``s`` is a running :class:`Session`. Everything a session starts is ended
@@ -664,7 +665,7 @@ class Session:
         self.x("xdotool", "key", "--clearmodifiers", *keys, check_rc=True)
 
     def focus(self, wid, timeout=5.0):
-        """Give the window the keyboard (there is no window manager to do it) and wait until it has it."""
+        """Give the window the keyboard (a bare Xvfb has no window manager to do it) and wait until it has it."""
         deadline = time.monotonic() + timeout
         while True:
             self.x("xdotool", "windowfocus", "--sync", wid)

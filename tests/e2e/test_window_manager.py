@@ -120,5 +120,13 @@ def test_reminders_window_state_survives_the_end_of_the_program(s):
     restored = s.frame_geometry(w)
     s.painted_screenshot("root", "reopened_after_restart", min_colours=16)
     check(restored == frame, "the window reopened at %s, it was left at %s" % (restored, frame))
-    again.send(signal.SIGTERM)
+
+    # Ended from the window's own File menu: its last item closes the program.
+    s.focus(w)
+    s.press("F7")  # Completed -> Today
+    s.x("xdotool", "mousemove", "--window", w, 20, 8, "click", "1", check_rc=True)  # the File menu
+    s.wait_popup(again, w)
+    s.press("Up", "Return")
     again.expect_exit(0, timeout=10)
+    check(s.ini_value("Tasklist", "TaskFilter") == "1",
+          "TaskFilter %r after Close from the File menu" % s.ini_value("Tasklist", "TaskFilter"))

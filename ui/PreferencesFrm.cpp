@@ -118,9 +118,15 @@ TPreferencesForm::TPreferencesForm(TPreferencesServices services, QWidget *owner
 
 TPreferencesForm::~TPreferencesForm()
 {
-    // Freed without closing (the program ends while it is open).
-    if (!FClosed && S.Actions)
-        S.Actions->Windows.Preferences = false;
+    // Freed without closing (the program ends while it is open): it opens
+    // where it was, on its page, next time too.
+    if (!FClosed) {
+        if (S.Ini)
+            S.Ini->WriteInteger(kSection, QStringLiteral("Tab"), CurrentPage());
+        FPlacement->Save(*this);
+        if (S.Actions)
+            S.Actions->Windows.Preferences = false;
+    }
 }
 
 TPreferencesForm *TPreferencesForm::Instance()
@@ -607,13 +613,20 @@ void TPreferencesForm::ToolbarBoxClicked(QCheckBox *clicked)
 void TPreferencesForm::FontClick()
 {
     QFont font = Prefs().TextFont();
-    bool chosen = false;
-    if (S.ChooseFont)
-        chosen = S.ChooseFont(font, this);
-    else
-        font = QFontDialog::getFont(&chosen, font, this);
-    if (!chosen)
+    if (S.ChooseFont) {
+        if (S.ChooseFont(font, this))
+            FontChosen(font);
         return;
+    }
+    auto *dialog = new QFontDialog(font, this);
+    OpenDialog(dialog, [this, dialog](int result) {
+        if (result == QDialog::Accepted)
+            FontChosen(dialog->selectedFont());
+    });
+}
+
+void TPreferencesForm::FontChosen(const QFont &font)
+{
     TFontStyles style = 0;
     if (font.bold())
         style |= FontStyleBit(fsBold);

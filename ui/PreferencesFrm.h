@@ -107,6 +107,7 @@ public:
     void CancelClick();
     void HelpClick();
     void FontClick();
+    void FontChosen(const QFont &font);
     void SendTestEmailClick();
     void SmtpHelpClick();
     void CheckForUpdatesClick();

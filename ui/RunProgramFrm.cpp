@@ -1,5 +1,6 @@
 #include "ui/RunProgramFrm.h"
 
+#include "core/MessageBox.h"
 #include "extras/FormPlacement.h"
 #include "ui/ModalRun.h"
 
@@ -131,10 +132,13 @@ void TRunProgramForm::fedProgramPathnameChange()
 
 void TRunProgramForm::fedProgramPathnameBrowse()
 {
-    const QString file = QFileDialog::getOpenFileName(this, QString(), fedProgramPathname->text(),
-                                                      QStringLiteral("All files (*);;Programs (*.exe *.com)"));
-    if (!file.isEmpty())
-        fedProgramPathname->setText(file);
+    auto *dialog = new QFileDialog(this, QString(), fedProgramPathname->text(),
+                                   QStringLiteral("All files (*);;Programs (*.exe *.com)"));
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    OpenDialog(dialog, [this, dialog](int result) {
+        if (result == QDialog::Accepted && !dialog->selectedFiles().isEmpty())
+            fedProgramPathname->setText(dialog->selectedFiles().constFirst());
+    });
 }
 
 void TRunProgramForm::btnOKClick()

@@ -125,6 +125,9 @@ TTaskForm::TTaskForm(TTaskFormServices services, TWizardMode mode, QWidget *owne
 
 TTaskForm::~TTaskForm()
 {
+    // Freed while open (the program ends): it opens where it was next time too.
+    if (isVisible())
+        FPlacement->Save(*this);
     Sound::Stop();
     if (S.Actions)
         S.Actions->Windows.TaskForm = false;
@@ -644,9 +647,20 @@ void TTaskForm::btnDefaultSoundClick()
 
 void TTaskForm::BrowseSound()
 {
-    const QString picked = S.AskSoundFile ? S.AskSoundFile(this, SoundsFolder())
-                                          : QFileDialog::getOpenFileName(this, tr("Browse for a sound..."),
-                                                                         SoundsFolder(), tr("WAV files (*.wav)"));
+    if (S.AskSoundFile) {
+        SoundPicked(S.AskSoundFile(this, SoundsFolder()));
+        return;
+    }
+    auto *dialog = new QFileDialog(this, tr("Browse for a sound..."), SoundsFolder(), tr("WAV files (*.wav)"));
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    OpenDialog(dialog, [this, dialog](int result) {
+        if (result == QDialog::Accepted && !dialog->selectedFiles().isEmpty())
+            SoundPicked(dialog->selectedFiles().constFirst());
+    });
+}
+
+void TTaskForm::SoundPicked(const QString &picked)
+{
     if (picked.isEmpty())
         return;
     const QString name = QFileInfo(picked).fileName();

@@ -90,6 +90,8 @@ public:
     void btnTestSoundClick();
     void btnDefaultSoundClick();
     void BrowseSound();
+    // A sound file the user chose: copied into the Sounds folder and named in the field.
+    void SoundPicked(const QString &picked);
 
     QTabWidget *TasksPageControl;
     QWidget *ReminderTypeTab, *GeneralTab, *WhenTab, *ActionsTab, *TaskWhenTab, *TaskActionsTab;

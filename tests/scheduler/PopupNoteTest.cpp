@@ -579,3 +579,29 @@ TEST_F(NoteFixture, WithThePictureLibraryTheNoteTakesThePictureOutline)
     delete note;
     delete pre;
 }
+
+TEST_F(NoteFixture, SnoozeDialogOpensAboveItsNoteAndLeavesTheRestLive)
+{
+    TestSupport::PinnedClock clock(At(10, 30));
+    TTaskData &rec = list.AddTask(Alarm("Gym", At(10, 0)));
+    QPointer<TPopupNoteForm> note = Open();
+    note->popChooseSnoozeClick(); // no test hook: the real dialog
+    TSetSnoozeForm *dialog = note->findChild<TSetSnoozeForm *>();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(dialog->isVisible());
+    // The note stays on top: the dialog must be too, as its own window above it.
+    EXPECT_TRUE(dialog->windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_TRUE(dialog->isWindow());
+    EXPECT_EQ(dialog->windowModality(), Qt::WindowModal) << "modal to its note, not to the program";
+
+    dialog->rbtAbsoleteDateTimeClick();
+    dialog->dedStartDate->setDate(QDate(2009, 2, 19));
+    dialog->sedStartTime->setTime(QTime(8, 15));
+    QPointer<TSetSnoozeForm> gone(dialog);
+    dialog->btnOKClick();
+    EXPECT_EQ(rec.Scheduled, At(8, 15, 19));
+    EXPECT_FALSE(note->isVisible());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(gone.isNull()) << "the dialog is freed once answered";
+    delete note;
+}

@@ -236,10 +236,9 @@ QTime Tcomponentform::LatestTime()
 
 QList<QWidget *> Tcomponentform::TabChain() const
 {
-    QList<QWidget *> chain{rbtAbsoleteDateTime, dedStartDate,   sedStartTime,      rbtRelatedDateTime,
-                           sedPresetNTimes,     cbxPresetDate,  chkRepeatTask,     rbtEveryNTimes,
-                           sedEveryNTimes,      cbxEveryNTimes, rbtEveryYearMonth, cbxEveryYearMonth,
-                           rbtEveryWeekday,     cbxEveryWeekday};
+    QList<QWidget *> chain{rbtAbsoleteDateTime, dedStartDate,      sedStartTime,    rbtRelatedDateTime, sedPresetNTimes,
+                           cbxPresetDate,       chkRepeatTask,     rbtEveryNTimes,  sedEveryNTimes,     cbxEveryNTimes,
+                           rbtEveryYearMonth,   cbxEveryYearMonth, rbtEveryWeekday, cbxEveryWeekday};
     for (QCheckBox *box : chkExclude)
         chain << box;
     return chain;

@@ -247,8 +247,7 @@ void TTaskListForm::BuildMenus()
         popViewsGroup->addAction(popViews[std::size_t(i)]);
     }
 
-    const QStringList filters = {tr("&Completed"), tr("&Today"), tr("To&morrow"), tr("&Next five days"),
-                                 tr("&All")};
+    const QStringList filters = {tr("&Completed"), tr("&Today"), tr("To&morrow"), tr("&Next five days"), tr("&All")};
     QMenu *filterMenu = menuBar()->addMenu(tr("F&ilter by Schedule"));
     auto *filterGroup = new QActionGroup(this);
     for (int i = 0; i < TaskFilterCount; ++i) {

@@ -352,8 +352,8 @@ TEST(TaskForm, TabVisitsEveryControlOfTheWhenPageInOrder)
         seen << QApplication::focusWidget();
         return seen;
     };
-    QList<QWidget *> expected{p.dedStartDate,   p.sedStartTime,   p.sedPresetNTimes,   p.cbxPresetDate,
-                              p.chkRepeatTask,  p.rbtEveryNTimes, p.sedEveryNTimes,    p.cbxEveryNTimes,
+    QList<QWidget *> expected{p.dedStartDate,      p.sedStartTime,   p.sedPresetNTimes, p.cbxPresetDate,
+                              p.chkRepeatTask,     p.rbtEveryNTimes, p.sedEveryNTimes,  p.cbxEveryNTimes,
                               p.cbxEveryYearMonth, p.cbxEveryWeekday};
     for (QCheckBox *box : p.chkExclude)
         expected << box;

@@ -8,8 +8,8 @@
 #include "tests/support/Records.h"
 #include "tests/support/TestSupport.h"
 
-#include <QCheckBox>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QLabel>
@@ -203,8 +203,8 @@ TEST(WizardPanels, TabbingThroughChoosesNothingAndSaturdayCanBeExcluded)
         QTest::keyClick(at, Qt::Key_Tab);
     }
     ASSERT_EQ(QApplication::focusWidget(), p.Form.chkExclude[5]) << passed.join(QLatin1Char(' ')).toStdString();
-    for (const char *name : {"sedStartTime", "sedPresetNTimes", "cbxPresetDate", "sedEveryNTimes",
-                             "cbxEveryNTimes", "cbxEveryYearMonth", "cbxEveryWeekday"})
+    for (const char *name : {"sedStartTime", "sedPresetNTimes", "cbxPresetDate", "sedEveryNTimes", "cbxEveryNTimes",
+                             "cbxEveryYearMonth", "cbxEveryWeekday"})
         EXPECT_TRUE(passed.contains(QLatin1String(name))) << name << " was skipped";
     EXPECT_TRUE(p.Form.rbtAbsoleteDateTime->isChecked());
     EXPECT_TRUE(p.Form.rbtEveryNTimes->isChecked()) << "a list chose its rule when the focus passed";

@@ -9,6 +9,7 @@
 #include "model/TaskData.h"
 #include "platform/ResourceLibrary.h"
 
+#include <QMap>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -46,8 +47,9 @@ public:
     // answer to any box.
     void QueryEndSession();
 
-    // Registers Ctrl+Shift+letter for kind 10 or 11; false when the desktop
-    // refused it. An earlier letter of the kind keeps working until the end.
+    // Binds Ctrl+Shift+letter to kind 10 or 11 in place of the kind's earlier
+    // letter, which is released; false when the desktop refused the new one,
+    // and then the earlier letter stays bound.
     bool RegisterHotKeyFor(int kind, QChar letter);
     void WarnHotKeysInUse(bool addOk, bool listOk);
     void WarnShortcutInUse(QChar letter);
@@ -93,6 +95,7 @@ public:
 
 private:
     void OnHotKey(int id);
+    bool Bind(int kind, QChar letter);
     QString ProgramName() const;
     QChar HotKeyLetter(int kind) const;
 
@@ -100,6 +103,7 @@ private:
     TPalvaroApplication *FApp;
     ITrayIcon *FTray;
     IHotKeys *FHotKeys;
+    QMap<int, QChar> FBoundLetters; // kind -> the letter grabbed for it
     TTaskScheduler *FTaskScheduler = nullptr;
     bool FTrayShown = false;
 };

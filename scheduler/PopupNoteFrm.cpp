@@ -11,6 +11,7 @@
 
 #include <QFrame>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QPainter>
@@ -190,6 +191,15 @@ TPopupNoteForm::TPopupNoteForm(TActionContext &context, QWidget *owner)
     connect(lblResetSchedule, &QLabel::linkActivated, this, &TPopupNoteForm::lblResetScheduleClick);
     connect(lblDelete, &QLabel::linkActivated, this, &TPopupNoteForm::lblDeleteClick);
     connect(lblNotes, &QPlainTextEdit::textChanged, this, &TPopupNoteForm::lblNotesChange);
+
+    // The keyboard meets the ways out first, Dismiss leading; the notes come last.
+    btnOK->setDefault(true);
+    btnOK->setFocusPolicy(Qt::StrongFocus);
+    btnSnooze->setFocusPolicy(Qt::StrongFocus);
+    setTabOrder(btnOK, btnSnooze);
+    setTabOrder(btnSnooze, lblResetSchedule);
+    setTabOrder(lblResetSchedule, lblDelete);
+    setTabOrder(lblDelete, lblNotes);
 }
 
 TPopupNoteForm::~TPopupNoteForm() = default;
@@ -297,7 +307,7 @@ void TPopupNoteForm::StartAction(int i)
         labSchedule->setText(PreWarningScheduleText(Context.Prefs(), task));
     LayOut(FPreWarning);
     UpdateResetScheduleLink();
-    lblNotes->setFocus();
+    btnOK->setFocus();
     IncActionCount();
 }
 
@@ -354,6 +364,31 @@ void TPopupNoteForm::btnSnoozeClick()
     popSnooze3->setText(SnoozePresetCaption(Context.Prefs(), 3));
     popSnooze4->setText(SnoozePresetCaption(Context.Prefs(), 4));
     popSnooze->popup(pos() + QPoint(290, 200));
+}
+
+void TPopupNoteForm::keyPressEvent(QKeyEvent *event)
+{
+    const bool plain = !(event->modifiers() & ~Qt::KeypadModifier);
+    switch (plain ? event->key() : 0) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        // Reaching here, the key was not taken by an editable memo or a link.
+        (focusWidget() == btnSnooze ? btnSnooze : btnOK)->click();
+        return;
+    case Qt::Key_Escape: SnoozeFromKeyboard(); return;
+    default: TActionForm::keyPressEvent(event);
+    }
+}
+
+void TPopupNoteForm::SnoozeFromKeyboard()
+{
+    if (!FTaskData)
+        return;
+    // A pre-warning has no presets: it is put off to the event itself.
+    if (FPreWarning)
+        popSnoozeuntilEventDateTimeClick();
+    else
+        PresetSnooze(1);
 }
 
 void TPopupNoteForm::PresetSnooze(int preset)

@@ -650,6 +650,7 @@ void TPreferencesForm::HotKeyChosen(int list)
     if (index < 0 || !S.RegisterHotKey)
         return;
     const QChar letter(char16_t(u'A' + index));
+    FHotKeyRebound[std::size_t(list)] = true;
     // A refused key is only reported: the list keeps the letter, and OK stores it.
     if (!S.RegisterHotKey(list == 0 ? kAddTaskHotKey : kTaskListHotKey, letter) && S.WarnShortcutInUse)
         S.WarnShortcutInUse(letter);
@@ -872,6 +873,15 @@ void TPreferencesForm::done(int result)
 {
     if (!FClosed) {
         FClosed = true;
+        // The keys were bound at once; without OK the stored letters hold, so
+        // they are bound again in place of the ones tried.
+        const TPreferences &p = Prefs();
+        if (result != Accepted && S.RegisterHotKey) {
+            if (FHotKeyRebound[0])
+                S.RegisterHotKey(kAddTaskHotKey, QChar(char16_t(p.HotKey1())));
+            if (FHotKeyRebound[1])
+                S.RegisterHotKey(kTaskListHotKey, QChar(char16_t(p.HotKey2())));
+        }
         if (S.Ini)
             S.Ini->WriteInteger(kSection, QStringLiteral("Tab"), CurrentPage());
         FPlacement->Save(*this);

@@ -183,5 +183,6 @@ private:
     std::unique_ptr<TFormPlacement> FPlacement;
     QString FStoreFolder; // carried unchanged through OK
     bool FClosed = false;
+    std::array<bool, 2> FHotKeyRebound{}; // a key was bound at once and OK has not stored it
     static QPointer<TPreferencesForm> FInstance;
 };

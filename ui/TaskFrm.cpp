@@ -383,6 +383,15 @@ void TTaskForm::ShowPagesFor(int kind)
     QVBoxLayout *target = task ? FTaskWhenLayout : FAlarmWhenLayout;
     target->insertWidget(0, Panels->DateTimePanel);
     target->insertWidget(1, Panels->RepeatSchedulePanel);
+    // Moved panels join the window's tab chain wherever the move left them:
+    // the page's whole chain is laid down again, top to bottom, then the buttons.
+    QList<QWidget *> chain = Panels->TabChain();
+    if (!task)
+        chain << chkPrewarning << sedPrewarningNFactor << cbxPrewarningPresets;
+    if (btnBack)
+        chain << btnBack << btnNext << btnFinish << btnCancel;
+    for (qsizetype i = 1; i < chain.size(); ++i)
+        setTabOrder(chain[i - 1], chain[i]);
     if (WizardMode == wmNew)
         ApplyNewDefaults();
 }

@@ -110,7 +110,7 @@ public:
     QCheckBox *chkRunProgram, *chkShutdown;
     QPushButton *btnProgramProperties;
     QRadioButton *rbtShutdown, *rbtRestart, *rbtLogoff;
-    QPushButton *btnBack, *btnNext, *btnFinish, *btnCancel;
+    QPushButton *btnBack = nullptr, *btnNext = nullptr, *btnFinish = nullptr, *btnCancel = nullptr;
     Tcomponentform *Panels;
 
 protected:

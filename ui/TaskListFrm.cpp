@@ -26,6 +26,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QScreen>
+#include <QShortcut>
 #include <QStackedWidget>
 #include <QStatusBar>
 #include <QStyledItemDelegate>
@@ -35,6 +36,13 @@
 #include <QToolTip>
 
 namespace {
+
+// The sort captions all begin "by "; the word after it carries the mnemonic.
+QString SortMnemonic(const QString &caption)
+{
+    const QString by = QStringLiteral("by ");
+    return caption.startsWith(by) ? by + QLatin1Char('&') + caption.mid(by.size()) : caption;
+}
 
 const QString kTaskFileFilter = QStringLiteral("Task file (*.tsk)");
 
@@ -215,22 +223,22 @@ void TTaskListForm::BuildViews()
 
 void TTaskListForm::BuildMenus()
 {
-    QMenu *file = menuBar()->addMenu(tr("File"));
-    mnuAdd = file->addAction(tr("Add a Reminder... (Ins)"), this, &TTaskListForm::AddReminder);
+    QMenu *file = menuBar()->addMenu(tr("&File"));
+    mnuAdd = file->addAction(tr("&Add a Reminder... (Ins)"), this, &TTaskListForm::AddReminder);
     mnuDelete =
-        file->addAction(SmallToolbarIcon(2), tr("Delete          (Del)"), this, [this] { DeleteSelected(false); });
-    mnuEnable = file->addAction(tr("Enable"), this, &TTaskListForm::ToggleSuspend);
-    mnuRunNow = file->addAction(SmallToolbarIcon(5), tr("Run now!    (Ctrl+F4)"), this, &TTaskListForm::RunNow);
-    mnuProperties = file->addAction(tr("Properties"), this, &TTaskListForm::Properties);
+        file->addAction(SmallToolbarIcon(2), tr("&Delete          (Del)"), this, [this] { DeleteSelected(false); });
+    mnuEnable = file->addAction(QString(), this, &TTaskListForm::ToggleSuspend);
+    mnuRunNow = file->addAction(SmallToolbarIcon(5), tr("Run &now!    (Ctrl+F4)"), this, &TTaskListForm::RunNow);
+    mnuProperties = file->addAction(tr("&Properties"), this, &TTaskListForm::Properties);
     file->addSeparator();
-    mnuImport = file->addAction(tr("Import...     (Ctrl+I)"), this, &TTaskListForm::ImportTask);
-    mnuSaveAs = file->addAction(tr("Save as..."), this, &TTaskListForm::SaveTaskAs);
+    mnuImport = file->addAction(tr("&Import...     (Ctrl+I)"), this, &TTaskListForm::ImportTask);
+    mnuSaveAs = file->addAction(tr("Sa&ve as..."), this, &TTaskListForm::SaveTaskAs);
     file->addSeparator();
-    mnuCloseProgram = file->addAction(tr("Close Program"), this, &TTaskListForm::CloseProgram);
+    mnuCloseProgram = file->addAction(tr("&Close Program"), this, &TTaskListForm::CloseProgram);
     connect(file, &QMenu::aboutToShow, this, &TTaskListForm::EnableCommandsForMenu);
 
-    const QStringList views = {tr("Large Icons"), tr("Small Icons"), tr("List"), tr("Details")};
-    QMenu *viewsMenu = menuBar()->addMenu(tr("Views"));
+    const QStringList views = {tr("&Large Icons"), tr("S&mall Icons"), tr("L&ist"), tr("&Details")};
+    QMenu *viewsMenu = menuBar()->addMenu(tr("&Views"));
     ViewsPopupMenu = new QMenu(this);
     auto *viewsGroup = new QActionGroup(this);
     auto *popViewsGroup = new QActionGroup(this);
@@ -243,8 +251,8 @@ void TTaskListForm::BuildMenus()
         popViewsGroup->addAction(popViews[std::size_t(i)]);
     }
 
-    const QStringList filters = {tr("Completed"), tr("Today"), tr("Tomorrow"), tr("Next five days"), tr("All")};
-    QMenu *filterMenu = menuBar()->addMenu(tr("Filter by Schedule"));
+    const QStringList filters = {tr("&Completed"), tr("&Today"), tr("To&morrow"), tr("&Next five days"), tr("&All")};
+    QMenu *filterMenu = menuBar()->addMenu(tr("F&ilter by Schedule"));
     auto *filterGroup = new QActionGroup(this);
     for (int i = 0; i < TaskFilterCount; ++i) {
         QAction *a = filterMenu->addAction(filters[i], this, [this, i] { ChooseFilter(i); });
@@ -253,58 +261,67 @@ void TTaskListForm::BuildMenus()
         mnuFilters[std::size_t(i)] = a;
     }
 
-    QMenu *sortMenu = menuBar()->addMenu(tr("Sort"));
+    QMenu *sortMenu = menuBar()->addMenu(tr("&Sort"));
     auto *sortGroup = new QActionGroup(this);
     for (int i = 0; i < TaskSortCount; ++i) {
-        QAction *a = sortMenu->addAction(TTaskListTexts::SortMenuCaption(i), this, [this, i] { ChooseSortOrder(i); });
+        QAction *a = sortMenu->addAction(SortMnemonic(TTaskListTexts::SortMenuCaption(i)), this,
+                                         [this, i] { ChooseSortOrder(i); });
         a->setCheckable(true);
         sortGroup->addAction(a);
         mnuSorts[std::size_t(i)] = a;
     }
 
-    QMenu *help = menuBar()->addMenu(tr("Help"));
-    mnuContents = help->addAction(tr("Table of contents"), this, [this] {
+    QMenu *help = menuBar()->addMenu(tr("&Help"));
+    mnuContents = help->addAction(tr("Table of &contents"), this, [this] {
         if (S.OpenHelpPage)
             S.OpenHelpPage(QStringLiteral("HELP_CONTENTS"));
     });
-    mnuSupport = help->addAction(tr("Get Support"), this, [this] {
+    mnuSupport = help->addAction(tr("Get &Support"), this, [this] {
         if (S.OpenHelpPage)
             S.OpenHelpPage(QStringLiteral("HELP_SUPPORT"));
     });
-    mnuCheckUpdates = help->addAction(tr("Check for updates..."), this, [this] {
+    mnuCheckUpdates = help->addAction(tr("Check for &updates..."), this, [this] {
         if (S.CheckForUpdates)
             S.CheckForUpdates();
         else
             LogInfo(QStringLiteral("Update check asked for; it is not part of this build"));
     });
     help->addSeparator();
-    mnuEnableLog = help->addAction(tr("Enable Log"), this, &TTaskListForm::ToggleLog);
+    mnuEnableLog = help->addAction(tr("Enable &Log"), this, &TTaskListForm::ToggleLog);
     mnuEnableLog->setCheckable(true);
     help->addSeparator();
-    mnuPreferences = help->addAction(SmallToolbarIcon(12), tr("Preferences..."), this, [this] {
+    mnuPreferences = help->addAction(SmallToolbarIcon(12), tr("&Preferences..."), this, [this] {
         if (S.OpenPreferences)
             S.OpenPreferences(this);
         else
             LogInfo(QStringLiteral("Preferences window asked for; it is not part of this build"));
     });
-    mnuAbout = help->addAction(tr("About"), this, &TTaskListForm::ShowAbout);
+    mnuAbout = help->addAction(tr("&About"), this, &TTaskListForm::ShowAbout);
 
     TaskPopupMenu = new QMenu(this);
     TaskPopupMenu->setObjectName(QStringLiteral("TaskPopupMenu"));
     TaskPopupMenu->setSeparatorsCollapsible(true);
-    popAdd = TaskPopupMenu->addAction(tr("Add a Reminder...     (Ins)"), this, &TTaskListForm::AddReminder);
+    popAdd = TaskPopupMenu->addAction(tr("&Add a Reminder...     (Ins)"), this, &TTaskListForm::AddReminder);
     TaskPopupMenu->addSeparator();
-    popDelete = TaskPopupMenu->addAction(SmallToolbarIcon(2), tr("Delete       (Del)"), this,
+    popDelete = TaskPopupMenu->addAction(SmallToolbarIcon(2), tr("&Delete       (Del)"), this,
                                          [this] { DeleteSelected(false); });
-    popEnable = TaskPopupMenu->addAction(tr("Enable"), this, &TTaskListForm::ToggleSuspend);
-    popRunNow = TaskPopupMenu->addAction(SmallToolbarIcon(5), tr("Run  Now! (Ctrl+F4)"), this, &TTaskListForm::RunNow);
+    popEnable = TaskPopupMenu->addAction(QString(), this, &TTaskListForm::ToggleSuspend);
+    popRunNow = TaskPopupMenu->addAction(SmallToolbarIcon(5), tr("Run  &Now! (Ctrl+F4)"), this, &TTaskListForm::RunNow);
     TaskPopupMenu->addSeparator();
-    popMarkCompleted = TaskPopupMenu->addAction(tr("Mark as Completed"), this, &TTaskListForm::MarkCompleted);
-    popCopy = TaskPopupMenu->addAction(tr("Copy                (Ctrl+C)"), this, &TTaskListForm::CopySelected);
-    popPaste = TaskPopupMenu->addAction(tr("Paste                (Ctrl+V)"), this, &TTaskListForm::Paste);
+    popMarkCompleted = TaskPopupMenu->addAction(tr("&Mark as Completed"), this, &TTaskListForm::MarkCompleted);
+    popCopy = TaskPopupMenu->addAction(tr("&Copy                (Ctrl+C)"), this, &TTaskListForm::CopySelected);
+    popPaste = TaskPopupMenu->addAction(tr("Pas&te                (Ctrl+V)"), this, &TTaskListForm::Paste);
     TaskPopupMenu->addSeparator();
-    popEnableToolbar = TaskPopupMenu->addAction(tr("Enable Toolbar"), this, &TTaskListForm::EnableToolbarCommand);
-    popProperties = TaskPopupMenu->addAction(tr("Properties"), this, &TTaskListForm::Properties);
+    popEnableToolbar = TaskPopupMenu->addAction(tr("&Enable Toolbar"), this, &TTaskListForm::EnableToolbarCommand);
+    popProperties = TaskPopupMenu->addAction(tr("&Properties"), this, &TTaskListForm::Properties);
+    SetSuspendCaptions(true);
+
+    // F10 takes the keyboard to the menu bar, opening its first menu.
+    auto *f10 = new QShortcut(QKeySequence(Qt::Key_F10), this);
+    connect(f10, &QShortcut::activated, this, [this, file] {
+        if (menuBar()->isVisible())
+            menuBar()->setActiveAction(file->menuAction());
+    });
 }
 
 void TTaskListForm::BuildToolbar()
@@ -508,7 +525,7 @@ void TTaskListForm::UpdateCaption()
 
 void TTaskListForm::UpdateMenus()
 {
-    mnuCloseProgram->setText(tr("Close ") + S.ProgramName);
+    mnuCloseProgram->setText(tr("&Close ") + S.ProgramName);
 }
 
 void TTaskListForm::ApplyToolbarOptions()
@@ -702,6 +719,9 @@ void TTaskListForm::EnableCommandsForMenu()
     const TTaskList::TTaskRef task = SelectedTask();
     const int mask = CommandMask(task.get(), true);
     ApplyMask(mask);
+    // The item names what it will do to the reminder selected now, whichever
+    // way it was selected (without one, what it does to a new reminder).
+    SetSuspendCaptions(!task || task->Enabled);
     popCopy->setEnabled(mask != 0);
     popPaste->setEnabled(S.CopyBuffer && S.CopyBuffer->Count() > 0);
     popEnableToolbar->setVisible(!TaskToolBar->isVisibleTo(this));
@@ -722,8 +742,13 @@ void TTaskListForm::SelectionChanged()
 
 void TTaskListForm::UpdateSuspendCaptions(const TTaskData &task)
 {
-    const QString caption = QStringLiteral("%1   (Ctrl-F3)").arg(task.Enabled ? tr("Suspend") : tr("Resume"));
-    const QIcon icon = SmallToolbarIcon(task.Enabled ? 3 : 4);
+    SetSuspendCaptions(task.Enabled);
+}
+
+void TTaskListForm::SetSuspendCaptions(bool enabled)
+{
+    const QString caption = QStringLiteral("%1   (Ctrl-F3)").arg(enabled ? tr("&Suspend") : tr("&Resume"));
+    const QIcon icon = SmallToolbarIcon(enabled ? 3 : 4);
     for (QAction *a : {mnuEnable, popEnable}) {
         a->setText(caption);
         a->setIcon(icon);

@@ -166,6 +166,7 @@ private:
     void AfterRebuild(int remembered);
     void UpdateStatusBar();
     void UpdateSuspendCaptions(const TTaskData &task);
+    void SetSuspendCaptions(bool enabled);
     void UpdateSortChecks();
     void ApplyMask(int mask);
     void PlaceEmptyLabel();

@@ -14,6 +14,8 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPointer>
 #include <QPrinter>
 #include <QTemporaryDir>
@@ -132,7 +134,7 @@ TEST(TaskListForm, EnablingFollowsTheSelectionAndTheOpeningMenu)
     EXPECT_FALSE(form->mnuDelete->isEnabled() || form->popCopy->isEnabled() || form->popPaste->isEnabled());
 
     form->SelectRow(1);
-    EXPECT_EQ(form->mnuEnable->text(), QStringLiteral("Suspend   (Ctrl-F3)"));
+    EXPECT_EQ(form->mnuEnable->text(), QStringLiteral("&Suspend   (Ctrl-F3)"));
     EXPECT_TRUE(form->mnuRunNow->isEnabled() && form->mnuSaveAs->isEnabled());
     EXPECT_FALSE(form->popMarkCompleted->isEnabled()) << "31 leaves Mark as Completed to the opening menu";
     form->EnableCommandsForMenu();
@@ -140,7 +142,7 @@ TEST(TaskListForm, EnablingFollowsTheSelectionAndTheOpeningMenu)
     EXPECT_FALSE(form->popPaste->isEnabled());
 
     form->SelectRow(2);
-    EXPECT_EQ(form->mnuEnable->text(), QStringLiteral("Resume   (Ctrl-F3)"));
+    EXPECT_EQ(form->mnuEnable->text(), QStringLiteral("&Resume   (Ctrl-F3)"));
     EXPECT_FALSE(form->mnuRunNow->isEnabled());
     EXPECT_TRUE(form->mnuProperties->isEnabled() && form->mnuDelete->isEnabled() && form->mnuSaveAs->isEnabled());
     // Ctrl+F3 resumes it and the caption follows at once; with Shift it is no command.
@@ -148,11 +150,90 @@ TEST(TaskListForm, EnablingFollowsTheSelectionAndTheOpeningMenu)
     EXPECT_FALSE(env.List[1].Enabled);
     Key(form.get(), Qt::Key_F3, Qt::ControlModifier);
     EXPECT_TRUE(env.List[1].Enabled);
-    EXPECT_EQ(form->mnuEnable->text(), QStringLiteral("Suspend   (Ctrl-F3)"));
+    EXPECT_EQ(form->mnuEnable->text(), QStringLiteral("&Suspend   (Ctrl-F3)"));
     EXPECT_EQ(env.Modified, 1) << "a resume must reach the disk like any change";
     form->ToggleSuspend();
     EXPECT_FALSE(env.List[1].Enabled);
     EXPECT_EQ(env.Modified, 2) << "so must a suspension";
+}
+
+TEST(TaskListForm, TheSuspendItemNamesWhatItWillDoWheneverAMenuOpens)
+{
+    FormEnv env;
+    env.Add(QStringLiteral("Dentist"), kNow + 0.5);
+    env.Add(QStringLiteral("Paused"), kNow + 0.6, [](TTaskData &t) { t.Enabled = false; });
+    env.Ini.WriteInteger(QStringLiteral("Tasklist"), QStringLiteral("TaskFilter"), tfAll);
+    std::unique_ptr<TTaskListForm> form(env.Open());
+    form->show();
+    QMenu *file = form->menuBar()->actions().value(0)->menu();
+    ASSERT_TRUE(file);
+    const auto captions = [&] { return QStringList{form->mnuEnable->text(), form->popEnable->text()}; };
+    const QStringList suspend{QStringLiteral("&Suspend   (Ctrl-F3)"), QStringLiteral("&Suspend   (Ctrl-F3)")};
+    const QStringList resume{QStringLiteral("&Resume   (Ctrl-F3)"), QStringLiteral("&Resume   (Ctrl-F3)")};
+
+    // Nothing selected yet: never the word "Enable".
+    EXPECT_EQ(form->SelectedRow(), 0);
+    EXPECT_EQ(captions(), suspend);
+
+    // The reminder changes under a standing selection (a note, another
+    // window): the opening menu says what the click will do now.
+    form->SelectRow(1);
+    env.List[0].Enabled = false;
+    emit file->aboutToShow();
+    EXPECT_EQ(captions(), resume);
+    env.List[0].Enabled = true;
+    emit form->ActiveView()->customContextMenuRequested(
+        form->ActiveView()->visualRect(form->Model().index(1, 0)).center());
+    EXPECT_TRUE(form->ContextMenu()->isVisible());
+    form->ContextMenu()->hide();
+    EXPECT_EQ(captions(), suspend);
+    form->mnuEnable->trigger();
+    EXPECT_FALSE(env.List[0].Enabled) << "Suspend suspended it";
+    EXPECT_EQ(captions(), resume);
+    form->close();
+}
+
+TEST(TaskListForm, MenusHaveMnemonicsAndF10OpensTheMenuBar)
+{
+    FormEnv env;
+    std::unique_ptr<TTaskListForm> form(env.Open());
+    form->show();
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    // One letter per item, none used twice in a menu.
+    const auto mnemonicsOf = [](const QList<QAction *> &actions) {
+        QString letters;
+        for (QAction *a : actions) {
+            if (a->isSeparator())
+                continue;
+            const QString text = a->text();
+            const qsizetype at = text.indexOf(QLatin1Char('&'));
+            EXPECT_TRUE(at >= 0 && at + 1 < text.size()) << "no mnemonic: " << text.toStdString();
+            const QChar letter = at >= 0 ? text.at(at + 1).toUpper() : QChar();
+            EXPECT_FALSE(letters.contains(letter)) << "used twice: " << text.toStdString();
+            letters += letter;
+        }
+        return letters;
+    };
+    EXPECT_EQ(mnemonicsOf(form->menuBar()->actions()), QStringLiteral("FVISH"));
+    for (QAction *menu : form->menuBar()->actions())
+        mnemonicsOf(menu->menu()->actions());
+    mnemonicsOf(form->ContextMenu()->actions());
+    EXPECT_EQ(form->mnuCloseProgram->text(), QStringLiteral("&Close Brivane"));
+
+    // Alt+F opens File; F10 opens the first menu, File.
+    QMenu *file = form->menuBar()->actions().value(0)->menu();
+    QTest::keyClick(form->ActiveView(), Qt::Key_F, Qt::AltModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return file->isVisible(); }, 2000));
+    file->hide();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !file->isVisible(); }, 2000));
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    QTest::keyClick(form->ActiveView(), Qt::Key_F10);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return file->isVisible(); }, 2000));
+    EXPECT_EQ(form->menuBar()->activeAction(), file->menuAction());
+    file->hide();
+    form->close();
 }
 
 TEST(TaskListForm, DeleteAsksAndDropsAReminderThatWentIntoService)

@@ -35,9 +35,10 @@ def _click(s, x, y):
     s.x("xdotool", "click", "1", check_rc=True)
 
 
-def _fire_behind(s, open_dialog):
+def _fire_behind(s, open_dialog, tray=False):
     """A note and a program countdown fall due while open_dialog(s, p) keeps a
-    window of the program open; both must still take their clicks."""
+    window of the program open; both must still take their clicks, and with
+    tray the tray menu must still open the Reminders window."""
     s.start_window_manager()
     marker = os.path.join(s.root, "ran.txt")
     script = os.path.join(s.root, "touch marker.sh")
@@ -75,6 +76,10 @@ def _fire_behind(s, open_dialog):
     check(p.running(), "the program ended (exit %s)" % p.returncode)
     check(not os.path.exists(marker), "the cancelled program ran")
     check(s.find_windows("^%s$" % s.window_title(dialog)), "the dialog did not stay open")
+    if tray:
+        s.open_tray_menu(p)
+        s.press("Down", "Down", "Return")  # Add a Reminder, (separator), Reminders...
+        s.wait_window(TASK_LIST, timeout=10, proc=p, exact=False)
     p.send(signal.SIGTERM)
     p.expect_exit(0, timeout=10)
     check(records.saved_record(path, "Stand up")[records.DELIVERED] == 1, "the dismissal was not kept")
@@ -102,12 +107,13 @@ def _question(s, p):
 
 
 def test_note_and_countdown_take_clicks_while_the_wizard_is_open(s):
-    _fire_behind(s, _wizard)
+    s.start_trayer()
+    _fire_behind(s, _wizard, tray=True)
 
 
 def test_note_and_countdown_take_clicks_while_the_preferences_are_open(s):
     s.start_trayer()
-    _fire_behind(s, _preferences)
+    _fire_behind(s, _preferences, tray=True)
 
 
 def test_note_and_countdown_take_clicks_while_a_question_waits(s):

@@ -42,36 +42,36 @@ TTaskFormServices WizardServices(TAppContext &c, Thddnorm *tray)
 
 void WireChangeSchedule(TAppContext &c, std::function<Thddnorm *()> tray)
 {
-    c.Actions.ChangeSchedule = [&c, tray](TTaskData &task) {
-        return TTaskForm::EditReminder(WizardServices(c, tray()), task, true, nullptr) == 1;
+    c.Actions.ChangeSchedule = [&c, tray](std::shared_ptr<TTaskData> task, std::function<void(bool)> done) {
+        TTaskForm::OpenEditReminder(WizardServices(c, tray()), std::move(task), true, nullptr, std::move(done));
     };
 }
 
 void Wire(TAppContext &c, Thddnorm &tray)
 {
-    tray.RunNewReminderWizard = [&c, &tray](QWidget *owner) {
-        return TTaskForm::RunNewReminderWizard(WizardServices(c, &tray), owner);
-    };
-    tray.EditReminder = [&c, &tray](TTaskData &task, QWidget *owner) {
-        TTaskForm::EditReminder(WizardServices(c, &tray), task, false, owner);
-    };
-    tray.OpenAddReminderWizard = [&c, &tray] {
+    auto window = std::make_shared<QPointer<TTaskListForm>>();
+    // One new-reminder wizard at a time: asking again brings it forward. The
+    // record joins the list whether or not the Reminders window is still open.
+    tray.OpenNewReminderWizard = [&c, &tray, window](QWidget *owner) {
         if (TTaskForm *open = TTaskForm::OpenWizard()) {
             BringToFront(open);
             return;
         }
-        const std::optional<TTaskData> task = TTaskForm::RunNewReminderWizard(WizardServices(c, &tray), nullptr);
-        if (!task)
-            return;
-        c.TaskList.AddTask(*task);
-        const TOpenWindows &w = c.Actions.Windows;
-        if (w.TaskList && w.SortTaskList)
-            w.SortTaskList();
-        if (w.TaskList && w.RefreshTaskList)
-            w.RefreshTaskList();
-        c.TaskList.MarkModified();
+        TTaskForm::OpenNewReminderWizard(WizardServices(c, &tray), owner, [&c, window](const TTaskData &task) {
+            TTaskData &added = c.TaskList.AddTask(task);
+            c.TaskList.MarkModified();
+            if (TTaskListForm *open = window->data())
+                open->ShowAddedReminder(added);
+        });
     };
-    auto window = std::make_shared<QPointer<TTaskListForm>>();
+    tray.EditReminder = [&c, &tray](std::shared_ptr<TTaskData> task, QWidget *owner) {
+        if (TTaskForm *open = TTaskForm::OpenWizard()) {
+            BringToFront(open);
+            return;
+        }
+        TTaskForm::OpenEditReminder(WizardServices(c, &tray), std::move(task), false, owner);
+    };
+    tray.OpenAddReminderWizard = [&tray] { tray.OpenNewReminderWizard(nullptr); };
     tray.OpenTaskListWindow = [&c, &tray, window] {
         if (TTaskListForm *open = window->data()) {
             BringToFront(open);
@@ -101,7 +101,7 @@ void Wire(TAppContext &c, Thddnorm &tray)
         s.TerminateApplication = [&app](const QString &reason) { app.TerminateApplication(reason); };
         s.OpenPreferences = [&tray](QWidget *) { tray.popPreferencesClick(); };
         s.CheckForUpdates = [&c] { UpdateCheck::Start(c); };
-        s.RunNewReminderWizard = tray.RunNewReminderWizard;
+        s.OpenNewReminderWizard = tray.OpenNewReminderWizard;
         s.EditReminder = tray.EditReminder;
         auto *form = new TTaskListForm(std::move(s));
         *window = form;

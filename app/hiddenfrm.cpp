@@ -47,9 +47,13 @@ Thddnorm::Thddnorm(TActionContext &actions, TPalvaroApplication *app, TSingleIns
     if (FHotKeys) {
         FHotKeys->OnPressed = [this](int id) { OnHotKey(id); };
         // The Reminders window's key first: it is the one that reaches the program.
-        const auto list = FHotKeys->Register(kTaskListHotKey, HotKeyLetter(kTaskListHotKey));
-        const auto add = FHotKeys->Register(kAddTaskHotKey, HotKeyLetter(kAddTaskHotKey));
         using R = IHotKeys::TResult;
+        const auto list = FHotKeys->Register(kTaskListHotKey, HotKeyLetter(kTaskListHotKey));
+        if (list == R::Registered)
+            FBoundLetters[kTaskListHotKey] = HotKeyLetter(kTaskListHotKey).toUpper();
+        const auto add = FHotKeys->Register(kAddTaskHotKey, HotKeyLetter(kAddTaskHotKey));
+        if (add == R::Registered)
+            FBoundLetters[kAddTaskHotKey] = HotKeyLetter(kAddTaskHotKey).toUpper();
         // A desktop without global keys (not X11) is no other program's doing: no warning.
         if (list == R::Unsupported || add == R::Unsupported)
             LogInfo(QStringLiteral("Hot keys are not available on this desktop"));
@@ -82,6 +86,7 @@ Thddnorm::~Thddnorm()
     if (FHotKeys) {
         FHotKeys->Unregister(kAddTaskHotKey);
         FHotKeys->Unregister(kTaskListHotKey);
+        FBoundLetters.clear();
         FHotKeys->OnPressed = nullptr;
     }
     if (FTaskScheduler) {
@@ -109,7 +114,30 @@ QChar Thddnorm::HotKeyLetter(int kind) const
 
 bool Thddnorm::RegisterHotKeyFor(int kind, QChar letter)
 {
-    return FHotKeys && FHotKeys->Register(kind, letter) == IHotKeys::TResult::Registered;
+    if (!FHotKeys)
+        return false;
+    letter = letter.toUpper();
+    const QChar earlier = FBoundLetters.value(kind);
+    if (earlier == letter)
+        return true;
+    // A kind holds one key: a letter left behind would still open its window
+    // and stay taken from every other program.
+    FHotKeys->Unregister(kind);
+    FBoundLetters.remove(kind);
+    if (Bind(kind, letter))
+        return true;
+    // Refused: the earlier key keeps working rather than none at all.
+    if (!earlier.isNull())
+        Bind(kind, earlier);
+    return false;
+}
+
+bool Thddnorm::Bind(int kind, QChar letter)
+{
+    if (FHotKeys->Register(kind, letter) != IHotKeys::TResult::Registered)
+        return false;
+    FBoundLetters[kind] = letter;
+    return true;
 }
 
 void Thddnorm::WarnHotKeysInUse(bool addOk, bool listOk)
@@ -136,10 +164,10 @@ void Thddnorm::WarnHotKeysInUse(bool addOk, bool listOk)
 
 void Thddnorm::WarnShortcutInUse(QChar letter)
 {
-    ShowMessageBox(tr("Shortcut key Ctrl+Shift+%1 is in use by another program operation\ror another application. "
-                      "Please try another key.")
-                       .arg(letter),
-                   TMsgIcon::Warning, TMsgButtons::Ok);
+    ShowNotice(tr("Shortcut key Ctrl+Shift+%1 is in use by another program operation\ror another application. "
+                  "Please try another key.")
+                   .arg(letter),
+               TMsgIcon::Warning);
 }
 
 void Thddnorm::TrayPopupMenuPopup()

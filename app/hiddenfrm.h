@@ -9,9 +9,10 @@
 #include "model/TaskData.h"
 #include "platform/ResourceLibrary.h"
 
+#include <QMap>
 #include <QWidget>
 #include <functional>
-#include <optional>
+#include <memory>
 
 class IHotKeys;
 class ITrayIcon;
@@ -46,8 +47,9 @@ public:
     // answer to any box.
     void QueryEndSession();
 
-    // Registers Ctrl+Shift+letter for kind 10 or 11; false when the desktop
-    // refused it. An earlier letter of the kind keeps working until the end.
+    // Binds Ctrl+Shift+letter to kind 10 or 11 in place of the kind's earlier
+    // letter, which is released; false when the desktop refused the new one,
+    // and then the earlier letter stays bound.
     bool RegisterHotKeyFor(int kind, QChar letter);
     void WarnHotKeysInUse(bool addOk, bool listOk);
     void WarnShortcutInUse(QChar letter);
@@ -71,10 +73,10 @@ public:
     std::function<void()> OpenAddReminderWizard;
     std::function<void()> OpenTaskListWindow;
     std::function<void()> OpenPreferencesWindow;
-    // The Add Reminder wizard as the Reminders window uses it: a new record
-    // (none on Cancel), and editing a listed one.
-    std::function<std::optional<TTaskData>(QWidget *owner)> RunNewReminderWizard;
-    std::function<void(TTaskData &task, QWidget *owner)> EditReminder;
+    // The Add Reminder wizard as the Reminders window uses it, modal to owner
+    // only: a new record (added to the list on Finish), and editing a listed one.
+    std::function<void(QWidget *owner)> OpenNewReminderWizard;
+    std::function<void(std::shared_ptr<TTaskData> task, QWidget *owner)> EditReminder;
 
     // The shared picture lists, filled on first use.
     TImageList TraypopImages{16, 16};
@@ -93,6 +95,7 @@ public:
 
 private:
     void OnHotKey(int id);
+    bool Bind(int kind, QChar letter);
     QString ProgramName() const;
     QChar HotKeyLetter(int kind) const;
 
@@ -100,6 +103,7 @@ private:
     TPalvaroApplication *FApp;
     ITrayIcon *FTray;
     IHotKeys *FHotKeys;
+    QMap<int, QChar> FBoundLetters; // kind -> the letter grabbed for it
     TTaskScheduler *FTaskScheduler = nullptr;
     bool FTrayShown = false;
 };

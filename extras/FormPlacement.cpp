@@ -24,8 +24,10 @@ bool TFormPlacement::Restore(QWidget &window) const
         visible = visible || screen->availableGeometry().intersects(QRect(r.topLeft(), QSize(r.width(), 30)));
     if (!visible)
         return false;
-    window.resize(r.size());
-    window.move(r.topLeft());
+    // The stored place is the client area (see Save): setGeometry() places
+    // the client there, where move() would put the window manager's frame
+    // there and push the client down by a title bar at every opening.
+    window.setGeometry(r);
     if (FIni->ReadBool(FSection, QStringLiteral("Maximized"), false))
         window.setWindowState(window.windowState() | Qt::WindowMaximized);
     return true;
@@ -35,6 +37,7 @@ void TFormPlacement::Save(const QWidget &window) const
 {
     if (!FIni)
         return;
+    // The client area, without the frame: it is what Restore() places.
     const QRect r = window.isMaximized() ? window.normalGeometry() : window.geometry();
     FIni->WriteInteger(FSection, QStringLiteral("Left"), r.left());
     FIni->WriteInteger(FSection, QStringLiteral("Top"), r.top());

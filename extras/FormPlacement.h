@@ -2,6 +2,8 @@
 // Keeps a window's position, size and maximized state in a section of the ini
 // file, so that it opens where the user left it. A stored place that no
 // screen shows any more (a monitor unplugged) is not restored.
+// Left, Top, Width and Height are those of the client area, inside the window
+// manager's frame, both when saved and when restored.
 
 #include <QString>
 

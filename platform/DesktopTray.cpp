@@ -179,8 +179,13 @@ bool TX11HotKeys::nativeEventFilter(const QByteArray &eventType, void *message, 
         return false;
     for (const Grab &g : FGrabs)
         if (g.KeyCode == press->detail) {
-            if (OnPressed)
-                OnPressed(g.Id);
+            QMetaObject::invokeMethod(
+                &FDispatch,
+                [this, id = g.Id] {
+                    if (OnPressed)
+                        OnPressed(id);
+                },
+                Qt::QueuedConnection);
             return true;
         }
     return false;

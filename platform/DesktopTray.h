@@ -6,6 +6,7 @@
 
 #include <QAbstractNativeEventFilter>
 #include <QMap>
+#include <QObject>
 #include <QVector>
 #include <memory>
 
@@ -46,4 +47,8 @@ private:
     void *FConnection = nullptr; // xcb_connection_t
     uint32_t FRoot = 0;
     QVector<Grab> FGrabs; // an id may hold several letters until the program ends
+    // Presses are handed on from the event loop, never from inside the X
+    // event filter: what they open must not run within the toolkit's own
+    // event dispatch. Pending ones go with this object.
+    QObject FDispatch;
 };

@@ -92,7 +92,7 @@ void SendContactEmail(const QString &address, const QString &subject, const QStr
                            + QString::fromLatin1(QUrl::toPercentEncoding(body));
     const int result = Shell::Open(mailto);
     if (result < 32) {
-        ShowMessageBox(QStringLiteral("Error 14: No mail client installed."), TMsgIcon::Warning, TMsgButtons::Ok);
+        ShowNotice(QStringLiteral("Error 14: No mail client installed."), TMsgIcon::Warning);
         LogWarning(QStringLiteral("SendContactEMail: No mail client installed? ErrorCode: ") + QString::number(result));
     }
 }

@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <functional>
+#include <memory>
 
 class IMailTransport;
 class IPower;
@@ -47,9 +48,10 @@ struct TActionContext {
     IMailTransport *Mail = nullptr;
     TOpenWindows Windows;
     TNoteCascade Cascade;
-    // The editor's change-schedule mode: true when the user confirmed. Empty
-    // until an editor offers it; the note's "Change schedule" link is disabled then.
-    std::function<bool(TTaskData &task)> ChangeSchedule;
+    // Opens the editor's change-schedule mode on the record; done learns later
+    // whether the user confirmed. Empty until an editor offers it; the note's
+    // "Change schedule" link is disabled then.
+    std::function<void(std::shared_ptr<TTaskData> task, std::function<void(bool changed)> done)> ChangeSchedule;
     // How the snooze dialog runs (modally); tests fill the fields and press buttons.
     std::function<int(TSetSnoozeForm &dialog)> RunSnoozeDialog;
 

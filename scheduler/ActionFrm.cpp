@@ -61,7 +61,7 @@ void TActionForm::SetTaskData(int i)
 int TActionForm::RecordIndex()
 {
     if (!FTaskData) {
-        ShowMessage(QStringLiteral("FTaskData unassigned"));
+        ShowNotice(QStringLiteral("FTaskData unassigned"), TMsgIcon::None);
         return -1;
     }
     return Context.List ? Context.List->IndexOfTask(FTaskData.get()) : -1;

@@ -72,7 +72,7 @@ TDateTime PresetSnoozeTime(const TPreferences &p, const TTaskData &task, int pre
 bool SnoozeNoteTo(TTaskData &task, TDateTime t, bool testWeekday)
 {
     if (testWeekday && TRecurrence::IsExcludedDay(task, t)) {
-        ShowMessageBox(ExcludedSnoozeMessage(t), TMsgIcon::Information, TMsgButtons::Ok);
+        ShowNotice(ExcludedSnoozeMessage(t), TMsgIcon::Information);
         return false;
     }
     task.Scheduled = t;
@@ -92,8 +92,7 @@ void DismissNote(TTaskData &task)
 bool MayDeleteFromNote(const TTaskData &task)
 {
     if (task.ActionCount >= 2) {
-        ShowMessageBox(QStringLiteral("Cannot delete Reminder. Other actions are still running."),
-                       TMsgIcon::Information, TMsgButtons::Ok);
+        ShowNotice(QStringLiteral("Cannot delete Reminder. Other actions are still running."), TMsgIcon::Information);
         return false;
     }
     return true;

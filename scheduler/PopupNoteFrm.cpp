@@ -11,6 +11,7 @@
 
 #include <QFrame>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QPainter>
@@ -190,6 +191,15 @@ TPopupNoteForm::TPopupNoteForm(TActionContext &context, QWidget *owner)
     connect(lblResetSchedule, &QLabel::linkActivated, this, &TPopupNoteForm::lblResetScheduleClick);
     connect(lblDelete, &QLabel::linkActivated, this, &TPopupNoteForm::lblDeleteClick);
     connect(lblNotes, &QPlainTextEdit::textChanged, this, &TPopupNoteForm::lblNotesChange);
+
+    // The keyboard meets the ways out first, Dismiss leading; the notes come last.
+    btnOK->setDefault(true);
+    btnOK->setFocusPolicy(Qt::StrongFocus);
+    btnSnooze->setFocusPolicy(Qt::StrongFocus);
+    setTabOrder(btnOK, btnSnooze);
+    setTabOrder(btnSnooze, lblResetSchedule);
+    setTabOrder(lblResetSchedule, lblDelete);
+    setTabOrder(lblDelete, lblNotes);
 }
 
 TPopupNoteForm::~TPopupNoteForm() = default;
@@ -297,7 +307,7 @@ void TPopupNoteForm::StartAction(int i)
         labSchedule->setText(PreWarningScheduleText(Context.Prefs(), task));
     LayOut(FPreWarning);
     UpdateResetScheduleLink();
-    lblNotes->setFocus();
+    btnOK->setFocus();
     IncActionCount();
 }
 
@@ -356,6 +366,31 @@ void TPopupNoteForm::btnSnoozeClick()
     popSnooze->popup(pos() + QPoint(290, 200));
 }
 
+void TPopupNoteForm::keyPressEvent(QKeyEvent *event)
+{
+    const bool plain = !(event->modifiers() & ~Qt::KeypadModifier);
+    switch (plain ? event->key() : 0) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        // Reaching here, the key was not taken by an editable memo or a link.
+        (focusWidget() == btnSnooze ? btnSnooze : btnOK)->click();
+        return;
+    case Qt::Key_Escape: SnoozeFromKeyboard(); return;
+    default: TActionForm::keyPressEvent(event);
+    }
+}
+
+void TPopupNoteForm::SnoozeFromKeyboard()
+{
+    if (!FTaskData)
+        return;
+    // A pre-warning has no presets: it is put off to the event itself.
+    if (FPreWarning)
+        popSnoozeuntilEventDateTimeClick();
+    else
+        PresetSnooze(1);
+}
+
 void TPopupNoteForm::PresetSnooze(int preset)
 {
     if (!FTaskData)
@@ -375,11 +410,12 @@ void TPopupNoteForm::popChooseSnoozeClick()
     if (!FTaskData)
         return;
     QPointer<TPopupNoteForm> self(this);
-    TDateTime t = 0;
-    if (!AskSnoozeTime(Context, y() + 230, x() + width() / 2, RecordIndex(), t) || !self)
-        return;
-    LogInfo(QStringLiteral("popChooseSnooze Clicked. Snooze DateTime: ") + DateTimeToStr(t));
-    SnoozeAndClose(t, true);
+    AskSnoozeTime(Context, this, y() + 230, x() + width() / 2, RecordIndex(), [self](TDateTime t) {
+        if (!self)
+            return;
+        LogInfo(QStringLiteral("popChooseSnooze Clicked. Snooze DateTime: ") + DateTimeToStr(t));
+        self->SnoozeAndClose(t, true);
+    });
 }
 
 void TPopupNoteForm::popChoosePrewarningSnoozeClick()
@@ -387,11 +423,12 @@ void TPopupNoteForm::popChoosePrewarningSnoozeClick()
     if (!FTaskData)
         return;
     QPointer<TPopupNoteForm> self(this);
-    TDateTime t = 0;
-    if (!AskPrewarningSnoozeTime(Context, y() + 260, x() + width() / 2, RecordIndex(), t) || !self)
-        return;
-    LogInfo(QStringLiteral("popChoosePrewarningSnooze Clicked. Snooze DateTime:") + DateTimeToStr(t));
-    SnoozeAndClose(t, false);
+    AskPrewarningSnoozeTime(Context, this, y() + 260, x() + width() / 2, RecordIndex(), [self](TDateTime t) {
+        if (!self)
+            return;
+        LogInfo(QStringLiteral("popChoosePrewarningSnooze Clicked. Snooze DateTime:") + DateTimeToStr(t));
+        self->SnoozeAndClose(t, false);
+    });
 }
 
 void TPopupNoteForm::lblResetScheduleClick()
@@ -402,15 +439,18 @@ void TPopupNoteForm::lblResetScheduleClick()
     const TDateTime scheduled = task->Scheduled;
     const int32_t actionCount = task->ActionCount;
     QPointer<TPopupNoteForm> self(this);
-    if (!Context.ChangeSchedule(*task) || !self)
-        return;
-    task->ActionCount = actionCount;
-    LogInfo(task->Title.Get() + QStringLiteral("'s schedule changed."));
-    LogInfo(QStringLiteral(" --- ActionCount. #:") + QString::number(task->ActionCount));
-    if (SameDateTime(task->Scheduled, scheduled))
-        TRecurrence::RescheduleAfterRun(*task);
-    Context.MarkListModified();
-    CloseNote();
+    // The note stays live while the editor is open; it closes when the user confirms.
+    Context.ChangeSchedule(task, [self, task, scheduled, actionCount](bool changed) {
+        if (!changed || !self)
+            return;
+        task->ActionCount = actionCount;
+        LogInfo(task->Title.Get() + QStringLiteral("'s schedule changed."));
+        LogInfo(QStringLiteral(" --- ActionCount. #:") + QString::number(task->ActionCount));
+        if (SameDateTime(task->Scheduled, scheduled))
+            TRecurrence::RescheduleAfterRun(*task);
+        self->Context.MarkListModified();
+        self->CloseNote();
+    });
 }
 
 void TPopupNoteForm::lblDeleteClick()

@@ -84,9 +84,12 @@ public slots:
 protected:
     void FormClose() override;
     void paintEvent(QPaintEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void PresetSnooze(int preset);
+    // Esc: put the note off, never away; the reminder comes back.
+    void SnoozeFromKeyboard();
     // Applies a snooze time and closes; false (note left open) when refused.
     bool SnoozeAndClose(TDateTime t, bool testWeekday);
     void CloseNote();

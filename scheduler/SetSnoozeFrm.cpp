@@ -271,7 +271,7 @@ void TSetSnoozeForm::btnOKClick()
     QString warning;
     const QString suffix = Context.Preferences ? Context.Preferences->TimeFormatSuffix() : QString();
     if (!CheckSnoozeTime(SnoozeMode, value, Clock::Now(), event, &warning, suffix)) {
-        ShowMessageBox(warning, TMsgIcon::Warning, TMsgButtons::Ok);
+        ShowNotice(warning, TMsgIcon::Warning, QString(), this);
         return; // the dialog stays open with the input
     }
     SnoozeDateTime = value;
@@ -285,28 +285,37 @@ void TSetSnoozeForm::btnCancelClick()
 
 namespace {
 
-bool RunAt(TSetSnoozeForm &dialog, int top, int left, TDateTime &dateTime)
+void RunAt(TSetSnoozeForm *dialog, int top, int left, std::function<void(TDateTime)> chosen)
 {
-    dialog.move(left, top);
-    const auto &run = dialog.Context.RunSnoozeDialog;
-    if ((run ? run(dialog) : dialog.exec()) != QDialog::Accepted)
-        return false;
-    dateTime = dialog.SnoozeDateTime;
-    return true;
+    dialog->move(left, top);
+    if (const auto &run = dialog->Context.RunSnoozeDialog) {
+        const std::unique_ptr<TSetSnoozeForm> owned(dialog);
+        if (run(*dialog) == QDialog::Accepted && chosen)
+            chosen(dialog->SnoozeDateTime);
+        return;
+    }
+    // The note is always on top: the dialog must be too, or it opens under it.
+    dialog->setWindowFlag(Qt::WindowStaysOnTopHint);
+    OpenDialog(dialog, [dialog, chosen = std::move(chosen)](int result) {
+        if (result == QDialog::Accepted && chosen)
+            chosen(dialog->SnoozeDateTime);
+    });
 }
 
 } // namespace
 
-bool AskSnoozeTime(const TActionContext &context, int top, int left, int index, TDateTime &dateTime)
+void AskSnoozeTime(const TActionContext &context, QWidget *note, int top, int left, int index,
+                   std::function<void(TDateTime chosen)> chosen)
 {
-    TSetSnoozeForm dialog(context);
-    dialog.SetupOrdinary(index);
-    return RunAt(dialog, top, left, dateTime);
+    auto *dialog = new TSetSnoozeForm(context, note);
+    dialog->SetupOrdinary(index);
+    RunAt(dialog, top, left, std::move(chosen));
 }
 
-bool AskPrewarningSnoozeTime(const TActionContext &context, int top, int left, int index, TDateTime &dateTime)
+void AskPrewarningSnoozeTime(const TActionContext &context, QWidget *note, int top, int left, int index,
+                             std::function<void(TDateTime chosen)> chosen)
 {
-    TSetSnoozeForm dialog(context);
-    dialog.SetupPreWarning(index);
-    return RunAt(dialog, top, left, dateTime);
+    auto *dialog = new TSetSnoozeForm(context, note);
+    dialog->SetupPreWarning(index);
+    RunAt(dialog, top, left, std::move(chosen));
 }

@@ -82,8 +82,11 @@ private:
     std::shared_ptr<TTaskData> FTask;
 };
 
-// Set up the dialog in its mode at (left, top), run it modally; true when it
-// was closed by OK, with the chosen time in dateTime.
-// The dialog runs through context.RunSnoozeDialog when set, else modally.
-bool AskSnoozeTime(const TActionContext &context, int top, int left, int index, TDateTime &dateTime);
-bool AskPrewarningSnoozeTime(const TActionContext &context, int top, int left, int index, TDateTime &dateTime);
+// Sets up the dialog in its mode at (left, top) above the note that asks,
+// modal to that note only, and returns at once; chosen receives the time when
+// the dialog is closed by OK (nothing happens on Cancel). The dialog runs
+// through context.RunSnoozeDialog when set, which answers at once.
+void AskSnoozeTime(const TActionContext &context, QWidget *note, int top, int left, int index,
+                   std::function<void(TDateTime chosen)> chosen);
+void AskPrewarningSnoozeTime(const TActionContext &context, QWidget *note, int top, int left, int index,
+                             std::function<void(TDateTime chosen)> chosen);

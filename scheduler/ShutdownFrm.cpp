@@ -79,13 +79,11 @@ void TShutdownForm::ExitWindowsWithPrivilege(int flags)
     if (!Context.Power || !Context.Power->CanRequest(&why)) {
         LogError(QStringLiteral("Session end not possible: ")
                  + (Context.Power ? why : QStringLiteral("no login manager")));
-        ShowMessageBox(QStringLiteral("Exit Error"), TMsgIcon::Error, TMsgButtons::Ok,
-                       QStringLiteral("OpenProcessToken() Failed"));
+        ShowNotice(QStringLiteral("Exit Error"), TMsgIcon::Error, QStringLiteral("OpenProcessToken() Failed"));
         return;
     }
     if (!Context.Power->Request(action, &why)) {
         LogError(QStringLiteral("Session end refused: ") + why);
-        ShowMessageBox(QStringLiteral("Exit Error"), TMsgIcon::Error, TMsgButtons::Ok,
-                       QStringLiteral("AdjustTokenPrivileges() Failed"));
+        ShowNotice(QStringLiteral("Exit Error"), TMsgIcon::Error, QStringLiteral("AdjustTokenPrivileges() Failed"));
     }
 }

@@ -11,12 +11,15 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QEvent>
+#include <QFocusEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QLocale>
 #include <QRadioButton>
+#include <QScopedValueRollback>
 #include <QSpinBox>
 #include <QTimeEdit>
 #include <QTimer>
@@ -125,8 +128,6 @@ Tcomponentform::Tcomponentform(QWidget *parent)
     for (const char *item : kPresetUnits)
         cbxPresetDate->addItem(QString::fromLatin1(item));
     cbxPresetDate->setCurrentIndex(0);
-    sedPresetNTimes->setEnabled(false);
-    cbxPresetDate->setEnabled(false);
 
     auto *dateGrid = new QGridLayout(DateTimePanel);
     dateGrid->addWidget(rbtAbsoleteDateTime, 0, 0);
@@ -187,38 +188,60 @@ Tcomponentform::Tcomponentform(QWidget *parent)
     column->addWidget(DateTimePanel);
     column->addWidget(RepeatSchedulePanel);
 
-    QWidget::setTabOrder(rbtAbsoleteDateTime, dedStartDate);
-    QWidget::setTabOrder(dedStartDate, sedStartTime);
-    QWidget::setTabOrder(sedStartTime, rbtRelatedDateTime);
-    QWidget::setTabOrder(rbtRelatedDateTime, sedPresetNTimes);
-    QWidget::setTabOrder(sedPresetNTimes, cbxPresetDate);
-    QWidget::setTabOrder(chkRepeatTask, rbtEveryNTimes);
-    QWidget::setTabOrder(rbtEveryNTimes, sedEveryNTimes);
-    QWidget::setTabOrder(sedEveryNTimes, cbxEveryNTimes);
-    QWidget::setTabOrder(cbxEveryNTimes, rbtEveryYearMonth);
-    QWidget::setTabOrder(rbtEveryYearMonth, cbxEveryYearMonth);
-    QWidget::setTabOrder(cbxEveryYearMonth, rbtEveryWeekday);
-    QWidget::setTabOrder(rbtEveryWeekday, cbxEveryWeekday);
-    QWidget::setTabOrder(cbxEveryWeekday, chkExclude[0]);
-    for (std::size_t i = 1; i < chkExclude.size(); ++i)
-        QWidget::setTabOrder(chkExclude[i - 1], chkExclude[i]);
+    const QList<QWidget *> chain = TabChain();
+    for (qsizetype i = 1; i < chain.size(); ++i)
+        QWidget::setTabOrder(chain[i - 1], chain[i]);
 
     connect(rbtAbsoleteDateTime, &QRadioButton::clicked, this, &Tcomponentform::rbtAbsoleteDateTimeClick);
     connect(rbtRelatedDateTime, &QRadioButton::clicked, this, &Tcomponentform::rbtRelatedDateTimeClick);
     connect(chkRepeatTask, &QCheckBox::clicked, this, &Tcomponentform::chkRepeatTaskClick);
     connect(rbtEveryWeekday, &QRadioButton::clicked, this, &Tcomponentform::rbtEveryWeekdayClick);
 
-    // "Entering" a control is its keyboard focus arriving.
-    for (QWidget *w : {static_cast<QWidget *>(rbtAbsoleteDateTime), static_cast<QWidget *>(sedStartTime),
-                       static_cast<QWidget *>(cbxPresetDate), static_cast<QWidget *>(sedEveryNTimes),
-                       static_cast<QWidget *>(cbxEveryNTimes), static_cast<QWidget *>(cbxEveryYearMonth),
-                       static_cast<QWidget *>(cbxEveryWeekday)})
-        w->installEventFilter(this);
+    // Both start rows stay open to the keyboard. A choice is made by changing
+    // a value of its row or by clicking in it, never by the focus passing
+    // through on its way elsewhere (Tab would otherwise pick every list it crosses).
+    WatchChoice(dedStartDate, chAbsolute);
+    WatchChoice(sedStartTime, chAbsolute);
+    WatchChoice(sedPresetNTimes, chRelative);
+    WatchChoice(cbxPresetDate, chRelative);
+    WatchChoice(sedEveryNTimes, chEveryN);
+    WatchChoice(cbxEveryNTimes, chEveryN);
+    WatchChoice(cbxEveryYearMonth, chEveryMonth);
+    WatchChoice(cbxEveryWeekday, chEveryWeekday);
+    connect(dedStartDate, &QDateEdit::dateChanged, this, [this] { Choose(chAbsolute); });
+    connect(sedStartTime, &QTimeEdit::timeChanged, this, [this] { Choose(chAbsolute); });
+    connect(sedPresetNTimes, &QSpinBox::valueChanged, this, [this] { Choose(chRelative); });
+    connect(cbxPresetDate, &QComboBox::activated, this, [this] { Choose(chRelative); });
+    connect(sedEveryNTimes, &QSpinBox::valueChanged, this, [this] { Choose(chEveryN); });
+    connect(cbxEveryNTimes, &QComboBox::activated, this, [this] { Choose(chEveryN); });
+    connect(cbxEveryYearMonth, &QComboBox::activated, this, [this] { Choose(chEveryMonth); });
+    connect(cbxEveryWeekday, &QComboBox::activated, this, [this] { Choose(chEveryWeekday); });
+}
+
+void Tcomponentform::WatchChoice(QWidget *control, TChoice choice)
+{
+    FChoiceOf.insert(control, choice);
+    control->installEventFilter(this);
+    // A spin box or date field is clicked in its edit line.
+    for (QLineEdit *line : control->findChildren<QLineEdit *>()) {
+        FChoiceOf.insert(line, choice);
+        line->installEventFilter(this);
+    }
 }
 
 QTime Tcomponentform::LatestTime()
 {
     return QTime(23, 0);
+}
+
+QList<QWidget *> Tcomponentform::TabChain() const
+{
+    QList<QWidget *> chain{rbtAbsoleteDateTime, dedStartDate,      sedStartTime,    rbtRelatedDateTime, sedPresetNTimes,
+                           cbxPresetDate,       chkRepeatTask,     rbtEveryNTimes,  sedEveryNTimes,     cbxEveryNTimes,
+                           rbtEveryYearMonth,   cbxEveryYearMonth, rbtEveryWeekday, cbxEveryWeekday};
+    for (QCheckBox *box : chkExclude)
+        chain << box;
+    return chain;
 }
 
 void Tcomponentform::SetNames(const QStringList &weekdays, const QStringList &months, const QStringList &shortWeekdays)
@@ -232,6 +255,7 @@ void Tcomponentform::SetNames(const QStringList &weekdays, const QStringList &mo
 
 void Tcomponentform::SetTimeBase24(bool on24)
 {
+    const QScopedValueRollback setting(FSetting, true);
     sedStartTime->setDisplayFormat(on24 ? QStringLiteral("HH:mm") : QStringLiteral("hh:mm AP"));
 }
 
@@ -267,6 +291,7 @@ void Tcomponentform::ReadRepeatRule(uint8_t &rule, int32_t &factor) const
 
 void Tcomponentform::LoadRepeatRule(uint8_t rule, int32_t factor)
 {
+    const QScopedValueRollback setting(FSetting, true);
     switch (rule) {
     case srWeekday:
         rbtEveryWeekday->setChecked(true);
@@ -298,6 +323,7 @@ void Tcomponentform::SetStart(TDateTime start)
         const QTime time(h, mi);
         // A stored start after 23:00 (made through "or in") must survive an
         // edit of the record unchanged.
+        const QScopedValueRollback setting(FSetting, true);
         sedStartTime->setMaximumTime(qMax(time, LatestTime()));
         dedStartDate->setDate(QDate(y, m, d));
         sedStartTime->setTime(time);
@@ -356,6 +382,7 @@ void Tcomponentform::ResetStartToNow()
     int y, m, d, h, mi, s, ms;
     const TDateTime now = Clock::Now();
     DecodeDateTime(now, y, m, d, h, mi, s, ms);
+    const QScopedValueRollback setting(FSetting, true);
     sedStartTime->setMaximumTime(LatestTime());
     dedStartDate->setDate(QDate(y, m, d));
     sedStartTime->setTime(QTime(h, mi));
@@ -368,44 +395,56 @@ void Tcomponentform::ResetStartToNow()
 
 void Tcomponentform::EnsureValidDate()
 {
+    const QScopedValueRollback setting(FSetting, true);
     if (!dedStartDate->hasAcceptableInput() || !dedStartDate->date().isValid())
         dedStartDate->setDate(ToQDate(Clock::Today()));
 }
 
 bool Tcomponentform::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::FocusIn) {
-        auto is = [watched](QWidget *control) { return watched == control; };
-        if (is(rbtAbsoleteDateTime) || is(sedStartTime))
-            rbtAbsoleteDateTimeEnter();
-        else if (is(cbxPresetDate))
-            cbxPresetDateEnter();
-        else if (is(sedEveryNTimes) || is(cbxEveryNTimes))
-            sedEveryNTimesEnter();
-        else if (is(cbxEveryYearMonth))
-            cbxEveryYearMonthEnter();
-        else if (is(cbxEveryWeekday))
-            cbxEveryWeekdayEnter();
+    const auto it = FChoiceOf.constFind(watched);
+    if (it != FChoiceOf.cend()) {
+        const bool click = event->type() == QEvent::MouseButtonPress
+                           || (event->type() == QEvent::FocusIn
+                               && static_cast<QFocusEvent *>(event)->reason() == Qt::MouseFocusReason);
+        if (click && static_cast<QWidget *>(watched)->isEnabled())
+            Choose(it.value());
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void Tcomponentform::Choose(TChoice choice)
+{
+    if (FSetting)
+        return;
+    switch (choice) {
+    case chAbsolute:
+        if (!rbtAbsoleteDateTime->isChecked())
+            SelectAbsolute();
+        break;
+    case chRelative:
+        if (!rbtRelatedDateTime->isChecked())
+            SelectRelative();
+        break;
+    case chEveryN: rbtEveryNTimes->setChecked(true); break;
+    case chEveryMonth: rbtEveryYearMonth->setChecked(true); break;
+    case chEveryWeekday:
+        if (!rbtEveryWeekday->isChecked()) {
+            rbtEveryWeekday->setChecked(true);
+            rbtEveryWeekdayClick();
+        }
+        break;
+    }
 }
 
 void Tcomponentform::SelectAbsolute()
 {
     rbtAbsoleteDateTime->setChecked(true);
-    sedPresetNTimes->setEnabled(false);
-    cbxPresetDate->setEnabled(false);
-    dedStartDate->setEnabled(true);
-    sedStartTime->setEnabled(true);
 }
 
 void Tcomponentform::SelectRelative()
 {
     rbtRelatedDateTime->setChecked(true);
-    sedPresetNTimes->setEnabled(true);
-    cbxPresetDate->setEnabled(true);
-    dedStartDate->setEnabled(false);
-    sedStartTime->setEnabled(false);
 }
 
 void Tcomponentform::rbtAbsoleteDateTimeClick()
@@ -423,36 +462,6 @@ void Tcomponentform::rbtRelatedDateTimeClick()
         if (rbtRelatedDateTime->hasFocus())
             sedPresetNTimes->setFocus();
     });
-}
-
-void Tcomponentform::rbtAbsoleteDateTimeEnter()
-{
-    if (!rbtAbsoleteDateTime->isChecked())
-        SelectAbsolute();
-}
-
-void Tcomponentform::cbxPresetDateEnter()
-{
-    if (!rbtRelatedDateTime->isChecked())
-        SelectRelative();
-}
-
-void Tcomponentform::sedEveryNTimesEnter()
-{
-    rbtEveryNTimes->setChecked(true);
-}
-
-void Tcomponentform::cbxEveryYearMonthEnter()
-{
-    rbtEveryYearMonth->setChecked(true);
-}
-
-void Tcomponentform::cbxEveryWeekdayEnter()
-{
-    if (!rbtEveryWeekday->isChecked()) {
-        rbtEveryWeekday->setChecked(true);
-        rbtEveryWeekdayClick();
-    }
 }
 
 void Tcomponentform::chkRepeatTaskClick()
@@ -492,6 +501,6 @@ void Tcomponentform::chkExcludeMondayClick()
         message = QStringLiteral("You cannot exlude a repeated weekday.");
     if (message.isEmpty())
         return;
-    ShowMessageBox(message, TMsgIcon::Information, TMsgButtons::Ok);
+    ShowNotice(message, TMsgIcon::Information, QString(), window());
     box->setChecked(false);
 }

@@ -5,6 +5,7 @@
 
 #include "core/DateTime.h"
 
+#include <QHash>
 #include <QStringList>
 #include <QTime>
 #include <QWidget>
@@ -76,6 +77,9 @@ public:
 
     // The latest time the time field accepts from the user.
     static QTime LatestTime();
+    // Every control of both panels in the order Tab visits them: start rows,
+    // then the repeat group with its exclude boxes.
+    QList<QWidget *> TabChain() const;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -83,20 +87,23 @@ protected:
 private slots:
     void rbtAbsoleteDateTimeClick();
     void rbtRelatedDateTimeClick();
-    void rbtAbsoleteDateTimeEnter();
-    void cbxPresetDateEnter();
-    void sedEveryNTimesEnter();
-    void cbxEveryYearMonthEnter();
-    void cbxEveryWeekdayEnter();
     void chkRepeatTaskClick();
     void rbtEveryWeekdayClick();
     void chkExcludeMondayClick();
 
 private:
+    // The choices a control belongs to: a start row or a repeat rule.
+    enum TChoice { chAbsolute, chRelative, chEveryN, chEveryMonth, chEveryWeekday };
     void SelectAbsolute();
     void SelectRelative();
+    // A control's value was changed or the control was clicked: its choice is made.
+    void Choose(TChoice choice);
+    // Watches a control (and its edit line) for clicks and its user's changes.
+    void WatchChoice(QWidget *control, TChoice choice);
     QString WeekdayName(int isoDay) const;
 
+    QHash<QObject *, TChoice> FChoiceOf;
+    bool FSetting = false; // values set by the program choose nothing
     QButtonGroup *FStartGroup;
     QButtonGroup *FRepeatGroup;
     QStringList FWeekdayNames;

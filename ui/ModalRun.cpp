@@ -1,6 +1,9 @@
 #include "ui/ModalRun.h"
 
+#include "core/MessageBox.h"
+
 #include <QDialog>
+#include <memory>
 
 std::function<int(QDialog &)> &ModalRun::Hook()
 {
@@ -8,8 +11,14 @@ std::function<int(QDialog &)> &ModalRun::Hook()
     return hook;
 }
 
-int ModalRun::Exec(QDialog &dialog)
+void ModalRun::Open(QDialog *dialog, std::function<void(int result)> finished)
 {
-    const auto &hook = Hook();
-    return hook ? hook(dialog) : dialog.exec();
+    if (const auto &hook = Hook()) {
+        const std::unique_ptr<QDialog> owned(dialog);
+        const int result = hook(*dialog);
+        if (finished)
+            finished(result);
+        return;
+    }
+    OpenDialog(dialog, std::move(finished));
 }

@@ -1,6 +1,8 @@
 #pragma once
-// Runs a modal dialog. Tests set the hook to answer a dialog without a user:
-// it receives the dialog, drives it (fields, buttons) and returns its result.
+// Opens a dialog that holds up no other window (see OpenDialog in
+// core/MessageBox.h). Tests set the hook to answer a dialog without a user:
+// it receives the dialog, drives it (fields, buttons) and returns its result,
+// which reaches finished at once.
 
 #include <functional>
 
@@ -8,9 +10,9 @@ class QDialog;
 
 namespace ModalRun {
 
-// Empty: dialogs run through exec().
+// Empty: dialogs are shown and answer later.
 std::function<int(QDialog &)> &Hook();
-// The hook's answer when set, else exec().
-int Exec(QDialog &dialog);
+// Takes the dialog (deleted after finished has run).
+void Open(QDialog *dialog, std::function<void(int result)> finished);
 
 } // namespace ModalRun

@@ -16,7 +16,6 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QEventLoop>
 #include <QFontDialog>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -119,9 +118,15 @@ TPreferencesForm::TPreferencesForm(TPreferencesServices services, QWidget *owner
 
 TPreferencesForm::~TPreferencesForm()
 {
-    // Freed without closing (the program ends while it is open).
-    if (!FClosed && S.Actions)
-        S.Actions->Windows.Preferences = false;
+    // Freed without closing (the program ends while it is open): it opens
+    // where it was, on its page, next time too.
+    if (!FClosed) {
+        if (S.Ini)
+            S.Ini->WriteInteger(kSection, QStringLiteral("Tab"), CurrentPage());
+        FPlacement->Save(*this);
+        if (S.Actions)
+            S.Actions->Windows.Preferences = false;
+    }
 }
 
 TPreferencesForm *TPreferencesForm::Instance()
@@ -129,24 +134,14 @@ TPreferencesForm *TPreferencesForm::Instance()
     return FInstance.data();
 }
 
-int TPreferencesForm::ShowPreferences(TPreferencesServices services, QWidget *owner)
+TPreferencesForm *TPreferencesForm::ShowPreferences(TPreferencesServices services, QWidget *owner)
 {
-    QPointer<TPreferencesForm> form = new TPreferencesForm(std::move(services), owner);
+    auto *form = new TPreferencesForm(std::move(services), owner);
+    QPointer<TPreferencesForm> open(form);
     // Modal to its owner only, not to the whole program: reminders that fire
     // meanwhile, and the notices this window opens, must still take clicks.
-    if (owner)
-        form->setWindowModality(Qt::WindowModal);
-    QEventLoop loop;
-    connect(form.data(), &QDialog::finished, &loop, &QEventLoop::quit);
-    connect(form.data(), &QObject::destroyed, &loop, &QEventLoop::quit);
-    form->show();
-    form->raise();
-    form->activateWindow();
-    // Left also when the program is asked to end: the window then closes unanswered.
-    loop.exec(QEventLoop::DialogExec);
-    const int result = form ? form->result() : QDialog::Rejected;
-    delete form.data();
-    return result;
+    OpenDialog(form, {});
+    return open.data();
 }
 
 TPreferences &TPreferencesForm::Prefs() const
@@ -618,13 +613,20 @@ void TPreferencesForm::ToolbarBoxClicked(QCheckBox *clicked)
 void TPreferencesForm::FontClick()
 {
     QFont font = Prefs().TextFont();
-    bool chosen = false;
-    if (S.ChooseFont)
-        chosen = S.ChooseFont(font, this);
-    else
-        font = QFontDialog::getFont(&chosen, font, this);
-    if (!chosen)
+    if (S.ChooseFont) {
+        if (S.ChooseFont(font, this))
+            FontChosen(font);
         return;
+    }
+    auto *dialog = new QFontDialog(font, this);
+    OpenDialog(dialog, [this, dialog](int result) {
+        if (result == QDialog::Accepted)
+            FontChosen(dialog->selectedFont());
+    });
+}
+
+void TPreferencesForm::FontChosen(const QFont &font)
+{
     TFontStyles style = 0;
     if (font.bold())
         style |= FontStyleBit(fsBold);
@@ -648,6 +650,7 @@ void TPreferencesForm::HotKeyChosen(int list)
     if (index < 0 || !S.RegisterHotKey)
         return;
     const QChar letter(char16_t(u'A' + index));
+    FHotKeyRebound[std::size_t(list)] = true;
     // A refused key is only reported: the list keeps the letter, and OK stores it.
     if (!S.RegisterHotKey(list == 0 ? kAddTaskHotKey : kTaskListHotKey, letter) && S.WarnShortcutInUse)
         S.WarnShortcutInUse(letter);
@@ -755,8 +758,11 @@ void TPreferencesForm::ApplyGeneral()
     p.SetMoveDelTasksToRecycleBin(chkRecycleBin->isChecked());
     p.SetShowFullMoons(chkFullMoons->isChecked());
     int moon = -1;
-    if (S.Actions->List && S.Actions->List->FindServiceTask(TAG_FULLMOON, moon))
+    if (S.Actions->List && S.Actions->List->FindServiceTask(TAG_FULLMOON, moon)
+        && (*S.Actions->List)[moon].Enabled != chkFullMoons->isChecked()) {
         (*S.Actions->List)[moon].Enabled = chkFullMoons->isChecked();
+        S.Actions->List->MarkModified();
+    }
     p.SetNeverShowSplash(chkNeverShowSplash->isChecked());
     p.SetTaskStoreFolder(FStoreFolder);
     p.SetTimeBase24hour(chkTimeBase24->isChecked());
@@ -765,7 +771,7 @@ void TPreferencesForm::ApplyGeneral()
 void TPreferencesForm::EmailError(const QString &text)
 {
     ShowPage(pgEmail);
-    ShowMessageBox(text, TMsgIcon::Error, TMsgButtons::Ok, S.ProgramName);
+    ShowNotice(text, TMsgIcon::Error, S.ProgramName, this);
 }
 
 bool TPreferencesForm::ApplyEmail()
@@ -867,6 +873,15 @@ void TPreferencesForm::done(int result)
 {
     if (!FClosed) {
         FClosed = true;
+        // The keys were bound at once; without OK the stored letters hold, so
+        // they are bound again in place of the ones tried.
+        const TPreferences &p = Prefs();
+        if (result != Accepted && S.RegisterHotKey) {
+            if (FHotKeyRebound[0])
+                S.RegisterHotKey(kAddTaskHotKey, QChar(char16_t(p.HotKey1())));
+            if (FHotKeyRebound[1])
+                S.RegisterHotKey(kTaskListHotKey, QChar(char16_t(p.HotKey2())));
+        }
         if (S.Ini)
             S.Ini->WriteInteger(kSection, QStringLiteral("Tab"), CurrentPage());
         FPlacement->Save(*this);

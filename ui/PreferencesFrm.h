@@ -91,9 +91,9 @@ public:
     explicit TPreferencesForm(TPreferencesServices services, QWidget *owner = nullptr);
     ~TPreferencesForm() override;
 
-    // Opens the window modally to owner (none: to no window) and frees it
-    // when it closes; the result is QDialog's.
-    static int ShowPreferences(TPreferencesServices services, QWidget *owner = nullptr);
+    // Opens the window modal to owner only (none: to no window) and frees it
+    // when it closes; returns it while it is open.
+    static TPreferencesForm *ShowPreferences(TPreferencesServices services, QWidget *owner = nullptr);
     // The open window, if any.
     static TPreferencesForm *Instance();
 
@@ -107,6 +107,7 @@ public:
     void CancelClick();
     void HelpClick();
     void FontClick();
+    void FontChosen(const QFont &font);
     void SendTestEmailClick();
     void SmtpHelpClick();
     void CheckForUpdatesClick();
@@ -182,5 +183,6 @@ private:
     std::unique_ptr<TFormPlacement> FPlacement;
     QString FStoreFolder; // carried unchanged through OK
     bool FClosed = false;
+    std::array<bool, 2> FHotKeyRebound{}; // a key was bound at once and OK has not stored it
     static QPointer<TPreferencesForm> FInstance;
 };

@@ -1,5 +1,6 @@
 #include "ui/RunProgramFrm.h"
 
+#include "core/MessageBox.h"
 #include "extras/FormPlacement.h"
 #include "ui/ModalRun.h"
 
@@ -80,14 +81,15 @@ TRunProgramForm::TRunProgramForm(TvornIniFile *ini, const QString &productName, 
 
 TRunProgramForm::~TRunProgramForm() = default;
 
-int TRunProgramForm::Edit(TProgramBlock &block, TvornIniFile *ini, const QString &productName, QWidget *owner)
+void TRunProgramForm::Edit(const TProgramBlock &block, TvornIniFile *ini, const QString &productName, QWidget *owner,
+                           std::function<void(bool accepted, const TProgramBlock &block)> finished)
 {
-    TRunProgramForm form(ini, productName, owner);
-    form.SetBlock(block);
-    const int result = ModalRun::Exec(form) == QDialog::Accepted ? QDialog::Accepted : QDialog::Rejected;
-    if (result == QDialog::Accepted)
-        block = form.Block();
-    return result;
+    auto *form = new TRunProgramForm(ini, productName, owner);
+    form->SetBlock(block);
+    ModalRun::Open(form, [form, finished = std::move(finished)](int result) {
+        if (finished)
+            finished(result == QDialog::Accepted, form->Block());
+    });
 }
 
 bool TRunProgramForm::Test(const TProgramBlock &block)
@@ -130,10 +132,13 @@ void TRunProgramForm::fedProgramPathnameChange()
 
 void TRunProgramForm::fedProgramPathnameBrowse()
 {
-    const QString file = QFileDialog::getOpenFileName(this, QString(), fedProgramPathname->text(),
-                                                      QStringLiteral("All files (*);;Programs (*.exe *.com)"));
-    if (!file.isEmpty())
-        fedProgramPathname->setText(file);
+    auto *dialog = new QFileDialog(this, QString(), fedProgramPathname->text(),
+                                   QStringLiteral("All files (*);;Programs (*.exe *.com)"));
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    OpenDialog(dialog, [this, dialog](int result) {
+        if (result == QDialog::Accepted && !dialog->selectedFiles().isEmpty())
+            fedProgramPathname->setText(dialog->selectedFiles().constFirst());
+    });
 }
 
 void TRunProgramForm::btnOKClick()

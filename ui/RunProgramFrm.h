@@ -7,6 +7,7 @@
 
 #include <QDialog>
 #include <QString>
+#include <functional>
 #include <memory>
 
 class QLabel;
@@ -24,7 +25,10 @@ public:
 
     // Copy in, run modally (ModalRun), copy back only on OK. Returns
     // QDialog::Accepted or QDialog::Rejected.
-    static int Edit(TProgramBlock &block, TvornIniFile *ini, const QString &productName, QWidget *owner);
+    // Opens the dialog on a copy of block, modal to owner; finished receives
+    // whether the user pressed OK, and the block as the dialog left it.
+    static void Edit(const TProgramBlock &block, TvornIniFile *ini, const QString &productName, QWidget *owner,
+                     std::function<void(bool accepted, const TProgramBlock &block)> finished);
     // The block names something to open: the program name is not blank.
     static bool Test(const TProgramBlock &block);
 

@@ -90,14 +90,15 @@ TSendemailForm::TSendemailForm(TvornIniFile *ini, const QFont &font, QWidget *pa
 
 TSendemailForm::~TSendemailForm() = default;
 
-int TSendemailForm::Edit(TEmailBlock &block, TvornIniFile *ini, const QFont &font, QWidget *owner)
+void TSendemailForm::Edit(const TEmailBlock &block, TvornIniFile *ini, const QFont &font, QWidget *owner,
+                          std::function<void(bool accepted, const TEmailBlock &block)> finished)
 {
-    TSendemailForm form(ini, font, owner);
-    form.SetBlock(block);
-    const int result = ModalRun::Exec(form) == QDialog::Accepted ? QDialog::Accepted : QDialog::Rejected;
-    if (result == QDialog::Accepted)
-        block = form.Block();
-    return result;
+    auto *form = new TSendemailForm(ini, font, owner);
+    form->SetBlock(block);
+    ModalRun::Open(form, [form, finished = std::move(finished)](int result) {
+        if (finished)
+            finished(result == QDialog::Accepted, form->Block());
+    });
 }
 
 bool TSendemailForm::Test(const TEmailBlock &block)

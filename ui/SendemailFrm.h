@@ -7,6 +7,7 @@
 
 #include <QDialog>
 #include <QFont>
+#include <functional>
 #include <memory>
 
 class QLineEdit;
@@ -24,7 +25,10 @@ public:
 
     // Copy in, run modally (ModalRun), copy back only on OK. Returns
     // QDialog::Accepted or QDialog::Rejected.
-    static int Edit(TEmailBlock &block, TvornIniFile *ini, const QFont &font, QWidget *owner);
+    // Opens the dialog on a copy of block, modal to owner; finished receives
+    // whether the user pressed OK, and the block as the dialog left it.
+    static void Edit(const TEmailBlock &block, TvornIniFile *ini, const QFont &font, QWidget *owner,
+                     std::function<void(bool accepted, const TEmailBlock &block)> finished);
     // At least one of the three recipient lines is not blank.
     static bool Test(const TEmailBlock &block);
 

@@ -18,6 +18,7 @@
 #include "ui/RunProgramFrm.h"
 #include "ui/SendemailFrm.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
@@ -83,17 +84,16 @@ const QString kTaskHelp =
     QStringLiteral("Use this type when you want to schedule a computer task on a predefined date and time.Optionally "
                    "you can set a repeat schedule.Choose between Shutdown/Restart/Log off Computer or Run a Program.");
 
-QPointer<TTaskForm> &OpenOne()
-{
-    static QPointer<TTaskForm> open;
-    return open;
-}
-
 } // namespace
 
 TTaskForm *TTaskForm::OpenWizard()
 {
-    return OpenOne().data();
+    TTaskForm *newest = nullptr;
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        if (auto *wizard = qobject_cast<TTaskForm *>(w); wizard && wizard->isVisible())
+            newest = wizard;
+    }
+    return newest;
 }
 
 TTaskForm::TTaskForm(TTaskFormServices services, TWizardMode mode, QWidget *owner)
@@ -108,7 +108,6 @@ TTaskForm::TTaskForm(TTaskFormServices services, TWizardMode mode, QWidget *owne
         S.LoadImages();
     if (S.Actions)
         S.Actions->Windows.TaskForm = true;
-    OpenOne() = this;
     BuildPages();
     FPlacement = std::make_unique<TFormPlacement>(S.Ini, kSection);
     FPlacement->Restore(*this);
@@ -126,6 +125,9 @@ TTaskForm::TTaskForm(TTaskFormServices services, TWizardMode mode, QWidget *owne
 
 TTaskForm::~TTaskForm()
 {
+    // Freed while open (the program ends): it opens where it was next time too.
+    if (isVisible())
+        FPlacement->Save(*this);
     Sound::Stop();
     if (S.Actions)
         S.Actions->Windows.TaskForm = false;
@@ -381,6 +383,15 @@ void TTaskForm::ShowPagesFor(int kind)
     QVBoxLayout *target = task ? FTaskWhenLayout : FAlarmWhenLayout;
     target->insertWidget(0, Panels->DateTimePanel);
     target->insertWidget(1, Panels->RepeatSchedulePanel);
+    // Moved panels join the window's tab chain wherever the move left them:
+    // the page's whole chain is laid down again, top to bottom, then the buttons.
+    QList<QWidget *> chain = Panels->TabChain();
+    if (!task)
+        chain << chkPrewarning << sedPrewarningNFactor << cbxPrewarningPresets;
+    if (btnBack)
+        chain << btnBack << btnNext << btnFinish << btnCancel;
+    for (qsizetype i = 1; i < chain.size(); ++i)
+        setTabOrder(chain[i - 1], chain[i]);
     if (WizardMode == wmNew)
         ApplyNewDefaults();
 }
@@ -549,29 +560,38 @@ void TTaskForm::chkSendemailClick()
         btnMailReceipients->setEnabled(false);
         return;
     }
-    TEmailBlock block = TaskCopy.EmailBlock();
-    bool usable = TSendemailForm::Test(block);
-    if (!usable && TSendemailForm::Edit(block, S.Ini, Prefs().TextFont(), this) == QDialog::Accepted) {
-        TaskCopy.SetEmailBlock(block);
-        usable = TSendemailForm::Test(block);
+    const TEmailBlock block = TaskCopy.EmailBlock();
+    if (TSendemailForm::Test(block)) {
+        btnMailReceipients->setEnabled(true);
+        UpdateFinishButton();
+        return;
     }
-    chkSendemail->setChecked(usable);
-    btnMailReceipients->setEnabled(usable);
-    UpdateFinishButton();
+    // Ticked without addresses: it stays ticked only when the dialog gives some.
+    chkSendemail->setChecked(false);
+    TSendemailForm::Edit(block, S.Ini, Prefs().TextFont(), this, [this](bool accepted, const TEmailBlock &edited) {
+        if (accepted)
+            TaskCopy.SetEmailBlock(edited);
+        const bool usable = accepted && TSendemailForm::Test(edited);
+        chkSendemail->setChecked(usable);
+        btnMailReceipients->setEnabled(usable);
+        UpdateFinishButton();
+    });
 }
 
 void TTaskForm::btnMailReceipientsClick()
 {
     chkSendemail->setFocus();
-    TEmailBlock block = TaskCopy.EmailBlock();
-    if (TSendemailForm::Edit(block, S.Ini, Prefs().TextFont(), this) == QDialog::Accepted) {
-        TaskCopy.SetEmailBlock(block);
-        if (!TSendemailForm::Test(block)) {
-            btnMailReceipients->setEnabled(false);
-            chkSendemail->setChecked(false);
-        }
-    }
-    UpdateFinishButton();
+    TSendemailForm::Edit(TaskCopy.EmailBlock(), S.Ini, Prefs().TextFont(), this,
+                         [this](bool accepted, const TEmailBlock &edited) {
+                             if (accepted) {
+                                 TaskCopy.SetEmailBlock(edited);
+                                 if (!TSendemailForm::Test(edited)) {
+                                     btnMailReceipients->setEnabled(false);
+                                     chkSendemail->setChecked(false);
+                                 }
+                             }
+                             UpdateFinishButton();
+                         });
 }
 
 void TTaskForm::chkRunProgramClick()
@@ -581,29 +601,38 @@ void TTaskForm::chkRunProgramClick()
         UpdateFinishButton();
         return;
     }
-    TProgramBlock block = TaskCopy.ProgramBlock();
-    bool usable = TRunProgramForm::Test(block);
-    if (!usable && TRunProgramForm::Edit(block, S.Ini, S.ProductName, this) == QDialog::Accepted) {
-        TaskCopy.SetProgramBlock(block);
-        usable = TRunProgramForm::Test(block);
+    const TProgramBlock block = TaskCopy.ProgramBlock();
+    if (TRunProgramForm::Test(block)) {
+        btnProgramProperties->setEnabled(true);
+        UpdateFinishButton();
+        return;
     }
-    chkRunProgram->setChecked(usable);
-    btnProgramProperties->setEnabled(usable);
-    UpdateFinishButton();
+    // Ticked without a program: it stays ticked only when the dialog gives one.
+    chkRunProgram->setChecked(false);
+    TRunProgramForm::Edit(block, S.Ini, S.ProductName, this, [this](bool accepted, const TProgramBlock &edited) {
+        if (accepted)
+            TaskCopy.SetProgramBlock(edited);
+        const bool usable = accepted && TRunProgramForm::Test(edited);
+        chkRunProgram->setChecked(usable);
+        btnProgramProperties->setEnabled(usable);
+        UpdateFinishButton();
+    });
 }
 
 void TTaskForm::btnProgramPropertiesClick()
 {
     chkRunProgram->setFocus();
-    TProgramBlock block = TaskCopy.ProgramBlock();
-    if (TRunProgramForm::Edit(block, S.Ini, S.ProductName, this) == QDialog::Accepted) {
-        TaskCopy.SetProgramBlock(block);
-        if (!TRunProgramForm::Test(block)) {
-            btnProgramProperties->setEnabled(false);
-            chkRunProgram->setChecked(false);
-        }
-    }
-    UpdateFinishButton();
+    TRunProgramForm::Edit(TaskCopy.ProgramBlock(), S.Ini, S.ProductName, this,
+                          [this](bool accepted, const TProgramBlock &edited) {
+                              if (accepted) {
+                                  TaskCopy.SetProgramBlock(edited);
+                                  if (!TRunProgramForm::Test(edited)) {
+                                      btnProgramProperties->setEnabled(false);
+                                      chkRunProgram->setChecked(false);
+                                  }
+                              }
+                              UpdateFinishButton();
+                          });
 }
 
 void TTaskForm::btnTestSoundClick()
@@ -612,7 +641,8 @@ void TTaskForm::btnTestSoundClick()
     if (!fedSoundPathname->text().isEmpty() && QFileInfo(path).isFile())
         Sound::PlayFile(path);
     else
-        ShowMessage(tr("Error 10: Sound file not found.\rMake sure it exists in the \"Sounds\" folder"));
+        ShowNotice(tr("Error 10: Sound file not found.\rMake sure it exists in the \"Sounds\" folder"), TMsgIcon::None,
+                   QString(), this);
 }
 
 void TTaskForm::btnDefaultSoundClick()
@@ -620,14 +650,26 @@ void TTaskForm::btnDefaultSoundClick()
     if (QFileInfo(SoundsFolder() + DefaultSoundFile).isFile())
         fedSoundPathname->setText(DefaultSoundFile);
     else
-        ShowMessage(tr("Error 08: Default sound file not found.\rMake sure it exists in the \"Sounds\" folder"));
+        ShowNotice(tr("Error 08: Default sound file not found.\rMake sure it exists in the \"Sounds\" folder"),
+                   TMsgIcon::None, QString(), this);
 }
 
 void TTaskForm::BrowseSound()
 {
-    const QString picked = S.AskSoundFile ? S.AskSoundFile(this, SoundsFolder())
-                                          : QFileDialog::getOpenFileName(this, tr("Browse for a sound..."),
-                                                                         SoundsFolder(), tr("WAV files (*.wav)"));
+    if (S.AskSoundFile) {
+        SoundPicked(S.AskSoundFile(this, SoundsFolder()));
+        return;
+    }
+    auto *dialog = new QFileDialog(this, tr("Browse for a sound..."), SoundsFolder(), tr("WAV files (*.wav)"));
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    OpenDialog(dialog, [this, dialog](int result) {
+        if (result == QDialog::Accepted && !dialog->selectedFiles().isEmpty())
+            SoundPicked(dialog->selectedFiles().constFirst());
+    });
+}
+
+void TTaskForm::SoundPicked(const QString &picked)
+{
     if (picked.isEmpty())
         return;
     const QString name = QFileInfo(picked).fileName();
@@ -644,7 +686,7 @@ void TTaskForm::BrowseSound()
         fedSoundPathname->setText(name);
         return;
     }
-    ShowMessage(tr("Error 09: Unable to copy file to \"Sounds\" folder"));
+    ShowNotice(tr("Error 09: Unable to copy file to \"Sounds\" folder"), TMsgIcon::None, QString(), this);
     fedSoundPathname->setText(picked);
 }
 
@@ -693,9 +735,9 @@ bool TTaskForm::FinishClick()
     auto startRefused = [&] {
         if (!Panels->IsExcludedWeekday(start))
             return false;
-        ShowMessageBox(tr("You cannot set the reminder's Date/Time to start on %1.\rYou have excluded it.")
-                           .arg(CalendarNames().Weekdays.value(DayOfTheWeek(start))),
-                       TMsgIcon::Information, TMsgButtons::Ok, windowTitle());
+        ShowNotice(tr("You cannot set the reminder's Date/Time to start on %1.\rYou have excluded it.")
+                       .arg(CalendarNames().Weekdays.value(DayOfTheWeek(start))),
+                   TMsgIcon::Information, windowTitle(), this);
         return true;
     };
     auto writeRepeat = [&] {
@@ -736,7 +778,7 @@ bool TTaskForm::FinishClick()
         t.ShutdownType = rbtRestart->isChecked() ? skRestart : rbtLogoff->isChecked() ? skLogOff : skShutdown;
         if (!t.RunProgram && !t.ShutdownComputer) {
             GoToPage(TaskActionsTab);
-            ShowMessageBox(tr("At least one action must be set."), TMsgIcon::Warning, TMsgButtons::Ok, windowTitle());
+            ShowNotice(tr("At least one action must be set."), TMsgIcon::Warning, windowTitle(), this);
             return false;
         }
     }
@@ -767,45 +809,58 @@ void TTaskForm::done(int result)
 
 // ---- the two ways in ----
 
-std::optional<TTaskData> TTaskForm::RunNewReminderWizard(const TTaskFormServices &services, QWidget *owner)
+TTaskForm *TTaskForm::OpenNewReminderWizard(const TTaskFormServices &services, QWidget *owner,
+                                            std::function<void(const TTaskData &task)> added)
 {
-    TTaskForm wizard(services, wmNew, owner);
-    wizard.GoToPage(wizard.ReminderTypeTab);
-    if (ModalRun::Exec(wizard) != QDialog::Accepted)
-        return std::nullopt;
-    return wizard.TaskCopy;
+    auto *wizard = new TTaskForm(services, wmNew, owner);
+    wizard->GoToPage(wizard->ReminderTypeTab);
+    QPointer<TTaskForm> open(wizard);
+    ModalRun::Open(wizard, [wizard, added = std::move(added)](int result) {
+        if (result == QDialog::Accepted && added)
+            added(wizard->TaskCopy);
+    });
+    return open.data();
 }
 
-int TTaskForm::EditReminder(const TTaskFormServices &services, TTaskData &task, bool changeScheduleOnly, QWidget *owner)
+TTaskForm *TTaskForm::OpenEditReminder(const TTaskFormServices &services, std::shared_ptr<TTaskData> task,
+                                       bool changeScheduleOnly, QWidget *owner,
+                                       std::function<void(bool changed)> finished)
 {
-    TTaskForm wizard(services, changeScheduleOnly ? wmChangeSchedule : wmProperties, owner);
+    auto *wizard = new TTaskForm(services, changeScheduleOnly ? wmChangeSchedule : wmProperties, owner);
     // The scheduler leaves it alone while it is open here, and the list shows it as running.
-    task.InService = true;
-    wizard.TaskCopy = task;
-    wizard.LoadFromTask();
-    wizard.ShowPagesFor(task.Taskkind);
-    const QList<QWidget *> pages = wizard.VisiblePages();
+    task->InService = true;
+    wizard->TaskCopy = *task;
+    wizard->LoadFromTask();
+    wizard->ShowPagesFor(task->Taskkind);
+    const QList<QWidget *> pages = wizard->VisiblePages();
     if (!pages.isEmpty())
-        wizard.GoToPage(changeScheduleOnly ? wizard.WhenTab : pages.first());
+        wizard->GoToPage(changeScheduleOnly ? wizard->WhenTab : pages.first());
     if (changeScheduleOnly) {
-        wizard.btnFinish->setEnabled(true);
-        wizard.btnCancel->setEnabled(true);
+        wizard->btnFinish->setEnabled(true);
+        wizard->btnCancel->setEnabled(true);
     }
-    if (ModalRun::Exec(wizard) != QDialog::Accepted) {
-        // A note that asked for a new schedule is still open and keeps its reminder in service.
-        if (!changeScheduleOnly)
-            task.InService = false;
-        return 2;
-    }
-    task = wizard.TaskCopy;
-    if (services.Actions) {
-        const TOpenWindows &w = services.Actions->Windows;
-        if (w.TaskList && w.SortTaskList)
-            w.SortTaskList();
-        if (w.TaskList && w.RefreshTaskList)
-            w.RefreshTaskList();
-        if (services.Actions->List)
-            services.Actions->List->MarkModified();
-    }
-    return 1;
+    QPointer<TTaskForm> open(wizard);
+    ModalRun::Open(wizard, [wizard, task, changeScheduleOnly, finished = std::move(finished)](int result) {
+        if (result != QDialog::Accepted) {
+            // A note that asked for a new schedule is still open and keeps its reminder in service.
+            if (!changeScheduleOnly)
+                task->InService = false;
+            if (finished)
+                finished(false);
+            return;
+        }
+        *task = wizard->TaskCopy;
+        if (TActionContext *actions = wizard->S.Actions) {
+            const TOpenWindows &w = actions->Windows;
+            if (w.TaskList && w.SortTaskList)
+                w.SortTaskList();
+            if (w.TaskList && w.RefreshTaskList)
+                w.RefreshTaskList();
+            if (actions->List)
+                actions->List->MarkModified();
+        }
+        if (finished)
+            finished(true);
+    });
+    return open.data();
 }

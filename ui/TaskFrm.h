@@ -8,7 +8,6 @@
 #include <QDialog>
 #include <functional>
 #include <memory>
-#include <optional>
 
 class QCheckBox;
 class QComboBox;
@@ -49,15 +48,20 @@ public:
     TTaskForm(TTaskFormServices services, TWizardMode mode, QWidget *owner = nullptr);
     ~TTaskForm() override;
 
-    // A new reminder: the record on Finish, nothing on Cancel.
-    static std::optional<TTaskData> RunNewReminderWizard(const TTaskFormServices &services, QWidget *owner);
-    // Edits a record of the list in place: 1 when the user finished, 2 when
-    // not. The list is re-sorted and refreshed by the open Reminders window and
-    // marked modified on Finish.
-    static int EditReminder(const TTaskFormServices &services, TTaskData &task, bool changeScheduleOnly,
-                            QWidget *owner);
+    // A new reminder: added receives the record on Finish; nothing happens on
+    // Cancel. The wizard is modal to owner only and goes when it closes; it is
+    // returned while it is open (not when a test's hook has answered it).
+    static TTaskForm *OpenNewReminderWizard(const TTaskFormServices &services, QWidget *owner,
+                                            std::function<void(const TTaskData &task)> added);
+    // Edits a record of the list; the record stays in service while the
+    // wizard is open. On Finish the record takes the edit, the open Reminders
+    // window is re-sorted and refreshed and the list marked modified; finished
+    // learns whether the user finished.
+    static TTaskForm *OpenEditReminder(const TTaskFormServices &services, std::shared_ptr<TTaskData> task,
+                                       bool changeScheduleOnly, QWidget *owner,
+                                       std::function<void(bool changed)> finished = {});
 
-    // The wizard that is open, if any (at most one runs at a time).
+    // The newest wizard that is open, if any.
     static TTaskForm *OpenWizard();
 
     TTaskData TaskCopy;
@@ -86,6 +90,8 @@ public:
     void btnTestSoundClick();
     void btnDefaultSoundClick();
     void BrowseSound();
+    // A sound file the user chose: copied into the Sounds folder and named in the field.
+    void SoundPicked(const QString &picked);
 
     QTabWidget *TasksPageControl;
     QWidget *ReminderTypeTab, *GeneralTab, *WhenTab, *ActionsTab, *TaskWhenTab, *TaskActionsTab;
@@ -104,7 +110,7 @@ public:
     QCheckBox *chkRunProgram, *chkShutdown;
     QPushButton *btnProgramProperties;
     QRadioButton *rbtShutdown, *rbtRestart, *rbtLogoff;
-    QPushButton *btnBack, *btnNext, *btnFinish, *btnCancel;
+    QPushButton *btnBack = nullptr, *btnNext = nullptr, *btnFinish = nullptr, *btnCancel = nullptr;
     Tcomponentform *Panels;
 
 protected:

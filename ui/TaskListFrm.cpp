@@ -26,6 +26,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QScreen>
+#include <QShortcut>
 #include <QStackedWidget>
 #include <QStatusBar>
 #include <QStyledItemDelegate>
@@ -35,6 +36,13 @@
 #include <QToolTip>
 
 namespace {
+
+// The sort captions all begin "by "; the word after it carries the mnemonic.
+QString SortMnemonic(const QString &caption)
+{
+    const QString by = QStringLiteral("by ");
+    return caption.startsWith(by) ? by + QLatin1Char('&') + caption.mid(by.size()) : caption;
+}
 
 const QString kTaskFileFilter = QStringLiteral("Task file (*.tsk)");
 
@@ -141,11 +149,15 @@ TTaskListForm::TTaskListForm(TTaskListServices services, QWidget *parent)
 
 TTaskListForm::~TTaskListForm()
 {
-    // Freed without a close (the program ends): the flag must not outlive the window.
+    // Freed without a close (the program ends): the flag must not outlive the
+    // window, and what the user set up in it must not be lost. "FirstRun"
+    // stays: the window was never closed.
     if (S.Actions && !FClosing) {
         S.Actions->Windows.TaskList = false;
         S.Actions->Windows.RefreshTaskList = nullptr;
         S.Actions->Windows.SortTaskList = nullptr;
+        CurrentSettings().Write(S.Ini);
+        FPlacement->Save(*this);
     }
 }
 
@@ -211,22 +223,22 @@ void TTaskListForm::BuildViews()
 
 void TTaskListForm::BuildMenus()
 {
-    QMenu *file = menuBar()->addMenu(tr("File"));
-    mnuAdd = file->addAction(tr("Add a Reminder... (Ins)"), this, &TTaskListForm::AddReminder);
+    QMenu *file = menuBar()->addMenu(tr("&File"));
+    mnuAdd = file->addAction(tr("&Add a Reminder... (Ins)"), this, &TTaskListForm::AddReminder);
     mnuDelete =
-        file->addAction(SmallToolbarIcon(2), tr("Delete          (Del)"), this, [this] { DeleteSelected(false); });
-    mnuEnable = file->addAction(tr("Enable"), this, &TTaskListForm::ToggleSuspend);
-    mnuRunNow = file->addAction(SmallToolbarIcon(5), tr("Run now!    (Ctrl+F4)"), this, &TTaskListForm::RunNow);
-    mnuProperties = file->addAction(tr("Properties"), this, &TTaskListForm::Properties);
+        file->addAction(SmallToolbarIcon(2), tr("&Delete          (Del)"), this, [this] { DeleteSelected(false); });
+    mnuEnable = file->addAction(QString(), this, &TTaskListForm::ToggleSuspend);
+    mnuRunNow = file->addAction(SmallToolbarIcon(5), tr("Run &now!    (Ctrl+F4)"), this, &TTaskListForm::RunNow);
+    mnuProperties = file->addAction(tr("&Properties"), this, &TTaskListForm::Properties);
     file->addSeparator();
-    mnuImport = file->addAction(tr("Import...     (Ctrl+I)"), this, &TTaskListForm::ImportTask);
-    mnuSaveAs = file->addAction(tr("Save as..."), this, &TTaskListForm::SaveTaskAs);
+    mnuImport = file->addAction(tr("&Import...     (Ctrl+I)"), this, &TTaskListForm::ImportTask);
+    mnuSaveAs = file->addAction(tr("Sa&ve as..."), this, &TTaskListForm::SaveTaskAs);
     file->addSeparator();
-    mnuCloseProgram = file->addAction(tr("Close Program"), this, &TTaskListForm::CloseProgram);
+    mnuCloseProgram = file->addAction(tr("&Close Program"), this, &TTaskListForm::CloseProgram);
     connect(file, &QMenu::aboutToShow, this, &TTaskListForm::EnableCommandsForMenu);
 
-    const QStringList views = {tr("Large Icons"), tr("Small Icons"), tr("List"), tr("Details")};
-    QMenu *viewsMenu = menuBar()->addMenu(tr("Views"));
+    const QStringList views = {tr("&Large Icons"), tr("S&mall Icons"), tr("L&ist"), tr("&Details")};
+    QMenu *viewsMenu = menuBar()->addMenu(tr("&Views"));
     ViewsPopupMenu = new QMenu(this);
     auto *viewsGroup = new QActionGroup(this);
     auto *popViewsGroup = new QActionGroup(this);
@@ -239,8 +251,8 @@ void TTaskListForm::BuildMenus()
         popViewsGroup->addAction(popViews[std::size_t(i)]);
     }
 
-    const QStringList filters = {tr("Completed"), tr("Today"), tr("Tomorrow"), tr("Next five days"), tr("All")};
-    QMenu *filterMenu = menuBar()->addMenu(tr("Filter by Schedule"));
+    const QStringList filters = {tr("&Completed"), tr("&Today"), tr("To&morrow"), tr("&Next five days"), tr("&All")};
+    QMenu *filterMenu = menuBar()->addMenu(tr("F&ilter by Schedule"));
     auto *filterGroup = new QActionGroup(this);
     for (int i = 0; i < TaskFilterCount; ++i) {
         QAction *a = filterMenu->addAction(filters[i], this, [this, i] { ChooseFilter(i); });
@@ -249,58 +261,67 @@ void TTaskListForm::BuildMenus()
         mnuFilters[std::size_t(i)] = a;
     }
 
-    QMenu *sortMenu = menuBar()->addMenu(tr("Sort"));
+    QMenu *sortMenu = menuBar()->addMenu(tr("&Sort"));
     auto *sortGroup = new QActionGroup(this);
     for (int i = 0; i < TaskSortCount; ++i) {
-        QAction *a = sortMenu->addAction(TTaskListTexts::SortMenuCaption(i), this, [this, i] { ChooseSortOrder(i); });
+        QAction *a = sortMenu->addAction(SortMnemonic(TTaskListTexts::SortMenuCaption(i)), this,
+                                         [this, i] { ChooseSortOrder(i); });
         a->setCheckable(true);
         sortGroup->addAction(a);
         mnuSorts[std::size_t(i)] = a;
     }
 
-    QMenu *help = menuBar()->addMenu(tr("Help"));
-    mnuContents = help->addAction(tr("Table of contents"), this, [this] {
+    QMenu *help = menuBar()->addMenu(tr("&Help"));
+    mnuContents = help->addAction(tr("Table of &contents"), this, [this] {
         if (S.OpenHelpPage)
             S.OpenHelpPage(QStringLiteral("HELP_CONTENTS"));
     });
-    mnuSupport = help->addAction(tr("Get Support"), this, [this] {
+    mnuSupport = help->addAction(tr("Get &Support"), this, [this] {
         if (S.OpenHelpPage)
             S.OpenHelpPage(QStringLiteral("HELP_SUPPORT"));
     });
-    mnuCheckUpdates = help->addAction(tr("Check for updates..."), this, [this] {
+    mnuCheckUpdates = help->addAction(tr("Check for &updates..."), this, [this] {
         if (S.CheckForUpdates)
             S.CheckForUpdates();
         else
             LogInfo(QStringLiteral("Update check asked for; it is not part of this build"));
     });
     help->addSeparator();
-    mnuEnableLog = help->addAction(tr("Enable Log"), this, &TTaskListForm::ToggleLog);
+    mnuEnableLog = help->addAction(tr("Enable &Log"), this, &TTaskListForm::ToggleLog);
     mnuEnableLog->setCheckable(true);
     help->addSeparator();
-    mnuPreferences = help->addAction(SmallToolbarIcon(12), tr("Preferences..."), this, [this] {
+    mnuPreferences = help->addAction(SmallToolbarIcon(12), tr("&Preferences..."), this, [this] {
         if (S.OpenPreferences)
             S.OpenPreferences(this);
         else
             LogInfo(QStringLiteral("Preferences window asked for; it is not part of this build"));
     });
-    mnuAbout = help->addAction(tr("About"), this, &TTaskListForm::ShowAbout);
+    mnuAbout = help->addAction(tr("&About"), this, &TTaskListForm::ShowAbout);
 
     TaskPopupMenu = new QMenu(this);
     TaskPopupMenu->setObjectName(QStringLiteral("TaskPopupMenu"));
     TaskPopupMenu->setSeparatorsCollapsible(true);
-    popAdd = TaskPopupMenu->addAction(tr("Add a Reminder...     (Ins)"), this, &TTaskListForm::AddReminder);
+    popAdd = TaskPopupMenu->addAction(tr("&Add a Reminder...     (Ins)"), this, &TTaskListForm::AddReminder);
     TaskPopupMenu->addSeparator();
-    popDelete = TaskPopupMenu->addAction(SmallToolbarIcon(2), tr("Delete       (Del)"), this,
+    popDelete = TaskPopupMenu->addAction(SmallToolbarIcon(2), tr("&Delete       (Del)"), this,
                                          [this] { DeleteSelected(false); });
-    popEnable = TaskPopupMenu->addAction(tr("Enable"), this, &TTaskListForm::ToggleSuspend);
-    popRunNow = TaskPopupMenu->addAction(SmallToolbarIcon(5), tr("Run  Now! (Ctrl+F4)"), this, &TTaskListForm::RunNow);
+    popEnable = TaskPopupMenu->addAction(QString(), this, &TTaskListForm::ToggleSuspend);
+    popRunNow = TaskPopupMenu->addAction(SmallToolbarIcon(5), tr("Run  &Now! (Ctrl+F4)"), this, &TTaskListForm::RunNow);
     TaskPopupMenu->addSeparator();
-    popMarkCompleted = TaskPopupMenu->addAction(tr("Mark as Completed"), this, &TTaskListForm::MarkCompleted);
-    popCopy = TaskPopupMenu->addAction(tr("Copy                (Ctrl+C)"), this, &TTaskListForm::CopySelected);
-    popPaste = TaskPopupMenu->addAction(tr("Paste                (Ctrl+V)"), this, &TTaskListForm::Paste);
+    popMarkCompleted = TaskPopupMenu->addAction(tr("&Mark as Completed"), this, &TTaskListForm::MarkCompleted);
+    popCopy = TaskPopupMenu->addAction(tr("&Copy                (Ctrl+C)"), this, &TTaskListForm::CopySelected);
+    popPaste = TaskPopupMenu->addAction(tr("Pas&te                (Ctrl+V)"), this, &TTaskListForm::Paste);
     TaskPopupMenu->addSeparator();
-    popEnableToolbar = TaskPopupMenu->addAction(tr("Enable Toolbar"), this, &TTaskListForm::EnableToolbarCommand);
-    popProperties = TaskPopupMenu->addAction(tr("Properties"), this, &TTaskListForm::Properties);
+    popEnableToolbar = TaskPopupMenu->addAction(tr("&Enable Toolbar"), this, &TTaskListForm::EnableToolbarCommand);
+    popProperties = TaskPopupMenu->addAction(tr("&Properties"), this, &TTaskListForm::Properties);
+    SetSuspendCaptions(true);
+
+    // F10 takes the keyboard to the menu bar, opening its first menu.
+    auto *f10 = new QShortcut(QKeySequence(Qt::Key_F10), this);
+    connect(f10, &QShortcut::activated, this, [this, file] {
+        if (menuBar()->isVisible())
+            menuBar()->setActiveAction(file->menuAction());
+    });
 }
 
 void TTaskListForm::BuildToolbar()
@@ -431,14 +452,19 @@ void TTaskListForm::closeEvent(QCloseEvent *event)
     S.Actions->Windows.TaskList = false;
     S.Actions->Windows.RefreshTaskList = nullptr;
     S.Actions->Windows.SortTaskList = nullptr;
+    CurrentSettings().WriteOnClose(S.Ini);
+    FPlacement->Save(*this);
+    event->accept();
+}
+
+TTaskListSettings TTaskListForm::CurrentSettings() const
+{
     TTaskListSettings settings = FModel->Settings();
     settings.ViewStyle = FViewStyle;
     settings.LastItem = SelectedRow();
     for (int c = 0; c < TaskColumnCount; ++c)
         settings.ColumnWidths[std::size_t(c)] = FDetailsView->columnWidth(c);
-    settings.WriteOnClose(S.Ini);
-    FPlacement->Save(*this);
-    event->accept();
+    return settings;
 }
 
 // ---- what the window shows ----
@@ -499,7 +525,7 @@ void TTaskListForm::UpdateCaption()
 
 void TTaskListForm::UpdateMenus()
 {
-    mnuCloseProgram->setText(tr("Close ") + S.ProgramName);
+    mnuCloseProgram->setText(tr("&Close ") + S.ProgramName);
 }
 
 void TTaskListForm::ApplyToolbarOptions()
@@ -693,6 +719,9 @@ void TTaskListForm::EnableCommandsForMenu()
     const TTaskList::TTaskRef task = SelectedTask();
     const int mask = CommandMask(task.get(), true);
     ApplyMask(mask);
+    // The item names what it will do to the reminder selected now, whichever
+    // way it was selected (without one, what it does to a new reminder).
+    SetSuspendCaptions(!task || task->Enabled);
     popCopy->setEnabled(mask != 0);
     popPaste->setEnabled(S.CopyBuffer && S.CopyBuffer->Count() > 0);
     popEnableToolbar->setVisible(!TaskToolBar->isVisibleTo(this));
@@ -713,8 +742,13 @@ void TTaskListForm::SelectionChanged()
 
 void TTaskListForm::UpdateSuspendCaptions(const TTaskData &task)
 {
-    const QString caption = QStringLiteral("%1   (Ctrl-F3)").arg(task.Enabled ? tr("Suspend") : tr("Resume"));
-    const QIcon icon = SmallToolbarIcon(task.Enabled ? 3 : 4);
+    SetSuspendCaptions(task.Enabled);
+}
+
+void TTaskListForm::SetSuspendCaptions(bool enabled)
+{
+    const QString caption = QStringLiteral("%1   (Ctrl-F3)").arg(enabled ? tr("&Suspend") : tr("&Resume"));
+    const QIcon icon = SmallToolbarIcon(enabled ? 3 : 4);
     for (QAction *a : {mnuEnable, popEnable}) {
         a->setText(caption);
         a->setIcon(icon);
@@ -782,17 +816,31 @@ bool TTaskListForm::HandleKey(QKeyEvent *key)
 
 void TTaskListForm::AddReminder()
 {
-    if (!S.RunNewReminderWizard) {
+    if (!S.OpenNewReminderWizard) {
         LogInfo(QStringLiteral("Add a Reminder asked for; the wizard is not part of this build"));
         return;
     }
-    const std::optional<TTaskData> task = S.RunNewReminderWizard(this);
-    if (!task)
-        return;
-    FList.AddTask(*task);
+    S.OpenNewReminderWizard(this);
+}
+
+void TTaskListForm::ShowAddedReminder(const TTaskData &task)
+{
     SortTaskList();
     RefreshTaskList();
-    FList.MarkModified();
+    // A new reminder the filter hides would look lost: take the narrowest
+    // filter that lists it.
+    if (FModel->RowOfTask(&task) < 0) {
+        const TDateTime now = Clock::Now();
+        for (const TTaskFilter filter : {tfToday, tfTomorrow, tfNextFiveDays, tfAll, tfCompleted}) {
+            if (TTaskListTexts::IsListed(task, filter, TTaskListTexts::ComputeFilterWindow(filter, now))) {
+                ChooseFilter(filter);
+                break;
+            }
+        }
+    }
+    const int row = FModel->RowOfTask(&task);
+    if (row > 0)
+        SelectRow(row);
 }
 
 void TTaskListForm::Properties()
@@ -808,7 +856,7 @@ void TTaskListForm::Properties()
     if (!task || task->InService)
         return;
     if (S.EditReminder)
-        S.EditReminder(*task, this);
+        S.EditReminder(task, this);
     else
         LogInfo(QStringLiteral("Properties asked for; the wizard is not part of this build"));
 }
@@ -818,15 +866,17 @@ void TTaskListForm::DeleteSelected(bool fromKey)
     const TTaskList::TTaskRef task = SelectedTask();
     if (!task || (fromKey && task->InService))
         return;
-    const TMsgResult answer =
-        ShowMessageBox(tr("Are you sure you want to delete reminder \"%1\"?").arg(task->Title.Get()), TMsgIcon::Warning,
-                       TMsgButtons::YesNo, S.ProgramName);
-    // It may have gone into service, or away, while the question was open.
-    if (answer != TMsgResult::Yes || task->InService || FList.IndexOfTask(task.get()) < 0)
-        return;
-    FList.DeleteTask(task.get(), S.Actions->Prefs().MoveDelTasksToRecycleBin());
-    RefreshTaskList();
-    FList.MarkModified();
+    QPointer<TTaskListForm> self(this);
+    AskMessageBox(this, tr("Are you sure you want to delete reminder \"%1\"?").arg(task->Title.Get()),
+                  TMsgIcon::Warning, TMsgButtons::YesNo, S.ProgramName, [self, task](TMsgResult answer) {
+                      // It may have gone into service, or away, while the question was open.
+                      if (!self || answer != TMsgResult::Yes || task->InService
+                          || self->FList.IndexOfTask(task.get()) < 0)
+                          return;
+                      self->FList.DeleteTask(task.get(), self->S.Actions->Prefs().MoveDelTasksToRecycleBin());
+                      self->RefreshTaskList();
+                      self->FList.MarkModified();
+                  });
 }
 
 void TTaskListForm::ToggleSuspend()
@@ -837,6 +887,8 @@ void TTaskListForm::ToggleSuspend()
     task->Enabled = !task->Enabled;
     UpdateSuspendCaptions(*task);
     RefreshTaskList();
+    // Not a change of schedule, but one the user expects to find after a crash.
+    FList.MarkModified();
 }
 
 void TTaskListForm::RunNow()
@@ -857,6 +909,7 @@ void TTaskListForm::MarkCompleted()
     task->Delivered = true;
     task->RepeatTask = false;
     RefreshTaskList();
+    FList.MarkModified();
 }
 
 void TTaskListForm::CopySelected()
@@ -869,31 +922,45 @@ void TTaskListForm::CopySelected()
 
 void TTaskListForm::Paste()
 {
-    if (S.CopyBuffer && TTaskList::PasteFromBuffer(*S.CopyBuffer, FList))
+    if (S.CopyBuffer && TTaskList::PasteFromBuffer(*S.CopyBuffer, FList)) {
         RefreshTaskList();
+        FList.MarkModified();
+    }
 }
 
 void TTaskListForm::ImportTask()
 {
     if (!S.Actions->Store)
         return;
-    const QString path = S.AskImportFile
-                             ? S.AskImportFile(this)
-                             : QFileDialog::getOpenFileName(this, tr("Import task"), QString(), kTaskFileFilter);
-    if (path.isEmpty())
+    if (S.AskImportFile) {
+        ImportFrom(S.AskImportFile(this));
+        return;
+    }
+    auto *dialog = new QFileDialog(this, tr("Import task"), QString(), kTaskFileFilter);
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    QPointer<TTaskListForm> self(this);
+    OpenDialog(dialog, [self, dialog](int result) {
+        if (self && result == QDialog::Accepted && !dialog->selectedFiles().isEmpty())
+            self->ImportFrom(dialog->selectedFiles().constFirst());
+    });
+}
+
+void TTaskListForm::ImportFrom(const QString &path)
+{
+    if (path.isEmpty() || !S.Actions->Store)
         return;
     QString error;
     if (!S.Actions->Store->ImportTask(path, &error)) {
         // A damaged file has had its own message; one that cannot be read gets one here.
         if (!error.startsWith(QStringLiteral("Error 06")))
-            ShowMessageBox(tr("The reminder file \"%1\" could not be read:\r%2").arg(path, error), TMsgIcon::Error,
-                           TMsgButtons::Ok, S.ProgramName);
+            ShowNotice(tr("The reminder file \"%1\" could not be read:\r%2").arg(path, error), TMsgIcon::Error,
+                       S.ProgramName, this);
         return;
     }
     FList.MarkModified();
     SortTaskList();
     RefreshTaskList();
-    ShowMessageBox(tr("Reminder succesfully imported."), TMsgIcon::Information, TMsgButtons::Ok, S.ProgramName);
+    ShowNotice(tr("Reminder succesfully imported."), TMsgIcon::Information, S.ProgramName, this);
 }
 
 void TTaskListForm::SaveTaskAs()
@@ -902,26 +969,34 @@ void TTaskListForm::SaveTaskAs()
     if (!task || !S.Actions->Store)
         return;
     const QString proposed = SafeFileName(task->Title.Get());
-    QString path;
     if (S.AskSaveFile) {
-        path = S.AskSaveFile(this, proposed);
-    } else {
-        QFileDialog dialog(this, tr("Save Task as"), QString(), kTaskFileFilter);
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setDefaultSuffix(QStringLiteral("tsk"));
-        dialog.selectFile(proposed);
-        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
-            path = dialog.selectedFiles().constFirst();
+        SaveTaskTo(task, S.AskSaveFile(this, proposed));
+        return;
     }
-    if (path.isEmpty())
+    auto *dialog = new QFileDialog(this, tr("Save Task as"), QString(), kTaskFileFilter);
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setDefaultSuffix(QStringLiteral("tsk"));
+    dialog->selectFile(proposed);
+    QPointer<TTaskListForm> self(this);
+    OpenDialog(dialog, [self, dialog, task](int result) {
+        if (self && result == QDialog::Accepted && !dialog->selectedFiles().isEmpty())
+            self->SaveTaskTo(task, dialog->selectedFiles().constFirst());
+    });
+}
+
+void TTaskListForm::SaveTaskTo(const TTaskList::TTaskRef &task, const QString &path)
+{
+    // The reminder may have been deleted while the file was chosen.
+    const int index = FList.IndexOfTask(task.get());
+    if (path.isEmpty() || index < 0 || !S.Actions->Store)
         return;
     QString error;
-    if (!S.Actions->Store->ExportTask(path, FList.IndexOfTask(task.get()), &error)) {
-        ShowMessageBox(tr("The reminder could not be saved to \"%1\":\r%2").arg(path, error), TMsgIcon::Error,
-                       TMsgButtons::Ok, S.ProgramName);
+    if (!S.Actions->Store->ExportTask(path, index, &error)) {
+        ShowNotice(tr("The reminder could not be saved to \"%1\":\r%2").arg(path, error), TMsgIcon::Error,
+                   S.ProgramName, this);
         return;
     }
-    ShowMessageBox(tr("Reminder succesfully exported."), TMsgIcon::Information, TMsgButtons::Ok, S.ProgramName);
+    ShowNotice(tr("Reminder succesfully exported."), TMsgIcon::Information, S.ProgramName, this);
 }
 
 bool TTaskListForm::PrintTo(QPrinter &printer, QString *error)
@@ -934,18 +1009,29 @@ void TTaskListForm::Print()
 {
     if (FModel->ShownCount() < 1)
         return;
-    QPrinter printer;
-    const bool ok =
-        S.RunPrintDialog ? S.RunPrintDialog(printer, this) : QPrintDialog(&printer, this).exec() == QDialog::Accepted;
-    if (!ok)
-        return;
-    QString error;
-    if (!PrintTo(printer, &error)) {
-        ShowMessageBox(error, TMsgIcon::Error, TMsgButtons::Ok, S.ProgramName);
+    if (S.RunPrintDialog) {
+        QPrinter printer;
+        if (S.RunPrintDialog(printer, this))
+            PrintOn(printer);
         return;
     }
-    ShowMessageBox(tr("Task schedule list has printed successfuly"), TMsgIcon::Information, TMsgButtons::Ok,
-                   S.ProgramName);
+    auto printer = std::make_shared<QPrinter>();
+    auto *dialog = new QPrintDialog(printer.get(), this);
+    QPointer<TTaskListForm> self(this);
+    OpenDialog(dialog, [self, printer](int result) {
+        if (self && result == QDialog::Accepted)
+            self->PrintOn(*printer);
+    });
+}
+
+void TTaskListForm::PrintOn(QPrinter &printer)
+{
+    QString error;
+    if (!PrintTo(printer, &error)) {
+        ShowNotice(error, TMsgIcon::Error, S.ProgramName, this);
+        return;
+    }
+    ShowNotice(tr("Task schedule list has printed successfuly"), TMsgIcon::Information, S.ProgramName, this);
 }
 
 void TTaskListForm::CloseProgram()
@@ -967,10 +1053,10 @@ void TTaskListForm::ToggleLog()
     if (S.SetLogLevel)
         S.SetLogLevel(enabled);
     if (enabled)
-        ShowMessageBox(tr("You have enabled %1's logging operation.\rUnckeck the \"Enable log\" menu item to disable "
-                          "it.\r\rA log file named %1.log will be copied to your Desktop\rafter program termination.")
-                           .arg(S.ProgramName),
-                       TMsgIcon::Information, TMsgButtons::Ok, S.ProgramName);
+        ShowNotice(tr("You have enabled %1's logging operation.\rUnckeck the \"Enable log\" menu item to disable "
+                      "it.\r\rA log file named %1.log will be copied to your Desktop\rafter program termination.")
+                       .arg(S.ProgramName),
+                   TMsgIcon::Information, S.ProgramName, this);
 }
 
 void TTaskListForm::ShowAbout()

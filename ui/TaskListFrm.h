@@ -12,7 +12,6 @@
 #include <array>
 #include <functional>
 #include <memory>
-#include <optional>
 
 class QAbstractItemView;
 class QAction;
@@ -48,11 +47,11 @@ struct TTaskListServices {
     const TImageList *ToolbarSmallImages = nullptr;
     std::function<void()> LoadImages;
 
-    // Runs the Add Reminder wizard for a new reminder: the record on OK,
-    // nothing on Cancel.
-    std::function<std::optional<TTaskData>(QWidget *owner)> RunNewReminderWizard;
+    // Opens the Add Reminder wizard for a new reminder, modal to owner only.
+    // On Finish the program adds the record and calls ShowAddedReminder.
+    std::function<void(QWidget *owner)> OpenNewReminderWizard;
     // Opens the wizard on a listed record; it refreshes this window itself.
-    std::function<void(TTaskData &task, QWidget *owner)> EditReminder;
+    std::function<void(std::shared_ptr<TTaskData> task, QWidget *owner)> EditReminder;
     std::function<void(int index)> RunTaskNow;
     std::function<void(const QString &key)> OpenHelpPage;
     std::function<void(bool enabled)> SetLogLevel;
@@ -110,6 +109,9 @@ public:
 
     // Commands; each does nothing when its selection is missing.
     void AddReminder();
+    // A record just added to the list: sorted in, shown (under another filter
+    // when the chosen one hides it) and selected.
+    void ShowAddedReminder(const TTaskData &task);
     void Properties();
     void DeleteSelected(bool fromKey);
     void ToggleSuspend();
@@ -164,6 +166,7 @@ private:
     void AfterRebuild(int remembered);
     void UpdateStatusBar();
     void UpdateSuspendCaptions(const TTaskData &task);
+    void SetSuspendCaptions(bool enabled);
     void UpdateSortChecks();
     void ApplyMask(int mask);
     void PlaceEmptyLabel();
@@ -173,6 +176,11 @@ private:
     QIcon ToolbarIcon(int index) const;
     QVariant ImageFor(TTaskListModel::TImageKind kind, int index) const;
     int ReadLogLevel() const;
+    void ImportFrom(const QString &path);
+    void SaveTaskTo(const TTaskList::TTaskRef &task, const QString &path);
+    void PrintOn(QPrinter &printer);
+    // The window's state as the ini keeps it, read from the views.
+    TTaskListSettings CurrentSettings() const;
 
     TTaskListServices S;
     TTaskList &FList;

@@ -41,7 +41,7 @@ TTaskListSettings TTaskListSettings::Read(const TvornIniFile *ini)
     return s;
 }
 
-void TTaskListSettings::WriteOnClose(TvornIniFile *ini) const
+void TTaskListSettings::Write(TvornIniFile *ini) const
 {
     if (!ini)
         return;
@@ -49,9 +49,15 @@ void TTaskListSettings::WriteOnClose(TvornIniFile *ini) const
     ini->WriteInteger(kSection, QStringLiteral("TaskFilter"), Filter);
     ini->WriteInteger(kSection, QStringLiteral("LastItem"), LastItem);
     ini->WriteBool(kSection, QStringLiteral("Ascending"), Ascending);
-    ini->WriteInteger(kSection, QStringLiteral("FirstRun"), 0);
     for (int c = 0; c < TaskColumnCount; ++c)
         ini->WriteInteger(kSection, WidthKey(c), ColumnWidths[std::size_t(c)]);
+}
+
+void TTaskListSettings::WriteOnClose(TvornIniFile *ini) const
+{
+    Write(ini);
+    if (ini)
+        ini->WriteInteger(kSection, QStringLiteral("FirstRun"), 0);
 }
 
 void TTaskListSettings::WriteSortBy(TvornIniFile *ini, int sortIndex)

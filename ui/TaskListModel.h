@@ -38,8 +38,10 @@ struct TTaskListSettings {
 
     // The values of the ini file (the defaults without one).
     static TTaskListSettings Read(const TvornIniFile *ini);
-    // What closing the window writes, with "FirstRun" = 0. SortBy is written
-    // each time a sort order is applied instead.
+    // The view, filter, direction, selection and column widths. SortBy is
+    // written each time a sort order is applied instead.
+    void Write(TvornIniFile *ini) const;
+    // What closing the window writes: Write() and "FirstRun" = 0.
     void WriteOnClose(TvornIniFile *ini) const;
     static void WriteSortBy(TvornIniFile *ini, int sortIndex);
     // Whether start-up opens the window ("FirstRun" still 1).

@@ -122,13 +122,21 @@ TEST(TrayFront, KeysDoubleClickAndASecondCopyReachTheWindows)
     EXPECT_EQ(f.taskList, 3);
     EXPECT_EQ(f.preferences, 0);
 
-    // A new letter for the add key: the earlier one keeps working until the end.
+    // A new letter for the add key releases the earlier one.
     EXPECT_TRUE(f.window->RegisterHotKeyFor(Thddnorm::kAddTaskHotKey, 'K'));
     EXPECT_TRUE(f.hotKeys.Press('K'));
-    EXPECT_TRUE(f.hotKeys.Press('T'));
-    EXPECT_EQ(f.wizard, 3);
+    EXPECT_FALSE(f.hotKeys.Press('T'));
+    EXPECT_EQ(f.wizard, 2);
+    EXPECT_EQ(f.hotKeys.Keys, (QMap<QChar, int>{{'K', Thddnorm::kAddTaskHotKey}, {'L', Thddnorm::kTaskListHotKey}}));
+    // Choosing the bound letter again keeps it.
+    EXPECT_TRUE(f.window->RegisterHotKeyFor(Thddnorm::kAddTaskHotKey, 'k'));
+    EXPECT_TRUE(f.hotKeys.Press('K'));
+    // A refused letter leaves the earlier key working.
     f.hotKeys.Taken = "Q";
     EXPECT_FALSE(f.window->RegisterHotKeyFor(Thddnorm::kTaskListHotKey, 'Q'));
+    EXPECT_TRUE(f.hotKeys.Press('L'));
+    EXPECT_EQ(f.taskList, 4);
+    EXPECT_EQ(f.hotKeys.Keys, (QMap<QChar, int>{{'K', Thddnorm::kAddTaskHotKey}, {'L', Thddnorm::kTaskListHotKey}}));
 
     // About opens the preferences on their About page; status 0x20000 is About too.
     f.window->popAboutClick();

@@ -3,7 +3,8 @@ Xvfb display with a throw-away HOME, and gives tests small helpers to find
 windows, press keys, take screenshots and read the files the program writes.
 
 Standard library only; the X tools used are Xvfb, xdotool, xwininfo, xprop,
-and ImageMagick's import/identify.
+and ImageMagick's import/identify; openbox for the tests that want a window
+manager (a bare Xvfb puts no frames around windows).
 
 A test is a function ``test_<name>(s)`` in a ``test_*.py`` module beside this
 file; ``s`` is a running :class:`Session`. Everything a session starts is ended
@@ -355,6 +356,25 @@ class Session:
                                                       "--height", "24", "--transparent", "false", "--tint",
                                                       "0xffffff", "--SetDockType", "true"])
 
+    def start_window_manager(self, timeout=10.0):
+        """openbox on the session's display, as a desktop has a window manager
+        (frames with title bars, placement, focus); returns once it manages
+        windows: the root window names its check window."""
+        openbox = shutil.which("openbox")
+        check(openbox is not None, "openbox is not installed")
+        p = self.start("openbox", exe=openbox, args=["--sm-disable"])
+        deadline = time.monotonic() + timeout
+        while True:
+            r = self.x("xprop", "-root", "_NET_SUPPORTING_WM_CHECK")
+            m = re.search(r"window id # (0x[0-9a-fA-F]+)", r.stdout)
+            if m and self.x("xwininfo", "-id", m.group(1)).returncode == 0:
+                break
+            check(p.running(), "openbox exited with %s: %s" % (p.returncode, p.output()))
+            check(time.monotonic() < deadline, "openbox did not take the display within %.1f s" % timeout)
+            time.sleep(0.05)
+        self.log("window manager openbox (pid %d) is running" % p.pid)
+        return p
+
     def tray_icon(self, proc, timeout=10.0):
         """(id, (x, y, width, height)) of the program's icon: its small window inside trayer's panel."""
         deadline = time.monotonic() + timeout
@@ -585,6 +605,39 @@ class Session:
         v = dict(line.split("=", 1) for line in r.stdout.split() if "=" in line)
         return int(v["X"]), int(v["Y"]), int(v["WIDTH"]), int(v["HEIGHT"])
 
+    def client_geometry(self, wid):
+        """(x, y, width, height) of the window's own area on the screen, inside any frame."""
+        r = self.x("xwininfo", "-id", wid, check_rc=True)
+        v = {k: int(re.search(r"%s:\s*(-?\d+)" % k, r.stdout).group(1))
+             for k in ("Absolute upper-left X", "Absolute upper-left Y", "Width", "Height")}
+        return v["Absolute upper-left X"], v["Absolute upper-left Y"], v["Width"], v["Height"]
+
+    def frame_extents(self, wid):
+        """(left, right, top, bottom) of the window manager's frame around the window, or None
+        while it has put no frame around it (_NET_FRAME_EXTENTS)."""
+        r = self.x("xprop", "-id", wid, "_NET_FRAME_EXTENTS")
+        m = re.search(r"=\s*(\d+),\s*(\d+),\s*(\d+),\s*(\d+)", r.stdout)
+        return tuple(int(g) for g in m.groups()) if m else None
+
+    def frame_geometry(self, wid, timeout=5.0):
+        """(x, y, width, height) of the window with its frame, once the window manager has
+        framed it and the place no longer changes (three equal readings in a row)."""
+        deadline = time.monotonic() + timeout
+        last, same = None, 0
+        while True:
+            extents = self.frame_extents(wid)
+            if extents is not None:
+                left, right, top, bottom = extents
+                x, y, w, h = self.client_geometry(wid)
+                frame = (x - left, y - top, w + left + right, h + top + bottom)
+                same = same + 1 if frame == last else 0
+                last = frame
+                if same >= 2:
+                    return frame
+            check(time.monotonic() < deadline, "window %d has no settled frame after %.1f s (last %s)"
+                  % (wid, timeout, last))
+            time.sleep(0.1)
+
     def is_borderless(self, wid):
         """The window asks for no frame: override-redirect, Motif hints without decorations,
         or a window type that window managers leave undecorated (splash, Qt's frameless marker)."""
@@ -612,7 +665,7 @@ class Session:
         self.x("xdotool", "key", "--clearmodifiers", *keys, check_rc=True)
 
     def focus(self, wid, timeout=5.0):
-        """Give the window the keyboard (there is no window manager to do it) and wait until it has it."""
+        """Give the window the keyboard (a bare Xvfb has no window manager to do it) and wait until it has it."""
         deadline = time.monotonic() + timeout
         while True:
             self.x("xdotool", "windowfocus", "--sync", wid)

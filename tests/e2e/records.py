@@ -119,6 +119,15 @@ def saved_records(path):
     return found
 
 
+def saved_titles(path):
+    """The titles of a store file in stored order, repeats included."""
+    with open(path, "rb") as f:
+        data = f.read()
+    check(len(data) % ELEMENT == 0, "store of %d bytes is no whole number of elements" % len(data))
+    return [data[i + 8 + TITLE + 1:i + 8 + TITLE + 1 + data[i + 8 + TITLE]].decode("cp1252")
+            for i in range(0, len(data), ELEMENT)]
+
+
 def saved_record(path, title):
     found = saved_records(path)
     check(title in found, "the saved store has no reminder titled %r (has %r)" % (title, sorted(found)))

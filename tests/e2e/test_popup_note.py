@@ -119,3 +119,41 @@ def test_popup_note_dismiss_written_while_running(s):
     _check_served_and_closed(r)
     p.send(signal.SIGTERM)
     p.expect_exit(0, timeout=10)
+
+
+def test_popup_note_return_dismisses_and_escape_snoozes(s):
+    # Two notes from the start: Return on the first dismisses it, Esc on the
+    # second puts it off by the first snooze preset (5 minutes), so it comes back.
+    due = days(datetime.datetime.now().replace(second=0, microsecond=0) - datetime.timedelta(minutes=1))
+    path = write_store(s, [alarm("Feed the cat", due, False), alarm("Stretch", due, False)])
+    s.write_ini("[Tasklist]\nFirstRun=0\n")
+    p = s.start()
+    first = s.wait_window("Feed the cat", timeout=START_TIMEOUT, proc=p)
+    second = s.wait_window("Stretch", timeout=START_TIMEOUT, proc=p)
+    for splash in s.find_windows("^%s$" % SPLASH):
+        s.wait_window_gone(splash, timeout=10)
+
+    s.focus(first)
+    s.press("Return")
+    s.wait_window_gone(first, timeout=5)
+    check(s.is_viewable(second), "Return on one note closed the other too")
+    s.focus(second)
+    s.press("Escape")
+    s.wait_window_gone(second, timeout=5)
+
+    deadline = time.monotonic() + SAVE_TIMEOUT
+    while True:
+        fed, stretch = saved_record(path, "Feed the cat"), saved_record(path, "Stretch")
+        if fed[DELIVERED] == 1 and struct.unpack_from("<d", stretch, SCHEDULED)[0] > due + ONE_MS:
+            break
+        check(p.running(), "the program ended (exit %s)" % p.returncode)
+        check(time.monotonic() < deadline, "Return and Esc did not reach the store within %d s" % SAVE_TIMEOUT)
+        time.sleep(0.1)
+    check(stretch[DELIVERED] == 0, "Esc finished the reminder instead of putting it off")
+    snoozed = struct.unpack_from("<d", stretch, SCHEDULED)[0]
+    step = 5.0 / 1440
+    check(abs((snoozed - due) / step - round((snoozed - due) / step)) < 0.001 and snoozed - due < 30 * step,
+          "Esc put the reminder to %.8f, not on its 5-minute snooze grid after %.8f" % (snoozed, due))
+    _check_served_and_closed(stretch)
+    p.send(signal.SIGTERM)
+    p.expect_exit(0, timeout=10)

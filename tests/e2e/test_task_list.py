@@ -200,3 +200,22 @@ def test_save_as_then_import_round_trips_a_reminder_byte_for_byte(s):
         time.sleep(0.1)
     p.send(signal.SIGTERM)
     p.expect_exit(0, timeout=10)
+
+
+def test_f10_and_alt_f_open_the_file_menu_and_its_letters_work(s):
+    _ini(s, Style=3, TaskFilter=4)
+    p = s.start()
+    _started(s, p)
+    w = _open_with_hot_key(s, p)
+    s.focus(w)
+    s.press("F10")
+    menu = s.wait_popup(p, w, timeout=5)
+    s.painted_screenshot(menu, "file_menu_from_f10", min_colours=4)
+    s.press("Escape", "Escape")
+    s.wait_window_gone(menu, timeout=5)
+    s.focus(w)
+    s.press("alt+f")
+    menu = s.wait_popup(p, w, timeout=5)
+    # C is "Close Brivane": the program ends in order.
+    s.press("c")
+    p.expect_exit(0, timeout=10)

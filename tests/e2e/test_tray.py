@@ -61,3 +61,45 @@ def test_trayer_shows_the_icon(s):
     s.painted_screenshot("root", "tray_icon")
     p.send(signal.SIGTERM)
     p.expect_exit(0, timeout=10)
+
+
+def _grab(s, letter, name):
+    """Another client grabs Ctrl+Shift+letter; True once it holds it, False when the key is taken."""
+    grabber = s.start(name, exe=os.environ["BRIVANE_E2E_GRAB_KEY"], args=[letter])
+    deadline = time.monotonic() + 10
+    while "grabbed" not in grabber.output():
+        if not grabber.running():
+            return False
+        check(time.monotonic() < deadline, "the key grabber neither grabbed nor gave up")
+        time.sleep(0.05)
+    grabber.stop()
+    return True
+
+
+def test_a_changed_hot_key_releases_the_old_one(s):
+    s.start_trayer()
+    s.set_log_level(3)
+    p = s.start()
+    _started(s, p)
+    check(not _grab(s, "T", "grab_t_before"), "another client could take Ctrl+Shift+T from the running program")
+
+    # Preferences from the tray menu; on the General page the keyboard starts on
+    # the first button, and one Tab on is the Add a Reminder key's list.
+    s.open_tray_menu(p)
+    s.press("Down", "Down", "Down", "Return")
+    w = s.wait_window("Preferences", timeout=10, proc=p)
+    s.focus(w)
+    s.press("Tab", "r")
+    deadline, tries = time.monotonic() + 10, 0
+    while not _grab(s, "T", "grab_t_after_%d" % tries):
+        check(time.monotonic() < deadline, "Ctrl+Shift+T stayed grabbed after the key was changed to R")
+        tries += 1
+        time.sleep(0.2)
+    check(not _grab(s, "R", "grab_r"), "the new key Ctrl+Shift+R is not held by the program")
+    s.press("Return")  # OK
+    s.wait_window_gone(w, timeout=5)
+
+    s.press("ctrl+shift+r")
+    s.wait_window("Add Reminder wizard", timeout=5, proc=p)
+    p.send(signal.SIGTERM)
+    p.expect_exit(0, timeout=10)

@@ -20,6 +20,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QTest>
 #include <QTimeEdit>
 #include <gtest/gtest.h>
 
@@ -537,11 +538,11 @@ TEST_F(NoteFixture, ChangeScheduleGoesThroughTheEditorHook)
     rec.ActionCount = 0;
     rec.InService = true;
     int asked = 0;
-    context.ChangeSchedule = [&](TTaskData &task) {
+    context.ChangeSchedule = [&](std::shared_ptr<TTaskData> task, std::function<void(bool)> done) {
         if (++asked == 1)
-            return false; // cancelled
-        task.ActionCount = 7; // the editor's own bookkeeping must not stick
-        return true;
+            return done(false); // cancelled
+        task->ActionCount = 7; // the editor's own bookkeeping must not stick
+        done(true);
     };
     note = Open();
     EXPECT_TRUE(note->lblResetSchedule->isEnabled());
@@ -578,4 +579,91 @@ TEST_F(NoteFixture, WithThePictureLibraryTheNoteTakesThePictureOutline)
     EXPECT_TRUE(pre->mask().contains(pre->pnlSnooze->geometry().bottomRight()));
     delete note;
     delete pre;
+}
+
+TEST_F(NoteFixture, SnoozeDialogOpensAboveItsNoteAndLeavesTheRestLive)
+{
+    TestSupport::PinnedClock clock(At(10, 30));
+    TTaskData &rec = list.AddTask(Alarm("Gym", At(10, 0)));
+    QPointer<TPopupNoteForm> note = Open();
+    note->popChooseSnoozeClick(); // no test hook: the real dialog
+    TSetSnoozeForm *dialog = note->findChild<TSetSnoozeForm *>();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(dialog->isVisible());
+    // The note stays on top: the dialog must be too, as its own window above it.
+    EXPECT_TRUE(dialog->windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_TRUE(dialog->isWindow());
+    EXPECT_EQ(dialog->windowModality(), Qt::WindowModal) << "modal to its note, not to the program";
+
+    dialog->rbtAbsoleteDateTimeClick();
+    dialog->dedStartDate->setDate(QDate(2009, 2, 19));
+    dialog->sedStartTime->setTime(QTime(8, 15));
+    QPointer<TSetSnoozeForm> gone(dialog);
+    dialog->btnOKClick();
+    EXPECT_EQ(rec.Scheduled, At(8, 15, 19));
+    EXPECT_FALSE(note->isVisible());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(gone.isNull()) << "the dialog is freed once answered";
+    delete note;
+}
+
+TEST_F(NoteFixture, KeyboardReachesDismissFirstReturnDismissesAndEscPutsTheNoteOff)
+{
+    TestSupport::PinnedClock clock(At(10, 7));
+    list.AddTask(Alarm("Tea", At(10, 0)));
+    list.AddTask(PreWarnedAlarm());
+    TTaskData &rec = list[0];
+    const auto active = [](TPopupNoteForm *note) {
+        note->activateWindow();
+        return QTest::qWaitForWindowActive(note);
+    };
+
+    // Dismiss is the default button and the keyboard starts on it.
+    QPointer<TPopupNoteForm> note = Open(0);
+    ASSERT_TRUE(active(note));
+    EXPECT_TRUE(note->btnOK->isDefault());
+    EXPECT_EQ(note->focusWidget(), note->btnOK);
+    // One Tab on is Snooze, and Return there opens the snooze menu, not Dismiss.
+    QTest::keyClick(note->btnOK, Qt::Key_Tab);
+    EXPECT_EQ(note->focusWidget(), note->btnSnooze);
+    QTest::keyClick(note->btnSnooze, Qt::Key_Return);
+    EXPECT_TRUE(note->popSnooze->isVisible());
+    note->popSnooze->hide();
+    EXPECT_TRUE(note->isVisible());
+    // Esc is the first snooze preset: the reminder comes back.
+    QTest::keyClick(note->lblNotes, Qt::Key_Escape);
+    ProcessDeletes();
+    EXPECT_FALSE(note);
+    EXPECT_TRUE(SameDateTime(rec.Scheduled, At(10, 10))) << rec.Scheduled;
+    EXPECT_FALSE(rec.Delivered);
+
+    // Return from the read-only notes dismisses.
+    rec.InService = true;
+    note = Open(0);
+    ASSERT_TRUE(active(note));
+    QTest::keyClick(note->lblNotes, Qt::Key_Return);
+    ProcessDeletes();
+    EXPECT_FALSE(note);
+    EXPECT_TRUE(rec.Delivered);
+
+    // In notes the user may edit, Return is a new line.
+    prefs.SetEditableNotes(true);
+    rec.InService = true;
+    rec.Delivered = false;
+    note = Open(0);
+    ASSERT_TRUE(active(note));
+    note->lblNotes->setFocus();
+    QTest::keyClick(note->lblNotes, Qt::Key_Return);
+    ProcessDeletes();
+    ASSERT_TRUE(note);
+    EXPECT_EQ(note->lblNotes->toPlainText(), "\n");
+    note->btnOKClick();
+
+    // A pre-warning has no presets: Esc puts it off to the event.
+    QPointer<TPopupNoteForm> pre = Open(1);
+    ASSERT_TRUE(active(pre));
+    QTest::keyClick(pre->btnOK, Qt::Key_Escape);
+    ProcessDeletes();
+    EXPECT_FALSE(pre);
+    EXPECT_EQ(list[1].Scheduled, At(12, 0));
 }

@@ -255,6 +255,23 @@ TEST(PreferencesForm, TakenHotKeyWarnsAndOkStillStoresTheLetter)
     EXPECT_EQ(env.Saved()->HotKey2(), 'R');
 }
 
+TEST(PreferencesForm, CancelBindsTheStoredHotKeysAgain)
+{
+    PrefsEnv env;
+    auto form = env.Open();
+    form->cbHotKeys[1]->setCurrentIndex('R' - 'A');
+    emit form->cbHotKeys[1]->activated('R' - 'A');
+    form->CancelClick();
+    // Only the key that was tried is bound back, to the letter still stored.
+    EXPECT_EQ(env.Calls, (QStringList{QStringLiteral("register 11 R"), QStringLiteral("register 11 L")}));
+    EXPECT_EQ(env.Preferences.HotKey2(), 'L');
+
+    env.Calls.clear();
+    form = env.Open();
+    form->CancelClick();
+    EXPECT_TRUE(env.Calls.isEmpty()) << "nothing was tried, nothing is bound";
+}
+
 TEST(PreferencesForm, ControlsThatActAtOnceOutliveCancel)
 {
     PrefsEnv env;

@@ -12,6 +12,7 @@
 #include "ui/ModalRun.h"
 #include "ui/SendemailFrm.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
@@ -22,6 +23,7 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimeEdit>
 #include <gtest/gtest.h>
 
@@ -75,7 +77,19 @@ struct WizardEnv {
             drive(w);
             return w.result();
         };
-        return TTaskForm::RunNewReminderWizard(Services(), nullptr);
+        std::optional<TTaskData> added;
+        TTaskForm::OpenNewReminderWizard(Services(), nullptr, [&added](const TTaskData &task) { added = task; });
+        return added;
+    }
+    // 1 when the user finished, 2 when not, 0 when the wizard never said.
+    int Edit(TTaskData &task, bool changeScheduleOnly)
+    {
+        auto shared = std::make_shared<TTaskData>(task);
+        int result = 0;
+        TTaskForm::OpenEditReminder(Services(), shared, changeScheduleOnly, nullptr,
+                                    [&result](bool changed) { result = changed ? 1 : 2; });
+        task = *shared;
+        return result;
     }
 };
 
@@ -241,7 +255,7 @@ TEST(TaskForm, PropertiesAndChangeScheduleEditTheRecordInPlace)
         w.CancelClick();
         return w.result();
     };
-    EXPECT_EQ(TTaskForm::EditReminder(env.Services(), task, false, nullptr), 2);
+    EXPECT_EQ(env.Edit(task, false), 2);
     EXPECT_EQ(task.EmailTo.Get(), QStringLiteral("anna@example.org"));
     EXPECT_FALSE(task.InService);
     EXPECT_EQ(modified, 0);
@@ -253,7 +267,7 @@ TEST(TaskForm, PropertiesAndChangeScheduleEditTheRecordInPlace)
         w.FinishClick();
         return w.result();
     };
-    EXPECT_EQ(TTaskForm::EditReminder(env.Services(), task, false, nullptr), 1);
+    EXPECT_EQ(env.Edit(task, false), 1);
     EXPECT_TRUE(task.Enabled && !task.Delivered && !task.InService);
     EXPECT_EQ(task.HasRun, 3);
     EXPECT_EQ(task.LastRun, At(2024, 5, 14, 18, 0));
@@ -272,7 +286,7 @@ TEST(TaskForm, PropertiesAndChangeScheduleEditTheRecordInPlace)
         w.CancelClick();
         return w.result();
     };
-    EXPECT_EQ(TTaskForm::EditReminder(env.Services(), task, true, nullptr), 2);
+    EXPECT_EQ(env.Edit(task, true), 2);
     EXPECT_TRUE(task.InService);
     env.Wizard = [](TTaskForm &w) {
         w.Panels->rbtRelatedDateTime->click();
@@ -281,7 +295,7 @@ TEST(TaskForm, PropertiesAndChangeScheduleEditTheRecordInPlace)
         w.FinishClick();
         return w.result();
     };
-    EXPECT_EQ(TTaskForm::EditReminder(env.Services(), task, true, nullptr), 1);
+    EXPECT_EQ(env.Edit(task, true), 1);
     EXPECT_NEAR(task.EventDateTime, At(2024, 5, 15, 12, 0), OneMillisecond);
     EXPECT_EQ(task.Title.Get(), QStringLiteral("Water the plants"));
     EXPECT_TRUE(task.PopupNote && task.PlaySound) << "an alarm without any action gets the note and the sound";
@@ -316,4 +330,55 @@ TEST(TaskForm, SoundFieldButtons)
     w.BrowseSound();
     EXPECT_EQ(w.fedSoundPathname->text(), picked);
     EXPECT_TRUE(boxes.Texts.value(2).startsWith(QStringLiteral("Error 09: Unable to copy file")));
+}
+
+TEST(TaskForm, TabVisitsEveryControlOfTheWhenPageInOrder)
+{
+    WizardEnv env;
+    TTaskForm w(env.Services(), TTaskForm::wmNew, nullptr);
+    w.GoToPage(w.ReminderTypeTab);
+    w.show();
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    w.NextClick();
+    w.NextClick();
+    ASSERT_EQ(w.CurrentPage(), w.WhenTab);
+    w.Panels->chkRepeatTask->click();
+    w.chkPrewarning->click();
+    QApplication::processEvents(); // the moved panels show
+    const Tcomponentform &p = *w.Panels;
+
+    // Each widget once, in the order Tab reaches it (a date field takes a Tab per
+    // part; of a group of radio buttons only the chosen one is a stop).
+    const auto tabFrom = [](QWidget *start, QWidget *stop) {
+        QList<QWidget *> seen;
+        start->setFocus(Qt::TabFocusReason);
+        for (int i = 0; i < 60 && QApplication::focusWidget() != stop; ++i) {
+            QWidget *at = QApplication::focusWidget();
+            if (!at)
+                break;
+            if (seen.isEmpty() || seen.last() != at)
+                seen << at;
+            QTest::keyClick(at, Qt::Key_Tab);
+        }
+        seen << QApplication::focusWidget();
+        return seen;
+    };
+    QList<QWidget *> expected{p.dedStartDate,      p.sedStartTime,   p.sedPresetNTimes, p.cbxPresetDate,
+                              p.chkRepeatTask,     p.rbtEveryNTimes, p.sedEveryNTimes,  p.cbxEveryNTimes,
+                              p.cbxEveryYearMonth, p.cbxEveryWeekday};
+    for (QCheckBox *box : p.chkExclude)
+        expected << box;
+    expected << w.chkPrewarning << w.sedPrewarningNFactor << w.cbxPrewarningPresets << w.btnBack;
+    const QList<QWidget *> seen = tabFrom(p.dedStartDate, w.btnBack);
+    QStringList names;
+    for (QWidget *x : seen)
+        names << (x ? x->objectName() + QLatin1Char(':') + QLatin1String(x->metaObject()->className()) : "none");
+    EXPECT_EQ(seen, expected) << names.join(QLatin1Char(' ')).toStdString();
+
+    // From "or in" the next stop is its count, chosen or not.
+    EXPECT_TRUE(p.rbtAbsoleteDateTime->isChecked());
+    EXPECT_EQ(tabFrom(p.rbtRelatedDateTime, p.sedPresetNTimes).value(1), p.sedPresetNTimes);
+    EXPECT_TRUE(p.rbtAbsoleteDateTime->isChecked()) << "passing through chose nothing";
+    w.CancelClick();
 }

@@ -14,6 +14,8 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPointer>
 #include <QPrinter>
 #include <QTemporaryDir>
@@ -132,7 +134,7 @@ TEST(TaskListForm, EnablingFollowsTheSelectionAndTheOpeningMenu)
     EXPECT_FALSE(form->mnuDelete->isEnabled() || form->popCopy->isEnabled() || form->popPaste->isEnabled());
 
     form->SelectRow(1);
-    EXPECT_EQ(form->mnuEnable->text(), QStringLiteral("Suspend   (Ctrl-F3)"));
+    EXPECT_EQ(form->mnuEnable->text(), QStringLiteral("&Suspend   (Ctrl-F3)"));
     EXPECT_TRUE(form->mnuRunNow->isEnabled() && form->mnuSaveAs->isEnabled());
     EXPECT_FALSE(form->popMarkCompleted->isEnabled()) << "31 leaves Mark as Completed to the opening menu";
     form->EnableCommandsForMenu();
@@ -140,7 +142,7 @@ TEST(TaskListForm, EnablingFollowsTheSelectionAndTheOpeningMenu)
     EXPECT_FALSE(form->popPaste->isEnabled());
 
     form->SelectRow(2);
-    EXPECT_EQ(form->mnuEnable->text(), QStringLiteral("Resume   (Ctrl-F3)"));
+    EXPECT_EQ(form->mnuEnable->text(), QStringLiteral("&Resume   (Ctrl-F3)"));
     EXPECT_FALSE(form->mnuRunNow->isEnabled());
     EXPECT_TRUE(form->mnuProperties->isEnabled() && form->mnuDelete->isEnabled() && form->mnuSaveAs->isEnabled());
     // Ctrl+F3 resumes it and the caption follows at once; with Shift it is no command.
@@ -148,8 +150,90 @@ TEST(TaskListForm, EnablingFollowsTheSelectionAndTheOpeningMenu)
     EXPECT_FALSE(env.List[1].Enabled);
     Key(form.get(), Qt::Key_F3, Qt::ControlModifier);
     EXPECT_TRUE(env.List[1].Enabled);
-    EXPECT_EQ(form->mnuEnable->text(), QStringLiteral("Suspend   (Ctrl-F3)"));
-    EXPECT_EQ(env.Modified, 0) << "suspending does not mark the list modified";
+    EXPECT_EQ(form->mnuEnable->text(), QStringLiteral("&Suspend   (Ctrl-F3)"));
+    EXPECT_EQ(env.Modified, 1) << "a resume must reach the disk like any change";
+    form->ToggleSuspend();
+    EXPECT_FALSE(env.List[1].Enabled);
+    EXPECT_EQ(env.Modified, 2) << "so must a suspension";
+}
+
+TEST(TaskListForm, TheSuspendItemNamesWhatItWillDoWheneverAMenuOpens)
+{
+    FormEnv env;
+    env.Add(QStringLiteral("Dentist"), kNow + 0.5);
+    env.Add(QStringLiteral("Paused"), kNow + 0.6, [](TTaskData &t) { t.Enabled = false; });
+    env.Ini.WriteInteger(QStringLiteral("Tasklist"), QStringLiteral("TaskFilter"), tfAll);
+    std::unique_ptr<TTaskListForm> form(env.Open());
+    form->show();
+    QMenu *file = form->menuBar()->actions().value(0)->menu();
+    ASSERT_TRUE(file);
+    const auto captions = [&] { return QStringList{form->mnuEnable->text(), form->popEnable->text()}; };
+    const QStringList suspend{QStringLiteral("&Suspend   (Ctrl-F3)"), QStringLiteral("&Suspend   (Ctrl-F3)")};
+    const QStringList resume{QStringLiteral("&Resume   (Ctrl-F3)"), QStringLiteral("&Resume   (Ctrl-F3)")};
+
+    // Nothing selected yet: never the word "Enable".
+    EXPECT_EQ(form->SelectedRow(), 0);
+    EXPECT_EQ(captions(), suspend);
+
+    // The reminder changes under a standing selection (a note, another
+    // window): the opening menu says what the click will do now.
+    form->SelectRow(1);
+    env.List[0].Enabled = false;
+    emit file->aboutToShow();
+    EXPECT_EQ(captions(), resume);
+    env.List[0].Enabled = true;
+    emit form->ActiveView()->customContextMenuRequested(
+        form->ActiveView()->visualRect(form->Model().index(1, 0)).center());
+    EXPECT_TRUE(form->ContextMenu()->isVisible());
+    form->ContextMenu()->hide();
+    EXPECT_EQ(captions(), suspend);
+    form->mnuEnable->trigger();
+    EXPECT_FALSE(env.List[0].Enabled) << "Suspend suspended it";
+    EXPECT_EQ(captions(), resume);
+    form->close();
+}
+
+TEST(TaskListForm, MenusHaveMnemonicsAndF10OpensTheMenuBar)
+{
+    FormEnv env;
+    std::unique_ptr<TTaskListForm> form(env.Open());
+    form->show();
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    // One letter per item, none used twice in a menu.
+    const auto mnemonicsOf = [](const QList<QAction *> &actions) {
+        QString letters;
+        for (QAction *a : actions) {
+            if (a->isSeparator())
+                continue;
+            const QString text = a->text();
+            const qsizetype at = text.indexOf(QLatin1Char('&'));
+            EXPECT_TRUE(at >= 0 && at + 1 < text.size()) << "no mnemonic: " << text.toStdString();
+            const QChar letter = at >= 0 ? text.at(at + 1).toUpper() : QChar();
+            EXPECT_FALSE(letters.contains(letter)) << "used twice: " << text.toStdString();
+            letters += letter;
+        }
+        return letters;
+    };
+    EXPECT_EQ(mnemonicsOf(form->menuBar()->actions()), QStringLiteral("FVISH"));
+    for (QAction *menu : form->menuBar()->actions())
+        mnemonicsOf(menu->menu()->actions());
+    mnemonicsOf(form->ContextMenu()->actions());
+    EXPECT_EQ(form->mnuCloseProgram->text(), QStringLiteral("&Close Brivane"));
+
+    // Alt+F opens File; F10 opens the first menu, File.
+    QMenu *file = form->menuBar()->actions().value(0)->menu();
+    QTest::keyClick(form->ActiveView(), Qt::Key_F, Qt::AltModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return file->isVisible(); }, 2000));
+    file->hide();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !file->isVisible(); }, 2000));
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    QTest::keyClick(form->ActiveView(), Qt::Key_F10);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return file->isVisible(); }, 2000));
+    EXPECT_EQ(form->menuBar()->activeAction(), file->menuAction());
+    file->hide();
+    form->close();
 }
 
 TEST(TaskListForm, DeleteAsksAndDropsAReminderThatWentIntoService)
@@ -219,14 +303,14 @@ TEST(TaskListForm, CopyPasteAndMarkCompleted)
         EXPECT_TRUE(env.List[i].RepeatTask);
     }
     EXPECT_EQ(form->Model().ShownCount(), 3);
-    EXPECT_EQ(env.Modified, 0) << "a paste waits for the next save";
+    EXPECT_EQ(env.Modified, 2) << "each paste must reach the disk";
 
     form->SelectRow(1);
     form->MarkCompleted();
     const int row = form->Model().RowOfTask(&env.List[0]);
     EXPECT_EQ(Cell(form.get(), row, tcNextRun), QStringLiteral("Completed"));
     EXPECT_EQ(Cell(form.get(), row, tcRepeat), QStringLiteral("Run only once"));
-    EXPECT_EQ(env.Modified, 0);
+    EXPECT_EQ(env.Modified, 3) << "so must marking it completed";
 
     // A reminder in service is not copied.
     env.CopyBuffer.Clear();
@@ -309,6 +393,41 @@ TEST(TaskListForm, SettingsAreReadOnShowAndWrittenOnClose)
     EXPECT_EQ(env.Ini.ReadInteger(s, QStringLiteral("Col0Width"), -1), 200);
 }
 
+TEST(TaskListForm, StateIsWrittenWhenTheProgramEndsWithTheWindowOpen)
+{
+    FormEnv env;
+    env.Add(QStringLiteral("R"), kNow + 1.2);
+    const QString s = QStringLiteral("Tasklist");
+    env.Ini.WriteInteger(s, QStringLiteral("Style"), vsDetails);
+    env.Ini.WriteInteger(s, QStringLiteral("TaskFilter"), tfAll);
+    TTaskListForm *form = env.Open();
+    form->show();
+    Key(form, Qt::Key_F6); // Details -> Large Icons
+    Key(form, Qt::Key_F7); // All -> Completed
+    form->setGeometry(130, 140, 520, 380);
+
+    // The end of the program frees the window without closing it.
+    delete form;
+    EXPECT_FALSE(env.Actions.Windows.TaskList);
+    EXPECT_EQ(env.Ini.ReadInteger(s, QStringLiteral("Style"), -1), vsLargeIcons);
+    EXPECT_EQ(env.Ini.ReadInteger(s, QStringLiteral("TaskFilter"), -1), tfCompleted);
+    const QString place = QStringLiteral("TaskList");
+    EXPECT_EQ(env.Ini.ReadInteger(place, QStringLiteral("Left"), -1), 130);
+    EXPECT_EQ(env.Ini.ReadInteger(place, QStringLiteral("Top"), -1), 140);
+    EXPECT_EQ(env.Ini.ReadInteger(place, QStringLiteral("Width"), -1), 520);
+    EXPECT_EQ(env.Ini.ReadInteger(place, QStringLiteral("Height"), -1), 380);
+    // Not closed: a new user still meets the window at the next start.
+    EXPECT_FALSE(env.Ini.ValueExists(s, QStringLiteral("FirstRun")));
+
+    // The next window opens as this one was left.
+    form = env.Open();
+    form->show();
+    EXPECT_EQ(form->ViewStyle(), vsLargeIcons);
+    EXPECT_EQ(form->Model().Filter(), tfCompleted);
+    EXPECT_EQ(form->geometry(), QRect(130, 140, 520, 380));
+    delete form;
+}
+
 TEST(TaskListForm, FileCommandsReportWhatHappened)
 {
     FormEnv env;
@@ -361,4 +480,34 @@ TEST(TaskListForm, FileCommandsReportWhatHappened)
     EXPECT_EQ(env.Modified, 2);
     EXPECT_EQ(env.Preferences.LastRun(), kNow);
     EXPECT_EQ(env.Calls.last(), QStringLiteral("mnuCloseProgramClick"));
+}
+
+TEST(TaskListForm, AReminderJustAddedIsShownAndSelectedWhateverTheFilter)
+{
+    FormEnv env;
+    env.Add(QStringLiteral("Tomorrow's dentist"), kNow + 1);
+    env.Ini.WriteInteger(QStringLiteral("Tasklist"), QStringLiteral("TaskFilter"), tfTomorrow);
+    std::unique_ptr<TTaskListForm> form(env.Open());
+    // The program's part of Add: the wizard's record joins the list, then the window shows it.
+    auto add = [&](TDateTime when, const QString &title) -> TTaskData & {
+        TTaskData &added = env.Add(title, when);
+        form->ShowAddedReminder(added);
+        return added;
+    };
+
+    // Due in two minutes while Tomorrow is shown: the window moves to Today.
+    TTaskData &soon = add(kNow + 2.0 / 1440, QStringLiteral("Soon"));
+    EXPECT_EQ(form->Model().Filter(), tfToday);
+    EXPECT_TRUE(form->mnuFilters[tfToday]->isChecked());
+    EXPECT_EQ(form->SelectedTask().get(), &soon);
+
+    // One the current filter lists keeps the filter.
+    TTaskData &later = add(kNow + 0.1, QStringLiteral("Later today"));
+    EXPECT_EQ(form->Model().Filter(), tfToday);
+    EXPECT_EQ(form->SelectedTask().get(), &later);
+
+    // Beyond the next five days only All lists it.
+    TTaskData &far = add(kNow + 40, QStringLiteral("Passport"));
+    EXPECT_EQ(form->Model().Filter(), tfAll);
+    EXPECT_EQ(form->SelectedTask().get(), &far);
 }

@@ -8,10 +8,10 @@
 #include "tests/support/Records.h"
 #include "tests/support/TestSupport.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
-#include <QFocusEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -51,12 +51,6 @@ struct Panel {
         Form.SetRepeat(true);
     }
 };
-
-void Enter(QWidget *w)
-{
-    QFocusEvent in(QEvent::FocusIn, Qt::TabFocusReason);
-    QCoreApplication::sendEvent(w, &in);
-}
 
 // As shown: the line break of the program's text arrives as a newline.
 const char *const kStartOnWednesday = "You cannot set the reminder's Date/Time to start on Wednesday.\n"
@@ -155,8 +149,6 @@ TEST(WizardPanels, StartComesFromTheFieldsOrCountsFromThePresentMinute)
         EXPECT_TRUE(SameDateTime(p.Form.StartDateTime(), At(2024, 6, 1, 9, 15)));
 
         p.Form.rbtRelatedDateTime->click();
-        EXPECT_TRUE(p.Form.sedPresetNTimes->isEnabled());
-        EXPECT_FALSE(p.Form.dedStartDate->isEnabled());
         p.Form.sedPresetNTimes->setValue(90);
         p.Form.cbxPresetDate->setCurrentIndex(0); // minute(s) from now
         EXPECT_TRUE(SameDateTime(p.Form.StartDateTime(), At(2024, 5, 15, 12, 0)));
@@ -168,8 +160,6 @@ TEST(WizardPanels, StartComesFromTheFieldsOrCountsFromThePresentMinute)
         EXPECT_TRUE(SameDateTime(p.Form.StartDateTime(), At(2024, 2, 29, 14, 7)));
 
         p.Form.rbtAbsoleteDateTime->click();
-        EXPECT_FALSE(p.Form.sedPresetNTimes->isEnabled());
-        EXPECT_TRUE(p.Form.sedStartTime->isEnabled());
         EXPECT_TRUE(SameDateTime(p.Form.StartDateTime(), At(2024, 6, 1, 9, 15)));
     }
 }
@@ -195,26 +185,64 @@ TEST(WizardPanels, TimeFieldStopsAt2300ButKeepsALoadedLaterStart)
     EXPECT_EQ(p.Form.sedStartTime->time(), QTime(23, 0));
 }
 
-TEST(WizardPanels, EnteringAControlSelectsItsChoice)
+TEST(WizardPanels, TabbingThroughChoosesNothingAndSaturdayCanBeExcluded)
 {
     Panel p;
-    Enter(p.Form.cbxEveryWeekday);
-    EXPECT_TRUE(p.Form.rbtEveryWeekday->isChecked());
-    Enter(p.Form.cbxEveryYearMonth);
-    EXPECT_TRUE(p.Form.rbtEveryYearMonth->isChecked());
-    // Real keyboard focus, as Tab or a click gives it.
+    MessageBoxRecorder boxes;
+    p.Form.SetStart(At(2024, 5, 15, 9, 0)); // a Wednesday
     p.Form.show();
     p.Form.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&p.Form));
-    p.Form.sedEveryNTimes->setFocus(Qt::TabFocusReason);
-    EXPECT_TRUE(p.Form.rbtEveryNTimes->isChecked());
-    p.Form.hide();
-
-    p.Form.rbtRelatedDateTime->click();
-    Enter(p.Form.rbtAbsoleteDateTime);
+    // From the start field through every list of the repeat group to Saturday.
+    p.Form.dedStartDate->setFocus(Qt::TabFocusReason);
+    QStringList passed;
+    for (int i = 0; i < 40 && QApplication::focusWidget() != p.Form.chkExclude[5]; ++i) {
+        QWidget *at = QApplication::focusWidget();
+        ASSERT_TRUE(at);
+        passed << at->objectName();
+        QTest::keyClick(at, Qt::Key_Tab);
+    }
+    ASSERT_EQ(QApplication::focusWidget(), p.Form.chkExclude[5]) << passed.join(QLatin1Char(' ')).toStdString();
+    for (const char *name : {"sedStartTime", "sedPresetNTimes", "cbxPresetDate", "sedEveryNTimes", "cbxEveryNTimes",
+                             "cbxEveryYearMonth", "cbxEveryWeekday"})
+        EXPECT_TRUE(passed.contains(QLatin1String(name))) << name << " was skipped";
     EXPECT_TRUE(p.Form.rbtAbsoleteDateTime->isChecked());
-    EXPECT_TRUE(p.Form.dedStartDate->isEnabled());
-    EXPECT_FALSE(p.Form.cbxPresetDate->isEnabled());
+    EXPECT_TRUE(p.Form.rbtEveryNTimes->isChecked()) << "a list chose its rule when the focus passed";
+    QTest::keyClick(p.Form.chkExclude[5], Qt::Key_Space);
+    EXPECT_TRUE(p.Form.chkExclude[5]->isChecked());
+    EXPECT_TRUE(boxes.Texts.isEmpty()) << boxes.Texts.join(QLatin1Char('|')).toStdString();
+    p.Form.hide();
+}
+
+TEST(WizardPanels, AChangedValueOrAClickChoosesItsRow)
+{
+    Panel p;
+    p.Form.show();
+    p.Form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&p.Form));
+    // An arrow key on a list changes its value: its rule is chosen.
+    QTest::keyClick(p.Form.cbxEveryYearMonth, Qt::Key_Down);
+    EXPECT_TRUE(p.Form.rbtEveryYearMonth->isChecked());
+    QTest::keyClick(p.Form.sedEveryNTimes, Qt::Key_Up);
+    EXPECT_TRUE(p.Form.rbtEveryNTimes->isChecked());
+    // A click, even without a new value.
+    QTest::mouseClick(p.Form.cbxEveryWeekday, Qt::LeftButton);
+    EXPECT_TRUE(p.Form.rbtEveryWeekday->isChecked());
+    if (QWidget *popup = QApplication::activePopupWidget())
+        popup->close();
+    // The start rows: a new count means "or in", a new time means "On".
+    QTest::keyClick(p.Form.sedPresetNTimes, Qt::Key_Up);
+    EXPECT_TRUE(p.Form.rbtRelatedDateTime->isChecked());
+    EXPECT_EQ(p.Form.sedPresetNTimes->value(), 2);
+    QTest::keyClick(p.Form.sedStartTime, Qt::Key_Up);
+    EXPECT_TRUE(p.Form.rbtAbsoleteDateTime->isChecked());
+    // Values the program sets choose nothing.
+    p.Form.rbtRelatedDateTime->click();
+    p.Form.LoadRepeatRule(srWeekday, 3);
+    p.Form.ResetStartToNow();
+    EXPECT_TRUE(p.Form.rbtRelatedDateTime->isChecked());
+    EXPECT_TRUE(p.Form.rbtEveryWeekday->isChecked());
+    p.Form.hide();
 
     // Unticked, the repeat group cannot be changed at all.
     p.Form.chkRepeatTask->click();
@@ -257,6 +285,30 @@ TEST(WizardPanels, ExcludeBoxesRefuseTheStartDayTheLastFreeDayAndARepeatedWeekda
     EXPECT_EQ(boxes.Texts.size(), 3);
 }
 
+// The dialogs' answer as the wizard receives it: -1 when none came; the block
+// takes the edit on OK.
+int EditProgram(TProgramBlock &block, const QString &product)
+{
+    int result = -1;
+    TRunProgramForm::Edit(block, nullptr, product, nullptr, [&](bool accepted, const TProgramBlock &edited) {
+        result = accepted ? QDialog::Accepted : QDialog::Rejected;
+        if (accepted)
+            block = edited;
+    });
+    return result;
+}
+
+int EditRecipients(TEmailBlock &block)
+{
+    int result = -1;
+    TSendemailForm::Edit(block, nullptr, QFont(), nullptr, [&](bool accepted, const TEmailBlock &edited) {
+        result = accepted ? QDialog::Accepted : QDialog::Rejected;
+        if (accepted)
+            block = edited;
+    });
+    return result;
+}
+
 TEST(WizardDialogs, RunDialogStoresTheTrimmedUnquotedProgram)
 {
     const QString product = QStringLiteral("Brivane");
@@ -269,7 +321,7 @@ TEST(WizardDialogs, RunDialogStoresTheTrimmedUnquotedProgram)
             f.fedProgramPathname->setText(QStringLiteral("changed"));
             f.btnCancel->click();
         }));
-        EXPECT_EQ(TRunProgramForm::Edit(block, nullptr, product, nullptr), QDialog::Rejected);
+        EXPECT_EQ(EditProgram(block, product), QDialog::Rejected);
         EXPECT_EQ(std::memcmp(static_cast<const void *>(&block), &before, sizeof block), 0);
     }
     // Quotes go as they arrive, blanks on OK; typing stops at 50 characters;
@@ -285,7 +337,7 @@ TEST(WizardDialogs, RunDialogStoresTheTrimmedUnquotedProgram)
             EXPECT_EQ(f.edtProgramParameters->text().size(), 50);
             f.btnOK->click();
         }));
-        EXPECT_EQ(TRunProgramForm::Edit(block, nullptr, product, nullptr), QDialog::Accepted);
+        EXPECT_EQ(EditProgram(block, product), QDialog::Accepted);
         EXPECT_EQ(block.ProgramPathname.Get(), QStringLiteral("/opt/my apps/tool"));
         EXPECT_EQ(block.ProgramParameters.Get(), QString(50, QLatin1Char('p')));
         EXPECT_EQ(std::memcmp(block.Reserved1, before.Reserved1, sizeof block.Reserved1), 0);
@@ -297,7 +349,7 @@ TEST(WizardDialogs, RunDialogStoresTheTrimmedUnquotedProgram)
     {
         block.ProgramParameters.Set(QString(80, QLatin1Char('q')));
         ModalAnswer answer(Drive<TRunProgramForm>([](TRunProgramForm &f) { f.btnOK->click(); }));
-        TRunProgramForm::Edit(block, nullptr, product, nullptr);
+        EditProgram(block, product);
         EXPECT_EQ(block.ProgramParameters.Get(), QString(80, QLatin1Char('q')));
     }
     // Clear then OK empties name and parameters: the block is no longer usable.
@@ -306,7 +358,7 @@ TEST(WizardDialogs, RunDialogStoresTheTrimmedUnquotedProgram)
             f.btnClear->click();
             f.btnOK->click();
         }));
-        EXPECT_EQ(TRunProgramForm::Edit(block, nullptr, product, nullptr), QDialog::Accepted);
+        EXPECT_EQ(EditProgram(block, product), QDialog::Accepted);
         EXPECT_TRUE(block.ProgramPathname.Get().isEmpty());
         EXPECT_TRUE(block.ProgramParameters.Get().isEmpty());
         EXPECT_FALSE(TRunProgramForm::Test(block));
@@ -331,7 +383,7 @@ TEST(WizardDialogs, RecipientsDialogTrimsOnOkAndAnyLineCounts)
             f.edtBcc->setText(QStringLiteral("x@example.org"));
             f.btnCancel->click();
         }));
-        EXPECT_EQ(TSendemailForm::Edit(block, nullptr, QFont(), nullptr), QDialog::Rejected);
+        EXPECT_EQ(EditRecipients(block), QDialog::Rejected);
         EXPECT_EQ(std::memcmp(static_cast<const void *>(&block), &before, sizeof block), 0);
     }
     {
@@ -340,7 +392,7 @@ TEST(WizardDialogs, RecipientsDialogTrimsOnOkAndAnyLineCounts)
             f.edtBcc->setText(QStringLiteral("  x@example.org; y@example.org "));
             f.btnOK->click();
         }));
-        EXPECT_EQ(TSendemailForm::Edit(block, nullptr, QFont(), nullptr), QDialog::Accepted);
+        EXPECT_EQ(EditRecipients(block), QDialog::Accepted);
         EXPECT_EQ(block.EmailTo.Get(), QString());
         EXPECT_EQ(block.EmailBcc.Get(), QStringLiteral("x@example.org; y@example.org"));
         EXPECT_EQ(block.EmailSubject.Get(), QStringLiteral("subject kept"));

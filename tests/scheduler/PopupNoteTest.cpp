@@ -17,9 +17,13 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPointer>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QSpinBox>
+#include <QStyleFactory>
+#include <QStyleOption>
 #include <QTest>
 #include <QTimeEdit>
 #include <gtest/gtest.h>
@@ -55,6 +59,31 @@ void ProcessDeletes()
 {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
+
+// Records which palette the style is handed for the buttons and scroll bars
+// it draws: the identity the style's drawing cache keys on.
+class PaletteKeyRecorder : public QProxyStyle {
+public:
+    PaletteKeyRecorder()
+        : QProxyStyle(QStyleFactory::create(QStringLiteral("Fusion")))
+    {
+    }
+    void drawControl(ControlElement element, const QStyleOption *option, QPainter *painter,
+                     const QWidget *widget) const override
+    {
+        if (element == CE_PushButton && widget)
+            Keys[widget->objectName()] = option->palette.cacheKey();
+        QProxyStyle::drawControl(element, option, painter, widget);
+    }
+    void drawComplexControl(ComplexControl control, const QStyleOptionComplex *option, QPainter *painter,
+                            const QWidget *widget) const override
+    {
+        if (control == CC_ScrollBar)
+            Keys[QStringLiteral("scroll bar")] = option->palette.cacheKey();
+        QProxyStyle::drawComplexControl(control, option, painter, widget);
+    }
+    mutable QMap<QString, qint64> Keys;
+};
 
 struct NoteFixture : ::testing::Test {
     void SetUp() override
@@ -666,4 +695,30 @@ TEST_F(NoteFixture, KeyboardReachesDismissFirstReturnDismissesAndEscPutsTheNoteO
     ProcessDeletes();
     EXPECT_FALSE(pre);
     EXPECT_EQ(list[1].Scheduled, At(12, 0));
+}
+
+TEST_F(NoteFixture, EveryNoteDrawsItsButtonsAndScrollBarWithTheSamePalette)
+{
+    // The style caches its drawings under the palette's identity, and the
+    // cache never forgets a key: a new identity for each note would make the
+    // program grow with every note it shows.
+    TestSupport::PinnedClock clock(At(10, 1));
+    list.AddTask(Alarm("Water the plants", At(10, 0)));
+    list.AddTask(Alarm("Stretch", At(10, 0)));
+    PaletteKeyRecorder style;
+    auto drawn = [&](int i) {
+        QPointer<TPopupNoteForm> note = Open(i);
+        for (QWidget *w : {static_cast<QWidget *>(note->btnOK), static_cast<QWidget *>(note->btnSnooze),
+                           static_cast<QWidget *>(note->lblNotes->verticalScrollBar())})
+            w->setStyle(&style);
+        style.Keys.clear();
+        note->grab();
+        const QMap<QString, qint64> keys = style.Keys;
+        note->btnOKClick();
+        ProcessDeletes();
+        return keys;
+    };
+    const QMap<QString, qint64> first = drawn(0);
+    EXPECT_EQ(first.keys(), (QStringList{"btnOK", "btnSnooze", "scroll bar"}));
+    EXPECT_EQ(drawn(1), first);
 }

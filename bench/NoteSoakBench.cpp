@@ -17,9 +17,11 @@
 #include "scheduler/PopupNoteFrm.h"
 #include "scheduler/TaskScheduler.h"
 #include "storage/GlobalPreferences.h"
+#include "storage/vornStorage.h"
 #include "tests/fakes/FakeClock.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QPointer>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -64,7 +66,10 @@ struct NoteSoak {
     TPreferences Prefs;
     TTaskList List;
     TActionContext Context;
+    // Each dismissal is written to a real store, as in the program.
+    std::unique_ptr<TPalvaroStorage> Store;
     TTaskScheduler Scheduler{Context};
+    TTaskList::TTaskRef Reminder;
     QPointer<TActionForm> Last;
     TDateTime Now = kStart;
 
@@ -98,6 +103,17 @@ struct NoteSoak {
         t.PopupNote = true;
         t.PlaySound = true;
         List.AddTask(t);
+        QDir(Dir.path()).mkpath(QStringLiteral("Backup"));
+        TStoreSetup setup;
+        setup.Path = Dir.filePath(QStringLiteral("Brivane.dat"));
+        Store = std::make_unique<TPalvaroStorage>(setup, List);
+        Store->SaveStore();
+        Store->OpenStore(); // reads the reminder back and adds the hourly backup reminder
+        Context.Store = Store.get();
+        for (int i = 0; i < List.Count(); ++i) {
+            if (List.GetTask(i).Title.Get() == QStringLiteral("Stretch"))
+                Reminder = List.SharedTask(i);
+        }
     }
     ~NoteSoak()
     {
@@ -112,7 +128,9 @@ struct NoteSoak {
     // then dismissed and gone.
     bool OneNote()
     {
-        Now = List.GetTask(0).Scheduled + kSecond;
+        if (!Reminder)
+            return false;
+        Now = Reminder->Scheduled + kSecond;
         Clock::Pin(Now);
         Scheduler.TimerTick();
         auto *note = qobject_cast<TPopupNoteForm *>(Last.data());
@@ -121,6 +139,7 @@ struct NoteSoak {
         ProcessEvents();
         note->btnOK->click();
         ProcessEvents();
+        Store->SaveIfModified();
         return Last.isNull();
     }
 };

@@ -6,6 +6,7 @@
 #include "storage/GlobalPreferences.h"
 #include "tests/fakes/FakeSoundPlayer.h"
 #include "tests/support/CapturedLog.h"
+#include "tests/support/PaletteKeyRecorder.h"
 #include "tests/support/Records.h"
 #include "tests/support/TestSupport.h"
 
@@ -17,13 +18,10 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPointer>
-#include <QProxyStyle>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QSpinBox>
-#include <QStyleFactory>
-#include <QStyleOption>
 #include <QTest>
 #include <QTimeEdit>
 #include <gtest/gtest.h>
@@ -59,31 +57,6 @@ void ProcessDeletes()
 {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
-
-// Records which palette the style is handed for the buttons and scroll bars
-// it draws: the identity the style's drawing cache keys on.
-class PaletteKeyRecorder : public QProxyStyle {
-public:
-    PaletteKeyRecorder()
-        : QProxyStyle(QStyleFactory::create(QStringLiteral("Fusion")))
-    {
-    }
-    void drawControl(ControlElement element, const QStyleOption *option, QPainter *painter,
-                     const QWidget *widget) const override
-    {
-        if (element == CE_PushButton && widget)
-            Keys[widget->objectName()] = option->palette.cacheKey();
-        QProxyStyle::drawControl(element, option, painter, widget);
-    }
-    void drawComplexControl(ComplexControl control, const QStyleOptionComplex *option, QPainter *painter,
-                            const QWidget *widget) const override
-    {
-        if (control == CC_ScrollBar)
-            Keys[QStringLiteral("scroll bar")] = option->palette.cacheKey();
-        QProxyStyle::drawComplexControl(control, option, painter, widget);
-    }
-    mutable QMap<QString, qint64> Keys;
-};
 
 struct NoteFixture : ::testing::Test {
     void SetUp() override
@@ -705,7 +678,7 @@ TEST_F(NoteFixture, EveryNoteDrawsItsButtonsAndScrollBarWithTheSamePalette)
     TestSupport::PinnedClock clock(At(10, 1));
     list.AddTask(Alarm("Water the plants", At(10, 0)));
     list.AddTask(Alarm("Stretch", At(10, 0)));
-    PaletteKeyRecorder style;
+    TestSupport::PaletteKeyRecorder style;
     auto drawn = [&](int i) {
         QPointer<TPopupNoteForm> note = Open(i);
         for (QWidget *w : {static_cast<QWidget *>(note->btnOK), static_cast<QWidget *>(note->btnSnooze),

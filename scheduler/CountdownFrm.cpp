@@ -3,6 +3,7 @@
 #include "core/vornLogFile.h"
 #include "platform/FormShaper.h"
 #include "platform/ResourceLibrary.h"
+#include "scheduler/SharedPaletteWidgets.h"
 
 #include <QFrame>
 #include <QGraphicsDropShadowEffect>
@@ -30,7 +31,7 @@ TCountdownActionForm::TCountdownActionForm(TActionContext &context, const QStrin
     , imgActionTypeLogo(new QLabel(this))
     , lblSecsRemaining(new QLabel(this))
     , pnlBtnPanel2(new QFrame(this))
-    , btnCancel(new QPushButton(QStringLiteral("Cancel"), pnlBtnPanel2))
+    , btnCancel(new TSharedPaletteButton(QStringLiteral("Cancel"), pnlBtnPanel2))
     , CancelTimer(new QTimer(this))
     , FormShaper1(new TFormShaper(this))
 {

@@ -5,6 +5,7 @@
 #include "model/Recurrence.h"
 #include "platform/FormShaper.h"
 #include "platform/ResourceLibrary.h"
+#include "scheduler/SharedPaletteWidgets.h"
 #include "storage/GlobalPreferences.h"
 
 #include <QFrame>
@@ -38,7 +39,7 @@ TFullMoonForm::TFullMoonForm(TActionContext &context, QWidget *owner)
     , lblAppName(new QLabel(this))
     , lblLocaltimeinfo(new QLabel(this))
     , pnlBtnPanel(new QFrame(this))
-    , btnOK(new QPushButton(QStringLiteral("Dismiss"), pnlBtnPanel))
+    , btnOK(new TSharedPaletteButton(QStringLiteral("Dismiss"), pnlBtnPanel))
     , FormShaper1(new TFormShaper(this))
 {
     setObjectName(QStringLiteral("FullMoonForm"));

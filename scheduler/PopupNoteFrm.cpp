@@ -6,6 +6,7 @@
 #include "platform/ResourceLibrary.h"
 #include "scheduler/NoteActions.h"
 #include "scheduler/SetSnoozeFrm.h"
+#include "scheduler/SharedPaletteWidgets.h"
 #include "scheduler/TaskScheduler.h"
 #include "storage/GlobalPreferences.h"
 
@@ -59,7 +60,7 @@ QFrame *ButtonPanel(QWidget *parent, const char *name, QPushButton *&button, con
     QPalette pal = panel->palette();
     pal.setColor(QPalette::Window, kButtonPanelColor);
     panel->setPalette(pal);
-    button = new QPushButton(caption, panel);
+    button = new TSharedPaletteButton(caption, panel);
     button->setGeometry(1, 1, kButtonPanelWidth - 2, kButtonPanelHeight - 2);
     return panel;
 }
@@ -95,6 +96,7 @@ QLabel *Link(QWidget *parent, const char *name, const QString &caption)
 TNoteMemo::TNoteMemo(QWidget *parent)
     : QPlainTextEdit(parent)
 {
+    setVerticalScrollBar(new TSharedPaletteScrollBar(Qt::Vertical));
     setFrameShape(QFrame::NoFrame);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

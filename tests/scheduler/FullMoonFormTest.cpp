@@ -7,6 +7,7 @@
 #include "storage/GlobalPreferences.h"
 #include "tests/fakes/FakeSoundPlayer.h"
 #include "tests/support/CapturedLog.h"
+#include "tests/support/PaletteKeyRecorder.h"
 #include "tests/support/Records.h"
 #include "tests/support/TestSupport.h"
 
@@ -150,4 +151,21 @@ TEST_F(FullMoonFixture, WithoutThePictureLibraryTheNoticeIsAPlainCardOfTheSameSi
     EXPECT_EQ(form->size(), QSize(TFullMoonForm::kWidth, TFullMoonForm::kHeight));
     EXPECT_TRUE(form->mask().isEmpty());
     delete form.data();
+}
+
+TEST_F(FullMoonFixture, EveryNoticeDrawsItsButtonWithTheSamePalette)
+{
+    // As with the notes: a new palette identity per window would leave the
+    // style's cache keys behind for good.
+    TestSupport::PaletteKeyRecorder style;
+    auto drawn = [&] {
+        std::unique_ptr<TFullMoonForm> form(new TFullMoonForm(context));
+        form->btnOK->setStyle(&style);
+        style.Keys.clear();
+        form->grab();
+        return style.Keys;
+    };
+    const QMap<QString, qint64> first = drawn();
+    EXPECT_EQ(first.size(), 1);
+    EXPECT_EQ(drawn(), first);
 }

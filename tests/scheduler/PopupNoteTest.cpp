@@ -6,6 +6,7 @@
 #include "storage/GlobalPreferences.h"
 #include "tests/fakes/FakeSoundPlayer.h"
 #include "tests/support/CapturedLog.h"
+#include "tests/support/PaletteKeyRecorder.h"
 #include "tests/support/Records.h"
 #include "tests/support/TestSupport.h"
 
@@ -19,6 +20,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QTest>
 #include <QTimeEdit>
@@ -666,4 +668,30 @@ TEST_F(NoteFixture, KeyboardReachesDismissFirstReturnDismissesAndEscPutsTheNoteO
     ProcessDeletes();
     EXPECT_FALSE(pre);
     EXPECT_EQ(list[1].Scheduled, At(12, 0));
+}
+
+TEST_F(NoteFixture, EveryNoteDrawsItsButtonsAndScrollBarWithTheSamePalette)
+{
+    // The style caches its drawings under the palette's identity, and the
+    // cache never forgets a key: a new identity for each note would make the
+    // program grow with every note it shows.
+    TestSupport::PinnedClock clock(At(10, 1));
+    list.AddTask(Alarm("Water the plants", At(10, 0)));
+    list.AddTask(Alarm("Stretch", At(10, 0)));
+    TestSupport::PaletteKeyRecorder style;
+    auto drawn = [&](int i) {
+        QPointer<TPopupNoteForm> note = Open(i);
+        for (QWidget *w : {static_cast<QWidget *>(note->btnOK), static_cast<QWidget *>(note->btnSnooze),
+                           static_cast<QWidget *>(note->lblNotes->verticalScrollBar())})
+            w->setStyle(&style);
+        style.Keys.clear();
+        note->grab();
+        const QMap<QString, qint64> keys = style.Keys;
+        note->btnOKClick();
+        ProcessDeletes();
+        return keys;
+    };
+    const QMap<QString, qint64> first = drawn(0);
+    EXPECT_EQ(first.keys(), (QStringList{"btnOK", "btnSnooze", "scroll bar"}));
+    EXPECT_EQ(drawn(1), first);
 }

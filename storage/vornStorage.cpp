@@ -353,8 +353,7 @@ bool TPalvaroStorage::CreateEmpty()
 bool TPalvaroStorage::IsReadableCopy(const QString &path) const
 {
     QFile f(path);
-    if (!QFileInfo(path).isFile() || !f.open(QIODevice::ReadOnly) || f.size() == 0
-        || f.size() % TaskElementSize != 0)
+    if (!QFileInfo(path).isFile() || !f.open(QIODevice::ReadOnly) || f.size() == 0 || f.size() % TaskElementSize != 0)
         return false;
     const QByteArray all = f.readAll();
     if (all.size() != f.size())
@@ -373,10 +372,10 @@ void TPalvaroStorage::RemoveLeftovers()
     QStringList removed = RemoveLeftoverTempFiles(Path());
     for (const QString &name : QDir(BackupFolder).entryList(QDir::Files | QDir::Hidden | QDir::NoSymLinks)) {
         const QString target = name.left(name.size() - 7);
-        const bool backupName = target == BackupFileName(StoreFileName, QStringLiteral("001"))
-                                || target == BackupFileName(StoreFileName, QStringLiteral("000"))
-                                || (target.startsWith(StoreFileName + QLatin1Char('.'))
-                                    && target.size() == StoreFileName.size() + 11);
+        const bool backupName =
+            target == BackupFileName(StoreFileName, QStringLiteral("001"))
+            || target == BackupFileName(StoreFileName, QStringLiteral("000"))
+            || (target.startsWith(StoreFileName + QLatin1Char('.')) && target.size() == StoreFileName.size() + 11);
         if (backupName && IsLeftoverTempName(name, target) && QFile::remove(BackupFolder + name))
             removed << name;
     }

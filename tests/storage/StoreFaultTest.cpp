@@ -207,7 +207,7 @@ QStringList FilesIn(const QString &folder)
 
 mode_t ModeOf(const QString &path)
 {
-    struct stat st {};
+    struct stat st { };
     return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & 07777 : mode_t(-1);
 }
 
@@ -317,9 +317,9 @@ TEST(StoreFault, AFullTmpfsKeepsSmallAndLargeStoresAndMakesNoEmptyBackups)
         ASSERT_EQ(saver.exitCode(), 0) << saver.readAllStandardError().toStdString();
         const QStringList lines = QString::fromUtf8(saver.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
         const QString size = QString::number(count * 1896);
-        EXPECT_EQ(lines, (QStringList{"store=0 " + size + " No space left on device",
-                                      "rescue=-1 No space left on device", "dated=-1 No space left on device",
-                                      "files=Brivane.dat,filler"}));
+        EXPECT_EQ(lines,
+                  (QStringList{"store=0 " + size + " No space left on device", "rescue=-1 No space left on device",
+                               "dated=-1 No space left on device", "files=Brivane.dat,filler"}));
     }
 }
 
@@ -386,7 +386,8 @@ TEST(StoreFault, TemporaryCopiesOfKilledSavesAreRemovedAtStartAndNothingElse)
     EXPECT_EQ(FilesIn(env.BackupFolder()), (QStringList{"Brivane.dat.07-12-2025", "mine.AbCdEf"}));
     EXPECT_EQ(ReadAll(env.StorePath()), content);
     for (const QString &name : leftovers + backupLeftovers)
-        EXPECT_TRUE(env.Logged("Info: Removed the temporary file of an unfinished save: " + name)) << name.toStdString();
+        EXPECT_TRUE(env.Logged("Info: Removed the temporary file of an unfinished save: " + name))
+            << name.toStdString();
 }
 
 TEST(StoreFault, WhatTheProgramWritesIsPrivateUnderAnOpenUmask)

@@ -19,18 +19,18 @@
 #include "model/TaskList.h"
 #include "storage/vornStorage.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <sched.h>
 #include <string>
 #include <sys/mount.h>
 #include <sys/resource.h>
-#include <sched.h>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <unistd.h>
 
 namespace {

@@ -136,10 +136,17 @@ void EnsureFolders(TPalvaroApplication &app)
         if (app.IsPortable())
             app.EnsureFolder(app.GetProgramFolder(QStringLiteral("SOUNDS")));
         app.EnsureFolder(app.GetFolder(QStringLiteral("STORAGE-FOLDER")));
-        app.EnsureFolder(app.GetFolder(QStringLiteral("STORAGE-BACKUP-FOLDER")));
     } catch (const EvornError &e) {
         ShowMessageBox(e.Message(), TMsgIcon::Error, TMsgButtons::Ok, app.ProgramName);
         app.HaltApplication(e.Message());
+        return;
+    }
+    // Without a backup folder the reminders still fire: a store folder that
+    // takes no files is run read-only, and the user is told at the store.
+    try {
+        app.EnsureFolder(app.GetFolder(QStringLiteral("STORAGE-BACKUP-FOLDER")));
+    } catch (const EvornError &e) {
+        LogWarning(e.Message() + QStringLiteral(" Backup copies cannot be made."));
     }
 }
 
@@ -178,6 +185,7 @@ void OpenStore(TAppContext &c)
     c.TaskList.SortAtStartup(c.Ini.get());
     // From here on each change reaches the disk within seconds.
     c.AutoSave = std::make_unique<TStoreAutoSave>(*c.Store);
+    c.AutoSave->CheckAtStart();
 }
 
 void FillActionContext(TAppContext &c)

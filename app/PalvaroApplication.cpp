@@ -136,8 +136,8 @@ void TPalvaroApplication::ReportLoggedErrors()
         return;
     if (log->Level == 3)
         CopyLogToDesktop();
-    if (log->ErrorsLogged) {
-        CopyLogToDesktop();
+    // The box says the log was copied: only when it was.
+    if (log->ErrorsLogged && CopyLogToDesktop()) {
         ShowMessageBox(QStringLiteral("Error(s) have been detected during %1's operation.\r\r"
                                       "A log file named %2.log has been copied to your Desktop.\r"
                                       "Please attach this file to an e-mail and send it to %3.")
@@ -146,20 +146,22 @@ void TPalvaroApplication::ReportLoggedErrors()
     }
 }
 
-void TPalvaroApplication::CopyLogToDesktop()
+bool TPalvaroApplication::CopyLogToDesktop()
 {
     const QString source = LogPath();
     const QString dest = GetFolder(QStringLiteral("WIN-DESKTOP")) + GetFile(QStringLiteral("LOG"));
     try {
         // A desktop folder that does not exist yet is made, as the user is told to look there.
         QDir().mkpath(GetFolder(QStringLiteral("WIN-DESKTOP")));
-        QFile::remove(dest);
-        if (!CopyFileTo(source, dest))
+        // Replaced whole or not at all: a full disk keeps the earlier copy.
+        if (!CopyFileAtomically(source, dest))
             throw EvornError(QStringLiteral("Cannot open file %1").arg(source));
         LogInfo(QStringLiteral("Log copied to Desktop: ") + dest);
+        return true;
     } catch (const EvornError &e) {
         ShowMessageBox(QStringLiteral("Error 17: Unable to copy LOG file: %1.").arg(e.Message()), TMsgIcon::Warning,
                        TMsgButtons::Ok);
+        return false;
     }
 }
 

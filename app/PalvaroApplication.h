@@ -26,7 +26,7 @@ public:
     // Immediate end with exit code 0 after the finalizations of started modules.
     [[noreturn]] void HaltApplication(const QString &reason);
     void ReportLoggedErrors();
-    void CopyLogToDesktop();
+    bool CopyLogToDesktop(); // false (after telling the user) when the copy was not made
     void ShowSplash(const TResourceLibrary *library);
 
     // True once TerminateApplication asked the loop to end.

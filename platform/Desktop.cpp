@@ -53,14 +53,14 @@ ProgramFolders ResolveProgramFolders(const QString &exePath, const QString &prog
         }
         f.portable = false;
         f.config = WithSlash(UserConfigFolder() + QLatin1Char('/') + programName);
-        QDir().mkpath(f.config);
+        CreatePrivateFolder(f.config); // settings are private
         return f;
     }
     f.portable = false;
     // Found from the executable, so that an install works under any prefix.
     f.data = WithSlash(QDir::cleanPath(exeFolder + QStringLiteral("../share/brivane")));
     f.config = WithSlash(UserConfigFolder() + QLatin1Char('/') + programName);
-    QDir().mkpath(f.config);
+    CreatePrivateFolder(f.config); // settings are private
     return f;
 }
 

@@ -691,7 +691,7 @@ bool WritePreferencesFile(const QString &path, const QByteArray &bytes)
         LogError(QStringLiteral("Preferences: no file name"));
         return false;
     }
-    QDir().mkpath(QFileInfo(path).absolutePath());
+    CreatePrivateFolder(QFileInfo(path).absolutePath());
     // The SMTP password is stored in clear: only the owner may read the file.
     QString error;
     if (!WriteFileAtomically(path, bytes, &error, QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {

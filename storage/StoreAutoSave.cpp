@@ -1,6 +1,7 @@
 #include "storage/StoreAutoSave.h"
 
 #include "core/MessageBox.h"
+#include "core/vornFile.h"
 #include "model/TaskList.h"
 #include "storage/vornStorage.h"
 
@@ -15,12 +16,16 @@ TStoreAutoSave::TStoreAutoSave(TPalvaroStorage &store, int delayMs, QObject *par
     ShowFailure = [title](const QString &text) { ShowNotice(text, TMsgIcon::Warning, title); };
     FStore.List().OnModified = [this] { ListChanged(); };
     FStore.AfterSave = [this](bool written) { SaveDone(written); };
+    FStore.BackupFailed = [this](const QString &target, const QString &reason) {
+        Show(BackupFailureText(target, reason));
+    };
 }
 
 TStoreAutoSave::~TStoreAutoSave()
 {
     FStore.List().OnModified = nullptr;
     FStore.AfterSave = nullptr;
+    FStore.BackupFailed = nullptr;
 }
 
 bool TStoreAutoSave::Pending() const
@@ -34,6 +39,44 @@ QString TStoreAutoSave::FailureText(const QString &path, const QString &reason)
                           "The changes are kept while the program runs; saving is tried again at the next "
                           "change and every few minutes.")
         .arg(path, reason.isEmpty() ? QStringLiteral("unknown error") : reason);
+}
+
+QString TStoreAutoSave::ReadOnlyText(const QString &folder, const QString &reason)
+{
+    return QStringLiteral("Your reminders' folder %1 cannot be written:\r%2\r\r"
+                          "Your reminders will come up as usual, but changes cannot be saved.")
+        .arg(folder, reason);
+}
+
+QString TStoreAutoSave::BackupFailureText(const QString &path, const QString &reason)
+{
+    return QStringLiteral("A backup copy of your reminders could not be made at %1:\r%2\r\r"
+                          "The older copies are kept.")
+        .arg(path, reason);
+}
+
+void TStoreAutoSave::CheckAtStart()
+{
+    const QString folder = FStore.FilePath();
+    const QString problem = FolderWriteProblem(folder);
+    if (!problem.isEmpty()) {
+        FStore.LogWarningText(QStringLiteral("The store's folder cannot be written (") + problem
+                              + QStringLiteral("): changes will not be saved."));
+        Show(ReadOnlyText(folder, problem));
+    } else if (!FStore.LastBackupError.isEmpty()) {
+        Show(BackupFailureText(FStore.BackupFolder + FStore.DatedBackupName, FStore.LastBackupError));
+    }
+}
+
+void TStoreAutoSave::Show(const QString &text)
+{
+    // One box until a save works again: a full disk would bring one with
+    // every try.
+    if (FFailureShown)
+        return;
+    FFailureShown = true;
+    if (ShowFailure)
+        ShowFailure(text);
 }
 
 void TStoreAutoSave::ListChanged()
@@ -62,9 +105,5 @@ void TStoreAutoSave::SaveDone(bool written)
         FFailureShown = false;
         return;
     }
-    if (FFailureShown)
-        return;
-    FFailureShown = true;
-    if (ShowFailure)
-        ShowFailure(FailureText(FStore.Path(), FStore.LastSaveError()));
+    Show(FailureText(FStore.Path(), FStore.LastSaveError()));
 }

@@ -30,17 +30,25 @@ public:
 
     // A write is waiting for its time.
     bool Pending() const;
+    // At start-up: says once when the store's folder takes no files (the
+    // reminders still fire, but no change can be saved), or else when the
+    // day's backup copy could not be made. A later failure to save is then
+    // not shown again until a save has worked.
+    void CheckAtStart();
 
     // How a failed write reaches the user; by default a box that does not
     // wait for an answer, so that the scheduler goes on meanwhile.
     std::function<void(const QString &text)> ShowFailure;
     // What the user is told: the store's path and the reason.
     static QString FailureText(const QString &path, const QString &reason);
+    static QString ReadOnlyText(const QString &folder, const QString &reason);
+    static QString BackupFailureText(const QString &path, const QString &reason);
 
 private:
     void ListChanged();
     void SaveDue();
     void SaveDone(bool written);
+    void Show(const QString &text);
 
     TPalvaroStorage &FStore;
     QTimer FTimer;

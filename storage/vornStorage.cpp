@@ -8,12 +8,15 @@
 #include "platform/Desktop.h"
 #include "platform/Shell.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -28,13 +31,23 @@ qint64 Millis(TDateTime t)
 }
 
 // A copy that cannot be made counts as not made: callers log it themselves.
-bool CopiedAtomically(const QString &source, const QString &destination)
+// An empty source makes no copy: an empty backup would be trusted later.
+bool CopiedAtomically(const QString &source, const QString &destination, QString *error = nullptr)
 {
-    try {
-        return CopyFileAtomically(source, destination);
-    } catch (const EvornError &) {
-        return false;
+    QString reason;
+    bool copied = false;
+    if (QFileInfo(source).isFile() && QFileInfo(source).size() == 0) {
+        reason = QStringLiteral("%1 is empty").arg(source);
+    } else {
+        try {
+            copied = CopyFileAtomically(source, destination, &reason);
+        } catch (const EvornError &) {
+            copied = false;
+        }
     }
+    if (error)
+        *error = reason;
+    return copied;
 }
 
 } // namespace
@@ -94,23 +107,82 @@ void TvornStorage::RescueBackup()
     const bool newer = FileSize() > 0 && Millis(ModifiedTime()) > Millis(targetTime);
     if (!newer && targetExists)
         return;
-    const bool copied = CopiedAtomically(Path(), target);
+    QString error;
+    const bool copied = CopiedAtomically(Path(), target, &error);
     // Only a copy that happened is reported as one: a rescue copy that is
     // believed fresh but is not would be trusted in the next restore.
     if (copied)
         LogInfoLine(QStringLiteral("Database backuped at ") + DateTimeToStr(Clock::Now()) + QStringLiteral(" to ")
                     + target);
     else
-        LogErrorLine(QStringLiteral("Unable to copy backup file to: ") + target);
+        BackupNotMade(target, error);
+}
+
+void TvornStorage::BackupNotMade(const QString &target, const QString &reason)
+{
+    LogErrorLine(QStringLiteral("Unable to copy backup file to: ") + target);
+    if (!reason.isEmpty())
+        LogErrorLine(QStringLiteral("Backup copy not made: ") + reason);
+    LastBackupError = reason.isEmpty() ? QStringLiteral("unknown error") : reason;
+    if (BackupFailed)
+        BackupFailed(target, LastBackupError);
+}
+
+bool TvornStorage::IsReadableCopy(const QString &path) const
+{
+    QFile f(path);
+    return QFileInfo(path).isFile() && f.open(QIODevice::ReadOnly) && f.size() > 0;
+}
+
+QStringList TvornStorage::RestoreCandidates() const
+{
+    struct Candidate {
+        QString path;
+        QDateTime modified;
+    };
+    std::vector<Candidate> found;
+    const QString rescue1 = BackupFileName(StoreFileName, QStringLiteral("001"));
+    const QString rescue0 = BackupFileName(StoreFileName, QStringLiteral("000"));
+    QDirIterator it(BackupFolder, QStringList{BackupPattern},
+                    QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    while (it.hasNext()) {
+        it.next();
+        const QString name = it.fileName();
+        if (name == rescue0 || name == rescue1)
+            continue;
+        found.push_back({it.filePath(), it.fileInfo().lastModified()});
+    }
+    const QFileInfo rescue(RescueCopyPath());
+    if (rescue.exists())
+        found.push_back({RescueCopyPath(), rescue.lastModified()});
+    std::stable_sort(found.begin(), found.end(),
+                     [](const Candidate &a, const Candidate &b) { return a.modified > b.modified; });
+    QStringList paths;
+    for (const Candidate &c : found)
+        paths << c.path;
+    return paths;
 }
 
 bool TvornStorage::RestoreBackup()
 {
-    const QString source = RescueCopyPath();
-    const bool restored = CopiedAtomically(source, Path());
-    if (!restored)
-        LogErrorLine(QStringLiteral("Unable to restore Backup file: ") + source);
-    return restored;
+    // The newest copy that reads as a store, whether the rescue copy or a
+    // dated one: a rescue copy cut by a full disk must not hide good copies.
+    for (const QString &source : RestoreCandidates()) {
+        if (!IsReadableCopy(source)) {
+            LogWarningLine(QStringLiteral("Backup copy cannot be read, skipped: ") + source);
+            continue;
+        }
+        QString error;
+        if (CopiedAtomically(source, Path(), &error)) {
+            LogInfoLine(QStringLiteral("Store restored from ") + source);
+            return true;
+        }
+        // The store cannot be written: an older copy would fare no better.
+        LogErrorLine(QStringLiteral("Unable to restore Backup file: ") + source + QStringLiteral(": ") + error);
+        return false;
+    }
+    LogErrorLine(QStringLiteral("Unable to restore Backup file: ") + RescueCopyPath());
+    return false;
 }
 
 int TvornStorage::FindOldestBackup(QString &oldest)
@@ -167,15 +239,17 @@ void TvornStorage::AutoBackup()
         oldest = next;
     }
 
-    if (!FolderExists(BackupFolder) && !QDir().mkdir(BackupFolder)) {
+    QString error;
+    if (!CreatePrivateFolder(BackupFolder, &error, false)) {
         LogErrorLine(QStringLiteral("unable to create database backup directory: ") + BackupFolder);
+        BackupNotMade(target, error);
         return;
     }
-    const bool copied = CopiedAtomically(Path(), target);
+    const bool copied = CopiedAtomically(Path(), target, &error);
     if (copied)
         LogInfoLine(target + QStringLiteral(" succesfully backuped "));
     else
-        LogErrorLine(QStringLiteral("Unable to copy backup file to: ") + target);
+        BackupNotMade(target, error);
 }
 
 // ---------------------------------------------------------------------------
@@ -276,6 +350,39 @@ bool TPalvaroStorage::CreateEmpty()
     return true;
 }
 
+bool TPalvaroStorage::IsReadableCopy(const QString &path) const
+{
+    QFile f(path);
+    if (!QFileInfo(path).isFile() || !f.open(QIODevice::ReadOnly) || f.size() == 0 || f.size() % TaskElementSize != 0)
+        return false;
+    const QByteArray all = f.readAll();
+    if (all.size() != f.size())
+        return false;
+    for (qsizetype at = 0; at < all.size(); at += TaskElementSize) {
+        if (uint8_t(all[at]) != TaskElementSignature || all[at + 1] != all[1])
+            return false;
+    }
+    return true;
+}
+
+void TPalvaroStorage::RemoveLeftovers()
+{
+    // Temporary copies of saves that were killed before their rename: whole
+    // copies of the store, useless once the store is there or restored.
+    QStringList removed = RemoveLeftoverTempFiles(Path());
+    for (const QString &name : QDir(BackupFolder).entryList(QDir::Files | QDir::Hidden | QDir::NoSymLinks)) {
+        const QString target = name.left(name.size() - 7);
+        const bool backupName =
+            target == BackupFileName(StoreFileName, QStringLiteral("001"))
+            || target == BackupFileName(StoreFileName, QStringLiteral("000"))
+            || (target.startsWith(StoreFileName + QLatin1Char('.')) && target.size() == StoreFileName.size() + 11);
+        if (backupName && IsLeftoverTempName(name, target) && QFile::remove(BackupFolder + name))
+            removed << name;
+    }
+    for (const QString &name : removed)
+        LogInfoLine(QStringLiteral("Removed the temporary file of an unfinished save: ") + name);
+}
+
 void TPalvaroStorage::ReadVersion()
 {
     VersionUnreadable = false;
@@ -339,8 +446,10 @@ void TPalvaroStorage::OpenStore()
     LogInfoLine(QStringLiteral("Shipped DB version: ") + QString::number(TaskElementVersion));
     LogInfoLine(QStringLiteral("Record size: ") + QString::number(TTaskData::Size));
 
+    RemoveLeftovers();
+
     if (!Exists()) {
-        if (!QFileInfo::exists(RescueCopyPath())) {
+        if (RestoreCandidates().isEmpty()) {
             // Nothing to restore (a first start): asking could only lead to
             // "Error 05" and the end of the program.
             CreateEmpty();

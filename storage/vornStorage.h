@@ -16,6 +16,7 @@
 #include "model/TaskData.h"
 
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <functional>
 
@@ -37,8 +38,13 @@ public:
     virtual bool SaveStore() = 0;
     // Copies the store over the rescue copy when the store is newer (hourly).
     virtual void RescueBackup();
-    // Copies the rescue copy over the store; true when the store was replaced.
+    // Copies the newest readable copy (the rescue copy or a dated one) over the
+    // store; true when the store was replaced.
     virtual bool RestoreBackup();
+    // The rescue copy and the dated copies, newest first.
+    QStringList RestoreCandidates() const;
+    // Whether the copy at path can stand in for the store.
+    virtual bool IsReadableCopy(const QString &path) const;
     // Today's dated copy, after trimming the dated copies to six older ones.
     virtual void AutoBackup();
 
@@ -58,8 +64,14 @@ public:
     QString StoreFileName; // without folder
     QString DatedBackupName; // StoreFileName + ".dd-mm-yyyy"
     QString BackupPattern; // "*.DAT.*", matched case-insensitively
+    void LogWarningText(const QString &text) const { LogWarningLine(text); }
+    // Why the last backup copy was not made; empty while none failed.
+    QString LastBackupError;
+    // Told of every backup copy that was not made, with the reason.
+    std::function<void(const QString &target, const QString &reason)> BackupFailed;
 
 protected:
+    void BackupNotMade(const QString &target, const QString &reason);
     void LogInfoLine(const QString &text) const;
     void LogWarningLine(const QString &text) const;
     void LogErrorLine(const QString &text) const;
@@ -93,6 +105,8 @@ public:
     void RescueBackup() override;
     bool RestoreBackup() override;
     void AutoBackup() override;
+    // Whole store elements, each with the signature and the same version.
+    bool IsReadableCopy(const QString &path) const override;
 
     // The scheduler's periodic save and the save soon after a change: only
     // when the list was marked modified after the file was last written, or
@@ -135,6 +149,9 @@ private:
     // Backup folder, store name, pattern and today's dated name from the settings.
     void FillBackupNames();
     void CallConverter();
+    // Removes what saves killed before their rename left in the store's and
+    // the backup folder.
+    void RemoveLeftovers();
     void HaltWith(const QString &reason);
 
     TStoreSetup FSetup;

@@ -48,12 +48,18 @@ TEST(Backup, RescueCopyFollowsTheStoreOnlyWhenTheStoreIsNewer)
     TPalvaroStorage &store = env.MakeStore();
     const TDateTime now = Clock::Now();
 
-    // An empty store is copied only while there is no rescue copy yet.
+    // An empty store is never copied: an empty rescue copy would be trusted
+    // in the next restore.
     ASSERT_TRUE(WriteAll(env.StorePath(), QByteArray()));
     store.RescueBackup();
-    ASSERT_TRUE(QFileInfo::exists(env.RescuePath()));
-    EXPECT_EQ(QFileInfo(env.RescuePath()).size(), 0);
+    EXPECT_FALSE(QFileInfo::exists(env.RescuePath()));
+    EXPECT_TRUE(env.Logged("Error: Backup copy not made: " + env.StorePath() + " is empty"));
+    EXPECT_EQ(store.LastBackupError, env.StorePath() + " is empty");
+    ASSERT_TRUE(WriteAll(env.StorePath(), Element(Alarm("first"))));
+    store.RescueBackup();
+    EXPECT_EQ(ReadAll(env.RescuePath()), Element(Alarm("first")));
     EXPECT_EQ(env.CountStartingWith("Info: Database backuped at "), 1);
+    ASSERT_TRUE(WriteAll(env.StorePath(), QByteArray()));
     ASSERT_TRUE(WriteAll(env.RescuePath(), "older copy"));
     ASSERT_TRUE(SetModified(env.RescuePath(), now - 1.0));
     store.RescueBackup();

@@ -1,5 +1,9 @@
 // The store under faults: a folder that refuses writes, a disk that fills up
-// during the save, and a process killed at random moments while it saves.
+// during the save, a full disk for every file the program writes, and a
+// process killed at random moments while it saves.
+#include "storage/GlobalPreferences.h"
+#include "storage/StoreAutoSave.h"
+#include "tests/fakes/FakeWriteFault.h"
 #include "tests/storage/StoreTestSupport.h"
 
 #include <QElapsedTimer>
@@ -10,8 +14,11 @@
 
 #include <csignal>
 #include <random>
+#include <sys/stat.h>
 
 using namespace StoreTest;
+using TestSupport::MessageBoxRecorder;
+using TestSupport::PinnedClock;
 using TestSupport::ReadAll;
 using TestSupport::WriteAll;
 
@@ -183,4 +190,261 @@ TEST(StoreFault, StoreIsWholeAfterEveryKillDuringSaves)
     store.OpenStore();
     EXPECT_TRUE(store.StoreRead());
     EXPECT_EQ(env.List.Count(), kBase + generation % 5);
+}
+
+namespace {
+
+const char *StageName(TWriteStage stage)
+{
+    static const char *const names[] = {"create", "write", "flush", "sync", "close", "rename"};
+    return names[int(stage)];
+}
+
+QStringList FilesIn(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+}
+
+mode_t ModeOf(const QString &path)
+{
+    struct stat st { };
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & 07777 : mode_t(-1);
+}
+
+} // namespace
+
+// Every file the program writes, with the disk full at each stage of the
+// write: the old file stays whole, nothing is left beside it, the failure is
+// reported with the system's reason and never as success.
+TEST(StoreFault, AFullDiskAtAnyStageKeepsEveryFileAndNamesTheCause)
+{
+    const QList<TWriteStage> stages{TWriteStage::Create, TWriteStage::Write, TWriteStage::Flush,
+                                    TWriteStage::Sync,   TWriteStage::Close, TWriteStage::Rename};
+    for (TWriteStage stage : stages) {
+        SCOPED_TRACE(StageName(stage));
+        StoreEnv env;
+        // 60 reminders need several writes; the ini, the preferences and a
+        // task file fit in the writer's buffer and fail at the flush, so a
+        // failing block write cannot reach them.
+        const bool small = stage != TWriteStage::Write;
+        const QByteArray old = StoreOf(60);
+        const QByteArray big = StoreOf(61);
+        ASSERT_TRUE(WriteAll(env.StorePath(), old));
+        TPalvaroStorage &store = env.MakeStore();
+        store.OpenStore();
+        ASSERT_TRUE(store.StoreRead());
+        TStoreAutoSave autoSave(store, 10);
+        QStringList notices;
+        autoSave.ShowFailure = [&notices](const QString &text) { notices << text; };
+        const QString ini = env.StoreFolder() + "Brivane.ini";
+        ASSERT_TRUE(WriteAll(ini, "[Debug]\r\nLevel=3\r\n"));
+        TvornIniFile iniFile(ini);
+        const QString prefsPath = env.StoreFolder() + "Brivane.prefs";
+        TPreferences prefs("Brivane", "Brivane");
+        prefs.SetFilePath(prefsPath);
+        ASSERT_TRUE(prefs.SavePreferences());
+        const QByteArray prefsBytes = ReadAll(prefsPath);
+        const QString task = env.StoreFolder() + "one.task";
+        ASSERT_TRUE(WriteAll(task, "old task"));
+        ASSERT_TRUE(WriteAll(env.RescuePath(), big));
+        ASSERT_TRUE(SetModified(env.RescuePath(), EncodeDate(2020, 1, 1)));
+        const QStringList storeFiles = FilesIn(env.StoreFolder());
+
+        env.List.GetTask(1).HasRun = 5;
+        env.List.MarkModified();
+        QString error;
+        {
+            TFakeWriteFault fault(stage);
+            EXPECT_FALSE(store.SaveStore());
+            EXPECT_EQ(store.LastSaveError(), "No space left on device");
+            if (small) {
+                EXPECT_FALSE(iniFile.WriteString("Debug", "Level", "1"));
+                EXPECT_FALSE(prefs.SavePreferences());
+                EXPECT_FALSE(store.ExportTask(task, 1, &error));
+                EXPECT_EQ(error, "No space left on device");
+            }
+            // The backups copy a store of many blocks.
+            ASSERT_TRUE(WriteAll(env.StorePath(), big));
+            store.RescueBackup();
+            EXPECT_EQ(store.LastBackupError, "No space left on device");
+            store.LastBackupError.clear();
+            store.AutoBackup();
+            EXPECT_EQ(store.LastBackupError, "No space left on device");
+            ASSERT_TRUE(WriteAll(env.StorePath(), old));
+        }
+        EXPECT_EQ(ReadAll(env.StorePath()), old);
+        if (small) {
+            EXPECT_EQ(ReadAll(ini), "[Debug]\r\nLevel=3\r\n");
+            EXPECT_EQ(ReadAll(prefsPath), prefsBytes);
+            EXPECT_EQ(ReadAll(task), "old task");
+        }
+        EXPECT_EQ(ReadAll(env.RescuePath()), big);
+        EXPECT_EQ(FilesIn(env.StoreFolder()), storeFiles);
+        EXPECT_EQ(FilesIn(env.BackupFolder()), QStringList{"Brivane-001.dat"});
+        EXPECT_EQ(env.CountStartingWith("Error: Unable to save storage file " + env.StorePath()
+                                        + ": No space left on device"),
+                  1);
+        EXPECT_EQ(env.CountStartingWith("Info: Tasklist Saved at "), 0);
+        EXPECT_EQ(env.CountStartingWith("Error: Backup copy not made: No space left on device"), 2);
+        EXPECT_FALSE(env.Logged("Info: " + env.BackupFolder() + store.DatedBackupName + " succesfully backuped "));
+        // One notice, naming the cause.
+        ASSERT_EQ(notices.size(), 1);
+        EXPECT_TRUE(notices[0].contains("No space left on device")) << notices[0].toStdString();
+
+        // Once there is room again, everything is written.
+        EXPECT_TRUE(store.SaveStore());
+        EXPECT_EQ(RecordAt(ReadAll(env.StorePath()), 1).HasRun, 5);
+        EXPECT_TRUE(iniFile.WriteString("Debug", "Level", "1"));
+        EXPECT_TRUE(store.ExportTask(task, 1));
+        EXPECT_EQ(ReadAll(task).size(), 1896);
+    }
+}
+
+// The reported case on a real full disk: a store small enough to sit in a
+// write buffer failed only when closed, unchecked, and replaced the store
+// with an empty file; the backups came out empty too.
+TEST(StoreFault, AFullTmpfsKeepsSmallAndLargeStoresAndMakesNoEmptyBackups)
+{
+    for (int count : {3, 8, 9, 60}) {
+        SCOPED_TRACE(std::to_string(count) + " reminders");
+        QTemporaryDir dir;
+        QProcess saver;
+        saver.start(STORE_SAVER_PATH, {"fulldisk", dir.path(), QString::number(count)});
+        ASSERT_TRUE(saver.waitForFinished(30000));
+        if (saver.exitCode() == 77)
+            GTEST_SKIP() << "no small tmpfs can be mounted here (needs root and mount namespaces): "
+                         << saver.readAllStandardError().toStdString();
+        ASSERT_EQ(saver.exitCode(), 0) << saver.readAllStandardError().toStdString();
+        const QStringList lines = QString::fromUtf8(saver.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+        const QString size = QString::number(count * 1896);
+        EXPECT_EQ(lines,
+                  (QStringList{"store=0 " + size + " No space left on device", "rescue=-1 No space left on device",
+                               "dated=-1 No space left on device", "files=Brivane.dat,filler"}));
+    }
+}
+
+// Copies of a store cut by a full disk hide neither older good copies nor
+// each other: the newest one that reads as a store comes back.
+TEST(StoreFault, RestoreTakesTheNewestReadableCopy)
+{
+    StoreEnv env;
+    PinnedClock clock(EncodeDateTime(2025, 12, 8, 12, 0, 0, 0));
+    const QByteArray good = Element(Alarm("good")) + Element(Service(TAG_BACKUP, EncodeDate(2030, 1, 1)));
+    const QByteArray older = Element(Alarm("older")) + Element(Service(TAG_BACKUP, EncodeDate(2030, 1, 1)));
+    ASSERT_TRUE(WriteAll(env.StorePath(), QByteArray()));
+    ASSERT_TRUE(WriteAll(env.RescuePath(), QByteArray())); // newest, empty
+    ASSERT_TRUE(WriteAll(env.BackupFolder() + "Brivane.dat.07-12-2025", good.left(1000))); // cut
+    ASSERT_TRUE(WriteAll(env.BackupFolder() + "Brivane.dat.06-12-2025", good));
+    ASSERT_TRUE(WriteAll(env.BackupFolder() + "Brivane.dat.05-12-2025", older));
+    ASSERT_TRUE(SetModified(env.BackupFolder() + "Brivane.dat.07-12-2025", EncodeDate(2025, 12, 7)));
+    ASSERT_TRUE(SetModified(env.BackupFolder() + "Brivane.dat.06-12-2025", EncodeDate(2025, 12, 6)));
+    ASSERT_TRUE(SetModified(env.BackupFolder() + "Brivane.dat.05-12-2025", EncodeDate(2025, 12, 5)));
+    MessageBoxRecorder boxes(TMsgResult::Yes);
+    TPalvaroStorage &store = env.MakeStore();
+    store.OpenStore();
+    EXPECT_TRUE(env.Halts.isEmpty());
+    ASSERT_EQ(boxes.Texts.size(), 1); // the damaged store's question only
+    EXPECT_EQ(ReadAll(env.StorePath()), good);
+    ASSERT_TRUE(store.StoreRead());
+    EXPECT_EQ(env.List.GetTask(0).Title.Get(), "good");
+    EXPECT_TRUE(env.Logged("Info: Store restored from " + env.BackupFolder() + "Brivane.dat.06-12-2025"));
+
+    // A missing store is offered back from a dated copy when the rescue copy is gone.
+    StoreEnv env2;
+    ASSERT_TRUE(WriteAll(env2.BackupFolder() + "Brivane.dat.06-12-2025", good));
+    MessageBoxRecorder boxes2(TMsgResult::Ok);
+    TPalvaroStorage &store2 = env2.MakeStore();
+    store2.OpenStore();
+    EXPECT_EQ(boxes2.Texts.size(), 1);
+    EXPECT_EQ(ReadAll(env2.StorePath()), good);
+    EXPECT_TRUE(env2.Halts.isEmpty());
+}
+
+TEST(StoreFault, TemporaryCopiesOfKilledSavesAreRemovedAtStartAndNothingElse)
+{
+    StoreEnv env;
+    PinnedClock clock(EncodeDateTime(2025, 12, 8, 12, 0, 0, 0));
+    const QByteArray content = StoreOf(2);
+    ASSERT_TRUE(WriteAll(env.StorePath(), content));
+    const QStringList leftovers{"Brivane.dat.aBcDeF", "Brivane.dat.QwErTy"};
+    const QStringList backupLeftovers{"Brivane-001.dat.XyZabc", "Brivane.dat.07-12-2025.PqRsTu"};
+    const QStringList kept{"Brivane.dat.notes", "Brivane.dat.09-12-2026", "Brivane.dat.old1", "notes.txt",
+                           "Brivane.dat.abcdefg"};
+    for (const QString &name : leftovers + kept)
+        ASSERT_TRUE(WriteAll(env.StoreFolder() + name, content));
+    for (const QString &name : backupLeftovers)
+        ASSERT_TRUE(WriteAll(env.BackupFolder() + name, content));
+    ASSERT_TRUE(WriteAll(env.BackupFolder() + "Brivane.dat.07-12-2025", content));
+    ASSERT_TRUE(WriteAll(env.BackupFolder() + "mine.AbCdEf", content));
+
+    TPalvaroStorage &store = env.MakeStore();
+    store.OpenStore();
+    ASSERT_TRUE(store.StoreRead());
+    QStringList expected = kept + QStringList{"Brivane.dat"};
+    expected.sort();
+    EXPECT_EQ(FilesIn(env.StoreFolder()), expected);
+    EXPECT_EQ(FilesIn(env.BackupFolder()), (QStringList{"Brivane.dat.07-12-2025", "mine.AbCdEf"}));
+    EXPECT_EQ(ReadAll(env.StorePath()), content);
+    for (const QString &name : leftovers + backupLeftovers)
+        EXPECT_TRUE(env.Logged("Info: Removed the temporary file of an unfinished save: " + name))
+            << name.toStdString();
+}
+
+TEST(StoreFault, WhatTheProgramWritesIsPrivateUnderAnOpenUmask)
+{
+    const mode_t oldMask = ::umask(022);
+    {
+        StoreEnv env;
+        ASSERT_TRUE(QDir(env.BackupFolder()).removeRecursively());
+        ASSERT_TRUE(WriteAll(env.StorePath(), StoreOf(2)));
+        ASSERT_EQ(ModeOf(env.StorePath()), 0644u);
+        TPalvaroStorage &store = env.MakeStore();
+        store.OpenStore();
+        env.List.MarkModified();
+        ASSERT_TRUE(store.SaveStore());
+        store.AutoBackup();
+        store.RescueBackup();
+        ASSERT_TRUE(store.ExportTask(env.StoreFolder() + "one.task", 0));
+        TvornIniFile ini(env.StoreFolder() + "Brivane.ini");
+        ASSERT_TRUE(ini.WriteString("Debug", "Level", "3"));
+        EXPECT_EQ(ModeOf(env.StorePath()), 0600u);
+        EXPECT_EQ(ModeOf(env.BackupFolder()), 0700u);
+        EXPECT_EQ(ModeOf(env.BackupFolder() + store.DatedBackupName), 0600u);
+        EXPECT_EQ(ModeOf(env.RescuePath()), 0600u);
+        EXPECT_EQ(ModeOf(env.StoreFolder() + "one.task"), 0600u);
+        EXPECT_EQ(ModeOf(env.StoreFolder() + "Brivane.ini"), 0600u);
+    }
+    ::umask(oldMask);
+}
+
+// A store folder that takes no files, without a backup folder: the store is
+// read and kept as it is, the user is told once that changes cannot be saved.
+TEST(StoreFault, AReadOnlyStoreFolderWithoutBackupFolderRunsReadOnlyAndSaysSoOnce)
+{
+    StoreEnv env;
+    const QByteArray old = StoreOf(3);
+    ASSERT_TRUE(WriteAll(env.StorePath(), old));
+    ASSERT_TRUE(QDir(env.BackupFolder()).removeRecursively());
+    ReadOnlyFolder readOnly(env.StoreFolder());
+    PermissionsEnforced enforced;
+    if (!PermissionsEnforced::FolderRefusesWrites(env.StoreFolder()))
+        GTEST_SKIP() << "cannot make a folder read-only here";
+    TPalvaroStorage &store = env.MakeStore();
+    store.OpenStore();
+    ASSERT_TRUE(store.StoreRead());
+    EXPECT_TRUE(env.Halts.isEmpty());
+    store.AutoBackup();
+    TStoreAutoSave autoSave(store, 10);
+    QStringList notices;
+    autoSave.ShowFailure = [&notices](const QString &text) { notices << text; };
+    autoSave.CheckAtStart();
+    ASSERT_EQ(notices.size(), 1);
+    EXPECT_EQ(notices[0], TStoreAutoSave::ReadOnlyText(env.StoreFolder(), "Permission denied"));
+    env.List.GetTask(1).HasRun = 3;
+    env.List.MarkModified();
+    EXPECT_FALSE(store.SaveStore());
+    store.RescueBackup();
+    EXPECT_EQ(notices.size(), 1);
+    EXPECT_EQ(ReadAll(env.StorePath()), old);
+    EXPECT_EQ(FilesIn(env.StoreFolder()), QStringList{"Brivane.dat"});
 }

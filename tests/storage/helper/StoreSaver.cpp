@@ -8,16 +8,28 @@
 //   fsize <store> <byte limit> <log>
 //       adds 200 reminders and saves once while the process may not write
 //       files larger than the limit (a disk that fills up); prints "saved=1"
-//       or "saved=0".
+//       or "saved=0";
+//   fulldisk <folder> <reminders>
+//       in a mount namespace of its own, mounts a 400 KiB tmpfs on folder,
+//       opens a store of that many reminders there, fills the disk, changes
+//       a reminder, saves the store and makes both backup copies; prints
+//       "store=<saved> <size> <error>", "rescue=<size or -1> <error>" and
+//       "dated=<size or -1> <error>". Exits 77 when it cannot mount.
 #include "core/vornLogFile.h"
 #include "model/TaskList.h"
 #include "storage/vornStorage.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <sched.h>
 #include <string>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -84,6 +96,81 @@ int FileSizeLimited(const QString &path, long limit, const QString &logPath)
     return 0;
 }
 
+QByteArray Element(const TTaskData &task)
+{
+    QByteArray e(TaskElementSize, '\0');
+    e[0] = char(TaskElementSignature);
+    e[1] = char(TaskElementVersion);
+    std::memcpy(e.data() + TaskElementHeaderSize, &task, TTaskData::Size);
+    return e;
+}
+
+qint64 SizeOf(const QString &path)
+{
+    const QFileInfo fi(path);
+    return fi.exists() ? fi.size() : -1;
+}
+
+int FullDisk(const QString &folder, int count)
+{
+    const QByteArray where = QFile::encodeName(folder);
+    if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0
+        || ::mount("tmpfs", where.constData(), "tmpfs", 0, "size=400k,mode=0700") != 0) {
+        std::fprintf(stderr, "cannot mount a tmpfs: %s\n", std::strerror(errno));
+        return 77;
+    }
+    const QString path = folder + QStringLiteral("/Brivane.dat");
+    QByteArray bytes;
+    for (int i = 0; i < count; ++i) {
+        TTaskData task{};
+        task.Taskkind = tkAlarm;
+        task.Enabled = true;
+        task.Title.Len = 1;
+        task.Title.Data[0] = char('a' + i % 26);
+        task.Tag = i == 0 ? TAG_BACKUP : 0;
+        bytes += Element(task);
+    }
+    QDir().mkdir(folder + QStringLiteral("/Backup"));
+    {
+        QFile f(path);
+        if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+            return 5;
+    }
+    TTaskList list;
+    TStoreSetup setup;
+    setup.Path = path;
+    TPalvaroStorage store(setup, list);
+    store.OpenStore();
+    if (!store.StoreRead())
+        return 2;
+    // Fill the disk to the last byte.
+    {
+        QFile filler(folder + QStringLiteral("/filler"));
+        if (!filler.open(QIODevice::WriteOnly))
+            return 6;
+        const QByteArray block(4096, 'f');
+        while (filler.write(block) == block.size() && filler.flush()) {
+        }
+        const QByteArray byte(1, 'f');
+        while (filler.write(byte) == 1 && filler.flush()) {
+        }
+    }
+    list.GetTask(1).HasRun = 7;
+    list.MarkModified();
+    const bool saved = store.SaveStore();
+    Say("store=" + std::to_string(saved ? 1 : 0) + " " + std::to_string(SizeOf(path)) + " "
+        + store.LastSaveError().toStdString());
+    store.RescueBackup();
+    Say("rescue=" + std::to_string(SizeOf(store.RescueCopyPath())) + " " + store.LastBackupError.toStdString());
+    store.LastBackupError.clear();
+    store.AutoBackup();
+    Say("dated=" + std::to_string(SizeOf(store.BackupFolder + store.DatedBackupName)) + " "
+        + store.LastBackupError.toStdString());
+    const QStringList left = QDir(folder).entryList(QDir::Files | QDir::Hidden);
+    Say("files=" + left.join(QLatin1Char(',')).toStdString());
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -92,6 +179,8 @@ int main(int argc, char **argv)
         return Loop(QString::fromLocal8Bit(argv[2]), std::atoi(argv[3]));
     if (argc == 5 && std::strcmp(argv[1], "fsize") == 0)
         return FileSizeLimited(QString::fromLocal8Bit(argv[2]), std::atol(argv[3]), QString::fromLocal8Bit(argv[4]));
+    if (argc == 4 && std::strcmp(argv[1], "fulldisk") == 0)
+        return FullDisk(QString::fromLocal8Bit(argv[2]), std::atoi(argv[3]));
     std::fprintf(stderr, "usage: store_saver loop <store> <base count> | fsize <store> <limit> <log>\n");
     return 1;
 }

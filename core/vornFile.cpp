@@ -285,6 +285,29 @@ bool TCheckedFileWriter::Fail(TWriteStage stage, int error)
     return Fail(stage, SystemErrorText(error));
 }
 
+namespace {
+
+// Six random letters, with a capital after the first one and a small one
+// somewhere: a word a user gives a copy ("backup", "Before", "OLDONE") never
+// has that shape, so a user's file is never taken for a leftover.
+bool IsTempSuffix(QStringView letters)
+{
+    if (letters.size() != kTempLetters)
+        return false;
+    bool innerCapital = false;
+    bool small = false;
+    for (qsizetype i = 0; i < letters.size(); ++i) {
+        const QChar c = letters.at(i);
+        if (!IsAsciiLetter(c))
+            return false;
+        innerCapital = innerCapital || (i > 0 && c.isUpper());
+        small = small || c.isLower();
+    }
+    return innerCapital && small;
+}
+
+} // namespace
+
 bool TCheckedFileWriter::Open()
 {
     static const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ";
@@ -292,9 +315,13 @@ bool TCheckedFileWriter::Open()
         return Fail(TWriteStage::Create, injected);
     int error = EEXIST;
     for (int attempt = 0; attempt < 100 && error == EEXIST; ++attempt) {
-        QString name = FPath + QLatin1Char('.');
-        for (int i = 0; i < kTempLetters; ++i)
-            name += QLatin1Char(kLetters[QRandomGenerator::global()->bounded(52)]);
+        QString letters;
+        while (!IsTempSuffix(letters)) {
+            letters.clear();
+            for (int i = 0; i < kTempLetters; ++i)
+                letters += QLatin1Char(kLetters[QRandomGenerator::global()->bounded(52)]);
+        }
+        const QString name = FPath + QLatin1Char('.') + letters;
         // 0600 from the first byte: the content is never readable by others,
         // not even for a moment, whatever the umask.
         FFd = ::open(QFile::encodeName(name).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
@@ -391,10 +418,7 @@ bool IsLeftoverTempName(const QString &name, const QString &target)
     if (name.size() != target.size() + 1 + kTempLetters || !name.startsWith(target)
         || name.at(target.size()) != QLatin1Char('.'))
         return false;
-    for (qsizetype i = target.size() + 1; i < name.size(); ++i)
-        if (!IsAsciiLetter(name.at(i)))
-            return false;
-    return true;
+    return IsTempSuffix(QStringView(name).mid(target.size() + 1));
 }
 
 QStringList RemoveLeftoverTempFiles(const QString &target)

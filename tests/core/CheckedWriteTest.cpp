@@ -150,7 +150,8 @@ TEST(CheckedWrite, OnlyTheWritersOwnLeftoversAreRemoved)
     const QStringList kept{"Brivane.dat",           "Brivane.dat.notes",   "Brivane.dat.09-12-2026",
                            "Brivane.dat.abc123",    "Brivane.dat.AbCdEfG", "Brivane.dat.AbCdE",
                            "Other.dat.AbCdEf",      "xBrivane.dat.AbCdEf", "brivane.dat.AbCdEf",
-                           "Brivane.dat.ini.Abcdef"};
+                           "Brivane.dat.ini.Abcdef", "Brivane.dat.backup",  "Brivane.dat.Backup",
+                           "Brivane.dat.BACKUP"}; // a user's own copies, named as people name them
     for (const QString &name : leftovers + kept)
         ASSERT_TRUE(WriteAll(dir.filePath(name), "x"));
     // A folder of that name is no leftover of a save.

@@ -168,8 +168,7 @@ bool TRecurrence::TryNextEventTime(const TTaskData &task, TDateTime now, TDateTi
     return TryNextEventTime(task, now, int(std::lround((now - earlier) * 86400.0)), next, why);
 }
 
-bool TRecurrence::TryNextEventTime(const TTaskData &task, TDateTime now, int nowOffset, TDateTime &next,
-                                   QString *why)
+bool TRecurrence::TryNextEventTime(const TTaskData &task, TDateTime now, int nowOffset, TDateTime &next, QString *why)
 {
     auto fail = [why](const QString &reason) {
         if (why)

@@ -1,8 +1,8 @@
 #include "app/InitApp.h"
 #include "app/PalvaroApplication.h"
 #include "storage/GlobalPreferences.h"
-#include "tests/fakes/FakeShell.h"
 #include "tests/fakes/FakeClock.h"
+#include "tests/fakes/FakeShell.h"
 #include "tests/support/ScopedTimeZone.h"
 #include "tests/support/TestSupport.h"
 

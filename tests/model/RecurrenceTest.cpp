@@ -459,8 +459,8 @@ TEST(NextEvent, HoursAndMinutesStepInRealTimeAcrossSummerTimeDaysKeepTheirWallCl
         {"hourly 01:30 -> 03:30 summer", srHours, 1, spring(1, 30), spring(1, 31), kWinter, spring(3, 30)},
         {"30 min 01:45 -> 03:15 summer", srMinutes, 30, spring(1, 45), spring(1, 46), kWinter, spring(3, 15)},
         {"hourly from the skipped 02:30 -> 04:30", srHours, 1, spring(2, 30), spring(3, 31), kSummer, spring(4, 30)},
-        {"daily 02:30 keeps the skipped wall time", srDays, 1, At(2024, 3, 30, 2, 30), At(2024, 3, 30, 3, 0),
-         kWinter, spring(2, 30)},
+        {"daily 02:30 keeps the skipped wall time", srDays, 1, At(2024, 3, 30, 2, 30), At(2024, 3, 30, 3, 0), kWinter,
+         spring(2, 30)},
         // Months of one-minute steps taken in jumps: the grid stays in real time.
         {"every 7 min from January to July", srMinutes, 7, At(2024, 1, 1, 0, 0), At(2024, 7, 1, 12, 0), kSummer,
          At(2024, 7, 1, 12, 5)},

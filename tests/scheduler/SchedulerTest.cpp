@@ -741,17 +741,17 @@ TEST_F(SchedulerFixture, HourlyReminderRingsEveryRealHourAcrossBothSummerTimeCha
     };
     const auto autumn = [](int h, int mi) { return At(2024, 10, 27, h, mi); };
     ringsAt(autumn(1, 45),
-            {{utc(10, 26, 23, 45), true, autumn(2, 45)},  // 01:45 summer time
-             {utc(10, 27, 0, 30), false, autumn(2, 45)},  // 02:30 summer time
-             {utc(10, 27, 0, 45), true, autumn(2, 45)},   // 02:45 summer time, next the second 02:45
-             {utc(10, 27, 1, 0), false, autumn(2, 45)},   // 02:00 winter time
-             {utc(10, 27, 1, 45), true, autumn(3, 45)},   // 02:45 winter time
-             {utc(10, 27, 2, 45), true, autumn(4, 45)}},  // 03:45
+            {{utc(10, 26, 23, 45), true, autumn(2, 45)}, // 01:45 summer time
+             {utc(10, 27, 0, 30), false, autumn(2, 45)}, // 02:30 summer time
+             {utc(10, 27, 0, 45), true, autumn(2, 45)}, // 02:45 summer time, next the second 02:45
+             {utc(10, 27, 1, 0), false, autumn(2, 45)}, // 02:00 winter time
+             {utc(10, 27, 1, 45), true, autumn(3, 45)}, // 02:45 winter time
+             {utc(10, 27, 2, 45), true, autumn(4, 45)}}, // 03:45
             "autumn");
     const auto spring = [](int h, int mi) { return At(2024, 3, 31, h, mi); };
     ringsAt(spring(1, 30),
-            {{utc(3, 31, 0, 30), true, spring(3, 30)},   // 01:30 winter time
-             {utc(3, 31, 1, 0), false, spring(3, 30)},   // 03:00 summer time
-             {utc(3, 31, 1, 30), true, spring(4, 30)}},  // 03:30 summer time
+            {{utc(3, 31, 0, 30), true, spring(3, 30)}, // 01:30 winter time
+             {utc(3, 31, 1, 0), false, spring(3, 30)}, // 03:00 summer time
+             {utc(3, 31, 1, 30), true, spring(4, 30)}}, // 03:30 summer time
             "spring");
 }

@@ -257,7 +257,15 @@ void CheckRunPastDate(TPalvaroApplication &app, const TPreferences &prefs)
 {
     const TDateTime lastRun = prefs.LastRun();
     // A LastRun that is no date comes from a damaged file, not from a clock set back.
-    if (!IsValidDateTime(lastRun) || !(Clock::Now() < lastRun))
+    if (!IsValidDateTime(lastRun))
+        return;
+    // Compared as instants: LastRun is a wall-clock time, and one inside the
+    // hour the autumn change repeats counts at its earlier reading, so a
+    // restart in the second pass of that hour is no clock set back.
+    TDateTime lastRunUtc, later;
+    LocalReadings(lastRun, lastRunUtc, later);
+    const TDateTime now = Clock::Now();
+    if (!(now - Clock::UtcOffsetSeconds() / 86400.0 < lastRunUtc))
         return;
     const QString when =
         FormatDateTime(QStringLiteral("ddd, d mmm yyyy \"at\" hh:mm") + prefs.TimeFormatSuffix(), lastRun);

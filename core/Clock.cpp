@@ -28,6 +28,20 @@ double Now()
     return DateTimeFromQDateTime(QDateTime::currentDateTime());
 }
 
+int UtcOffsetSeconds()
+{
+    if (g_source)
+        return g_source->UtcOffsetSeconds();
+    return QDateTime::currentDateTime().offsetFromUtc();
+}
+
+int ISource::UtcOffsetSeconds() const
+{
+    TDateTime earlier, later;
+    LocalReadings(Now(), earlier, later);
+    return int(std::lround((Now() - earlier) * 86400.0));
+}
+
 double Today()
 {
     return std::floor(Now());

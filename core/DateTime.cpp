@@ -4,6 +4,8 @@
 #include <QLocale>
 #include <cmath>
 #include <cstdint>
+#include <ctime>
+#include <utility>
 
 namespace {
 
@@ -202,6 +204,53 @@ bool IsValidDateTime(TDateTime dt)
 bool SameDateTime(TDateTime a, TDateTime b)
 {
     return std::fabs(a - b) < OneMillisecond;
+}
+
+namespace {
+// 1 Jan 1970 as a date-time.
+constexpr double kUnixEpochDay = 25569.0;
+} // namespace
+
+int UtcOffsetAt(TDateTime utc)
+{
+    if (!IsValidDateTime(utc))
+        return 0;
+    // Rounded to the millisecond first, so that 00:59:59.9999999 is 01:00.
+    const double secs = std::floor(std::round((utc - kUnixEpochDay) * MSecsPerDay) / 1000.0);
+    const time_t t = static_cast<time_t>(secs);
+    tm parts{};
+    if (!localtime_r(&t, &parts))
+        return 0;
+    return static_cast<int>(parts.tm_gmtoff);
+}
+
+int LocalReadings(TDateTime local, TDateTime &earlier, TDateTime &later)
+{
+    earlier = later = local;
+    if (!IsValidDateTime(local))
+        return 1;
+    // No zone changes its offset twice within two days, nor by a day or more.
+    const int before = UtcOffsetAt(local - 1.0);
+    const int after = UtcOffsetAt(local + 1.0);
+    int found = 0;
+    for (const int offset : {before, after}) {
+        if (found > 0 && offset == before)
+            break;
+        const TDateTime utc = local - offset / 86400.0;
+        if (UtcOffsetAt(utc) != offset)
+            continue;
+        (found == 0 ? earlier : later) = utc;
+        ++found;
+    }
+    if (found == 0) {
+        earlier = later = local - before / 86400.0;
+        return 0;
+    }
+    if (found == 1)
+        later = earlier;
+    else if (later < earlier)
+        std::swap(earlier, later);
+    return found;
 }
 
 QDateTime DateTimeToQDateTime(TDateTime dt)

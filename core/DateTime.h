@@ -46,6 +46,15 @@ bool IsValidDateTime(TDateTime dt);
 // Equal when less than one millisecond apart.
 bool SameDateTime(TDateTime a, TDateTime b);
 
+// Local wall-clock time against UTC, both as days since 30 Dec 1899, by the
+// system's time-zone rules. Offsets are in seconds east of UTC.
+int UtcOffsetAt(TDateTime utc);
+// The UTC readings of a local time: 1 for most, 2 inside the hour the autumn
+// change repeats (earlier <= later), 0 inside the hour the spring change skips;
+// such a time is read with the offset in force before the gap, which puts it
+// as far after the gap as it lies into it (02:30 becomes 03:30 summer time).
+int LocalReadings(TDateTime local, TDateTime &earlier, TDateTime &later);
+
 QDateTime DateTimeToQDateTime(TDateTime dt);
 TDateTime DateTimeFromQDateTime(const QDateTime &qdt);
 

@@ -163,6 +163,13 @@ QString TRecurrence::RepeatDefect(const TTaskData &task)
 
 bool TRecurrence::TryNextEventTime(const TTaskData &task, TDateTime now, TDateTime &next, QString *why)
 {
+    TDateTime earlier, later;
+    LocalReadings(now, earlier, later);
+    return TryNextEventTime(task, now, int(std::lround((now - earlier) * 86400.0)), next, why);
+}
+
+bool TRecurrence::TryNextEventTime(const TTaskData &task, TDateTime now, int nowOffset, TDateTime &next, QString *why)
+{
     auto fail = [why](const QString &reason) {
         if (why)
             *why = reason;
@@ -172,28 +179,67 @@ bool TRecurrence::TryNextEventTime(const TTaskData &task, TDateTime now, TDateTi
     if (!defect.isEmpty())
         return fail(defect);
 
+    // Hours and minutes are real time: the walk runs on a clock that keeps the
+    // offset of the event's own reading, and each step is read back in the
+    // offset in force then. Days and longer keep the wall-clock time.
+    const bool elapsed = task.RepeatRule == srHours || task.RepeatRule == srMinutes;
+    int offset = nowOffset;
+    if (elapsed) {
+        TDateTime earlier, later;
+        const int readings = LocalReadings(task.EventDateTime, earlier, later);
+        // A repeated wall time that has come round twice already ran in its second pass.
+        const double nowUtc = now - nowOffset / 86400.0;
+        const TDateTime utc = readings == 2 && later <= nowUtc ? later : earlier;
+        offset = int(std::lround((task.EventDateTime - utc) * 86400.0));
+    }
+    const auto toLocal = [elapsed, offset](TDateTime x) {
+        if (!elapsed)
+            return x;
+        const int actual = UtcOffsetAt(x - offset / 86400.0);
+        return actual == offset ? x : x + (actual - offset) / 86400.0;
+    };
+    const TDateTime limit = offset == nowOffset ? now : now + (offset - nowOffset) / 86400.0;
+
     const auto step = [&task](TDateTime x) { return NextRepeatTime(task, x); };
     TDateTime x = task.EventDateTime;
-    if (!SkipNotAfter(x, now, step, FixedIncrementRule(task.RepeatRule)))
+    if (!SkipNotAfter(x, limit, step, FixedIncrementRule(task.RepeatRule)))
         return fail(QStringLiteral("its steps do not move forward"));
     for (int n = 0; n < kMaxStepsAfterNow; ++n) {
         const TDateTime y = step(x);
         if (!(y > x) || !IsValidDateTime(y))
             return fail(QStringLiteral("its steps leave the calendar"));
         x = y;
-        if (x > now && !IsExcludedDay(task, x)) {
-            next = x;
+        if (x > limit && !IsExcludedDay(task, toLocal(x))) {
+            next = toLocal(x);
             return true;
         }
     }
     return fail(QStringLiteral("every occurrence falls on an excluded weekday"));
 }
 
+bool TRecurrence::IsScheduledTimeReached(const TTaskData &task, TDateTime now, int nowOffset)
+{
+    const TDateTime s = task.Scheduled;
+    TDateTime earlier, later;
+    const int readings = LocalReadings(s, earlier, later);
+    if (readings == 1 && std::lround((s - earlier) * 86400.0) == nowOffset)
+        return now > s;
+    const double nowUtc = now - nowOffset / 86400.0;
+    if (nowUtc > later)
+        return true;
+    if (!(nowUtc > earlier))
+        return false;
+    // Between the two passes of a repeated hour's wall time: reached in the
+    // first pass, unless the reminder already ran there after that wall time
+    // (then its next time is the second pass); in the second pass not yet.
+    return now > s && !(task.LastRun >= s && task.LastRun <= now);
+}
+
 TDateTime TRecurrence::NextEventTime(const TTaskData &task)
 {
     TDateTime next = 0;
     QString why;
-    if (TryNextEventTime(task, Clock::Now(), next, &why))
+    if (TryNextEventTime(task, Clock::Now(), Clock::UtcOffsetSeconds(), next, &why))
         return next;
     LogWarning(QStringLiteral("Reminder ") + TitleOf(task) + QStringLiteral(" has no next occurrence: ") + why);
     return task.EventDateTime;
@@ -209,7 +255,7 @@ void TRecurrence::RescheduleAfterRun(TTaskData &task)
     if (task.RepeatTask) {
         TDateTime next = 0;
         QString why;
-        if (TryNextEventTime(task, Clock::Now(), next, &why)) {
+        if (TryNextEventTime(task, Clock::Now(), Clock::UtcOffsetSeconds(), next, &why)) {
             task.EventDateTime = next;
             task.Scheduled = ScheduledTime(task);
             task.Delivered = false;

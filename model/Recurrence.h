@@ -29,7 +29,17 @@ public:
     static TDateTime PreWarningTime(const TTaskData &task, TDateTime x);
     static bool IsExcludedDay(const TTaskData &task, TDateTime x);
     // The next occurrence after now; false (and why, when asked) when there is none.
+    // Repeats of hours and minutes step in real time across a change of the
+    // UTC offset, longer ones keep their wall-clock time. nowOffset is now's
+    // offset from UTC in seconds; without it, the earlier reading of now.
     static bool TryNextEventTime(const TTaskData &task, TDateTime now, TDateTime &next, QString *why = nullptr);
+    static bool TryNextEventTime(const TTaskData &task, TDateTime now, int nowOffset, TDateTime &next,
+                                 QString *why = nullptr);
+    // Whether now (with its UTC offset) has passed Scheduled, compared as
+    // instants. Scheduled is a wall-clock time: one the spring change skips
+    // counts as late as it lies into the gap; one the autumn change repeats
+    // counts in its first pass unless the reminder already ran after it there.
+    static bool IsScheduledTimeReached(const TTaskData &task, TDateTime now, int nowOffset);
     // The first repeat step strictly after now on a weekday that is not
     // excluded; EventDateTime itself (with a warning logged) when there is none.
     static TDateTime NextEventTime(const TTaskData &task);

@@ -2,6 +2,7 @@
 
 #include "core/Clock.h"
 #include "core/vornLogFile.h"
+#include "model/Recurrence.h"
 #include "model/TaskList.h"
 #include "platform/Power.h"
 #include "scheduler/ActionFactory.h"
@@ -47,10 +48,12 @@ TTaskList &TTaskScheduler::List() const
 
 namespace {
 
-// Not yet fired or served, and its time has passed (strictly).
+// Not yet fired or served, and its time has passed (strictly, as instants:
+// a change to or from summer time neither fires it early nor skips it).
 bool IsDue(const TTaskData &task, TDateTime now)
 {
-    return now > task.Scheduled && !task.InService && !task.Delivered;
+    return !task.InService && !task.Delivered
+           && TRecurrence::IsScheduledTimeReached(task, now, Clock::UtcOffsetSeconds());
 }
 
 // Creates and starts the window of one action for the record at index i.

@@ -17,7 +17,7 @@ for arg in "$@"; do
   case "$arg" in
     # The package test builds the package and validates its menu entry,
     # metainfo and manual page.
-    --test) PACKAGES+=(sox trayer openbox poppler-utils python3-dbus python3-gi openssl
+    --test) PACKAGES+=(sox trayer openbox poppler-utils python3-dbus python3-gi openssl libfaketime tzdata
                        dpkg-dev desktop-file-utils appstream man-db) ;;
     --package) PACKAGES+=(dpkg-dev) ;;
     --fuzz) PACKAGES+=(clang libclang-rt-14-dev) ;;

@@ -1,7 +1,9 @@
 #include "app/InitApp.h"
 #include "app/PalvaroApplication.h"
 #include "storage/GlobalPreferences.h"
+#include "tests/fakes/FakeClock.h"
 #include "tests/fakes/FakeShell.h"
+#include "tests/support/ScopedTimeZone.h"
 #include "tests/support/TestSupport.h"
 
 #include <QTemporaryDir>
@@ -61,6 +63,25 @@ TEST_F(ClockCheck, IgnoreGoesOnAndEqualOrLaterTimesPassSilently)
         InitApp::CheckRunPastDate(*app, prefs);
     }
     EXPECT_EQ(boxes.Texts.size(), 1);
+}
+
+TEST_F(ClockCheck, SummerTimeEndingIsNoClockSetBack)
+{
+    // Berlin, 27 Oct 2024: at 03:00 summer time (01:00 UTC) the clocks go back to 02:00.
+    TestSupport::ScopedTimeZone zone("CET-1CEST,M3.5.0,M10.5.0/3");
+    TestSupport::MessageBoxRecorder boxes(TMsgResult::Ok);
+    prefs.SetLastRun(EncodeDateTime(2024, 10, 27, 2, 50, 0, 0));
+    {
+        TestSupport::PinnedClock clock(0);
+        Clock::PinUtc(EncodeDateTime(2024, 10, 27, 1, 10, 0, 0)); // 02:10 winter time
+        InitApp::CheckRunPastDate(*app, prefs);
+        EXPECT_TRUE(boxes.Texts.empty());
+        EXPECT_FALSE(app->TerminateRequested());
+        // 02:40 summer time, before the 02:50 that last closed the program: set back.
+        Clock::PinUtc(EncodeDateTime(2024, 10, 27, 0, 40, 0, 0));
+        InitApp::CheckRunPastDate(*app, prefs);
+        EXPECT_EQ(boxes.Texts.size(), 1);
+    }
 }
 
 TEST(Modules, FinalizationsRunOnceNewestFirst)

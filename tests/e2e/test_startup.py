@@ -148,3 +148,27 @@ def test_missing_picture_library(s):
     store_folder = os.path.join(s.documents, "Brivane")
     check(not os.path.exists(os.path.join(store_folder, "Brivane.dat")), "a store file was written")
     check(not os.path.exists(store_folder), "the store folder was created")
+
+
+FAKETIME_LIB = "/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1"
+
+
+def test_restart_in_the_repeated_hour(s):
+    # Berlin, 27 Oct 2024: summer time ends at 03:00 (01:00 UTC) and 02:00..03:00 comes twice.
+    # Last closed at 02:50 summer time; started again at 02:10 winter time, 20 minutes later.
+    check(os.path.exists(FAKETIME_LIB), "libfaketime is not installed (%s)" % FAKETIME_LIB)
+    s.write_prefs(LastRun="2024-10-27T02:50:00")
+    p = s.start(env={
+        "TZ": "Europe/Berlin",
+        "LD_PRELOAD": FAKETIME_LIB,
+        "FAKETIME_FMT": "%s",  # seconds since 1970: no local time to read two ways
+        "FAKETIME": "@1729991400",  # 2024-10-27 01:10:00 UTC = 02:10 winter time
+        "FAKETIME_DONT_FAKE_MONOTONIC": "1",
+    })
+    # A new user meets the Reminders window only once the clock check has let the start go on.
+    s.wait_window(r"^Reminders  - ", timeout=START_TIMEOUT, proc=p, exact=False)
+    titles = sorted(s.windows_of(p).values())
+    check(BOX not in titles, "a box came up at the start: %s" % titles)
+    check(p.running(), "the program ended (exit %s)" % p.returncode)
+    p.send(signal.SIGTERM)
+    p.expect_exit(0, timeout=5)

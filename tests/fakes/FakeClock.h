@@ -10,6 +10,9 @@ namespace Clock {
 void Pin(double when);
 // Time passing: the wall clock and the steady clock move together.
 void Advance(double days);
+// Pins the local time of a UTC instant by the zone's rules, keeping its offset,
+// so that the two passes of a repeated hour stay apart.
+void PinUtc(double utc);
 void Unpin();
 bool IsPinned();
 

@@ -3,6 +3,7 @@
 #include "model/TaskList.h"
 #include "tests/support/CapturedLog.h"
 #include "tests/support/Records.h"
+#include "tests/support/ScopedTimeZone.h"
 #include "tests/support/TestSupport.h"
 
 #include <cmath>
@@ -422,4 +423,76 @@ TEST(NextEvent, FastWalkEqualsThePlainWalkOnRandomRecords)
         ++compared;
     }
     EXPECT_GT(compared, 1300);
+}
+
+// Summer time in Berlin: 31 Mar 2024 02:00 -> 03:00, 27 Oct 2024 03:00 -> 02:00.
+namespace {
+const char *const kBerlin = "CET-1CEST,M3.5.0,M10.5.0/3";
+constexpr int kWinter = 3600;
+constexpr int kSummer = 7200;
+
+struct TDstCase {
+    const char *Name;
+    uint8_t Rule;
+    int Factor;
+    TDateTime Event;
+    TDateTime Now;
+    int NowOffset;
+    TDateTime Expected;
+};
+} // namespace
+
+TEST(NextEvent, HoursAndMinutesStepInRealTimeAcrossSummerTimeDaysKeepTheirWallClock)
+{
+    TestSupport::ScopedTimeZone zone(kBerlin);
+    const auto autumn = [](int h, int mi) { return At(2024, 10, 27, h, mi); };
+    const auto spring = [](int h, int mi) { return At(2024, 3, 31, h, mi); };
+    const TDstCase cases[] = {
+        {"hourly 02:45 summer -> 02:45 winter", srHours, 1, autumn(2, 45), autumn(2, 46), kSummer, autumn(2, 45)},
+        {"hourly 02:45 winter -> 03:45", srHours, 1, autumn(2, 45), autumn(2, 46), kWinter, autumn(3, 45)},
+        {"hourly 01:45 summer -> 02:45 summer", srHours, 1, autumn(1, 45), autumn(1, 46), kSummer, autumn(2, 45)},
+        {"30 min 02:45 summer -> 02:15 winter", srMinutes, 30, autumn(2, 45), autumn(2, 46), kSummer, autumn(2, 15)},
+        {"30 min 02:15 winter -> 02:45 winter", srMinutes, 30, autumn(2, 15), autumn(2, 16), kWinter, autumn(2, 45)},
+        {"30 min 02:45 winter -> 03:15", srMinutes, 30, autumn(2, 45), autumn(2, 46), kWinter, autumn(3, 15)},
+        {"90 min 01:30 summer -> 02:00 winter", srMinutes, 90, autumn(1, 30), autumn(1, 31), kSummer, autumn(2, 0)},
+        {"daily 09:00 stays 09:00", srDays, 1, At(2024, 10, 26, 9, 0), At(2024, 10, 26, 9, 1), kSummer, autumn(9, 0)},
+        {"hourly 01:30 -> 03:30 summer", srHours, 1, spring(1, 30), spring(1, 31), kWinter, spring(3, 30)},
+        {"30 min 01:45 -> 03:15 summer", srMinutes, 30, spring(1, 45), spring(1, 46), kWinter, spring(3, 15)},
+        {"hourly from the skipped 02:30 -> 04:30", srHours, 1, spring(2, 30), spring(3, 31), kSummer, spring(4, 30)},
+        {"daily 02:30 keeps the skipped wall time", srDays, 1, At(2024, 3, 30, 2, 30), At(2024, 3, 30, 3, 0), kWinter,
+         spring(2, 30)},
+        // Months of one-minute steps taken in jumps: the grid stays in real time.
+        {"every 7 min from January to July", srMinutes, 7, At(2024, 1, 1, 0, 0), At(2024, 7, 1, 12, 0), kSummer,
+         At(2024, 7, 1, 12, 5)},
+    };
+    for (const TDstCase &c : cases) {
+        TDateTime next = 0;
+        ASSERT_TRUE(TRecurrence::TryNextEventTime(Repeating(c.Rule, c.Factor, c.Event), c.Now, c.NowOffset, next))
+            << c.Name;
+        // Within a second: months of steps gather milliseconds of rounding.
+        EXPECT_LT(std::fabs(next - c.Expected), OneSecond) << c.Name << ": got " << DateTimeToStr(next).toStdString();
+    }
+}
+
+TEST(ScheduledTimeReached, ComparesInstantsAcrossSummerTime)
+{
+    TestSupport::ScopedTimeZone zone(kBerlin);
+    const auto autumn = [](int h, int mi) { return At(2024, 10, 27, h, mi); };
+    // Just rescheduled in the first pass of the repeated hour to its second pass.
+    TTaskData hourly = Repeating(srHours, 1, autumn(2, 45));
+    hourly.LastRun = autumn(2, 45) + OneSecond;
+    EXPECT_FALSE(TRecurrence::IsScheduledTimeReached(hourly, autumn(2, 47), kSummer));
+    EXPECT_FALSE(TRecurrence::IsScheduledTimeReached(hourly, autumn(2, 30), kWinter));
+    EXPECT_TRUE(TRecurrence::IsScheduledTimeReached(hourly, autumn(2, 46), kWinter));
+    // Last run an hour before: the time is reached in the first pass already.
+    hourly.LastRun = autumn(1, 45);
+    EXPECT_FALSE(TRecurrence::IsScheduledTimeReached(hourly, autumn(2, 44), kSummer));
+    EXPECT_TRUE(TRecurrence::IsScheduledTimeReached(hourly, autumn(2, 46), kSummer));
+    // A wall time the spring change skips comes as late as it lies into the gap.
+    const TTaskData skipped = Repeating(srDays, 1, At(2024, 3, 31, 2, 30));
+    EXPECT_FALSE(TRecurrence::IsScheduledTimeReached(skipped, At(2024, 3, 31, 3, 29), kSummer));
+    EXPECT_TRUE(TRecurrence::IsScheduledTimeReached(skipped, At(2024, 3, 31, 3, 31), kSummer));
+    // Across the change, an hour of the clock is not an hour of time.
+    const TTaskData winter = Repeating(srDays, 1, autumn(3, 15));
+    EXPECT_FALSE(TRecurrence::IsScheduledTimeReached(winter, autumn(2, 30), kSummer));
 }

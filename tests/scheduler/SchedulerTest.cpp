@@ -10,6 +10,7 @@
 #include "tests/fakes/FakeSoundPlayer.h"
 #include "tests/support/CapturedLog.h"
 #include "tests/support/Records.h"
+#include "tests/support/ScopedTimeZone.h"
 #include "tests/support/TestSupport.h"
 
 #include <QApplication>
@@ -707,4 +708,50 @@ TEST_F(SchedulerFixture, ASetClockFiresAtOnceButTimePassingDoesNot)
     EXPECT_TRUE(scheduler.CheckClock());
     EXPECT_EQ(Made("Standup"), std::vector<K>{K::PopupNote});
     EXPECT_FALSE(scheduler.CheckClock()); // the next look sees no new step
+}
+
+TEST_F(SchedulerFixture, HourlyReminderRingsEveryRealHourAcrossBothSummerTimeChanges)
+{
+    // Berlin: 31 Mar 2024 02:00 -> 03:00, 27 Oct 2024 03:00 -> 02:00 (01:00 UTC both days).
+    TestSupport::ScopedTimeZone zone("CET-1CEST,M3.5.0,M10.5.0/3");
+    const auto utc = [](int m, int d, int h, int mi) { return At(2024, m, d, h, mi, 30); };
+    struct TTick {
+        TDateTime Utc;
+        bool Rings;
+        TDateTime NextLocal;
+    };
+    const auto ringsAt = [&](TDateTime event, std::initializer_list<TTick> ticks, const char *name) {
+        list.Clear();
+        player.CountsAtPlay.clear();
+        TTaskData t = Daily("Hourly", event);
+        t.RepeatRule = srHours;
+        t.PlaySound = true;
+        TTaskData &hourly = list.AddTask(t);
+        player.Watched = &hourly;
+        size_t rings = 0;
+        for (const TTick &tick : ticks) {
+            Clock::PinUtc(tick.Utc);
+            scheduler.TimerTick();
+            rings += tick.Rings ? 1 : 0;
+            EXPECT_EQ(player.CountsAtPlay.size(), rings) << name << " at " << DateTimeToStr(Clock::Now()).toStdString();
+            EXPECT_TRUE(SameDateTime(hourly.Scheduled, tick.NextLocal))
+                << name << ": next " << DateTimeToStr(hourly.Scheduled).toStdString();
+        }
+        Clock::Unpin();
+    };
+    const auto autumn = [](int h, int mi) { return At(2024, 10, 27, h, mi); };
+    ringsAt(autumn(1, 45),
+            {{utc(10, 26, 23, 45), true, autumn(2, 45)}, // 01:45 summer time
+             {utc(10, 27, 0, 30), false, autumn(2, 45)}, // 02:30 summer time
+             {utc(10, 27, 0, 45), true, autumn(2, 45)}, // 02:45 summer time, next the second 02:45
+             {utc(10, 27, 1, 0), false, autumn(2, 45)}, // 02:00 winter time
+             {utc(10, 27, 1, 45), true, autumn(3, 45)}, // 02:45 winter time
+             {utc(10, 27, 2, 45), true, autumn(4, 45)}}, // 03:45
+            "autumn");
+    const auto spring = [](int h, int mi) { return At(2024, 3, 31, h, mi); };
+    ringsAt(spring(1, 30),
+            {{utc(3, 31, 0, 30), true, spring(3, 30)}, // 01:30 winter time
+             {utc(3, 31, 1, 0), false, spring(3, 30)}, // 03:00 summer time
+             {utc(3, 31, 1, 30), true, spring(4, 30)}}, // 03:30 summer time
+            "spring");
 }

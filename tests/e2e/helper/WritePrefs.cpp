@@ -1,9 +1,11 @@
 // Writes a preferences file for the end-to-end tests: the defaults with the
 // settings given as name=value arguments (mail server, waits, missed-reminder
-// treatment). Usage: e2e_write_prefs <file> [name=value ...]
+// treatment, last run). Usage: e2e_write_prefs <file> [name=value ...]
+#include "core/DateTime.h"
 #include "storage/GlobalPreferences.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QString>
 
 #include <cstdio>
@@ -48,6 +50,8 @@ int main(int argc, char **argv)
             p.SetMissedTasksTreatment(TMissedTasksTreatment(v.toInt()));
         else if (name == QLatin1String("NeverShowSplash"))
             p.SetNeverShowSplash(v == QLatin1String("1"));
+        else if (name == QLatin1String("LastRun")) // local wall-clock time, ISO 8601
+            p.SetLastRun(DateTimeFromQDateTime(QDateTime::fromString(v, Qt::ISODate)));
         else if (name == QLatin1String("ShowFullMoons"))
             p.SetShowFullMoons(v == QLatin1String("1"));
         else {

@@ -1,12 +1,19 @@
 #include "core/DateTime.h"
 #include "core/vornIniFile.h"
 #include "core/vornLogFile.h"
+#include "tests/support/Permissions.h"
 #include "tests/support/TestSupport.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
+#include <csignal>
+#include <cstdio>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 
 using TestSupport::PinnedClock;
 using TestSupport::ReadAll;
@@ -111,20 +118,145 @@ TEST(LogFile, LevelZeroWritesNothingEvenErrors)
     EXPECT_FALSE(log.ErrorsLogged);
 }
 
+// Counts the notices and logs from inside each, as a box does when the
+// program is ending; a notice shown from inside the logger would re-enter it.
+struct NoticeWatch {
+    TestSupport::MessageBoxRecorder boxes;
+    int depth = 0;
+    bool reentered = false;
+    NoticeWatch()
+    {
+        boxes.Decide = [this](const QString &) {
+            if (++depth > 1)
+                reentered = true;
+            else
+                LogInfo("box shown");
+            --depth;
+            return TMsgResult::Ok;
+        };
+    }
+    QStringList AfterEvents()
+    {
+        QCoreApplication::processEvents();
+        return boxes.Texts;
+    }
+};
+
+// Files written by this process may not grow past the limit while alive.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &FSaved);
+        FOldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit reduced = FSaved;
+        reduced.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &reduced);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &FSaved);
+        std::signal(SIGXFSZ, FOldHandler);
+    }
+
+private:
+    rlimit FSaved{};
+    void (*FOldHandler)(int) = nullptr;
+};
+
+TEST(LogFile, AFullDiskIsToldOnceFromTheEventLoopAndTheLogGoesOnAfterwards)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("Brivane.log");
+    TvornLogFile log(path, 3, 1, 1);
+    SetLog(&log);
+    NoticeWatch watch;
+    {
+        FileSizeLimit full(QFileInfo(path).size());
+        for (int i = 0; i < 50; ++i)
+            log.Info("line " + QString::number(i));
+        // No box from inside the logger: a box logs, and its wait runs code that logs.
+        EXPECT_TRUE(watch.boxes.Texts.isEmpty());
+        const QStringList shown = watch.AfterEvents();
+        ASSERT_EQ(shown.size(), 1);
+        EXPECT_TRUE(shown[0].startsWith("error writing to log file\n" + path)) << shown[0].toStdString();
+        EXPECT_FALSE(watch.reentered);
+        EXPECT_TRUE(log.FailureText.startsWith("error writing to log file"));
+    }
+    // Space again: lines are written again, and a later failure is not told twice.
+    log.Info("after");
+    EXPECT_EQ(FileLines(path).last(), "Info: after");
+    {
+        FileSizeLimit full(QFileInfo(path).size());
+        log.Error("again");
+    }
+    EXPECT_EQ(watch.AfterEvents().size(), 1);
+    SetLog(nullptr);
+}
+
 TEST(LogFile, AnUncreatableLogSaysSoOnceAndFallsSilent)
 {
-    TestSupport::MessageBoxRecorder boxes;
     QTemporaryDir dir;
-    const QString path = dir.filePath("missing-folder/Brivane.log");
-    TvornLogFile log(path, 3, 1, 1);
-    EXPECT_FALSE(log.Active);
-    EXPECT_EQ(log.Level, 0);
-    ASSERT_FALSE(boxes.Texts.isEmpty());
-    EXPECT_TRUE(boxes.Texts.contains("Unable to create log file" + path));
-    const auto shown = boxes.Texts.size();
-    log.Error("x");
-    log.Info("y");
-    EXPECT_EQ(boxes.Texts.size(), shown);
+    ASSERT_TRUE(WriteAll(dir.filePath("a-file"), "x"));
+    QDir(dir.path()).mkdir("read-only");
+    struct Case {
+        const char *name;
+        QString path;
+        bool needsPermissions;
+    };
+    const Case cases[] = {
+        {"a file where its folder should be", dir.filePath("a-file/Brivane/Brivane.log"), false},
+        {"a read-only folder", dir.filePath("read-only/Brivane.log"), true},
+    };
+    TestSupport::PermissionsEnforced enforced;
+    TestSupport::ReadOnlyFolder readOnly(dir.filePath("read-only"));
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.needsPermissions && !TestSupport::PermissionsEnforced::FolderRefusesWrites(dir.filePath("read-only"))) {
+            std::fprintf(stderr, "permissions are not enforced here; case \"%s\" left out\n", c.name);
+            continue;
+        }
+        NoticeWatch watch;
+        TvornLogFile log(c.path, 3, 1, 1);
+        SetLog(&log);
+        EXPECT_FALSE(log.Active);
+        EXPECT_EQ(log.Level, 0);
+        EXPECT_TRUE(watch.boxes.Texts.isEmpty());
+        log.Error("x");
+        log.Info("y");
+        EXPECT_FALSE(log.ErrorsLogged);
+        EXPECT_EQ(watch.AfterEvents(), QStringList{"Unable to create log file" + c.path});
+        EXPECT_FALSE(watch.reentered);
+        EXPECT_FALSE(QFile::exists(c.path));
+        SetLog(nullptr);
+    }
+}
+
+TEST(LogFile, IsPrivateToTheUserAndMakesItsFoldersPrivate)
+{
+    QTemporaryDir dir;
+    const mode_t oldMask = umask(022);
+    const QString path = dir.filePath("state/Brivane/Brivane.log");
+    {
+        TvornLogFile log(path, 3, 1, 1);
+        log.Info("store at /home/someone/Documents/Brivane");
+    }
+    const auto ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+    const auto ownerFolder = ownerOnly | QFileDevice::ExeOwner;
+    const auto mask = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner | QFileDevice::ReadGroup
+                      | QFileDevice::WriteGroup | QFileDevice::ExeGroup | QFileDevice::ReadOther
+                      | QFileDevice::WriteOther | QFileDevice::ExeOther;
+    EXPECT_EQ(QFile::permissions(path) & mask, ownerOnly);
+    EXPECT_EQ(QFile::permissions(dir.filePath("state/Brivane")) & mask, ownerFolder);
+    EXPECT_EQ(QFile::permissions(dir.filePath("state")) & mask, ownerFolder);
+
+    // A log left open to everyone by an earlier version is closed, in both start modes.
+    for (uint8_t fresh : {uint8_t(1), uint8_t(0)}) {
+        QFile::setPermissions(path, ownerOnly | QFileDevice::ReadGroup | QFileDevice::ReadOther);
+        TvornLogFile log(path, 3, 1, fresh);
+        EXPECT_EQ(QFile::permissions(path) & mask, ownerOnly) << int(fresh);
+    }
+    umask(oldMask);
 }
 
 TEST(IniFile, SectionsAndKeysIgnoreCaseAndEveryWriteReachesTheFile)

@@ -47,7 +47,8 @@ void TvornApplication::EnsureFolder(const QString &path)
 {
     if (FolderExists(path))
         return;
-    QDir().mkdir(path);
+    // One level only, private to the user like everything in it.
+    CreatePrivateFolder(path, nullptr, false);
     if (!FolderExists(path))
         throw EvornError(QStringLiteral("Error: Cannot create %1.").arg(path));
 }

@@ -4,7 +4,6 @@
 #include "core/MessageBox.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QScopeGuard>
@@ -13,19 +12,6 @@ namespace {
 TvornLogFile *g_log = nullptr;
 
 constexpr QFileDevice::Permissions kOwnerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
-
-// Makes the folder and those missing above it for the user alone; folders
-// that exist keep their modes.
-bool MakePrivateFolders(const QString &folder)
-{
-    const QString clean = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
-    if (FolderExists(clean))
-        return true;
-    const QString parent = QFileInfo(clean).path();
-    if (parent == clean || !MakePrivateFolders(parent))
-        return false;
-    return QDir().mkdir(clean, kOwnerOnly | QFileDevice::ExeOwner) || FolderExists(clean);
-}
 } // namespace
 
 TvornLogFile *Log()
@@ -94,7 +80,7 @@ TvornLogFile::TvornLogFile(const QString &path, int level, uint8_t createWhenMis
 
 bool TvornLogFile::CreateEmpty()
 {
-    if (!MakePrivateFolders(FilePath()))
+    if (!CreatePrivateFolder(FilePath()))
         return false;
     QFile f(Path());
     if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate, kOwnerOnly))

@@ -1,6 +1,8 @@
 #include "core/DateTime.h"
 #include "core/vornIniFile.h"
 #include "core/vornLogFile.h"
+#include "tests/fakes/FakeWriteFault.h"
+#include "tests/support/CapturedLog.h"
 #include "tests/support/Permissions.h"
 #include "tests/support/TestSupport.h"
 
@@ -9,6 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <gtest/gtest.h>
@@ -300,6 +303,98 @@ TEST(IniFile, ReadsFilesWrittenByHandWithLfEndingsAndQuotes)
     TvornIniFile ini(path);
     EXPECT_EQ(ini.ReadString("users", "BOB", ""), "D:/Shared/Store");
     EXPECT_EQ(ini.ReadInteger("debug", "level", 0), 2);
+}
+
+QByteArray Utf16(const QString &text, bool littleEndian)
+{
+    QByteArray out = littleEndian ? QByteArray("\xFF\xFE") : QByteArray("\xFE\xFF");
+    for (const QChar c : text) {
+        const char hi = char(c.unicode() >> 8), lo = char(c.unicode() & 0xFF);
+        littleEndian ? out.append(lo).append(hi) : out.append(hi).append(lo);
+    }
+    return out;
+}
+
+TEST(IniFile, OldCodePageFilesKeepEveryByteOfTheLinesNotChanged)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("Brivane.ini");
+    // Windows-1252: o-umlaut, e-acute, the euro sign; 0x81 is unassigned in it.
+    const QByteArray head = "[Users]\r\nj\xF6rg=C:\\Dokumente und Einstellungen\\J\xF6rg\\Brivane\r\n";
+    const QByteArray tail = "; caf\xE9 \x80 \x81 kept as it was\r\n[Debug]\r\n";
+    ASSERT_TRUE(WriteAll(path, head + tail + "Level=1\r\n"));
+    TvornIniFile ini(path);
+    EXPECT_EQ(ini.ReadString("users", QString::fromUtf8("jörg"), ""),
+              QString::fromUtf8("C:\\Dokumente und Einstellungen\\Jörg\\Brivane"));
+
+    ASSERT_TRUE(ini.WriteInteger("Debug", "Level", 3));
+    EXPECT_EQ(ReadAll(path), head + tail + "Level=3\r\n");
+
+    // New lines stay in the file's code page while it can hold them; the rest goes as UTF-8.
+    ASSERT_TRUE(ini.WriteString("Debug", "Note", QString::fromUtf8("é €")));
+    ASSERT_TRUE(ini.WriteString("Debug", "Name", QString::fromUtf8("Жанна")));
+    EXPECT_EQ(ReadAll(path), head + tail + "Level=3\r\nNote=\xE9 \x80\r\nName=" + QString::fromUtf8("Жанна").toUtf8() + "\r\n");
+    EXPECT_EQ(ini.ReadString("Debug", "Note", ""), QString::fromUtf8("é €"));
+    EXPECT_EQ(ini.ReadString("Debug", "Name", ""), QString::fromUtf8("Жанна"));
+    EXPECT_EQ(ini.ReadString("Users", QString::fromUtf8("jörg"), "").right(8), "\\Brivane");
+}
+
+TEST(IniFile, Utf16AndUtf8WithByteOrderMarkAreReadAndWrittenInTheirOwnEncoding)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("Brivane.ini");
+    const QString text = QString::fromUtf8("[Users]\r\nzoë=D:\\Zoë's Store\r\n[Debug]\r\nLevel=2\r\n");
+    for (bool littleEndian : {true, false}) {
+        SCOPED_TRACE(littleEndian ? "UTF-16LE" : "UTF-16BE");
+        ASSERT_TRUE(WriteAll(path, Utf16(text, littleEndian)));
+        TvornIniFile ini(path);
+        EXPECT_EQ(ini.ReadString("Users", QString::fromUtf8("ZOË"), ""), QString::fromUtf8("D:\\Zoë's Store"));
+        EXPECT_EQ(ini.ReadInteger("Debug", "Level", 0), 2);
+        ASSERT_TRUE(ini.WriteInteger("Debug", "Level", 3));
+        ASSERT_TRUE(ini.WriteBool("Tasklist", "FirstRun", false));
+        EXPECT_EQ(ReadAll(path),
+                  Utf16(QString::fromUtf8("[Users]\r\nzoë=D:\\Zoë's Store\r\n[Debug]\r\nLevel=3\r\n\r\n"
+                                          "[Tasklist]\r\nFirstRun=0\r\n"),
+                        littleEndian));
+    }
+
+    // A UTF-8 mark does not hide the first section; it stays, and so do LF endings.
+    ASSERT_TRUE(WriteAll(path, "\xEF\xBB\xBF[Debug]\nLevel=1\nMode=0"));
+    TvornIniFile ini(path);
+    EXPECT_EQ(ini.ReadInteger("Debug", "Level", -1), 1);
+    ASSERT_TRUE(ini.WriteInteger("Debug", "Level", 3));
+    ASSERT_TRUE(ini.WriteString("Debug", "Extra", "x"));
+    EXPECT_EQ(ReadAll(path), QByteArray("\xEF\xBB\xBF[Debug]\nLevel=3\nMode=0\nExtra=x\n"));
+}
+
+TEST(IniFile, AWriteThatFailsAtAnyStageKeepsTheFileAndIsReported)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("Brivane.ini");
+    const QByteArray before = "[Tasklist]\r\nFirstRun=0\r\n[Debug]\r\nLevel=3\r\n[users2]\r\nme=/home/me/Store/\r\n";
+    TestSupport::CapturedLog log;
+    // An ini is smaller than the write buffer: a full disk shows only from the flush on.
+    for (TWriteStage stage :
+         {TWriteStage::Create, TWriteStage::Flush, TWriteStage::Sync, TWriteStage::Close, TWriteStage::Rename}) {
+        SCOPED_TRACE(int(stage));
+        ASSERT_TRUE(WriteAll(path, before));
+        TestSupport::MessageBoxRecorder boxes;
+        TvornIniFile ini(path);
+        {
+            TFakeWriteFault full(stage, ENOSPC);
+            EXPECT_FALSE(ini.WriteInteger("Debug", "Level", 1));
+            EXPECT_FALSE(ini.WriteString("Tasklist", "SortBy", "2"));
+        }
+        EXPECT_EQ(ReadAll(path), before);
+        EXPECT_EQ(ini.LastError, "No space left on device");
+        EXPECT_EQ(boxes.Texts.size(), 1);
+        EXPECT_TRUE(log.Contains("Error: Cannot write " + path + ": No space left on device"));
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"Brivane.ini"});
+        // Space again: the next write goes through.
+        EXPECT_TRUE(ini.WriteInteger("Debug", "Level", 1));
+        EXPECT_TRUE(ini.LastError.isEmpty());
+        EXPECT_EQ(ini.ReadInteger("Debug", "Level", 0), 1);
+    }
 }
 
 TEST(CopyFile, CopiesInBlocksOf8192)

@@ -1,6 +1,7 @@
 """Start-up, single instance and orderly end of the real program."""
 
 import os
+import stat
 import signal
 import time
 
@@ -95,6 +96,11 @@ def _ends_in_order(s, sig, reasons):
     check(len(lines) >= 2 and lines[0].startswith("Info:Log start: "), "log does not begin fresh: %r" % lines[:2])
     check(lines[1] == "Log path: " + s.log_path, "second log line is %r" % lines[1])
     check("Info: Initialize InitApp" in lines, "no 'Initialize InitApp' line")
+    # The log names the user's files: it is the user's alone, and not in the shared temporary folder.
+    check(stat.S_IMODE(os.stat(s.log_path).st_mode) == 0o600, "log mode %o" % os.stat(s.log_path).st_mode)
+    log_folder = os.path.dirname(s.log_path)
+    check(stat.S_IMODE(os.stat(log_folder).st_mode) == 0o700, "log folder mode %o" % os.stat(log_folder).st_mode)
+    check(not os.path.exists(os.path.join(s.tmpdir, "Brivane.log")), "a log in the temporary folder")
 
     terminate = [i for i, line in enumerate(lines)
                  if line in ["Info: TerminateApplication: " + r for r in reasons]]

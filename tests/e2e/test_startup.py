@@ -3,6 +3,8 @@
 import os
 import stat
 import signal
+import shutil
+import subprocess
 import time
 
 from harness import check
@@ -154,3 +156,41 @@ def test_missing_picture_library(s):
     store_folder = os.path.join(s.documents, "Brivane")
     check(not os.path.exists(os.path.join(store_folder, "Brivane.dat")), "a store file was written")
     check(not os.path.exists(store_folder), "the store folder was created")
+
+
+def _log_trouble_told_once(s, p):
+    """Start-up finishes although no log line can be written; one notice says so and the program goes on."""
+    _wait_started(s, p)
+    notice = s.wait_window(BOX, timeout=10, proc=p)
+    s.painted_screenshot(notice, "log-notice")
+    check(len(s.find_windows("^%s$" % BOX, pid=p.pid)) == 1, "more than one notice about the log")
+    s.key(notice, "Return")
+    s.wait_window_gone(notice, timeout=5)
+    check(p.running(), "program ended after the notice (exit %s)" % p.returncode)
+    check(not s.find_windows("^%s$" % BOX, pid=p.pid), "another notice came after the first")
+    p.send(signal.SIGTERM)
+    p.expect_exit(0, timeout=5)
+
+
+def test_full_log_folder_is_told_once(s):
+    s.set_log_level(3)
+    folder = os.path.dirname(s.log_path)
+    os.makedirs(folder, mode=0o700)
+    # A full disk of its own, seen by the program alone: a small file system in a
+    # private mount namespace, filled before the program starts.
+    script = ('mount -t tmpfs -o size=64k,mode=0700 brivane-full "$1" && '
+              '{ head -c 1048576 /dev/zero > "$1/filler" 2>/dev/null; exec "$2"; }')
+    probe = subprocess.run(["unshare", "-m", "sh", "-c", "mount -t tmpfs none /mnt"], capture_output=True)
+    check(probe.returncode == 0, "cannot mount a small file system here: %r" % probe.stderr)
+    p = s.start(exe=shutil.which("unshare"), args=["-m", "sh", "-c", script, "sh", folder, s.exe])
+    _log_trouble_told_once(s, p)
+
+
+def test_uncreatable_log_folder_is_told_once(s):
+    s.set_log_level(3)
+    # A file where the program's log folder should be: nobody can make the log.
+    os.makedirs(os.path.dirname(os.path.dirname(s.log_path)))
+    with open(os.path.dirname(s.log_path), "w") as f:
+        f.write("in the way")
+    p = s.start()
+    _log_trouble_told_once(s, p)

@@ -109,7 +109,8 @@ void TvornLogFile::ReportFailure(const QString &text)
         return;
     FailureText = text;
     if (QCoreApplication *app = QCoreApplication::instance())
-        QMetaObject::invokeMethod(app, [text] { ShowNotice(text, TMsgIcon::Warning); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            app, [text] { ShowNotice(text, TMsgIcon::Warning); }, Qt::QueuedConnection);
 }
 
 void TvornLogFile::WriteLine(const QString &text)

@@ -333,7 +333,8 @@ TEST(IniFile, OldCodePageFilesKeepEveryByteOfTheLinesNotChanged)
     // New lines stay in the file's code page while it can hold them; the rest goes as UTF-8.
     ASSERT_TRUE(ini.WriteString("Debug", "Note", QString::fromUtf8("é €")));
     ASSERT_TRUE(ini.WriteString("Debug", "Name", QString::fromUtf8("Жанна")));
-    EXPECT_EQ(ReadAll(path), head + tail + "Level=3\r\nNote=\xE9 \x80\r\nName=" + QString::fromUtf8("Жанна").toUtf8() + "\r\n");
+    EXPECT_EQ(ReadAll(path),
+              head + tail + "Level=3\r\nNote=\xE9 \x80\r\nName=" + QString::fromUtf8("Жанна").toUtf8() + "\r\n");
     EXPECT_EQ(ini.ReadString("Debug", "Note", ""), QString::fromUtf8("é €"));
     EXPECT_EQ(ini.ReadString("Debug", "Name", ""), QString::fromUtf8("Жанна"));
     EXPECT_EQ(ini.ReadString("Users", QString::fromUtf8("jörg"), "").right(8), "\\Brivane");
@@ -352,10 +353,9 @@ TEST(IniFile, Utf16AndUtf8WithByteOrderMarkAreReadAndWrittenInTheirOwnEncoding)
         EXPECT_EQ(ini.ReadInteger("Debug", "Level", 0), 2);
         ASSERT_TRUE(ini.WriteInteger("Debug", "Level", 3));
         ASSERT_TRUE(ini.WriteBool("Tasklist", "FirstRun", false));
-        EXPECT_EQ(ReadAll(path),
-                  Utf16(QString::fromUtf8("[Users]\r\nzoë=D:\\Zoë's Store\r\n[Debug]\r\nLevel=3\r\n\r\n"
-                                          "[Tasklist]\r\nFirstRun=0\r\n"),
-                        littleEndian));
+        EXPECT_EQ(ReadAll(path), Utf16(QString::fromUtf8("[Users]\r\nzoë=D:\\Zoë's Store\r\n[Debug]\r\nLevel=3\r\n\r\n"
+                                                         "[Tasklist]\r\nFirstRun=0\r\n"),
+                                       littleEndian));
     }
 
     // A UTF-8 mark does not hide the first section; it stays, and so do LF endings.

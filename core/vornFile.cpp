@@ -2,11 +2,11 @@
 
 #include "core/MessageBox.h"
 
-#include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QCryptographicHash>
 #include <QRandomGenerator>
 #include <algorithm>
 #include <cerrno>

@@ -32,7 +32,7 @@ private:
 
 mode_t ModeOf(const QString &path)
 {
-    struct stat st { };
+    struct stat st {};
     if (::stat(QFile::encodeName(path).constData(), &st) != 0)
         return mode_t(-1);
     return st.st_mode & 07777;
@@ -46,12 +46,18 @@ QStringList Entries(const QString &folder)
 const char *StageName(TWriteStage stage)
 {
     switch (stage) {
-    case TWriteStage::Create: return "create";
-    case TWriteStage::Write: return "write";
-    case TWriteStage::Flush: return "flush";
-    case TWriteStage::Sync: return "sync";
-    case TWriteStage::Close: return "close";
-    case TWriteStage::Rename: return "rename";
+    case TWriteStage::Create:
+        return "create";
+    case TWriteStage::Write:
+        return "write";
+    case TWriteStage::Flush:
+        return "flush";
+    case TWriteStage::Sync:
+        return "sync";
+    case TWriteStage::Close:
+        return "close";
+    case TWriteStage::Rename:
+        return "rename";
     }
     return "?";
 }
@@ -137,8 +143,8 @@ TEST(CheckedWrite, FilesAndFoldersArePrivateWhateverTheUmask)
     EXPECT_EQ(ModeOf(path), 0600u);
     ASSERT_TRUE(CopyFileAtomically(path, folder + "/copy"));
     EXPECT_EQ(ModeOf(folder + "/copy"), 0600u);
-    ASSERT_TRUE(WriteFileAtomically(folder + "/shared", "x", nullptr,
-                                    QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup));
+    ASSERT_TRUE(WriteFileAtomically(folder + "/shared", "x",
+                                    nullptr, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup));
     EXPECT_EQ(ModeOf(folder + "/shared"), 0640u);
 }
 
@@ -147,9 +153,9 @@ TEST(CheckedWrite, OnlyTheWritersOwnLeftoversAreRemoved)
     QTemporaryDir dir;
     const QString path = dir.filePath("Brivane.dat");
     const QStringList leftovers{"Brivane.dat.AbCdEf", "Brivane.dat.qWeRty"};
-    const QStringList kept{"Brivane.dat",           "Brivane.dat.notes",   "Brivane.dat.09-12-2026",
-                           "Brivane.dat.abc123",    "Brivane.dat.AbCdEfG", "Brivane.dat.AbCdE",
-                           "Other.dat.AbCdEf",      "xBrivane.dat.AbCdEf", "brivane.dat.AbCdEf",
+    const QStringList kept{"Brivane.dat",         "Brivane.dat.notes",     "Brivane.dat.09-12-2026",
+                           "Brivane.dat.abc123",  "Brivane.dat.AbCdEfG",   "Brivane.dat.AbCdE",
+                           "Other.dat.AbCdEf",    "xBrivane.dat.AbCdEf",   "brivane.dat.AbCdEf",
                            "Brivane.dat.ini.Abcdef"};
     for (const QString &name : leftovers + kept)
         ASSERT_TRUE(WriteAll(dir.filePath(name), "x"));

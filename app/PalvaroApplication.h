@@ -33,7 +33,7 @@ public:
     bool TerminateRequested() const { return FTerminateRequested; }
     // Ini file path: config folder + the "INI" entry.
     QString IniPath() const { return ConfigFolder() + GetFile(QStringLiteral("INI")); }
-    QString LogPath() const { return GetFolder(QStringLiteral("WIN-TEMP")) + GetFile(QStringLiteral("LOG")); }
+    QString LogPath() const { return GetFolder(QStringLiteral("LOG-FOLDER")) + GetFile(QStringLiteral("LOG")); }
 
     uint8_t Edition = 0;
     // The edition's product and preferences file names (set by LoadEditionProfile).

@@ -1,6 +1,11 @@
 #include "core/vornIniFile.h"
 
+#include "core/Codepage.h"
+#include "core/MessageBox.h"
+#include "core/vornLogFile.h"
+
 #include <QFile>
+#include <QStringDecoder>
 
 namespace {
 
@@ -81,28 +86,176 @@ TvornIniFile::TvornIniFile(const QString &path)
 {
 }
 
-QStringList TvornIniFile::ReadFileLines() const
+namespace {
+
+enum class TIniEncoding { Bytes, Utf16LE, Utf16BE };
+
+QString DecodeBytesLine(const QByteArray &bytes, bool &legacy)
 {
-    QFile f(Path());
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    QString text = QString::fromUtf8(f.readAll());
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    QStringList lines = text.split(QLatin1Char('\n'));
-    if (!lines.isEmpty() && lines.last().isEmpty())
-        lines.removeLast();
-    return lines;
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = utf8(bytes);
+    if (!utf8.hasError())
+        return text;
+    legacy = true;
+    return FromCp1252(bytes);
 }
 
-bool TvornIniFile::WriteFileLines(const QStringList &lines)
+QByteArray Utf16Bytes(const QString &text, TIniEncoding encoding)
 {
     QByteArray out;
-    for (const QString &l : lines) {
-        out += l.toUtf8();
-        out += "\r\n";
+    out.reserve(text.size() * 2);
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        const char hi = char(u >> 8), lo = char(u & 0xFF);
+        if (encoding == TIniEncoding::Utf16LE)
+            out.append(lo).append(hi);
+        else
+            out.append(hi).append(lo);
     }
-    // A crash while writing must not cut the file: replace it in one step.
-    return WriteFileAtomically(Path(), out);
+    return out;
+}
+
+} // namespace
+
+// The file's lines as text, and as the bytes they were read from.
+struct TvornIniFile::Content {
+    QStringList lines; // without their endings
+    // Per line: the bytes read, ending included; null for a line made or changed since.
+    QList<QByteArray> raw;
+    TIniEncoding encoding = TIniEncoding::Bytes;
+    QByteArray bom;
+    QString eol = QStringLiteral("\r\n");
+    bool legacy = false; // some line is Windows-1252
+
+    void Set(qsizetype i, const QString &text)
+    {
+        if (lines[i] == text)
+            return;
+        lines[i] = text;
+        raw[i] = QByteArray();
+    }
+    void Insert(qsizetype i, const QString &text)
+    {
+        lines.insert(i, text);
+        raw.insert(i, QByteArray());
+    }
+    void Append(const QString &text) { Insert(lines.size(), text); }
+    void Remove(qsizetype first, qsizetype count)
+    {
+        lines.remove(first, count);
+        raw.remove(first, count);
+    }
+
+    QByteArray Encode(const QString &text) const
+    {
+        switch (encoding) {
+        case TIniEncoding::Utf16LE:
+        case TIniEncoding::Utf16BE: return Utf16Bytes(text, encoding);
+        case TIniEncoding::Bytes: break;
+        }
+        // A file kept in the old code page stays readable to the editors that made it.
+        if (legacy && FromCp1252(ToCp1252(text)) == text)
+            return ToCp1252(text);
+        return text.toUtf8();
+    }
+    QByteArray Bytes() const
+    {
+        QByteArray out = bom;
+        for (qsizetype i = 0; i < lines.size(); ++i) {
+            if (raw[i].isNull()) {
+                out += Encode(lines[i] + eol);
+                continue;
+            }
+            out += raw[i];
+            // A last line without an ending that is no longer last needs one.
+            if (i + 1 < lines.size() && !raw[i].endsWith('\n') && !raw[i].endsWith(QByteArray("\n\0", 2)))
+                out += Encode(eol);
+        }
+        return out;
+    }
+};
+
+TvornIniFile::Content TvornIniFile::ReadContent() const
+{
+    Content c;
+    QFile f(Path());
+    if (!f.open(QIODevice::ReadOnly))
+        return c;
+    const QByteArray all = f.readAll();
+    if (all.startsWith("\xFF\xFE") || all.startsWith("\xFE\xFF")) {
+        c.encoding = all.startsWith("\xFF\xFE") ? TIniEncoding::Utf16LE : TIniEncoding::Utf16BE;
+        c.bom = all.left(2);
+        const bool le = c.encoding == TIniEncoding::Utf16LE;
+        QString line;
+        qsizetype start = 2;
+        bool sawEol = false;
+        for (qsizetype i = 2; i < all.size(); i += 2) {
+            if (i + 1 >= all.size()) // an odd last byte is kept as it was
+                break;
+            const auto b0 = uchar(all[i]), b1 = uchar(all[i + 1]);
+            const char16_t u = le ? char16_t(b0 | (b1 << 8)) : char16_t((b0 << 8) | b1);
+            if (u != u'\n') {
+                line.append(QChar(u));
+                continue;
+            }
+            if (!sawEol) {
+                sawEol = true;
+                c.eol = line.endsWith(QLatin1Char('\r')) ? QStringLiteral("\r\n") : QStringLiteral("\n");
+            }
+            if (line.endsWith(QLatin1Char('\r')))
+                line.chop(1);
+            c.lines << line;
+            c.raw << all.mid(start, i + 2 - start);
+            line.clear();
+            start = i + 2;
+        }
+        if (start < all.size()) {
+            c.lines << line;
+            c.raw << all.mid(start);
+        }
+        return c;
+    }
+    qsizetype start = 0;
+    if (all.startsWith("\xEF\xBB\xBF")) {
+        c.bom = all.left(3);
+        start = 3;
+    }
+    bool sawEol = false;
+    while (start < all.size()) {
+        const qsizetype nl = all.indexOf('\n', start);
+        const qsizetype end = nl < 0 ? all.size() : nl + 1;
+        QByteArray bytes = all.mid(start, (nl < 0 ? all.size() : nl) - start);
+        if (nl >= 0 && !sawEol) {
+            sawEol = true;
+            c.eol = bytes.endsWith('\r') ? QStringLiteral("\r\n") : QStringLiteral("\n");
+        }
+        if (nl >= 0 && bytes.endsWith('\r'))
+            bytes.chop(1);
+        c.lines << DecodeBytesLine(bytes, c.legacy);
+        c.raw << all.mid(start, end - start);
+        start = end;
+    }
+    return c;
+}
+
+QStringList TvornIniFile::ReadFileLines() const
+{
+    return ReadContent().lines;
+}
+
+bool TvornIniFile::WriteContent(const Content &content)
+{
+    // A full disk must not cut the file: replace it in one step, or not at all.
+    QString reason;
+    if (WriteFileAtomically(Path(), content.Bytes(), &reason)) {
+        LastError.clear();
+        return true;
+    }
+    LastError = reason.isEmpty() ? QStringLiteral("unknown error") : reason;
+    LogError(QStringLiteral("Cannot write %1: %2").arg(Path(), LastError));
+    if (!std::exchange(FFailureTold, true))
+        ShowNotice(QStringLiteral("Settings cannot be saved to %1:\r%2").arg(Path(), LastError), TMsgIcon::Warning);
+    return false;
 }
 
 QString TvornIniFile::ReadString(const QString &section, const QString &key, const QString &def) const
@@ -122,26 +275,26 @@ QString TvornIniFile::ReadString(const QString &section, const QString &key, con
 
 bool TvornIniFile::WriteString(const QString &section, const QString &key, const QString &value)
 {
-    QStringList lines = ReadFileLines();
+    Content c = ReadContent();
     int end = -1;
-    const int start = FindSection(lines, section, end);
+    const int start = FindSection(c.lines, section, end);
     const QString newLine = key + QLatin1Char('=') + value;
     if (start < 0) {
-        if (!lines.isEmpty() && !lines.last().trimmed().isEmpty())
-            lines.append(QString());
-        lines.append(QLatin1Char('[') + section + QLatin1Char(']'));
-        lines.append(newLine);
-        return WriteFileLines(lines);
+        if (!c.lines.isEmpty() && !c.lines.last().trimmed().isEmpty())
+            c.Append(QString());
+        c.Append(QLatin1Char('[') + section + QLatin1Char(']'));
+        c.Append(newLine);
+        return WriteContent(c);
     }
     for (int i = start; i < end; ++i) {
         QString k, v;
-        if (SplitKeyLine(lines[i], k, v) && Same(k, key)) {
-            lines[i] = k + QLatin1Char('=') + value;
-            return WriteFileLines(lines);
+        if (SplitKeyLine(c.lines[i], k, v) && Same(k, key)) {
+            c.Set(i, k + QLatin1Char('=') + value);
+            return WriteContent(c);
         }
     }
-    lines.insert(end, newLine);
-    return WriteFileLines(lines);
+    c.Insert(end, newLine);
+    return WriteContent(c);
 }
 
 int TvornIniFile::ReadInteger(const QString &section, const QString &key, int def) const
@@ -193,14 +346,14 @@ QStringList TvornIniFile::ReadSection(const QString &section) const
 
 bool TvornIniFile::DeleteKey(const QString &section, const QString &key)
 {
-    QStringList lines = ReadFileLines();
+    Content c = ReadContent();
     int end = -1;
-    const int start = FindSection(lines, section, end);
+    const int start = FindSection(c.lines, section, end);
     for (int i = start; start >= 0 && i < end; ++i) {
         QString k, v;
-        if (SplitKeyLine(lines[i], k, v) && Same(k, key)) {
-            lines.removeAt(i);
-            return WriteFileLines(lines);
+        if (SplitKeyLine(c.lines[i], k, v) && Same(k, key)) {
+            c.Remove(i, 1);
+            return WriteContent(c);
         }
     }
     return true;
@@ -208,14 +361,14 @@ bool TvornIniFile::DeleteKey(const QString &section, const QString &key)
 
 bool TvornIniFile::EraseSection(const QString &section)
 {
-    QStringList lines = ReadFileLines();
+    Content c = ReadContent();
     int end = -1;
-    const int start = FindSection(lines, section, end);
+    const int start = FindSection(c.lines, section, end);
     if (start < 0)
         return true;
     int stop = start;
-    while (stop < lines.size() && !IsSectionLine(lines[stop]))
+    while (stop < c.lines.size() && !IsSectionLine(c.lines[stop]))
         ++stop;
-    lines.erase(lines.begin() + (start - 1), lines.begin() + stop);
-    return WriteFileLines(lines);
+    c.Remove(start - 1, stop - (start - 1));
+    return WriteContent(c);
 }

@@ -1,6 +1,11 @@
 #pragma once
 // An ini file with the old private-profile semantics: sections and keys are
 // compared without regard to case and every write goes to the file at once.
+// A line is read as UTF-8 when it is valid UTF-8, else as Windows-1252; a file
+// that starts with a UTF-16 byte-order mark is read as UTF-16. Lines a write
+// does not change go back to the file byte for byte; changed and new lines
+// are written in the file's own encoding (UTF-8 where Windows-1252 lines
+// cannot hold the text). A write replaces the file whole or not at all.
 
 #include "core/vornFile.h"
 
@@ -21,7 +26,14 @@ public:
     bool DeleteKey(const QString &section, const QString &key);
     bool EraseSection(const QString &section);
 
+    // Why the last write failed ("No space left on device"); empty after one that worked.
+    QString LastError;
+
+    struct Content;
+
 private:
+    Content ReadContent() const;
     QStringList ReadFileLines() const;
-    bool WriteFileLines(const QStringList &lines);
+    bool WriteContent(const Content &content);
+    bool FFailureTold = false;
 };

@@ -3,11 +3,16 @@
 #include "core/Clock.h"
 #include "core/MessageBox.h"
 
+#include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
+#include <QScopeGuard>
 
 namespace {
 TvornLogFile *g_log = nullptr;
-}
+
+constexpr QFileDevice::Permissions kOwnerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+} // namespace
 
 TvornLogFile *Log()
 {
@@ -66,9 +71,25 @@ TvornLogFile::TvornLogFile(const QString &path, int level, uint8_t createWhenMis
         if (Active)
             Restart();
     } else if (Active) {
+        // A log kept from a run of an older version may be open to everyone.
+        QFile::setPermissions(Path(), kOwnerOnly);
         WriteLine(QString());
         Stamp(QStringLiteral("Log Appended at %s"));
     }
+}
+
+bool TvornLogFile::CreateEmpty()
+{
+    if (!CreatePrivateFolder(FilePath()))
+        return false;
+    QFile f(Path());
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate, kOwnerOnly))
+        return false;
+    // An existing file keeps its mode when opened; the log is private.
+    f.setPermissions(kOwnerOnly);
+    Handle = f.handle();
+    f.close();
+    return true;
 }
 
 void TvornLogFile::CreateLogFile()
@@ -77,15 +98,28 @@ void TvornLogFile::CreateLogFile()
         Active = true;
         return;
     }
-    ShowMessage(QStringLiteral("Unable to create log file") + Path());
+    ReportFailure(QStringLiteral("Unable to create log file") + Path());
     Level = 0;
     Active = false;
 }
 
+void TvornLogFile::ReportFailure(const QString &text)
+{
+    if (!FailureText.isEmpty())
+        return;
+    FailureText = text;
+    if (QCoreApplication *app = QCoreApplication::instance())
+        QMetaObject::invokeMethod(
+            app, [text] { ShowNotice(text, TMsgIcon::Warning); }, Qt::QueuedConnection);
+}
+
 void TvornLogFile::WriteLine(const QString &text)
 {
-    if (!Active)
+    // Whatever runs while a line is written must not write into the middle of it.
+    if (!Active || FWriting)
         return;
+    FWriting = true;
+    const auto done = qScopeGuard([this] { FWriting = false; });
     if (!Exists()) {
         if (CreateWhenMissing == 0)
             return;
@@ -93,11 +127,12 @@ void TvornLogFile::WriteLine(const QString &text)
         if (!Active)
             return;
     }
-    if (!AppendToFile(text))
-        ShowMessage(QStringLiteral("error writing to log file"));
+    QString reason;
+    if (!AppendToFile(text, reason))
+        ReportFailure(QStringLiteral("error writing to log file\r") + Path() + QStringLiteral(": ") + reason);
 }
 
-bool TvornLogFile::AppendToFile(const QString &text)
+bool TvornLogFile::AppendToFile(const QString &text, QString &reason)
 {
     // The file is the record; memory keeps only the newest lines, so a program
     // that runs for months does not grow with its log. Appending (rather than
@@ -106,17 +141,29 @@ bool TvornLogFile::AppendToFile(const QString &text)
     if (Lines.size() > kLinesKept)
         Lines.remove(0, Lines.size() - kLinesKept);
     QFile f(Path());
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Append))
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Append)) {
+        reason = f.errorString();
         return false;
+    }
     const QByteArray bytes = text.toUtf8() + "\r\n";
-    return f.write(bytes) == bytes.size() && f.flush();
+    if (f.write(bytes) != bytes.size() || !f.flush()) {
+        reason = f.errorString();
+        return false;
+    }
+    f.close();
+    if (f.error() != QFileDevice::NoError) {
+        reason = f.errorString();
+        return false;
+    }
+    return true;
 }
 
 void TvornLogFile::Restart()
 {
     if (!Active)
         return;
-    ClearLines();
+    // Making the file empties it; the lines only need forgetting.
+    Lines.clear();
     CreateLogFile();
     Stamp(QStringLiteral("Log start: %s"));
     WriteLine(QStringLiteral("Log path: ") + Path());
@@ -140,7 +187,7 @@ void TvornLogFile::Info(const QString &text)
     try {
         WriteLine(QStringLiteral("Info: ") + text);
     } catch (const std::exception &e) {
-        ShowMessage(QStringLiteral("exception on : ") + text + QLatin1Char('\r') + QString::fromLocal8Bit(e.what()));
+        ReportFailure(QStringLiteral("exception on : ") + text + QLatin1Char('\r') + QString::fromLocal8Bit(e.what()));
     }
 }
 
@@ -154,8 +201,12 @@ void TvornLogFile::Error(const QString &text)
 {
     if (Level <= 0)
         return;
-    if (!Exists())
+    if (!Exists()) {
         CreateLogFile();
+        // Nothing was recorded, so nothing may be reported as recorded.
+        if (!Active)
+            return;
+    }
     Level = 3;
     WriteLine(QStringLiteral("Error: ") + text);
     ErrorsLogged = true;

@@ -10,6 +10,9 @@ class TvornLogFile : public TvornTextFile {
 public:
     TvornLogFile(const QString &path, int level, uint8_t createWhenMissing, uint8_t freshStart);
 
+    // Makes the file, and the folders missing above it, readable by the user
+    // alone: the log names the user's files and reminders.
+    bool CreateEmpty() override;
     void CreateLogFile();
     void WriteLine(const QString &text);
     void Restart();
@@ -26,9 +29,17 @@ public:
     int Level = 1;
     uint8_t FreshStart = 1;
     bool ErrorsLogged = false;
+    // What went wrong first when the file could not be made or written, as
+    // the user is told it; empty while all went well.
+    QString FailureText;
 
 private:
-    bool AppendToFile(const QString &text);
+    bool AppendToFile(const QString &text, QString &reason);
+    // Never shows a box itself: a box waits in an event loop that logs again,
+    // and every failing line would open another. The user hears of the first
+    // failure once, from the event loop, without waiting for an answer.
+    void ReportFailure(const QString &text);
+    bool FWriting = false;
 };
 
 // The program-wide log, or null before start-up made it (tests).

@@ -96,4 +96,12 @@ QString UserConfigFolder()
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
 }
 
+QString UserStateFolder()
+{
+    const QString state = qEnvironmentVariable("XDG_STATE_HOME");
+    if (!state.isEmpty() && QDir::isAbsolutePath(state))
+        return QDir::cleanPath(state);
+    return QDir::homePath() + QStringLiteral("/.local/state");
+}
+
 } // namespace Desktop

@@ -32,5 +32,8 @@ QString DesktopFolder(); // no trailing "/"
 QString TempFolder(); // with trailing "/"
 QString UserName();
 QString UserConfigFolder(); // $XDG_CONFIG_HOME, no trailing "/"
+// $XDG_STATE_HOME, else ~/.local/state (also when the variable is not an
+// absolute path); no trailing "/". Not created here.
+QString UserStateFolder();
 
 } // namespace Desktop

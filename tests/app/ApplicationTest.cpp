@@ -10,6 +10,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPointer>
 #include <QTemporaryDir>
@@ -49,7 +50,7 @@ TEST(Environment, BrivaneProfileNamesEverythingAfterTheExecutable)
     EXPECT_EQ(app.PreferencesFileName, "Brivane.pfc");
     EXPECT_EQ(app.IniPath(), env.dir.path() + "/Brivane.ini");
     EXPECT_EQ(app.GetFile("LOG"), "Brivane.log");
-    EXPECT_EQ(app.LogPath(), QDir::tempPath() + "/Brivane.log");
+    EXPECT_EQ(app.LogPath(), qEnvironmentVariable("XDG_STATE_HOME") + "/Brivane/Brivane.log");
     EXPECT_EQ(app.GetFile("STORAGE-FILE"), "Brivane.dat");
     const QString docs = QDir::homePath() + "/Documents";
     EXPECT_EQ(app.GetFolder("STORAGE-FOLDER"), docs + "/Brivane/");
@@ -191,4 +192,47 @@ TEST(Splash, ShowsTheVersionAndClosesItselfAfterItsVisibilityTime)
     QMetaObject::invokeMethod(splash->VisibilityTimer, "timeout", Qt::DirectConnection);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(splash.isNull());
+}
+
+TEST(Environment, EachUserKeepsAPrivateLogOfTheirOwn)
+{
+    // Two users on one machine differ by their home and their state folder.
+    QTemporaryDir users;
+    const QByteArray savedHome = qgetenv("HOME");
+    const QByteArray savedState = qgetenv("XDG_STATE_HOME");
+    struct User {
+        QString home, state, expectedLog;
+    };
+    const User alice{users.filePath("alice"), QString(), users.filePath("alice/.local/state/Brivane/Brivane.log")};
+    const User bob{users.filePath("bob"), users.filePath("bob-state"), users.filePath("bob-state/Brivane/Brivane.log")};
+    QStringList logs;
+    for (const User &u : {alice, bob}) {
+        QDir().mkpath(u.home);
+        qputenv("HOME", u.home.toUtf8());
+        if (u.state.isEmpty())
+            qunsetenv("XDG_STATE_HOME");
+        else
+            qputenv("XDG_STATE_HOME", u.state.toUtf8());
+        EnvFixture env("Brivane");
+        EXPECT_EQ(env.app->LogPath(), u.expectedLog);
+        TvornLogFile log(env.app->LogPath(), 3, 1, 1);
+        log.Info("store of " + u.home);
+        logs << env.app->LogPath();
+    }
+    qputenv("HOME", savedHome);
+    qputenv("XDG_STATE_HOME", savedState);
+
+    ASSERT_EQ(logs.size(), 2);
+    ASSERT_NE(logs[0], logs[1]);
+    const auto others = QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup
+                        | QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
+    for (const QString &path : logs) {
+        SCOPED_TRACE(path.toStdString());
+        const QString text = QString::fromUtf8(TestSupport::ReadAll(path));
+        EXPECT_TRUE(text.contains("Info: store of ")) << text.toStdString();
+        EXPECT_EQ(QFile::permissions(path) & others, QFileDevice::Permissions());
+        EXPECT_EQ(QFile::permissions(QFileInfo(path).path()) & others, QFileDevice::Permissions());
+    }
+    // Neither sees the other's lines.
+    EXPECT_FALSE(QString::fromUtf8(TestSupport::ReadAll(logs[1])).contains(alice.home));
 }

@@ -1,12 +1,22 @@
 #include "core/DateTime.h"
 #include "core/vornIniFile.h"
 #include "core/vornLogFile.h"
+#include "tests/fakes/FakeWriteFault.h"
+#include "tests/support/CapturedLog.h"
+#include "tests/support/Permissions.h"
 #include "tests/support/TestSupport.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 
 using TestSupport::PinnedClock;
 using TestSupport::ReadAll;
@@ -111,20 +121,145 @@ TEST(LogFile, LevelZeroWritesNothingEvenErrors)
     EXPECT_FALSE(log.ErrorsLogged);
 }
 
+// Counts the notices and logs from inside each, as a box does when the
+// program is ending; a notice shown from inside the logger would re-enter it.
+struct NoticeWatch {
+    TestSupport::MessageBoxRecorder boxes;
+    int depth = 0;
+    bool reentered = false;
+    NoticeWatch()
+    {
+        boxes.Decide = [this](const QString &) {
+            if (++depth > 1)
+                reentered = true;
+            else
+                LogInfo("box shown");
+            --depth;
+            return TMsgResult::Ok;
+        };
+    }
+    QStringList AfterEvents()
+    {
+        QCoreApplication::processEvents();
+        return boxes.Texts;
+    }
+};
+
+// Files written by this process may not grow past the limit while alive.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &FSaved);
+        FOldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit reduced = FSaved;
+        reduced.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &reduced);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &FSaved);
+        std::signal(SIGXFSZ, FOldHandler);
+    }
+
+private:
+    rlimit FSaved{};
+    void (*FOldHandler)(int) = nullptr;
+};
+
+TEST(LogFile, AFullDiskIsToldOnceFromTheEventLoopAndTheLogGoesOnAfterwards)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("Brivane.log");
+    TvornLogFile log(path, 3, 1, 1);
+    SetLog(&log);
+    NoticeWatch watch;
+    {
+        FileSizeLimit full(QFileInfo(path).size());
+        for (int i = 0; i < 50; ++i)
+            log.Info("line " + QString::number(i));
+        // No box from inside the logger: a box logs, and its wait runs code that logs.
+        EXPECT_TRUE(watch.boxes.Texts.isEmpty());
+        const QStringList shown = watch.AfterEvents();
+        ASSERT_EQ(shown.size(), 1);
+        EXPECT_TRUE(shown[0].startsWith("error writing to log file\n" + path)) << shown[0].toStdString();
+        EXPECT_FALSE(watch.reentered);
+        EXPECT_TRUE(log.FailureText.startsWith("error writing to log file"));
+    }
+    // Space again: lines are written again, and a later failure is not told twice.
+    log.Info("after");
+    EXPECT_EQ(FileLines(path).last(), "Info: after");
+    {
+        FileSizeLimit full(QFileInfo(path).size());
+        log.Error("again");
+    }
+    EXPECT_EQ(watch.AfterEvents().size(), 1);
+    SetLog(nullptr);
+}
+
 TEST(LogFile, AnUncreatableLogSaysSoOnceAndFallsSilent)
 {
-    TestSupport::MessageBoxRecorder boxes;
     QTemporaryDir dir;
-    const QString path = dir.filePath("missing-folder/Brivane.log");
-    TvornLogFile log(path, 3, 1, 1);
-    EXPECT_FALSE(log.Active);
-    EXPECT_EQ(log.Level, 0);
-    ASSERT_FALSE(boxes.Texts.isEmpty());
-    EXPECT_TRUE(boxes.Texts.contains("Unable to create log file" + path));
-    const auto shown = boxes.Texts.size();
-    log.Error("x");
-    log.Info("y");
-    EXPECT_EQ(boxes.Texts.size(), shown);
+    ASSERT_TRUE(WriteAll(dir.filePath("a-file"), "x"));
+    QDir(dir.path()).mkdir("read-only");
+    struct Case {
+        const char *name;
+        QString path;
+        bool needsPermissions;
+    };
+    const Case cases[] = {
+        {"a file where its folder should be", dir.filePath("a-file/Brivane/Brivane.log"), false},
+        {"a read-only folder", dir.filePath("read-only/Brivane.log"), true},
+    };
+    TestSupport::PermissionsEnforced enforced;
+    TestSupport::ReadOnlyFolder readOnly(dir.filePath("read-only"));
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.needsPermissions && !TestSupport::PermissionsEnforced::FolderRefusesWrites(dir.filePath("read-only"))) {
+            std::fprintf(stderr, "permissions are not enforced here; case \"%s\" left out\n", c.name);
+            continue;
+        }
+        NoticeWatch watch;
+        TvornLogFile log(c.path, 3, 1, 1);
+        SetLog(&log);
+        EXPECT_FALSE(log.Active);
+        EXPECT_EQ(log.Level, 0);
+        EXPECT_TRUE(watch.boxes.Texts.isEmpty());
+        log.Error("x");
+        log.Info("y");
+        EXPECT_FALSE(log.ErrorsLogged);
+        EXPECT_EQ(watch.AfterEvents(), QStringList{"Unable to create log file" + c.path});
+        EXPECT_FALSE(watch.reentered);
+        EXPECT_FALSE(QFile::exists(c.path));
+        SetLog(nullptr);
+    }
+}
+
+TEST(LogFile, IsPrivateToTheUserAndMakesItsFoldersPrivate)
+{
+    QTemporaryDir dir;
+    const mode_t oldMask = umask(022);
+    const QString path = dir.filePath("state/Brivane/Brivane.log");
+    {
+        TvornLogFile log(path, 3, 1, 1);
+        log.Info("store at /home/someone/Documents/Brivane");
+    }
+    const auto ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+    const auto ownerFolder = ownerOnly | QFileDevice::ExeOwner;
+    const auto mask = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner | QFileDevice::ReadGroup
+                      | QFileDevice::WriteGroup | QFileDevice::ExeGroup | QFileDevice::ReadOther
+                      | QFileDevice::WriteOther | QFileDevice::ExeOther;
+    EXPECT_EQ(QFile::permissions(path) & mask, ownerOnly);
+    EXPECT_EQ(QFile::permissions(dir.filePath("state/Brivane")) & mask, ownerFolder);
+    EXPECT_EQ(QFile::permissions(dir.filePath("state")) & mask, ownerFolder);
+
+    // A log left open to everyone by an earlier version is closed, in both start modes.
+    for (uint8_t fresh : {uint8_t(1), uint8_t(0)}) {
+        QFile::setPermissions(path, ownerOnly | QFileDevice::ReadGroup | QFileDevice::ReadOther);
+        TvornLogFile log(path, 3, 1, fresh);
+        EXPECT_EQ(QFile::permissions(path) & mask, ownerOnly) << int(fresh);
+    }
+    umask(oldMask);
 }
 
 TEST(IniFile, SectionsAndKeysIgnoreCaseAndEveryWriteReachesTheFile)
@@ -168,6 +303,98 @@ TEST(IniFile, ReadsFilesWrittenByHandWithLfEndingsAndQuotes)
     TvornIniFile ini(path);
     EXPECT_EQ(ini.ReadString("users", "BOB", ""), "D:/Shared/Store");
     EXPECT_EQ(ini.ReadInteger("debug", "level", 0), 2);
+}
+
+QByteArray Utf16(const QString &text, bool littleEndian)
+{
+    QByteArray out = littleEndian ? QByteArray("\xFF\xFE") : QByteArray("\xFE\xFF");
+    for (const QChar c : text) {
+        const char hi = char(c.unicode() >> 8), lo = char(c.unicode() & 0xFF);
+        littleEndian ? out.append(lo).append(hi) : out.append(hi).append(lo);
+    }
+    return out;
+}
+
+TEST(IniFile, OldCodePageFilesKeepEveryByteOfTheLinesNotChanged)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("Brivane.ini");
+    // Windows-1252: o-umlaut, e-acute, the euro sign; 0x81 is unassigned in it.
+    const QByteArray head = "[Users]\r\nj\xF6rg=C:\\Dokumente und Einstellungen\\J\xF6rg\\Brivane\r\n";
+    const QByteArray tail = "; caf\xE9 \x80 \x81 kept as it was\r\n[Debug]\r\n";
+    ASSERT_TRUE(WriteAll(path, head + tail + "Level=1\r\n"));
+    TvornIniFile ini(path);
+    EXPECT_EQ(ini.ReadString("users", QString::fromUtf8("jörg"), ""),
+              QString::fromUtf8("C:\\Dokumente und Einstellungen\\Jörg\\Brivane"));
+
+    ASSERT_TRUE(ini.WriteInteger("Debug", "Level", 3));
+    EXPECT_EQ(ReadAll(path), head + tail + "Level=3\r\n");
+
+    // New lines stay in the file's code page while it can hold them; the rest goes as UTF-8.
+    ASSERT_TRUE(ini.WriteString("Debug", "Note", QString::fromUtf8("é €")));
+    ASSERT_TRUE(ini.WriteString("Debug", "Name", QString::fromUtf8("Жанна")));
+    EXPECT_EQ(ReadAll(path),
+              head + tail + "Level=3\r\nNote=\xE9 \x80\r\nName=" + QString::fromUtf8("Жанна").toUtf8() + "\r\n");
+    EXPECT_EQ(ini.ReadString("Debug", "Note", ""), QString::fromUtf8("é €"));
+    EXPECT_EQ(ini.ReadString("Debug", "Name", ""), QString::fromUtf8("Жанна"));
+    EXPECT_EQ(ini.ReadString("Users", QString::fromUtf8("jörg"), "").right(8), "\\Brivane");
+}
+
+TEST(IniFile, Utf16AndUtf8WithByteOrderMarkAreReadAndWrittenInTheirOwnEncoding)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("Brivane.ini");
+    const QString text = QString::fromUtf8("[Users]\r\nzoë=D:\\Zoë's Store\r\n[Debug]\r\nLevel=2\r\n");
+    for (bool littleEndian : {true, false}) {
+        SCOPED_TRACE(littleEndian ? "UTF-16LE" : "UTF-16BE");
+        ASSERT_TRUE(WriteAll(path, Utf16(text, littleEndian)));
+        TvornIniFile ini(path);
+        EXPECT_EQ(ini.ReadString("Users", QString::fromUtf8("ZOË"), ""), QString::fromUtf8("D:\\Zoë's Store"));
+        EXPECT_EQ(ini.ReadInteger("Debug", "Level", 0), 2);
+        ASSERT_TRUE(ini.WriteInteger("Debug", "Level", 3));
+        ASSERT_TRUE(ini.WriteBool("Tasklist", "FirstRun", false));
+        EXPECT_EQ(ReadAll(path), Utf16(QString::fromUtf8("[Users]\r\nzoë=D:\\Zoë's Store\r\n[Debug]\r\nLevel=3\r\n\r\n"
+                                                         "[Tasklist]\r\nFirstRun=0\r\n"),
+                                       littleEndian));
+    }
+
+    // A UTF-8 mark does not hide the first section; it stays, and so do LF endings.
+    ASSERT_TRUE(WriteAll(path, "\xEF\xBB\xBF[Debug]\nLevel=1\nMode=0"));
+    TvornIniFile ini(path);
+    EXPECT_EQ(ini.ReadInteger("Debug", "Level", -1), 1);
+    ASSERT_TRUE(ini.WriteInteger("Debug", "Level", 3));
+    ASSERT_TRUE(ini.WriteString("Debug", "Extra", "x"));
+    EXPECT_EQ(ReadAll(path), QByteArray("\xEF\xBB\xBF[Debug]\nLevel=3\nMode=0\nExtra=x\n"));
+}
+
+TEST(IniFile, AWriteThatFailsAtAnyStageKeepsTheFileAndIsReported)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("Brivane.ini");
+    const QByteArray before = "[Tasklist]\r\nFirstRun=0\r\n[Debug]\r\nLevel=3\r\n[users2]\r\nme=/home/me/Store/\r\n";
+    TestSupport::CapturedLog log;
+    // An ini is smaller than the write buffer: a full disk shows only from the flush on.
+    for (TWriteStage stage :
+         {TWriteStage::Create, TWriteStage::Flush, TWriteStage::Sync, TWriteStage::Close, TWriteStage::Rename}) {
+        SCOPED_TRACE(int(stage));
+        ASSERT_TRUE(WriteAll(path, before));
+        TestSupport::MessageBoxRecorder boxes;
+        TvornIniFile ini(path);
+        {
+            TFakeWriteFault full(stage, ENOSPC);
+            EXPECT_FALSE(ini.WriteInteger("Debug", "Level", 1));
+            EXPECT_FALSE(ini.WriteString("Tasklist", "SortBy", "2"));
+        }
+        EXPECT_EQ(ReadAll(path), before);
+        EXPECT_EQ(ini.LastError, "No space left on device");
+        EXPECT_EQ(boxes.Texts.size(), 1);
+        EXPECT_TRUE(log.Contains("Error: Cannot write " + path + ": No space left on device"));
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"Brivane.ini"});
+        // Space again: the next write goes through.
+        EXPECT_TRUE(ini.WriteInteger("Debug", "Level", 1));
+        EXPECT_TRUE(ini.LastError.isEmpty());
+        EXPECT_EQ(ini.ReadInteger("Debug", "Level", 0), 1);
+    }
 }
 
 TEST(CopyFile, CopiesInBlocksOf8192)

@@ -146,7 +146,7 @@ class Session:
     Paths: ``root`` (all of it), ``home``, ``tmpdir`` ($TMPDIR), ``prog_dir`` (the
     copy of the run folder), ``exe``, ``ini_path`` (beside the copy),
     ``config_ini_path`` (where an installed copy keeps it: $XDG_CONFIG_HOME/Brivane/),
-    ``log_path`` ($TMPDIR/Brivane.log), ``documents`` ($HOME/Documents), ``desktop``
+    ``log_path`` ($XDG_STATE_HOME/Brivane/Brivane.log), ``documents`` ($HOME/Documents), ``desktop``
     ($HOME/Desktop, absent until :meth:`make_desktop`).
     """
 
@@ -209,7 +209,8 @@ class Session:
         self.exe = os.path.join(self.prog_dir, PROGRAM)
         self.ini_path = os.path.join(self.prog_dir, PROGRAM + ".ini")
         self.config_ini_path = os.path.join(self.home, ".config", PROGRAM, PROGRAM + ".ini")
-        self.log_path = os.path.join(self.tmpdir, PROGRAM + ".log")
+        self.state_home = os.path.join(self.home, ".local", "state")
+        self.log_path = os.path.join(self.state_home, PROGRAM, PROGRAM + ".log")
         self.documents = os.path.join(self.home, "Documents")
         self.desktop = os.path.join(self.home, "Desktop")
         # A full moon near the day of the run would add its notice window, its
@@ -273,6 +274,7 @@ class Session:
             "XDG_CONFIG_HOME": os.path.join(self.home, ".config"),
             "XDG_DATA_HOME": os.path.join(self.home, ".local", "share"),
             "XDG_CACHE_HOME": os.path.join(self.home, ".cache"),
+            "XDG_STATE_HOME": self.state_home,
             "XDG_RUNTIME_DIR": self.runtime_dir,
             "TMPDIR": self.tmpdir,
             "DBUS_SESSION_BUS_ADDRESS": DEAD_BUS,

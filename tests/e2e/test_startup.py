@@ -1,7 +1,10 @@
 """Start-up, single instance and orderly end of the real program."""
 
 import os
+import stat
 import signal
+import shutil
+import subprocess
 import time
 
 from harness import check
@@ -95,6 +98,11 @@ def _ends_in_order(s, sig, reasons):
     check(len(lines) >= 2 and lines[0].startswith("Info:Log start: "), "log does not begin fresh: %r" % lines[:2])
     check(lines[1] == "Log path: " + s.log_path, "second log line is %r" % lines[1])
     check("Info: Initialize InitApp" in lines, "no 'Initialize InitApp' line")
+    # The log names the user's files: it is the user's alone, and not in the shared temporary folder.
+    check(stat.S_IMODE(os.stat(s.log_path).st_mode) == 0o600, "log mode %o" % os.stat(s.log_path).st_mode)
+    log_folder = os.path.dirname(s.log_path)
+    check(stat.S_IMODE(os.stat(log_folder).st_mode) == 0o700, "log folder mode %o" % os.stat(log_folder).st_mode)
+    check(not os.path.exists(os.path.join(s.tmpdir, "Brivane.log")), "a log in the temporary folder")
 
     terminate = [i for i, line in enumerate(lines)
                  if line in ["Info: TerminateApplication: " + r for r in reasons]]
@@ -172,3 +180,42 @@ def test_restart_in_the_repeated_hour(s):
     check(p.running(), "the program ended (exit %s)" % p.returncode)
     p.send(signal.SIGTERM)
     p.expect_exit(0, timeout=5)
+
+
+def _log_trouble_told_once(s, p):
+    """Start-up finishes although no log line can be written; one notice says so and the program goes on."""
+    _wait_started(s, p)
+    notice = s.wait_window(BOX, timeout=10, proc=p)
+    s.painted_screenshot(notice, "log-notice")
+    check(len(s.find_windows("^%s$" % BOX, pid=p.pid)) == 1, "more than one notice about the log")
+    s.key(notice, "Return")
+    s.wait_window_gone(notice, timeout=5)
+    check(p.running(), "program ended after the notice (exit %s)" % p.returncode)
+    check(not s.find_windows("^%s$" % BOX, pid=p.pid), "another notice came after the first")
+    p.send(signal.SIGTERM)
+    p.expect_exit(0, timeout=5)
+
+
+def test_full_log_folder_is_told_once(s):
+    s.set_log_level(3)
+    folder = os.path.dirname(s.log_path)
+    os.makedirs(folder, mode=0o700)
+    # A full disk of its own, seen by the program alone: a small file system in a
+    # private mount namespace, filled before the program starts.
+    script = ('mount -t tmpfs -o size=64k,mode=0700 brivane-full "$1" && '
+              '{ head -c 1048576 /dev/zero > "$1/filler" 2>/dev/null; exec "$2"; }')
+    probe = subprocess.run(["unshare", "-m", "sh", "-c", "mount -t tmpfs none /mnt"], capture_output=True)
+    check(probe.returncode == 0, "cannot mount a small file system here: %r" % probe.stderr)
+    p = s.start(exe=shutil.which("unshare"), args=["-m", "sh", "-c", script, "sh", folder, s.exe])
+    _log_trouble_told_once(s, p)
+
+
+def test_uncreatable_log_folder_is_told_once(s):
+    s.set_log_level(3)
+    # A file where the program's log folder should be: nobody can make the log.
+    os.makedirs(os.path.dirname(os.path.dirname(s.log_path)))
+    with open(os.path.dirname(s.log_path), "w") as f:
+        f.write("in the way")
+    p = s.start()
+    _log_trouble_told_once(s, p)
+

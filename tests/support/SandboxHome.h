@@ -16,6 +16,7 @@ inline void PointHomeAt(const QString &home, const QByteArray &tag)
     qputenv("XDG_CONFIG_HOME", h + "/.config");
     qputenv("XDG_DATA_HOME", h + "/.local/share");
     qputenv("XDG_CACHE_HOME", h + "/.cache");
+    qputenv("XDG_STATE_HOME", h + "/.local/state");
     qputenv("XDG_DOCUMENTS_DIR", h + "/Documents");
     qputenv("XDG_DESKTOP_DIR", h + "/Desktop");
     qputenv("XDG_RUNTIME_DIR", h + "/run");

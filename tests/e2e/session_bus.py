@@ -72,11 +72,15 @@ class StatusNotifierTray:
         """What a host does on a left click on the icon."""
         self._object(service, ITEM_PATH).Activate(x, y, dbus_interface=ITEM)
 
+    def context_menu(self, service, x=10, y=10):
+        """What a host that does not read the menu itself does on a right click."""
+        self._object(service, ITEM_PATH).ContextMenu(x, y, dbus_interface=ITEM)
+
     def menu_labels(self, service):
         """The exported menu's entries as a host reads them first: labels, "-" for a separator."""
         menu_path = self.item_property(service, "Menu")
         _revision, (_id, _props, children) = self._object(service, menu_path).GetLayout(
-            0, -1, [], dbus_interface=MENU)
+            0, -1, [], signature="iias", dbus_interface=MENU)
         labels = []
         for child in children:
             _cid, props, _sub = child

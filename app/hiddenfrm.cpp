@@ -72,9 +72,9 @@ Thddnorm::Thddnorm(TActionContext &actions, TPalvaroApplication *app, TSingleIns
         FTray->OnActivated = [this] { popTaskListClick(); };
         const QImage picture = FActions.Library ? FActions.Library->Picture(QStringLiteral("APPICON")) : QImage();
         const QIcon icon = picture.isNull() ? QApplication::windowIcon() : QIcon(QPixmap::fromImage(picture));
-        FTrayShown = FTray->Show(icon, TrayToolTip(ProgramName(), FActions.List, FActions.Prefs().TimeFormatSuffix(),
-                                                   Clock::Now()),
-                                 TrayPopupMenu);
+        FTrayShown = FTray->Show(
+            icon, TrayToolTip(ProgramName(), FActions.List, FActions.Prefs().TimeFormatSuffix(), Clock::Now()),
+            TrayPopupMenu);
         if (!FTrayShown)
             LogInfo(
                 QStringLiteral("No notification area: the hot keys and starting the program again open its windows"));

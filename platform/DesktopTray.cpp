@@ -38,8 +38,7 @@ bool TDesktopTrayIcon::Show(const QIcon &icon, const QString &toolTip, QMenu *me
                 if (QMenu *shown = FIcon->contextMenu(); shown && !shown->isVisible())
                     shown->popup(QCursor::pos());
                 break;
-            default:
-                break;
+            default: break;
             }
         });
     }

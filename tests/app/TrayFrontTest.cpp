@@ -99,8 +99,14 @@ TEST(TrayFront, MenuCaptionsAreRightBeforeTheMenuFirstOpensAndAtEveryOpening)
     EXPECT_EQ(f.tray.ToolTip, "Brivane - click to open the Reminders window");
     EXPECT_EQ(f.tray.Menu, f.window->TrayPopupMenu);
     // A tray that reads the menu over D-Bus shows it as it is now, unopened.
-    const QStringList shown{"Add a Reminder...  (Ctrl+Shift+T)", "-", "Reminders...           (Ctrl+Shift+L)",
-                            "-", "Preferences...", "About", "-", "Close Brivane"};
+    const QStringList shown{"Add a Reminder...  (Ctrl+Shift+T)",
+                            "-",
+                            "Reminders...           (Ctrl+Shift+L)",
+                            "-",
+                            "Preferences...",
+                            "About",
+                            "-",
+                            "Close Brivane"};
     EXPECT_EQ(Captions(f.window->TrayPopupMenu), shown);
     f.window->TrayPopupMenuPopup();
     EXPECT_EQ(Captions(f.window->TrayPopupMenu), shown);

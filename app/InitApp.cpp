@@ -332,7 +332,7 @@ int RunMainSequence(ISessionEndSource *sessionEnd)
     if (g_instance->AlreadyExists()) {
         LogInfo(QStringLiteral("Brivane ALREADY running"));
         if (!g_instance->PostShowSignal()) {
-            ShowMessageBox(QStringLiteral("%1 is already running\rDouble-click on the tray icon or Press Ctrl+Shift+%2 "
+            ShowMessageBox(QStringLiteral("%1 is already running\rClick the tray icon or press Ctrl+Shift+%2 "
                                           "to open the Reminders window.")
                                .arg(app.ProgramName, QString(QChar(c.Preferences ? c.Preferences->HotKey2() : 'L'))),
                            TMsgIcon::Information, TMsgButtons::Ok, app.ProgramName);

@@ -80,7 +80,9 @@ TPreferencesServices Services(TAppContext &c, Thddnorm &tray)
         worker->wait();
         return result;
     };
-    s.AfterOk = [&c] {
+    s.AfterOk = [&c, &tray] {
+        // The hot key letters and the 12/24-hour clock show in the tray's texts.
+        tray.RefreshTrayTexts();
         if (TTaskListForm *list = OpenTaskList(c)) {
             list->UpdateMenus();
             list->ApplyToolbarOptions();

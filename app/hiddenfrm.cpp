@@ -7,6 +7,7 @@
 #include "core/vornIniFile.h"
 #include "core/vornLogFile.h"
 #include "extras/InfoDlgFrm.h"
+#include "model/TaskList.h"
 #include "platform/SessionEnd.h"
 #include "platform/SingleInstance.h"
 #include "platform/SystemHelpers.h"
@@ -15,6 +16,10 @@
 
 #include <QApplication>
 #include <QMenu>
+#include <QTimer>
+
+#include <algorithm>
+#include <cmath>
 
 Thddnorm::Thddnorm(TActionContext &actions, TPalvaroApplication *app, TSingleInstance *instance,
                    ISessionEndSource *sessionEnd, ITrayIcon *tray, IHotKeys *hotKeys, QWidget *parent)
@@ -28,15 +33,17 @@ Thddnorm::Thddnorm(TActionContext &actions, TPalvaroApplication *app, TSingleIns
     setObjectName(QStringLiteral("hddnorm"));
     setWindowTitle(QStringLiteral("Thddnorm"));
 
-    popAddTask = TrayPopupMenu->addAction(tr("Add Task...          (Ctrl+Shift+%1)").arg(HotKeyLetter(kAddTaskHotKey)));
+    // The captions come from WriteMenuCaptions: a tray that reads the menu
+    // over D-Bus shows it as first exported, before any aboutToShow.
+    popAddTask = TrayPopupMenu->addAction(QString());
     TrayPopupMenu->addSeparator();
-    popTaskList =
-        TrayPopupMenu->addAction(tr("Open Task list...   (Ctrl+Shift+%1)").arg(HotKeyLetter(kTaskListHotKey)));
+    popTaskList = TrayPopupMenu->addAction(QString());
     TrayPopupMenu->addSeparator();
     popPreferences = TrayPopupMenu->addAction(tr("Preferences..."));
     popAbout = TrayPopupMenu->addAction(tr("About"));
     TrayPopupMenu->addSeparator();
-    popCloseApplication = TrayPopupMenu->addAction(tr("Close"));
+    popCloseApplication = TrayPopupMenu->addAction(QString());
+    TrayPopupMenuPopup();
     connect(TrayPopupMenu, &QMenu::aboutToShow, this, &Thddnorm::TrayPopupMenuPopup);
     connect(popAddTask, &QAction::triggered, this, &Thddnorm::popAddTaskClick);
     connect(popTaskList, &QAction::triggered, this, &Thddnorm::popTaskListClick);
@@ -60,14 +67,23 @@ Thddnorm::Thddnorm(TActionContext &actions, TPalvaroApplication *app, TSingleIns
         WarnHotKeysInUse(add != R::Taken, list != R::Taken);
     }
     if (FTray) {
-        FTray->OnDoubleClick = [this] { popTaskListClick(); };
+        // Opening an open window only brings it forward: an XEmbed tray's
+        // click followed by its double click leaves one window in front.
+        FTray->OnActivated = [this] { popTaskListClick(); };
         const QImage picture = FActions.Library ? FActions.Library->Picture(QStringLiteral("APPICON")) : QImage();
         const QIcon icon = picture.isNull() ? QApplication::windowIcon() : QIcon(QPixmap::fromImage(picture));
-        FTrayShown =
-            FTray->Show(icon, tr("%1 - double click to open the Reminders window").arg(ProgramName()), TrayPopupMenu);
+        FTrayShown = FTray->Show(
+            icon, TrayToolTip(ProgramName(), FActions.List, FActions.Prefs().TimeFormatSuffix(), Clock::Now()),
+            TrayPopupMenu);
         if (!FTrayShown)
             LogInfo(
                 QStringLiteral("No notification area: the hot keys and starting the program again open its windows"));
+        FDayTimer = new QTimer(this);
+        FDayTimer->setSingleShot(true);
+        connect(FDayTimer, &QTimer::timeout, this, &Thddnorm::RefreshTrayTexts);
+        if (FActions.List)
+            FListListener = FActions.List->AddModifiedListener([this] { RefreshTrayTexts(); });
+        RefreshTrayTexts();
     }
 
     if (instance) {
@@ -94,9 +110,11 @@ Thddnorm::~Thddnorm()
         delete FTaskScheduler;
         FTaskScheduler = nullptr;
     }
+    if (FListListener && FActions.List)
+        FActions.List->RemoveModifiedListener(FListListener);
     if (FTray) {
         FTray->Hide();
-        FTray->OnDoubleClick = nullptr;
+        FTray->OnActivated = nullptr;
     }
 }
 
@@ -170,12 +188,76 @@ void Thddnorm::WarnShortcutInUse(QChar letter)
                TMsgIcon::Warning);
 }
 
-void Thddnorm::TrayPopupMenuPopup()
+namespace {
+
+// The reminder the user waits for next: the earliest Scheduled among those
+// that will still fire on their own.
+const TTaskData *NextReminder(const TTaskList *list)
+{
+    if (!list)
+        return nullptr;
+    const TTaskData *next = nullptr;
+    for (const TTaskList::TTaskRef &ref : list->Items()) {
+        const TTaskData &t = *ref;
+        if (t.Delivered || !t.Enabled || t.Taskkind == tkService || t.Taskkind == tkReserved
+            || !IsValidDateTime(t.Scheduled))
+            continue;
+        if (!next || t.Scheduled < next->Scheduled)
+            next = &t;
+    }
+    return next;
+}
+
+} // namespace
+
+QString Thddnorm::TrayToolTip(const QString &programName, const TTaskList *list, const QString &timeSuffix,
+                              TDateTime now)
+{
+    const QString text = tr("%1 - click to open the Reminders window").arg(programName);
+    const TTaskData *next = NextReminder(list);
+    if (!next)
+        return text;
+    const TDateTime day = std::floor(next->Scheduled), today = std::floor(now);
+    const QString time = FormatDateTime(QStringLiteral("hh:mm") + timeSuffix, next->Scheduled);
+    QString when;
+    if (day == today)
+        when = tr("today %1").arg(time);
+    else if (day == today + 1)
+        when = tr("tomorrow %1").arg(time);
+    else
+        when = FormatDateTime(QStringLiteral("ddd, d mmm yyyy hh:mm") + timeSuffix, next->Scheduled);
+    return text + QLatin1Char('\n') + tr("Next: %1, %2").arg(next->Title.Get(), when);
+}
+
+void Thddnorm::RefreshTrayTexts()
+{
+    WriteMenuCaptions();
+    if (!FTray)
+        return;
+    const TDateTime now = Clock::Now();
+    FTray->SetToolTip(TrayToolTip(ProgramName(), FActions.List, FActions.Prefs().TimeFormatSuffix(), now));
+    // "today" and "tomorrow" move on at midnight, and a date two days off
+    // becomes "tomorrow".
+    const TTaskData *next = NextReminder(FActions.List);
+    if (FDayTimer && next && std::floor(next->Scheduled) <= std::floor(now) + 2) {
+        const double msToMidnight = (std::floor(now) + 1 - now) * 86400000.0;
+        FDayTimer->start(int(std::clamp(msToMidnight, 0.0, 86400000.0)) + 1000);
+    } else if (FDayTimer) {
+        FDayTimer->stop();
+    }
+}
+
+void Thddnorm::WriteMenuCaptions()
 {
     popAbout->setVisible(true);
     popCloseApplication->setText(tr("Close ") + ProgramName());
     popAddTask->setText(tr("Add a Reminder...  (Ctrl+Shift+%1)").arg(HotKeyLetter(kAddTaskHotKey)));
     popTaskList->setText(tr("Reminders...           (Ctrl+Shift+%1)").arg(HotKeyLetter(kTaskListHotKey)));
+}
+
+void Thddnorm::TrayPopupMenuPopup()
+{
+    WriteMenuCaptions();
     if (TraypopImages.Count() == 0 && FActions.Library) {
         LoadImage(*FActions.Library, TraypopImages, 0, QStringLiteral("TB16_12"));
         LoadImage(*FActions.Library, TraypopImages, 1, QStringLiteral("TB16_0"));

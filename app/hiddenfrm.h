@@ -21,7 +21,9 @@ class QMenu;
 class TPalvaroApplication;
 class TSingleInstance;
 class ISessionEndSource;
+class TTaskList;
 class TTaskScheduler;
+class QTimer;
 struct TActionContext;
 
 class Thddnorm : public QWidget {
@@ -54,7 +56,8 @@ public:
     void WarnHotKeysInUse(bool addOk, bool listOk);
     void WarnShortcutInUse(QChar letter);
 
-    // The menu, its captions rewritten each time it opens.
+    // The menu, its captions rewritten each time it opens (and written when
+    // it is made: some trays read it before it first opens).
     QMenu *TrayPopupMenu;
     QAction *popAddTask;
     QAction *popTaskList;
@@ -93,11 +96,22 @@ public:
     TTaskScheduler *TaskScheduler() const { return FTaskScheduler; }
     bool TrayShown() const { return FTrayShown; }
 
+    // The icon's tooltip: what a click does and, when there is one, the next
+    // reminder due ("Next: Dentist, tomorrow 09:00"). Completed, suspended
+    // and the program's own reminders are left out. timeSuffix is " ampm"
+    // on a 12-hour clock.
+    static QString TrayToolTip(const QString &programName, const TTaskList *list, const QString &timeSuffix,
+                               TDateTime now);
+    // Writes the menu's captions and the tooltip anew (the list, the hot key
+    // letters or the time preference changed).
+    void RefreshTrayTexts();
+
 private:
     void OnHotKey(int id);
     bool Bind(int kind, QChar letter);
     QString ProgramName() const;
     QChar HotKeyLetter(int kind) const;
+    void WriteMenuCaptions();
 
     TActionContext &FActions;
     TPalvaroApplication *FApp;
@@ -106,4 +120,7 @@ private:
     QMap<int, QChar> FBoundLetters; // kind -> the letter grabbed for it
     TTaskScheduler *FTaskScheduler = nullptr;
     bool FTrayShown = false;
+    int FListListener = 0;
+    // Wakes the tooltip at midnight, when "tomorrow" becomes "today".
+    QTimer *FDayTimer = nullptr;
 };

@@ -78,6 +78,23 @@ void TTaskList::MarkModified()
             + FormatDateTime(ShortDateFormat() + QStringLiteral(" ") + LongTimeFormat(), FModifiedAt));
     if (OnModified)
         OnModified();
+    // A copy: a listener may add or remove listeners while it is called.
+    const auto listeners = FListeners;
+    for (const auto &[id, listener] : listeners)
+        if (listener)
+            listener();
+}
+
+int TTaskList::AddModifiedListener(std::function<void()> listener)
+{
+    const int id = FNextListenerId++;
+    FListeners.emplace_back(id, std::move(listener));
+    return id;
+}
+
+void TTaskList::RemoveModifiedListener(int id)
+{
+    std::erase_if(FListeners, [id](const auto &entry) { return entry.first == id; });
 }
 
 bool TTaskList::IsInfoNotice(int index) const

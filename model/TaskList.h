@@ -17,6 +17,7 @@ class TvornIniFile;
 #include <QString>
 #include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
 class TTaskList {
@@ -53,6 +54,10 @@ public:
     // Called at the end of every MarkModified: whoever keeps the list on disk
     // learns of each change as it happens.
     std::function<void()> OnModified;
+    // Further listeners to every change (the tray's tooltip), called after
+    // OnModified in the order added. The id removes one again.
+    int AddModifiedListener(std::function<void()> listener);
+    void RemoveModifiedListener(int id);
 
     // Direction of all six sorts; true at creation.
     bool Ascending() const { return FAscending; }
@@ -119,6 +124,8 @@ private:
     void Sort(Compare compare);
 
     std::vector<TTaskRef> FItems;
+    std::vector<std::pair<int, std::function<void()>>> FListeners;
+    int FNextListenerId = 1;
     TDateTime FModifiedAt = 0;
     bool FAscending = true;
 };

@@ -1,5 +1,6 @@
 #include "platform/DesktopTray.h"
 
+#include <QCursor>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QSystemTrayIcon>
@@ -25,8 +26,20 @@ bool TDesktopTrayIcon::Show(const QIcon &icon, const QString &toolTip, QMenu *me
     if (!FIcon) {
         FIcon = std::make_unique<QSystemTrayIcon>();
         QObject::connect(FIcon.get(), &QSystemTrayIcon::activated, [this](QSystemTrayIcon::ActivationReason why) {
-            if (why == QSystemTrayIcon::DoubleClick && OnDoubleClick)
-                OnDoubleClick();
+            switch (why) {
+            case QSystemTrayIcon::Trigger:
+            case QSystemTrayIcon::DoubleClick:
+                if (OnActivated)
+                    OnActivated();
+                break;
+            case QSystemTrayIcon::Context:
+                // An XEmbed tray has opened the menu already on the press; a
+                // StatusNotifierItem host that asks for it expects it shown.
+                if (QMenu *shown = FIcon->contextMenu(); shown && !shown->isVisible())
+                    shown->popup(QCursor::pos());
+                break;
+            default: break;
+            }
         });
     }
     FIcon->setIcon(icon);
@@ -35,6 +48,12 @@ bool TDesktopTrayIcon::Show(const QIcon &icon, const QString &toolTip, QMenu *me
         FIcon->setContextMenu(menu);
     FIcon->show();
     return true;
+}
+
+void TDesktopTrayIcon::SetToolTip(const QString &toolTip)
+{
+    if (FIcon && FIcon->toolTip() != toolTip)
+        FIcon->setToolTip(toolTip);
 }
 
 void TDesktopTrayIcon::Hide()

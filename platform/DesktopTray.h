@@ -18,6 +18,7 @@ public:
     ~TDesktopTrayIcon() override;
     bool Available() const override;
     bool Show(const QIcon &icon, const QString &toolTip, QMenu *menu) override;
+    void SetToolTip(const QString &toolTip) override;
     void Hide() override;
 
 private:

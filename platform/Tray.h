@@ -17,10 +17,17 @@ public:
     virtual bool Available() const = 0;
     // Shows the icon with its tooltip and menu; false when there is no notification area.
     virtual bool Show(const QIcon &icon, const QString &toolTip, QMenu *menu) = 0;
+    // A new tooltip for the shown icon.
+    virtual void SetToolTip(const QString &toolTip) = 0;
     virtual void Hide() = 0;
-    // Called on a double click on the icon. The menu's own aboutToShow signal
-    // is where its captions are written anew.
-    std::function<void()> OnDoubleClick;
+    // Called when the icon is clicked or double-clicked: trays that speak
+    // StatusNotifierItem (KDE Plasma, GNOME's AppIndicator, Xfce) only ever
+    // report a single click, while an XEmbed tray reports a click and then
+    // the double click, so the handler must bear being called twice in a row.
+    // A desktop that asks for the menu (rather than reading it over D-Bus)
+    // gets it shown without a call here. Trays that read the menu over D-Bus
+    // export it before it ever opens: its captions must be right from the start.
+    std::function<void()> OnActivated;
 };
 
 // Ctrl+Shift+letter, for the whole desktop.

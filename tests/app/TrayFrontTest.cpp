@@ -13,6 +13,7 @@
 #include <QMenu>
 #include <QPointer>
 #include <QTemporaryDir>
+#include <cmath>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -68,21 +69,112 @@ const QString kTail = "already in use by another application.\nYou can set anoth
 
 } // namespace
 
-TEST(TrayFront, MenuCaptionsAreWrittenAnewAtEveryOpening)
+namespace {
+
+QStringList Captions(const QMenu *menu)
+{
+    QStringList captions;
+    for (QAction *a : menu->actions())
+        captions << (a->isSeparator() ? QString("-") : a->text());
+    return captions;
+}
+
+TTaskData Reminder(const char *title, TDateTime scheduled)
+{
+    TTaskData t;
+    t.Taskkind = tkToDoList;
+    t.Title.Set(title);
+    t.EventDateTime = t.Scheduled = scheduled;
+    t.Enabled = true;
+    t.Visible = true;
+    return t;
+}
+
+} // namespace
+
+TEST(TrayFront, MenuCaptionsAreRightBeforeTheMenuFirstOpensAndAtEveryOpening)
 {
     Front f;
     EXPECT_TRUE(f.tray.Shown);
-    EXPECT_EQ(f.tray.ToolTip, "Brivane - double click to open the Reminders window");
+    EXPECT_EQ(f.tray.ToolTip, "Brivane - click to open the Reminders window");
     EXPECT_EQ(f.tray.Menu, f.window->TrayPopupMenu);
+    // A tray that reads the menu over D-Bus shows it as it is now, unopened.
+    const QStringList shown{"Add a Reminder...  (Ctrl+Shift+T)",
+                            "-",
+                            "Reminders...           (Ctrl+Shift+L)",
+                            "-",
+                            "Preferences...",
+                            "About",
+                            "-",
+                            "Close Brivane"};
+    EXPECT_EQ(Captions(f.window->TrayPopupMenu), shown);
     f.window->TrayPopupMenuPopup();
-    QStringList captions;
-    for (QAction *a : f.window->TrayPopupMenu->actions())
-        captions << (a->isSeparator() ? QString("-") : a->text());
-    EXPECT_EQ(captions, (QStringList{"Add a Reminder...  (Ctrl+Shift+T)", "-", "Reminders...           (Ctrl+Shift+L)",
-                                     "-", "Preferences...", "About", "-", "Close Brivane"}));
+    EXPECT_EQ(Captions(f.window->TrayPopupMenu), shown);
     f.prefs.SetHotKey1('K');
     f.window->TrayPopupMenuPopup();
     EXPECT_EQ(f.window->popAddTask->text(), "Add a Reminder...  (Ctrl+Shift+K)");
+    // The preferences' OK writes them too, with no opening in between.
+    f.prefs.SetHotKey2('J');
+    f.window->RefreshTrayTexts();
+    EXPECT_EQ(f.window->popTaskList->text(), "Reminders...           (Ctrl+Shift+J)");
+}
+
+TEST(TrayFront, TooltipNamesTheNextReminderThatWillFireOnItsOwn)
+{
+    const TDateTime now = EncodeDateTime(2027, 4, 6, 22, 30, 0, 0); // a Tuesday
+    const std::string head = "Brivane - click to open the Reminders window";
+    auto tip = [&](const TTaskList &list, bool hours24) {
+        return Thddnorm::TrayToolTip("Brivane", &list, hours24 ? QString() : QString(" ampm"), now).toStdString();
+    };
+    TTaskList list;
+    EXPECT_EQ(tip(list, true), head);
+    EXPECT_EQ(Thddnorm::TrayToolTip("Brivane", nullptr, QString(), now).toStdString(), head);
+
+    // Left out: completed, suspended, the program's own, and an unset time.
+    TTaskData done = Reminder("Done", now + 0.01);
+    done.Delivered = true;
+    TTaskData off = Reminder("Suspended", now + 0.02);
+    off.Enabled = false;
+    TTaskData moon = Reminder("Full moon", now + 0.03);
+    moon.Taskkind = tkService;
+    TTaskData unset = Reminder("Unset", std::nan(""));
+    for (const TTaskData &t : {done, off, moon, unset})
+        list.AddTask(t);
+    EXPECT_EQ(tip(list, true), head);
+
+    // The earliest of the rest, wherever it stands in the list.
+    list.AddTask(Reminder("Holiday", EncodeDateTime(2027, 4, 8, 7, 5, 0, 0)));
+    EXPECT_EQ(tip(list, true), head + "\nNext: Holiday, Thu, 8 Apr 2027 07:05");
+    EXPECT_EQ(tip(list, false), head + "\nNext: Holiday, Thu, 8 Apr 2027 07:05 am");
+    list.AddTask(Reminder("Dentist", EncodeDateTime(2027, 4, 7, 9, 0, 0, 0)));
+    EXPECT_EQ(tip(list, true), head + "\nNext: Dentist, tomorrow 09:00");
+    list.AddTask(Reminder("Pills", EncodeDateTime(2027, 4, 6, 23, 15, 0, 0)));
+    EXPECT_EQ(tip(list, true), head + "\nNext: Pills, today 23:15");
+    EXPECT_EQ(tip(list, false), head + "\nNext: Pills, today 11:15 pm");
+}
+
+TEST(TrayFront, TooltipFollowsEveryChangeOfTheListBesideTheStoresListener)
+{
+    TestSupport::PinnedClock clock(EncodeDateTime(2027, 4, 6, 8, 0, 0, 0));
+    Front f;
+    int saved = 0;
+    f.list.OnModified = [&] { ++saved; }; // where the store's autosave listens
+    f.prefs.SetTimeBase24hour(true);
+    TTaskData &dentist = f.list.AddTask(Reminder("Dentist", EncodeDateTime(2027, 4, 7, 9, 0, 0, 0)));
+    f.list.MarkModified();
+    EXPECT_EQ(saved, 1);
+    EXPECT_EQ(f.tray.ToolTip, "Brivane - click to open the Reminders window\nNext: Dentist, tomorrow 09:00");
+    dentist.Delivered = true;
+    f.list.MarkModified();
+    EXPECT_EQ(saved, 2);
+    EXPECT_EQ(f.tray.ToolTip, "Brivane - click to open the Reminders window");
+
+    // Gone with the window: later changes reach the store alone.
+    f.window.reset();
+    f.tray.ToolTip.clear();
+    f.list.MarkModified();
+    EXPECT_EQ(saved, 3);
+    EXPECT_TRUE(f.tray.ToolTip.isEmpty());
 }
 
 TEST(TrayFront, HotKeysRegisterListFirstAndWarnOnceForWhatOthersHold)
@@ -110,12 +202,12 @@ TEST(TrayFront, HotKeysRegisterListFirstAndWarnOnceForWhatOthersHold)
     }
 }
 
-TEST(TrayFront, KeysDoubleClickAndASecondCopyReachTheWindows)
+TEST(TrayFront, KeysTheIconAndASecondCopyReachTheWindows)
 {
     Front f;
     EXPECT_TRUE(f.hotKeys.Press('t'));
     EXPECT_TRUE(f.hotKeys.Press('L'));
-    f.tray.OnDoubleClick();
+    f.tray.OnActivated();
     f.window->ShowRequested(3);
     f.window->ShowRequested(1); // other statuses do nothing
     EXPECT_EQ(f.wizard, 1);

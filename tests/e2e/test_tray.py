@@ -103,3 +103,79 @@ def test_a_changed_hot_key_releases_the_old_one(s):
     s.wait_window("Add Reminder wizard", timeout=5, proc=p)
     p.send(signal.SIGTERM)
     p.expect_exit(0, timeout=10)
+
+
+def test_a_status_notifier_tray_opens_the_window_on_a_click(s):
+    """KDE Plasma, GNOME's AppIndicator and Xfce: the host reads the menu over
+    D-Bus before it ever opens and reports a left click as Activate."""
+    import datetime
+
+    import records
+    from session_bus import StatusNotifierTray
+
+    tray = StatusNotifierTray(s)
+    tomorrow = datetime.datetime.now() + datetime.timedelta(days=1)
+    records.write_store(s, [records.alarm("Dentist", records.days(tomorrow.replace(hour=9, minute=0, second=0,
+                                                                                  microsecond=0)), False)])
+    s.write_ini("[Debug]\nLevel=3\n[Tasklist]\nFirstRun=0\n")
+    p = s.start(env=tray.env())
+    service = tray.wait_item(timeout=START_TIMEOUT)
+    s.log("item %s" % service)
+    _started(s, p)
+    check(NO_AREA not in (s.log_lines() or []), "the program found no notification area beside the watcher")
+
+    labels = tray.menu_labels(service)
+    check(labels == ["Add a Reminder...  (Ctrl+Shift+T)", "-", "Reminders...           (Ctrl+Shift+L)", "-",
+                     "Preferences...", "About", "-", "Close Brivane"],
+          "the menu a tray host reads first: %r" % labels)
+
+    tip = tray.item_property(service, "ToolTip")
+    text = "%s\n%s" % (tip[2], tip[3])
+    s.log("menu %r, tooltip %r" % (labels, text))
+    check("click to open the Reminders window" in text, "the tooltip says nothing of the click: %r" % text)
+    if datetime.datetime.now().date() + datetime.timedelta(days=1) == tomorrow.date():  # not past midnight meanwhile
+        check("Next: Dentist, tomorrow 09:00" in text, "the tooltip does not name the next reminder: %r" % text)
+
+    # A host that asks for the menu instead of drawing it gets it shown.
+    check(not s.find_windows(".*", pid=p.pid), "the program shows a window before any click")
+    tray.context_menu(service)
+    deadline = time.monotonic() + 5
+    while not s.find_windows(".*", pid=p.pid):
+        check(time.monotonic() < deadline, "ContextMenu showed no menu")
+        time.sleep(0.05)
+    menu = s.find_windows(".*", pid=p.pid)[0]
+    s.painted_screenshot(menu, "status_notifier_menu", min_colours=3)
+    s.press("Escape")
+    s.wait_window_gone(menu, timeout=5)
+
+    check(not s.find_windows(REMINDERS, pid=p.pid), "the Reminders window opened before the click")
+    tray.activate(service)
+    w = s.wait_window(REMINDERS, timeout=5, proc=p, exact=False)
+    # A second click brings the same window forward rather than opening another.
+    tray.activate(service)
+    time.sleep(0.5)
+    check(s.find_windows(REMINDERS, pid=p.pid) == [w], "a second click opened another Reminders window")
+    p.send(signal.SIGTERM)
+    p.expect_exit(0, timeout=10)
+
+
+def test_a_click_or_a_double_click_on_the_xembed_icon_opens_one_reminders_window(s):
+    """trayer reports a click, and for a double click the click and then the double click."""
+    s.start_trayer()
+    s.write_ini("[Debug]\nLevel=3\n[Tasklist]\nFirstRun=0\n")
+    p = s.start()
+    _started(s, p)
+    wid, (x, y, width, height) = s.tray_icon(p)
+    s.x("xdotool", "mousemove", "--sync", x + width // 2, y + height // 2, check_rc=True)
+    s.x("xdotool", "click", "1", check_rc=True)
+    w = s.wait_window(REMINDERS, timeout=5, proc=p, exact=False)
+    s.focus(w)
+    s.press("Escape")
+    s.wait_window_gone(w, timeout=5)
+
+    s.x("xdotool", "click", "--repeat", "2", "--delay", "80", "1", check_rc=True)
+    time.sleep(1.0)  # a second window or a close would come within this
+    shown = s.find_windows(REMINDERS, pid=p.pid)
+    check(len(shown) == 1, "a double click left %d Reminders windows showing" % len(shown))
+    p.send(signal.SIGTERM)
+    p.expect_exit(0, timeout=10)

@@ -19,6 +19,7 @@ public:
         Menu = menu;
         return HasArea;
     }
+    void SetToolTip(const QString &toolTip) override { ToolTip = toolTip; }
     void Hide() override { Shown = false; }
     bool HasArea = true;
     bool Shown = false;

@@ -1,0 +1,112 @@
+"""A stand-in for the desktop's StatusNotifierWatcher (what KDE Plasma, GNOME's
+AppIndicator and Xfce run) on a private session bus: it says a tray host is
+there, takes item registrations and writes one line per registration to a
+record file.
+
+Usage: fake_sni_watcher.py <record file>   (DBUS_SESSION_BUS_ADDRESS names the bus)
+"""
+
+import signal
+import sys
+
+import dbus
+import dbus.service
+from dbus.mainloop.glib import DBusGMainLoop
+from gi.repository import GLib
+
+WATCHER = "org.kde.StatusNotifierWatcher"
+PATH = "/StatusNotifierWatcher"
+
+# Qt reads IsStatusNotifierHostRegistered through an interface it introspects
+# first: the properties must be in the answer, which dbus-python's own
+# Introspect leaves out.
+INTROSPECTION = """<!DOCTYPE node PUBLIC "-//freedesktop//DTD D-BUS Object Introspection 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/introspect.dtd">
+<node>
+  <interface name="org.freedesktop.DBus.Introspectable">
+    <method name="Introspect"><arg name="xml" type="s" direction="out"/></method>
+  </interface>
+  <interface name="org.freedesktop.DBus.Properties">
+    <method name="Get">
+      <arg name="interface" type="s" direction="in"/><arg name="name" type="s" direction="in"/>
+      <arg name="value" type="v" direction="out"/>
+    </method>
+    <method name="GetAll">
+      <arg name="interface" type="s" direction="in"/><arg name="values" type="a{sv}" direction="out"/>
+    </method>
+  </interface>
+  <interface name="org.kde.StatusNotifierWatcher">
+    <method name="RegisterStatusNotifierItem"><arg name="service" type="s" direction="in"/></method>
+    <method name="RegisterStatusNotifierHost"><arg name="service" type="s" direction="in"/></method>
+    <property name="RegisteredStatusNotifierItems" type="as" access="read"/>
+    <property name="IsStatusNotifierHostRegistered" type="b" access="read"/>
+    <property name="ProtocolVersion" type="i" access="read"/>
+    <signal name="StatusNotifierItemRegistered"><arg type="s"/></signal>
+  </interface>
+</node>
+"""
+
+
+def record(line):
+    with open(sys.argv[1], "a") as f:
+        f.write(line + "\n")
+
+
+class Watcher(dbus.service.Object):
+    def __init__(self, bus):
+        super().__init__(bus, PATH)
+        self.items = []
+
+    @dbus.service.method(dbus.INTROSPECTABLE_IFACE, out_signature="s")
+    def Introspect(self):
+        return INTROSPECTION
+
+    def _properties(self):
+        return {
+            "RegisteredStatusNotifierItems": dbus.Array(self.items, signature="s"),
+            "IsStatusNotifierHostRegistered": dbus.Boolean(True),
+            "ProtocolVersion": dbus.Int32(0),
+        }
+
+    @dbus.service.method(dbus.PROPERTIES_IFACE, in_signature="ss", out_signature="v")
+    def Get(self, interface, name):
+        if interface != WATCHER or name not in self._properties():
+            raise dbus.exceptions.DBusException("no property %s.%s" % (interface, name),
+                                                name="org.freedesktop.DBus.Error.UnknownProperty")
+        return self._properties()[name]
+
+    @dbus.service.method(dbus.PROPERTIES_IFACE, in_signature="s", out_signature="a{sv}")
+    def GetAll(self, interface):
+        return self._properties() if interface == WATCHER else {}
+
+    @dbus.service.method(WATCHER, in_signature="s", sender_keyword="sender")
+    def RegisterStatusNotifierItem(self, service, sender=None):
+        # An item names its bus name, or only its path on the caller's connection.
+        item = service if not service.startswith("/") else sender + service
+        self.items.append(item)
+        record("item %s %s" % (item, sender))
+        self.StatusNotifierItemRegistered(item)
+
+    @dbus.service.method(WATCHER, in_signature="s")
+    def RegisterStatusNotifierHost(self, service):
+        record("host %s" % service)
+
+    @dbus.service.signal(WATCHER, signature="s")
+    def StatusNotifierItemRegistered(self, service):
+        pass
+
+
+def main():
+    DBusGMainLoop(set_as_default=True)
+    bus = dbus.SessionBus()
+    name = dbus.service.BusName(WATCHER, bus)
+    Watcher(bus)
+    loop = GLib.MainLoop()
+    GLib.unix_signal_add(GLib.PRIORITY_DEFAULT, signal.SIGTERM, lambda: loop.quit() or False)
+    print("ready", flush=True)
+    loop.run()
+    del name
+
+
+if __name__ == "__main__":
+    main()

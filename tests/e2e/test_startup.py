@@ -218,4 +218,3 @@ def test_uncreatable_log_folder_is_told_once(s):
         f.write("in the way")
     p = s.start()
     _log_trouble_told_once(s, p)
-

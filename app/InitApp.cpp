@@ -195,7 +195,8 @@ void FillActionContext(TAppContext &c)
     a.Preferences = c.Preferences.get();
     a.Store = c.Store.get();
     a.Library = c.Library.get();
-    a.SoundsFolder = c.Environment->GetProgramFolder(QStringLiteral("SOUNDS"));
+    a.Sounds = Desktop::ResolveSoundFolders(c.Environment->GetProgramFolder(QStringLiteral("SOUNDS")),
+                                            c.Environment->IsPortable(), c.Environment->ProgramName);
     a.ProductName = c.Environment->ProductName;
     c.Power = std::make_unique<TLoginManagerPower>();
     c.Mail = std::make_unique<TCurlMailTransport>();

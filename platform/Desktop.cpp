@@ -64,6 +64,49 @@ ProgramFolders ResolveProgramFolders(const QString &exePath, const QString &prog
     return f;
 }
 
+SoundFolders ResolveSoundFolders(const QString &programSounds, bool portable, const QString &programName)
+{
+    SoundFolders f;
+    f.program = WithSlash(programSounds);
+    f.user =
+        portable ? f.program : WithSlash(UserDataFolder() + QLatin1Char('/') + programName + QStringLiteral("/Sounds"));
+    return f;
+}
+
+QString SoundFolders::Find(const QString &name) const
+{
+    if (name.isEmpty())
+        return QString();
+    if (name.contains(QLatin1Char('/')))
+        return QFileInfo(name).isFile() ? name : QString();
+    for (const QString &folder : {user, program}) {
+        if (!folder.isEmpty() && QFileInfo(folder + name).isFile())
+            return folder + name;
+    }
+    return QString();
+}
+
+bool SoundFolders::MakeUserFolder() const
+{
+    if (QFileInfo(user).isDir())
+        return true;
+    // Levels below the data home that are made here hold the user's own files.
+    QStringList missing;
+    QString level = QDir::cleanPath(user);
+    while (!level.isEmpty() && !QFileInfo::exists(level) && missing.size() < 2) {
+        missing.prepend(level);
+        level = QFileInfo(level).absolutePath();
+    }
+    if (!QFileInfo::exists(level) && !QDir().mkpath(level))
+        return false;
+    const auto ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
+    for (const QString &folder : missing) {
+        if (!QDir().mkdir(folder, ownerOnly))
+            return false;
+    }
+    return QFileInfo(user).isDir();
+}
+
 QString DocumentsFolder()
 {
     QString docs = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
@@ -102,6 +145,11 @@ QString UserStateFolder()
     if (!state.isEmpty() && QDir::isAbsolutePath(state))
         return QDir::cleanPath(state);
     return QDir::homePath() + QStringLiteral("/.local/state");
+}
+
+QString UserDataFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
 }
 
 } // namespace Desktop

@@ -1,6 +1,7 @@
 #include "platform/Shell.h"
 
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
@@ -10,15 +11,45 @@ namespace Shell {
 
 namespace {
 
+// What the user typed as the program, made into a path: surrounding quotes
+// go (a path with blanks is often pasted quoted; whatever follows the closing
+// quote comes before the parameters), a leading "~/" is the home folder, and a
+// name without a folder separator is looked up on PATH as execvp does, never in
+// the current folder. *bareName says whether it was such a name; the result
+// is then empty when no executable of that name is on PATH.
+QString ResolveTarget(const QString &typed, QStringList &leadingArguments, bool *bareName)
+{
+    QString target = typed.trimmed();
+    if (target.startsWith(QLatin1Char('"'))) {
+        const qsizetype close = target.indexOf(QLatin1Char('"'), 1);
+        if (close > 0) {
+            leadingArguments = SplitParameters(target.mid(close + 1));
+            target = target.mid(1, close - 1);
+        }
+    }
+    if (target == QLatin1String("~") || target.startsWith(QLatin1String("~/")))
+        target = QDir::homePath() + target.mid(1);
+    *bareName = !target.isEmpty() && !target.contains(QLatin1Char('/'));
+    if (*bareName)
+        return QStandardPaths::findExecutable(target);
+    return target;
+}
+
 class DesktopShell : public IShell {
 public:
-    int Open(const QString &target, const QString &parameters, const QString &folder) override
+    int Open(const QString &typed, const QString &parameters, const QString &folder) override
     {
-        if (target.isEmpty())
+        if (typed.trimmed().isEmpty())
             return kFileNotFound;
+        QString target = typed.trimmed();
         const QUrl asUrl(target);
         const bool isAddress = asUrl.isValid() && asUrl.scheme().size() > 1 && !target.startsWith(QLatin1Char('/'));
+        QStringList arguments;
         if (!isAddress) {
+            bool bareName = false;
+            target = ResolveTarget(typed, arguments, &bareName);
+            if (target.isEmpty())
+                return kFileNotFound;
             const QFileInfo fi(target);
             if (!fi.exists()) {
                 if (!QFileInfo(fi.absolutePath()).isDir())
@@ -26,11 +57,13 @@ public:
                 return kFileNotFound;
             }
             if (fi.isFile() && fi.isExecutable()) {
-                const QString workDir = folder.isEmpty() ? fi.absolutePath() : folder;
+                // A program found on PATH starts in the home folder, not among the system's programs.
+                const QString workDir = !folder.isEmpty() ? folder : bareName ? QDir::homePath() : fi.absolutePath();
                 if (!folder.isEmpty() && !QFileInfo(folder).isDir())
                     return kPathNotFound;
+                arguments += SplitParameters(parameters);
                 qint64 pid = 0;
-                if (!QProcess::startDetached(fi.absoluteFilePath(), SplitParameters(parameters), workDir, &pid))
+                if (!QProcess::startDetached(fi.absoluteFilePath(), arguments, workDir, &pid))
                     return kBadFormat;
                 return kSuccess;
             }

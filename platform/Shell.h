@@ -19,6 +19,8 @@ public:
     virtual ~IShell() = default;
     // An executable file starts directly with its parameters split into
     // arguments (no shell); anything else goes to the default application.
+    // A target without "/" is a program looked up on PATH; a leading "~/" is
+    // the home folder; a quoted target may hold blanks.
     virtual int Open(const QString &target, const QString &parameters, const QString &folder) = 0;
     // The desktop's date/time settings, when one is installed.
     virtual bool StartDateTimeSettings() = 0;

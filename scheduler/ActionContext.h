@@ -2,6 +2,7 @@
 // What the scheduler and its action windows work with. The program's context
 // fills one at start-up; a test fills one with what it needs.
 
+#include "platform/Desktop.h"
 #include "storage/GlobalPreferences.h"
 
 #include <QString>
@@ -40,7 +41,7 @@ struct TActionContext {
     TPreferences *Preferences = nullptr;
     TPalvaroStorage *Store = nullptr; // saves and backups; none in most tests
     const TResourceLibrary *Library = nullptr; // the window pictures; none: plain windows
-    QString SoundsFolder; // with trailing "/"
+    Desktop::SoundFolders Sounds; // the user's own and the program's
     QString ProductName = QStringLiteral("Brivane");
     // The login manager (power actions, sleep notices) and the mail server's
     // transport; none: the requests fail and the mails are not sent.

@@ -118,9 +118,9 @@ bool TPlaysoundForm::IsSoundOnly() const
     return t && !t->PopupNote && !t->SendEmail && !t->RunProgram && !t->ShutdownComputer && !t->SpecialForm;
 }
 
-QString TPlaysoundForm::SoundPath(const QString &soundsFolder, const TTaskData &task)
+QString TPlaysoundForm::SoundPath(const Desktop::SoundFolders &sounds, const TTaskData &task)
 {
-    return soundsFolder + task.SoundFile.Get();
+    return sounds.Find(task.SoundFile.Get());
 }
 
 void TPlaysoundForm::StartSound(int i)
@@ -133,7 +133,7 @@ void TPlaysoundForm::StartSound(int i)
         TRecurrence::RescheduleAfterRun(*FTaskData);
         FTaskData->LastRun = Clock::Now();
     }
-    Sound::PlayFile(SoundPath(Context.SoundsFolder, *FTaskData));
+    Sound::PlayFile(SoundPath(Context.Sounds, *FTaskData));
     MayClose = true;
     close();
 }

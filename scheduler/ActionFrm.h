@@ -52,8 +52,9 @@ public:
     explicit TPlaysoundForm(TActionContext &context, QWidget *owner = nullptr);
     bool IsSoundOnly() const;
     void StartSound(int i);
-    // The file the reminder plays: the sounds folder + its SoundFile.
-    static QString SoundPath(const QString &soundsFolder, const TTaskData &task);
+    // The file the reminder plays: its SoundFile in the user's sounds, else among the
+    // program's own; empty when neither has it (the default sound plays).
+    static QString SoundPath(const Desktop::SoundFolders &sounds, const TTaskData &task);
 
 protected:
     void FormClose() override;

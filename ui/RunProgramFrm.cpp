@@ -5,13 +5,50 @@
 #include "ui/ModalRun.h"
 
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSortFilterProxyModel>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+namespace {
+
+const QString kProgramsFilter = QStringLiteral("Programs (*)");
+const QString kAllFilesFilter = QStringLiteral("All files (*)");
+
+// Programs on Linux have no name pattern: under "Programs" the browse dialog
+// shows the folders and the files that may be run.
+class TExecutableFilter : public QSortFilterProxyModel {
+public:
+    using QSortFilterProxyModel::QSortFilterProxyModel;
+    void SetProgramsOnly(bool only)
+    {
+        FProgramsOnly = only;
+        invalidateFilter();
+    }
+
+protected:
+    bool filterAcceptsRow(int row, const QModelIndex &parent) const override
+    {
+        const auto *files = qobject_cast<const QFileSystemModel *>(sourceModel());
+        if (!FProgramsOnly || !files)
+            return true;
+        const QModelIndex index = files->index(row, 0, parent);
+        if (files->isDir(index))
+            return true;
+        const QFileInfo info = files->fileInfo(index);
+        return info.isFile() && info.isExecutable();
+    }
+
+private:
+    bool FProgramsOnly = true;
+};
+
+} // namespace
 
 TRunProgramForm::TRunProgramForm(TvornIniFile *ini, const QString &productName, QWidget *parent)
     : QDialog(parent, Qt::Tool | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
@@ -132,8 +169,17 @@ void TRunProgramForm::fedProgramPathnameChange()
 
 void TRunProgramForm::fedProgramPathnameBrowse()
 {
-    auto *dialog = new QFileDialog(this, QString(), fedProgramPathname->text(),
-                                   QStringLiteral("All files (*);;Programs (*.exe *.com)"));
+    auto *dialog = new QFileDialog(this, QString(), fedProgramPathname->text());
+    dialog->setObjectName(QStringLiteral("ProgramBrowseDialog"));
+    // The executable bit is seen only through a filter model, which only
+    // the toolkit's own dialog takes.
+    dialog->setOption(QFileDialog::DontUseNativeDialog);
+    auto *filter = new TExecutableFilter(dialog);
+    dialog->setProxyModel(filter);
+    dialog->setNameFilters({kProgramsFilter, kAllFilesFilter});
+    dialog->selectNameFilter(kProgramsFilter);
+    connect(dialog, &QFileDialog::filterSelected, filter,
+            [filter](const QString &name) { filter->SetProgramsOnly(name == kProgramsFilter); });
     dialog->setFileMode(QFileDialog::ExistingFile);
     OpenDialog(dialog, [this, dialog](int result) {
         if (result == QDialog::Accepted && !dialog->selectedFiles().isEmpty())

@@ -139,9 +139,9 @@ const TPreferences &TTaskForm::Prefs() const
     return S.Actions ? S.Actions->Prefs() : defaults;
 }
 
-QString TTaskForm::SoundsFolder() const
+Desktop::SoundFolders TTaskForm::Sounds() const
 {
-    return S.Actions ? S.Actions->SoundsFolder : QString();
+    return S.Actions ? S.Actions->Sounds : Desktop::SoundFolders();
 }
 
 // ---- building ----
@@ -637,8 +637,8 @@ void TTaskForm::btnProgramPropertiesClick()
 
 void TTaskForm::btnTestSoundClick()
 {
-    const QString path = SoundsFolder() + fedSoundPathname->text();
-    if (!fedSoundPathname->text().isEmpty() && QFileInfo(path).isFile())
+    const QString path = Sounds().Find(fedSoundPathname->text());
+    if (!path.isEmpty())
         Sound::PlayFile(path);
     else
         ShowNotice(tr("Error 10: Sound file not found.\rMake sure it exists in the \"Sounds\" folder"), TMsgIcon::None,
@@ -647,7 +647,7 @@ void TTaskForm::btnTestSoundClick()
 
 void TTaskForm::btnDefaultSoundClick()
 {
-    if (QFileInfo(SoundsFolder() + DefaultSoundFile).isFile())
+    if (!Sounds().Find(DefaultSoundFile).isEmpty())
         fedSoundPathname->setText(DefaultSoundFile);
     else
         ShowNotice(tr("Error 08: Default sound file not found.\rMake sure it exists in the \"Sounds\" folder"),
@@ -656,11 +656,14 @@ void TTaskForm::btnDefaultSoundClick()
 
 void TTaskForm::BrowseSound()
 {
+    // The user's own sounds once there are any, else the program's.
+    const Desktop::SoundFolders sounds = Sounds();
+    const QString folder = QFileInfo(sounds.user).isDir() ? sounds.user : sounds.program;
     if (S.AskSoundFile) {
-        SoundPicked(S.AskSoundFile(this, SoundsFolder()));
+        SoundPicked(S.AskSoundFile(this, folder));
         return;
     }
-    auto *dialog = new QFileDialog(this, tr("Browse for a sound..."), SoundsFolder(), tr("WAV files (*.wav)"));
+    auto *dialog = new QFileDialog(this, tr("Browse for a sound..."), folder, tr("WAV files (*.wav)"));
     dialog->setFileMode(QFileDialog::ExistingFile);
     OpenDialog(dialog, [this, dialog](int result) {
         if (result == QDialog::Accepted && !dialog->selectedFiles().isEmpty())
@@ -672,10 +675,14 @@ void TTaskForm::SoundPicked(const QString &picked)
 {
     if (picked.isEmpty())
         return;
+    const Desktop::SoundFolders sounds = Sounds();
     const QString name = QFileInfo(picked).fileName();
-    const QString inSounds = SoundsFolder() + name;
-    bool copied = QFileInfo(inSounds).isFile();
-    if (!copied) {
+    const QString inSounds = sounds.user + name;
+    // One of the program's own sounds is named as it is; anything else lives
+    // on in the user's folder, where it is looked for first.
+    const QString own = QFileInfo(sounds.program + name).canonicalFilePath();
+    bool copied = QFileInfo(inSounds).isFile() || (!own.isEmpty() && own == QFileInfo(picked).canonicalFilePath());
+    if (!copied && sounds.MakeUserFolder()) {
         try {
             copied = CopyFileAtomically(picked, inSounds);
         } catch (const EvornError &e) {

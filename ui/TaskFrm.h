@@ -4,6 +4,7 @@
 // only when the user finishes; its callers decide what to do with it.
 
 #include "model/TaskData.h"
+#include "platform/Desktop.h"
 
 #include <QDialog>
 #include <functional>
@@ -90,7 +91,8 @@ public:
     void btnTestSoundClick();
     void btnDefaultSoundClick();
     void BrowseSound();
-    // A sound file the user chose: copied into the Sounds folder and named in the field.
+    // A sound file the user chose: copied into the user's sounds folder (unless it
+    // is there or among the program's own) and named in the field.
     void SoundPicked(const QString &picked);
 
     QTabWidget *TasksPageControl;
@@ -129,7 +131,7 @@ private:
     void UpdateDependentControls();
     void RefreshLogoffCaption();
     int ChosenKind() const;
-    QString SoundsFolder() const;
+    Desktop::SoundFolders Sounds() const;
     const TPreferences &Prefs() const;
 
     TTaskFormServices S;

@@ -1,5 +1,5 @@
 """Computer tasks on the real program: a started program gets its parameters
-as arguments without a shell; a missing file is reported and the task is
+as arguments without a shell; a bare program name is found on PATH; a missing file is reported and the task is
 cancelled; the shutdown window asks a fake login manager on a private system
 bus (never the machine's own) for the right action, and Cancel asks nothing;
 a wake-up announced by the login manager fires what fell due at once."""
@@ -59,6 +59,32 @@ def test_run_program_parameters_arrive_verbatim(s):
     r = _saved(s, p, path, "Sync")
     check(struct.unpack_from("<i", r, HAS_RUN)[0] == 1, "the run was not counted")
     check(r[DELIVERED] == 1, "the one-time task was not completed")
+
+
+def test_run_program_bare_name_is_found_on_path(s):
+    # As a user types "xmessage": no folder, the program is looked up on PATH.
+    tools = os.path.join(s.root, "tools")
+    os.mkdir(tools)
+    marker = os.path.join(s.root, "marker.txt")
+    script = os.path.join(tools, "brivane-e2e-tool")
+    with open(script, "w") as f:
+        f.write('#!/bin/sh\n{ for a in "$@"; do printf "%%s\\n" "$a"; done; pwd; } > "%s.tmp"\n/bin/mv "%s.tmp" "%s"\n'
+                % (marker, marker, marker))
+    os.chmod(script, 0o755)
+    path, p = _start(s, [computer_task("Hello", days_ago(1), program="brivane-e2e-tool", parameters="-center hi")],
+                     env={"PATH": tools + os.pathsep + s.env["PATH"]}, MissedTasksTreatment=1)
+    deadline = time.monotonic() + START_TIMEOUT
+    while not os.path.exists(marker):
+        check(p.running(), "the program ended (exit %s)" % p.returncode)
+        check(not any("could not be opened" in line for line in s.log_lines() or []),
+              "the program on PATH was not found: %r" % s.log_lines())
+        check(time.monotonic() < deadline, "the program on PATH was not started")
+        time.sleep(0.05)
+    with open(marker) as f:
+        lines = f.read().split("\n")[:-1]
+    check(lines == ["-center", "hi", s.home], "the program got %r" % lines)
+    r = _saved(s, p, path, "Hello")
+    check(struct.unpack_from("<i", r, HAS_RUN)[0] == 1, "the run was not counted")
 
 
 def test_run_program_missing_file_cancels(s):

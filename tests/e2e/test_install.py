@@ -1,17 +1,24 @@
 """The build installed into a prefix the user can write to: the installed
 program finds its data beside its bin folder, keeps its settings in the
-config folder and ends in order."""
+config folder and ends in order, and keeps the sounds the user picks in the
+user's data folder."""
 
 import os
 import signal
+import stat
 import subprocess
 import time
 
+import records
 from harness import check, TestFailure
 
 SPLASH = "Brivane splash"
 BOX = "Brivane"
 START_TIMEOUT = 15
+WIZARD = "Add Reminder wizard"
+BROWSE = "Browse for a sound..."
+PLAYER_WARNING = "Warning: Sound: cannot play "
+SOUND_FILE = 615  # the record's sound name: a length byte, then the text
 
 
 def _install(s):
@@ -71,3 +78,68 @@ def test_installed_into_writable_prefix(s):
           "the store was not read: %r" % lines)
     check(not any(line.startswith("Error") for line in lines), "errors logged: %r" % lines)
     check("Info: Finalize InitApp" in lines, "no orderly end in %r" % lines)
+
+
+
+def test_installed_copy_keeps_a_picked_sound_in_the_users_data_folder(s):
+    """A sound picked in the wizard of an installed copy is copied into
+    $XDG_DATA_HOME/Brivane/Sounds, never into the installed data, is found
+    there by "Test" and is stored by its name."""
+    exe = _install(s)
+    shipped = os.path.join(os.path.dirname(os.path.dirname(exe)), "share", "brivane", "Sounds")
+    shipped_before = sorted(os.listdir(shipped))
+    user_sounds = os.path.join(s.env["XDG_DATA_HOME"], "Brivane", "Sounds")
+    picked = os.path.join(s.root, "my sounds", "chime.wav")
+    os.makedirs(os.path.dirname(picked))
+    with open(os.path.join(shipped, "reminder.wav"), "rb") as f:
+        sound = f.read()
+    with open(picked, "wb") as f:
+        f.write(sound)
+    s.set_log_level(3, s.config_ini_path)
+    s.write_preferences(os.path.join(os.path.dirname(s.config_ini_path), "Brivane.pfc"), ShowFullMoons=False)
+    p = s.start("installed", exe=exe)
+    _wait_splash_gone(s, p)
+
+    s.press("ctrl+shift+t")
+    w = s.wait_window(WIZARD, timeout=10, proc=p)
+    s.focus(w)
+    s.press("Return")  # Next: an alarm
+    time.sleep(0.3)
+    s.press("Return")  # Next: "Untitled" stays
+    time.sleep(0.3)
+    s.press("Return")  # Next: the time proposed
+    time.sleep(0.3)
+    # From "Popup a note" past "Send an e-mail", "Play sound" and the sound's name to its "...".
+    s.press("Tab", "Tab", "Tab", "Tab")
+    time.sleep(0.3)
+    s.painted_screenshot(w, "actions_browse_focused", min_colours=8)
+    s.press("space")
+    browse = s.wait_window(BROWSE, timeout=10, proc=p)
+    s.focus(browse)
+    s.x("xdotool", "type", "--delay", "20", picked, check_rc=True)
+    s.painted_screenshot(browse, "sound_picked", min_colours=8)
+    s.press("Return")
+    s.wait_window_gone(browse, timeout=10)
+    s.focus(w)
+
+    copy = os.path.join(user_sounds, "chime.wav")
+    check(os.path.isfile(copy), "the picked sound was not copied into %s: %r" % (
+        user_sounds, os.listdir(user_sounds) if os.path.isdir(user_sounds) else "no such folder"))
+    with open(copy, "rb") as f:
+        check(f.read() == sound, "the copy differs from the picked sound")
+    check(stat.S_IMODE(os.stat(user_sounds).st_mode) == 0o700, "the user's sounds folder is %o, not 700"
+          % stat.S_IMODE(os.stat(user_sounds).st_mode))
+    check(sorted(os.listdir(shipped)) == shipped_before, "written into the installed sounds: %r" % os.listdir(shipped))
+
+    # "Test" plays the user's copy (the machine has no sound server: the player says which file).
+    s.press("Tab", "space")
+    s.wait_log_line(lambda line: line.startswith(PLAYER_WARNING + copy + ": "), timeout=10, proc=p)
+    s.press("ctrl+s")  # Finish
+    s.wait_window_gone(w, timeout=10)
+    p.send(signal.SIGTERM)
+    p.expect_exit(0, timeout=10)
+    r = records.saved_record(os.path.join(s.documents, "Brivane", "Brivane.dat"), "Untitled")
+    check(r[SOUND_FILE + 1:SOUND_FILE + 1 + r[SOUND_FILE]] == b"chime.wav",
+          "the reminder names the sound %r" % r[SOUND_FILE + 1:SOUND_FILE + 1 + r[SOUND_FILE]])
+    lines = s.log_lines() or []
+    check(not any(line.startswith("Error") for line in lines), "errors logged: %r" % lines)

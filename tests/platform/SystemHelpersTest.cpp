@@ -102,6 +102,40 @@ TEST(ProgramFolders, PortableOnlyWithThePictureLibraryBesideTheExecutableElseDat
     EXPECT_EQ(shared.config, r + "config/Brivane/");
 }
 
+TEST(SoundFolders, UserSoundsBesideAPortableCopyElseInTheDataHomeAndLookedUpFirst)
+{
+    QTemporaryDir root;
+    const QString r = root.path() + QLatin1Char('/');
+    EnvOverride xdg("XDG_DATA_HOME", r + "data");
+
+    const Desktop::SoundFolders portable = Desktop::ResolveSoundFolders(r + "copy/Sounds/", true, "Brivane");
+    EXPECT_EQ(portable.user, r + "copy/Sounds/");
+    EXPECT_EQ(portable.program, r + "copy/Sounds/");
+    const Desktop::SoundFolders renamed = Desktop::ResolveSoundFolders(r + "share/brivane/Sounds", false, "Agenda");
+    EXPECT_EQ(renamed.user, r + "data/Agenda/Sounds/");
+    const Desktop::SoundFolders installed = Desktop::ResolveSoundFolders(r + "share/brivane/Sounds", false, "Brivane");
+    EXPECT_EQ(installed.user, r + "data/Brivane/Sounds/");
+    EXPECT_EQ(installed.program, r + "share/brivane/Sounds/");
+
+    ASSERT_TRUE(installed.MakeUserFolder());
+    ASSERT_TRUE(QDir().mkpath(installed.program));
+    for (const char *name : {"both.wav", "user.wav"})
+        ASSERT_TRUE(WriteAll(installed.user + name, "RIFF"));
+    for (const char *name : {"both.wav", "program.wav"})
+        ASSERT_TRUE(WriteAll(installed.program + name, "RIFF"));
+    ASSERT_TRUE(QDir().mkpath(installed.user + "folder.wav"));
+    ASSERT_TRUE(WriteAll(installed.program + "folder.wav", "RIFF"));
+    EXPECT_EQ(installed.Find("both.wav"), installed.user + "both.wav");
+    EXPECT_EQ(installed.Find("user.wav"), installed.user + "user.wav");
+    EXPECT_EQ(installed.Find("program.wav"), installed.program + "program.wav");
+    EXPECT_EQ(installed.Find("folder.wav"), installed.program + "folder.wav") << "a folder is no sound";
+    EXPECT_EQ(installed.Find("none.wav"), QString());
+    EXPECT_EQ(installed.Find(QString()), QString());
+    // A path kept because it could not be copied plays from where it is.
+    EXPECT_EQ(installed.Find(installed.program + "program.wav"), installed.program + "program.wav");
+    EXPECT_EQ(installed.Find(r + "elsewhere/none.wav"), QString());
+}
+
 TEST(SafeFileName, ReplacesExactlyTheEightCharacters)
 {
     EXPECT_EQ(SafeFileName(QStringLiteral("Meeting: 10/12 <draft>")), QStringLiteral("Meeting__10_12__draft_"));

@@ -6,6 +6,7 @@
 #include "platform/Desktop.h"
 #include "scheduler/ActionContext.h"
 #include "storage/GlobalPreferences.h"
+#include "tests/fakes/FakeSoundPlayer.h"
 #include "tests/support/Records.h"
 #include "tests/support/TestSupport.h"
 #include "ui/ComponentFrm.h"
@@ -16,11 +17,13 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
@@ -51,7 +54,8 @@ struct WizardEnv {
     {
         Actions.List = &List;
         Actions.Preferences = &Preferences;
-        Actions.SoundsFolder = Dir.path() + QLatin1Char('/');
+        // A portable copy: the user's sounds go beside the program's.
+        Actions.Sounds = Desktop::ResolveSoundFolders(Dir.path(), true, QStringLiteral("Brivane"));
         Actions.Windows.TaskList = true;
         Actions.Windows.RefreshTaskList = [this] { ++Refreshed; };
         ModalRun::Hook() = [this](QDialog &dialog) {
@@ -324,12 +328,85 @@ TEST(TaskForm, SoundFieldButtons)
     // A picked sound is copied into the Sounds folder and named bare.
     w.BrowseSound();
     EXPECT_EQ(w.fedSoundPathname->text(), QStringLiteral("chime.wav"));
-    EXPECT_TRUE(QFileInfo::exists(env.Actions.SoundsFolder + QStringLiteral("chime.wav")));
-    // A copy that cannot be made keeps the full path, with Error 09.
-    env.Actions.SoundsFolder = env.Dir.filePath(QStringLiteral("missing/"));
+    EXPECT_TRUE(QFileInfo::exists(env.Dir.filePath(QStringLiteral("chime.wav"))));
+    // A copy that cannot be made keeps the full path, with Error 09; that path still plays.
+    ASSERT_TRUE(TestSupport::WriteAll(env.Dir.filePath(QStringLiteral("file")), "x"));
+    env.Actions.Sounds.user = env.Actions.Sounds.program = env.Dir.filePath(QStringLiteral("file/Sounds/"));
     w.BrowseSound();
     EXPECT_EQ(w.fedSoundPathname->text(), picked);
     EXPECT_TRUE(boxes.Texts.value(2).startsWith(QStringLiteral("Error 09: Unable to copy file")));
+    FakeSoundPlayer player;
+    Sound::SetPlayer(&player);
+    w.btnTestSoundClick();
+    Sound::SetPlayer(nullptr);
+    EXPECT_EQ(player.Played, QStringList{picked});
+}
+
+TEST(TaskForm, InstalledCopyKeepsPickedSoundsInTheUsersDataFolderAndLooksThereFirst)
+{
+    WizardEnv env;
+    const QString data = env.Dir.filePath(QStringLiteral("data"));
+    const QString shipped = env.Dir.filePath(QStringLiteral("share/brivane/Sounds"));
+    ASSERT_TRUE(QDir().mkpath(shipped));
+    ASSERT_TRUE(TestSupport::WriteAll(shipped + QStringLiteral("/reminder.wav"), "RIFF shipped"));
+    ASSERT_TRUE(TestSupport::WriteAll(shipped + QStringLiteral("/bell.wav"), "RIFF shipped bell"));
+    const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
+    const auto restore = qScopeGuard([&] { qputenv("XDG_DATA_HOME", dataHome); });
+    qputenv("XDG_DATA_HOME", data.toUtf8());
+    env.Actions.Sounds = Desktop::ResolveSoundFolders(shipped, false, QStringLiteral("Brivane"));
+    const QString user = data + QStringLiteral("/Brivane/Sounds/");
+    EXPECT_EQ(env.Actions.Sounds.user, user);
+
+    QTemporaryDir elsewhere;
+    TTaskFormServices s = env.Services();
+    QString next;
+    QString askedIn;
+    s.AskSoundFile = [&](QWidget *, const QString &folder) {
+        askedIn = folder;
+        return next;
+    };
+    TTaskForm w(s, TTaskForm::wmNew, nullptr);
+    MessageBoxRecorder boxes;
+    FakeSoundPlayer player;
+    Sound::SetPlayer(&player);
+
+    // Before the user has sounds of their own the browser opens on the program's.
+    next = shipped + QStringLiteral("/bell.wav");
+    w.BrowseSound();
+    EXPECT_EQ(askedIn, shipped + QLatin1Char('/'));
+    EXPECT_EQ(w.fedSoundPathname->text(), QStringLiteral("bell.wav"));
+    EXPECT_FALSE(QFileInfo::exists(user)) << "one of the program's own sounds is not copied";
+
+    // A sound from elsewhere goes to the user's folder, made for the owner only.
+    next = elsewhere.filePath(QStringLiteral("chime.wav"));
+    ASSERT_TRUE(TestSupport::WriteAll(next, "RIFF mine"));
+    w.BrowseSound();
+    EXPECT_EQ(w.fedSoundPathname->text(), QStringLiteral("chime.wav"));
+    EXPECT_EQ(TestSupport::ReadAll(user + QStringLiteral("chime.wav")), QByteArray("RIFF mine"));
+    EXPECT_FALSE(QFileInfo::exists(shipped + QStringLiteral("/chime.wav")));
+    for (const QString &made : {user, data + QStringLiteral("/Brivane")}) {
+        const QFileDevice::Permissions p = QFileInfo(made).permissions();
+        EXPECT_TRUE(p.testFlags(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner)) << p;
+        EXPECT_FALSE(p
+                     & (QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup
+                        | QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther))
+            << made.toStdString();
+    }
+    w.BrowseSound();
+    EXPECT_EQ(askedIn, user) << "then it opens on the user's";
+
+    // "Test sound" and "Default": the user's copy first, then the program's.
+    w.btnTestSoundClick();
+    w.fedSoundPathname->setText(QStringLiteral("bell.wav"));
+    w.btnTestSoundClick();
+    ASSERT_TRUE(TestSupport::WriteAll(user + QStringLiteral("bell.wav"), "RIFF my bell"));
+    w.btnTestSoundClick();
+    w.btnDefaultSoundClick();
+    Sound::SetPlayer(nullptr);
+    EXPECT_EQ(player.Played, (QStringList{user + QStringLiteral("chime.wav"), shipped + QStringLiteral("/bell.wav"),
+                                          user + QStringLiteral("bell.wav")}));
+    EXPECT_EQ(w.fedSoundPathname->text(), QStringLiteral("reminder.wav"));
+    EXPECT_TRUE(boxes.Texts.isEmpty()) << boxes.Texts.join(QLatin1Char('|')).toStdString();
 }
 
 TEST(TaskForm, TabVisitsEveryControlOfTheWhenPageInOrder)

@@ -12,14 +12,21 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSortFilterProxyModel>
 #include <QSpinBox>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimeEdit>
+#include <QToolButton>
 #include <cstring>
 #include <gtest/gtest.h>
 
@@ -307,6 +314,68 @@ int EditRecipients(TEmailBlock &block)
             block = edited;
     });
     return result;
+}
+
+namespace {
+
+// The names the browse dialog lists in its folder, sorted, once it has read
+// the folder (want of them), or what it lists after a few seconds.
+QStringList ListedNames(QFileDialog &dialog, const QStringList &want)
+{
+    auto *view = dialog.findChild<QListView *>(QStringLiteral("listView"));
+    QStringList names;
+    for (int tries = 0; tries < 100; ++tries) {
+        names.clear();
+        if (view && view->model()) {
+            const QModelIndex root = view->rootIndex();
+            for (int i = 0; i < view->model()->rowCount(root); ++i)
+                names << view->model()->index(i, 0, root).data().toString();
+        }
+        names.sort();
+        if (names == want)
+            break;
+        QTest::qWait(50);
+    }
+    return names;
+}
+
+} // namespace
+
+TEST(WizardDialogs, RunDialogBrowsesForProgramsByTheirExecutableBit)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(TestSupport::WriteAll(dir.filePath(QStringLiteral("tool")), "#!/bin/sh\n"));
+    ASSERT_TRUE(QFile::setPermissions(dir.filePath(QStringLiteral("tool")),
+                                      QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
+    ASSERT_TRUE(TestSupport::WriteAll(dir.filePath(QStringLiteral("notes.txt")), "text"));
+    ASSERT_TRUE(TestSupport::WriteAll(dir.filePath(QStringLiteral("setup.exe")), "MZ"));
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("sub")));
+
+    TRunProgramForm f(nullptr, QStringLiteral("Brivane"));
+    f.fedProgramPathname->setText(dir.path());
+    f.show();
+    f.btnBrowse->click();
+    auto *dialog = f.findChild<QFileDialog *>(QStringLiteral("ProgramBrowseDialog"));
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->nameFilters(), (QStringList{QStringLiteral("Programs (*)"), QStringLiteral("All files (*)")}));
+    EXPECT_EQ(dialog->selectedNameFilter(), QStringLiteral("Programs (*)"));
+    const QStringList programs{QStringLiteral("sub"), QStringLiteral("tool")};
+    EXPECT_EQ(ListedNames(*dialog, programs), programs) << "folders and executable files only";
+
+    const QStringList all{QStringLiteral("notes.txt"), QStringLiteral("setup.exe"), QStringLiteral("sub"),
+                          QStringLiteral("tool")};
+    auto *types = dialog->findChild<QComboBox *>(QStringLiteral("fileTypeCombo"));
+    ASSERT_NE(types, nullptr);
+    QTest::keyClick(types, Qt::Key_Down); // as the user picks "All files"
+    ASSERT_EQ(dialog->selectedNameFilter(), QStringLiteral("All files (*)"));
+    EXPECT_EQ(ListedNames(*dialog, all), all);
+
+    // The file typed in the dialog becomes the program.
+    auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+    ASSERT_NE(name, nullptr);
+    name->setText(QStringLiteral("tool"));
+    static_cast<QDialog *>(dialog)->accept(); // as Open does, with its checks
+    EXPECT_EQ(f.fedProgramPathname->text().toStdString(), dir.filePath(QStringLiteral("tool")).toStdString());
 }
 
 TEST(WizardDialogs, RunDialogStoresTheTrimmedUnquotedProgram)

@@ -134,6 +134,23 @@ bool TvornStorage::IsReadableCopy(const QString &path) const
     return QFileInfo(path).isFile() && f.open(QIODevice::ReadOnly) && f.size() > 0;
 }
 
+QList<QFileInfo> TvornStorage::DatedBackups() const
+{
+    // The rescue copies live in the same folder; they are no dated copies and
+    // the retention must never delete them.
+    const QString rescue1 = BackupFileName(StoreFileName, QStringLiteral("001"));
+    const QString rescue0 = BackupFileName(StoreFileName, QStringLiteral("000"));
+    QList<QFileInfo> found;
+    QDirIterator it(BackupFolder, QStringList{BackupPattern},
+                    QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    while (it.hasNext()) {
+        it.next();
+        if (it.fileName() != rescue0 && it.fileName() != rescue1)
+            found << it.fileInfo();
+    }
+    return found;
+}
+
 QStringList TvornStorage::RestoreCandidates() const
 {
     struct Candidate {
@@ -141,17 +158,8 @@ QStringList TvornStorage::RestoreCandidates() const
         QDateTime modified;
     };
     std::vector<Candidate> found;
-    const QString rescue1 = BackupFileName(StoreFileName, QStringLiteral("001"));
-    const QString rescue0 = BackupFileName(StoreFileName, QStringLiteral("000"));
-    QDirIterator it(BackupFolder, QStringList{BackupPattern},
-                    QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-    while (it.hasNext()) {
-        it.next();
-        const QString name = it.fileName();
-        if (name == rescue0 || name == rescue1)
-            continue;
-        found.push_back({it.filePath(), it.fileInfo().lastModified()});
-    }
+    for (const QFileInfo &dated : DatedBackups())
+        found.push_back({dated.filePath(), dated.lastModified()});
     const QFileInfo rescue(RescueCopyPath());
     if (rescue.exists())
         found.push_back({RescueCopyPath(), rescue.lastModified()});
@@ -189,19 +197,10 @@ int TvornStorage::FindOldestBackup(QString &oldest)
 {
     int count = 0;
     TDateTime oldestDate = Clock::Now();
-    // The rescue copies live in the same folder; they are no dated copies and
-    // the retention must never delete them.
-    const QString rescue1 = BackupFileName(StoreFileName, QStringLiteral("001"));
-    const QString rescue0 = BackupFileName(StoreFileName, QStringLiteral("000"));
-    QDirIterator it(BackupFolder, QStringList{BackupPattern},
-                    QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-    while (it.hasNext()) {
-        it.next();
-        const QString name = it.fileName();
-        if (name == rescue1 || name == rescue0)
-            continue;
+    for (const QFileInfo &dated : DatedBackups()) {
+        const QString name = dated.fileName();
         ++count;
-        const TDateTime age = DateTimeFromQDateTime(it.fileInfo().lastModified().toLocalTime());
+        const TDateTime age = DateTimeFromQDateTime(dated.lastModified().toLocalTime());
         LogInfoLine(QStringLiteral("File: ") + name + QStringLiteral(" Age: ") + DateTimeToStr(age));
         if (std::floor(age) < std::floor(oldestDate)) {
             oldestDate = age;

@@ -15,6 +15,7 @@
 #include "core/vornFile.h"
 #include "model/TaskData.h"
 
+#include <QFileInfo>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -43,6 +44,8 @@ public:
     virtual bool RestoreBackup();
     // The rescue copy and the dated copies, newest first.
     QStringList RestoreCandidates() const;
+    // The dated copies in the backup folder (not the rescue copies), in folder order.
+    QList<QFileInfo> DatedBackups() const;
     // Whether the copy at path can stand in for the store.
     virtual bool IsReadableCopy(const QString &path) const;
     // Today's dated copy, after trimming the dated copies to six older ones.

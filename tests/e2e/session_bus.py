@@ -7,7 +7,7 @@ import os
 import time
 
 from harness import TestFailure, check
-from system_bus import CONFIG
+from system_bus import start_private_bus
 
 HELPER = os.path.join(os.path.dirname(os.path.abspath(__file__)), "helper", "fake_sni_watcher.py")
 
@@ -20,28 +20,8 @@ class StatusNotifierTray:
     """The bus address to give the program, and the items registered with the watcher."""
 
     def __init__(self, s):
-        folder = os.path.join(s.root, "session-bus")
-        os.makedirs(folder)
-        socket_path = os.path.join(folder, "socket")
-        config = os.path.join(folder, "bus.conf")
-        with open(config, "w") as f:
-            f.write(CONFIG % socket_path)
-        self.address = "unix:path=" + socket_path
-        self.record_path = os.path.join(folder, "registered.txt")
-        open(self.record_path, "w").close()
-        self.bus = s.start("session-bus", exe="/usr/bin/dbus-daemon",
-                           args=["--config-file=" + config, "--nofork", "--nopidfile"])
-        deadline = time.monotonic() + 10
-        while not os.path.exists(socket_path):
-            check(self.bus.running(), "the private bus ended at once: %s" % self.bus.output())
-            check(time.monotonic() < deadline, "the private bus made no socket")
-            time.sleep(0.02)
-        self.watcher = s.start("fake-sni-watcher", exe="/usr/bin/python3", args=["-B", HELPER, self.record_path],
-                               env={"DBUS_SESSION_BUS_ADDRESS": self.address})
-        while "ready" not in self.watcher.output():
-            check(self.watcher.running(), "the fake watcher ended: %s" % self.watcher.output())
-            check(time.monotonic() < deadline, "the fake watcher did not start")
-            time.sleep(0.02)
+        self.address, self.bus, self.watcher, self.record_path = start_private_bus(
+            s, "session-bus", "registered.txt", HELPER, "DBUS_SESSION_BUS_ADDRESS", "fake watcher")
         import dbus
         self.connection = dbus.bus.BusConnection(self.address)
         s.log("fake StatusNotifierWatcher on %s" % self.address)

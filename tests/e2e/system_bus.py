@@ -24,33 +24,41 @@ CONFIG = """<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configurat
 """
 
 
+def start_private_bus(s, name, record_name, helper, variable, what):
+    """A dbus-daemon of the session's own in a folder named name, and the fake
+    service helper on it, started with variable naming the bus; returns
+    (bus address, bus process, service process, the helper's record file)."""
+    folder = os.path.join(s.root, name)
+    os.makedirs(folder)
+    socket_path = os.path.join(folder, "socket")
+    config = os.path.join(folder, "bus.conf")
+    with open(config, "w") as f:
+        f.write(CONFIG % socket_path)
+    address = "unix:path=" + socket_path
+    record_path = os.path.join(folder, record_name)
+    open(record_path, "w").close()
+    bus = s.start(name, exe="/usr/bin/dbus-daemon", args=["--config-file=" + config, "--nofork", "--nopidfile"])
+    deadline = time.monotonic() + 10
+    while not os.path.exists(socket_path):
+        check(bus.running(), "the private bus ended at once: %s" % bus.output())
+        check(time.monotonic() < deadline, "the private bus made no socket")
+        time.sleep(0.02)
+    service = s.start(what.replace(" ", "-"), exe="/usr/bin/python3", args=["-B", helper, record_path],
+                      env={variable: address})
+    while "ready" not in service.output():
+        check(service.running(), "the %s ended: %s" % (what, service.output()))
+        check(time.monotonic() < deadline, "the %s did not start" % what)
+        time.sleep(0.02)
+    return address, bus, service, record_path
+
+
 class FakeLoginManager:
     """The bus address to give the program, and the calls the fake has seen."""
 
     def __init__(self, s):
         self.session = s
-        folder = os.path.join(s.root, "system-bus")
-        os.makedirs(folder)
-        socket_path = os.path.join(folder, "socket")
-        config = os.path.join(folder, "bus.conf")
-        with open(config, "w") as f:
-            f.write(CONFIG % socket_path)
-        self.address = "unix:path=" + socket_path
-        self.record_path = os.path.join(folder, "calls.txt")
-        open(self.record_path, "w").close()
-        self.bus = s.start("system-bus", exe="/usr/bin/dbus-daemon",
-                           args=["--config-file=" + config, "--nofork", "--nopidfile"])
-        deadline = time.monotonic() + 10
-        while not os.path.exists(socket_path):
-            check(self.bus.running(), "the private bus ended at once: %s" % self.bus.output())
-            check(time.monotonic() < deadline, "the private bus made no socket")
-            time.sleep(0.02)
-        self.service = s.start("fake-logind", exe="/usr/bin/python3", args=["-B", HELPER, self.record_path],
-                               env={"DBUS_SYSTEM_BUS_ADDRESS": self.address})
-        while "ready" not in self.service.output():
-            check(self.service.running(), "the fake login manager ended: %s" % self.service.output())
-            check(time.monotonic() < deadline, "the fake login manager did not start")
-            time.sleep(0.02)
+        self.address, self.bus, self.service, self.record_path = start_private_bus(
+            s, "system-bus", "calls.txt", HELPER, "DBUS_SYSTEM_BUS_ADDRESS", "fake login manager")
         s.log("fake login manager on %s" % self.address)
 
     def env(self):

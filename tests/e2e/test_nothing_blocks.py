@@ -120,23 +120,12 @@ def test_note_and_countdown_take_clicks_while_a_question_waits(s):
     _fire_behind(s, _question)
 
 
-def _wait_stored(s, p, path, predicate, what):
+def _wait_stored(s, p, read, predicate, what):
+    """Poll read() (a view of the store file) until predicate holds."""
     deadline = time.monotonic() + SAVE_TIMEOUT
-    while True:
-        if predicate(records.saved_records(path)):
-            return
+    while not predicate(read()):
         check(p.running(), "the program ended (exit %s)" % p.returncode)
-        check(time.monotonic() < deadline, "%s was not in the store within %d s" % (what, SAVE_TIMEOUT))
-        time.sleep(0.1)
-
-
-def _wait_titles(s, p, path, predicate, what):
-    deadline = time.monotonic() + SAVE_TIMEOUT
-    while True:
-        if predicate(records.saved_titles(path)):
-            return
-        check(p.running(), "the program ended (exit %s)" % p.returncode)
-        check(time.monotonic() < deadline, "%s were not in the store within %d s" % (what, SAVE_TIMEOUT))
+        check(time.monotonic() < deadline, "%s: not in the store within %d s" % (what, SAVE_TIMEOUT))
         time.sleep(0.1)
 
 
@@ -156,17 +145,19 @@ def test_pastes_suspensions_and_completions_survive_a_kill(s):
     s.press("ctrl+c")
     for _ in range(10):
         s.press("ctrl+v")
-    _wait_titles(s, p, path, lambda ts: ts.count("Reminder 000") == 11, "ten pastes")
+    _wait_stored(s, p, lambda: records.saved_titles(path), lambda ts: ts.count("Reminder 000") == 11, "ten pastes")
 
     s.press("ctrl+Home", "Down", "Down")  # Reminder 001
     s.press("ctrl+F3")  # Suspend
-    _wait_stored(s, p, path, lambda rs: rs["Reminder 001"][records.ENABLED] == 0, "the suspension")
+    _wait_stored(s, p, lambda: records.saved_records(path), lambda rs: rs["Reminder 001"][records.ENABLED] == 0,
+                 "the suspension")
 
     s.press("Down", "Menu")  # Reminder 002's context menu
     menu = s.wait_popup(p, w)
     s.screenshot(menu, "context_menu")
     s.press("Up", "Up", "Up", "Up", "Return")  # from the end: Properties, Paste, Copy, Mark as Completed
-    _wait_stored(s, p, path, lambda rs: rs["Reminder 002"][records.DELIVERED] == 1, "the completion")
+    _wait_stored(s, p, lambda: records.saved_records(path), lambda rs: rs["Reminder 002"][records.DELIVERED] == 1,
+                 "the completion")
 
     p.send(signal.SIGKILL)
     p.wait_exit(10)

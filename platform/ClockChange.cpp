@@ -55,8 +55,7 @@ bool TLinuxClockChangeSource::Watching() const
     if (FFd < 0 || !FNotifier || !FNotifier->isEnabled())
         return false;
     itimerspec current{};
-    return ::timerfd_gettime(FFd, &current) == 0
-           && (current.it_value.tv_sec != 0 || current.it_value.tv_nsec != 0);
+    return ::timerfd_gettime(FFd, &current) == 0 && (current.it_value.tv_sec != 0 || current.it_value.tv_nsec != 0);
 }
 
 bool TLinuxClockChangeSource::Arm()

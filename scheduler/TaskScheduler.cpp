@@ -78,7 +78,8 @@ void TTaskScheduler::Start()
     FTimer->start();
     ResetClockWatch();
     if (FContext.ClockChanges && !FClockChanged)
-        FClockChanged = connect(FContext.ClockChanges, &IClockChangeSource::ClockSet, this, &TTaskScheduler::CheckClock);
+        FClockChanged =
+            connect(FContext.ClockChanges, &IClockChangeSource::ClockSet, this, &TTaskScheduler::CheckClock);
     if (FContext.Power) {
         FContext.Power->OnSleep = [this](bool sleeping) {
             if (sleeping)

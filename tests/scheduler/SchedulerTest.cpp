@@ -695,9 +695,7 @@ TEST_F(SchedulerFixture, ANoticeOfASetClockFiresWhatBecameDueAtOnce)
     TestSupport::CapturedLog log;
     FakeClockChangeSource clockChanges;
     context.ClockChanges = &clockChanges;
-    const auto setLines = [&] {
-        return log.Text().count(QStringLiteral("Scheduler: the clock was set by "));
-    };
+    const auto setLines = [&] { return log.Text().count(QStringLiteral("Scheduler: the clock was set by ")); };
     PinnedClock clock(At(2009, 2, 17, 9, 0, 0));
     TTaskData t = Reminder("Standup", At(2009, 2, 17, 9, 30, 0));
     t.PopupNote = true;
@@ -714,7 +712,8 @@ TEST_F(SchedulerFixture, ANoticeOfASetClockFiresWhatBecameDueAtOnce)
     Clock::Pin(At(2009, 2, 17, 8, 0, 0)); // set back an hour: a pass, nothing due
     clockChanges.ClockWasSet();
     EXPECT_EQ(setLines(), 1);
-    EXPECT_TRUE(log.Text().contains(QStringLiteral("Scheduler: the clock was set by -3650 s, checking the reminders now")));
+    EXPECT_TRUE(
+        log.Text().contains(QStringLiteral("Scheduler: the clock was set by -3650 s, checking the reminders now")));
     EXPECT_TRUE(started.empty());
     Clock::Pin(At(2009, 2, 17, 9, 31, 0)); // set forward past the reminder
     clockChanges.ClockWasSet();

@@ -3,6 +3,7 @@
 #include "app/PalvaroApplication.h"
 #include "core/vornIniFile.h"
 #include "core/vornLogFile.h"
+#include "platform/ClockChange.h"
 #include "platform/Network.h"
 #include "platform/Power.h"
 #include "platform/ResourceLibrary.h"

@@ -11,6 +11,7 @@
 
 #include <memory>
 
+class IClockChangeSource;
 class IHotKeys;
 class IMailTransport;
 class IPower;
@@ -37,9 +38,11 @@ struct TAppContext {
     TTaskList CopyBuffer;
     std::unique_ptr<TPalvaroStorage> Store;
     std::unique_ptr<TStoreAutoSave> AutoSave;
-    // The login manager and the mail transport the action windows use.
+    // The login manager and the mail transport the action windows use, and
+    // what tells the scheduler that the clock was set.
     std::unique_ptr<IPower> Power;
     std::unique_ptr<IMailTransport> Mail;
+    std::unique_ptr<IClockChangeSource> ClockChanges;
     // What the scheduler and the action windows see of the above.
     TActionContext Actions;
     // The desktop's notification area and hot keys, made with the tray front.

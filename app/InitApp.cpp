@@ -14,6 +14,7 @@
 #include "extras/GlobalFullMoons.h"
 #include "model/CalendarNames.h"
 #include "model/TaskList.h"
+#include "platform/ClockChange.h"
 #include "platform/CurlMail.h"
 #include "platform/Desktop.h"
 #include "platform/DesktopTray.h"
@@ -200,8 +201,10 @@ void FillActionContext(TAppContext &c)
     a.ProductName = c.Environment->ProductName;
     c.Power = std::make_unique<TLoginManagerPower>();
     c.Mail = std::make_unique<TCurlMailTransport>();
+    c.ClockChanges = std::make_unique<TLinuxClockChangeSource>();
     a.Power = c.Power.get();
     a.Mail = c.Mail.get();
+    a.ClockChanges = c.ClockChanges.get();
 }
 
 // A request to end that the hidden window is not there to take: during

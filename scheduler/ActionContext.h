@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 
+class IClockChangeSource;
 class IMailTransport;
 class IPower;
 class ISoundPlayer;
@@ -47,6 +48,8 @@ struct TActionContext {
     // transport; none: the requests fail and the mails are not sent.
     IPower *Power = nullptr;
     IMailTransport *Mail = nullptr;
+    // Tells the scheduler the wall clock was set; none: the next pass notices.
+    IClockChangeSource *ClockChanges = nullptr;
     TOpenWindows Windows;
     TNoteCascade Cascade;
     // Opens the editor's change-schedule mode on the record; done learns later

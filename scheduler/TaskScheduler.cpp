@@ -4,6 +4,7 @@
 #include "core/vornLogFile.h"
 #include "model/Recurrence.h"
 #include "model/TaskList.h"
+#include "platform/ClockChange.h"
 #include "platform/Power.h"
 #include "scheduler/ActionFactory.h"
 #include "scheduler/ActionFrm.h"
@@ -18,12 +19,9 @@ TTaskScheduler::TTaskScheduler(TActionContext &context, QObject *parent)
     : QObject(parent)
     , FContext(context)
     , FTimer(std::make_unique<QTimer>())
-    , FClockWatch(std::make_unique<QTimer>())
 {
     FTimer->setInterval(TimerInterval);
     connect(FTimer.get(), &QTimer::timeout, this, &TTaskScheduler::TimerTick);
-    FClockWatch->setInterval(ClockWatchInterval);
-    connect(FClockWatch.get(), &QTimer::timeout, this, &TTaskScheduler::CheckClock);
 }
 
 TTaskScheduler::~TTaskScheduler()
@@ -79,7 +77,9 @@ void TTaskScheduler::Start()
 {
     FTimer->start();
     ResetClockWatch();
-    FClockWatch->start();
+    if (FContext.ClockChanges && !FClockChanged)
+        FClockChanged =
+            connect(FContext.ClockChanges, &IClockChangeSource::ClockSet, this, &TTaskScheduler::CheckClock);
     if (FContext.Power) {
         FContext.Power->OnSleep = [this](bool sleeping) {
             if (sleeping)
@@ -94,7 +94,8 @@ void TTaskScheduler::Start()
 void TTaskScheduler::Stop()
 {
     FTimer->stop();
-    FClockWatch->stop();
+    disconnect(FClockChanged);
+    FClockChanged = {};
     if (FContext.Power)
         FContext.Power->OnSleep = nullptr;
 }

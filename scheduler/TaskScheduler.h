@@ -9,7 +9,9 @@
 //
 // A machine that wakes from sleep treats the reminders that fell due while it
 // slept the same way, and fires at once; so does a wall clock that was set
-// forward or back by more than a minute.
+// forward or back by more than a minute. Both are told, not looked for (the
+// login manager's sleep notice, the context's clock-change source), so an idle
+// program wakes for its 30-second pass only.
 //
 // The action windows bind to the context's list by index, the list the
 // scheduler fires from.
@@ -22,6 +24,7 @@
 #include "model/TaskData.h"
 #include "scheduler/ActionContext.h"
 
+#include <QMetaObject>
 #include <QObject>
 #include <QString>
 #include <memory>
@@ -42,12 +45,11 @@ public:
     // --- Firing ---
     static constexpr int TimerInterval = 30000; // ms
     static constexpr int SavePasses = 10; // passes between periodic saves
-    static constexpr int ClockWatchInterval = 2000; // ms between looks at the wall clock
     static constexpr long long ClockJumpMs = 60000; // a larger step is a clock that was set
 
     // Enables the timer, then treats the missed reminders.
     void Start();
-    // Disables the timer; sleep notices are no longer heard.
+    // Disables the timer; sleep and clock notices are no longer heard.
     void Stop();
     bool Running() const;
     // One timer pass: a firing pass, and every tenth pass the periodic save.
@@ -64,8 +66,10 @@ public:
     void RunTaskNow(int i);
     // After a sleep: the missed treatment for what fell due, then a pass.
     void WokeUp();
-    // A firing pass at once when the wall clock moved more than ClockJumpMs
-    // away from the steady clock since the last look; true when it did.
+    // On a clock-change notice: a firing pass at once when the wall clock
+    // moved more than ClockJumpMs away from the steady clock since the last
+    // look (a notice after sleep, or a small step, fires nothing); true when
+    // it did.
     bool CheckClock();
 
     // Timer passes since the last periodic save.
@@ -98,7 +102,7 @@ private:
 
     TActionContext &FContext;
     std::unique_ptr<QTimer> FTimer;
-    std::unique_ptr<QTimer> FClockWatch;
+    QMetaObject::Connection FClockChanged;
     double FLastWall = 0; // wall clock and steady clock at the last look
     long long FLastSteady = 0;
 };

@@ -6,6 +6,7 @@
 #include "scheduler/TaskScheduler.h"
 #include "storage/GlobalPreferences.h"
 #include "storage/vornStorage.h"
+#include "tests/fakes/FakeClockChangeSource.h"
 #include "tests/fakes/FakeDesktopServices.h"
 #include "tests/fakes/FakeSoundPlayer.h"
 #include "tests/support/CapturedLog.h"
@@ -689,25 +690,48 @@ TEST_F(SchedulerFixture, WakingUpTreatsWhatFellDueInTheSleepLikeMissedReminders)
     context.Power = nullptr; // the fixture's own scheduler outlives this power source
 }
 
-TEST_F(SchedulerFixture, ASetClockFiresAtOnceButTimePassingDoesNot)
+TEST_F(SchedulerFixture, ANoticeOfASetClockFiresWhatBecameDueAtOnce)
 {
+    TestSupport::CapturedLog log;
+    FakeClockChangeSource clockChanges;
+    context.ClockChanges = &clockChanges;
+    const auto setLines = [&] { return log.Text().count(QStringLiteral("Scheduler: the clock was set by ")); };
     PinnedClock clock(At(2009, 2, 17, 9, 0, 0));
     TTaskData t = Reminder("Standup", At(2009, 2, 17, 9, 30, 0));
     t.PopupNote = true;
     list.AddTask(t);
     scheduler.Start();
+    scheduler.Start(); // started twice, it still hears each notice once
 
-    Clock::Advance(45.0 / 86400); // time passing, the steady clock along
-    EXPECT_FALSE(scheduler.CheckClock());
+    // The kernel tells after a sleep too: the steady clock went along, no step.
+    Clock::Advance(45.0 / 86400);
+    clockChanges.ClockWasSet();
     Clock::Pin(At(2009, 2, 17, 9, 0, 50)); // set 5 s forward: too small to count
-    EXPECT_FALSE(scheduler.CheckClock());
+    clockChanges.ClockWasSet();
+    EXPECT_EQ(setLines(), 0);
     Clock::Pin(At(2009, 2, 17, 8, 0, 0)); // set back an hour: a pass, nothing due
-    EXPECT_TRUE(scheduler.CheckClock());
+    clockChanges.ClockWasSet();
+    EXPECT_EQ(setLines(), 1);
+    EXPECT_TRUE(
+        log.Text().contains(QStringLiteral("Scheduler: the clock was set by -3650 s, checking the reminders now")));
     EXPECT_TRUE(started.empty());
     Clock::Pin(At(2009, 2, 17, 9, 31, 0)); // set forward past the reminder
-    EXPECT_TRUE(scheduler.CheckClock());
+    clockChanges.ClockWasSet();
     EXPECT_EQ(Made("Standup"), std::vector<K>{K::PopupNote});
-    EXPECT_FALSE(scheduler.CheckClock()); // the next look sees no new step
+    EXPECT_EQ(setLines(), 2);
+    clockChanges.ClockWasSet(); // a notice without a new step
+    EXPECT_EQ(setLines(), 2);
+
+    // A stopped scheduler hears no more notices.
+    TTaskData later = Reminder("Lunch", At(2009, 2, 17, 12, 0, 0));
+    later.PopupNote = true;
+    list.AddTask(later);
+    scheduler.Stop();
+    Clock::Pin(At(2009, 2, 17, 13, 0, 0));
+    clockChanges.ClockWasSet();
+    EXPECT_TRUE(Made("Lunch").empty());
+    EXPECT_EQ(setLines(), 2);
+    context.ClockChanges = nullptr;
 }
 
 TEST_F(SchedulerFixture, HourlyReminderRingsEveryRealHourAcrossBothSummerTimeChanges)

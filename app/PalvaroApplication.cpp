@@ -150,16 +150,20 @@ bool TPalvaroApplication::CopyLogToDesktop()
 {
     const QString source = LogPath();
     const QString dest = GetFolder(QStringLiteral("WIN-DESKTOP")) + GetFile(QStringLiteral("LOG"));
+    QString why; // the system's reason, as strerror words it
     try {
         // A desktop folder that does not exist yet is made, as the user is told to look there.
         QDir().mkpath(GetFolder(QStringLiteral("WIN-DESKTOP")));
         // Replaced whole or not at all: a full disk keeps the earlier copy.
-        if (!CopyFileAtomically(source, dest))
+        if (!CopyFileAtomically(source, dest, &why))
             throw EvornError(QStringLiteral("Cannot open file %1").arg(source));
         LogInfo(QStringLiteral("Log copied to Desktop: ") + dest);
         return true;
     } catch (const EvornError &e) {
-        ShowMessageBox(QStringLiteral("Error 17: Unable to copy LOG file: %1.").arg(e.Message()), TMsgIcon::Warning,
+        QString text = e.Message();
+        if (!why.isEmpty() && !text.endsWith(why))
+            text += QStringLiteral(": ") + why;
+        ShowMessageBox(QStringLiteral("Error 17: Unable to copy LOG file: %1.").arg(text), TMsgIcon::Warning,
                        TMsgButtons::Ok);
         return false;
     }

@@ -285,9 +285,9 @@ TEST(PreferencesForm, ControlsThatActAtOnceOutliveCancel)
     EXPECT_TRUE(form->chkRunOnStartup->isChecked());
     EXPECT_TRUE(env.Preferences.RunOnStartup());
     EXPECT_EQ(TakeInfoDialogs(),
-              QStringList{QStringLiteral("Error 13: Cannot Enable or Disable the \"Automatically run when I log on to "
-                                         "Windows\" option.\nPlease check your Security Policy settings and make "
-                                         "sure that Brivane is allowed to read and write to the Windows' registry.")});
+              QStringList{QStringLiteral("Error 13: Cannot Enable or Disable the \"Automatically run when I log in\" "
+                                         "option.\nPlease make sure that Brivane is allowed to read and write the "
+                                         "desktop's autostart entry.")});
     env.LogOnWritable = true;
     form->chkRunOnStartup->click();
     EXPECT_FALSE(env.Preferences.RunOnStartup());
@@ -304,9 +304,10 @@ TEST(PreferencesForm, ControlsThatActAtOnceOutliveCancel)
     const QStringList dialogs = TakeInfoDialogs();
     ASSERT_EQ(dialogs.size(), 2);
     EXPECT_TRUE(dialogs.contains(
-        QStringLiteral("Success!: A test e-mail was succesfully sent. You should expect it at ann@example.org")));
+        QStringLiteral("Success!: A test e-mail was successfully sent. You should expect it at ann@example.org")));
     EXPECT_TRUE(
-        dialogs.contains(QStringLiteral("Error 11: A test e-mail could not be sent to ann@example.org\nThis "
+        dialogs.contains(QStringLiteral("Error 11: A test e-mail could not be sent to ann@example.org\n"
+                                        "Reason: connection refused\n\nThis "
                                         "may be caused by one of the following reasons:\n   1.Mistyped or "
                                         "invalid SMTP settings\n   2.Message blocked by a Firewall (software or "
                                         "hardware)\n   3.Your SMTP Server is not responding\n   4.You are not "

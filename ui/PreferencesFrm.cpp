@@ -482,6 +482,10 @@ QWidget *TPreferencesForm::BuildAbout()
     lblWebSite = Link(tr("Visit %1 web site").arg(tr("our")), &TPreferencesForm::WebSiteClick);
     for (QLabel *link : {lblCheckUpdates, lblContact, lblWebSite})
         v->addWidget(link);
+    // Only links that lead somewhere: the build may have been given no addresses.
+    lblCheckUpdates->setVisible(bool(S.CheckForUpdates));
+    lblContact->setVisible(!S.ContactAddress.isEmpty());
+    lblWebSite->setVisible(!S.WebPage.isEmpty());
     v->addStretch(1);
     return page;
 }

@@ -689,7 +689,7 @@ void TTaskForm::SoundPicked(const QString &picked)
         QString level = QDir::cleanPath(sounds.user);
         while (!level.isEmpty() && level != QLatin1String("/") && !QFileInfo::exists(level))
             level = QFileInfo(level).absolutePath();
-        const QString problem = FolderWriteProblem(level);
+        const QString problem = !QFileInfo(level).isDir() ? tr("%1 is not a folder").arg(level) : FolderWriteProblem(level);
         why = tr("cannot create %1").arg(sounds.user) + (problem.isEmpty() ? QString() : QStringLiteral(": ") + problem);
     } else if (!copied) {
         try {

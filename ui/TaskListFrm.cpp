@@ -286,6 +286,8 @@ void TTaskListForm::BuildMenus()
         else
             LogInfo(QStringLiteral("Update check asked for; it is not part of this build"));
     });
+    // A build without an update address has nothing to check against.
+    mnuCheckUpdates->setVisible(bool(S.CheckForUpdates));
     help->addSeparator();
     mnuEnableLog = help->addAction(tr("Enable &Log"), this, &TTaskListForm::ToggleLog);
     mnuEnableLog->setCheckable(true);

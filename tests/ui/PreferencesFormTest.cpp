@@ -40,6 +40,9 @@ struct PrefsEnv {
     bool LogOnWritable = true;
     TTestEmailResult MailResult;
     int Edition = 0;
+    // The build's addresses; none by default.
+    QString ContactAddress, WebPage;
+    std::function<void()> CheckForUpdates;
 
     PrefsEnv()
     {
@@ -70,6 +73,9 @@ struct PrefsEnv {
         };
         s.OpenHelpPage = [this](const QString &key) { Calls << key; };
         s.AfterOk = [this] { Calls << QStringLiteral("after OK"); };
+        s.ContactAddress = ContactAddress;
+        s.WebPage = WebPage;
+        s.CheckForUpdates = CheckForUpdates;
         s.ChooseFont = [](QFont &font, QWidget *) {
             font = QFont(QStringLiteral("Serif"), 13);
             font.setItalic(true);
@@ -323,4 +329,39 @@ TEST(PreferencesForm, ControlsThatActAtOnceOutliveCancel)
     EXPECT_EQ(env.Calls, (QStringList{QStringLiteral("log-on 1"), QStringLiteral("log-on 0"),
                                       QStringLiteral("mail ann@example.org mail.example.org:2525  0"),
                                       QStringLiteral("mail ann@example.org mail.example.org:2525  0")}));
+}
+
+TEST(PreferencesForm, AboutLinksOnlyWhereTheBuildGaveAnAddress)
+{
+    PrefsEnv env;
+    auto form = env.Open();
+    form->PageControl->setCurrentIndex(form->PageControl->count() - 1);
+    EXPECT_FALSE(form->lblCheckUpdates->isVisible());
+    EXPECT_FALSE(form->lblContact->isVisible());
+    EXPECT_FALSE(form->lblWebSite->isVisible());
+    form.reset();
+
+    env.ContactAddress = QStringLiteral("Brivane reminder <hello@example.org>");
+    env.WebPage = QStringLiteral("https://example.org/?from_exe");
+    env.CheckForUpdates = [&env] { env.Calls << QStringLiteral("check"); };
+    form = env.Open();
+    form->PageControl->setCurrentIndex(form->PageControl->count() - 1);
+    EXPECT_TRUE(form->lblCheckUpdates->isVisible());
+    EXPECT_TRUE(form->lblContact->isVisible());
+    EXPECT_TRUE(form->lblWebSite->isVisible());
+}
+
+TEST(PreferencesForm, SaysWhatALinuxDesktopDoes)
+{
+    PrefsEnv env;
+    auto form = env.Open();
+    EXPECT_EQ(form->chkRecycleBin->text(), QStringLiteral("Move deleted Reminders to the Trash"));
+    EXPECT_EQ(form->chkRunOnStartup->text(), QStringLiteral("Automatically run when I log in (recommended)"));
+    QStringList labels;
+    for (const QLabel *label : form->findChildren<QLabel *>())
+        labels << label->text();
+    const QString all = labels.join(QLatin1Char('\n'));
+    EXPECT_TRUE(all.contains(QStringLiteral("Customize toolbar's appearance")));
+    EXPECT_TRUE(all.contains(QStringLiteral("to be thankful for our health")));
+    EXPECT_FALSE(all.contains(QStringLiteral("Windows")));
 }

@@ -250,7 +250,7 @@ TEST(TaskForm, PropertiesAndChangeScheduleEditTheRecordInPlace)
         return r.result();
     };
     env.Wizard = [](TTaskForm &w) {
-        EXPECT_EQ(w.windowTitle(), QStringLiteral("Alarm Properties -Water the plants"));
+        EXPECT_EQ(w.windowTitle(), QStringLiteral("Alarm Properties - Water the plants"));
         EXPECT_EQ(w.CurrentPage(), w.GeneralTab);
         EXPECT_FALSE(w.btnBack->isEnabled());
         w.chkSendemail->setChecked(true);
@@ -334,7 +334,9 @@ TEST(TaskForm, SoundFieldButtons)
     env.Actions.Sounds.user = env.Actions.Sounds.program = env.Dir.filePath(QStringLiteral("file/Sounds/"));
     w.BrowseSound();
     EXPECT_EQ(w.fedSoundPathname->text(), picked);
-    EXPECT_TRUE(boxes.Texts.value(2).startsWith(QStringLiteral("Error 09: Unable to copy file")));
+    EXPECT_EQ(boxes.Texts.value(2), QStringLiteral("Error 09: Unable to copy file to \"Sounds\" folder: cannot create ")
+                                        + env.Actions.Sounds.user + QStringLiteral(": ")
+                                        + env.Dir.filePath(QStringLiteral("file")) + QStringLiteral(" is not a folder"));
     FakeSoundPlayer player;
     Sound::SetPlayer(&player);
     w.btnTestSoundClick();

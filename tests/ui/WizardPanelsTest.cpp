@@ -281,14 +281,14 @@ TEST(WizardPanels, ExcludeBoxesRefuseTheStartDayTheLastFreeDayAndARepeatedWeekda
     p.Form.SetExcludes({true, true, false, true, true, true, true});
     box[2]->click();
     EXPECT_FALSE(box[2]->isChecked());
-    EXPECT_EQ(boxes.Texts.value(1), QStringLiteral("You cannot exlude all weekdays in a repeated reminder."));
+    EXPECT_EQ(boxes.Texts.value(1), QStringLiteral("You cannot exclude all weekdays in a repeated reminder."));
 
     p.Form.SetExcludes({false, false, false, false, false, true, true});
     p.Form.rbtEveryWeekday->click();
     EXPECT_EQ(p.Form.Excludes(), (std::array<bool, 7>{}));
     box[0]->click();
     EXPECT_FALSE(box[0]->isChecked());
-    EXPECT_EQ(boxes.Texts.value(2), QStringLiteral("You cannot exlude a repeated weekday."));
+    EXPECT_EQ(boxes.Texts.value(2), QStringLiteral("You cannot exclude a repeated weekday."));
     EXPECT_EQ(boxes.Texts.size(), 3);
 }
 

@@ -15,6 +15,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QLabel>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDir>
@@ -115,6 +116,10 @@ TEST(TaskForm, NewAlarmDefaultsAndPreWarning)
         EXPECT_EQ(w.windowTitle(), QStringLiteral("Add Reminder wizard"));
         EXPECT_FALSE(w.btnFinish->isEnabled() || w.btnBack->isEnabled()) << "the Type page offers Next and Cancel";
         EXPECT_TRUE(w.btnNext->isDefault() && !w.btnFinish->isDefault()) << "Enter must move on";
+        EXPECT_EQ(w.lblReminderTypeHelp->text(),
+                  QStringLiteral("Use this type when you want an alarm to \"hit\" on a predefined date and time. "
+                                 "Optionally you can set a pre-warning notification and a repeat schedule. Choose "
+                                 "among audio, visual, e-mail alarm or any combination of the above."));
         w.NextClick();
         EXPECT_EQ(w.CurrentPage(), w.GeneralTab);
         EXPECT_EQ(w.edtTaskTitle->text(), QStringLiteral("Untitled"));

@@ -397,7 +397,9 @@ TEST(WizardDialogs, RunDialogStoresTheTrimmedUnquotedProgram)
     // the reserved bytes pass through.
     {
         ModalAnswer answer(Drive<TRunProgramForm>([&](TRunProgramForm &f) {
-            EXPECT_TRUE(f.LMDLabel3->text().contains(product));
+            EXPECT_EQ(f.LMDLabel3->text(), QStringLiteral("Type the name of a program, folder, document, \n"
+                                                          "or Internet resource and %1 will open it for you")
+                                               .arg(product));
             EXPECT_EQ(f.windowTitle(), QStringLiteral("Run"));
             f.fedProgramPathname->setText(QStringLiteral("  \"/opt/my apps/tool\"  "));
             EXPECT_EQ(f.fedProgramPathname->text(), QStringLiteral("  /opt/my apps/tool  "));

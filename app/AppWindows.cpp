@@ -100,7 +100,8 @@ void Wire(TAppContext &c, Thddnorm &tray)
         s.SetLogLevel = [&app](bool enabled) { app.SetLogLevel(enabled); };
         s.TerminateApplication = [&app](const QString &reason) { app.TerminateApplication(reason); };
         s.OpenPreferences = [&tray](QWidget *) { tray.popPreferencesClick(); };
-        s.CheckForUpdates = [&c] { UpdateCheck::Start(c); };
+        if (UpdateCheck::Available(c))
+            s.CheckForUpdates = [&c] { UpdateCheck::Start(c); };
         s.OpenNewReminderWizard = tray.OpenNewReminderWizard;
         s.EditReminder = tray.EditReminder;
         auto *form = new TTaskListForm(std::move(s));

@@ -122,7 +122,7 @@ bool LoadPictureLibrary(TAppContext &c)
 void LogVersionAndPlaces(TPalvaroApplication &app)
 {
     app.Version = QStringLiteral(BRIVANE_VERSION);
-    app.BuildDate = EncodeDate(2009, 2, 17);
+    app.BuildDate = TPalvaroApplication::BuiltOn();
     LogInfo(app.ProgramName + QStringLiteral(" Version: ") + app.Version + app.BuildTypeText
             + QStringLiteral(", Build: ") + FormatDateTime(QStringLiteral("d mmm yyyy"), app.BuildDate));
     LogInfo(QStringLiteral("Launch Path: ") + app.ProgramFolder());

@@ -2,6 +2,7 @@
 
 #include "BuildConfig.h"
 #include "app/InitApp.h"
+#include "core/DateTime.h"
 #include "core/MessageBox.h"
 #include "core/vornIniFile.h"
 #include "core/vornLogFile.h"
@@ -13,11 +14,23 @@
 #include <QDir>
 #include <QFile>
 
+TDeploymentSites TDeploymentSites::FromBuild()
+{
+    return {QStringLiteral(BRIVANE_WEBSITE), QStringLiteral(BRIVANE_CONTACT_ADDRESS),
+            QStringLiteral(BRIVANE_SUPPORT_ADDRESS), QStringLiteral(BRIVANE_DOWNLOAD_SITE),
+            QStringLiteral(BRIVANE_DOWNLOAD_SITE2)};
+}
+
 TPalvaroApplication::TPalvaroApplication(const QString &exePath)
     : TvornApplication(exePath)
 {
     AddFolder(QStringLiteral("HELP=Help/"));
     AddFolder(QStringLiteral("SOUNDS=Sounds/"));
+}
+
+TDateTime TPalvaroApplication::BuiltOn()
+{
+    return EncodeDate(BRIVANE_BUILD_YEAR, BRIVANE_BUILD_MONTH, BRIVANE_BUILD_DAY);
 }
 
 uint8_t TPalvaroApplication::EditionFromPath(const QString &exePath)
@@ -27,30 +40,36 @@ uint8_t TPalvaroApplication::EditionFromPath(const QString &exePath)
 
 void TPalvaroApplication::LoadEditionProfile()
 {
-    const QString web = QStringLiteral(BRIVANE_WEBSITE);
-    const QString contact = QStringLiteral(BRIVANE_CONTACT_ADDRESS);
-    const QString support = QStringLiteral(BRIVANE_SUPPORT_ADDRESS);
-    const QString download = QStringLiteral(BRIVANE_DOWNLOAD_SITE);
-    const QString download2 = QStringLiteral(BRIVANE_DOWNLOAD_SITE2);
+    const QString web = Sites.WebSite;
+    const QString contact = Sites.Contact;
+    const QString support = Sites.Support;
+    const QString download = Sites.Download;
+    const QString download2 = Sites.Download2.isEmpty() ? download : Sites.Download2;
+    // An address the build was not given leaves its entry out, and with it the
+    // link or the update check that would lead nowhere.
+    const auto add = [this](const QString &value, const QString &line) {
+        if (!value.isEmpty())
+            AddInternet(line);
+    };
     if (Edition == 0) {
         AboutCredit = QStringLiteral("Brivane reminders. Made with care for people who forget nothing important.");
         ProductName = QStringLiteral("Brivane");
         PreferencesFileName = QStringLiteral("Brivane.pfc");
-        AddInternet(QStringLiteral("WEBPAGE=") + web + QStringLiteral("/?from_exe"));
-        AddInternet(QStringLiteral("CONTACT-EMAIL=Brivane reminder <") + contact + QStringLiteral(">"));
-        AddInternet(QStringLiteral("LOG-EMAIL=") + support);
-        AddInternet(QStringLiteral("VERSION-CHECK-FILE=") + download + QStringLiteral("/bin/CurVer.txt"));
-        AddInternet(QStringLiteral("DOWNLOAD-UPDATE=") + download + QStringLiteral("/download.htm?from_exe"));
+        add(web, QStringLiteral("WEBPAGE=") + web + QStringLiteral("/?from_exe"));
+        add(contact, QStringLiteral("CONTACT-EMAIL=Brivane reminder <") + contact + QStringLiteral(">"));
+        add(support, QStringLiteral("LOG-EMAIL=") + support);
+        add(download, QStringLiteral("VERSION-CHECK-FILE=") + download + QStringLiteral("/bin/CurVer.txt"));
+        add(download, QStringLiteral("DOWNLOAD-UPDATE=") + download + QStringLiteral("/download.htm?from_exe"));
     } else {
         AboutCredit = QStringLiteral("Corvisk reminders.");
         ProductName = QStringLiteral("Corvisk");
         PreferencesFileName = QStringLiteral("Corvisk.pfc");
-        AddInternet(QStringLiteral("WEBPAGE=") + web + QStringLiteral("/reminders/reminders.html"));
-        AddInternet(QStringLiteral("CONTACT-EMAIL=Corvisk <") + contact + QStringLiteral(">"));
-        AddInternet(QStringLiteral("LOG-EMAIL=") + support);
-        AddInternet(QStringLiteral("VERSION-CHECK-FILE=") + download + QStringLiteral("/bin/CurSVer.txt"));
-        AddInternet(QStringLiteral("DOWNLOAD-UPDATE=") + download2
-                    + QStringLiteral("/reminders/reminders.html?from_exe#download_now"));
+        add(web, QStringLiteral("WEBPAGE=") + web + QStringLiteral("/reminders/reminders.html"));
+        add(contact, QStringLiteral("CONTACT-EMAIL=Corvisk <") + contact + QStringLiteral(">"));
+        add(support, QStringLiteral("LOG-EMAIL=") + support);
+        add(download, QStringLiteral("VERSION-CHECK-FILE=") + download + QStringLiteral("/bin/CurSVer.txt"));
+        add(download2, QStringLiteral("DOWNLOAD-UPDATE=") + download2
+                           + QStringLiteral("/reminders/reminders.html?from_exe#download_now"));
     }
     AddFile(QStringLiteral("RESOURCES=") + QString::fromLatin1(Desktop::PictureLibraryName));
     AddFile(QStringLiteral("DB-CONVERTER=DBConverter"));
@@ -150,16 +169,20 @@ bool TPalvaroApplication::CopyLogToDesktop()
 {
     const QString source = LogPath();
     const QString dest = GetFolder(QStringLiteral("WIN-DESKTOP")) + GetFile(QStringLiteral("LOG"));
+    QString why; // the system's reason, as strerror words it
     try {
         // A desktop folder that does not exist yet is made, as the user is told to look there.
         QDir().mkpath(GetFolder(QStringLiteral("WIN-DESKTOP")));
         // Replaced whole or not at all: a full disk keeps the earlier copy.
-        if (!CopyFileAtomically(source, dest))
+        if (!CopyFileAtomically(source, dest, &why))
             throw EvornError(QStringLiteral("Cannot open file %1").arg(source));
         LogInfo(QStringLiteral("Log copied to Desktop: ") + dest);
         return true;
     } catch (const EvornError &e) {
-        ShowMessageBox(QStringLiteral("Error 17: Unable to copy LOG file: %1.").arg(e.Message()), TMsgIcon::Warning,
+        QString text = e.Message();
+        if (!why.isEmpty() && !text.endsWith(why))
+            text += QStringLiteral(": ") + why;
+        ShowMessageBox(QStringLiteral("Error 17: Unable to copy LOG file: %1.").arg(text), TMsgIcon::Warning,
                        TMsgButtons::Ok);
         return false;
     }

@@ -9,12 +9,21 @@
 class TResourceLibrary;
 class TvornIniFile;
 
+// The addresses the build was given (BuildConfig.h); empty ones are left out
+// of the internet table.
+struct TDeploymentSites {
+    QString WebSite, Contact, Support, Download, Download2;
+    static TDeploymentSites FromBuild();
+};
+
 class TPalvaroApplication : public TvornApplication {
 public:
     explicit TPalvaroApplication(const QString &exePath = QString());
 
     // 0 when the executable's full path contains "Brivane" (case counts), else 1.
     static uint8_t EditionFromPath(const QString &exePath);
+    // The date of the commit this program was built from.
+    static TDateTime BuiltOn();
     void LoadEditionProfile();
     void OpenHelpPage(const QString &key);
     QString WriteHelpRedirect(const QString &target);
@@ -36,6 +45,8 @@ public:
     QString LogPath() const { return GetFolder(QStringLiteral("LOG-FOLDER")) + GetFile(QStringLiteral("LOG")); }
 
     uint8_t Edition = 0;
+    // Read by LoadEditionProfile.
+    TDeploymentSites Sites = TDeploymentSites::FromBuild();
     // The edition's product and preferences file names (set by LoadEditionProfile).
     QString ProductName = QStringLiteral("Brivane");
     QString PreferencesFileName = QStringLiteral("Brivane.pfc");

@@ -91,7 +91,8 @@ TPreferencesServices Services(TAppContext &c, Thddnorm &tray)
             list->ApplyListFont();
         }
     };
-    s.CheckForUpdates = [&c] { UpdateCheck::Start(c); };
+    if (UpdateCheck::Available(c))
+        s.CheckForUpdates = [&c] { UpdateCheck::Start(c); };
     // The test e-mail comes with the e-mail action; until then its button only logs.
     return s;
 }

@@ -7,6 +7,11 @@
 
 namespace UpdateCheck {
 
+bool Available(const TAppContext &c)
+{
+    return c.Environment && !c.Environment->GetInternet(QStringLiteral("VERSION-CHECK-FILE")).isEmpty();
+}
+
 void Start(TAppContext &c)
 {
     const TPalvaroApplication &app = *c.Environment;

@@ -6,6 +6,8 @@
 struct TAppContext;
 
 namespace UpdateCheck {
+// True when the build was given an update address.
+bool Available(const TAppContext &context);
 // Opens a new update check window and returns at once.
 void Start(TAppContext &context);
 } // namespace UpdateCheck

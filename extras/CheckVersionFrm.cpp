@@ -128,13 +128,13 @@ void TCheckVersionForm::ReplyArrived(const THttpReply &reply)
     // An error page says nothing about the published version: it counts as
     // no answer rather than as "up to date".
     if (!reply.Ok) {
-        ShowError();
+        ShowError(reply.ErrorText.isEmpty() ? tr("No reply came.") : reply.ErrorText);
         return;
     }
     QString version;
     TDateTime build = 0;
     if (!ReadVersionFile(reply.Body, version, build)) {
-        ShowError();
+        ShowError(tr("The reply names no published version."));
         return;
     }
     const int c = CompareVersionTexts(version, S.Version);
@@ -196,10 +196,13 @@ void TCheckVersionForm::ShowOutcome(TUpdateOutcome outcome)
     EndCheck();
 }
 
-void TCheckVersionForm::ShowError()
+void TCheckVersionForm::ShowError(const QString &cause)
 {
     FFailed = true;
-    lblStatus->setText(kError15);
+    // The cause takes the lines the hidden title and schedule leave free.
+    lblStatus->setGeometry(kMargin, 10, 259, 70);
+    lblStatus->setText(kError15 + QLatin1Char('\n') + cause);
+    lblStatus->setToolTip(cause);
     EndCheck();
 }
 

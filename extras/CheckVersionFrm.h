@@ -77,7 +77,8 @@ private:
     // false when the reply holds no published version.
     bool ReadVersionFile(const QByteArray &body, QString &version, TDateTime &build);
     void ShowOutcome(TUpdateOutcome outcome);
-    void ShowError();
+    // Error 15 with the reason the answer was not usable.
+    void ShowError(const QString &cause);
     void EndCheck();
 
     TUpdateCheckSettings S;

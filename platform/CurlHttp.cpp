@@ -32,6 +32,17 @@ size_t AppendBody(char *data, size_t size, size_t count, void *user)
     return bytes;
 }
 
+// libcurl's general words for the failure first, so a refused connection and
+// a time-out never read alike, then the details its error buffer holds.
+QString CurlFailureText(CURLcode code, const char *details)
+{
+    const QString general = QString::fromUtf8(curl_easy_strerror(code));
+    const QString more = QString::fromUtf8(details).trimmed();
+    if (more.isEmpty() || more.contains(general))
+        return more.isEmpty() ? general : more;
+    return general + QStringLiteral(": ") + more;
+}
+
 struct TCurlCleanup {
     void operator()(CURL *handle) const { curl_easy_cleanup(handle); }
 };
@@ -80,7 +91,7 @@ THttpReply TCurlHttpClient::Get(const QString &url)
         if (sink.TooLarge || result == CURLE_FILESIZE_EXCEEDED)
             reply.ErrorText = QStringLiteral("The reply is larger than %1 bytes.").arg(FLimits.MaxBodyBytes);
         else
-            reply.ErrorText = QString::fromUtf8(errorBuffer[0] ? errorBuffer : curl_easy_strerror(result));
+            reply.ErrorText = CurlFailureText(result, errorBuffer);
         return reply;
     }
     reply.Body = std::move(sink.Body);

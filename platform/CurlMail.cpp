@@ -11,6 +11,17 @@ namespace {
 
 constexpr int kImplicitTlsPort = 465;
 
+// libcurl's general words for the failure first, so a refused connection and
+// a time-out never read alike, then the details its error buffer holds.
+QString CurlFailureText(CURLcode code, const char *details)
+{
+    const QString general = QString::fromUtf8(curl_easy_strerror(code));
+    const QString more = QString::fromUtf8(details).trimmed();
+    if (more.isEmpty() || more.contains(general))
+        return more.isEmpty() ? general : more;
+    return general + QStringLiteral(": ") + more;
+}
+
 struct TUpload {
     const QByteArray *Data = nullptr;
     qsizetype Pos = 0;
@@ -143,7 +154,7 @@ CURLcode Attempt(const TMailServer &server, const TMailMessage &message, curl_us
 
     const CURLcode rc = curl_easy_perform(h);
     if (rc != CURLE_OK) {
-        reason = QString::fromUtf8(error[0] ? error : curl_easy_strerror(rc));
+        reason = CurlFailureText(rc, error);
         if (!trace.LastReply.isEmpty())
             reason += QStringLiteral(" (server: ") + QString::fromUtf8(trace.LastReply) + QLatin1Char(')');
     }

@@ -306,7 +306,7 @@ void TSendemailActionForm::SendDone(bool ok, const QString &error)
         LogWarning(QStringLiteral("E-mail not sent: ") + error);
     }
     emit SendFinished(ok);
-    ShowThenPause(ok ? QStringLiteral("E-mail succesfully sent") : QStringLiteral("E-mail not sent"),
+    ShowThenPause(ok ? QStringLiteral("E-mail successfully sent") : QStringLiteral("E-mail not sent"),
                   [this] { Finish(); });
 }
 

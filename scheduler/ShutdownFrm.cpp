@@ -72,18 +72,21 @@ void TShutdownForm::ExitWindowsWithPrivilege(int flags)
     const IPower::TAction action = (flags & (EWX_SHUTDOWN | EWX_POWEROFF)) ? IPower::TAction::PowerOff
                                    : (flags & EWX_REBOOT)                  ? IPower::TAction::Reboot
                                                                            : IPower::TAction::LogOff;
+    // The box is named for what failed and carries the login manager's own
+    // reason; it does not wait for an answer, so the countdowns go on.
+    const QString title = action == IPower::TAction::PowerOff ? tr("Could not power off")
+                          : action == IPower::TAction::Reboot ? tr("Could not restart")
+                                                              : tr("Could not log off");
     QString why;
-    // Not being able to reach the login manager stands where the process
-    // token could not be opened; a refused request where the privilege was
-    // not granted.
     if (!Context.Power || !Context.Power->CanRequest(&why)) {
-        LogError(QStringLiteral("Session end not possible: ")
-                 + (Context.Power ? why : QStringLiteral("no login manager")));
-        ShowNotice(QStringLiteral("Exit Error"), TMsgIcon::Error, QStringLiteral("OpenProcessToken() Failed"));
+        if (!Context.Power)
+            why = QStringLiteral("no login manager");
+        LogError(QStringLiteral("Session end not possible: ") + why);
+        ShowNotice(tr("The login manager could not be asked:\r%1").arg(why), TMsgIcon::Error, title);
         return;
     }
     if (!Context.Power->Request(action, &why)) {
         LogError(QStringLiteral("Session end refused: ") + why);
-        ShowNotice(QStringLiteral("Exit Error"), TMsgIcon::Error, QStringLiteral("AdjustTokenPrivileges() Failed"));
+        ShowNotice(tr("The login manager refused:\r%1").arg(why), TMsgIcon::Error, title);
     }
 }

@@ -493,12 +493,12 @@ void Tcomponentform::chkExcludeMondayClick()
     // real fault (no weekday left) comes first.
     QString message;
     if (AllWeekdaysExcluded())
-        message = QStringLiteral("You cannot exlude all weekdays in a repeated reminder.");
+        message = QStringLiteral("You cannot exclude all weekdays in a repeated reminder.");
     else if (IsExcludedWeekday(date))
         message = QStringLiteral("You cannot set the reminder's Date/Time to start on %1.\rYou have excluded it.")
                       .arg(WeekdayName(DayOfTheWeek(date)));
     else if (rbtEveryWeekday->isChecked())
-        message = QStringLiteral("You cannot exlude a repeated weekday.");
+        message = QStringLiteral("You cannot exclude a repeated weekday.");
     if (message.isEmpty())
         return;
     ShowNotice(message, TMsgIcon::Information, QString(), window());

@@ -228,9 +228,9 @@ QWidget *TPreferencesForm::BuildGeneral()
     week->addWidget(cbStartOfWeek);
     week->addStretch(1);
     Content(other)->addLayout(week);
-    chkRecycleBin = new QCheckBox(tr("Move deleted Reminders to Windows' Recycle Bin"), other);
+    chkRecycleBin = new QCheckBox(tr("Move deleted Reminders to the Trash"), other);
     chkNeverShowSplash = new QCheckBox(tr("Never show splash screen"), other);
-    chkRunOnStartup = new QCheckBox(tr("Automatically run when I log on to Windows (recommended)"), other);
+    chkRunOnStartup = new QCheckBox(tr("Automatically run when I log in (recommended)"), other);
     chkTimeBase24 = new QCheckBox(other);
     chkFullMoons = new QCheckBox(tr("Warn me when a \"Full moon\" phase is about to occur"), other);
     for (QCheckBox *box : {chkRecycleBin, chkNeverShowSplash, chkRunOnStartup, chkTimeBase24, chkFullMoons})
@@ -251,7 +251,7 @@ QWidget *TPreferencesForm::BuildRemindersWindow()
     chkEnableToolbar = new QCheckBox(tr("Enable toolbar"), toolbar);
     chkShowButtonTexts = new QCheckBox(tr("Show button texts"), toolbar);
     chkSmallIcons = new QCheckBox(tr("Use small icons"), toolbar);
-    Content(toolbar)->addWidget(new QLabel(tr("Customize toolbar's appearence"), toolbar));
+    Content(toolbar)->addWidget(new QLabel(tr("Customize toolbar's appearance"), toolbar));
     for (QCheckBox *box : {chkEnableToolbar, chkShowButtonTexts, chkSmallIcons})
         Content(toolbar)->addWidget(box);
     connect(chkShowButtonTexts, &QCheckBox::clicked, this, [this] { ToolbarBoxClicked(chkShowButtonTexts); });
@@ -438,7 +438,7 @@ QWidget *TPreferencesForm::BuildEditorial()
     auto *page = new QWidget;
     auto *v = new QVBoxLayout(page);
     v->addWidget(WrappedLabel(tr("This program was created just to remind simple, but very important things our "
-                                 "modern way of life forces people to forget:\r\n\r\n     to be thankfull for our "
+                                 "modern way of life forces people to forget:\r\n\r\n     to be thankful for our "
                                  "health ...\r\n     It's a God's gift! Live it!")
                                   .replace(QStringLiteral("\r\n"), QStringLiteral("\n")),
                               page));
@@ -482,6 +482,10 @@ QWidget *TPreferencesForm::BuildAbout()
     lblWebSite = Link(tr("Visit %1 web site").arg(tr("our")), &TPreferencesForm::WebSiteClick);
     for (QLabel *link : {lblCheckUpdates, lblContact, lblWebSite})
         v->addWidget(link);
+    // Only links that lead somewhere: the build may have been given no addresses.
+    lblCheckUpdates->setVisible(bool(S.CheckForUpdates));
+    lblContact->setVisible(!S.ContactAddress.isEmpty());
+    lblWebSite->setVisible(!S.WebPage.isEmpty());
     v->addStretch(1);
     return page;
 }
@@ -662,9 +666,8 @@ void TPreferencesForm::RunOnStartupClick()
     Prefs().SetRunOnStartup(on);
     if (S.SetRunOnStartup && !S.SetRunOnStartup(on) && S.Actions)
         ShowInfoDialog(*S.Actions, tr("Error 13"),
-                       tr("Cannot Enable or Disable the \"Automatically run when I log on to Windows\" option.\r"
-                          "Please check your Security Policy settings and make sure that %1 is allowed to read and "
-                          "write to the Windows' registry.")
+                       tr("Cannot Enable or Disable the \"Automatically run when I log in\" option.\r"
+                          "Please make sure that %1 is allowed to read and write the desktop's autostart entry.")
                            .arg(S.ProgramName));
 }
 
@@ -685,16 +688,20 @@ void TPreferencesForm::SendTestEmailClick()
         return;
     if (result.Sent) {
         ShowInfoDialog(*S.Actions, tr("Success!"),
-                       tr("A test e-mail was succesfully sent. You should expect it at ") + settings.From);
+                       tr("A test e-mail was successfully sent. You should expect it at ") + settings.From);
         return;
     }
-    if (!result.Error.isEmpty())
+    QString text = tr("A test e-mail could not be sent to %1\r").arg(settings.From);
+    if (!result.Error.isEmpty()) {
         LogInfo(QStringLiteral("Test e-mail not sent: ") + result.Error);
+        text += tr("Reason: %1\r\r").arg(result.Error);
+    }
     ShowInfoDialog(*S.Actions, tr("Error 11"),
-                   tr("A test e-mail could not be sent to %1\rThis may be caused by one of the following reasons:\r"
-                      "   1.Mistyped or invalid SMTP settings\r   2.Message blocked by a Firewall (software or "
-                      "hardware)\r   3.Your SMTP Server is not responding\r   4.You are not connected to the Internet")
-                       .arg(settings.From));
+                   text
+                       + tr("This may be caused by one of the following reasons:\r"
+                            "   1.Mistyped or invalid SMTP settings\r   2.Message blocked by a Firewall (software or "
+                            "hardware)\r   3.Your SMTP Server is not responding\r   4.You are not connected to the "
+                            "Internet"));
 }
 
 void TPreferencesForm::HelpClick()

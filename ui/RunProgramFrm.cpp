@@ -75,7 +75,7 @@ TRunProgramForm::TRunProgramForm(TvornIniFile *ini, const QString &productName, 
     btnBrowse->setToolTip(QStringLiteral("Click to open the browse dialog"));
     edtProgramParameters->setMaxLength(ParametersMaxLength);
     LMDLabel3->setText(QStringLiteral("Type the name of a program, folder, document, \n"
-                                      "or Interner resource and %1 will open it for you")
+                                      "or Internet resource and %1 will open it for you")
                            .arg(productName));
 
     auto *path = new QHBoxLayout;

@@ -22,6 +22,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGroupBox>
@@ -77,12 +78,12 @@ protected:
 };
 
 const QString kAlarmHelp =
-    QStringLiteral("Use this type when you want an alarm to \"hit\" on a predefined date and time.Optionally you can "
-                   "set a pre-warning notification and a repeat schedule.Choose among audio, visual, e-mail alarm or "
-                   "any of the above combination.");
+    QStringLiteral("Use this type when you want an alarm to \"hit\" on a predefined date and time. Optionally you can "
+                   "set a pre-warning notification and a repeat schedule. Choose among audio, visual, e-mail alarm or "
+                   "any combination of the above.");
 const QString kTaskHelp =
-    QStringLiteral("Use this type when you want to schedule a computer task on a predefined date and time.Optionally "
-                   "you can set a repeat schedule.Choose between Shutdown/Restart/Log off Computer or Run a Program.");
+    QStringLiteral("Use this type when you want to schedule a computer task on a predefined date and time. Optionally "
+                   "you can set a repeat schedule. Choose between Shutdown/Restart/Log off Computer or Run a Program.");
 
 } // namespace
 
@@ -682,9 +683,17 @@ void TTaskForm::SoundPicked(const QString &picked)
     // on in the user's folder, where it is looked for first.
     const QString own = QFileInfo(sounds.program + name).canonicalFilePath();
     bool copied = QFileInfo(inSounds).isFile() || (!own.isEmpty() && own == QFileInfo(picked).canonicalFilePath());
-    if (!copied && sounds.MakeUserFolder()) {
+    QString why;
+    if (!copied && !sounds.MakeUserFolder()) {
+        // The nearest folder that exists is the one that refused the new one.
+        QString level = QDir::cleanPath(sounds.user);
+        while (!level.isEmpty() && level != QLatin1String("/") && !QFileInfo::exists(level))
+            level = QFileInfo(level).absolutePath();
+        const QString problem = !QFileInfo(level).isDir() ? tr("%1 is not a folder").arg(level) : FolderWriteProblem(level);
+        why = tr("cannot create %1").arg(sounds.user) + (problem.isEmpty() ? QString() : QStringLiteral(": ") + problem);
+    } else if (!copied) {
         try {
-            copied = CopyFileAtomically(picked, inSounds);
+            copied = CopyFileAtomically(picked, inSounds, &why);
         } catch (const EvornError &e) {
             LogInfo(e.Message()); // the user gets Error 09 below
         }
@@ -693,7 +702,8 @@ void TTaskForm::SoundPicked(const QString &picked)
         fedSoundPathname->setText(name);
         return;
     }
-    ShowNotice(tr("Error 09: Unable to copy file to \"Sounds\" folder"), TMsgIcon::None, QString(), this);
+    ShowNotice(tr("Error 09: Unable to copy file to \"Sounds\" folder") + (why.isEmpty() ? QString() : QStringLiteral(": ") + why),
+               TMsgIcon::None, QString(), this);
     fedSoundPathname->setText(picked);
 }
 
@@ -703,8 +713,8 @@ void TTaskForm::LoadFromTask()
 {
     FLoading = true;
     const TTaskData &t = TaskCopy;
-    CaptionPrefix = t.Taskkind == tkAlarm           ? tr("Alarm Properties -")
-                    : t.Taskkind == tkAutomatedTask ? tr("Computer Task Properties -")
+    CaptionPrefix = t.Taskkind == tkAlarm           ? tr("Alarm Properties - ")
+                    : t.Taskkind == tkAutomatedTask ? tr("Computer Task Properties - ")
                                                     : QString();
     edtTaskTitle->setText(t.Title.Get());
     memTaskNotes->setPlainText(t.Notes());

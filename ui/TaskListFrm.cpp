@@ -286,6 +286,8 @@ void TTaskListForm::BuildMenus()
         else
             LogInfo(QStringLiteral("Update check asked for; it is not part of this build"));
     });
+    // A build without an update address has nothing to check against.
+    mnuCheckUpdates->setVisible(bool(S.CheckForUpdates));
     help->addSeparator();
     mnuEnableLog = help->addAction(tr("Enable &Log"), this, &TTaskListForm::ToggleLog);
     mnuEnableLog->setCheckable(true);
@@ -960,7 +962,7 @@ void TTaskListForm::ImportFrom(const QString &path)
     FList.MarkModified();
     SortTaskList();
     RefreshTaskList();
-    ShowNotice(tr("Reminder succesfully imported."), TMsgIcon::Information, S.ProgramName, this);
+    ShowNotice(tr("Reminder successfully imported."), TMsgIcon::Information, S.ProgramName, this);
 }
 
 void TTaskListForm::SaveTaskAs()
@@ -996,7 +998,7 @@ void TTaskListForm::SaveTaskTo(const TTaskList::TTaskRef &task, const QString &p
                    S.ProgramName, this);
         return;
     }
-    ShowNotice(tr("Reminder succesfully exported."), TMsgIcon::Information, S.ProgramName, this);
+    ShowNotice(tr("Reminder successfully exported."), TMsgIcon::Information, S.ProgramName, this);
 }
 
 bool TTaskListForm::PrintTo(QPrinter &printer, QString *error)
@@ -1031,7 +1033,7 @@ void TTaskListForm::PrintOn(QPrinter &printer)
         ShowNotice(error, TMsgIcon::Error, S.ProgramName, this);
         return;
     }
-    ShowNotice(tr("Task schedule list has printed successfuly"), TMsgIcon::Information, S.ProgramName, this);
+    ShowNotice(tr("Task schedule list has printed successfully"), TMsgIcon::Information, S.ProgramName, this);
 }
 
 void TTaskListForm::CloseProgram()
@@ -1053,7 +1055,7 @@ void TTaskListForm::ToggleLog()
     if (S.SetLogLevel)
         S.SetLogLevel(enabled);
     if (enabled)
-        ShowNotice(tr("You have enabled %1's logging operation.\rUnckeck the \"Enable log\" menu item to disable "
+        ShowNotice(tr("You have enabled %1's logging operation.\rUncheck the \"Enable log\" menu item to disable "
                       "it.\r\rA log file named %1.log will be copied to your Desktop\rafter program termination.")
                        .arg(S.ProgramName),
                    TMsgIcon::Information, S.ProgramName, this);

@@ -87,7 +87,7 @@ void TTaskListPrint::PaintScheduleList(QPainter &painter, int pageWidth, const s
         // which on paper would read as a repetition; it says it runs once instead.
         cell(kRepeatX, y, TTaskListTexts::RepeatScheduleText(task));
         cell(kHasRunX, y, TTaskListTexts::HasRunText(task.HasRun));
-        cell(kLastRunX, y, TTaskListTexts::DateOrSetText(task.LastRun, timeSuffix));
+        cell(kLastRunX, y, TTaskListTexts::LastRunText(task.LastRun, timeSuffix));
     }
 }
 

@@ -109,7 +109,7 @@ QString TTaskListTexts::FilterSuffix(TTaskFilter filter)
     case tfCompleted: return tr(", completed");
     case tfToday: return tr(", scheduled for today");
     case tfTomorrow: return tr(", scheduled for tomorrow");
-    case tfNextFiveDays: return tr(", scheduled for the next seven days ");
+    case tfNextFiveDays: return tr(", scheduled for the next five days");
     case tfAll:
     default: return QString();
     }
@@ -204,7 +204,12 @@ QString TTaskListTexts::RepeatScheduleText(const TTaskData &task)
 
 QString TTaskListTexts::HasRunText(int hasRun)
 {
-    return hasRun == 0 ? tr("Scheduled") : QString::number(hasRun) + tr(" time(s)");
+    return hasRun == 0 ? tr("never") : QString::number(hasRun) + tr(" time(s)");
+}
+
+QString TTaskListTexts::LastRunText(TDateTime lastRun, const QString &timeSuffix)
+{
+    return lastRun == 0 ? tr("never") : FormatDateTime(DateTimePattern(timeSuffix), lastRun);
 }
 
 QString TTaskListTexts::ActionsText(const TTaskData &task)
@@ -244,7 +249,7 @@ QString TTaskListTexts::ColumnText(const TTaskData &task, int column, const QStr
     case tcDateTime: return DateOrSetText(task.EventDateTime, timeSuffix);
     case tcRepeat: return RepeatScheduleText(task);
     case tcHasRun: return HasRunText(task.HasRun);
-    case tcLastRun: return DateOrSetText(task.LastRun, timeSuffix);
+    case tcLastRun: return LastRunText(task.LastRun, timeSuffix);
     case tcActions: return ActionsText(task);
     case tcEnabled: return EnabledText(task.Enabled);
     case tcCreated: return FormatDateTime(DateTimePattern(timeSuffix), task.Created);

@@ -81,7 +81,9 @@ public:
     static QString RepeatScheduleText(const TTaskData &task);
     // The rule alone, whether or not the record repeats ("Every 3 Day(s)").
     static QString RepeatText(int rule, int factor);
+    // A reminder that never ran reads "never" in both run columns.
     static QString HasRunText(int hasRun);
+    static QString LastRunText(TDateTime lastRun, const QString &timeSuffix);
     static QString ActionsText(const TTaskData &task);
     static QString EnabledText(bool enabled);
 

@@ -13,6 +13,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QPointer>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QWidget>
 #include <gtest/gtest.h>
@@ -37,6 +38,9 @@ struct EnvFixture {
     std::unique_ptr<TPalvaroApplication> app;
     std::unique_ptr<TvornIniFile> ini;
 };
+// Addresses a build could be given.
+const TDeploymentSites kSites{"https://web.test", "hello@web.test", "help@web.test", "https://dl.test", "https://dl2.test"};
+
 } // namespace
 
 TEST(Environment, BrivaneProfileNamesEverythingAfterTheExecutable)
@@ -45,6 +49,7 @@ TEST(Environment, BrivaneProfileNamesEverythingAfterTheExecutable)
     TPalvaroApplication &app = *env.app;
     EXPECT_EQ(app.ProgramName, "Brivane");
     EXPECT_EQ(app.Edition, 0);
+    app.Sites = kSites;
     app.LoadEditionProfile();
     EXPECT_EQ(app.ProductName, "Brivane");
     EXPECT_EQ(app.PreferencesFileName, "Brivane.pfc");
@@ -60,10 +65,10 @@ TEST(Environment, BrivaneProfileNamesEverythingAfterTheExecutable)
     // Keys are found without regard to case; a missing key is empty.
     EXPECT_EQ(app.GetFile("help_contents"), "help_index.html");
     EXPECT_EQ(app.GetFile("NO-SUCH-KEY"), "");
-    EXPECT_TRUE(app.GetInternet("WEBPAGE").endsWith("?from_exe"));
-    EXPECT_TRUE(app.GetInternet("CONTACT-EMAIL").startsWith("Brivane reminder <"));
-    EXPECT_TRUE(app.GetInternet("VERSION-CHECK-FILE").endsWith("/bin/CurVer.txt"));
-    EXPECT_TRUE(app.GetInternet("DOWNLOAD-UPDATE").endsWith("/download.htm?from_exe"));
+    EXPECT_EQ(app.GetInternet("WEBPAGE"), "https://web.test/?from_exe");
+    EXPECT_EQ(app.GetInternet("CONTACT-EMAIL"), "Brivane reminder <hello@web.test>");
+    EXPECT_EQ(app.GetInternet("VERSION-CHECK-FILE"), "https://dl.test/bin/CurVer.txt");
+    EXPECT_EQ(app.GetInternet("DOWNLOAD-UPDATE"), "https://dl.test/download.htm?from_exe");
 }
 
 TEST(Environment, ARenamedExecutableTakesTheSecondProfileButKeepsItsOwnFileNames)
@@ -71,6 +76,8 @@ TEST(Environment, ARenamedExecutableTakesTheSecondProfileButKeepsItsOwnFileNames
     EnvFixture env("Agenda");
     TPalvaroApplication &app = *env.app;
     EXPECT_EQ(app.Edition, 1);
+    app.Sites = kSites;
+    app.Sites.Download2.clear(); // the first download site serves both
     app.LoadEditionProfile();
     EXPECT_EQ(app.ProductName, "Corvisk");
     EXPECT_EQ(app.PreferencesFileName, "Corvisk.pfc");
@@ -78,12 +85,36 @@ TEST(Environment, ARenamedExecutableTakesTheSecondProfileButKeepsItsOwnFileNames
     EXPECT_EQ(app.GetFile("INI"), "Agenda.ini");
     EXPECT_EQ(app.GetFile("LOG"), "Agenda.log");
     EXPECT_TRUE(app.GetFolder("STORAGE-FOLDER").endsWith("/Documents/Agenda/"));
-    EXPECT_TRUE(app.GetInternet("VERSION-CHECK-FILE").endsWith("/bin/CurSVer.txt"));
-    EXPECT_TRUE(app.GetInternet("DOWNLOAD-UPDATE").endsWith("/reminders/reminders.html?from_exe#download_now"));
+    EXPECT_EQ(app.GetInternet("VERSION-CHECK-FILE"), "https://dl.test/bin/CurSVer.txt");
+    EXPECT_EQ(app.GetInternet("DOWNLOAD-UPDATE"), "https://dl.test/reminders/reminders.html?from_exe#download_now");
     EXPECT_TRUE(app.GetInternet("CONTACT-EMAIL").startsWith("Corvisk <"));
     // The check is on the full path and case counts.
     EXPECT_EQ(TPalvaroApplication::EditionFromPath("/opt/Brivane/Agenda"), 0);
     EXPECT_EQ(TPalvaroApplication::EditionFromPath("/opt/brivane/brivane"), 1);
+}
+
+TEST(Environment, WithoutAddressesThereIsNoLinkAndNoUpdateCheck)
+{
+    for (const char *name : {"Brivane", "Agenda"}) {
+        SCOPED_TRACE(name);
+        EnvFixture env(name);
+        env.app->Sites = {};
+        env.app->LoadEditionProfile();
+        for (const char *key : {"WEBPAGE", "CONTACT-EMAIL", "LOG-EMAIL", "VERSION-CHECK-FILE", "DOWNLOAD-UPDATE"})
+            EXPECT_EQ(env.app->GetInternet(key), "") << key;
+    }
+}
+
+TEST(Environment, TheBuildDateIsTheDateOfTheCommitBuilt)
+{
+    QProcess git;
+    git.setWorkingDirectory(QStringLiteral(BRIVANE_SOURCE_DIR));
+    git.start(QStringLiteral("git"), {"log", "-1", "--format=%cs"});
+    const bool ok = git.waitForFinished(10000) && git.exitStatus() == QProcess::NormalExit && git.exitCode() == 0;
+    const QString date = QString::fromLatin1(git.readAllStandardOutput()).trimmed();
+    if (!ok || date.size() != 10)
+        GTEST_SKIP() << "not a git checkout";
+    EXPECT_EQ(FormatDateTime(QStringLiteral("yyyy-mm-dd"), TPalvaroApplication::BuiltOn()), date);
 }
 
 TEST(Environment, UsersSectionMovesTheStoreForThisUser)

@@ -151,7 +151,7 @@ def test_shutdown_cancel_asks_nothing(s):
 def test_shutdown_without_login_manager_reports_and_runs_on(s):
     # No system bus at all (the harness's dead address).
     path, p = _start(s, [computer_task("Halt", days_ago(1), shutdown_type=1)], MissedTasksTreatment=1)
-    box = s.wait_window("OpenProcessToken() Failed", timeout=START_TIMEOUT, proc=p)
+    box = s.wait_window("Could not restart", timeout=START_TIMEOUT, proc=p)
     s.painted_screenshot(box, "exit_error", min_colours=4)
     s.key(box, "Return")
     s.wait_window_gone(box, timeout=5)

@@ -8,6 +8,7 @@
 #include <QSslKey>
 #include <QSslServer>
 #include <QStandardPaths>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <chrono>
 #include <future>
@@ -50,4 +51,35 @@ TEST(CurlHttpClient, RefusesAServerWhoseCertificateNobodyVouchesFor)
     // Not a time-out: a client that skipped the check would hang on the unread request.
     EXPECT_TRUE(reply.ErrorText.contains(QStringLiteral("certificate"), Qt::CaseInsensitive))
         << reply.ErrorText.toStdString();
+}
+
+// A port nobody listens on and a server that accepts but never answers are
+// different faults, and the user reads which one it was.
+TEST(CurlHttpClient, ARefusedConnectionAndATimeOutReadDifferently)
+{
+    qputenv("no_proxy", "127.0.0.1");
+    TCurlHttpClient::TLimits limits;
+    limits.ConnectSeconds = 1;
+    limits.TotalSeconds = 1;
+    TCurlHttpClient client(limits);
+
+    quint16 closedPort = 0;
+    {
+        QTcpServer probe;
+        ASSERT_TRUE(probe.listen(QHostAddress::LocalHost, 0));
+        closedPort = probe.serverPort();
+    }
+    const THttpReply refused = client.Get(QStringLiteral("http://127.0.0.1:%1/v").arg(closedPort));
+
+    // The kernel completes the connection from the backlog; nobody reads the request.
+    QTcpServer silent;
+    ASSERT_TRUE(silent.listen(QHostAddress::LocalHost, 0));
+    const THttpReply timedOut = client.Get(QStringLiteral("http://127.0.0.1:%1/v").arg(silent.serverPort()));
+
+    EXPECT_FALSE(refused.Ok);
+    EXPECT_FALSE(timedOut.Ok);
+    EXPECT_TRUE(refused.ErrorText.contains(QStringLiteral("Couldn't connect to server"))) << refused.ErrorText.toStdString();
+    EXPECT_TRUE(timedOut.ErrorText.startsWith(QStringLiteral("Timeout was reached")))
+        << timedOut.ErrorText.toStdString();
+    EXPECT_FALSE(refused.ErrorText.contains(QStringLiteral("Timeout"), Qt::CaseInsensitive));
 }

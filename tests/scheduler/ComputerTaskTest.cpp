@@ -178,13 +178,18 @@ TEST_F(ComputerTaskTest, ShutdownCountsDownAndAsksTheLoginManagerForItsKind)
     EXPECT_TRUE(Closed(form));
 }
 
-TEST_F(ComputerTaskTest, ShutdownThatCannotBeAskedForShowsTheOldBoxesAndCancelAsksNothing)
+TEST_F(ComputerTaskTest, ShutdownThatCannotBeAskedForSaysWhatFailedAndWhyAndCancelAsksNothing)
 {
     const struct {
+        int type;
         bool reachable;
         bool refused;
-        const char *title;
-    } cases[] = {{false, false, "OpenProcessToken() Failed"}, {true, true, "AdjustTokenPrivileges() Failed"}};
+        const char *title, *text;
+    } cases[] = {
+        {0, false, false, "Could not power off", "The login manager could not be asked:\nno login manager"},
+        {1, true, true, "Could not restart", "The login manager refused:\nInteractive authentication required."},
+        {2, true, true, "Could not log off", "The login manager refused:\nInteractive authentication required."},
+    };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.title);
         list.Clear();
@@ -197,16 +202,18 @@ TEST_F(ComputerTaskTest, ShutdownThatCannotBeAskedForShowsTheOldBoxesAndCancelAs
             bool Request(TAction a, QString *e) override
             {
                 FakePower::Request(a, e);
+                if (e)
+                    *e = QStringLiteral("Interactive authentication required.");
                 return false;
             }
         } refusing;
         context.Power = c.refused ? static_cast<IPower *>(&refusing) : &power;
-        TTaskData &task = AddShutdown(0);
+        TTaskData &task = AddShutdown(c.type);
         QPointer<TCountdownActionForm> form = new TShutdownForm(context);
         form->SetStartAtOnce(true);
         form->StartAction(0);
         Tick(form, 3);
-        EXPECT_EQ(boxes.Texts, QStringList{"Exit Error"});
+        EXPECT_EQ(boxes.Texts, QStringList{c.text});
         EXPECT_EQ(boxes.Titles, QStringList{c.title});
         EXPECT_EQ(task.HasRun, 1); // the record was already updated
         EXPECT_TRUE(Closed(form));

@@ -133,7 +133,7 @@ TEST_F(EmailActionTest, CountdownThenOneMessageToTheSplitRecipients)
     delete form.data();
     task.ActionCount = 0;
 
-    EXPECT_EQ(Run(), "E-mail succesfully sent");
+    EXPECT_EQ(Run(), "E-mail successfully sent");
     ASSERT_EQ(mail.Messages.size(), 1);
     const TMailMessage &m = mail.Messages[0];
     EXPECT_EQ(m.EnvelopeSender, "ann@x.org");
@@ -175,7 +175,7 @@ TEST_F(EmailActionTest, ResultTextsAndTheRescheduleRules)
         TTaskData &task = AddMail("", "cc@x.org", "", c.repeating); // Cc alone is enough
         task.PopupNoteFormVisible = c.noteOpen;
         const TDateTime lastRun = task.LastRun;
-        EXPECT_EQ(Run(true), c.accepted ? "E-mail succesfully sent" : "E-mail not sent");
+        EXPECT_EQ(Run(true), c.accepted ? "E-mail successfully sent" : "E-mail not sent");
         ASSERT_EQ(mail.Messages.size(), 1);
         EXPECT_EQ(mail.Messages[0].Recipients, QStringList{"cc@x.org"});
         EXPECT_TRUE(mail.Messages[0].Data.startsWith("From: ann@x.org\r\nTo: ,cc@x.org,\r\n"));

@@ -40,6 +40,9 @@ struct PrefsEnv {
     bool LogOnWritable = true;
     TTestEmailResult MailResult;
     int Edition = 0;
+    // The build's addresses; none by default.
+    QString ContactAddress, WebPage;
+    std::function<void()> CheckForUpdates;
 
     PrefsEnv()
     {
@@ -70,6 +73,9 @@ struct PrefsEnv {
         };
         s.OpenHelpPage = [this](const QString &key) { Calls << key; };
         s.AfterOk = [this] { Calls << QStringLiteral("after OK"); };
+        s.ContactAddress = ContactAddress;
+        s.WebPage = WebPage;
+        s.CheckForUpdates = CheckForUpdates;
         s.ChooseFont = [](QFont &font, QWidget *) {
             font = QFont(QStringLiteral("Serif"), 13);
             font.setItalic(true);
@@ -285,9 +291,9 @@ TEST(PreferencesForm, ControlsThatActAtOnceOutliveCancel)
     EXPECT_TRUE(form->chkRunOnStartup->isChecked());
     EXPECT_TRUE(env.Preferences.RunOnStartup());
     EXPECT_EQ(TakeInfoDialogs(),
-              QStringList{QStringLiteral("Error 13: Cannot Enable or Disable the \"Automatically run when I log on to "
-                                         "Windows\" option.\nPlease check your Security Policy settings and make "
-                                         "sure that Brivane is allowed to read and write to the Windows' registry.")});
+              QStringList{QStringLiteral("Error 13: Cannot Enable or Disable the \"Automatically run when I log in\" "
+                                         "option.\nPlease make sure that Brivane is allowed to read and write the "
+                                         "desktop's autostart entry.")});
     env.LogOnWritable = true;
     form->chkRunOnStartup->click();
     EXPECT_FALSE(env.Preferences.RunOnStartup());
@@ -304,9 +310,10 @@ TEST(PreferencesForm, ControlsThatActAtOnceOutliveCancel)
     const QStringList dialogs = TakeInfoDialogs();
     ASSERT_EQ(dialogs.size(), 2);
     EXPECT_TRUE(dialogs.contains(
-        QStringLiteral("Success!: A test e-mail was succesfully sent. You should expect it at ann@example.org")));
+        QStringLiteral("Success!: A test e-mail was successfully sent. You should expect it at ann@example.org")));
     EXPECT_TRUE(
-        dialogs.contains(QStringLiteral("Error 11: A test e-mail could not be sent to ann@example.org\nThis "
+        dialogs.contains(QStringLiteral("Error 11: A test e-mail could not be sent to ann@example.org\n"
+                                        "Reason: connection refused\n\nThis "
                                         "may be caused by one of the following reasons:\n   1.Mistyped or "
                                         "invalid SMTP settings\n   2.Message blocked by a Firewall (software or "
                                         "hardware)\n   3.Your SMTP Server is not responding\n   4.You are not "
@@ -322,4 +329,39 @@ TEST(PreferencesForm, ControlsThatActAtOnceOutliveCancel)
     EXPECT_EQ(env.Calls, (QStringList{QStringLiteral("log-on 1"), QStringLiteral("log-on 0"),
                                       QStringLiteral("mail ann@example.org mail.example.org:2525  0"),
                                       QStringLiteral("mail ann@example.org mail.example.org:2525  0")}));
+}
+
+TEST(PreferencesForm, AboutLinksOnlyWhereTheBuildGaveAnAddress)
+{
+    PrefsEnv env;
+    auto form = env.Open();
+    form->PageControl->setCurrentIndex(form->PageControl->count() - 1);
+    EXPECT_FALSE(form->lblCheckUpdates->isVisible());
+    EXPECT_FALSE(form->lblContact->isVisible());
+    EXPECT_FALSE(form->lblWebSite->isVisible());
+    form.reset();
+
+    env.ContactAddress = QStringLiteral("Brivane reminder <hello@example.org>");
+    env.WebPage = QStringLiteral("https://example.org/?from_exe");
+    env.CheckForUpdates = [&env] { env.Calls << QStringLiteral("check"); };
+    form = env.Open();
+    form->PageControl->setCurrentIndex(form->PageControl->count() - 1);
+    EXPECT_TRUE(form->lblCheckUpdates->isVisible());
+    EXPECT_TRUE(form->lblContact->isVisible());
+    EXPECT_TRUE(form->lblWebSite->isVisible());
+}
+
+TEST(PreferencesForm, SaysWhatALinuxDesktopDoes)
+{
+    PrefsEnv env;
+    auto form = env.Open();
+    EXPECT_EQ(form->chkRecycleBin->text(), QStringLiteral("Move deleted Reminders to the Trash"));
+    EXPECT_EQ(form->chkRunOnStartup->text(), QStringLiteral("Automatically run when I log in (recommended)"));
+    QStringList labels;
+    for (const QLabel *label : form->findChildren<QLabel *>())
+        labels << label->text();
+    const QString all = labels.join(QLatin1Char('\n'));
+    EXPECT_TRUE(all.contains(QStringLiteral("Customize toolbar's appearance")));
+    EXPECT_TRUE(all.contains(QStringLiteral("to be thankful for our health")));
+    EXPECT_FALSE(all.contains(QStringLiteral("Windows")));
 }

@@ -15,6 +15,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QLabel>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDir>
@@ -115,6 +116,10 @@ TEST(TaskForm, NewAlarmDefaultsAndPreWarning)
         EXPECT_EQ(w.windowTitle(), QStringLiteral("Add Reminder wizard"));
         EXPECT_FALSE(w.btnFinish->isEnabled() || w.btnBack->isEnabled()) << "the Type page offers Next and Cancel";
         EXPECT_TRUE(w.btnNext->isDefault() && !w.btnFinish->isDefault()) << "Enter must move on";
+        EXPECT_EQ(w.lblReminderTypeHelp->text(),
+                  QStringLiteral("Use this type when you want an alarm to \"hit\" on a predefined date and time. "
+                                 "Optionally you can set a pre-warning notification and a repeat schedule. Choose "
+                                 "among audio, visual, e-mail alarm or any combination of the above."));
         w.NextClick();
         EXPECT_EQ(w.CurrentPage(), w.GeneralTab);
         EXPECT_EQ(w.edtTaskTitle->text(), QStringLiteral("Untitled"));
@@ -250,7 +255,7 @@ TEST(TaskForm, PropertiesAndChangeScheduleEditTheRecordInPlace)
         return r.result();
     };
     env.Wizard = [](TTaskForm &w) {
-        EXPECT_EQ(w.windowTitle(), QStringLiteral("Alarm Properties -Water the plants"));
+        EXPECT_EQ(w.windowTitle(), QStringLiteral("Alarm Properties - Water the plants"));
         EXPECT_EQ(w.CurrentPage(), w.GeneralTab);
         EXPECT_FALSE(w.btnBack->isEnabled());
         w.chkSendemail->setChecked(true);
@@ -334,7 +339,9 @@ TEST(TaskForm, SoundFieldButtons)
     env.Actions.Sounds.user = env.Actions.Sounds.program = env.Dir.filePath(QStringLiteral("file/Sounds/"));
     w.BrowseSound();
     EXPECT_EQ(w.fedSoundPathname->text(), picked);
-    EXPECT_TRUE(boxes.Texts.value(2).startsWith(QStringLiteral("Error 09: Unable to copy file")));
+    EXPECT_EQ(boxes.Texts.value(2), QStringLiteral("Error 09: Unable to copy file to \"Sounds\" folder: cannot create ")
+                                        + env.Actions.Sounds.user + QStringLiteral(": ")
+                                        + env.Dir.filePath(QStringLiteral("file")) + QStringLiteral(" is not a folder"));
     FakeSoundPlayer player;
     Sound::SetPlayer(&player);
     w.btnTestSoundClick();

@@ -91,9 +91,11 @@ struct FormEnv {
             Calls << QStringLiteral("propose ") + proposed;
             return NextPath;
         };
+        s.CheckForUpdates = CheckForUpdates;
         return new TTaskListForm(std::move(s));
     }
     QString NextPath;
+    std::function<void()> CheckForUpdates; // none: the build has no update address
 };
 
 void Key(TTaskListForm *form, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
@@ -373,7 +375,8 @@ TEST(TaskListForm, SettingsAreReadOnShowAndWrittenOnClose)
         form->mnuEnableLog->trigger();
         EXPECT_EQ(env.Ini.ReadInteger(QStringLiteral("Debug"), QStringLiteral("Level"), 0), 3);
         ASSERT_EQ(boxes.Texts.size(), 1);
-        EXPECT_TRUE(boxes.Texts[0].startsWith(QStringLiteral("You have enabled Brivane's logging operation.")));
+        EXPECT_TRUE(boxes.Texts[0].startsWith(QStringLiteral("You have enabled Brivane's logging operation.\nUncheck "
+                                                             "the \"Enable log\" menu item to disable it.")));
     }
     // About opens the preferences on their About page.
     env.Ini.WriteInteger(QStringLiteral("Preferences"), QStringLiteral("Tab"), 2);
@@ -440,7 +443,7 @@ TEST(TaskListForm, FileCommandsReportWhatHappened)
     env.NextPath = env.Dir.filePath(QStringLiteral("tax.tsk"));
     form->SaveTaskAs();
     EXPECT_TRUE(env.Calls.contains(QStringLiteral("propose ") + SafeFileName(QStringLiteral("Tax: Q2/Q3?"))));
-    EXPECT_EQ(boxes.Texts.value(0), QStringLiteral("Reminder succesfully exported."));
+    EXPECT_EQ(boxes.Texts.value(0), QStringLiteral("Reminder successfully exported."));
     EXPECT_EQ(QFileInfo(env.NextPath).size(), TaskElementSize);
 
     env.NextPath = env.Dir.filePath(QStringLiteral("no/such/folder/tax.tsk"));
@@ -450,7 +453,7 @@ TEST(TaskListForm, FileCommandsReportWhatHappened)
 
     env.NextPath = env.Dir.filePath(QStringLiteral("tax.tsk"));
     form->ImportTask();
-    EXPECT_EQ(boxes.Texts.value(2), QStringLiteral("Reminder succesfully imported."));
+    EXPECT_EQ(boxes.Texts.value(2), QStringLiteral("Reminder successfully imported."));
     EXPECT_EQ(env.List.Count(), 2);
     EXPECT_EQ(env.Modified, 1);
     EXPECT_EQ(form->Model().ShownCount(), 2);
@@ -468,12 +471,12 @@ TEST(TaskListForm, FileCommandsReportWhatHappened)
     EXPECT_EQ(boxes.Texts.size(), before);
     env.NextPath = env.Dir.filePath(QStringLiteral("list.pdf"));
     form->Print();
-    EXPECT_EQ(boxes.Texts.value(before), QStringLiteral("Task schedule list has printed successfuly"));
+    EXPECT_EQ(boxes.Texts.value(before), QStringLiteral("Task schedule list has printed successfully"));
     EXPECT_GT(QFileInfo(env.NextPath).size(), 0);
     env.NextPath = env.Dir.filePath(QStringLiteral("no/such/folder/list.pdf"));
     form->Print();
     ASSERT_EQ(boxes.Texts.size(), before + 2);
-    EXPECT_NE(boxes.Texts.last(), QStringLiteral("Task schedule list has printed successfuly"));
+    EXPECT_NE(boxes.Texts.last(), QStringLiteral("Task schedule list has printed successfully"));
 
     // Close Program: marked modified, last run noted, the program asked to end.
     form->CloseProgram();
@@ -511,3 +514,18 @@ TEST(TaskListForm, AReminderJustAddedIsShownAndSelectedWhateverTheFilter)
     EXPECT_EQ(form->Model().Filter(), tfAll);
     EXPECT_EQ(form->SelectedTask().get(), &far);
 }
+
+TEST(TaskListForm, CheckForUpdatesIsOfferedOnlyWhenTheBuildCanCheck)
+{
+    FormEnv env;
+    std::unique_ptr<TTaskListForm> form(env.Open());
+    EXPECT_FALSE(form->mnuCheckUpdates->isVisible());
+    form.reset();
+
+    env.CheckForUpdates = [&env] { env.Calls << QStringLiteral("check"); };
+    form.reset(env.Open());
+    EXPECT_TRUE(form->mnuCheckUpdates->isVisible());
+    form->mnuCheckUpdates->trigger();
+    EXPECT_EQ(env.Calls, QStringList{QStringLiteral("check")});
+}
+

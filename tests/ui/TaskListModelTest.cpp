@@ -58,7 +58,7 @@ TEST(TaskListFilters, WindowsSuffixesAndEmptyTexts)
         {tfCompleted, At(1900, 1, 1), kNow, ", completed", "No Completed reminders."},
         {tfToday, kToday, kToday + 1, ", scheduled for today", "No reminders for Today."},
         {tfTomorrow, kToday + 1, kToday + 2, ", scheduled for tomorrow", "No reminders for Tomorrow."},
-        {tfNextFiveDays, kToday + 1, kToday + 6, ", scheduled for the next seven days ",
+        {tfNextFiveDays, kToday + 1, kToday + 6, ", scheduled for the next five days",
          "No reminders for the Next five days."},
         {tfAll, At(1900, 1, 1), At(2100, 1, 1), "", "No reminders has been set."},
     };
@@ -135,9 +135,9 @@ TEST(TaskListColumns, TextsOfTheColumnsActionsAndPictures)
         {Repeating(srDays, 3, kNow), tcRepeat, "", "Every 3 Day(s)"},
         {Repeating(srMonthOfYear, 12, kNow), tcRepeat, "", "Every December"},
         {Repeating(srWeekday, 9, kNow), tcRepeat, "", "Every 9"}, // no such weekday
-        {rec({}), tcHasRun, "", "Scheduled"},
+        {rec({}), tcHasRun, "", "never"},
         {rec([](TTaskData &t) { t.HasRun = 12; }), tcHasRun, "", "12 time(s)"},
-        {rec({}), tcLastRun, "", "Set"},
+        {rec({}), tcLastRun, "", "never"},
         {rec([](TTaskData &t) { t.LastRun = At(2024, 5, 1, 23, 59); }), tcLastRun, " ampm",
          "Wed, 1 May 2024 at 11:59 " + pm},
         {rec([](TTaskData &t) { t.Enabled = false; }), tcEnabled, "", "No"},
@@ -212,7 +212,7 @@ TEST(TaskListStatus, CountsSelectionSortDescriptionsAndHints)
     model.Open(settings);
     EXPECT_EQ(model.CountStatusText(), " 7 reminder(s),2 suspended, scheduled for today");
     model.ChooseFilter(tfNextFiveDays);
-    EXPECT_EQ(model.CountStatusText(), " 1 reminder(s), scheduled for the next seven days ");
+    EXPECT_EQ(model.CountStatusText(), " 1 reminder(s), scheduled for the next five days");
 
     const TTaskData repeating = Repeating(srDays, 3, kToday + 14 * OneHour + 5 * OneMinute);
     const TTaskData done = Once("d", kNow - 1, [](TTaskData &t) { t.Delivered = true; });

@@ -156,8 +156,8 @@ TEST(TaskListPrint, PdfShowsHeadingColumnsAndNumberedRows)
     // Row lines: number, title, schedule, repeat, run count, last run.
     const QStringList expected[] = {
         {"1", "Water plants", "Sat, 18 May 2024 at 09:00", "Every 3 Day(s)", "4 time(s)", "Sun, 12 May 2024 at 09:00"},
-        {"2", "Dentist", "Thu, 16 May 2024 at 14:30", "Run only once", "Scheduled", "Set"},
-        {"3", "Just after the start", "Wed, 15 May 2024 at 00:00", "Run only once", "Scheduled", "Set"},
+        {"2", "Dentist", "Thu, 16 May 2024 at 14:30", "Run only once", "never", "never"},
+        {"3", "Just after the start", "Wed, 15 May 2024 at 00:00", "Run only once", "never", "never"},
     };
     qsizetype previousRow = headLine - lines.begin();
     for (const QStringList &cells : expected) {

@@ -281,14 +281,14 @@ TEST(WizardPanels, ExcludeBoxesRefuseTheStartDayTheLastFreeDayAndARepeatedWeekda
     p.Form.SetExcludes({true, true, false, true, true, true, true});
     box[2]->click();
     EXPECT_FALSE(box[2]->isChecked());
-    EXPECT_EQ(boxes.Texts.value(1), QStringLiteral("You cannot exlude all weekdays in a repeated reminder."));
+    EXPECT_EQ(boxes.Texts.value(1), QStringLiteral("You cannot exclude all weekdays in a repeated reminder."));
 
     p.Form.SetExcludes({false, false, false, false, false, true, true});
     p.Form.rbtEveryWeekday->click();
     EXPECT_EQ(p.Form.Excludes(), (std::array<bool, 7>{}));
     box[0]->click();
     EXPECT_FALSE(box[0]->isChecked());
-    EXPECT_EQ(boxes.Texts.value(2), QStringLiteral("You cannot exlude a repeated weekday."));
+    EXPECT_EQ(boxes.Texts.value(2), QStringLiteral("You cannot exclude a repeated weekday."));
     EXPECT_EQ(boxes.Texts.size(), 3);
 }
 
@@ -397,7 +397,9 @@ TEST(WizardDialogs, RunDialogStoresTheTrimmedUnquotedProgram)
     // the reserved bytes pass through.
     {
         ModalAnswer answer(Drive<TRunProgramForm>([&](TRunProgramForm &f) {
-            EXPECT_TRUE(f.LMDLabel3->text().contains(product));
+            EXPECT_EQ(f.LMDLabel3->text(), QStringLiteral("Type the name of a program, folder, document, \n"
+                                                          "or Internet resource and %1 will open it for you")
+                                               .arg(product));
             EXPECT_EQ(f.windowTitle(), QStringLiteral("Run"));
             f.fedProgramPathname->setText(QStringLiteral("  \"/opt/my apps/tool\"  "));
             EXPECT_EQ(f.fedProgramPathname->text(), QStringLiteral("  /opt/my apps/tool  "));

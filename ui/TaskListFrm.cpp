@@ -31,6 +31,7 @@
 #include <QStatusBar>
 #include <QStyledItemDelegate>
 #include <QTableView>
+#include <QTextLayout>
 #include <QToolBar>
 #include <QToolButton>
 #include <QToolTip>
@@ -83,7 +84,10 @@ public:
     using QStyledItemDelegate::QStyledItemDelegate;
     void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
     {
-        QStyledItemDelegate::paint(painter, option, index);
+        if (IsLargeIcon(option))
+            PaintTwoLineLabel(painter, option, index);
+        else
+            QStyledItemDelegate::paint(painter, option, index);
         if (index.column() != tcTitle)
             return;
         const int state = index.data(TTaskListModel::StateImageRole).toInt();
@@ -96,6 +100,58 @@ public:
         const QRect icon = style->subElementRect(QStyle::SE_ItemViewItemDecoration, &opt, w);
         const int side = qMin(16, qMax(10, icon.height() / 2));
         painter->drawPixmap(QRect(icon.left(), icon.bottom() - side + 1, side, side), StatePicture(state));
+    }
+
+    // Under a large icon every item takes the same place: the icon and two
+    // lines of label, as wide as the grid. Longer labels are cut after their
+    // second line; shorter ones are not cut at all.
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        if (!IsLargeIcon(option))
+            return QStyledItemDelegate::sizeHint(option, index);
+        const auto *view = static_cast<const QListView *>(option.widget);
+        const QStyle *style = view->style();
+        const int margin = style->pixelMetric(QStyle::PM_FocusFrameVMargin, &option, view) + 1;
+        const int height = view->iconSize().height() + 2 * QFontMetrics(option.font).lineSpacing() + 4 * margin;
+        return QSize(view->gridSize().width() - 2 * view->spacing() - 2, height);
+    }
+
+private:
+    static bool IsLargeIcon(const QStyleOptionViewItem &option)
+    {
+        const auto *view = qobject_cast<const QListView *>(option.widget);
+        return view && view->viewMode() == QListView::IconMode && view->gridSize().isValid();
+    }
+
+    // The style elides only the line where its rectangle ends, which an item
+    // without a picture would place lower: the label is cut here after its
+    // second line, the rest of it elided on that line.
+    void PaintTwoLineLabel(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
+    {
+        QStyleOptionViewItem opt = option;
+        initStyleOption(&opt, index);
+        const QWidget *w = opt.widget;
+        const QStyle *style = w ? w->style() : QApplication::style();
+        const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, &opt, w) + 1;
+        const int width = style->subElementRect(QStyle::SE_ItemViewItemText, &opt, w).width() - 2 * margin;
+        QTextLayout layout(opt.text, opt.font);
+        QTextOption wrap;
+        wrap.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        layout.setTextOption(wrap);
+        layout.beginLayout();
+        QList<QTextLine> lines;
+        for (QTextLine line = layout.createLine(); line.isValid() && lines.size() < 2; line = layout.createLine()) {
+            line.setLineWidth(width);
+            lines << line;
+        }
+        layout.endLayout();
+        if (width > 0 && lines.size() == 2 && lines[1].textStart() + lines[1].textLength() < opt.text.size()) {
+            const QFontMetrics fm(opt.font);
+            const QString first = opt.text.left(lines[1].textStart()).trimmed();
+            const QString rest = opt.text.mid(lines[1].textStart());
+            opt.text = first + QChar(QChar::LineSeparator) + fm.elidedText(rest, Qt::ElideRight, width);
+        }
+        style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, w);
     }
 };
 
@@ -430,6 +486,7 @@ void TTaskListForm::ShowWindow()
     }
     for (int c = 0; c < TaskColumnCount; ++c)
         FDetailsView->setColumnWidth(c, qMax(0, settings.ColumnWidths[std::size_t(c)]));
+    FitDateColumns(&settings);
     mnuEnableLog->setChecked(ReadLogLevel() == 3);
 
     FModel->Open(settings); // filter window, sort order and direction, sort, rows
@@ -465,6 +522,24 @@ TTaskListSettings TTaskListForm::CurrentSettings() const
     for (int c = 0; c < TaskColumnCount; ++c)
         settings.ColumnWidths[std::size_t(c)] = FDetailsView->columnWidth(c);
     return settings;
+}
+
+void TTaskListForm::FitDateColumns(const TTaskListSettings *stored)
+{
+    const QFontMetrics fm(FDetailsView->font());
+    for (int c = 0; c < TaskColumnCount; ++c) {
+        if (!TTaskListModel::IsDateColumn(c))
+            continue;
+        const std::size_t i = std::size_t(c);
+        const int fitted = FModel->FittedColumnWidth(c, fm);
+        const bool follows = stored ? stored->ColumnWidths[i] == TTaskListTexts::ColumnDefaultWidth(c)
+                                          || stored->ColumnWidths[i] == fitted
+                                    : FFittedWidths[i] > 0 && FDetailsView->columnWidth(c) == FFittedWidths[i];
+        if (!follows)
+            continue;
+        FFittedWidths[i] = fitted;
+        FDetailsView->setColumnWidth(c, fitted);
+    }
 }
 
 // ---- what the window shows ----
@@ -565,6 +640,19 @@ void TTaskListForm::ApplyListFont()
         big.setPointSize(font.pointSize() + 2);
     lblFoundTasksInfo->setFont(big);
     PlaceEmptyLabel();
+    FitDateColumns(nullptr);
+    if (FViewStyle == vsLargeIcons) {
+        FListView->setGridSize(LargeIconGrid());
+        FListView->doItemsLayout();
+    }
+}
+
+QSize TTaskListForm::LargeIconGrid() const
+{
+    // The icon, two lines of label and the item's margins; a line holds
+    // about a dozen characters.
+    const QFontMetrics fm(FListView->font());
+    return QSize(qMax(96, fm.averageCharWidth() * 13), 32 + 2 * fm.lineSpacing() + 16);
 }
 
 void TTaskListForm::SetViewStyle(int style)
@@ -578,8 +666,9 @@ void TTaskListForm::SetViewStyle(int style)
     case vsLargeIcons:
         FListView->setViewMode(QListView::IconMode);
         FListView->setIconSize(QSize(32, 32));
-        FListView->setGridSize(QSize(96, 72));
         FListView->setWordWrap(true);
+        FListView->setTextElideMode(Qt::ElideRight);
+        FListView->setGridSize(LargeIconGrid());
         FListView->setFlow(QListView::LeftToRight);
         FListView->setWrapping(true);
         break;
@@ -601,6 +690,8 @@ void TTaskListForm::SetViewStyle(int style)
         break;
     default: break;
     }
+    // The item size a view keeps from its last style would cut the labels.
+    FListView->doItemsLayout();
     FStack->setCurrentWidget(ActiveView());
     lblFoundTasksInfo->setParent(ActiveView()->viewport());
     lblFoundTasksInfo->setVisible(FModel->ShownCount() == 0);

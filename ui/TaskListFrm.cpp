@@ -49,9 +49,12 @@ const QString kTaskFileFilter = QStringLiteral("Task file (*.tsk)");
 
 // The small marks drawn over a reminder's picture: 0 completed, 1 suspended,
 // 3 pre-warning pending. They belong to the window, not the picture library.
-QPixmap StatePicture(int index)
+QPixmap StatePicture(int index, qreal devicePixelRatio = 1.0)
 {
-    QPixmap pm(16, 16);
+    // Drawn for the screen's density, so the marks stay as sharp as the text.
+    const qreal ratio = qMax<qreal>(1.0, devicePixelRatio);
+    QPixmap pm(QSize(16, 16) * ratio);
+    pm.setDevicePixelRatio(ratio);
     pm.fill(Qt::transparent);
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
@@ -99,7 +102,8 @@ public:
         const QStyle *style = w ? w->style() : QApplication::style();
         const QRect icon = style->subElementRect(QStyle::SE_ItemViewItemDecoration, &opt, w);
         const int side = qMin(16, qMax(10, icon.height() / 2));
-        painter->drawPixmap(QRect(icon.left(), icon.bottom() - side + 1, side, side), StatePicture(state));
+        painter->drawPixmap(QRect(icon.left(), icon.bottom() - side + 1, side, side),
+                            StatePicture(state, painter->device()->devicePixelRatioF()));
     }
 
     // Under a large icon every item takes the same place: the icon and two
@@ -432,15 +436,17 @@ QVariant TTaskListForm::ImageFor(TTaskListModel::TImageKind kind, int index) con
     switch (kind) {
     case TTaskListModel::TImageKind::Item: {
         QIcon icon;
-        if (S.LargeImages && index < S.LargeImages->Count())
-            icon.addPixmap(S.LargeImages->Pixmap(index));
-        if (S.SmallImages && index < S.SmallImages->Count())
-            icon.addPixmap(S.SmallImages->Pixmap(index));
+        // Each size with its variant for dense screens; the view picks.
+        for (const TImageList *list : {S.LargeImages, S.SmallImages})
+            if (list && index < list->Count())
+                for (const QPixmap &pm : {list->Pixmap(index), list->Pixmap(index, 2.0)})
+                    if (!pm.isNull())
+                        icon.addPixmap(pm);
         return icon.isNull() ? QVariant() : QVariant(icon);
     }
     case TTaskListModel::TImageKind::Header:
         if (S.SmallImages && index < S.SmallImages->Count())
-            return QIcon(S.SmallImages->Pixmap(index));
+            return S.SmallImages->Icon(index);
         return QVariant();
     case TTaskListModel::TImageKind::State: return QIcon(StatePicture(index));
     }
@@ -450,7 +456,7 @@ QVariant TTaskListForm::ImageFor(TTaskListModel::TImageKind kind, int index) con
 QIcon TTaskListForm::SmallToolbarIcon(int index) const
 {
     if (S.ToolbarSmallImages && index < S.ToolbarSmallImages->Count())
-        return QIcon(S.ToolbarSmallImages->Pixmap(index));
+        return S.ToolbarSmallImages->Icon(index);
     return QIcon();
 }
 
@@ -458,7 +464,7 @@ QIcon TTaskListForm::ToolbarIcon(int index) const
 {
     const TImageList *images = S.Actions->Prefs().UseSmallToolbarIcons() ? S.ToolbarSmallImages : S.ToolbarImages;
     if (images && index < images->Count())
-        return QIcon(images->Pixmap(index));
+        return images->Icon(index);
     return QIcon();
 }
 

@@ -70,8 +70,8 @@ Thddnorm::Thddnorm(TActionContext &actions, TPalvaroApplication *app, TSingleIns
         // Opening an open window only brings it forward: an XEmbed tray's
         // click followed by its double click leaves one window in front.
         FTray->OnActivated = [this] { popTaskListClick(); };
-        const QImage picture = FActions.Library ? FActions.Library->Picture(QStringLiteral("APPICON")) : QImage();
-        const QIcon icon = picture.isNull() ? QApplication::windowIcon() : QIcon(QPixmap::fromImage(picture));
+        const QIcon picture = FActions.Library ? FActions.Library->Icon(QStringLiteral("APPICON")) : QIcon();
+        const QIcon icon = picture.isNull() ? QApplication::windowIcon() : picture;
         FTrayShown = FTray->Show(
             icon, TrayToolTip(ProgramName(), FActions.List, FActions.Prefs().TimeFormatSuffix(), Clock::Now()),
             TrayPopupMenu);
@@ -264,7 +264,7 @@ void Thddnorm::TrayPopupMenuPopup()
         LoadImage(*FActions.Library, TraypopImages, 2, QStringLiteral("TB16_13"));
     }
     if (TraypopImages.Count() > 0)
-        popPreferences->setIcon(QIcon(TraypopImages.Pixmap(0)));
+        popPreferences->setIcon(TraypopImages.Icon(0));
 }
 
 void Thddnorm::OnHotKey(int id)

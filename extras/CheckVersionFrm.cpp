@@ -70,7 +70,7 @@ TCheckVersionForm::TCheckVersionForm(TActionContext &context, TUpdateCheckSettin
     setWindowTitle(tr("Check for updates"));
     setFixedSize(kWidth, kHeight);
     if (context.Library) {
-        const QImage picture = context.Library->Picture(QStringLiteral("UPDT"));
+        const QImage picture = context.Library->Picture(QStringLiteral("UPDT"), devicePixelRatioF());
         if (!picture.isNull())
             (new TFormShaper(this))->SetPicture(picture);
     }

@@ -17,7 +17,7 @@ TInfoDlgForm::TInfoDlgForm(TActionContext &context, QWidget *owner)
     setObjectName(QStringLiteral("InfoDlgForm"));
     setFixedSize(kWidth, kHeight);
     if (context.Library) {
-        const QImage picture = context.Library->Picture(QStringLiteral("INFO"));
+        const QImage picture = context.Library->Picture(QStringLiteral("INFO"), devicePixelRatioF());
         if (!picture.isNull())
             (new TFormShaper(this))->SetPicture(picture);
     }

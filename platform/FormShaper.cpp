@@ -6,6 +6,9 @@
 #include <QWidget>
 #include <QWindow>
 
+#include <algorithm>
+#include <vector>
+
 TFormShaper::TFormShaper(QWidget *form)
     : QObject(form)
     , FForm(form)
@@ -21,14 +24,25 @@ QVector<QRect> TFormShaper::BuildRects(const QImage &picture)
         return rects;
     const QImage img = picture.convertToFormat(QImage::Format_RGB32);
     const QRgb key = img.pixel(img.width() - 1, img.height() - 1);
-    for (int y = 0; y < img.height(); ++y) {
-        const auto *line = reinterpret_cast<const QRgb *>(img.constScanLine(y));
+    const int ratio = qMax(1, qRound(picture.devicePixelRatio()));
+    const int width = img.width() / ratio;
+    const int height = img.height() / ratio;
+    std::vector<bool> inside(static_cast<std::size_t>(width));
+    for (int y = 0; y < height; ++y) {
+        std::fill(inside.begin(), inside.end(), true);
+        for (int dy = 0; dy < ratio; ++dy) {
+            const auto *line = reinterpret_cast<const QRgb *>(img.constScanLine(y * ratio + dy));
+            for (int x = 0; x < width; ++x)
+                for (int dx = 0; dx < ratio; ++dx)
+                    if (line[x * ratio + dx] == key)
+                        inside[std::size_t(x)] = false;
+        }
         int x = 0;
-        while (x < img.width()) {
-            while (x < img.width() && line[x] == key)
+        while (x < width) {
+            while (x < width && !inside[std::size_t(x)])
                 ++x;
             const int start = x;
-            while (x < img.width() && line[x] != key)
+            while (x < width && inside[std::size_t(x)])
                 ++x;
             if (x > start)
                 rects.append(QRect(start, y, x - start, 1));
@@ -70,7 +84,7 @@ void TFormShaper::SetPicture(const QImage &picture)
     FPicture = picture.convertToFormat(QImage::Format_RGB32);
     FShaped = true;
     FForm->setWindowFlags(FOldFlags | Qt::FramelessWindowHint);
-    FForm->setFixedSize(FPicture.size());
+    FForm->setFixedSize(FPicture.deviceIndependentSize().toSize());
     FForm->setMask(BuildRegion(FPicture));
     if (wasVisible)
         FForm->show();
@@ -85,7 +99,7 @@ bool TFormShaper::eventFilter(QObject *watched, QEvent *event)
     case QEvent::Paint: {
         // The picture is the background; the form's own painting follows.
         QPainter p(FForm);
-        p.drawImage(0, 0, FPicture);
+        p.drawImage(QPointF(0, 0), FPicture); // at its device-independent size
         break;
     }
     case QEvent::MouseButtonPress: {

@@ -18,11 +18,16 @@ class TFormShaper : public QObject {
 public:
     explicit TFormShaper(QWidget *form);
 
-    // An empty picture restores border, size and region.
+    // An empty picture restores border, size and region. A picture with a
+    // device pixel ratio above 1 (drawn for a dense screen) gives the window
+    // its device-independent size.
     void SetPicture(const QImage &picture);
     const QImage &Picture() const { return FPicture; }
 
-    // One-pixel-high rectangles, one per horizontal run of non-key pixels.
+    // One-pixel-high rectangles, one per horizontal run of non-key pixels, in
+    // device-independent pixels: with a ratio above 1 a pixel of the window
+    // belongs to it when every picture pixel it covers does, so no key colour
+    // shows at the edge.
     static QVector<QRect> BuildRects(const QImage &picture);
     static QRegion BuildRegion(const QImage &picture);
 

@@ -49,6 +49,35 @@ QImage TResourceLibrary::Picture(const QString &name) const
     return QImage(ResourcePath(name));
 }
 
+QString TResourceLibrary::HiDpiName(const QString &name)
+{
+    return name + QStringLiteral("@2x");
+}
+
+QImage TResourceLibrary::Picture(const QString &name, qreal devicePixelRatio) const
+{
+    if (devicePixelRatio > 1.0) {
+        QImage twice = Picture(HiDpiName(name));
+        if (!twice.isNull()) {
+            twice.setDevicePixelRatio(2.0);
+            return twice;
+        }
+    }
+    return Picture(name);
+}
+
+QIcon TResourceLibrary::Icon(const QString &name) const
+{
+    QIcon icon;
+    const QImage plain = Picture(name);
+    if (!plain.isNull())
+        icon.addPixmap(QPixmap::fromImage(plain));
+    const QImage twice = Picture(name, 2.0);
+    if (!twice.isNull() && twice.devicePixelRatio() > 1.0)
+        icon.addPixmap(QPixmap::fromImage(twice));
+    return icon;
+}
+
 QImage WithLimeTransparent(const QImage &picture)
 {
     QImage img = picture.convertToFormat(QImage::Format_ARGB32);
@@ -73,7 +102,40 @@ void TImageList::Replace(int index, const QImage &picture)
     FImages[index] = QPixmap::fromImage(img);
 }
 
+void TImageList::ReplaceHiDpi(int index, const QImage &picture)
+{
+    if (index < 0 || picture.isNull())
+        return;
+    if (index >= FHiDpi.size())
+        FHiDpi.resize(index + 1);
+    QImage img = WithLimeTransparent(picture);
+    if (img.width() != 2 * FWidth || img.height() != 2 * FHeight)
+        img = img.scaled(2 * FWidth, 2 * FHeight, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    img.setDevicePixelRatio(2.0);
+    FHiDpi[index] = QPixmap::fromImage(img);
+}
+
 QPixmap TImageList::Pixmap(int index) const
 {
     return index >= 0 && index < FImages.size() ? FImages[index] : QPixmap();
+}
+
+QPixmap TImageList::Pixmap(int index, qreal devicePixelRatio) const
+{
+    if (devicePixelRatio > 1.0 && index >= 0 && index < FHiDpi.size() && !FHiDpi[index].isNull())
+        return FHiDpi[index];
+    return Pixmap(index);
+}
+
+QIcon TImageList::Icon(int index) const
+{
+    QIcon icon;
+    const QPixmap plain = Pixmap(index);
+    if (plain.isNull())
+        return icon;
+    icon.addPixmap(plain);
+    const QPixmap twice = Pixmap(index, 2.0);
+    if (twice.devicePixelRatio() > 1.0)
+        icon.addPixmap(twice);
+    return icon;
 }

@@ -60,7 +60,7 @@ bool MoveToRecycleBin(const QString &path)
 void LoadNumberedImages(const TPictureSource &module, TImageList &list, int count, const QString &prefix)
 {
     for (int i = 0; i < count; ++i)
-        list.Replace(i, module(prefix + QString::number(i)));
+        LoadImage(module, list, i, prefix + QString::number(i));
 }
 
 void LoadNumberedImages(const TResourceLibrary &module, TImageList &list, int count, const QString &prefix)
@@ -71,11 +71,12 @@ void LoadNumberedImages(const TResourceLibrary &module, TImageList &list, int co
 void LoadImage(const TPictureSource &module, TImageList &list, int index, const QString &name)
 {
     list.Replace(index, module(name));
+    list.ReplaceHiDpi(index, module(TResourceLibrary::HiDpiName(name)));
 }
 
 void LoadImage(const TResourceLibrary &module, TImageList &list, int index, const QString &name)
 {
-    list.Replace(index, module.Picture(name));
+    LoadImage([&module](const QString &n) { return module.Picture(n); }, list, index, name);
 }
 
 void OpenWithShell(const QString &path)

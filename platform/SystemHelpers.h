@@ -27,7 +27,8 @@ bool MoveToRecycleBin(const QString &path);
 // Gives the picture of a name, a null image when there is none.
 using TPictureSource = std::function<QImage(const QString &name)>;
 // Puts pictures prefix+"0" .. prefix+(count-1) at indexes 0 .. count-1,
-// replacing what is there; lime green is transparent.
+// replacing what is there; lime green is transparent. Their variants at twice
+// the size come along where the source has them.
 void LoadNumberedImages(const TPictureSource &module, TImageList &list, int count, const QString &prefix);
 void LoadNumberedImages(const TResourceLibrary &module, TImageList &list, int count, const QString &prefix);
 // One picture at one index.

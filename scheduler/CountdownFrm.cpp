@@ -66,12 +66,13 @@ TCountdownActionForm::TCountdownActionForm(TActionContext &context, const QStrin
     connect(CancelTimer, &QTimer::timeout, this, [this] { CancelTimerTimer(); });
     connect(btnCancel, &QPushButton::clicked, this, &TCountdownActionForm::btnCancelActionClick);
 
-    const QImage picture = Context.Library ? Context.Library->Picture(QStringLiteral("ACTN")) : QImage();
+    const QImage picture =
+        Context.Library ? Context.Library->Picture(QStringLiteral("ACTN"), devicePixelRatioF()) : QImage();
     if (!picture.isNull())
         FormShaper1->SetPicture(picture);
     else
         setFixedSize(kPlainWidth, kPlainHeight);
-    const QImage logoPicture = Context.Library ? Context.Library->Picture(logo) : QImage();
+    const QImage logoPicture = Context.Library ? Context.Library->Picture(logo, devicePixelRatioF()) : QImage();
     if (!logoPicture.isNull())
         imgActionTypeLogo->setPixmap(QPixmap::fromImage(WithLimeTransparent(logoPicture)));
 }

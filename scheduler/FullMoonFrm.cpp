@@ -86,7 +86,8 @@ TFullMoonForm::TFullMoonForm(TActionContext &context, QWidget *owner)
                              kButtonPanelHeight);
     btnOK->setGeometry(1, 1, kButtonPanelWidth - 2, kButtonPanelHeight - 2);
 
-    const QImage picture = Context.Library ? Context.Library->Picture(QStringLiteral("FULLMOON")) : QImage();
+    const QImage picture =
+        Context.Library ? Context.Library->Picture(QStringLiteral("FULLMOON"), devicePixelRatioF()) : QImage();
     if (!picture.isNull()) {
         FormShaper1->SetPicture(picture);
     } else {

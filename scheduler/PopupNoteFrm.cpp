@@ -271,7 +271,7 @@ void TPopupNoteForm::StartAction(int i)
     TTaskData &task = *FTaskData;
     FPreWarning = IsPreWarningFiring(task);
     const QString pictureName = FPreWarning ? QStringLiteral("PRE_WARNING_NOTE") : QStringLiteral("NOTE");
-    const QImage picture = Context.Library ? Context.Library->Picture(pictureName) : QImage();
+    const QImage picture = Context.Library ? Context.Library->Picture(pictureName, devicePixelRatioF()) : QImage();
     if (FPreWarning)
         popSnoozeuntilEventDateTime->setText(SnoozeUntilEventCaption(Context.Prefs(), task));
     LayOut(FPreWarning);

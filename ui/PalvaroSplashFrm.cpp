@@ -17,7 +17,7 @@ TPalvaroSplashForm::TPalvaroSplashForm(const TResourceLibrary *library, const QS
     setWindowFlags(Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     resize(250, 175);
     if (library)
-        Shaper->SetPicture(library->Picture(QStringLiteral("SPL0")));
+        Shaper->SetPicture(library->Picture(QStringLiteral("SPL0"), devicePixelRatioF()));
 
     lblTitle->setObjectName(QStringLiteral("lblTitle"));
     QFont font(QStringLiteral("Tahoma"));

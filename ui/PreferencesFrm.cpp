@@ -158,7 +158,7 @@ QGroupBox *TPreferencesForm::Group(const QString &caption, int picture, QWidget 
     auto *image = new QLabel(group);
     const TImageList *list = large ? S.LargeImages : S.PreferencesImages;
     if (list && picture < list->Count())
-        image->setPixmap(list->Pixmap(picture));
+        image->setPixmap(list->Pixmap(picture, image->devicePixelRatioF()));
     image->setFixedSize(32, 32);
     row->addWidget(image, 0, Qt::AlignTop);
     auto *content = new QVBoxLayout;
@@ -391,7 +391,7 @@ QWidget *TPreferencesForm::BuildReflexes()
     auto *intro = new QHBoxLayout;
     auto *image = new QLabel(page);
     if (S.PreferencesImages && 8 < S.PreferencesImages->Count())
-        image->setPixmap(S.PreferencesImages->Pixmap(8));
+        image->setPixmap(S.PreferencesImages->Pixmap(8, image->devicePixelRatioF()));
     image->setFixedSize(32, 32);
     intro->addWidget(image, 0, Qt::AlignTop);
     intro->addWidget(WrappedLabel(tr("Define the reflexes of the automated actions.\r\nSet the wait time, in seconds, "
@@ -459,7 +459,7 @@ QWidget *TPreferencesForm::BuildAbout()
     auto *top = new QHBoxLayout;
     auto *image = new QLabel(page);
     if (S.PreferencesImages && 9 < S.PreferencesImages->Count())
-        image->setPixmap(S.PreferencesImages->Pixmap(9));
+        image->setPixmap(S.PreferencesImages->Pixmap(9, image->devicePixelRatioF()));
     image->setFixedSize(32, 32);
     top->addWidget(image, 0, Qt::AlignTop);
     auto *texts = new QVBoxLayout;

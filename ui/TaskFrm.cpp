@@ -154,7 +154,7 @@ void TTaskForm::BuildPages()
     TasksPageControl->setDocumentMode(true);
     root->addWidget(TasksPageControl);
     auto icon = [this](int index) {
-        return S.LargeImages && index < S.LargeImages->Count() ? QIcon(S.LargeImages->Pixmap(index)) : QIcon();
+        return S.LargeImages && index < S.LargeImages->Count() ? S.LargeImages->Icon(index) : QIcon();
     };
 
     // Type

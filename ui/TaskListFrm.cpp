@@ -31,6 +31,7 @@
 #include <QStatusBar>
 #include <QStyledItemDelegate>
 #include <QTableView>
+#include <QTextLayout>
 #include <QToolBar>
 #include <QToolButton>
 #include <QToolTip>
@@ -48,9 +49,12 @@ const QString kTaskFileFilter = QStringLiteral("Task file (*.tsk)");
 
 // The small marks drawn over a reminder's picture: 0 completed, 1 suspended,
 // 3 pre-warning pending. They belong to the window, not the picture library.
-QPixmap StatePicture(int index)
+QPixmap StatePicture(int index, qreal devicePixelRatio = 1.0)
 {
-    QPixmap pm(16, 16);
+    // Drawn for the screen's density, so the marks stay as sharp as the text.
+    const qreal ratio = qMax<qreal>(1.0, devicePixelRatio);
+    QPixmap pm(QSize(16, 16) * ratio);
+    pm.setDevicePixelRatio(ratio);
     pm.fill(Qt::transparent);
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
@@ -83,7 +87,10 @@ public:
     using QStyledItemDelegate::QStyledItemDelegate;
     void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
     {
-        QStyledItemDelegate::paint(painter, option, index);
+        if (IsLargeIcon(option))
+            PaintTwoLineLabel(painter, option, index);
+        else
+            QStyledItemDelegate::paint(painter, option, index);
         if (index.column() != tcTitle)
             return;
         const int state = index.data(TTaskListModel::StateImageRole).toInt();
@@ -95,7 +102,60 @@ public:
         const QStyle *style = w ? w->style() : QApplication::style();
         const QRect icon = style->subElementRect(QStyle::SE_ItemViewItemDecoration, &opt, w);
         const int side = qMin(16, qMax(10, icon.height() / 2));
-        painter->drawPixmap(QRect(icon.left(), icon.bottom() - side + 1, side, side), StatePicture(state));
+        painter->drawPixmap(QRect(icon.left(), icon.bottom() - side + 1, side, side),
+                            StatePicture(state, painter->device()->devicePixelRatioF()));
+    }
+
+    // Under a large icon every item takes the same place: the icon and two
+    // lines of label, as wide as the grid. Longer labels are cut after their
+    // second line; shorter ones are not cut at all.
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        if (!IsLargeIcon(option))
+            return QStyledItemDelegate::sizeHint(option, index);
+        const auto *view = static_cast<const QListView *>(option.widget);
+        const QStyle *style = view->style();
+        const int margin = style->pixelMetric(QStyle::PM_FocusFrameVMargin, &option, view) + 1;
+        const int height = view->iconSize().height() + 2 * QFontMetrics(option.font).lineSpacing() + 4 * margin;
+        return QSize(view->gridSize().width() - 2 * view->spacing() - 2, height);
+    }
+
+private:
+    static bool IsLargeIcon(const QStyleOptionViewItem &option)
+    {
+        const auto *view = qobject_cast<const QListView *>(option.widget);
+        return view && view->viewMode() == QListView::IconMode && view->gridSize().isValid();
+    }
+
+    // The style elides only the line where its rectangle ends, which an item
+    // without a picture would place lower: the label is cut here after its
+    // second line, the rest of it elided on that line.
+    void PaintTwoLineLabel(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
+    {
+        QStyleOptionViewItem opt = option;
+        initStyleOption(&opt, index);
+        const QWidget *w = opt.widget;
+        const QStyle *style = w ? w->style() : QApplication::style();
+        const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, &opt, w) + 1;
+        const int width = style->subElementRect(QStyle::SE_ItemViewItemText, &opt, w).width() - 2 * margin;
+        QTextLayout layout(opt.text, opt.font);
+        QTextOption wrap;
+        wrap.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        layout.setTextOption(wrap);
+        layout.beginLayout();
+        QList<QTextLine> lines;
+        for (QTextLine line = layout.createLine(); line.isValid() && lines.size() < 2; line = layout.createLine()) {
+            line.setLineWidth(width);
+            lines << line;
+        }
+        layout.endLayout();
+        if (width > 0 && lines.size() == 2 && lines[1].textStart() + lines[1].textLength() < opt.text.size()) {
+            const QFontMetrics fm(opt.font);
+            const QString first = opt.text.left(lines[1].textStart()).trimmed();
+            const QString rest = opt.text.mid(lines[1].textStart());
+            opt.text = first + QChar(QChar::LineSeparator) + fm.elidedText(rest, Qt::ElideRight, width);
+        }
+        style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, w);
     }
 };
 
@@ -378,15 +438,17 @@ QVariant TTaskListForm::ImageFor(TTaskListModel::TImageKind kind, int index) con
     switch (kind) {
     case TTaskListModel::TImageKind::Item: {
         QIcon icon;
-        if (S.LargeImages && index < S.LargeImages->Count())
-            icon.addPixmap(S.LargeImages->Pixmap(index));
-        if (S.SmallImages && index < S.SmallImages->Count())
-            icon.addPixmap(S.SmallImages->Pixmap(index));
+        // Each size with its variant for dense screens; the view picks.
+        for (const TImageList *list : {S.LargeImages, S.SmallImages})
+            if (list && index < list->Count())
+                for (const QPixmap &pm : {list->Pixmap(index), list->Pixmap(index, 2.0)})
+                    if (!pm.isNull())
+                        icon.addPixmap(pm);
         return icon.isNull() ? QVariant() : QVariant(icon);
     }
     case TTaskListModel::TImageKind::Header:
         if (S.SmallImages && index < S.SmallImages->Count())
-            return QIcon(S.SmallImages->Pixmap(index));
+            return S.SmallImages->Icon(index);
         return QVariant();
     case TTaskListModel::TImageKind::State: return QIcon(StatePicture(index));
     }
@@ -396,7 +458,7 @@ QVariant TTaskListForm::ImageFor(TTaskListModel::TImageKind kind, int index) con
 QIcon TTaskListForm::SmallToolbarIcon(int index) const
 {
     if (S.ToolbarSmallImages && index < S.ToolbarSmallImages->Count())
-        return QIcon(S.ToolbarSmallImages->Pixmap(index));
+        return S.ToolbarSmallImages->Icon(index);
     return QIcon();
 }
 
@@ -404,7 +466,7 @@ QIcon TTaskListForm::ToolbarIcon(int index) const
 {
     const TImageList *images = S.Actions->Prefs().UseSmallToolbarIcons() ? S.ToolbarSmallImages : S.ToolbarImages;
     if (images && index < images->Count())
-        return QIcon(images->Pixmap(index));
+        return images->Icon(index);
     return QIcon();
 }
 
@@ -432,6 +494,7 @@ void TTaskListForm::ShowWindow()
     }
     for (int c = 0; c < TaskColumnCount; ++c)
         FDetailsView->setColumnWidth(c, qMax(0, settings.ColumnWidths[std::size_t(c)]));
+    FitDateColumns(&settings);
     mnuEnableLog->setChecked(ReadLogLevel() == 3);
 
     FModel->Open(settings); // filter window, sort order and direction, sort, rows
@@ -467,6 +530,24 @@ TTaskListSettings TTaskListForm::CurrentSettings() const
     for (int c = 0; c < TaskColumnCount; ++c)
         settings.ColumnWidths[std::size_t(c)] = FDetailsView->columnWidth(c);
     return settings;
+}
+
+void TTaskListForm::FitDateColumns(const TTaskListSettings *stored)
+{
+    const QFontMetrics fm(FDetailsView->font());
+    for (int c = 0; c < TaskColumnCount; ++c) {
+        if (!TTaskListModel::IsDateColumn(c))
+            continue;
+        const std::size_t i = std::size_t(c);
+        const int fitted = FModel->FittedColumnWidth(c, fm);
+        const bool follows = stored ? stored->ColumnWidths[i] == TTaskListTexts::ColumnDefaultWidth(c)
+                                          || stored->ColumnWidths[i] == fitted
+                                    : FFittedWidths[i] > 0 && FDetailsView->columnWidth(c) == FFittedWidths[i];
+        if (!follows)
+            continue;
+        FFittedWidths[i] = fitted;
+        FDetailsView->setColumnWidth(c, fitted);
+    }
 }
 
 // ---- what the window shows ----
@@ -567,6 +648,19 @@ void TTaskListForm::ApplyListFont()
         big.setPointSize(font.pointSize() + 2);
     lblFoundTasksInfo->setFont(big);
     PlaceEmptyLabel();
+    FitDateColumns(nullptr);
+    if (FViewStyle == vsLargeIcons) {
+        FListView->setGridSize(LargeIconGrid());
+        FListView->doItemsLayout();
+    }
+}
+
+QSize TTaskListForm::LargeIconGrid() const
+{
+    // The icon, two lines of label and the item's margins; a line holds
+    // about a dozen characters.
+    const QFontMetrics fm(FListView->font());
+    return QSize(qMax(96, fm.averageCharWidth() * 13), 32 + 2 * fm.lineSpacing() + 16);
 }
 
 void TTaskListForm::SetViewStyle(int style)
@@ -580,8 +674,9 @@ void TTaskListForm::SetViewStyle(int style)
     case vsLargeIcons:
         FListView->setViewMode(QListView::IconMode);
         FListView->setIconSize(QSize(32, 32));
-        FListView->setGridSize(QSize(96, 72));
         FListView->setWordWrap(true);
+        FListView->setTextElideMode(Qt::ElideRight);
+        FListView->setGridSize(LargeIconGrid());
         FListView->setFlow(QListView::LeftToRight);
         FListView->setWrapping(true);
         break;
@@ -603,6 +698,8 @@ void TTaskListForm::SetViewStyle(int style)
         break;
     default: break;
     }
+    // The item size a view keeps from its last style would cut the labels.
+    FListView->doItemsLayout();
     FStack->setCurrentWidget(ActiveView());
     lblFoundTasksInfo->setParent(ActiveView()->viewport());
     lblFoundTasksInfo->setVisible(FModel->ShownCount() == 0);

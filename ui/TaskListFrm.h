@@ -179,6 +179,13 @@ private:
     void ImportFrom(const QString &path);
     void SaveTaskTo(const TTaskList::TTaskRef &task, const QString &path);
     void PrintOn(QPrinter &printer);
+    // Fits the date columns to the longest date of the current font and
+    // clock. With stored settings (on show): the columns whose stored width
+    // is the old fixed default or a fitted one; otherwise (font or clock
+    // changed): the columns still as fitted. Widths the user chose stay.
+    void FitDateColumns(const TTaskListSettings *stored);
+    // The grid of the Large Icons view for the list's font.
+    QSize LargeIconGrid() const;
     // The window's state as the ini keeps it, read from the views.
     TTaskListSettings CurrentSettings() const;
 
@@ -195,6 +202,7 @@ private:
     QToolBar *FSecondRow;
     std::unique_ptr<TFormPlacement> FPlacement;
     int FViewStyle = vsDetails;
+    std::array<int, TaskColumnCount> FFittedWidths{}; // 0: the column was not fitted
     bool FStyleChecked = true;
     int FLastRow = -1; // the selection before a rebuild
     bool FClosing = false;

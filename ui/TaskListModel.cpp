@@ -1,6 +1,7 @@
 #include "ui/TaskListModel.h"
 
 #include "core/Clock.h"
+#include "core/DateTime.h"
 #include "core/vornIniFile.h"
 #include "storage/GlobalPreferences.h"
 
@@ -301,4 +302,36 @@ QString TTaskListModel::ListHint(int selectedRow) const
 QString TTaskListModel::TimeSuffix() const
 {
     return FPreferences ? FPreferences->TimeFormatSuffix() : QString();
+}
+
+bool TTaskListModel::IsDateColumn(int column)
+{
+    return column == tcNextRun || column == tcDateTime || column == tcLastRun || column == tcCreated;
+}
+
+int TTaskListModel::WidestDateText(const QFontMetrics &fm) const
+{
+    // A week of every month covers all the day and month names; the hours
+    // 10 and 22 are two digits on either clock, once before and once after noon.
+    const QString pattern = TTaskListTexts::DateTimePattern(TimeSuffix());
+    int widest = 0;
+    for (int month = 1; month <= 12; ++month)
+        for (int day = 22; day <= 28; ++day)
+            for (int hour : {10, 22})
+                widest = qMax(widest, fm.horizontalAdvance(
+                                          FormatDateTime(pattern, EncodeDateTime(2027, month, day, hour, 58, 0, 0))));
+    // "Today at ..." and "Tomorrow at ..." stand for near dates in Next Run.
+    const QString time =
+        FormatDateTime(QStringLiteral("\"at\" hh:mm") + TimeSuffix(), EncodeDateTime(2027, 1, 1, 22, 58, 0, 0));
+    for (const QString &day : {TTaskListTexts::tr("Today"), TTaskListTexts::tr("Tomorrow")})
+        widest = qMax(widest, fm.horizontalAdvance(day + QLatin1Char(' ') + time));
+    return qMax(widest, fm.horizontalAdvance(TTaskListTexts::tr("Completed")));
+}
+
+int TTaskListModel::FittedColumnWidth(int column, const QFontMetrics &fm) const
+{
+    if (!IsDateColumn(column))
+        return TTaskListTexts::ColumnDefaultWidth(column);
+    // The cell's text margins, the grid line, and room for a digit of another width.
+    return WidestDateText(fm) + 2 * fm.averageCharWidth() + 8;
 }

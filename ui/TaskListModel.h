@@ -14,6 +14,7 @@
 #include "model/TaskList.h"
 
 #include <QAbstractTableModel>
+#include <QFontMetrics>
 #include <array>
 #include <functional>
 #include <vector>
@@ -128,6 +129,15 @@ public:
     QString ListHint(int selectedRow) const;
     // " ampm" when the preferences ask for a 12-hour clock.
     QString TimeSuffix() const;
+
+    // The columns that show a date and time in the window's date format.
+    static bool IsDateColumn(int column);
+    // The widest date text of the current format, over every month and
+    // weekday name and both halves of the day, as fm measures it.
+    int WidestDateText(const QFontMetrics &fm) const;
+    // What a date column needs to show its longest text whole: the text plus
+    // the cell's margins. Other columns keep their default width.
+    int FittedColumnWidth(int column, const QFontMetrics &fm) const;
 
 signals:
     // The counts, texts or the sort changed: the status bar is out of date.

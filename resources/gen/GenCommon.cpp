@@ -87,8 +87,14 @@ QFont SerifFont(double pixelSize, bool bold)
                     pixelSize, bold);
 }
 
-QImage ComposeShaped(QSize size, const QPainterPath &outline, const Shadow &shadow, const PaintFn &paint)
+QImage ComposeShaped(QSize unscaledSize, const QPainterPath &unscaledOutline, const Shadow &unscaledShadow,
+                     const PaintFn &paint, int scale)
 {
+    const QSize size = unscaledSize * scale;
+    const QPainterPath outline = QTransform::fromScale(scale, scale).map(unscaledOutline);
+    Shadow shadow = unscaledShadow;
+    shadow.offset *= scale;
+    shadow.blur *= scale;
     const int w = size.width();
     const int h = size.height();
     QImage out(size, QImage::Format_RGB32);
@@ -132,6 +138,7 @@ QImage ComposeShaped(QSize size, const QPainterPath &outline, const Shadow &shad
         p.setRenderHint(QPainter::Antialiasing);
         p.setRenderHint(QPainter::TextAntialiasing);
         p.setRenderHint(QPainter::SmoothPixmapTransform);
+        p.scale(scale, scale);
         paint(p);
         // Clear everything outside the outline (DestinationIn would leave
         // pixels the path does not reach untouched).

@@ -50,7 +50,10 @@ using PaintFn = std::function<void(QPainter &)>;
 
 // A shaped picture: `paint` draws the body (clipped with antialiasing to `outline`)
 // over a soft but opaque drop shadow; everything else is the key colour.
-QImage ComposeShaped(QSize size, const QPainterPath &outline, const Shadow &shadow, const PaintFn &paint);
+// At scale 2 the same drawing fills twice the pixels (the high-density variant):
+// size, outline and shadow stay in the 1x units, paint draws in them too.
+QImage ComposeShaped(QSize size, const QPainterPath &outline, const Shadow &shadow, const PaintFn &paint,
+                     int scale = 1);
 
 // An icon of `size` pixels: `paint` draws in a 32 x 32 coordinate system.
 // Partly covered edge pixels are matted onto a light grey when they are mostly
@@ -84,6 +87,14 @@ private:
 // Pictures by library name.
 using PictureSet = std::map<QString, QImage>;
 
+// The name of a picture's variant for screens of twice the density.
+inline QString HiDpiName(const QString &name)
+{
+    return name + QStringLiteral("@2x");
+}
+
+// Each picture at its size under its name, and drawn at twice the size under
+// HiDpiName(name).
 void AddWindowPictures(PictureSet &set);
 void AddIconSeries(PictureSet &set);
 // The application icon at the given size (transparent background).

@@ -766,8 +766,11 @@ std::vector<Painter> PreferencesPainters()
 
 void AddSeries(PictureSet &set, const QString &prefix, int size, const std::vector<Painter> &painters)
 {
-    for (size_t i = 0; i < painters.size(); ++i)
-        set[prefix + QString::number(i)] = ComposeIcon(size, painters[i]);
+    for (size_t i = 0; i < painters.size(); ++i) {
+        const QString name = prefix + QString::number(i);
+        set[name] = ComposeIcon(size, painters[i]);
+        set[HiDpiName(name)] = ComposeIcon(2 * size, painters[i]);
+    }
 }
 
 } // namespace

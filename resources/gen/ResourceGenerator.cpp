@@ -32,13 +32,24 @@ bool WriteFile(const QString &path, const QByteArray &bytes)
     return true;
 }
 
+// Every picture has its variant at twice the size.
+bool CheckHiDpiVariant(const gen::PictureSet &set, const QString &name, const QImage &img)
+{
+    if (name.endsWith(QLatin1String("@2x")))
+        return true;
+    const auto twice = set.find(gen::HiDpiName(name));
+    if (twice == set.end() || twice->second.size() != img.size() * 2)
+        return Fail(name + QStringLiteral(": no variant at twice the size"));
+    return true;
+}
+
 // A shaped picture whose bottom-right pixel is not the outside colour would give
 // the window a wrong outline; an icon with a non-lime corner an opaque square.
 bool CheckPicture(const QString &name, const QImage &img)
 {
-    if (name == QLatin1String("APPICON"))
+    if (name.startsWith(QLatin1String("APPICON")))
         return img.hasAlphaChannel(); // the program's icon keeps its own transparency
-    const bool icon = name.contains(QLatin1Char('_')) && name != QLatin1String("PRE_WARNING_NOTE");
+    const bool icon = name.contains(QLatin1Char('_')) && !name.startsWith(QLatin1String("PRE_WARNING_NOTE"));
     const QRgb key = (icon ? gen::IconKey() : gen::ShapeKey()).rgb() & 0x00FFFFFFu;
     const QRgb corner = img.pixel(img.width() - 1, img.height() - 1) & 0x00FFFFFFu;
     if (corner != key)
@@ -86,12 +97,13 @@ int main(int argc, char **argv)
     gen::AddWindowPictures(set);
     gen::AddIconSeries(set);
     set[QStringLiteral("APPICON")] = gen::AppIcon(64);
+    set[gen::HiDpiName(QStringLiteral("APPICON"))] = gen::AppIcon(128);
 
     QByteArray qrc;
     QTextStream qs(&qrc);
     qs << "<!DOCTYPE RCC><RCC version=\"1.0\">\n<qresource prefix=\"/pictures\">\n";
     for (const auto &[name, img] : set) {
-        if (!CheckPicture(name, img))
+        if (!CheckPicture(name, img) || !CheckHiDpiVariant(set, name, img))
             return 1;
         const QString file = QStringLiteral("pictures/") + name + QStringLiteral(".png");
         if (!img.save(out.filePath(file), "PNG")) {

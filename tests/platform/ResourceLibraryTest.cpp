@@ -1,11 +1,17 @@
 // The built picture library, reminder sound and help pages of the run folder.
 #include "platform/ResourceLibrary.h"
 
+#include "platform/FormShaper.h"
+#include "platform/SystemHelpers.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QIcon>
+#include <QSet>
 #include <QTemporaryDir>
+#include <QWidget>
 #include <QtEndian>
 #include <gtest/gtest.h>
 
@@ -54,6 +60,31 @@ struct Series {
 constexpr Series kSeries[] = {{"TL_", 13, 32}, {"TL20_", 16, 20}, {"TB_", 18, 24}, {"TB16_", 18, 16}, {"P_", 10, 32}};
 
 const char *const kShaped[] = {"SPL0", "NOTE", "PRE_WARNING_NOTE", "ACTN", "FULLMOON", "UPDT", "INFO"};
+
+// The share of 2 x 2 blocks whose pixels differ: none in a picture merely
+// enlarged by doubling its pixels, many along the edges of one drawn at that size.
+double DetailedBlocks(const QImage &img)
+{
+    const QImage rgb = img.convertToFormat(QImage::Format_RGB32);
+    int detailed = 0, blocks = 0;
+    for (int y = 0; y + 1 < rgb.height(); y += 2)
+        for (int x = 0; x + 1 < rgb.width(); x += 2) {
+            const QRgb c = rgb.pixel(x, y);
+            ++blocks;
+            detailed += rgb.pixel(x + 1, y) != c || rgb.pixel(x, y + 1) != c || rgb.pixel(x + 1, y + 1) != c;
+        }
+    return blocks ? double(detailed) / blocks : 0.0;
+}
+
+QStringList PlainPictureNames()
+{
+    QStringList names;
+    const QFileInfo first(TResourceLibrary::ResourcePath(QStringLiteral("x")));
+    for (const QString &file : QDir(first.path()).entryList({QStringLiteral("*.png")}))
+        if (!file.endsWith(QLatin1String("@2x.png")))
+            names << file.chopped(4);
+    return names;
+}
 
 } // namespace
 
@@ -129,6 +160,119 @@ TEST(ResourceLibrary, NumberedSeriesAreCompleteWithLimeBackground)
     const QImage shown = list.Pixmap(5).toImage();
     EXPECT_EQ(qAlpha(shown.pixel(31, 31)), 0);
     EXPECT_EQ(qAlpha(shown.pixel(16, 16)), 255);
+}
+
+TEST(ResourceLibrary, EveryPictureHasAVariantDrawnAtTwiceTheSize)
+{
+    TResourceLibrary lib;
+    ASSERT_TRUE(lib.Load(LibraryPath()));
+    const QStringList names = PlainPictureNames();
+    ASSERT_GT(names.size(), 80);
+    for (const QString &name : names) {
+        SCOPED_TRACE(qPrintable(name));
+        const QImage plain = lib.Picture(name);
+        const QImage twice = lib.Picture(TResourceLibrary::HiDpiName(name));
+        ASSERT_FALSE(twice.isNull());
+        EXPECT_EQ(twice.size(), plain.size() * 2);
+        // The same colour keys its outside, so the window and icon outlines match.
+        EXPECT_EQ(twice.pixel(twice.width() - 1, twice.height() - 1) & 0x00FFFFFFu,
+                  plain.pixel(plain.width() - 1, plain.height() - 1) & 0x00FFFFFFu);
+        // Drawn anew, not enlarged: edges fall inside the doubled pixels.
+        EXPECT_GT(DetailedBlocks(twice), 0.02);
+        const QImage doubled = plain.scaled(plain.size() * 2, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+        EXPECT_EQ(DetailedBlocks(doubled), 0.0);
+    }
+    for (const char *name : kShaped) {
+        const QImage twice = lib.Picture(TResourceLibrary::HiDpiName(QString::fromLatin1(name)));
+        EXPECT_EQ(NearKeyPixels(twice, twice.pixel(twice.width() - 1, twice.height() - 1)), 0) << name;
+    }
+}
+
+TEST(ResourceLibrary, PicturesAndIconsFollowTheDevicePixelRatio)
+{
+    TResourceLibrary lib;
+    ASSERT_TRUE(lib.Load(LibraryPath()));
+    // Dense screen: twice the pixels over the same device-independent size.
+    const QImage dense = lib.Picture(QStringLiteral("SPL0"), 2.0);
+    EXPECT_EQ(dense.devicePixelRatio(), 2.0);
+    EXPECT_EQ(dense.size(), QSize(500, 350));
+    EXPECT_EQ(dense.deviceIndependentSize().toSize(), QSize(250, 175));
+    const QImage plain = lib.Picture(QStringLiteral("SPL0"), 1.0);
+    EXPECT_EQ(plain.devicePixelRatio(), 1.0);
+    EXPECT_EQ(plain.size(), QSize(250, 175));
+    // A fractional ratio takes the sharper variant too; a picture without one stays plain.
+    EXPECT_EQ(lib.Picture(QStringLiteral("NOTE"), 1.5).devicePixelRatio(), 2.0);
+    TResourceLibrary empty;
+    EXPECT_TRUE(empty.Picture(QStringLiteral("SPL0"), 2.0).isNull());
+
+    const QIcon tray = lib.Icon(QStringLiteral("APPICON"));
+    const QPixmap trayDense = tray.pixmap(QSize(22, 22), 2.0);
+    EXPECT_EQ(trayDense.devicePixelRatio(), 2.0);
+    EXPECT_EQ(trayDense.size(), QSize(44, 44));
+    EXPECT_GE(tray.availableSizes().size(), 2);
+
+    // Image lists: each picture with its variant, lime transparent in both.
+    TImageList toolbar(24, 24);
+    LoadNumberedImages(lib, toolbar, 18, QStringLiteral("TB_"));
+    ASSERT_EQ(toolbar.Count(), 18);
+    for (int i = 0; i < toolbar.Count(); ++i) {
+        SCOPED_TRACE(i);
+        const QPixmap pm = toolbar.Pixmap(i, 2.0);
+        EXPECT_EQ(pm.devicePixelRatio(), 2.0);
+        EXPECT_EQ(pm.size(), QSize(48, 48));
+        EXPECT_EQ(qAlpha(pm.toImage().pixel(47, 47)), 0);
+        EXPECT_EQ(toolbar.Pixmap(i, 1.0).size(), QSize(24, 24));
+        const QPixmap fromIcon = toolbar.Icon(i).pixmap(QSize(24, 24), 2.0);
+        EXPECT_EQ(fromIcon.size(), QSize(48, 48));
+        EXPECT_EQ(fromIcon.toImage(), pm.toImage()) << "the icon must hand out the drawn variant, not an enlargement";
+    }
+    // A list whose source has no variants falls back to the plain pictures.
+    TImageList plainOnly(16, 16);
+    LoadNumberedImages(
+        [](const QString &name) {
+            return name.endsWith(QLatin1String("@2x")) ? QImage() : QImage(16, 16, QImage::Format_RGB32);
+        },
+        plainOnly, 2, QStringLiteral("X"));
+    EXPECT_EQ(plainOnly.Pixmap(1, 2.0).size(), QSize(16, 16));
+}
+
+TEST(ResourceLibrary, ShapedWindowsKeepTheirSizeAndOutlineOnDenseScreens)
+{
+    TResourceLibrary lib;
+    ASSERT_TRUE(lib.Load(LibraryPath()));
+    for (const char *name : kShaped) {
+        SCOPED_TRACE(name);
+        const QImage plain = lib.Picture(QString::fromLatin1(name), 1.0);
+        const QImage dense = lib.Picture(QString::fromLatin1(name), 2.0);
+        const QRegion plainMask = TFormShaper::BuildRegion(plain);
+        const QRegion denseMask = TFormShaper::BuildRegion(dense);
+        // In device-independent pixels, as the window's own size.
+        EXPECT_EQ(denseMask.boundingRect().united(QRect(QPoint(0, 0), plain.size())),
+                  QRect(QPoint(0, 0), plain.size()));
+        // The same outline up to its antialiased edge.
+        auto area = [](const QRegion &r) {
+            long a = 0;
+            for (const QRect &rect : r)
+                a += long(rect.width()) * rect.height();
+            return a;
+        };
+        const long differ = area(plainMask.xored(denseMask));
+        EXPECT_LT(differ, area(plainMask) / 50) << differ;
+        // No key colour inside the dense window: every covered picture pixel is drawn.
+        const QRgb key = dense.pixel(dense.width() - 1, dense.height() - 1);
+        int keyInside = 0;
+        for (const QRect &r : denseMask)
+            for (int x = r.left(); x <= r.right(); ++x)
+                for (int d = 0; d < 4; ++d)
+                    keyInside += dense.pixel(2 * x + d % 2, 2 * r.top() + d / 2) == key;
+        EXPECT_EQ(keyInside, 0);
+
+        QWidget window;
+        TFormShaper shaper(&window);
+        shaper.SetPicture(dense);
+        EXPECT_EQ(window.size(), plain.size());
+        EXPECT_EQ(window.mask(), denseMask);
+    }
 }
 
 TEST(ResourceLibrary, MissingOrForeignLibraryFailsToLoad)

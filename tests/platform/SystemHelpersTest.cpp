@@ -233,16 +233,20 @@ TEST(Images, NumberedPicturesFillTheListWithLimeTransparent)
     };
     TImageList list(16, 16);
     LoadNumberedImages(source, list, 3, QStringLiteral("TB16_"));
-    EXPECT_EQ(asked, (QStringList{"TB16_0", "TB16_1", "TB16_2"}));
+    // Each picture comes with its variant for dense screens.
+    EXPECT_EQ(asked, (QStringList{"TB16_0", "TB16_0@2x", "TB16_1", "TB16_1@2x", "TB16_2", "TB16_2@2x"}));
     ASSERT_EQ(list.Count(), 3);
     const QImage second = list.Pixmap(1).toImage();
-    EXPECT_EQ(second.pixelColor(5, 5), QColor(20, 0, 200));
+    EXPECT_EQ(second.pixelColor(5, 5), QColor(30, 0, 200));
     EXPECT_EQ(second.pixelColor(0, 0).alpha(), 0);
+    const QPixmap secondDense = list.Pixmap(1, 2.0);
+    EXPECT_EQ(secondDense.size(), QSize(32, 32));
+    EXPECT_EQ(secondDense.toImage().pixelColor(10, 10), QColor(40, 0, 200));
 
     LoadImage(source, list, 1, QStringLiteral("TB16_12"));
-    EXPECT_EQ(asked.last(), QStringLiteral("TB16_12"));
+    EXPECT_EQ(asked.mid(asked.size() - 2), (QStringList{"TB16_12", "TB16_12@2x"}));
     EXPECT_EQ(list.Count(), 3);
-    EXPECT_EQ(list.Pixmap(1).toImage().pixelColor(5, 5), QColor(40, 0, 200));
+    EXPECT_EQ(list.Pixmap(1).toImage().pixelColor(5, 5), QColor(70, 0, 200));
     EXPECT_EQ(list.Pixmap(0).toImage().pixelColor(5, 5), QColor(10, 0, 200));
 }
 

@@ -2,6 +2,7 @@
 #include "ui/TaskListFrm.h"
 
 #include "core/vornIniFile.h"
+#include "platform/ResourceLibrary.h"
 #include "platform/SystemHelpers.h"
 #include "scheduler/ActionContext.h"
 #include "storage/GlobalPreferences.h"
@@ -12,12 +13,16 @@
 #include <QAbstractItemView>
 #include <QAction>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QListView>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPaintEngine>
 #include <QPointer>
 #include <QPrinter>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
@@ -72,6 +77,7 @@ struct FormEnv {
         s.Actions = &Actions;
         s.CopyBuffer = &CopyBuffer;
         s.Ini = &Ini;
+        s.LargeImages = LargeImages;
         s.RunTaskNow = [this](int i) { Calls << QStringLiteral("run %1").arg(i); };
         s.SetLogLevel = [this](bool on) {
             Ini.WriteInteger(QStringLiteral("Debug"), QStringLiteral("Level"), on ? 3 : 1);
@@ -96,6 +102,7 @@ struct FormEnv {
     }
     QString NextPath;
     std::function<void()> CheckForUpdates; // none: the build has no update address
+    const TImageList *LargeImages = nullptr;
 };
 
 void Key(TTaskListForm *form, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
@@ -106,6 +113,58 @@ void Key(TTaskListForm *form, int key, Qt::KeyboardModifiers modifiers = Qt::NoM
 QString Cell(TTaskListForm *form, int row, int column)
 {
     return form->Model().index(row, column).data().toString();
+}
+
+// A paint device that keeps the texts drawn on it, as the style lays them out
+// (one piece per line, elided where it did not fit).
+class TextRecorder : public QPaintDevice {
+public:
+    explicit TextRecorder(QSize size)
+        : FSize(size)
+    {
+    }
+    QPaintEngine *paintEngine() const override { return &FEngine; }
+    QStringList Texts() const { return FEngine.Texts; }
+
+protected:
+    int metric(PaintDeviceMetric m) const override
+    {
+        switch (m) {
+        case PdmWidth: return FSize.width();
+        case PdmHeight: return FSize.height();
+        case PdmDepth: return 32;
+        case PdmDpiX:
+        case PdmDpiY:
+        case PdmPhysicalDpiX:
+        case PdmPhysicalDpiY: return 96;
+        case PdmDevicePixelRatio: return 1;
+        case PdmDevicePixelRatioScaled: return int(QPaintDevice::devicePixelRatioFScale());
+        default: return 0;
+        }
+    }
+
+private:
+    struct Engine : QPaintEngine {
+        QStringList Texts;
+        bool begin(QPaintDevice *) override { return true; }
+        bool end() override { return true; }
+        void updateState(const QPaintEngineState &) override { }
+        void drawPixmap(const QRectF &, const QPixmap &, const QRectF &) override { }
+        void drawTextItem(const QPointF &, const QTextItem &item) override { Texts << item.text(); }
+        void drawPolygon(const QPointF *, int, PolygonDrawMode) override { }
+        Type type() const override { return User; }
+    };
+    QSize FSize;
+    mutable Engine FEngine;
+};
+
+// The view as the user sees it: laid out and shown.
+template <typename View>
+View *ShownView(TTaskListForm *form, const char *name)
+{
+    form->show();
+    QCoreApplication::processEvents();
+    return form->findChild<View *>(QString::fromLatin1(name));
 }
 
 } // namespace
@@ -529,3 +588,96 @@ TEST(TaskListForm, CheckForUpdatesIsOfferedOnlyWhenTheBuildCanCheck)
     EXPECT_EQ(env.Calls, QStringList{QStringLiteral("check")});
 }
 
+TEST(TaskListForm, DateColumnsFitTheirLongestTextUnlessTheUserChoseAWidth)
+{
+    FormEnv env;
+    // The widest names and the afternoon on a 12-hour clock: "Wed, 22 Sep 2027 at 10:58 PM".
+    env.Preferences.SetTimeBase24hour(false);
+    env.Add(QStringLiteral("Far"), At(2027, 9, 22, 22, 58), [](TTaskData &t) {
+        t.EventDateTime = t.Scheduled;
+        t.LastRun = At(2027, 9, 15, 22, 58);
+        t.Created = At(2026, 12, 29, 22, 58);
+    });
+    const QString s = QStringLiteral("Tasklist");
+    env.Ini.WriteInteger(s, QStringLiteral("Style"), vsDetails);
+    env.Ini.WriteInteger(s, QStringLiteral("TaskFilter"), tfAll);
+    env.Ini.WriteInteger(s, QStringLiteral("Col2Width"), 170); // the old default: fitted as well
+    env.Ini.WriteInteger(s, QStringLiteral("Col5Width"), 90); // the user's own: kept
+    std::unique_ptr<TTaskListForm> form(env.Open());
+    auto *view = ShownView<QTableView>(form.get(), "TaskDetailsView");
+    ASSERT_TRUE(view);
+
+    auto checkFits = [&](const char *when) {
+        const QFontMetrics fm(view->font());
+        for (int c : {tcNextRun, tcDateTime, tcCreated}) {
+            const QString text = Cell(form.get(), 1, c);
+            EXPECT_TRUE(text.endsWith(QStringLiteral("pm"), Qt::CaseInsensitive)) << text.toStdString();
+            EXPECT_GE(view->columnWidth(c), fm.horizontalAdvance(text) + 6)
+                << when << ": column " << c << " cuts \"" << text.toStdString() << "\"";
+        }
+        EXPECT_EQ(view->columnWidth(tcLastRun), 90) << when;
+    };
+    checkFits("shown");
+
+    // A larger font from the preferences widens the fitted columns again.
+    env.Preferences.SetFontSize(env.Preferences.FontSize() > 0 ? env.Preferences.FontSize() * 2 : 20);
+    form->ApplyListFont();
+    ASSERT_GT(QFontInfo(view->font()).pixelSize(), 14);
+    checkFits("larger font");
+
+    // A width the user drags stays through a change of font.
+    view->horizontalHeader()->resizeSection(tcCreated, 77);
+    form->ApplyListFont();
+    EXPECT_EQ(view->columnWidth(tcCreated), 77);
+}
+
+TEST(TaskListForm, LargeIconLabelsWrapToTwoLinesInsteadOfBeingCut)
+{
+    FormEnv env;
+    TImageList pictures(32, 32);
+    QImage blue(32, 32, QImage::Format_ARGB32);
+    blue.fill(Qt::blue);
+    for (int i = 0; i < 16; ++i)
+        pictures.Replace(i, blue);
+    env.LargeImages = &pictures;
+    env.Add(QStringLiteral("Stretch break"), kNow + 1.2);
+    env.Ini.WriteInteger(QStringLiteral("Tasklist"), QStringLiteral("Style"), vsLargeIcons);
+    std::unique_ptr<TTaskListForm> form(env.Open());
+    auto *view = ShownView<QListView>(form.get(), "TaskListView");
+    ASSERT_TRUE(view);
+    ASSERT_EQ(view->viewMode(), QListView::IconMode);
+    EXPECT_TRUE(view->wordWrap());
+
+    TextRecorder recorder(view->viewport()->size());
+    view->viewport()->render(&recorder);
+    // The labels' lines, in order, make the whole labels, with no ellipsis.
+    QStringList drawn;
+    for (const QString &piece : recorder.Texts())
+        drawn << piece.trimmed();
+    const QString all = drawn.join(QLatin1Char(' '));
+    for (const QString &label : {QStringLiteral("Add a Reminder"), QStringLiteral("Stretch break")})
+        EXPECT_TRUE(all.contains(label)) << "drawn: " << drawn.join(QStringLiteral(" | ")).toStdString();
+    EXPECT_FALSE(all.contains(QChar(0x2026))) << all.toStdString();
+
+    // A title too long for two lines is still cut, after the second line.
+    env.Add(QStringLiteral("Renew the passport before the summer holidays begin"), kNow + 1.3);
+    form->RefreshTaskList();
+    QCoreApplication::processEvents();
+    TextRecorder again(view->viewport()->size());
+    view->viewport()->render(&again);
+    const QString title = QStringLiteral("Renew the passport before the summer holidays begin");
+    int linesOfLong = 0;
+    bool elided = false;
+    for (QString piece : again.Texts()) {
+        piece = piece.trimmed();
+        const bool cut = piece.endsWith(QChar(0x2026));
+        if (cut)
+            piece.chop(1);
+        if (!piece.isEmpty() && title.contains(piece)) {
+            ++linesOfLong;
+            elided = elided || cut;
+        }
+    }
+    EXPECT_EQ(linesOfLong, 2) << again.Texts().join(QStringLiteral(" | ")).toStdString();
+    EXPECT_TRUE(elided);
+}

@@ -209,6 +209,9 @@ TTaskListForm::TTaskListForm(TTaskListServices services, QWidget *parent)
 
 TTaskListForm::~TTaskListForm()
 {
+    // The views outlive this body by a moment and may still ask the model for
+    // pictures while they go; the window's part of the answer is gone by then.
+    FModel->SetImageProvider({});
     // Freed without a close (the program ends): the flag must not outlive the
     // window, and what the user set up in it must not be lost. "FirstRun"
     // stays: the window was never closed.

@@ -287,6 +287,10 @@ class Session:
             "PULSE_SERVER": DEAD_PULSE,
             "CANBERRA_DRIVER": "pulse",
         }
+        # A sanitizer build's options (scripts/test sets them) reach the program.
+        for name in ("ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"):
+            if os.environ.get(name):
+                env[name] = os.environ[name]
         return env
 
     def close(self):

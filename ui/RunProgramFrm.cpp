@@ -1,6 +1,7 @@
 #include "ui/RunProgramFrm.h"
 
 #include "core/MessageBox.h"
+#include "core/TextLimit.h"
 #include "extras/FormPlacement.h"
 #include "ui/ModalRun.h"
 
@@ -74,6 +75,12 @@ TRunProgramForm::TRunProgramForm(TvornIniFile *ini, const QString &productName, 
     btnBrowse->setText(QStringLiteral("..."));
     btnBrowse->setToolTip(QStringLiteral("Click to open the browse dialog"));
     edtProgramParameters->setMaxLength(ParametersMaxLength);
+    // At most so many characters, and never more bytes than the record holds.
+    edtProgramParameters->setValidator(
+        new TByteLengthValidator(int(TProgramBlock{}.ProgramParameters.Capacity), edtProgramParameters));
+    fedProgramPathname->setMaxLength(int(TProgramBlock{}.ProgramPathname.Capacity));
+    fedProgramPathname->setValidator(
+        new TByteLengthValidator(int(TProgramBlock{}.ProgramPathname.Capacity), fedProgramPathname));
     LMDLabel3->setText(QStringLiteral("Type the name of a program, folder, document, \n"
                                       "or Interner resource and %1 will open it for you")
                            .arg(productName));

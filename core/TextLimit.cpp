@@ -1,5 +1,6 @@
 #include "core/TextLimit.h"
 
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QSignalBlocker>
 #include <QTextCursor>
@@ -73,24 +74,17 @@ QString TrimToFit(const QString &text, int &pos, const TFitTest &fits)
     return t;
 }
 
-TByteLengthValidator::TByteLengthValidator(int maxBytes, QObject *parent)
-    : QValidator(parent)
-    , FMaxBytes(maxBytes)
+void LimitTypedBytes(QLineEdit *edit, int maxBytes)
 {
-}
-
-QValidator::State TByteLengthValidator::validate(QString &input, int &pos) const
-{
-    if (Utf8Size(input) <= FMaxBytes)
-        return Acceptable;
-    // Typed or pasted text ends at the cursor: that is where it is cut.
-    input = TrimToFit(input, pos, [this](const QString &t) { return Utf8Size(t) <= FMaxBytes; });
-    return Acceptable;
-}
-
-void TByteLengthValidator::fixup(QString &input) const
-{
-    input = CutToUtf8(input, FMaxBytes);
+    QObject::connect(edit, &QLineEdit::textEdited, edit, [edit, maxBytes](const QString &text) {
+        if (Utf8Size(text) <= maxBytes)
+            return;
+        // Typed or pasted text ends at the cursor: that is where it is cut.
+        int pos = edit->cursorPosition();
+        const QString fitted = TrimToFit(text, pos, [maxBytes](const QString &t) { return Utf8Size(t) <= maxBytes; });
+        edit->setText(fitted);
+        edit->setCursorPosition(pos);
+    });
 }
 
 void LimitPlainText(QPlainTextEdit *edit, const TFitTest &fits)

@@ -3,9 +3,9 @@
 // typing or pasting stops at the last whole character that fits.
 
 #include <QString>
-#include <QValidator>
 #include <functional>
 
+class QLineEdit;
 class QPlainTextEdit;
 
 int Utf8Size(const QString &text);
@@ -20,19 +20,10 @@ using TFitTest = std::function<bool(const QString &)>;
 // pasted) until the text fits, then from the end; pos follows.
 QString TrimToFit(const QString &text, int &pos, const TFitTest &fits);
 
-// For a QLineEdit: what is typed or pasted beyond maxBytes is cut before the
-// first character that does not fit (the line edit takes the cut text).
-class TByteLengthValidator : public QValidator {
-    Q_OBJECT
-public:
-    explicit TByteLengthValidator(int maxBytes, QObject *parent = nullptr);
-    State validate(QString &input, int &pos) const override;
-    void fixup(QString &input) const override;
-    int MaxBytes() const { return FMaxBytes; }
-
-private:
-    int FMaxBytes;
-};
-
+// What the user types or pastes into the line beyond maxBytes is cut before
+// the first character that does not fit. A text the program puts there is
+// left whole (a validator would cut it too, and with it an unchanged stored
+// text in the old code page whose UTF-8 form is longer, or a full path).
+void LimitTypedBytes(QLineEdit *edit, int maxBytes);
 // The same for a plain-text editor, with its own test of what fits.
 void LimitPlainText(QPlainTextEdit *edit, const TFitTest &fits);

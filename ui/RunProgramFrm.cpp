@@ -76,11 +76,9 @@ TRunProgramForm::TRunProgramForm(TvornIniFile *ini, const QString &productName, 
     btnBrowse->setToolTip(QStringLiteral("Click to open the browse dialog"));
     edtProgramParameters->setMaxLength(ParametersMaxLength);
     // At most so many characters, and never more bytes than the record holds.
-    edtProgramParameters->setValidator(
-        new TByteLengthValidator(int(TProgramBlock{}.ProgramParameters.Capacity), edtProgramParameters));
+    LimitTypedBytes(edtProgramParameters, int(TProgramBlock{}.ProgramParameters.Capacity));
     fedProgramPathname->setMaxLength(int(TProgramBlock{}.ProgramPathname.Capacity));
-    fedProgramPathname->setValidator(
-        new TByteLengthValidator(int(TProgramBlock{}.ProgramPathname.Capacity), fedProgramPathname));
+    LimitTypedBytes(fedProgramPathname, int(TProgramBlock{}.ProgramPathname.Capacity));
     LMDLabel3->setText(QStringLiteral("Type the name of a program, folder, document, \n"
                                       "or Interner resource and %1 will open it for you")
                            .arg(productName));

@@ -48,11 +48,11 @@ TSendemailForm::TSendemailForm(TvornIniFile *ini, const QFont &font, QWidget *pa
 
     for (QLineEdit *line : {edtTo, edtCc, edtBcc}) {
         line->setMaxLength(kLineMaxLength);
-        line->setValidator(new TByteLengthValidator(kLineMaxLength, line));
+        LimitTypedBytes(line, kLineMaxLength);
         line->setToolTip(QStringLiteral("use a comma (\",\") to separate recipients"));
     }
     edtSubject->setMaxLength(kLineMaxLength);
-    edtSubject->setValidator(new TByteLengthValidator(kLineMaxLength, edtSubject));
+    LimitTypedBytes(edtSubject, kLineMaxLength);
     edtSubject->setFont(font);
     memEmailBody->setFont(font);
     memEmailBody->setToolTip(QStringLiteral("e-mail body can contain 250 characters of plain text"));

@@ -181,7 +181,7 @@ void TTaskForm::BuildPages()
         l->addWidget(new QLabel(tr("Title:")));
         edtTaskTitle = new QLineEdit;
         edtTaskTitle->setMaxLength(kTitleLength);
-        edtTaskTitle->setValidator(new TByteLengthValidator(kTitleLength, edtTaskTitle));
+        LimitTypedBytes(edtTaskTitle, kTitleLength);
         l->addWidget(edtTaskTitle);
         l->addWidget(new QLabel(tr("Notes:")));
         memTaskNotes = new TLinedMemo;
@@ -237,7 +237,7 @@ void TTaskForm::BuildPages()
         l->addWidget(chkPlaySound);
         auto *sound = new QHBoxLayout;
         fedSoundPathname = new QLineEdit(DefaultSoundFile);
-        fedSoundPathname->setValidator(new TByteLengthValidator(kTitleLength, fedSoundPathname));
+        LimitTypedBytes(fedSoundPathname, kTitleLength);
         btnBrowseSound = new QToolButton;
         btnBrowseSound->setText(QStringLiteral("..."));
         btnBrowseSound->setToolTip(tr("Browse for a sound..."));

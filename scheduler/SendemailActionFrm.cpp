@@ -130,23 +130,28 @@ QByteArray NextCharacter(const QString &text, qsizetype &i)
 
 } // namespace
 
-QByteArray EncodeHeaderText(const QString &text)
+QByteArray EncodeHeaderText(const QString &text, int firstLineUsed)
 {
     if (IsAscii(text))
         return text.toLatin1();
-    // "=?UTF-8?B?" + base64 + "?=" within 75 characters leaves 60 base64
-    // characters, that is 45 bytes of whole characters per word.
-    constexpr qsizetype kWordBytes = 45;
+    // A line with encoded words holds at most 76 characters, a word at most
+    // 75: "=?UTF-8?B?" and "?=" leave the rest for base64, 3 bytes per 4.
+    static constexpr int kLine = 76;
+    static constexpr int kWord = 75;
+    static constexpr int kFrame = 12;
+    auto wordBytes = [](int room) { return (std::min(room, kWord) - kFrame) / 4 * 3; };
+    qsizetype budget = std::max(wordBytes(kLine - firstLineUsed), 4);
     QList<QByteArray> words;
     QByteArray chunk;
     auto flush = [&] {
         if (!chunk.isEmpty())
             words << "=?UTF-8?B?" + chunk.toBase64() + "?=";
         chunk.clear();
+        budget = wordBytes(kLine - 1); // later lines start with one blank
     };
     for (qsizetype i = 0; i < text.size();) {
         const QByteArray c = NextCharacter(text, i);
-        if (chunk.size() + c.size() > kWordBytes)
+        if (!chunk.isEmpty() && chunk.size() + c.size() > budget)
             flush();
         chunk += c;
     }
@@ -160,8 +165,11 @@ QByteArray EncodeFromHeader(const QString &from)
     const qsizetype open = from.indexOf(QLatin1Char('<'));
     if (open < 0 || IsAscii(from.left(open)))
         return EncodeHeaderText(from);
-    const QString name = from.left(open).trimmed();
-    return EncodeHeaderText(name) + ' ' + EncodeHeaderText(from.mid(open));
+    const QByteArray name = EncodeHeaderText(from.left(open).trimmed(), int(sizeof("From: ") - 1));
+    const QByteArray address = from.mid(open).toUtf8();
+    const qsizetype lastLine = name.size() - (name.lastIndexOf('\n') + 1);
+    // The address goes on a line of its own when the name's last line has no room.
+    return name + (lastLine + 1 + address.size() > 76 ? "\r\n " : " ") + address;
 }
 
 QByteArray QuotedPrintable(const QByteArray &text)
@@ -225,7 +233,7 @@ QByteArray Compose(const QString &from, const QString &to, const QString &subjec
     QList<QByteArray> lines;
     lines << "From: " + EncodeFromHeader(HeaderValue(from)) << "To: " + HeaderValue(to).toUtf8()
           << "Date: " + Rfc822Date(now, utcOffsetSeconds).toLatin1()
-          << "Subject: " + EncodeHeaderText(HeaderValue(subject))
+          << "Subject: " + EncodeHeaderText(HeaderValue(subject), int(sizeof("Subject: ") - 1))
           << "X-mailer: Palvaro - automatic ToDo reminders windows utility";
     if (ascii) {
         lines << QByteArray() << bodyText.toLatin1();

@@ -36,8 +36,9 @@ QStringList SplitRecipients(const QString &list);
 bool ParseServer(const QString &text, QString *host, int *port);
 // A header text as it goes into the message: ASCII as it is, any other as
 // RFC 2047 encoded words of UTF-8, each of whole characters and at most 75
-// characters long, folded onto lines of their own.
-QByteArray EncodeHeaderText(const QString &text);
+// characters long, folded onto lines of their own of at most 76 characters;
+// firstLineUsed: what the header's name already takes of the first line.
+QByteArray EncodeHeaderText(const QString &text, int firstLineUsed = 0);
 // "Name<address>": only a non-ASCII name is encoded; the address stays readable.
 QByteArray EncodeFromHeader(const QString &from);
 // Quoted-printable body with CR LF line ends, lines of at most 76 characters;

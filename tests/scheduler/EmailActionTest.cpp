@@ -103,19 +103,31 @@ TEST(MailText, HeaderTextsOfAnyScriptBecomeWordsOfWholeCharacters)
         QString::fromUtf8("🎂🎂🎂🎂🎂🎂🎂🎂🎂🎂🎂🎂🎂🎂🎂🎂🎂🎂🎂🎂🎂🎂🎂🎂"),
         QString::fromUtf8("a🎂bcdefghijklmnopqrstuvwxyzabcdefghijklmnopqrstuvwxyzabcdefghij🎂 Ωμέγα"),
     };
+    // Every line that holds encoded words has at most 76 characters, the header's name included.
+    auto checkLines = [](const QByteArray &header) {
+        for (const QByteArray &line : header.split('\n'))
+            EXPECT_LE(line.trimmed().size() + (line.startsWith(' ') ? 1 : 0), 76) << header.constData();
+        for (const char c : header)
+            EXPECT_TRUE(uchar(c) < 0x80);
+    };
     for (const QString &t : texts) {
-        const QByteArray h = MailText::EncodeHeaderText(t);
+        const QByteArray h = MailText::EncodeHeaderText(t, 9);
         int longest = 0;
         EXPECT_EQ(DecodeWords(h, &longest), t);
         EXPECT_LE(longest, 75) << h.constData();
-        for (const char c : h)
-            EXPECT_TRUE(uchar(c) < 0x80);
+        checkLines("Subject: " + h);
     }
     EXPECT_GT(MailText::EncodeHeaderText(texts[1]).count("=?UTF-8?B?"), 1);
 
     const QByteArray from = MailText::EncodeFromHeader(QString::fromUtf8("Łucja Żak<lucja@x.org>"));
     ASSERT_TRUE(from.endsWith(" <lucja@x.org>")) << from.constData();
     EXPECT_EQ(DecodeWords(from.chopped(14)), QString::fromUtf8("Łucja Żak"));
+    // A name that fills its line leaves the address to the next one.
+    const QString longName = QString::fromUtf8("Łucja Żak Ωμέγα Привет Ωμ"); // 40 bytes
+    const QByteArray folded = MailText::EncodeFromHeader(longName + "<lucja.zak@example.org>");
+    checkLines("From: " + folded);
+    ASSERT_TRUE(folded.endsWith("\r\n <lucja.zak@example.org>")) << folded.constData();
+    EXPECT_EQ(DecodeWords(folded.chopped(25).trimmed()), longName);
 }
 
 TEST(MailText, NonAsciiMessageIsUtf8QuotedPrintable)
@@ -131,6 +143,8 @@ TEST(MailText, NonAsciiMessageIsUtf8QuotedPrintable)
                               "Content-Transfer-Encoding: quoted-printable"))
         << head.constData();
     EXPECT_TRUE(head.startsWith("From: =?UTF-8?B?"));
+    for (const QByteArray &l : head.split('\n'))
+        EXPECT_LE(l.trimmed().size(), 76) << l.constData();
     for (const char c : m)
         EXPECT_TRUE(uchar(c) < 0x80);
 

@@ -38,8 +38,7 @@ QString CutToUtf8(const QString &text, int maxBytes)
     int bytes = 0;
     qsizetype i = 0;
     while (i < text.size()) {
-        const bool pair =
-            text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate();
+        const bool pair = text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate();
         const int len = pair ? 2 : 1;
         const int w = Utf8Size(text.mid(i, len));
         if (bytes + w > maxBytes)

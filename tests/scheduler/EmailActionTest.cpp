@@ -82,7 +82,8 @@ QString DecodeWords(const QByteArray &header, int *longestWord = nullptr)
         EXPECT_TRUE(w.startsWith("=?UTF-8?B?") && w.endsWith("?=")) << w.constData();
         const QByteArray bytes = QByteArray::fromBase64(w.mid(10, w.size() - 12));
         // Each word holds whole characters.
-        EXPECT_TRUE(QString::fromUtf8(bytes).toUtf8() == bytes && !QString::fromUtf8(bytes).contains(QChar::ReplacementCharacter))
+        EXPECT_TRUE(QString::fromUtf8(bytes).toUtf8() == bytes
+                    && !QString::fromUtf8(bytes).contains(QChar::ReplacementCharacter))
             << w.constData();
         utf8 += bytes;
     }

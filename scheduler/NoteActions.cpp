@@ -2,14 +2,9 @@
 
 #include "core/Clock.h"
 #include "core/MessageBox.h"
+#include "core/TextLimit.h"
 #include "model/Recurrence.h"
 #include "storage/GlobalPreferences.h"
-
-namespace {
-
-constexpr int kMaxNotesLength = 2 * NotesPartLength;
-
-} // namespace
 
 QPoint NextPopupNotePosition(TNoteCascade &cascade, int servedNotes, const QRect &area, const QSize &note)
 {
@@ -128,18 +123,18 @@ QString MemoTextToNotes(const QString &memoText)
     return text;
 }
 
+bool MemoTextFits(const QString &memoText)
+{
+    return FitsInParts(MemoTextToNotes(memoText), NotesPartLength, 2);
+}
+
 QString FitMemoText(const QString &memoText)
 {
-    const QString text = WithPlainBreaks(memoText);
-    int stored = 0;
-    int n = 0;
-    for (; n < text.size(); ++n) {
-        const int w = text.at(n) == QLatin1Char('\n') ? 2 : 1;
-        if (stored + w > kMaxNotesLength)
-            break;
-        stored += w;
-    }
-    return n == text.size() ? memoText : text.left(n);
+    if (MemoTextFits(memoText))
+        return memoText;
+    QString text = WithPlainBreaks(memoText);
+    int end = int(text.size());
+    return TrimToFit(text, end, MemoTextFits);
 }
 
 void WriteBackNotes(TTaskData &task, const QString &memoText)

@@ -51,7 +51,10 @@ QString NotesForMemo(const TTaskData &task);
 // The memo text as the record stores it: "\r\n" line breaks, as written by
 // other copies of the program.
 QString MemoTextToNotes(const QString &memoText);
-// The longest start of the memo text that fits the record's 500 characters.
+// Whether the memo text, stored with CR LF breaks, fits the record's two
+// 250-byte note parts split between characters.
+bool MemoTextFits(const QString &memoText);
+// The longest start of the memo text, of whole characters, that fits.
 QString FitMemoText(const QString &memoText);
 // Characters 1..250 into Notes1, 251..500 into Notes2.
 void WriteBackNotes(TTaskData &task, const QString &memoText);

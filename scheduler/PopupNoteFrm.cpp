@@ -1,6 +1,7 @@
 #include "scheduler/PopupNoteFrm.h"
 
 #include "core/Clock.h"
+#include "core/TextLimit.h"
 #include "core/vornLogFile.h"
 #include "platform/FormShaper.h"
 #include "platform/ResourceLibrary.h"
@@ -472,12 +473,15 @@ void TPopupNoteForm::lblDeleteClick()
 void TPopupNoteForm::lblNotesChange()
 {
     const QString text = lblNotes->toPlainText();
-    const QString fitted = FitMemoText(text);
-    if (fitted != text) {
-        // The record holds 500 characters: what goes beyond is not taken.
+    if (!MemoTextFits(text)) {
+        // What is typed or pasted beyond the record's room is cut where it ends.
+        int pos = lblNotes->textCursor().position();
+        const QString fitted = TrimToFit(text, pos, MemoTextFits);
         const QSignalBlocker block(lblNotes);
         lblNotes->setPlainText(fitted);
-        lblNotes->moveCursor(QTextCursor::End);
+        QTextCursor c = lblNotes->textCursor();
+        c.setPosition(pos);
+        lblNotes->setTextCursor(c);
     }
     if (NotesLoaded)
         NotesChanged = true;

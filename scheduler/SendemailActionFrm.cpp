@@ -1,7 +1,6 @@
 #include "scheduler/SendemailActionFrm.h"
 
 #include "core/Clock.h"
-#include "core/Codepage.h"
 #include "core/vornLogFile.h"
 #include "storage/GlobalPreferences.h"
 
@@ -110,19 +109,142 @@ QString BodyLine(const QString &line)
     return v;
 }
 
+bool IsAscii(const QString &text)
+{
+    for (const QChar c : text)
+        if (c.unicode() > 0x7f)
+            return false;
+    return true;
+}
+
+// One character as UTF-8 starting at i (a surrogate pair counts as one); i moves past it.
+QByteArray NextCharacter(const QString &text, qsizetype &i)
+{
+    qsizetype n = 1;
+    if (text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
+        n = 2;
+    const QByteArray bytes = text.mid(i, n).toUtf8();
+    i += n;
+    return bytes;
+}
+
 } // namespace
+
+QByteArray EncodeHeaderText(const QString &text, int firstLineUsed)
+{
+    if (IsAscii(text))
+        return text.toLatin1();
+    // A line with encoded words holds at most 76 characters, a word at most
+    // 75: "=?UTF-8?B?" and "?=" leave the rest for base64, 3 bytes per 4.
+    static constexpr int kLine = 76;
+    static constexpr int kWord = 75;
+    static constexpr int kFrame = 12;
+    auto wordBytes = [](int room) { return (std::min(room, kWord) - kFrame) / 4 * 3; };
+    qsizetype budget = std::max(wordBytes(kLine - firstLineUsed), 4);
+    QList<QByteArray> words;
+    QByteArray chunk;
+    auto flush = [&] {
+        if (!chunk.isEmpty())
+            words << "=?UTF-8?B?" + chunk.toBase64() + "?=";
+        chunk.clear();
+        budget = wordBytes(kLine - 1); // later lines start with one blank
+    };
+    for (qsizetype i = 0; i < text.size();) {
+        const QByteArray c = NextCharacter(text, i);
+        if (!chunk.isEmpty() && chunk.size() + c.size() > budget)
+            flush();
+        chunk += c;
+    }
+    flush();
+    // Folded: the white space between encoded words is not part of the text.
+    return words.join("\r\n ");
+}
+
+QByteArray EncodeFromHeader(const QString &from)
+{
+    const qsizetype open = from.indexOf(QLatin1Char('<'));
+    if (open < 0 || IsAscii(from.left(open)))
+        return EncodeHeaderText(from);
+    const QByteArray name = EncodeHeaderText(from.left(open).trimmed(), int(sizeof("From: ") - 1));
+    const QByteArray address = from.mid(open).toUtf8();
+    const qsizetype lastLine = name.size() - (name.lastIndexOf('\n') + 1);
+    // The address goes on a line of its own when the name's last line has no room.
+    return name + (lastLine + 1 + address.size() > 76 ? "\r\n " : " ") + address;
+}
+
+QByteArray QuotedPrintable(const QByteArray &text)
+{
+    constexpr int kLineLimit = 76; // including the "=" of a soft break
+    static const char kHex[] = "0123456789ABCDEF";
+    QByteArray out;
+    const QList<QByteArray> lines = text.split('\n');
+    for (qsizetype l = 0; l < lines.size(); ++l) {
+        QByteArray line = lines[l];
+        if (line.endsWith('\r'))
+            line.chop(1);
+        int column = 0;
+        for (qsizetype i = 0; i < line.size();) {
+            // A UTF-8 sequence stays on one line: its lead byte tells its length.
+            const auto lead = uchar(line[i]);
+            qsizetype n = 1;
+            if (lead >= 0xf0)
+                n = 4;
+            else if (lead >= 0xe0)
+                n = 3;
+            else if (lead >= 0xc0)
+                n = 2;
+            n = std::min(n, line.size() - i);
+            QByteArray piece;
+            for (qsizetype k = i; k < i + n; ++k) {
+                const auto b = uchar(line[k]);
+                const bool last = k + 1 == line.size();
+                const bool plain = (b >= 33 && b <= 126 && b != '=') || ((b == ' ' || b == '\t') && !last);
+                if (plain) {
+                    piece += char(b);
+                } else {
+                    piece += '=';
+                    piece += kHex[b >> 4];
+                    piece += kHex[b & 15];
+                }
+            }
+            const bool lastPiece = i + n == line.size();
+            if (column + piece.size() > (lastPiece ? kLineLimit : kLineLimit - 1)) {
+                out += "=\r\n";
+                column = 0;
+            }
+            out += piece;
+            column += int(piece.size());
+            i += n;
+        }
+        if (l + 1 < lines.size())
+            out += "\r\n";
+    }
+    return out;
+}
 
 QByteArray Compose(const QString &from, const QString &to, const QString &subject, const QStringList &bodyLines,
                    TDateTime now, int utcOffsetSeconds)
 {
-    QStringList lines;
-    lines << QStringLiteral("From: ") + HeaderValue(from) << QStringLiteral("To: ") + HeaderValue(to)
-          << QStringLiteral("Date: ") + Rfc822Date(now, utcOffsetSeconds)
-          << QStringLiteral("Subject: ") + HeaderValue(subject)
-          << QStringLiteral("X-mailer: Palvaro - automatic ToDo reminders windows utility") << QString();
+    QStringList body;
     for (const QString &l : bodyLines)
-        lines << BodyLine(l);
-    return ToCp1252(lines.join(QLatin1String("\r\n")));
+        body << BodyLine(l);
+    const QString bodyText = body.join(QLatin1String("\r\n"));
+    const bool ascii = IsAscii(from) && IsAscii(to) && IsAscii(subject) && IsAscii(bodyText);
+    QList<QByteArray> lines;
+    lines << "From: " + EncodeFromHeader(HeaderValue(from)) << "To: " + HeaderValue(to).toUtf8()
+          << "Date: " + Rfc822Date(now, utcOffsetSeconds).toLatin1()
+          << "Subject: " + EncodeHeaderText(HeaderValue(subject), int(sizeof("Subject: ") - 1))
+          << "X-mailer: Palvaro - automatic ToDo reminders windows utility";
+    if (ascii) {
+        lines << QByteArray() << bodyText.toLatin1();
+        return lines.join("\r\n");
+    }
+    // Whether the server takes 8-bit bodies is known only inside the SMTP
+    // exchange, after the message is made; quoted-printable passes everywhere.
+    lines << "MIME-Version: 1.0"
+          << "Content-Type: text/plain; charset=UTF-8"
+          << "Content-Transfer-Encoding: quoted-printable" << QByteArray() << QuotedPrintable(bodyText.toUtf8());
+    return lines.join("\r\n");
 }
 
 QStringList BodyLines(const TTaskData &task, const QString &signature)

@@ -34,7 +34,18 @@ QString AddressPart(const QString &text);
 QStringList SplitRecipients(const QString &list);
 // "host:port" with blanks trimmed; port 25 when none is given (false: no usable server).
 bool ParseServer(const QString &text, QString *host, int *port);
+// A header text as it goes into the message: ASCII as it is, any other as
+// RFC 2047 encoded words of UTF-8, each of whole characters and at most 75
+// characters long, folded onto lines of their own of at most 76 characters;
+// firstLineUsed: what the header's name already takes of the first line.
+QByteArray EncodeHeaderText(const QString &text, int firstLineUsed = 0);
+// "Name<address>": only a non-ASCII name is encoded; the address stays readable.
+QByteArray EncodeFromHeader(const QString &from);
+// Quoted-printable body with CR LF line ends, lines of at most 76 characters;
+// a soft break never falls inside a UTF-8 character.
+QByteArray QuotedPrintable(const QByteArray &text);
 // The whole message: headers, an empty line, the body lines; CR LF line ends.
+// All ASCII: plain headers, no MIME. Anything else: a UTF-8 MIME text body.
 QByteArray Compose(const QString &from, const QString &to, const QString &subject, const QStringList &bodyLines,
                    TDateTime now, int utcOffsetSeconds);
 // The reminder's message parts as its window sends them.

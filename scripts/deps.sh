@@ -10,7 +10,7 @@ PACKAGES=(
   qt6-qpa-plugins libcurl4-openssl-dev ca-certificates libxcb1-dev libx11-xcb-dev
   libcanberra-dev libcanberra0 libcanberra-pulse sound-theme-freedesktop
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  xvfb xdotool x11-apps x11-utils imagemagick fonts-dejavu-core dbus
+  xvfb xdotool x11-apps x11-utils imagemagick fonts-dejavu-core fonts-wqy-zenhei dbus
   python3 python3-aiosmtpd
 )
 for arg in "$@"; do

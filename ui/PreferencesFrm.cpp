@@ -2,6 +2,7 @@
 
 #include "core/Clock.h"
 #include "core/MessageBox.h"
+#include "core/TextLimit.h"
 #include "core/vornIniFile.h"
 #include "core/vornLogFile.h"
 #include "extras/FormPlacement.h"
@@ -330,6 +331,7 @@ QWidget *TPreferencesForm::BuildEmail()
     auto edit = [smtp] {
         auto *e = new QLineEdit(smtp);
         e->setMaxLength(TPreferences::kTextCapacity);
+        LimitTypedBytes(e, TPreferences::kTextCapacity);
         return e;
     };
     edtHost = edit();
@@ -374,10 +376,9 @@ QWidget *TPreferencesForm::BuildEmail()
     memSignature = new QPlainTextEdit(page);
     memSignature->setTabChangesFocus(true);
     memSignature->setFixedHeight(memSignature->fontMetrics().lineSpacing() * 4 + 10);
-    connect(memSignature, &QPlainTextEdit::textChanged, this, [this] {
-        const QString text = memSignature->toPlainText();
-        if (text.size() > kSignatureBoxCapacity)
-            memSignature->setPlainText(text.left(kSignatureBoxCapacity));
+    // So many characters, and no more bytes than the preferences hold.
+    LimitPlainText(memSignature, [](const QString &text) {
+        return text.size() <= kSignatureBoxCapacity && Utf8Size(text) <= TPreferences::kEmailSignatureCapacity;
     });
     v->addWidget(memSignature);
     v->addStretch(1);

@@ -1,6 +1,7 @@
 #include "ui/RunProgramFrm.h"
 
 #include "core/MessageBox.h"
+#include "core/TextLimit.h"
 #include "extras/FormPlacement.h"
 #include "ui/ModalRun.h"
 
@@ -74,6 +75,10 @@ TRunProgramForm::TRunProgramForm(TvornIniFile *ini, const QString &productName, 
     btnBrowse->setText(QStringLiteral("..."));
     btnBrowse->setToolTip(QStringLiteral("Click to open the browse dialog"));
     edtProgramParameters->setMaxLength(ParametersMaxLength);
+    // At most so many characters, and never more bytes than the record holds.
+    LimitTypedBytes(edtProgramParameters, int(TProgramBlock{}.ProgramParameters.Capacity));
+    fedProgramPathname->setMaxLength(int(TProgramBlock{}.ProgramPathname.Capacity));
+    LimitTypedBytes(fedProgramPathname, int(TProgramBlock{}.ProgramPathname.Capacity));
     LMDLabel3->setText(QStringLiteral("Type the name of a program, folder, document, \n"
                                       "or Internet resource and %1 will open it for you")
                            .arg(productName));

@@ -1,5 +1,6 @@
 #include "ui/SendemailFrm.h"
 
+#include "core/TextLimit.h"
 #include "extras/FormPlacement.h"
 #include "ui/ModalRun.h"
 
@@ -47,9 +48,11 @@ TSendemailForm::TSendemailForm(TvornIniFile *ini, const QFont &font, QWidget *pa
 
     for (QLineEdit *line : {edtTo, edtCc, edtBcc}) {
         line->setMaxLength(kLineMaxLength);
+        LimitTypedBytes(line, kLineMaxLength);
         line->setToolTip(QStringLiteral("use a comma (\",\") to separate recipients"));
     }
     edtSubject->setMaxLength(kLineMaxLength);
+    LimitTypedBytes(edtSubject, kLineMaxLength);
     edtSubject->setFont(font);
     memEmailBody->setFont(font);
     memEmailBody->setToolTip(QStringLiteral("e-mail body can contain 250 characters of plain text"));
@@ -140,9 +143,9 @@ void TSendemailForm::memEmailBodyChange()
 {
     // A plain-text box has no length limit of its own.
     const QString text = memEmailBody->toPlainText();
-    if (FBodyMaxLength <= 0 || text.size() <= FBodyMaxLength)
+    if (FBodyMaxLength <= 0 || Utf8Size(text) <= FBodyMaxLength)
         return;
     const QSignalBlocker block(memEmailBody);
-    memEmailBody->setPlainText(text.left(FBodyMaxLength));
+    memEmailBody->setPlainText(CutToUtf8(text, FBodyMaxLength));
     memEmailBody->moveCursor(QTextCursor::End);
 }

@@ -2,6 +2,7 @@
 
 #include "core/Clock.h"
 #include "core/MessageBox.h"
+#include "core/TextLimit.h"
 #include "core/vornFile.h"
 #include "core/vornIniFile.h"
 #include "core/vornLogFile.h"
@@ -45,7 +46,6 @@ namespace {
 
 const QString kSection = QStringLiteral("TaskWizard");
 constexpr int kTitleLength = 50;
-constexpr int kNotesLength = 2 * NotesPartLength;
 
 // Pre-warning units in list order, as record rule codes.
 constexpr uint8_t kPrewarningRules[] = {srMinutes, srHours, srDays, srWeeks, srMonths, srYears};
@@ -182,6 +182,7 @@ void TTaskForm::BuildPages()
         l->addWidget(new QLabel(tr("Title:")));
         edtTaskTitle = new QLineEdit;
         edtTaskTitle->setMaxLength(kTitleLength);
+        LimitTypedBytes(edtTaskTitle, kTitleLength);
         l->addWidget(edtTaskTitle);
         l->addWidget(new QLabel(tr("Notes:")));
         memTaskNotes = new TLinedMemo;
@@ -189,15 +190,8 @@ void TTaskForm::BuildPages()
         memTaskNotes->setTabChangesFocus(true);
         l->addWidget(memTaskNotes, 1);
         connect(edtTaskTitle, &QLineEdit::textChanged, this, &TTaskForm::UpdateCaption);
-        connect(memTaskNotes, &QPlainTextEdit::textChanged, this, [this] {
-            // The record keeps 500 characters; cut what is typed or pasted beyond.
-            const QString text = memTaskNotes->toPlainText();
-            if (text.size() > kNotesLength) {
-                QSignalBlocker block(memTaskNotes);
-                memTaskNotes->setPlainText(text.left(kNotesLength));
-                memTaskNotes->moveCursor(QTextCursor::End);
-            }
-        });
+        // The record keeps the notes in two parts of 250 bytes, split between characters.
+        LimitPlainText(memTaskNotes, [](const QString &text) { return FitsInParts(text, NotesPartLength, 2); });
     }
     Panels = new Tcomponentform(this);
     Panels->hide();
@@ -244,6 +238,7 @@ void TTaskForm::BuildPages()
         l->addWidget(chkPlaySound);
         auto *sound = new QHBoxLayout;
         fedSoundPathname = new QLineEdit(DefaultSoundFile);
+        LimitTypedBytes(fedSoundPathname, kTitleLength);
         btnBrowseSound = new QToolButton;
         btnBrowseSound->setText(QStringLiteral("..."));
         btnBrowseSound->setToolTip(tr("Browse for a sound..."));
@@ -769,7 +764,7 @@ bool TTaskForm::FinishClick()
             t.SetWeekdayExcluded(d, excludes[std::size_t(d - 1)]);
     };
     if (t.Taskkind == tkAlarm) {
-        t.Title.Set(edtTaskTitle->text().trimmed().left(kTitleLength));
+        t.Title.Set(CutToUtf8(edtTaskTitle->text().trimmed(), kTitleLength));
         t.SetNotes(memTaskNotes->toPlainText());
         if (startRefused())
             return false;
@@ -780,7 +775,7 @@ bool TTaskForm::FinishClick()
         t.Scheduled = t.PreWarning ? TRecurrence::ScheduledTime(t) : start;
         writeRepeat();
         t.PlaySound = chkPlaySound->isChecked();
-        t.SoundFile.Set(fedSoundPathname->text().left(kTitleLength));
+        t.SoundFile.Set(CutToUtf8(fedSoundPathname->text(), kTitleLength));
         t.PopupNote = chkPopupNote->isChecked();
         t.SendEmail = chkSendemail->isChecked();
     } else {

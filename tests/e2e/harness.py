@@ -601,6 +601,31 @@ class Session:
         r = self.x("xdotool", "getwindowname", wid)
         return r.stdout.rstrip("\n") if r.returncode == 0 else None
 
+    def type_in_caption(self, wid, text, prefix, timeout=5.0):
+        """Type into the focused field whose text the window's caption shows
+        after prefix, one character at a time, each checked in the caption:
+        xdotool types a character outside the keyboard map through a key it
+        maps for the moment, and the program now and then reads the key after
+        the map went back. A lost or wrong character is typed again."""
+        typed = ""
+        deadline = time.monotonic() + timeout + len(text)
+        while typed != text:
+            if time.monotonic() >= deadline:
+                raise TestFailure("could not type %r, the caption reads %r" % (text, self.window_title(wid)))
+            ch = text[len(typed)]
+            self.x("xdotool", "type", "--delay", "50", ch, check_rc=True)
+            settle = time.monotonic() + 1.0
+            while self.window_title(wid) != prefix + typed + ch and time.monotonic() < settle:
+                time.sleep(0.05)
+            if self.window_title(wid) == prefix + typed + ch:
+                typed += ch
+                continue
+            # Take back whatever came instead of the character.
+            while ((self.window_title(wid) or "").startswith(prefix + typed)
+                   and self.window_title(wid) != prefix + typed):
+                self.press("BackSpace")
+                time.sleep(0.05)
+
     def window_pid(self, wid):
         r = self.x("xdotool", "getwindowpid", wid)
         return int(r.stdout) if r.returncode == 0 and r.stdout.strip().isdigit() else None

@@ -7,6 +7,8 @@ offers no TLS at all; a server that never answers does not stop the program."""
 
 import base64
 import datetime
+import email
+import email.policy
 import json
 import os
 import re
@@ -16,6 +18,7 @@ import subprocess
 import time
 
 from harness import check
+import records
 from records import DELIVERED, HAS_RUN, alarm, days, days_ago, mail_alarm, saved_record, write_store
 
 SERVER = os.path.join(os.path.dirname(os.path.abspath(__file__)), "helper", "smtp_server.py")
@@ -221,3 +224,54 @@ def test_email_silent_server_does_not_stop_the_program(s):
     check(s.is_viewable(mail_window), "the e-mail window gave up before its time")
     s.painted_screenshot(note, "note_while_sending", min_colours=16)
     _end(p)  # ends at once, the open exchange with it
+
+
+def _utf8_text(r, offset, value):
+    data = value.encode("utf-8")
+    r[offset] = len(data)
+    r[offset + 1:offset + 1 + len(data)] = data
+
+
+def _mail_as_typed(s, title, from_name, notes1, notes2, signature, encoding):
+    """One e-mail alarm whose texts are stored in the given encoding; what
+    arrives must read, through Python's e-mail parser, exactly as typed."""
+    smtp = Smtp(s)
+    r = bytearray(mail_alarm("x", days_ago(1), to="a@example.org"))
+    put = _utf8_text if encoding == "utf-8" else records.text
+    put(r, records.TITLE, title)
+    put(r, records.NOTES1, notes1)
+    put(r, records.NOTES2, notes2)
+    _, p = _start(s, [bytes(r)], smtp.port, FromName=from_name, EmailSignature=signature)
+    m = _wait_messages(smtp, p, 1)[0]
+    data = _content(m)
+    check(all(b < 0x80 for b in data), "raw 8-bit bytes in %r" % data)
+    head = data.split(b"\r\n\r\n", 1)[0].decode("ascii").split("\r\n")
+    for line in ("MIME-Version: 1.0", "Content-Type: text/plain; charset=UTF-8",
+                 "Content-Transfer-Encoding: quoted-printable"):
+        check(line in head, "no %r among the headers %r" % (line, head))
+    check(all(len(l) <= 78 for l in head), "an over-long header line in %r" % head)
+    msg = email.message_from_bytes(data, policy=email.policy.default)
+    check(str(msg["subject"]) == title, "subject %r, typed %r" % (str(msg["subject"]), title))
+    sender = msg["from"].addresses[0]
+    check(sender.display_name == from_name and sender.addr_spec == "tester@example.org",
+          "from %r <%r>" % (sender.display_name, sender.addr_spec))
+    body = msg.get_content().replace("\r\n", "\n").rstrip("\n")
+    expected = notes1 + notes2 + "\n\n" + signature
+    check(body == expected, "body %r, typed %r" % (body, expected))
+    time.sleep(4)  # the result stays 3.5 s before the windows close
+    _end(p)
+
+
+def test_email_in_the_old_code_page_arrives_as_typed(s):
+    _mail_as_typed(s, "Caf\u00e9 at 10 \u2014 bring \u20ac5 \u00bd", "Zo\u00eb Bront\u00eb",
+                   "Cr\u00e8me br\u00fbl\u00e9e\u2026 = 100% ", "\u00f7 na\u00efve", "-- Zo\u00eb",
+                   encoding="cp1252")
+
+
+def test_email_in_any_script_arrives_as_typed(s):
+    _mail_as_typed(s, "Zadzwo\u0144 do mamy \u2014 \u041f\u0440\u0438\u0432\u0435\u0442 \u65e5\u672c \u2713 "
+                   "\U0001f382",
+                   "\u0141ucja \u017bak \u03a9\u03bc\u03ad\u03b3\u03b1",
+                   "Zadzwo\u0144 do mamy: \u041f\u0440\u0438\u0432\u0435\u0442! \u65e5\u672c\u8a9e\u306e"
+                   "\u30c6\u30ad\u30b9\u30c8 \U0001f382\U0001f389 ",
+                   "\u017c\u00f3\u0142\u0107", "-- \u0141ucja \u65e5\u672c", encoding="utf-8")

@@ -17,29 +17,8 @@ TITLE = "Zadzwo\u0144 do mamy \u2014 \u041f\u0440\u0438\u0432\u0435\u0442 \u65e5
 STORED = "Zadzwo? do mamy \u2014 ?????? ?? ?"
 
 
-def _type_title(s, w, text, timeout=5.0):
-    """Type into the focused title, one character at a time, checked in the
-    window's caption: xdotool types a character outside the keyboard map
-    through a key it maps for the moment, and the program now and then reads
-    the key after the map went back. A lost or wrong character is typed again."""
-    prefix = WIZARD + " - "
-    typed = ""
-    deadline = time.monotonic() + timeout + len(text)
-    while typed != text:
-        check(time.monotonic() < deadline, "could not type %r, the caption reads %r" % (text, s.window_title(w)))
-        ch = text[len(typed)]
-        s.x("xdotool", "type", "--delay", "50", ch, check_rc=True)
-        settle = time.monotonic() + 1.0
-        while s.window_title(w) != prefix + typed + ch and time.monotonic() < settle:
-            time.sleep(0.05)
-        title = s.window_title(w) or ""
-        if title == prefix + typed + ch:
-            typed += ch
-            continue
-        # Take back whatever came instead of the character.
-        while (s.window_title(w) or "").startswith(prefix + typed) and s.window_title(w) != prefix + typed:
-            s.press("BackSpace")
-            time.sleep(0.05)
+def _type_title(s, w, text):
+    s.type_in_caption(w, text, WIZARD + " - ")
 
 
 def _wait_stored(store, title, timeout):

@@ -71,6 +71,112 @@ TEST(MailText, MessageIsTheHeaderLinesThenTheBodyWithCrLf)
 
 namespace {
 
+// Decodes "=?UTF-8?B?...?=" words (folded with CR LF SP) back to the text.
+QString DecodeWords(const QByteArray &header, int *longestWord = nullptr)
+{
+    QByteArray utf8;
+    for (const QByteArray &word : header.split('\n')) {
+        const QByteArray w = word.trimmed();
+        if (longestWord)
+            *longestWord = std::max(*longestWord, int(w.size()));
+        EXPECT_TRUE(w.startsWith("=?UTF-8?B?") && w.endsWith("?=")) << w.constData();
+        const QByteArray bytes = QByteArray::fromBase64(w.mid(10, w.size() - 12));
+        // Each word holds whole characters.
+        EXPECT_TRUE(QString::fromUtf8(bytes).toUtf8() == bytes
+                    && !QString::fromUtf8(bytes).contains(QChar::ReplacementCharacter))
+            << w.constData();
+        utf8 += bytes;
+    }
+    return QString::fromUtf8(utf8);
+}
+
+} // namespace
+
+TEST(MailText, HeaderTextsOfAnyScriptBecomeWordsOfWholeCharacters)
+{
+    EXPECT_EQ(MailText::EncodeHeaderText("Dentist at 10: bring the card"), "Dentist at 10: bring the card");
+    EXPECT_EQ(MailText::EncodeFromHeader("Ann<ann@x.org>"), "Ann<ann@x.org>");
+    EXPECT_EQ(MailText::EncodeHeaderText(QString::fromUtf8("Zadzwoń")), "=?UTF-8?B?WmFkendvxYQ=?=");
+
+    const QString texts[] = {
+        QString::fromUtf8("Zadzwoń do mamy — Привет 日本 ✓"),
+        QString::fromUtf8("日本語の長い件名は七十五文字を超えるので何語かに分けられます"),
+        QString::fromUtf8("🎂🎂🎂🎂🎂🎂🎂🎂🎂🎂🎂🎂🎂🎂🎂🎂🎂🎂🎂🎂🎂🎂🎂🎂"),
+        QString::fromUtf8("a🎂bcdefghijklmnopqrstuvwxyzabcdefghijklmnopqrstuvwxyzabcdefghij🎂 Ωμέγα"),
+    };
+    // Every line that holds encoded words has at most 76 characters, the header's name included.
+    auto checkLines = [](const QByteArray &header) {
+        for (const QByteArray &line : header.split('\n'))
+            EXPECT_LE(line.trimmed().size() + (line.startsWith(' ') ? 1 : 0), 76) << header.constData();
+        for (const char c : header)
+            EXPECT_TRUE(uchar(c) < 0x80);
+    };
+    for (const QString &t : texts) {
+        const QByteArray h = MailText::EncodeHeaderText(t, 9);
+        int longest = 0;
+        EXPECT_EQ(DecodeWords(h, &longest), t);
+        EXPECT_LE(longest, 75) << h.constData();
+        checkLines("Subject: " + h);
+    }
+    EXPECT_GT(MailText::EncodeHeaderText(texts[1]).count("=?UTF-8?B?"), 1);
+
+    const QByteArray from = MailText::EncodeFromHeader(QString::fromUtf8("Łucja Żak<lucja@x.org>"));
+    ASSERT_TRUE(from.endsWith(" <lucja@x.org>")) << from.constData();
+    EXPECT_EQ(DecodeWords(from.chopped(14)), QString::fromUtf8("Łucja Żak"));
+    // A name that fills its line leaves the address to the next one.
+    const QString longName = QString::fromUtf8("Łucja Żak Ωμέγα Привет Ωμ"); // 40 bytes
+    const QByteArray folded = MailText::EncodeFromHeader(longName + "<lucja.zak@example.org>");
+    checkLines("From: " + folded);
+    ASSERT_TRUE(folded.endsWith("\r\n <lucja.zak@example.org>")) << folded.constData();
+    EXPECT_EQ(DecodeWords(folded.chopped(25).trimmed()), longName);
+}
+
+TEST(MailText, NonAsciiMessageIsUtf8QuotedPrintable)
+{
+    const QString subject = QString::fromUtf8("Zadzwoń — Привет 日本 🎂");
+    const QString line = QString::fromUtf8("Łódź = 100% ✓, Ёлка; ") + QString(80, QChar(0x65e5)) + " end ";
+    const QByteArray m = MailText::Compose(QString::fromUtf8("Zoë<zoe@x.org>"), "a@x.org", subject,
+                                           {line, "", "-- sig"}, At(2009, 2, 17, 10, 0, 30), 3600);
+    const qsizetype split = m.indexOf("\r\n\r\n");
+    ASSERT_GT(split, 0);
+    const QByteArray head = m.left(split);
+    EXPECT_TRUE(head.contains("\r\nMIME-Version: 1.0\r\nContent-Type: text/plain; charset=UTF-8\r\n"
+                              "Content-Transfer-Encoding: quoted-printable"))
+        << head.constData();
+    EXPECT_TRUE(head.startsWith("From: =?UTF-8?B?"));
+    for (const QByteArray &l : head.split('\n'))
+        EXPECT_LE(l.trimmed().size(), 76) << l.constData();
+    for (const char c : m)
+        EXPECT_TRUE(uchar(c) < 0x80);
+
+    // Decoding the body gives back the text; no line passes 76 characters.
+    QByteArray decoded;
+    const QByteArray body = m.mid(split + 4);
+    for (const QByteArray &l : body.split('\n')) {
+        QByteArray raw = l;
+        if (raw.endsWith('\r'))
+            raw.chop(1);
+        EXPECT_LE(raw.size(), 76);
+        const bool soft = raw.endsWith('=');
+        if (soft)
+            raw.chop(1);
+        for (qsizetype i = 0; i < raw.size(); ++i) {
+            if (raw[i] == '=') {
+                decoded += char(raw.mid(i + 1, 2).toInt(nullptr, 16));
+                i += 2;
+            } else {
+                decoded += raw[i];
+            }
+        }
+        if (!soft)
+            decoded += "\r\n";
+    }
+    decoded.chop(2);
+    EXPECT_EQ(QString::fromUtf8(decoded), line + "\r\n\r\n-- sig");
+}
+
+namespace {
+
 struct EmailActionTest : ActionWindowFixture {
     void SetUp() override
     {

@@ -23,6 +23,7 @@
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QTest>
+#include <QTextCursor>
 #include <QTimeEdit>
 #include <gtest/gtest.h>
 
@@ -467,6 +468,22 @@ TEST_F(NoteFixture, EditedNotesAreWrittenBackSplitAtTwoHundredFifty)
     rec.InService = true;
     note = Open();
     EXPECT_TRUE(note->lblNotes->toPlainText().startsWith("milk\nbread"));
+
+    // Room is counted in UTF-8 bytes, and a character that would straddle the
+    // two parts moves whole into the second one.
+    const QString n = QString::fromUtf8("ń");
+    note->lblNotes->clear();
+    note->lblNotes->insertPlainText(QString(249, 'a') + n.repeated(200));
+    EXPECT_EQ(note->lblNotes->toPlainText(), QString(249, 'a') + n.repeated(125));
+    note->lblNotes->clear();
+    note->lblNotes->insertPlainText("x" + QString::fromUtf8("🎂").repeated(130) + "\nyz");
+    EXPECT_EQ(note->lblNotes->toPlainText(), "x" + QString::fromUtf8("🎂").repeated(124));
+    // Typing in the middle takes what still fits after the split moves.
+    QTextCursor c = note->lblNotes->textCursor();
+    c.setPosition(1);
+    note->lblNotes->setTextCursor(c);
+    QTest::keyClicks(note->lblNotes, "qqq");
+    EXPECT_EQ(note->lblNotes->toPlainText(), "xq" + QString::fromUtf8("🎂").repeated(124));
     delete note;
 }
 

@@ -13,6 +13,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -364,4 +365,21 @@ TEST(PreferencesForm, SaysWhatALinuxDesktopDoes)
     EXPECT_TRUE(all.contains(QStringLiteral("Customize toolbar's appearance")));
     EXPECT_TRUE(all.contains(QStringLiteral("to be thankful for our health")));
     EXPECT_FALSE(all.contains(QStringLiteral("Windows")));
+}
+
+TEST(PreferencesForm, TypedMailTextsStopAtTheirCapacityInBytes)
+{
+    PrefsEnv env;
+    auto form = env.Open();
+    // The from name holds 50 bytes: 25 two-byte letters, then nothing more.
+    form->edtReplyaddress->clear();
+    form->edtReplyaddress->insert(QString::fromUtf8("Łucja Żak ") + QString::fromUtf8("ż").repeated(30));
+    EXPECT_EQ(form->edtReplyaddress->text(), QString::fromUtf8("Łucja Żak ") + QString::fromUtf8("ż").repeated(19));
+    // The signature: 200 characters, and at most 250 bytes of them.
+    form->memSignature->clear();
+    form->memSignature->insertPlainText(QString::fromUtf8("日").repeated(100));
+    EXPECT_EQ(form->memSignature->toPlainText(), QString::fromUtf8("日").repeated(83));
+    form->memSignature->clear();
+    form->memSignature->insertPlainText(QString(300, 'a'));
+    EXPECT_EQ(form->memSignature->toPlainText(), QString(200, 'a'));
 }

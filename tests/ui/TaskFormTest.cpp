@@ -11,6 +11,7 @@
 #include "tests/support/TestSupport.h"
 #include "ui/ComponentFrm.h"
 #include "ui/ModalRun.h"
+#include "ui/RunProgramFrm.h"
 #include "ui/SendemailFrm.h"
 
 #include <QApplication>
@@ -465,4 +466,63 @@ TEST(TaskForm, TabVisitsEveryControlOfTheWhenPageInOrder)
     EXPECT_EQ(tabFrom(p.rbtRelatedDateTime, p.sedPresetNTimes).value(1), p.sedPresetNTimes);
     EXPECT_TRUE(p.rbtAbsoleteDateTime->isChecked()) << "passing through chose nothing";
     w.CancelClick();
+}
+
+// Key presses carrying any character, one at a time (a surrogate pair is one).
+void TypeText(QWidget *w, const QString &text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const qsizetype n = text.at(i).isHighSurrogate() ? 2 : 1;
+        QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, text.mid(i, n), Qt::NoModifier);
+        i += n - 1;
+    }
+}
+
+TEST(TaskForm, TypedAndPastedTextsStopAtTheirCapacityInBytes)
+{
+    const QString n = QString::fromUtf8("ń"); // two bytes
+    const QString emoji = QString::fromUtf8("🎂"); // four bytes, two QChars
+    WizardEnv env;
+    env.New([&](TTaskForm &w) {
+        w.NextClick();
+        QLineEdit *title = w.edtTaskTitle;
+        title->clear();
+        title->setFocus();
+        TypeText(title, n.repeated(24) + "ab" + n + "c");
+        EXPECT_EQ(title->text(), n.repeated(24) + "ab") << "50 bytes taken, nothing beyond";
+        title->setText(QString(47, 'a'));
+        title->end(false);
+        TypeText(title, emoji + n + "z");
+        EXPECT_EQ(title->text(), QString(47, 'a') + n + "z");
+        // A paste in the middle is cut at its own end, before the character that would not fit.
+        title->setText(QString(40, 'a') + "xy");
+        title->setCursorPosition(40);
+        title->insert(QString::fromUtf8("Привет 日本"));
+        EXPECT_EQ(title->text(), QString(40, 'a') + QString::fromUtf8("Прив") + "xy");
+        title->setText(QString(46, 'a'));
+        title->end(false);
+        title->insert("b" + emoji + "c");
+        EXPECT_EQ(title->text(), QString(46, 'a') + "b") << "never half a character";
+
+        // Notes: two parts of 250 bytes, each of whole characters.
+        w.memTaskNotes->clear();
+        w.memTaskNotes->insertPlainText(QString(249, 'a') + n + QString(300, 'b'));
+        EXPECT_EQ(w.memTaskNotes->toPlainText(), QString(249, 'a') + n + QString(248, 'b'));
+
+        w.fedSoundPathname->setText(QString());
+        w.fedSoundPathname->insert(QString::fromUtf8("é").repeated(30));
+        EXPECT_EQ(w.fedSoundPathname->text(), QString::fromUtf8("é").repeated(25));
+        static_cast<QDialog &>(w).reject();
+    });
+
+    TSendemailForm mail(&env.Ini, QFont());
+    for (QLineEdit *line : {mail.edtTo, mail.edtCc, mail.edtBcc}) {
+        line->insert(QString::fromUtf8("ż").repeated(60));
+        EXPECT_EQ(line->text(), QString::fromUtf8("ż").repeated(50));
+    }
+    TRunProgramForm run(&env.Ini, QStringLiteral("Brivane"));
+    run.fedProgramPathname->insert(QString::fromUtf8("ё").repeated(150));
+    EXPECT_EQ(run.fedProgramPathname->text(), QString::fromUtf8("ё").repeated(100));
+    run.edtProgramParameters->insert(QString::fromUtf8("日").repeated(40));
+    EXPECT_EQ(run.edtProgramParameters->text(), QString::fromUtf8("日").repeated(33));
 }

@@ -5,12 +5,6 @@
 #include "model/Recurrence.h"
 #include "storage/GlobalPreferences.h"
 
-namespace {
-
-constexpr int kMaxNotesLength = 2 * NotesPartLength;
-
-} // namespace
-
 QPoint NextPopupNotePosition(TNoteCascade &cascade, int servedNotes, const QRect &area, const QSize &note)
 {
     if (servedNotes <= 1) {
@@ -131,14 +125,19 @@ QString MemoTextToNotes(const QString &memoText)
 QString FitMemoText(const QString &memoText)
 {
     const QString text = WithPlainBreaks(memoText);
-    int stored = 0;
-    int n = 0;
+    // What the record keeps, counted in the stored form, where a line break is "\r\n".
+    const qsizetype kept = NotesFitLength(MemoTextToNotes(text));
+    qsizetype stored = 0;
+    qsizetype n = 0;
     for (; n < text.size(); ++n) {
-        const int w = text.at(n) == QLatin1Char('\n') ? 2 : 1;
-        if (stored + w > kMaxNotesLength)
+        const qsizetype w = text.at(n) == QLatin1Char('\n') ? 2 : 1;
+        if (stored + w > kept)
             break;
         stored += w;
     }
+    // Never end between the halves of a surrogate pair.
+    if (n < text.size() && n > 0 && text.at(n).isLowSurrogate())
+        --n;
     return n == text.size() ? memoText : text.left(n);
 }
 

@@ -51,7 +51,7 @@ QString NotesForMemo(const TTaskData &task);
 // The memo text as the record stores it: "\r\n" line breaks, as written by
 // other copies of the program.
 QString MemoTextToNotes(const QString &memoText);
-// The longest start of the memo text that fits the record's 500 characters.
+// The longest start of the memo text that the record's two 250-byte parts hold.
 QString FitMemoText(const QString &memoText);
-// Characters 1..250 into Notes1, 251..500 into Notes2.
+// The fitted memo text into Notes1 and Notes2, split between characters.
 void WriteBackNotes(TTaskData &task, const QString &memoText);

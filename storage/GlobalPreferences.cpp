@@ -10,6 +10,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QPalette>
@@ -300,18 +301,6 @@ const TPropInfo kProperties[] = {
 #undef PREF_ENUM
 #undef PREF_TEXT
 
-// Capacities count UTF-8 bytes. A text of an older file, written in the old
-// single-byte code page, that fitted there is kept whole, so that the file
-// loads unchanged.
-QString FitText(const QString &v, int capacity)
-{
-    if (FittingLength(v, capacity) == v.size())
-        return v;
-    if (FromCp1252(ToCp1252(v)) == v && ToCp1252(v).size() <= capacity)
-        return v;
-    return CutToCapacity(v, capacity);
-}
-
 const TPropInfo *FindProperty(const QString &name)
 {
     for (const TPropInfo &p : kProperties)
@@ -524,6 +513,18 @@ TPreferences::TPreferences(const QString &programName, const QString &productNam
     UpdateFont();
 }
 
+QString TPreferences::FitText(const QString &v, int capacity) const
+{
+    if (FittingLength(v, capacity) == v.size())
+        return v;
+    // Capacities count UTF-8 bytes. A text an older version stored in its
+    // single-byte code page, where it fitted, is read whole, so that the file
+    // loads unchanged.
+    if (FReading && FromCp1252(ToCp1252(v)) == v && ToCp1252(v).size() <= capacity)
+        return v;
+    return CutToCapacity(v, capacity);
+}
+
 void TPreferences::SetMissedTasksTreatment(TMissedTasksTreatment v)
 {
     if (v <= mtDontShowbutReschedule)
@@ -667,6 +668,8 @@ QByteArray TPreferences::ToFileBytes() const
 
 bool TPreferences::ReadFileBytes(const QByteArray &bytes, QString *error, QStringList *skipped)
 {
+    FReading = true;
+    const auto reading = qScopeGuard([this] { FReading = false; });
     try {
         int begin = 0;
         int end = 0;

@@ -195,6 +195,8 @@ private:
 
     QString FFilePath;
     bool FBadCopyKept = false;
+    bool FReading = false; // while ReadFileBytes runs
+    QString FitText(const QString &v, int capacity) const;
     // Texts as read from the file (name -> the text and its value bytes).
     QHash<QByteArray, QPair<QString, QByteArray>> FStoredTexts;
     void KeepStoredText(const QByteArray &name, const QString &current, const QByteArray &raw);

@@ -13,6 +13,7 @@
 #include "platform/ResourceLibrary.h"
 #include "platform/SoundPlayer.h"
 #include "scheduler/ActionContext.h"
+#include "scheduler/NoteActions.h"
 #include "ui/ComponentFrm.h"
 #include "ui/ModalRun.h"
 #include "ui/RunProgramFrm.h"
@@ -760,7 +761,9 @@ bool TTaskForm::FinishClick()
     };
     if (t.Taskkind == tkAlarm) {
         t.Title.Set(edtTaskTitle->text().trimmed().left(kTitleLength));
-        t.SetNotes(memTaskNotes->toPlainText());
+        // Notes shown and left alone keep their bytes and line breaks.
+        if (memTaskNotes->toPlainText() != NotesForMemo(t))
+            t.SetNotes(memTaskNotes->toPlainText());
         if (startRefused())
             return false;
         t.EventDateTime = start;

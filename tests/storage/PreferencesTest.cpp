@@ -1,3 +1,4 @@
+#include "core/Codepage.h"
 #include "core/vornIniFile.h"
 #include "core/vornLogFile.h"
 #include "storage/GlobalPreferences.h"
@@ -638,4 +639,48 @@ TEST(ExtendedFloat, KnownValuesAndRoundTrips)
     e[8] = 0xFE;
     e[9] = 0x7F;
     EXPECT_EQ(ExtendedToDouble(e), std::numeric_limits<double>::infinity());
+}
+
+// A file of an older version holds texts in the old code page (and other
+// writers' forms): it loads as it was and, while nothing is edited, is written
+// back byte for byte. An edited text is written in UTF-8.
+TEST(PreferencesFile, OldTextsLoadUnchangedAndAreWrittenBackByteForByte)
+{
+    PinnedClock clock(kNoon2025);
+    TPreferences defaults(QStringLiteral("Brivane"), QStringLiteral("Brivane"));
+    const QByteArray stream = defaults.ToFileBytes().mid(22);
+    // 250 code-page bytes with accents: more than 250 bytes in UTF-8.
+    QByteArray signature = QByteArray("Gr\xFC\xDF" "e, Jos\xE9 \x96 ");
+    while (signature.size() < 250)
+        signature += '\xE9';
+    QByteArray wide("\x12", 1);
+    wide += Le32(3) + QByteArray("\x41\x04\x42\x04\x1F\x04", 6); // "стП" in UTF-16, another writer's form
+    QByteArray s = stream;
+    const QByteArray fromName = Prop("FromName", Str(QStringLiteral("Brivane User")));
+    ASSERT_TRUE(s.contains(fromName));
+    s.replace(fromName, Prop("FromName", '\x06' + Short("Jos\xE9 M\xFCller"))
+                            + Prop("EmailSignature", '\x0C' + Le32(uint32_t(signature.size())) + signature));
+    const QByteArray port = Prop("Port", Str(QStringLiteral("25")));
+    s.replace(port, port + Prop("UserID", wide) + Prop("Password", '\x06' + Short("p\xC3\xA4ss")));
+    const QByteArray file = Wrap(s);
+
+    TPreferences prefs(QStringLiteral("Brivane"));
+    QString error;
+    ASSERT_TRUE(prefs.ReadFileBytes(file, &error)) << error.toStdString();
+    EXPECT_EQ(prefs.FromName(), QString::fromUtf8("José Müller"));
+    EXPECT_EQ(prefs.EmailSignature(), FromCp1252(signature));
+    EXPECT_EQ(prefs.UserID(), QString::fromUtf8("стП"));
+    EXPECT_EQ(prefs.Password(), QString::fromUtf8("päss")); // UTF-8 inside a short string
+    EXPECT_EQ(prefs.ToFileBytes().toHex(' '), file.toHex(' '));
+
+    prefs.SetFromName(QString::fromUtf8("José Müller-Nowak"));
+    const QByteArray again = prefs.ToFileBytes();
+    EXPECT_TRUE(again.contains(Prop("FromName", QByteArray("\x14", 1) + Le32(19) + "Jos\xC3\xA9 M\xC3\xBCller-Nowak")));
+    EXPECT_TRUE(again.contains(Prop("UserID", wide)));
+
+    // A new text is held to the capacity in UTF-8 bytes, cut between characters.
+    prefs.SetFromName(QString(48, QLatin1Char('a')) + QString::fromUtf8("€"));
+    EXPECT_EQ(prefs.FromName(), QString(48, QLatin1Char('a')));
+    prefs.SetFromName(QString(24, QChar(0x0416)) + QString::fromUtf8("😀"));
+    EXPECT_EQ(prefs.FromName(), QString(24, QChar(0x0416)));
 }

@@ -282,7 +282,11 @@ QByteArray PreferencesInOldTextForms()
     w.WriteShortString("EmailSignature");
     longForm(w, vaLString, CutSequence(250, QByteArray("\xF0\x9F\x98\x80"), 3) + "\xE9\xE9\xE9", 253);
     w.WriteShortString("FontName");
-    longForm(w, vaWString, QByteArray("A\0\x3D\xD8" "B\0", 6), 3);
+    longForm(w, vaWString,
+             QByteArray("A\0\x3D\xD8"
+                        "B\0",
+                        6),
+             3);
     w.WriteShortString("TaskStoreFolder");
     shortString(w, QByteArray("/home/J\xFCrgen/Dokumente"));
     w.WriteEnd();

@@ -12,10 +12,10 @@
 #include <QLocale>
 #include <algorithm>
 #include <cmath>
-#include <optional>
-#include <unordered_map>
 #include <cstdlib>
+#include <optional>
 #include <stdexcept>
+#include <unordered_map>
 
 TTaskList::TTaskList()
     : MoveToTrash(&MoveToRecycleBin)

@@ -10,10 +10,10 @@
 
 #include <QDir>
 #include <QFile>
-#include <QScopeGuard>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QPalette>
+#include <QScopeGuard>
 #include <cmath>
 
 using namespace PrefStream;

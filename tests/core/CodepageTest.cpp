@@ -47,7 +47,10 @@ TEST(Codepage, StoredTextsReadAsUtf8ElseAsTheOldCodePage)
         {"Polish", "Zadzwo\xC5\x84 do mamy", QString::fromUtf8("Zadzwoń do mamy")},
         {"CJK", "\xE6\x97\xA5\xE6\x9C\xAC", QString::fromUtf8("日本")},
         {"emoji", "ok \xF0\x9F\x98\x80", QString::fromUtf8("ok 😀")},
-        {"old code page", "Caf\xE9 \x80" "5", QString::fromUtf8("Café €5")},
+        {"old code page",
+         "Caf\xE9 \x80"
+         "5",
+         QString::fromUtf8("Café €5")},
         {"overlong slash", "a\xC0\xAF", QString::fromUtf8("aÀ¯")},
         {"encoded surrogate", "\xED\xA0\x80", QString::fromUtf8("í\u00A0€")},
         {"sequence cut off", "x\xE2\x82", QString::fromUtf8("xâ‚")},

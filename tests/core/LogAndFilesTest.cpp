@@ -469,5 +469,6 @@ TEST(TextFile, LinesReadAsUtf8OrTheOldCodePageEach)
     ASSERT_TRUE(file.LoadLines());
     EXPECT_EQ(file.Lines, (QStringList{QString::fromUtf8("Zadzwoń 😀"), QString::fromUtf8("Café – ok")}));
     ASSERT_TRUE(file.SaveLines());
-    EXPECT_EQ(TestSupport::ReadAll(path), QByteArray("Zadzwo\xC5\x84 \xF0\x9F\x98\x80\r\nCaf\xC3\xA9 \xE2\x80\x93 ok\r\n"));
+    EXPECT_EQ(TestSupport::ReadAll(path),
+              QByteArray("Zadzwo\xC5\x84 \xF0\x9F\x98\x80\r\nCaf\xC3\xA9 \xE2\x80\x93 ok\r\n"));
 }

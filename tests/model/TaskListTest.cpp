@@ -340,7 +340,8 @@ TEST(TaskList, TitlesSortByTheLocalesCollation)
     list.AddTask(old);
     list.SetAscending(true);
     list.SortByTitle();
-    EXPECT_EQ(Titles(list), (QStringList{"_note", "Äpfel", "apple", "Ärger", "Banana", "Élise", "Émile", "Eve", "zebra"}));
+    EXPECT_EQ(Titles(list),
+              (QStringList{"_note", "Äpfel", "apple", "Ärger", "Banana", "Élise", "Émile", "Eve", "zebra"}));
     EXPECT_LT(TTaskList::CompareTitles(Alarm(QString::fromUtf8("Äpfel")), Alarm(QStringLiteral("Banana"))), 0);
     EXPECT_LT(TTaskList::CompareTitles(Alarm(QString::fromUtf8("Émile")), Alarm(QStringLiteral("Eve"))), 0);
     EXPECT_EQ(TTaskList::CompareTitles(Alarm(QString::fromUtf8("ÄPFEL")), Alarm(QString::fromUtf8("äpfel"))), 0);

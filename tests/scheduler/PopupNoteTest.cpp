@@ -481,13 +481,15 @@ TEST(NoteText, FitsTheRecordsBytesAndNeverSplitsACharacter)
         QString kept;
     } cases[] = {
         {"two-byte letters", QString(300, QChar(0x0105)), QString(250, QChar(0x0105))},
-        {"three bytes across the split", QString(249, QLatin1Char('a')) + QString::fromUtf8("日") + QString(300, QLatin1Char('b')),
+        {"three bytes across the split",
+         QString(249, QLatin1Char('a')) + QString::fromUtf8("日") + QString(300, QLatin1Char('b')),
          QString(249, QLatin1Char('a')) + QString::fromUtf8("日") + QString(247, QLatin1Char('b'))},
-        {"emoji at the end", QString(498, QLatin1Char('c')) + emoji,
-         QString(498, QLatin1Char('c'))},
-        {"line breaks take two bytes", QString(248, QLatin1Char('d')) + QStringLiteral("\n") + emoji + QString(300, QLatin1Char('e')),
+        {"emoji at the end", QString(498, QLatin1Char('c')) + emoji, QString(498, QLatin1Char('c'))},
+        {"line breaks take two bytes",
+         QString(248, QLatin1Char('d')) + QStringLiteral("\n") + emoji + QString(300, QLatin1Char('e')),
          QString(248, QLatin1Char('d')) + QStringLiteral("\n") + emoji + QString(246, QLatin1Char('e'))},
-        {"fits whole", QString::fromUtf8("Zadzwoń do mamy\nПривет 日本 ✓"), QString::fromUtf8("Zadzwoń do mamy\nПривет 日本 ✓")},
+        {"fits whole", QString::fromUtf8("Zadzwoń do mamy\nПривет 日本 ✓"),
+         QString::fromUtf8("Zadzwoń do mamy\nПривет 日本 ✓")},
     };
     for (const auto &c : cases) {
         const QString fitted = FitMemoText(c.memo);

@@ -650,7 +650,8 @@ TEST(PreferencesFile, OldTextsLoadUnchangedAndAreWrittenBackByteForByte)
     TPreferences defaults(QStringLiteral("Brivane"), QStringLiteral("Brivane"));
     const QByteArray stream = defaults.ToFileBytes().mid(22);
     // 250 code-page bytes with accents: more than 250 bytes in UTF-8.
-    QByteArray signature = QByteArray("Gr\xFC\xDF" "e, Jos\xE9 \x96 ");
+    QByteArray signature = QByteArray("Gr\xFC\xDF"
+                                      "e, Jos\xE9 \x96 ");
     while (signature.size() < 250)
         signature += '\xE9';
     QByteArray wide("\x12", 1);

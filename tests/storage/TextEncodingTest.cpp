@@ -152,6 +152,7 @@ TEST(TextEncoding, OldStoreLoadsInItsCodePageAndIsWrittenBackUnchanged)
     loaded.Title.Set(QString::fromUtf8("Café – Réunion!"));
     ASSERT_TRUE(store.SaveStore());
     const TTaskData written = RecordAt(ReadAll(env.StorePath()), 0);
-    EXPECT_EQ(QByteArray(written.Title.Data, written.Title.Len), QByteArray("Caf\xC3\xA9 \xE2\x80\x93 R\xC3\xA9union!"));
+    EXPECT_EQ(QByteArray(written.Title.Data, written.Title.Len),
+              QByteArray("Caf\xC3\xA9 \xE2\x80\x93 R\xC3\xA9union!"));
     EXPECT_EQ(QByteArray(written.Notes2.Data, written.Notes2.Len), QByteArray("\x93ok\x94\r\n"));
 }

@@ -471,7 +471,10 @@ TEST(TaskForm, UnchangedOldTextsKeepTheirBytesThroughTheWizard)
         t.Title.Len = 14;
         std::memcpy(t.Title.Data, "Caf\xE9 \x96 R\xE9union", 14);
         t.Notes1.Len = 12;
-        std::memcpy(t.Notes1.Data, "Stra\xDF" "e\r\n\x93ok\x94", 12);
+        std::memcpy(t.Notes1.Data,
+                    "Stra\xDF"
+                    "e\r\n\x93ok\x94",
+                    12);
         t.PlaySound = true;
         t.SoundFile.Len = 10;
         std::memcpy(t.SoundFile.Data, "cloch\xE9.wav", 10);

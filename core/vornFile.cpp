@@ -1,5 +1,6 @@
 #include "core/vornFile.h"
 
+#include "core/Codepage.h"
 #include "core/MessageBox.h"
 
 #include <QCryptographicHash>
@@ -107,10 +108,13 @@ bool TvornTextFile::LoadLines()
     const QByteArray all = f.readAll();
     if (f.error() != QFileDevice::NoError)
         return false;
-    QString text = QString::fromUtf8(all);
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    QStringList lines = text.split(QLatin1Char('\n'));
+    QByteArray text = all;
+    text.replace("\r\n", "\n");
+    text.replace('\r', '\n');
+    // Line by line: lines older versions wrote are in their single-byte code page.
+    QStringList lines;
+    for (const QByteArray &line : text.split('\n'))
+        lines << DecodeStoredText(line);
     if (!lines.isEmpty() && lines.last().isEmpty())
         lines.removeLast();
     Lines = lines;

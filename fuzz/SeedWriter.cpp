@@ -9,6 +9,7 @@
 #include "storage/PrefStream.h"
 
 #include <QDir>
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -100,6 +101,69 @@ TTaskData Damaged()
     return t;
 }
 
+template <std::size_t N>
+void SetRaw(TShortText<N> &field, const QByteArray &bytes)
+{
+    field.Clear();
+    const std::size_t n = std::min<std::size_t>(N, std::size_t(bytes.size()));
+    std::memcpy(field.Data, bytes.constData(), n);
+    field.Len = uint8_t(n);
+}
+
+// Bytes of a given length: ASCII, then one multi-byte sequence that crosses
+// the end, cut there (so not valid UTF-8).
+QByteArray CutSequence(int length, const QByteArray &sequence, int kept)
+{
+    return QByteArray(length - kept, 'a') + sequence.left(kept);
+}
+
+// Every text field filled to its capacity, the last character one that does
+// not fit whole: the writer cuts before it.
+TTaskData ScriptsAtCapacity()
+{
+    TTaskData t = WeeklyAlarm();
+    const auto fill = [](auto &field, const QString &text) {
+        QString s;
+        while (s.toUtf8().size() <= int(field.Capacity))
+            s += text;
+        field.Set(s);
+    };
+    fill(t.Title, QStringLiteral("Zadzwoń 日本 "));
+    fill(t.SoundFile, QStringLiteral("Привет"));
+    fill(t.EmailTo, QStringLiteral("Καλημέρα"));
+    fill(t.EmailCc, QStringLiteral("会議"));
+    fill(t.EmailBcc, QStringLiteral("🎉😀"));
+    fill(t.EmailSubject, QStringLiteral("żółć "));
+    fill(t.EmailBody, QStringLiteral("Crème brûlée ✓ "));
+    fill(t.ProgramPathname, QStringLiteral("/home/użytkownik/日本"));
+    fill(t.ProgramParameters, QStringLiteral("--név=Ünnep "));
+    QString notes;
+    while (notes.toUtf8().size() < 520)
+        notes += QStringLiteral("Привет 日本 🎉\r\n");
+    t.SetNotes(notes);
+    return t;
+}
+
+// Texts an older version wrote in its code page, and sequences cut at every
+// capacity (also across the split of the notes) as damaged files hold them.
+TTaskData CutSequences()
+{
+    TTaskData t = WeeklyAlarm();
+    SetRaw(t.Title, QByteArray("Caf\xE9 \x96 R\xE9union \x80"));
+    const QByteArray euro("\xE2\x82\xAC"), emoji("\xF0\x9F\x98\x80");
+    SetRaw(t.Notes1, CutSequence(250, emoji, 2));
+    SetRaw(t.Notes2, emoji.mid(2) + CutSequence(248, euro, 1));
+    SetRaw(t.SoundFile, CutSequence(50, euro, 2));
+    SetRaw(t.EmailTo, CutSequence(100, emoji, 3));
+    SetRaw(t.EmailCc, CutSequence(100, QByteArray("\xC5\x84"), 1));
+    SetRaw(t.EmailBcc, QByteArray("\xC0\xAF\xED\xA0\x80\xF4\x90\x80\x80\xFF\xFE"));
+    SetRaw(t.EmailSubject, CutSequence(100, euro, 1));
+    SetRaw(t.EmailBody, CutSequence(250, emoji, 1));
+    SetRaw(t.ProgramPathname, CutSequence(200, euro, 2));
+    SetRaw(t.ProgramParameters, CutSequence(100, emoji, 3));
+    return t;
+}
+
 // The defaults, with a store folder that does not name the sandbox (whose
 // name changes from run to run).
 TPreferences DefaultPreferences()
@@ -114,9 +178,9 @@ QByteArray PreferencesWithEverything()
     TPreferences p = DefaultPreferences();
     p.SetTag(-3);
     p.SetHost(QStringLiteral("smtp.example.org"));
-    p.SetUserID(QStringLiteral("jörg")); // code page, written as UTF-8
+    p.SetUserID(QStringLiteral("jörg")); // written as UTF-8
     p.SetPassword(QStringLiteral("s3cret"));
-    p.SetFromName(QStringLiteral("Brivane – 提醒")); // written as UTF-16
+    p.SetFromName(QStringLiteral("Brivane – 提醒"));
     p.SetEmailSignature(QString(300, QLatin1Char('x'))); // cut, written as a long string
     p.SetFontName(QStringLiteral("DejaVu Sans"));
     p.SetFontSize(-13);
@@ -172,6 +236,63 @@ QByteArray PreferencesFromOtherWriters()
     return WrapResource("TPreferences", w.Data());
 }
 
+// Texts in many scripts at their capacities, and texts in the forms older
+// files hold them: code-page bytes, UTF-8 in a short string, cut sequences,
+// bad UTF-8 in a UTF-8 string and a lone surrogate in UTF-16.
+QByteArray PreferencesWithScripts()
+{
+    TPreferences p = DefaultPreferences();
+    const auto fill = [](const QString &text, int capacity) {
+        QString s;
+        while (s.toUtf8().size() <= capacity)
+            s += text;
+        return s;
+    };
+    p.SetHost(fill(QStringLiteral("smtp.zürich.日本"), TPreferences::kTextCapacity));
+    p.SetFromName(fill(QStringLiteral("Zadzwoń 🎉"), TPreferences::kTextCapacity));
+    p.SetEmailSignature(fill(QStringLiteral("Привет, Καλημέρα ✓\r\n"), TPreferences::kEmailSignatureCapacity));
+    p.SetTaskStoreFolder(fill(QStringLiteral("/home/użytkownik/会議"), TPreferences::kTaskStoreFolderCapacity));
+    return p.ToFileBytes();
+}
+
+QByteArray PreferencesInOldTextForms()
+{
+    using namespace PrefStream;
+    const auto shortString = [](TWriter &w, const QByteArray &bytes) {
+        w.WriteByte(vaString);
+        w.WriteShortString(bytes);
+    };
+    const auto longForm = [](TWriter &w, uint8_t type, const QByteArray &bytes, int count) {
+        w.WriteByte(type);
+        for (int i = 0; i < 4; ++i)
+            w.WriteByte(uint8_t(uint32_t(count) >> (8 * i)));
+        for (const char c : bytes)
+            w.WriteByte(uint8_t(c));
+    };
+    TWriter w;
+    w.WriteHeader("TPreferences", QByteArray());
+    w.WriteShortString("Host");
+    shortString(w, CutSequence(50, QByteArray("\xE2\x82\xAC"), 2));
+    w.WriteShortString("UserID");
+    shortString(w, QByteArray("j\xF6rg"));
+    w.WriteShortString("Password");
+    shortString(w, QByteArray("p\xC3\xA4ss \xF0\x9F\x98\x80"));
+    w.WriteShortString("FromName");
+    longForm(w, vaUTF8String, QByteArray("bad \xC0\xAF \xED\xA0\x80 \xF0\x9F"), 12);
+    w.WriteShortString("EmailSignature");
+    longForm(w, vaLString, CutSequence(250, QByteArray("\xF0\x9F\x98\x80"), 3) + "\xE9\xE9\xE9", 253);
+    w.WriteShortString("FontName");
+    longForm(w, vaWString,
+             QByteArray("A\0\x3D\xD8"
+                        "B\0",
+                        6),
+             3);
+    w.WriteShortString("TaskStoreFolder");
+    shortString(w, QByteArray("/home/J\xFCrgen/Dokumente"));
+    w.WriteEnd();
+    return WrapResource("TPreferences", w.Data());
+}
+
 // Numbers at the edges of what the stream holds.
 QByteArray PreferencesAtTheEdges()
 {
@@ -217,6 +338,8 @@ int main(int argc, char **argv)
     Seed("fuzz_task_element", "weekly-alarm.tsk", TaskElementBytes(WeeklyAlarm()));
     Seed("fuzz_task_element", "monthly-program.tsk", TaskElementBytes(MonthlyProgram()));
     Seed("fuzz_task_element", "damaged.tsk", TaskElementBytes(Damaged()));
+    Seed("fuzz_task_element", "scripts-at-capacity.tsk", TaskElementBytes(ScriptsAtCapacity()));
+    Seed("fuzz_task_element", "cut-sequences.tsk", TaskElementBytes(CutSequences()));
 
     TTaskData notice = WeeklyAlarm();
     notice.Tag = TAG_INFODLG;
@@ -226,11 +349,15 @@ int main(int argc, char **argv)
     older[1] = 9;
     Seed("fuzz_store_file", "older-format.dat", older);
     Seed("fuzz_store_file", "cut-without-backup.dat", TaskElementBytes(Damaged()) + QByteArray(40, '\x1A'));
+    Seed("fuzz_store_file", "scripts.dat",
+         TaskElementBytes(BackupReminder()) + TaskElementBytes(ScriptsAtCapacity()) + TaskElementBytes(CutSequences()));
 
     Seed("fuzz_preferences", "defaults.pfc", DefaultPreferences().ToFileBytes());
     Seed("fuzz_preferences", "everything.pfc", PreferencesWithEverything());
     Seed("fuzz_preferences", "other-writers.pfc", PreferencesFromOtherWriters());
     Seed("fuzz_preferences", "edges.pfc", PreferencesAtTheEdges());
+    Seed("fuzz_preferences", "scripts.pfc", PreferencesWithScripts());
+    Seed("fuzz_preferences", "old-text-forms.pfc", PreferencesInOldTextForms());
 
     Seed("fuzz_ini_file", "program.ini",
          IniSeed("Tasklist", "SortBy", "4",

@@ -64,10 +64,20 @@ QString TTaskData::Notes() const
 
 void TTaskData::SetNotes(const QString &text)
 {
-    // Split the code-page bytes, so that each part is exactly its 250 characters.
-    const QByteArray bytes = ToCp1252(text);
-    SetRawText(Notes1, bytes.left(NotesPartLength));
-    SetRawText(Notes2, bytes.mid(NotesPartLength, NotesPartLength));
+    // Unchanged notes keep their bytes, whatever code page wrote them.
+    if (Notes() == text)
+        return;
+    // Each part is read on its own, so a character never straddles the split:
+    // the first part ends before the character that would not fit.
+    const qsizetype first = FittingLength(text, NotesPartLength);
+    SetRawText(Notes1, EncodeText(text.left(first)));
+    SetRawText(Notes2, EncodeText(text.mid(first), NotesPartLength));
+}
+
+qsizetype NotesFitLength(const QString &text)
+{
+    const qsizetype first = FittingLength(text, NotesPartLength);
+    return first + FittingLength(text.mid(first), NotesPartLength);
 }
 
 bool TTaskData::IsWeekdayExcluded(int isoDay) const

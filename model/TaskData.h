@@ -67,6 +67,9 @@ QString ServiceTagName(int32_t tag);
 // "Automated Task", "Anniversary", "To-Do list", "Service", "Alarm"; empty for others.
 QString TaskKindName(int kind);
 
+// How many UTF-16 units at the start of a notes text SetNotes keeps.
+qsizetype NotesFitLength(const QString &text);
+
 inline const QString DefaultSoundFile = QStringLiteral("reminder.wav");
 constexpr int NotesPartLength = 250;
 
@@ -154,7 +157,8 @@ struct TTaskData {
 
     // Notes1 followed by Notes2.
     QString Notes() const;
-    // Cut to 500 code-page characters and split at 250.
+    // Split into two parts of at most 250 bytes each, the first ending before
+    // the character that would not fit; what fits in neither is cut.
     void SetNotes(const QString &text);
 
     // The exclusion flag of an ISO weekday (1 = Monday .. 7 = Sunday); false outside.

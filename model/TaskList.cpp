@@ -7,11 +7,15 @@
 #include "platform/Desktop.h"
 #include "platform/SystemHelpers.h"
 
+#include <QCollator>
 #include <QFile>
+#include <QLocale>
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <optional>
 #include <stdexcept>
+#include <unordered_map>
 
 TTaskList::TTaskList()
     : MoveToTrash(&MoveToRecycleBin)
@@ -245,23 +249,29 @@ bool TTaskList::FindServiceTask(int32_t tag, int &index) const
     return false;
 }
 
+namespace {
+
+// Titles compare as the user reads them, in the current locale, letter case
+// aside. The collator is made once per locale: making one is costly.
+const QCollator &TitleCollator()
+{
+    static thread_local QString localeName;
+    static thread_local std::optional<QCollator> collator;
+    const QLocale locale;
+    if (!collator || locale.name() != localeName) {
+        collator.emplace(locale);
+        collator->setCaseSensitivity(Qt::CaseInsensitive);
+        collator->setNumericMode(false);
+        localeName = locale.name();
+    }
+    return *collator;
+}
+
+} // namespace
+
 int TTaskList::CompareTitles(const TTaskData &a, const TTaskData &b)
 {
-    // ASCII letters folded, other bytes compared as they are.
-    const int la = std::min<int>(a.Title.Len, int(a.Title.Capacity));
-    const int lb = std::min<int>(b.Title.Len, int(b.Title.Capacity));
-    const int n = std::min(la, lb);
-    for (int i = 0; i < n; ++i) {
-        int ca = static_cast<unsigned char>(a.Title.Data[i]);
-        int cb = static_cast<unsigned char>(b.Title.Data[i]);
-        if (ca >= 'a' && ca <= 'z')
-            ca -= 'a' - 'A';
-        if (cb >= 'a' && cb <= 'z')
-            cb -= 'a' - 'A';
-        if (ca != cb)
-            return ca - cb;
-    }
-    return la - lb;
+    return TitleCollator().compare(a.Title.Get(), b.Title.Get());
 }
 
 namespace {
@@ -355,7 +365,13 @@ void TTaskList::Sort(Compare compare)
 
 void TTaskList::SortByTitle()
 {
-    Sort([](const TTaskData &a, const TTaskData &b) { return CompareTitles(a, b); });
+    // One sort key per record rather than a collation per comparison.
+    const QCollator &collator = TitleCollator();
+    std::unordered_map<const TTaskData *, QCollatorSortKey> keys;
+    keys.reserve(FItems.size());
+    for (const TTaskRef &t : FItems)
+        keys.emplace(t.get(), collator.sortKey(t->Title.Get()));
+    Sort([&keys](const TTaskData &a, const TTaskData &b) { return keys.at(&a).compare(keys.at(&b)); });
 }
 
 void TTaskList::SortByScheduled()

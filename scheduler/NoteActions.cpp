@@ -125,16 +125,27 @@ QString MemoTextToNotes(const QString &memoText)
 
 bool MemoTextFits(const QString &memoText)
 {
-    return FitsInParts(MemoTextToNotes(memoText), NotesPartLength, 2);
+    const QString notes = MemoTextToNotes(memoText);
+    return NotesFitLength(notes) == notes.size();
 }
 
 QString FitMemoText(const QString &memoText)
 {
-    if (MemoTextFits(memoText))
-        return memoText;
-    QString text = WithPlainBreaks(memoText);
-    int end = int(text.size());
-    return TrimToFit(text, end, MemoTextFits);
+    const QString text = WithPlainBreaks(memoText);
+    // What the record keeps, counted in the stored form, where a line break is "\r\n".
+    const qsizetype kept = NotesFitLength(MemoTextToNotes(text));
+    qsizetype stored = 0;
+    qsizetype n = 0;
+    for (; n < text.size(); ++n) {
+        const qsizetype w = text.at(n) == QLatin1Char('\n') ? 2 : 1;
+        if (stored + w > kept)
+            break;
+        stored += w;
+    }
+    // Never end between the halves of a surrogate pair.
+    if (n < text.size() && n > 0 && text.at(n).isLowSurrogate())
+        --n;
+    return n == text.size() ? memoText : text.left(n);
 }
 
 void WriteBackNotes(TTaskData &task, const QString &memoText)

@@ -54,7 +54,7 @@ QString MemoTextToNotes(const QString &memoText);
 // Whether the memo text, stored with CR LF breaks, fits the record's two
 // 250-byte note parts split between characters.
 bool MemoTextFits(const QString &memoText);
-// The longest start of the memo text, of whole characters, that fits.
+// The longest start of the memo text that the record's two 250-byte parts hold.
 QString FitMemoText(const QString &memoText);
-// Characters 1..250 into Notes1, 251..500 into Notes2.
+// The fitted memo text into Notes1 and Notes2, split between characters.
 void WriteBackNotes(TTaskData &task, const QString &memoText);

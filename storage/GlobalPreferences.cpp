@@ -13,6 +13,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QPalette>
+#include <QScopeGuard>
 #include <cmath>
 
 using namespace PrefStream;
@@ -512,6 +513,18 @@ TPreferences::TPreferences(const QString &programName, const QString &productNam
     UpdateFont();
 }
 
+QString TPreferences::FitText(const QString &v, int capacity) const
+{
+    if (FittingLength(v, capacity) == v.size())
+        return v;
+    // Capacities count UTF-8 bytes. A text an older version stored in its
+    // single-byte code page, where it fitted, is read whole, so that the file
+    // loads unchanged.
+    if (FReading && FromCp1252(ToCp1252(v)) == v && ToCp1252(v).size() <= capacity)
+        return v;
+    return CutToCapacity(v, capacity);
+}
+
 void TPreferences::SetMissedTasksTreatment(TMissedTasksTreatment v)
 {
     if (v <= mtDontShowbutReschedule)
@@ -520,35 +533,35 @@ void TPreferences::SetMissedTasksTreatment(TMissedTasksTreatment v)
 
 void TPreferences::SetHost(const QString &v)
 {
-    FHost = CutToCapacity(v, kTextCapacity);
+    FHost = FitText(v, kTextCapacity);
 }
 void TPreferences::SetPort(const QString &v)
 {
-    FPort = CutToCapacity(v, kTextCapacity);
+    FPort = FitText(v, kTextCapacity);
 }
 void TPreferences::SetUserID(const QString &v)
 {
-    FUserID = CutToCapacity(v, kTextCapacity);
+    FUserID = FitText(v, kTextCapacity);
 }
 void TPreferences::SetPassword(const QString &v)
 {
-    FPassword = CutToCapacity(v, kTextCapacity);
+    FPassword = FitText(v, kTextCapacity);
 }
 void TPreferences::SetFromaddress(const QString &v)
 {
-    FFromaddress = CutToCapacity(v, kTextCapacity);
+    FFromaddress = FitText(v, kTextCapacity);
 }
 void TPreferences::SetFromName(const QString &v)
 {
-    FFromName = CutToCapacity(v, kTextCapacity);
+    FFromName = FitText(v, kTextCapacity);
 }
 void TPreferences::SetEmailSignature(const QString &v)
 {
-    FEmailSignature = CutToCapacity(v, kEmailSignatureCapacity);
+    FEmailSignature = FitText(v, kEmailSignatureCapacity);
 }
 void TPreferences::SetTaskStoreFolder(const QString &v)
 {
-    FTaskStoreFolder = CutToCapacity(v, kTaskStoreFolderCapacity);
+    FTaskStoreFolder = FitText(v, kTaskStoreFolderCapacity);
 }
 
 void TPreferences::SetSnoozeType(int preset, TSnoozeType v)
@@ -635,14 +648,28 @@ QByteArray TPreferences::ToFileBytes() const
 {
     TWriter w;
     w.WriteHeader(QByteArrayLiteral("TPreferences"), QByteArray());
-    for (const TPropInfo &p : kProperties)
+    for (const TPropInfo &p : kProperties) {
+        // A text as it was read, while it is unchanged: the bytes stay as the
+        // file had them, whatever code page wrote them.
+        if (p.Kind == TKind::Text) {
+            const auto stored = FStoredTexts.constFind(QByteArray(p.Name));
+            const QString v = p.GetText(*this);
+            if (stored != FStoredTexts.constEnd() && !v.isEmpty() && stored->first == v) {
+                w.WriteShortString(QByteArray(p.Name));
+                w.WriteRaw(stored->second);
+                continue;
+            }
+        }
         WriteProperty(w, p, *this);
+    }
     w.WriteEnd();
     return WrapResource(QByteArrayLiteral("TPREFERENCES"), w.Data());
 }
 
 bool TPreferences::ReadFileBytes(const QByteArray &bytes, QString *error, QStringList *skipped)
 {
+    FReading = true;
+    const auto reading = qScopeGuard([this] { FReading = false; });
     try {
         int begin = 0;
         int end = 0;
@@ -656,7 +683,10 @@ bool TPreferences::ReadFileBytes(const QByteArray &bytes, QString *error, QStrin
             const TPropInfo *p = FindProperty(QString::fromLatin1(name));
             try {
                 if (p) {
+                    const int start = r.Pos();
                     ReadProperty(r, *p, *this);
+                    if (p->Kind == TKind::Text)
+                        KeepStoredText(QByteArray(p->Name), p->GetText(*this), bytes.mid(start, r.Pos() - start));
                     continue;
                 }
                 // Written by another version: step over it so that the settings
@@ -734,6 +764,17 @@ bool TPreferences::LoadPreferences(TvornIniFile *ini)
         ini->WriteString(QStringLiteral("Preferences"), QStringLiteral("DB"), FTaskStoreFolder);
     LogInfo(QStringLiteral("Preferences Opened."));
     return ok;
+}
+
+void TPreferences::KeepStoredText(const QByteArray &name, const QString &current, const QByteArray &raw)
+{
+    // Kept only when what the property holds is the whole stored text (not cut).
+    TReader r(raw, 0, int(raw.size()));
+    const QString stored = r.ReadTextValue(r.ReadValueType());
+    if (stored == current)
+        FStoredTexts.insert(name, {stored, raw});
+    else
+        FStoredTexts.remove(name);
 }
 
 void TPreferences::KeepBadCopy(const QByteArray &bytes)

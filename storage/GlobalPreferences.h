@@ -16,6 +16,8 @@ class TvornIniFile;
 #include <QByteArray>
 #include <QColor>
 #include <QFont>
+#include <QHash>
+#include <QPair>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -50,7 +52,7 @@ public:
     // The names shape the defaults (sender name, store folder); empty: "Brivane".
     explicit TPreferences(const QString &programName = QString(), const QString &productName = QString());
 
-    // Capacities of the texts (in code-page bytes); FontName has none.
+    // Capacities of the texts in UTF-8 bytes; FontName has none.
     static constexpr int kTextCapacity = 50;
     static constexpr int kEmailSignatureCapacity = 250;
     static constexpr int kTaskStoreFolderCapacity = 250;
@@ -193,6 +195,11 @@ private:
 
     QString FFilePath;
     bool FBadCopyKept = false;
+    bool FReading = false; // while ReadFileBytes runs
+    QString FitText(const QString &v, int capacity) const;
+    // Texts as read from the file (name -> the text and its value bytes).
+    QHash<QByteArray, QPair<QString, QByteArray>> FStoredTexts;
+    void KeepStoredText(const QByteArray &name, const QString &current, const QByteArray &raw);
     QFont FDefaultFont;
     QFont FFont;
 

@@ -83,19 +83,10 @@ void TWriter::WriteText(const QString &text)
         }
         return;
     }
-    const QByteArray utf8 = text.toUtf8();
-    if (utf8.size() >= 2 * text.size()) {
-        WriteByte(vaWString);
-        WriteInt32Raw(int32_t(text.size()));
-        for (const QChar c : text) {
-            WriteByte(uint8_t(c.unicode() & 0xFF));
-            WriteByte(uint8_t(c.unicode() >> 8));
-        }
-    } else {
-        WriteByte(vaUTF8String);
-        WriteInt32Raw(int32_t(utf8.size()));
-        FData.append(utf8);
-    }
+    const QByteArray utf8 = EncodeText(text);
+    WriteByte(vaUTF8String);
+    WriteInt32Raw(int32_t(utf8.size()));
+    FData.append(utf8);
 }
 
 void TWriter::WriteExtended(double v)
@@ -208,8 +199,8 @@ QString TReader::ReadTextValue(uint8_t type)
     switch (type) {
     case vaString:
         // Written by us only for ASCII; older writers put code-page bytes here.
-        return FromCp1252(ReadShortString());
-    case vaLString: return FromCp1252(ReadBytes(ReadUInt32()));
+        return DecodeStoredText(ReadShortString());
+    case vaLString: return DecodeStoredText(ReadBytes(ReadUInt32()));
     case vaUTF8String: return QString::fromUtf8(ReadBytes(ReadUInt32()));
     case vaWString: {
         const qint64 chars = ReadUInt32();

@@ -59,9 +59,10 @@ public:
     void WriteIdent(const QByteArray &ident);
     void WriteBoolean(bool v) { WriteByte(v ? vaTrue : vaFalse); }
     void WriteSet(const QList<QByteArray> &members);
-    // ASCII: type 6 (12 from 256 bytes); otherwise type 20 in UTF-8, or type 18
-    // in UTF-16 when UTF-8 would take at least twice as many bytes as characters.
+    // ASCII: type 6 (12 from 256 bytes); otherwise type 20 in UTF-8.
     void WriteText(const QString &text);
+    // Bytes as they are, such as a value read earlier.
+    void WriteRaw(const QByteArray &bytes) { FData.append(bytes); }
     void WriteExtended(double v);
     // The stream start: "TPF0", class name, component name.
     void WriteHeader(const QByteArray &className, const QByteArray &componentName);
@@ -80,6 +81,7 @@ public:
     TReader(const QByteArray &data, int begin, int end);
 
     bool AtEnd() const { return FPos >= FEnd; }
+    int Pos() const { return FPos; }
     uint8_t ReadByte();
     QByteArray ReadShortString();
     // Checks "TPF0" and returns the class name; the component name is skipped.

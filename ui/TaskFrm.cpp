@@ -14,6 +14,7 @@
 #include "platform/ResourceLibrary.h"
 #include "platform/SoundPlayer.h"
 #include "scheduler/ActionContext.h"
+#include "scheduler/NoteActions.h"
 #include "ui/ComponentFrm.h"
 #include "ui/ModalRun.h"
 #include "ui/RunProgramFrm.h"
@@ -764,8 +765,13 @@ bool TTaskForm::FinishClick()
             t.SetWeekdayExcluded(d, excludes[std::size_t(d - 1)]);
     };
     if (t.Taskkind == tkAlarm) {
-        t.Title.Set(CutToUtf8(edtTaskTitle->text().trimmed(), kTitleLength));
-        t.SetNotes(memTaskNotes->toPlainText());
+        // Texts left as they were keep their bytes, even an old title whose
+        // UTF-8 form is longer than the field now holds.
+        const QString title = edtTaskTitle->text().trimmed();
+        if (title != t.Title.Get())
+            t.Title.Set(CutToUtf8(title, kTitleLength));
+        if (memTaskNotes->toPlainText() != NotesForMemo(t))
+            t.SetNotes(memTaskNotes->toPlainText());
         if (startRefused())
             return false;
         t.EventDateTime = start;

@@ -456,3 +456,19 @@ TEST(VornFile, TimesAndSizeOfMissingAndPresentFiles)
     ASSERT_TRUE(f.CreateEmpty());
     EXPECT_EQ(f.FileSize(), 0);
 }
+
+// A text file holds lines this version wrote in UTF-8 next to lines older
+// versions wrote in their code page; each line reads whole and both are
+// written back in UTF-8.
+TEST(TextFile, LinesReadAsUtf8OrTheOldCodePageEach)
+{
+    QTemporaryDir dir;
+    const QString path = dir.path() + QStringLiteral("/mixed.txt");
+    ASSERT_TRUE(TestSupport::WriteAll(path, QByteArray("Zadzwo\xC5\x84 \xF0\x9F\x98\x80\r\nCaf\xE9 \x96 ok\r\n")));
+    TvornTextFile file(path);
+    ASSERT_TRUE(file.LoadLines());
+    EXPECT_EQ(file.Lines, (QStringList{QString::fromUtf8("Zadzwoń 😀"), QString::fromUtf8("Café – ok")}));
+    ASSERT_TRUE(file.SaveLines());
+    EXPECT_EQ(TestSupport::ReadAll(path),
+              QByteArray("Zadzwo\xC5\x84 \xF0\x9F\x98\x80\r\nCaf\xC3\xA9 \xE2\x80\x93 ok\r\n"));
+}

@@ -75,10 +75,10 @@ TEST(TaskRecord, ByteImageHoldsEveryFieldAtItsOffsetLittleEndian)
     EXPECT_EQ(ReadAt<double>(b, 24), t.EventDateTime);
     EXPECT_EQ(ReadAt<double>(b, 32), t.Scheduled);
     EXPECT_EQ(ReadAt<double>(b, 48), t.Created);
-    // Title in Windows-1252: length byte then the bytes ("é" 0xE9, "–" 0x96).
-    EXPECT_EQ(uint8_t(b[56]), 14);
-    EXPECT_EQ(uint8_t(b[56 + 4]), 0xE9);
-    EXPECT_EQ(uint8_t(b[56 + 6]), 0x96);
+    // Title in UTF-8: length byte then the bytes ("é" C3 A9, "–" E2 80 93).
+    EXPECT_EQ(uint8_t(b[56]), 17);
+    EXPECT_EQ(b.mid(56 + 4, 2), QByteArray("\xC3\xA9"));
+    EXPECT_EQ(b.mid(56 + 7, 3), QByteArray("\xE2\x80\x93"));
     EXPECT_EQ(uint8_t(b[107]), 250);
     EXPECT_EQ(uint8_t(b[358]), 50);
     EXPECT_EQ(uint8_t(b[611]), 1);
@@ -145,6 +145,79 @@ TEST(TaskRecord, NotesSplitAt250AndReadBackWhole)
     t.SetNotes(QStringLiteral("short"));
     EXPECT_EQ(t.Notes2.Len, 0);
     EXPECT_EQ(t.Notes(), QStringLiteral("short"));
+}
+
+// The notes are read part by part, so neither the split nor the cut at the
+// end may fall inside a character.
+TEST(TaskRecord, NotesSplitAndCutBetweenCharacters)
+{
+    const QString wide[] = {QString::fromUtf8("ń"), QString::fromUtf8("日"), QString::fromUtf8("😀")};
+    for (const QString &c : wide) {
+        const int w = int(c.toUtf8().size());
+        for (int before = 1; before < w; ++before) {
+            TTaskData t;
+            const QString head(250 - before, QLatin1Char('a'));
+            const QString notes = head + c + QStringLiteral("tail");
+            t.SetNotes(notes);
+            EXPECT_EQ(t.Notes1.Len, 250 - before) << w;
+            EXPECT_EQ(t.Notes1.Get(), head) << w;
+            EXPECT_EQ(t.Notes2.Get(), c + QStringLiteral("tail")) << w;
+            EXPECT_EQ(t.Notes(), notes) << w;
+            EXPECT_EQ(NotesFitLength(notes), notes.size()) << w;
+
+            // The end of the second part.
+            const QString full = QString(250, QLatin1Char('x')) + QString(250 - before, QLatin1Char('y')) + c;
+            t.SetNotes(full);
+            EXPECT_EQ(t.Notes2.Len, 250 - before) << w;
+            EXPECT_EQ(t.Notes(), full.left(500 - before)) << w;
+            EXPECT_EQ(NotesFitLength(full), 500 - before) << w;
+        }
+    }
+    // 300 Cyrillic letters of two bytes each: 125 in each part.
+    TTaskData t;
+    const QString cyrillic = QString(300, QChar(0x0416));
+    t.SetNotes(cyrillic);
+    EXPECT_EQ(t.Notes(), cyrillic.left(250));
+    EXPECT_EQ(NotesFitLength(cyrillic), 250);
+
+    // Notes an older version wrote in its code page stay as they are when set
+    // unchanged, as an editor does that writes back what it showed.
+    TTaskData old;
+    old.Notes1.Len = 4;
+    std::memcpy(old.Notes1.Data, "Caf\xE9", 4);
+    old.Notes2.Len = 2;
+    std::memcpy(old.Notes2.Data, "\x80\x35", 2);
+    const QByteArray before = old.ToBytes();
+    ASSERT_EQ(old.Notes(), QString::fromUtf8("Café€5"));
+    old.SetNotes(old.Notes());
+    EXPECT_EQ(old.ToBytes(), before);
+}
+
+// Every text field of the record holds its capacity in bytes and is cut
+// before a character that crosses it.
+TEST(TaskRecord, TextFieldsCutAtTheirByteCapacity)
+{
+    TTaskData t;
+    const auto check = [](auto &field, int capacity, const char *name) {
+        const QString c = QString::fromUtf8("€"); // three bytes
+        ASSERT_EQ(int(field.Capacity), capacity) << name;
+        field.Set(QString(capacity - 2, QLatin1Char('a')) + c);
+        EXPECT_EQ(field.Get(), QString(capacity - 2, QLatin1Char('a'))) << name;
+        field.Set(QString(capacity - 3, QLatin1Char('a')) + c + c);
+        EXPECT_EQ(field.Get(), QString(capacity - 3, QLatin1Char('a')) + c) << name;
+        EXPECT_EQ(field.Len, capacity) << name;
+    };
+    check(t.Title, 50, "Title");
+    check(t.Notes1, 250, "Notes1");
+    check(t.Notes2, 250, "Notes2");
+    check(t.SoundFile, 50, "SoundFile");
+    check(t.EmailTo, 100, "EmailTo");
+    check(t.EmailCc, 100, "EmailCc");
+    check(t.EmailBcc, 100, "EmailBcc");
+    check(t.EmailSubject, 100, "EmailSubject");
+    check(t.EmailBody, 250, "EmailBody");
+    check(t.ProgramPathname, 200, "ProgramPathname");
+    check(t.ProgramParameters, 100, "ProgramParameters");
 }
 
 TEST(TaskRecord, CopyForPasteClearsOnlyRunCountAndCompletion)

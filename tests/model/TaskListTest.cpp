@@ -8,6 +8,7 @@
 
 #include <QFile>
 #include <cmath>
+#include <cstring>
 #include <gtest/gtest.h>
 #include <limits>
 #include <random>
@@ -323,7 +324,28 @@ TEST(TaskList, EachSortUsesItsKey)
     TTaskData a = Alarm(QStringLiteral("abc")), b = Alarm(QStringLiteral("ABCD")), c = Alarm(QStringLiteral("ABC"));
     EXPECT_LT(TTaskList::CompareTitles(a, b), 0);
     EXPECT_EQ(TTaskList::CompareTitles(a, c), 0);
-    EXPECT_GT(TTaskList::CompareTitles(Alarm(QStringLiteral("_")), Alarm(QStringLiteral("Z"))), 0); // '_' after 'Z'
+}
+
+// Titles sort as readers of the locale expect, not by their bytes.
+TEST(TaskList, TitlesSortByTheLocalesCollation)
+{
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    TTaskList list;
+    for (const char *title : {"zebra", "Ärger", "Banana", "_note", "apple", "Äpfel", "Émile", "Eve"})
+        list.AddTask(Alarm(QString::fromUtf8(title)));
+    // A title an older version stored in its code page sorts by its letters too.
+    TTaskData old = Alarm(QString());
+    old.Title.Len = 5;
+    std::memcpy(old.Title.Data, "\xC9lise", 5);
+    list.AddTask(old);
+    list.SetAscending(true);
+    list.SortByTitle();
+    EXPECT_EQ(Titles(list),
+              (QStringList{"_note", "Äpfel", "apple", "Ärger", "Banana", "Élise", "Émile", "Eve", "zebra"}));
+    EXPECT_LT(TTaskList::CompareTitles(Alarm(QString::fromUtf8("Äpfel")), Alarm(QStringLiteral("Banana"))), 0);
+    EXPECT_LT(TTaskList::CompareTitles(Alarm(QString::fromUtf8("Émile")), Alarm(QStringLiteral("Eve"))), 0);
+    EXPECT_EQ(TTaskList::CompareTitles(Alarm(QString::fromUtf8("ÄPFEL")), Alarm(QString::fromUtf8("äpfel"))), 0);
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom));
 }
 
 // Values that break a strict order (damaged dates, chains of near-equal

@@ -487,6 +487,36 @@ TEST_F(NoteFixture, EditedNotesAreWrittenBackSplitAtTwoHundredFifty)
     delete note;
 }
 
+// The memo is fitted to what the record's two parts hold in bytes: a
+// character that crosses the end of the first part moves to the second.
+TEST(NoteText, FitsTheRecordsBytesAndNeverSplitsACharacter)
+{
+    const QString emoji = QString::fromUtf8("😀");
+    const struct {
+        const char *what;
+        QString memo;
+        QString kept;
+    } cases[] = {
+        {"two-byte letters", QString(300, QChar(0x0105)), QString(250, QChar(0x0105))},
+        {"three bytes across the split",
+         QString(249, QLatin1Char('a')) + QString::fromUtf8("日") + QString(300, QLatin1Char('b')),
+         QString(249, QLatin1Char('a')) + QString::fromUtf8("日") + QString(247, QLatin1Char('b'))},
+        {"emoji at the end", QString(498, QLatin1Char('c')) + emoji, QString(498, QLatin1Char('c'))},
+        {"line breaks take two bytes",
+         QString(248, QLatin1Char('d')) + QStringLiteral("\n") + emoji + QString(300, QLatin1Char('e')),
+         QString(248, QLatin1Char('d')) + QStringLiteral("\n") + emoji + QString(246, QLatin1Char('e'))},
+        {"fits whole", QString::fromUtf8("Zadzwoń do mamy\nПривет 日本 ✓"),
+         QString::fromUtf8("Zadzwoń do mamy\nПривет 日本 ✓")},
+    };
+    for (const auto &c : cases) {
+        const QString fitted = FitMemoText(c.memo);
+        EXPECT_EQ(fitted, c.kept) << c.what;
+        TTaskData t;
+        WriteBackNotes(t, c.memo);
+        EXPECT_EQ(NotesForMemo(t), fitted) << c.what;
+    }
+}
+
 TEST_F(NoteFixture, UneditedNotesAreNotWrittenBack)
 {
     prefs.SetEditableNotes(true);

@@ -1,3 +1,4 @@
+#include "core/Codepage.h"
 #include "core/vornIniFile.h"
 #include "core/vornLogFile.h"
 #include "storage/GlobalPreferences.h"
@@ -191,7 +192,7 @@ TEST(PreferencesFile, EveryValueTypeRoundTrips)
     out.SetPort(QStringLiteral("587"));
     out.SetUserID(QStringLiteral("someone"));
     out.SetPassword(QStringLiteral("pa ss"));
-    out.SetFromName(QStringLiteral("ÉÀÜ")); // UTF-8 twice as long: wide text
+    out.SetFromName(QStringLiteral("ÉÀÜ日本")); // UTF-8 even where UTF-16 would be shorter
     out.SetEmailSignature(QStringLiteral("Regards,\r\nme"));
     out.SetSMTPRequiresAuthentication(true);
     out.SetTooltipDisplayTime(-70000); // type 4
@@ -220,7 +221,7 @@ TEST(PreferencesFile, EveryValueTypeRoundTrips)
     const QByteArray file = out.ToFileBytes();
     EXPECT_EQ(TypeAfter(file, "Tag"), 4);
     EXPECT_EQ(TypeAfter(file, "Host"), 20);
-    EXPECT_EQ(TypeAfter(file, "FromName"), 18);
+    EXPECT_EQ(TypeAfter(file, "FromName"), 20);
     EXPECT_EQ(TypeAfter(file, "FontName"), 12);
     EXPECT_EQ(TypeAfter(file, "TooltipDisplayTime"), 4);
     EXPECT_EQ(TypeAfter(file, "Snooze1N"), 3);
@@ -243,7 +244,7 @@ TEST(PreferencesFile, EveryValueTypeRoundTrips)
     EXPECT_EQ(in.Port(), QStringLiteral("587"));
     EXPECT_EQ(in.UserID(), QStringLiteral("someone"));
     EXPECT_EQ(in.Password(), QStringLiteral("pa ss"));
-    EXPECT_EQ(in.FromName(), QStringLiteral("ÉÀÜ"));
+    EXPECT_EQ(in.FromName(), QStringLiteral("ÉÀÜ日本"));
     EXPECT_EQ(in.EmailSignature(), QStringLiteral("Regards,\r\nme"));
     EXPECT_TRUE(in.SMTPRequiresAuthentication());
     EXPECT_EQ(in.TooltipDisplayTime(), -70000);
@@ -497,10 +498,11 @@ TEST(PreferencesFile, ReadingCutsTextsAndAcceptsOtherWritersForms)
     EXPECT_EQ(prefs.EmailActionWaittime(), 255);
     EXPECT_DOUBLE_EQ(prefs.LastRun(), 44449.0);
 
-    // What is written back is in our own, canonical form.
+    // What is written back is in our own, canonical form, texts aside.
     const QByteArray again = prefs.ToFileBytes();
     EXPECT_TRUE(again.contains(Prop("FontCharset", Ident("DEFAULT_CHARSET"))));
-    EXPECT_TRUE(again.contains(Prop("UserID", QByteArray("\x14", 1) + Le32(5) + QByteArray("Jos\xC3\xA9"))));
+    // An unchanged text keeps the bytes the old writer gave it.
+    EXPECT_TRUE(again.contains(Prop("UserID", QByteArray("\x06\x04Jos\xE9", 6))));
     EXPECT_TRUE(again.contains(Prop("RunprogramWaittime", I8(20))));
 }
 
@@ -637,4 +639,49 @@ TEST(ExtendedFloat, KnownValuesAndRoundTrips)
     e[8] = 0xFE;
     e[9] = 0x7F;
     EXPECT_EQ(ExtendedToDouble(e), std::numeric_limits<double>::infinity());
+}
+
+// A file of an older version holds texts in the old code page (and other
+// writers' forms): it loads as it was and, while nothing is edited, is written
+// back byte for byte. An edited text is written in UTF-8.
+TEST(PreferencesFile, OldTextsLoadUnchangedAndAreWrittenBackByteForByte)
+{
+    PinnedClock clock(kNoon2025);
+    TPreferences defaults(QStringLiteral("Brivane"), QStringLiteral("Brivane"));
+    const QByteArray stream = defaults.ToFileBytes().mid(22);
+    // 250 code-page bytes with accents: more than 250 bytes in UTF-8.
+    QByteArray signature = QByteArray("Gr\xFC\xDF"
+                                      "e, Jos\xE9 \x96 ");
+    while (signature.size() < 250)
+        signature += '\xE9';
+    QByteArray wide("\x12", 1);
+    wide += Le32(3) + QByteArray("\x41\x04\x42\x04\x1F\x04", 6); // "стП" in UTF-16, another writer's form
+    QByteArray s = stream;
+    const QByteArray fromName = Prop("FromName", Str(QStringLiteral("Brivane User")));
+    ASSERT_TRUE(s.contains(fromName));
+    s.replace(fromName, Prop("FromName", '\x06' + Short("Jos\xE9 M\xFCller"))
+                            + Prop("EmailSignature", '\x0C' + Le32(uint32_t(signature.size())) + signature));
+    const QByteArray port = Prop("Port", Str(QStringLiteral("25")));
+    s.replace(port, port + Prop("UserID", wide) + Prop("Password", '\x06' + Short("p\xC3\xA4ss")));
+    const QByteArray file = Wrap(s);
+
+    TPreferences prefs(QStringLiteral("Brivane"));
+    QString error;
+    ASSERT_TRUE(prefs.ReadFileBytes(file, &error)) << error.toStdString();
+    EXPECT_EQ(prefs.FromName(), QString::fromUtf8("José Müller"));
+    EXPECT_EQ(prefs.EmailSignature(), FromCp1252(signature));
+    EXPECT_EQ(prefs.UserID(), QString::fromUtf8("стП"));
+    EXPECT_EQ(prefs.Password(), QString::fromUtf8("päss")); // UTF-8 inside a short string
+    EXPECT_EQ(prefs.ToFileBytes().toHex(' '), file.toHex(' '));
+
+    prefs.SetFromName(QString::fromUtf8("José Müller-Nowak"));
+    const QByteArray again = prefs.ToFileBytes();
+    EXPECT_TRUE(again.contains(Prop("FromName", QByteArray("\x14", 1) + Le32(19) + "Jos\xC3\xA9 M\xC3\xBCller-Nowak")));
+    EXPECT_TRUE(again.contains(Prop("UserID", wide)));
+
+    // A new text is held to the capacity in UTF-8 bytes, cut between characters.
+    prefs.SetFromName(QString(48, QLatin1Char('a')) + QString::fromUtf8("€"));
+    EXPECT_EQ(prefs.FromName(), QString(48, QLatin1Char('a')));
+    prefs.SetFromName(QString(24, QChar(0x0416)) + QString::fromUtf8("😀"));
+    EXPECT_EQ(prefs.FromName(), QString(24, QChar(0x0416)));
 }

@@ -30,6 +30,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimeEdit>
+#include <cstring>
 #include <gtest/gtest.h>
 
 using namespace TestRecords;
@@ -525,4 +526,40 @@ TEST(TaskForm, TypedAndPastedTextsStopAtTheirCapacityInBytes)
     EXPECT_EQ(run.fedProgramPathname->text(), QString::fromUtf8("ё").repeated(100));
     run.edtProgramParameters->insert(QString::fromUtf8("日").repeated(40));
     EXPECT_EQ(run.edtProgramParameters->text(), QString::fromUtf8("日").repeated(33));
+}
+
+// A reminder an older version saved in its code page, opened and finished
+// without touching its texts, keeps their bytes.
+TEST(TaskForm, UnchangedOldTextsKeepTheirBytesThroughTheWizard)
+{
+    WizardEnv env;
+    TTaskData &task = env.List.AddTask([] {
+        TTaskData t = Alarm(QStringLiteral("x"), At(2024, 5, 14, 18, 0));
+        t.Title.Len = 14;
+        std::memcpy(t.Title.Data, "Caf\xE9 \x96 R\xE9union", 14);
+        t.Notes1.Len = 12;
+        std::memcpy(t.Notes1.Data,
+                    "Stra\xDF"
+                    "e\r\n\x93ok\x94",
+                    12);
+        t.PlaySound = true;
+        t.SoundFile.Len = 10;
+        std::memcpy(t.SoundFile.Data, "cloch\xE9.wav", 10);
+        return t;
+    }());
+    const TTaskData before = task;
+    env.Wizard = [](TTaskForm &w) {
+        EXPECT_EQ(w.edtTaskTitle->text(), QString::fromUtf8("Café – Réunion"));
+        w.NextClick();
+        StartAt(w, At(2024, 5, 20, 18, 0));
+        w.FinishClick();
+        return w.result();
+    };
+    ASSERT_EQ(env.Edit(task, false), 1);
+    EXPECT_EQ(QByteArray(reinterpret_cast<const char *>(&task.Title), 51),
+              QByteArray(reinterpret_cast<const char *>(&before.Title), 51));
+    EXPECT_EQ(QByteArray(reinterpret_cast<const char *>(&task.Notes1), 502),
+              QByteArray(reinterpret_cast<const char *>(&before.Notes1), 502));
+    EXPECT_EQ(QByteArray(reinterpret_cast<const char *>(&task.SoundFile), 51),
+              QByteArray(reinterpret_cast<const char *>(&before.SoundFile), 51));
 }

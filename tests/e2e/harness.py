@@ -340,7 +340,7 @@ class Session:
                      getattr(self, "log_path", None)):
             if path and os.path.exists(path):
                 with open(path, "rb") as f:
-                    self.log("--- %s ---\n%s" % (path, f.read().decode("cp1252", "replace")))
+                    self.log("--- %s ---\n%s" % (path, _decode(f.read())))
 
     # ---------------------------------------------------------------- program
 
@@ -466,7 +466,7 @@ class Session:
             return None
         sections = {}
         current = None
-        for line in data.decode("cp1252").splitlines():
+        for line in _decode(data).splitlines():
             line = line.strip()
             if not line or line.startswith(";"):
                 continue
@@ -486,7 +486,7 @@ class Session:
         data = _read_bytes(self.log_path)
         if data is None:
             return None
-        text = data.decode("cp1252", "replace")
+        text = _decode(data)
         lines = text.split("\r\n")
         if lines and lines[-1] == "":
             lines.pop()
@@ -776,6 +776,18 @@ class _XvfbHandle:
 def _written_by_program(folder, names):
     return [n for n in names
             if n.lower() in (PROGRAM.lower() + ".ini", "help_redirect.html") or n.lower().endswith(".pfc")]
+
+
+def _decode(data):
+    """Files the program writes: UTF-8, lines of older runs in Windows-1252."""
+    return "\n".join(_decode_line(line) for line in data.split(b"\n"))
+
+
+def _decode_line(line):
+    try:
+        return line.decode("utf-8")
+    except UnicodeDecodeError:
+        return line.decode("cp1252", "replace")
 
 
 def _read_bytes(path):

@@ -37,6 +37,14 @@ def days_ago(minutes):
     return days(datetime.datetime.now() - datetime.timedelta(minutes=minutes))
 
 
+def decode(data):
+    """A stored text as the program reads it: UTF-8 when valid, else Windows-1252 (older files)."""
+    try:
+        return data.decode("utf-8")
+    except UnicodeDecodeError:
+        return data.decode("cp1252", "replace")
+
+
 def text(r, offset, value):
     """A short string field: its length byte, then its Windows-1252 bytes."""
     data = value.encode("cp1252")
@@ -115,7 +123,7 @@ def saved_records(path):
     found = {}
     for i in range(0, len(data), ELEMENT):
         r = data[i + 8:i + ELEMENT]
-        found[r[TITLE + 1:TITLE + 1 + r[TITLE]].decode("cp1252")] = r
+        found[decode(r[TITLE + 1:TITLE + 1 + r[TITLE]])] = r
     return found
 
 
@@ -124,7 +132,7 @@ def saved_titles(path):
     with open(path, "rb") as f:
         data = f.read()
     check(len(data) % ELEMENT == 0, "store of %d bytes is no whole number of elements" % len(data))
-    return [data[i + 8 + TITLE + 1:i + 8 + TITLE + 1 + data[i + 8 + TITLE]].decode("cp1252")
+    return [decode(data[i + 8 + TITLE + 1:i + 8 + TITLE + 1 + data[i + 8 + TITLE]])
             for i in range(0, len(data), ELEMENT)]
 
 

@@ -69,7 +69,7 @@ def test_keyboard_alarm_from_the_wizard_pops_up_and_is_stored(s):
     event = struct.unpack_from("<d", r, records.EVENT)[0]
     check(abs(event - records.days(due)) < records.ONE_MS * 10, "event %.8f, expected %.8f" % (event, records.days(due)))
     check(r[records.POPUP_NOTE] == 1 and r[records.ENABLED] == 1, "the alarm lost its note or was disabled")
-    notes = r[records.NOTES1 + 1:records.NOTES1 + 1 + r[records.NOTES1]].decode("cp1252")
+    notes = records.decode(r[records.NOTES1 + 1:records.NOTES1 + 1 + r[records.NOTES1]])
     check(notes == "Walk to the window and back.", "notes %r" % notes)
 
 

@@ -182,7 +182,9 @@ TvornIniFile::Content TvornIniFile::ReadContent() const
     if (!f.open(QIODevice::ReadOnly))
         return c;
     const QByteArray all = f.readAll();
-    if (all.startsWith("\xFF\xFE") || all.startsWith("\xFE\xFF")) {
+    // A UTF-16 file has whole code units: one of odd length is no such file
+    // (a lone byte at its end would shift everything written after it).
+    if ((all.startsWith("\xFF\xFE") || all.startsWith("\xFE\xFF")) && all.size() % 2 == 0) {
         c.encoding = all.startsWith("\xFF\xFE") ? TIniEncoding::Utf16LE : TIniEncoding::Utf16BE;
         c.bom = all.left(2);
         const bool le = c.encoding == TIniEncoding::Utf16LE;
@@ -190,8 +192,6 @@ TvornIniFile::Content TvornIniFile::ReadContent() const
         qsizetype start = 2;
         bool sawEol = false;
         for (qsizetype i = 2; i < all.size(); i += 2) {
-            if (i + 1 >= all.size()) // an odd last byte is kept as it was
-                break;
             const auto b0 = uchar(all[i]), b1 = uchar(all[i + 1]);
             const char16_t u = le ? char16_t(b0 | (b1 << 8)) : char16_t((b0 << 8) | b1);
             if (u != u'\n') {
@@ -219,6 +219,10 @@ TvornIniFile::Content TvornIniFile::ReadContent() const
     if (all.startsWith("\xEF\xBB\xBF")) {
         c.bom = all.left(3);
         start = 3;
+    } else if (all.startsWith("\xFF\xFE") || all.startsWith("\xFE\xFF")) {
+        // A UTF-16 mark on a file that is no UTF-16 (see above) is dropped:
+        // kept, the next write could make the file look like UTF-16 again.
+        start = 2;
     }
     bool sawEol = false;
     while (start < all.size()) {

@@ -367,6 +367,23 @@ TEST(IniFile, Utf16AndUtf8WithByteOrderMarkAreReadAndWrittenInTheirOwnEncoding)
     EXPECT_EQ(ReadAll(path), QByteArray("\xEF\xBB\xBF[Debug]\nLevel=3\nMode=0\nExtra=x\n"));
 }
 
+TEST(IniFile, AUtf16MarkOnAFileOfOddLengthIsNoUtf16AndWhatIsWrittenReadsBack)
+{
+    // Found by fuzzing: the mark was kept, and the file written after it had
+    // an even length, so the next read took it for UTF-16 and lost the write.
+    QTemporaryDir dir;
+    const QString path = dir.filePath("Brivane.ini");
+    for (const char *mark : {"\xFE\xFF", "\xFF\xFE"}) {
+        ASSERT_TRUE(WriteAll(path, QByteArray(mark) + "Task[Preferences]skli? comment=pty keq\n"));
+        TvornIniFile ini(path);
+        ASSERT_TRUE(ini.WriteString("debug", "mode", QString::fromLatin1("\0\0\0oted'", 8)));
+        EXPECT_TRUE(ini.SectionExists("debug"));
+        EXPECT_EQ(ini.ReadString("debug", "mode", "none"), QString::fromLatin1("\0\0\0oted'", 8));
+        ASSERT_TRUE(ini.WriteInteger("Debug", "Level", 3));
+        EXPECT_EQ(ini.ReadInteger("Debug", "Level", -1), 3);
+    }
+}
+
 TEST(IniFile, AWriteThatFailsAtAnyStageKeepsTheFileAndIsReported)
 {
     QTemporaryDir dir;

@@ -215,14 +215,14 @@ TvornIniFile::Content TvornIniFile::ReadContent() const
         }
         return c;
     }
+    // UTF-16 marks on a file that is no UTF-16 (see above) are dropped, every
+    // one of them: kept, the next write could make the file look like UTF-16.
     qsizetype start = 0;
-    if (all.startsWith("\xEF\xBB\xBF")) {
-        c.bom = all.left(3);
-        start = 3;
-    } else if (all.startsWith("\xFF\xFE") || all.startsWith("\xFE\xFF")) {
-        // A UTF-16 mark on a file that is no UTF-16 (see above) is dropped:
-        // kept, the next write could make the file look like UTF-16 again.
-        start = 2;
+    while (all.mid(start, 2) == "\xFF\xFE" || all.mid(start, 2) == "\xFE\xFF")
+        start += 2;
+    if (all.mid(start, 3) == "\xEF\xBB\xBF") {
+        c.bom = all.mid(start, 3);
+        start += 3;
     }
     bool sawEol = false;
     while (start < all.size()) {

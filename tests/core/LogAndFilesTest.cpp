@@ -373,7 +373,7 @@ TEST(IniFile, AUtf16MarkOnAFileOfOddLengthIsNoUtf16AndWhatIsWrittenReadsBack)
     // an even length, so the next read took it for UTF-16 and lost the write.
     QTemporaryDir dir;
     const QString path = dir.filePath("Brivane.ini");
-    for (const char *mark : {"\xFE\xFF", "\xFF\xFE"}) {
+    for (const char *mark : {"\xFE\xFF", "\xFF\xFE", "\xFF\xFE\xFE\xFF"}) {
         ASSERT_TRUE(WriteAll(path, QByteArray(mark) + "Task[Preferences]skli? comment=pty keq\n"));
         TvornIniFile ini(path);
         ASSERT_TRUE(ini.WriteString("debug", "mode", QString::fromLatin1("\0\0\0oted'", 8)));

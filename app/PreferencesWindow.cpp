@@ -2,7 +2,6 @@
 
 #include "scheduler/SendemailActionFrm.h"
 
-#include <QEventLoop>
 #include <QThread>
 #include <memory>
 
@@ -63,22 +62,22 @@ TPreferencesServices Services(TAppContext &c, Thddnorm &tray)
         SendContactEmail(address, subject, body);
     };
     s.OpenAddress = [](const QString &address) { OpenWithShell(address); };
-    s.SendTestEmail = [&c](const TTestEmailSettings &t, QWidget *) {
+    s.SendTestEmail = [&c](const TTestEmailSettings &t, QWidget *owner,
+                           std::function<void(const TTestEmailResult &)> done) {
         // The exchange may wait up to a minute per reply: it runs on a thread of
-        // its own while this one keeps the windows painted and the reminders firing.
-        TTestEmailResult result;
+        // its own and answers through the event loop, so nothing waits for it.
+        auto result = std::make_shared<TTestEmailResult>();
         const QString signature = c.Preferences ? c.Preferences->EmailSignature() : QString();
         IMailTransport *mail = c.Actions.Mail;
-        QEventLoop wait;
-        std::unique_ptr<QThread> worker(QThread::create([&result, mail, signature, t] {
-            result.Sent = TSendemailActionForm::SendTestEmail(mail, signature, t.From, t.Server, t.UserID, t.Password,
-                                                              t.Authentication, &result.Error);
-        }));
-        QObject::connect(worker.get(), &QThread::finished, &wait, &QEventLoop::quit);
+        QThread *worker = QThread::create([result, mail, signature, t] {
+            result->Sent = TSendemailActionForm::SendTestEmail(mail, signature, t.From, t.Server, t.UserID, t.Password,
+                                                               t.Authentication, &result->Error);
+        });
+        QObject::connect(worker, &QThread::finished, worker, &QObject::deleteLater);
+        // The mail transport goes with the program: an end waits for the exchange.
+        QObject::connect(qApp, &QCoreApplication::aboutToQuit, worker, [worker] { worker->wait(); });
+        QObject::connect(worker, &QThread::finished, owner, [result, done = std::move(done)] { done(*result); });
         worker->start();
-        wait.exec();
-        worker->wait();
-        return result;
     };
     s.AfterOk = [&c, &tray] {
         // The hot key letters and the 12/24-hour clock show in the tray's texts.

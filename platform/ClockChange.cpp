@@ -60,9 +60,9 @@ bool TLinuxClockChangeSource::Watching() const
 
 bool TLinuxClockChangeSource::Arm()
 {
-    itimerspec spec{};
-    spec.it_value.tv_sec = FFarPoint;
-    if (::timerfd_settime(FFd, TFD_TIMER_ABSTIME | TFD_TIMER_CANCEL_ON_SET, &spec, nullptr) == 0)
+    itimerspec farAway{};
+    farAway.it_value.tv_sec = FFarPoint;
+    if (::timerfd_settime(FFd, TFD_TIMER_ABSTIME | TFD_TIMER_CANCEL_ON_SET, &farAway, nullptr) == 0)
         return true;
     LogError(QStringLiteral("Clock watch: the timer could not be armed (") + ErrorText(errno)
              + QStringLiteral("); a set clock is noticed at the next pass"));

@@ -1,4 +1,5 @@
 #include "platform/CurlHttp.h"
+#include "platform/CurlText.h"
 
 #include <curl/curl.h>
 
@@ -30,17 +31,6 @@ size_t AppendBody(char *data, size_t size, size_t count, void *user)
     }
     sink->Body.append(data, qsizetype(bytes));
     return bytes;
-}
-
-// libcurl's general words for the failure first, so a refused connection and
-// a time-out never read alike, then the details its error buffer holds.
-QString CurlFailureText(CURLcode code, const char *details)
-{
-    const QString general = QString::fromUtf8(curl_easy_strerror(code));
-    const QString more = QString::fromUtf8(details).trimmed();
-    if (more.isEmpty() || more.contains(general))
-        return more.isEmpty() ? general : more;
-    return general + QStringLiteral(": ") + more;
 }
 
 struct TCurlCleanup {

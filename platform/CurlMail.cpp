@@ -1,4 +1,5 @@
 #include "platform/CurlMail.h"
+#include "platform/CurlText.h"
 
 #include <QSysInfo>
 #include <QUrl>
@@ -10,17 +11,6 @@
 namespace {
 
 constexpr int kImplicitTlsPort = 465;
-
-// libcurl's general words for the failure first, so a refused connection and
-// a time-out never read alike, then the details its error buffer holds.
-QString CurlFailureText(CURLcode code, const char *details)
-{
-    const QString general = QString::fromUtf8(curl_easy_strerror(code));
-    const QString more = QString::fromUtf8(details).trimmed();
-    if (more.isEmpty() || more.contains(general))
-        return more.isEmpty() ? general : more;
-    return general + QStringLiteral(": ") + more;
-}
 
 struct TUpload {
     const QByteArray *Data = nullptr;

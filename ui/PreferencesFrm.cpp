@@ -684,7 +684,15 @@ void TPreferencesForm::SendTestEmailClick()
         LogInfo(QStringLiteral("Test e-mail asked for; the e-mail action is not part of this build"));
         return;
     }
-    const TTestEmailResult result = S.SendTestEmail(settings, this);
+    QPointer<TPreferencesForm> self(this);
+    S.SendTestEmail(settings, this, [self, settings](const TTestEmailResult &result) {
+        if (self)
+            self->TestEmailAnswered(settings, result);
+    });
+}
+
+void TPreferencesForm::TestEmailAnswered(const TTestEmailSettings &settings, const TTestEmailResult &result)
+{
     if (!S.Actions)
         return;
     if (result.Sent) {

@@ -70,7 +70,11 @@ struct TPreferencesServices {
     // The log-on entry: whether it exists, and writing or removing it.
     std::function<bool()> RunOnStartupExists;
     std::function<bool(bool enable)> SetRunOnStartup;
-    std::function<TTestEmailResult(const TTestEmailSettings &settings, QWidget *owner)> SendTestEmail;
+    // Sends the test e-mail without holding up any window; done receives the
+    // result later (at once in tests).
+    std::function<void(const TTestEmailSettings &settings, QWidget *owner,
+                       std::function<void(const TTestEmailResult &result)> done)>
+        SendTestEmail;
     std::function<void(const QString &key)> OpenHelpPage;
     std::function<void(const QString &address, const QString &subject, const QString &body)> ComposeEmail;
     std::function<void(const QString &address)> OpenAddress;
@@ -109,6 +113,7 @@ public:
     void FontClick();
     void FontChosen(const QFont &font);
     void SendTestEmailClick();
+    void TestEmailAnswered(const TTestEmailSettings &settings, const TTestEmailResult &result);
     void SmtpHelpClick();
     void CheckForUpdatesClick();
     void ContactClick();

@@ -68,9 +68,10 @@ struct PrefsEnv {
             Calls << QStringLiteral("log-on %1").arg(int(on));
             return LogOnWritable;
         };
-        s.SendTestEmail = [this](const TTestEmailSettings &m, QWidget *) {
+        s.SendTestEmail = [this](const TTestEmailSettings &m, QWidget *,
+                                 std::function<void(const TTestEmailResult &)> done) {
             Calls << QStringLiteral("mail %1 %2 %3 %4").arg(m.From, m.Server, m.UserID).arg(int(m.Authentication));
-            return MailResult;
+            done(MailResult);
         };
         s.OpenHelpPage = [this](const QString &key) { Calls << key; };
         s.AfterOk = [this] { Calls << QStringLiteral("after OK"); };

@@ -14,6 +14,11 @@
 class IClockChangeSource;
 class IHotKeys;
 class IMailTransport;
+class IMessageBoxes;
+class ISoundPlayer;
+namespace Shell {
+class IShell;
+}
 class IPower;
 class ITrayIcon;
 class TPalvaroApplication;
@@ -29,6 +34,12 @@ struct TAppContext {
     TAppContext(const TAppContext &) = delete;
     TAppContext &operator=(const TAppContext &) = delete;
 
+    // The desktop's message boxes, first made and last freed: every module
+    // may need to tell the user something, at start-up and at the end.
+    std::unique_ptr<IMessageBoxes> Boxes;
+    // The desktop's shell (programs, documents, addresses) and sound player.
+    std::unique_ptr<Shell::IShell> Shell;
+    std::unique_ptr<ISoundPlayer> Sound;
     std::unique_ptr<TPalvaroApplication> Environment;
     std::unique_ptr<TvornIniFile> Ini;
     std::unique_ptr<TvornLogFile> Log;

@@ -15,17 +15,6 @@ namespace {
 TMessageBoxHandler g_handler;
 }
 
-TMsgResult CautiousAnswer(TMsgButtons buttons)
-{
-    switch (buttons) {
-    case TMsgButtons::Ok: return TMsgResult::Ok;
-    case TMsgButtons::OkIgnore: return TMsgResult::Ignore;
-    case TMsgButtons::YesNo: return TMsgResult::No;
-    case TMsgButtons::YesAbort: return TMsgResult::Abort;
-    }
-    return TMsgResult::Ok;
-}
-
 void SetMessageBoxHandler(TMessageBoxHandler handler)
 {
     g_handler = std::move(handler);

@@ -1,15 +1,14 @@
 #pragma once
 // Modal message boxes go through here so that tests can answer them.
 
+#include "core/MessageTypes.h"
+
 #include <QString>
 #include <functional>
 
 class QDialog;
 class QWidget;
 
-enum class TMsgIcon { None, Information, Warning, Error };
-enum class TMsgButtons { Ok, OkIgnore, YesNo, YesAbort };
-enum class TMsgResult { Ok, Ignore, Yes, No, Abort };
 
 // A carriage return in text is a line break. Waits for the answer, but holds
 // up no other window: the notes, the countdowns and the tray keep taking
@@ -17,10 +16,6 @@ enum class TMsgResult { Ok, Ignore, Yes, No, Abort };
 // asks through AskMessageBox.
 TMsgResult ShowMessageBox(const QString &text, TMsgIcon icon = TMsgIcon::Information,
                           TMsgButtons buttons = TMsgButtons::Ok, const QString &title = QString());
-// The answer that changes nothing: Ok, Ignore, No or Abort. Given when a box
-// is closed by the window manager or cannot be shown at all, and when the
-// program is asked to end while the box waits (see core/EndRequest.h).
-TMsgResult CautiousAnswer(TMsgButtons buttons);
 // The plain message without icon.
 void ShowMessage(const QString &text);
 // A box with an OK button that does not wait for it: the caller goes on at

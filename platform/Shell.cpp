@@ -117,6 +117,11 @@ IShell *g_override = nullptr;
 
 } // namespace
 
+std::unique_ptr<IShell> CreateDesktopShell()
+{
+    return std::make_unique<DesktopShell>();
+}
+
 IShell &Instance()
 {
     static DesktopShell desktop;

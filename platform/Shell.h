@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <memory>
 
 namespace Shell {
 
@@ -25,6 +26,9 @@ public:
     // The desktop's date/time settings, when one is installed.
     virtual bool StartDateTimeSettings() = 0;
 };
+
+// The desktop's own.
+std::unique_ptr<IShell> CreateDesktopShell();
 
 IShell &Instance();
 // Tests install a fake; nullptr restores the desktop implementation.

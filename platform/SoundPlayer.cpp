@@ -116,6 +116,21 @@ ISoundPlayer *g_override = nullptr;
 
 namespace Sound {
 
+std::unique_ptr<ISoundPlayer> CreateDesktopPlayer()
+{
+    return std::make_unique<CanberraSoundPlayer>();
+}
+
+void PlayFileOn(ISoundPlayer &player, const QString &path)
+{
+    const QFileInfo fi(path);
+    QFile probe(path);
+    if (fi.isFile() && fi.size() > 0 && probe.open(QIODevice::ReadOnly))
+        player.Play(path);
+    else
+        player.PlayDefault();
+}
+
 ISoundPlayer &Player()
 {
     static CanberraSoundPlayer real;
@@ -129,12 +144,7 @@ void SetPlayer(ISoundPlayer *player)
 
 void PlayFile(const QString &path)
 {
-    const QFileInfo fi(path);
-    QFile probe(path);
-    if (fi.isFile() && fi.size() > 0 && probe.open(QIODevice::ReadOnly))
-        Player().Play(path);
-    else
-        Player().PlayDefault();
+    PlayFileOn(Player(), path);
 }
 
 void Stop()

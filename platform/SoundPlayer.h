@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <memory>
 
 class ISoundPlayer {
 public:
@@ -16,6 +17,11 @@ public:
 };
 
 namespace Sound {
+
+// Plays through the desktop's sound service.
+std::unique_ptr<ISoundPlayer> CreateDesktopPlayer();
+// Plays the file, or the default sound when it is missing, empty or unreadable.
+void PlayFileOn(ISoundPlayer &player, const QString &path);
 
 ISoundPlayer &Player();
 // Tests install a fake; nullptr restores the real player.

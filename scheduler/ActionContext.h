@@ -10,9 +10,13 @@
 #include <memory>
 
 class IClockChangeSource;
+class IMessageBoxes;
+class ISoundPlayer;
+namespace Shell {
+class IShell;
+}
 class IMailTransport;
 class IPower;
-class ISoundPlayer;
 class TPalvaroStorage;
 class TResourceLibrary;
 class TSetSnoozeForm;
@@ -50,6 +54,13 @@ struct TActionContext {
     IMailTransport *Mail = nullptr;
     // Tells the scheduler the wall clock was set; none: the next pass notices.
     IClockChangeSource *ClockChanges = nullptr;
+    // How the windows ask and tell the user; none: nothing is shown and every
+    // question gets the answer that changes nothing.
+    IMessageBoxes *Boxes = nullptr;
+    // Starts programs and documents, and plays the sounds; none: nothing
+    // starts (reported as a missing file) and nothing is heard.
+    Shell::IShell *Shell = nullptr;
+    ISoundPlayer *Sound = nullptr;
     TOpenWindows Windows;
     TNoteCascade Cascade;
     // Opens the editor's change-schedule mode on the record; done learns later

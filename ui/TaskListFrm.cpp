@@ -334,12 +334,11 @@ void TTaskListForm::BuildMenus()
     }
 
     QMenu *help = menuBar()->addMenu(tr("&Help"));
-    mnuContents =
-        help->addAction(tr("Table of &contents"), this, [this] { emit helpRequested(QStringLiteral("HELP_CONTENTS")); });
+    mnuContents = help->addAction(tr("Table of &contents"), this,
+                                  [this] { emit helpRequested(QStringLiteral("HELP_CONTENTS")); });
     mnuSupport =
         help->addAction(tr("Get &Support"), this, [this] { emit helpRequested(QStringLiteral("HELP_SUPPORT")); });
-    mnuCheckUpdates =
-        help->addAction(tr("Check for &updates..."), this, &TTaskListForm::checkForUpdatesRequested);
+    mnuCheckUpdates = help->addAction(tr("Check for &updates..."), this, &TTaskListForm::checkForUpdatesRequested);
     mnuCheckUpdates->setVisible(S.CanCheckForUpdates);
     help->addSeparator();
     mnuEnableLog = help->addAction(tr("Enable &Log"), this, &TTaskListForm::ToggleLog);
@@ -993,8 +992,7 @@ void TTaskListForm::DeleteSelected(bool fromKey)
                               if (!self || answer != TMsgResult::Yes || task->InService
                                   || self->FList.IndexOfTask(task.get()) < 0)
                                   return;
-                              self->FList.DeleteTask(task.get(),
-                                                     self->S.Actions->Prefs().MoveDelTasksToRecycleBin());
+                              self->FList.DeleteTask(task.get(), self->S.Actions->Prefs().MoveDelTasksToRecycleBin());
                               self->RefreshTaskList();
                               self->FList.MarkModified();
                           });

@@ -40,6 +40,12 @@ private:
     TPalvaroApplication &FApp;
 };
 
+// The open Reminders window; one already closed waits only for its deletion.
+TTaskListForm *OpenTaskList(const TAppContext &c)
+{
+    return c.Actions.Windows.TaskList ? c.Windows.Find<TTaskListForm>() : nullptr;
+}
+
 TPreferencesSetup Setup(TAppContext &c, Thddnorm &tray, IPreferencesDesktop *desktop)
 {
     TPalvaroApplication &app = *c.Environment;
@@ -97,14 +103,14 @@ void Open(TAppContext &c, Thddnorm &tray)
     TPalvaroApplication &app = *c.Environment;
     auto *desktop = new TDesktopSide(tray, app);
     // An open Reminders window waits for it, as it is the window's owner.
-    auto *form = new TPreferencesForm(Setup(c, tray, desktop), c.Windows.Find<TTaskListForm>());
+    auto *form = new TPreferencesForm(Setup(c, tray, desktop), OpenTaskList(c));
     desktop->setParent(form);
     c.Windows.Add(form);
 
     QObject::connect(form, &TPreferencesForm::preferencesSaved, &tray, [&c, &tray] {
         // The hot key letters and the 12/24-hour clock show in the tray's texts.
         tray.RefreshTrayTexts();
-        if (auto *list = c.Windows.Find<TTaskListForm>())
+        if (TTaskListForm *list = OpenTaskList(c))
             list->PreferencesChanged();
     });
     QObject::connect(form, &TPreferencesForm::hotKeyRefused, &tray, &Thddnorm::WarnShortcutInUse);

@@ -24,6 +24,7 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QPrintDialog>
+#include <QPointer>
 #include <QPrinter>
 #include <QScreen>
 #include <QShortcut>

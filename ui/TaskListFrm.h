@@ -9,7 +9,6 @@
 #include "ui/TaskListModel.h"
 
 #include <QMainWindow>
-#include <QPointer>
 #include <array>
 #include <memory>
 
@@ -22,7 +21,6 @@ class QListView;
 class QMenu;
 class QPrinter;
 class QStackedWidget;
-class QStatusBar;
 class QTableView;
 class QToolBar;
 class QToolButton;

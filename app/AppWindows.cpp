@@ -9,8 +9,6 @@
 #include "ui/TaskFrm.h"
 #include "ui/TaskListFrm.h"
 
-#include <QPointer>
-
 namespace AppWindows {
 
 namespace {
@@ -49,18 +47,17 @@ void WireChangeSchedule(TAppContext &c, std::function<Thddnorm *()> tray)
 
 void Wire(TAppContext &c, Thddnorm &tray)
 {
-    auto window = std::make_shared<QPointer<TTaskListForm>>();
     // One new-reminder wizard at a time: asking again brings it forward. The
     // record joins the list whether or not the Reminders window is still open.
-    tray.OpenNewReminderWizard = [&c, &tray, window](QWidget *owner) {
+    tray.OpenNewReminderWizard = [&c, &tray](QWidget *owner) {
         if (TTaskForm *open = TTaskForm::OpenWizard()) {
             BringToFront(open);
             return;
         }
-        TTaskForm::OpenNewReminderWizard(WizardServices(c, &tray), owner, [&c, window](const TTaskData &task) {
+        TTaskForm::OpenNewReminderWizard(WizardServices(c, &tray), owner, [&c](const TTaskData &task) {
             TTaskData &added = c.TaskList.AddTask(task);
             c.TaskList.MarkModified();
-            if (TTaskListForm *open = window->data())
+            if (auto *open = c.Windows.Find<TTaskListForm>())
                 open->ShowAddedReminder(added);
         });
     };
@@ -72,13 +69,15 @@ void Wire(TAppContext &c, Thddnorm &tray)
         TTaskForm::OpenEditReminder(WizardServices(c, &tray), std::move(task), false, owner);
     };
     tray.OpenAddReminderWizard = [&tray] { tray.OpenNewReminderWizard(nullptr); };
-    tray.OpenTaskListWindow = [&c, &tray, window] {
-        if (TTaskListForm *open = window->data()) {
+    tray.OpenTaskListWindow = [&c, &tray] {
+        if (auto *open = c.Windows.Find<TTaskListForm>()) {
             BringToFront(open);
             return;
         }
         TPalvaroApplication &app = *c.Environment;
-        TTaskListServices s;
+        tray.LoadTaskListImages();
+        tray.LoadToolbarImages();
+        TTaskListSetup s;
         s.Actions = &c.Actions;
         s.CopyBuffer = &c.CopyBuffer;
         s.Ini = c.Ini.get();
@@ -88,24 +87,24 @@ void Wire(TAppContext &c, Thddnorm &tray)
         s.SmallImages = &tray.SmallImages;
         s.ToolbarImages = &tray.ToolbarImages;
         s.ToolbarSmallImages = &tray.ToolbarSmallImages;
-        s.LoadImages = [&tray] {
-            tray.LoadTaskListImages();
-            tray.LoadToolbarImages();
-        };
-        s.RunTaskNow = [&tray](int index) {
+        s.CanCheckForUpdates = UpdateCheck::Available(c);
+        auto *form = new TTaskListForm(std::move(s));
+        c.Windows.Add(form);
+        QObject::connect(form, &TTaskListForm::addReminderRequested, form,
+                         [&tray, form] { tray.OpenNewReminderWizard(form); });
+        QObject::connect(form, &TTaskListForm::editRequested, form,
+                         [&tray, form](const TTaskList::TTaskRef &task) { tray.EditReminder(task, form); });
+        QObject::connect(form, &TTaskListForm::runNowRequested, form, [&tray](int index) {
             if (tray.TaskScheduler())
                 tray.TaskScheduler()->RunTaskNow(index);
-        };
-        s.OpenHelpPage = [&app](const QString &key) { app.OpenHelpPage(key); };
-        s.SetLogLevel = [&app](bool enabled) { app.SetLogLevel(enabled); };
-        s.TerminateApplication = [&app](const QString &reason) { app.TerminateApplication(reason); };
-        s.OpenPreferences = [&tray](QWidget *) { tray.popPreferencesClick(); };
-        if (UpdateCheck::Available(c))
-            s.CheckForUpdates = [&c] { UpdateCheck::Start(c); };
-        s.OpenNewReminderWizard = tray.OpenNewReminderWizard;
-        s.EditReminder = tray.EditReminder;
-        auto *form = new TTaskListForm(std::move(s));
-        *window = form;
+        });
+        QObject::connect(form, &TTaskListForm::helpRequested, form,
+                         [&app](const QString &key) { app.OpenHelpPage(key); });
+        QObject::connect(form, &TTaskListForm::logRequested, form, [&app](bool enabled) { app.SetLogLevel(enabled); });
+        QObject::connect(form, &TTaskListForm::closeProgramRequested, form,
+                         [&app](const QString &reason) { app.TerminateApplication(reason); });
+        QObject::connect(form, &TTaskListForm::checkForUpdatesRequested, form, [&c] { UpdateCheck::Start(c); });
+        QObject::connect(form, &TTaskListForm::preferencesRequested, &tray, &Thddnorm::popPreferencesClick);
         LogInfo(QStringLiteral("Reminders window opened"));
         BringToFront(form);
     };

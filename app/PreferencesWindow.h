@@ -1,12 +1,15 @@
 #pragma once
-// Opens the one preferences window from the tray front's entry point (the
+// The one preferences window: opened from the tray front's entry point (the
 // tray menu, About, and the Reminders window's commands reach it there), or
-// brings the open one forward, and hands it the program's services.
+// the open one brought forward. The window is made here with the program's
+// services and its signals are connected once.
 
 struct TAppContext;
 class Thddnorm;
 
 namespace PreferencesWindow {
+// Opens the window, or brings the open one forward on its Action Reflexes page.
+void Open(TAppContext &context, Thddnorm &tray);
 // Sets the tray front's OpenPreferencesWindow and puts the stored tooltip time
 // in force.
 void Wire(TAppContext &context, Thddnorm &tray);

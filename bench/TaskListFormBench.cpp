@@ -28,7 +28,7 @@ struct FormBench {
     // Shown and painted once, in the Details view under the All filter.
     TTaskListForm *Open(int style = vsDetails)
     {
-        TTaskListServices s;
+        TTaskListSetup s;
         s.Actions = &Actions;
         auto *form = new TTaskListForm(std::move(s));
         form->SetViewStyle(style);

@@ -2,6 +2,7 @@
 
 #include "core/Clock.h"
 #include "core/MessageBox.h"
+#include "model/UnitNames.h"
 #include "scheduler/NoteActions.h"
 #include "scheduler/TaskScheduler.h"
 #include "storage/GlobalPreferences.h"
@@ -22,8 +23,6 @@
 
 namespace {
 
-const char *const kOrdinaryUnits[] = {"minute(s) from now", "hour(s)  from now",   "day(s) from today",
-                                      "week(s) from today", "month(s) from today", "year(s) from today"};
 const char *const kPreWarningUnits[] = {"minute(s) before the event", "hour(s)  before the event",
                                         "day(s) before the event",    "week(s) before the event",
                                         "month(s) before the event",  "year(s) before the event"};
@@ -91,7 +90,7 @@ TSetSnoozeForm::TSetSnoozeForm(const TActionContext &context, QWidget *owner)
 
     sedPresetNTimes->setRange(1, 365);
     sedPresetNTimes->setValue(1);
-    for (const char *item : kOrdinaryUnits)
+    for (const char *item : UnitNames::FromNow)
         cbxPresetDate->addItem(QString::fromLatin1(item));
     cbxPresetDate->setCurrentIndex(0);
 
@@ -178,7 +177,7 @@ QStringList TSetSnoozeForm::UnitItems(uint8_t mode, int preWarningRule)
         for (int u = 0; u <= last; ++u)
             items << QString::fromLatin1(kPreWarningUnits[u]);
     } else {
-        for (const char *item : kOrdinaryUnits)
+        for (const char *item : UnitNames::FromNow)
             items << QString::fromLatin1(item);
     }
     return items;

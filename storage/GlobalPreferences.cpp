@@ -5,6 +5,7 @@
 #include "core/vornFile.h"
 #include "core/vornIniFile.h"
 #include "core/vornLogFile.h"
+#include "model/UnitNames.h"
 #include "platform/Desktop.h"
 #include "storage/PrefStream.h"
 
@@ -623,14 +624,7 @@ void TPreferences::UpdateFont()
 
 QString TPreferences::SnoozeUnitText(TSnoozeType type)
 {
-    switch (type) {
-    case stMinutes: return QStringLiteral("minute(s)");
-    case stHours: return QStringLiteral("hour(s)");
-    case stDays: return QStringLiteral("day(s)");
-    case stWeeks: return QStringLiteral("week(s)");
-    case stMonths: return QStringLiteral("month(s)");
-    }
-    return QString();
+    return type <= stMonths ? QString::fromLatin1(UnitNames::Plain[type]) : QString();
 }
 
 QString TPreferences::TimeFormatSuffix() const

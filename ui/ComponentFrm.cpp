@@ -4,6 +4,7 @@
 #include "core/MessageBox.h"
 #include "model/Recurrence.h"
 #include "model/TaskData.h"
+#include "model/UnitNames.h"
 
 #include <QButtonGroup>
 #include <QCalendarWidget>
@@ -27,9 +28,6 @@
 
 namespace {
 
-const char *const kPresetUnits[] = {"minute(s) from now", "hour(s)  from now",   "day(s) from today",
-                                    "week(s) from today", "month(s) from today", "year(s) from today"};
-const char *const kEveryUnits[] = {"minute(s)", "hour(s)", "day(s)", "week(s)", "month(s)", "year(s)"};
 // The stored rule of each every-N unit, in list order.
 const uint8_t kEveryRules[] = {srMinutes, srHours, srDays, srWeeks, srMonths, srYears};
 
@@ -125,7 +123,7 @@ Tcomponentform::Tcomponentform(QWidget *parent)
 
     sedPresetNTimes->setRange(1, 365);
     sedPresetNTimes->setValue(1);
-    for (const char *item : kPresetUnits)
+    for (const char *item : UnitNames::FromNow)
         cbxPresetDate->addItem(QString::fromLatin1(item));
     cbxPresetDate->setCurrentIndex(0);
 
@@ -147,7 +145,7 @@ Tcomponentform::Tcomponentform(QWidget *parent)
 
     sedEveryNTimes->setRange(1, 80);
     sedEveryNTimes->setValue(1);
-    for (const char *item : kEveryUnits)
+    for (const char *item : UnitNames::Plain)
         cbxEveryNTimes->addItem(QString::fromLatin1(item));
     cbxEveryNTimes->setCurrentIndex(0);
 

@@ -1,7 +1,6 @@
 #include "ui/PreferencesFrm.h"
 
 #include "core/Clock.h"
-#include "core/MessageBox.h"
 #include "core/TextLimit.h"
 #include "core/vornIniFile.h"
 #include "core/vornLogFile.h"
@@ -9,6 +8,7 @@
 #include "extras/InfoDlgFrm.h"
 #include "model/CalendarNames.h"
 #include "model/TaskList.h"
+#include "platform/MessageBoxes.h"
 #include "platform/ResourceLibrary.h"
 #include "scheduler/ActionContext.h"
 #include "storage/GlobalPreferences.h"
@@ -54,24 +54,18 @@ QLabel *WrappedLabel(const QString &text, QWidget *parent)
 
 } // namespace
 
-QPointer<TPreferencesForm> TPreferencesForm::FInstance;
-
-TPreferencesForm::TPreferencesForm(TPreferencesServices services, QWidget *owner)
+TPreferencesForm::TPreferencesForm(TPreferencesSetup setup, QWidget *owner)
     : QDialog(owner)
-    , S(std::move(services))
+    , S(std::move(setup))
 {
-    // 1.1: the window counts as open from here on.
-    FInstance = this;
+    // The window counts as open from here on.
     if (S.Actions)
         S.Actions->Windows.Preferences = true;
     setObjectName(QStringLiteral("PreferencesForm"));
     setWindowTitle(tr("Preferences"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    if (S.LoadImages)
-        S.LoadImages();
 
     PageControl = new QTabWidget(this);
-    PageControl->setObjectName(QStringLiteral("PageControl"));
     PageControl->addTab(BuildGeneral(), tr("General"));
     PageControl->addTab(BuildRemindersWindow(), tr("Reminders window"));
     PageControl->addTab(BuildPopupnote(), tr("Popupnote Action"));
@@ -100,13 +94,14 @@ TPreferencesForm::TPreferencesForm(TPreferencesServices services, QWidget *owner
     // Fixed in size, but as large as the desktop's font needs.
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
+    NameControls();
     LoadControls();
     OpenRememberedPage();
     UpdateTimeBaseCaption();
     UpdateFontSample();
     UpdateAuthenticationBoxes();
-    // 1.7: the box follows the log-on entry, not the stored preference.
-    chkRunOnStartup->setChecked(S.RunOnStartupExists ? S.RunOnStartupExists() : Prefs().RunOnStartup());
+    // The box follows the log-on entry, not the stored preference.
+    chkRunOnStartup->setChecked(S.Desktop ? S.Desktop->RunOnStartupExists() : Prefs().RunOnStartup());
 
     layout->activate();
     FPlacement = std::make_unique<TFormPlacement>(S.Ini, kSection);
@@ -128,21 +123,6 @@ TPreferencesForm::~TPreferencesForm()
         if (S.Actions)
             S.Actions->Windows.Preferences = false;
     }
-}
-
-TPreferencesForm *TPreferencesForm::Instance()
-{
-    return FInstance.data();
-}
-
-TPreferencesForm *TPreferencesForm::ShowPreferences(TPreferencesServices services, QWidget *owner)
-{
-    auto *form = new TPreferencesForm(std::move(services), owner);
-    QPointer<TPreferencesForm> open(form);
-    // Modal to its owner only, not to the whole program: reminders that fire
-    // meanwhile, and the notices this window opens, must still take clicks.
-    OpenDialog(form, {});
-    return open.data();
 }
 
 TPreferences &TPreferencesForm::Prefs() const
@@ -276,7 +256,6 @@ QWidget *TPreferencesForm::BuildRemindersWindow()
 
     QGroupBox *font = Group(tr(" Font "), 5, page);
     lblFontSample = new QLabel(font);
-    lblFontSample->setObjectName(QStringLiteral("lblFontSample"));
     lblChangeFont = Link(tr("Click here to change the Font"), &TPreferencesForm::FontClick);
     Content(font)->addWidget(lblFontSample);
     Content(font)->addWidget(lblChangeFont);
@@ -368,7 +347,8 @@ QWidget *TPreferencesForm::BuildEmail()
     auto *row = new QHBoxLayout;
     row->addWidget(btnTestEmail);
     row->addStretch(1);
-    row->addWidget(Link(tr("How do I configure?"), &TPreferencesForm::SmtpHelpClick));
+    lblSmtpHelp = Link(tr("How do I configure?"), &TPreferencesForm::SmtpHelpClick);
+    row->addWidget(lblSmtpHelp);
     Content(smtp)->addLayout(row);
     v->addWidget(smtp);
 
@@ -484,11 +464,69 @@ QWidget *TPreferencesForm::BuildAbout()
     for (QLabel *link : {lblCheckUpdates, lblContact, lblWebSite})
         v->addWidget(link);
     // Only links that lead somewhere: the build may have been given no addresses.
-    lblCheckUpdates->setVisible(bool(S.CheckForUpdates));
+    lblCheckUpdates->setVisible(S.CanCheckForUpdates);
     lblContact->setVisible(!S.ContactAddress.isEmpty());
     lblWebSite->setVisible(!S.WebPage.isEmpty());
     v->addStretch(1);
     return page;
+}
+
+void TPreferencesForm::NameControls()
+{
+    const std::pair<QWidget *, const char *> named[] = {
+        {PageControl, "PageControl"},
+        {rbShowAll, "rbShowAll"},
+        {rbReschedule, "rbReschedule"},
+        {chkShowOnlyRunOnce, "chkShowOnlyRunOnce"},
+        {cbStartOfWeek, "cbStartOfWeek"},
+        {chkRecycleBin, "chkRecycleBin"},
+        {chkNeverShowSplash, "chkNeverShowSplash"},
+        {chkRunOnStartup, "chkRunOnStartup"},
+        {chkTimeBase24, "chkTimeBase24"},
+        {chkFullMoons, "chkFullMoons"},
+        {chkEnableToolbar, "chkEnableToolbar"},
+        {chkShowButtonTexts, "chkShowButtonTexts"},
+        {chkSmallIcons, "chkSmallIcons"},
+        {chkShowSuspended, "chkShowSuspended"},
+        {tbTooltipTime, "tbTooltipTime"},
+        {lblFontSample, "lblFontSample"},
+        {lblChangeFont, "lblChangeFont"},
+        {chkEditableNotes, "chkEditableNotes"},
+        {lblSmtpInfo, "lblSmtpInfo"},
+        {lblSmtpHelp, "lblSmtpHelp"},
+        {edtHost, "edtHost"},
+        {edtPort, "edtPort"},
+        {edtUserID, "edtUserID"},
+        {edtPassword, "edtPassword"},
+        {edtFromaddress, "edtFromaddress"},
+        {edtReplyaddress, "edtReplyaddress"},
+        {lblUserID, "lblUserID"},
+        {lblPassword, "lblPassword"},
+        {chkAuthentication, "chkAuthentication"},
+        {btnTestEmail, "btnTestEmail"},
+        {memSignature, "memSignature"},
+        {lblProgram, "lblProgram"},
+        {lblVersion, "lblVersion"},
+        {lblCheckUpdates, "lblCheckUpdates"},
+        {lblContact, "lblContact"},
+        {lblWebSite, "lblWebSite"},
+        {lblHelp, "lblHelp"},
+        {btnOK, "btnOK"},
+        {btnCancel, "btnCancel"},
+    };
+    for (const auto &[widget, name] : named)
+        widget->setObjectName(QLatin1String(name));
+    // The rows of a kind by position.
+    for (std::size_t i = 0; i < cbHotKeys.size(); ++i)
+        cbHotKeys[i]->setObjectName(QStringLiteral("cbHotKeys%1").arg(i));
+    for (std::size_t i = 0; i < seSnoozeN.size(); ++i) {
+        seSnoozeN[i]->setObjectName(QStringLiteral("seSnoozeN%1").arg(i));
+        cbSnoozeUnit[i]->setObjectName(QStringLiteral("cbSnoozeUnit%1").arg(i));
+    }
+    for (std::size_t i = 0; i < tbWaitTimes.size(); ++i) {
+        tbWaitTimes[i]->setObjectName(QStringLiteral("tbWaitTimes%1").arg(i));
+        lblWaitTimes[i]->setObjectName(QStringLiteral("lblWaitTimes%1").arg(i));
+    }
 }
 
 // ---- loading ----
@@ -617,16 +655,14 @@ void TPreferencesForm::ToolbarBoxClicked(QCheckBox *clicked)
 
 void TPreferencesForm::FontClick()
 {
-    QFont font = Prefs().TextFont();
-    if (S.ChooseFont) {
-        if (S.ChooseFont(font, this))
-            FontChosen(font);
+    if (!S.Actions->Boxes)
         return;
-    }
-    auto *dialog = new QFontDialog(font, this);
-    OpenDialog(dialog, [this, dialog](int result) {
-        if (result == QDialog::Accepted)
-            FontChosen(dialog->selectedFont());
+    auto *dialog = new QFontDialog(Prefs().TextFont(), this);
+    dialog->setObjectName(QStringLiteral("FontDialog"));
+    QPointer<TPreferencesForm> self(this);
+    S.Actions->Boxes->OpenDialog(dialog, [self, dialog](int result) {
+        if (self && result == QDialog::Accepted)
+            self->FontChosen(dialog->selectedFont());
     });
 }
 
@@ -652,20 +688,20 @@ void TPreferencesForm::FontChosen(const QFont &font)
 void TPreferencesForm::HotKeyChosen(int list)
 {
     const int index = cbHotKeys[std::size_t(list)]->currentIndex();
-    if (index < 0 || !S.RegisterHotKey)
+    if (index < 0 || !S.Desktop)
         return;
     const QChar letter(char16_t(u'A' + index));
     FHotKeyRebound[std::size_t(list)] = true;
     // A refused key is only reported: the list keeps the letter, and OK stores it.
-    if (!S.RegisterHotKey(list == 0 ? kAddTaskHotKey : kTaskListHotKey, letter) && S.WarnShortcutInUse)
-        S.WarnShortcutInUse(letter);
+    if (!S.Desktop->RegisterHotKey(list == 0 ? kAddTaskHotKey : kTaskListHotKey, letter))
+        emit hotKeyRefused(letter);
 }
 
 void TPreferencesForm::RunOnStartupClick()
 {
     const bool on = chkRunOnStartup->isChecked();
     Prefs().SetRunOnStartup(on);
-    if (S.SetRunOnStartup && !S.SetRunOnStartup(on) && S.Actions)
+    if (S.Desktop && !S.Desktop->SetRunOnStartup(on) && S.Actions)
         ShowInfoDialog(*S.Actions, tr("Error 13"),
                        tr("Cannot Enable or Disable the \"Automatically run when I log in\" option.\r"
                           "Please make sure that %1 is allowed to read and write the desktop's autostart entry.")
@@ -680,15 +716,7 @@ void TPreferencesForm::SendTestEmailClick()
     settings.Authentication = chkAuthentication->isChecked();
     settings.Password = edtPassword->text().trimmed();
     settings.UserID = edtUserID->text().trimmed();
-    if (!S.SendTestEmail) {
-        LogInfo(QStringLiteral("Test e-mail asked for; the e-mail action is not part of this build"));
-        return;
-    }
-    QPointer<TPreferencesForm> self(this);
-    S.SendTestEmail(settings, this, [self, settings](const TTestEmailResult &result) {
-        if (self)
-            self->TestEmailAnswered(settings, result);
-    });
+    emit sendTestEmailRequested(settings);
 }
 
 void TPreferencesForm::TestEmailAnswered(const TTestEmailSettings &settings, const TTestEmailResult &result)
@@ -727,35 +755,30 @@ void TPreferencesForm::HelpClick()
         key = QString::fromLatin1(keys[position]);
     else if (position == 6 || (position == 5 && !PageShown(pgEditorial)))
         key = QStringLiteral("HELP_PREF_ABOUT");
-    if (!key.isEmpty() && S.OpenHelpPage)
-        S.OpenHelpPage(key);
+    if (!key.isEmpty())
+        emit helpRequested(key);
 }
 
 void TPreferencesForm::SmtpHelpClick()
 {
-    if (S.OpenHelpPage)
-        S.OpenHelpPage(QStringLiteral("HELP_SMTP_TROUBLESHOOT"));
+    emit helpRequested(QStringLiteral("HELP_SMTP_TROUBLESHOOT"));
 }
 
 void TPreferencesForm::CheckForUpdatesClick()
 {
-    if (S.CheckForUpdates)
-        S.CheckForUpdates();
-    else
-        LogInfo(QStringLiteral("Update check asked for; it is not part of this build"));
+    emit checkForUpdatesRequested();
 }
 
 void TPreferencesForm::ContactClick()
 {
-    if (S.ComposeEmail)
-        S.ComposeEmail(S.ContactAddress, tr("From an ") + S.ProgramName + QLatin1Char(' ') + S.Version + tr(" user"),
-                       tr("Your comments?"));
+    emit composeEmailRequested(S.ContactAddress,
+                               tr("From an ") + S.ProgramName + QLatin1Char(' ') + S.Version + tr(" user"),
+                               tr("Your comments?"));
 }
 
 void TPreferencesForm::WebSiteClick()
 {
-    if (S.OpenAddress)
-        S.OpenAddress(S.WebPage);
+    emit openAddressRequested(S.WebPage);
 }
 
 // ---- OK and Cancel ----
@@ -787,7 +810,8 @@ void TPreferencesForm::ApplyGeneral()
 void TPreferencesForm::EmailError(const QString &text)
 {
     ShowPage(pgEmail);
-    ShowNotice(text, TMsgIcon::Error, S.ProgramName, this);
+    if (S.Actions->Boxes)
+        S.Actions->Boxes->Notice(text, TMsgIcon::Error, S.ProgramName, this);
 }
 
 bool TPreferencesForm::ApplyEmail()
@@ -874,8 +898,7 @@ void TPreferencesForm::OkClick()
         ApplyRemindersWindow();
     }
     Prefs().SavePreferences();
-    if (S.AfterOk)
-        S.AfterOk();
+    emit preferencesSaved();
     if (ok)
         accept();
 }
@@ -892,11 +915,11 @@ void TPreferencesForm::done(int result)
         // The keys were bound at once; without OK the stored letters hold, so
         // they are bound again in place of the ones tried.
         const TPreferences &p = Prefs();
-        if (result != Accepted && S.RegisterHotKey) {
+        if (result != Accepted && S.Desktop) {
             if (FHotKeyRebound[0])
-                S.RegisterHotKey(kAddTaskHotKey, QChar(char16_t(p.HotKey1())));
+                S.Desktop->RegisterHotKey(kAddTaskHotKey, QChar(char16_t(p.HotKey1())));
             if (FHotKeyRebound[1])
-                S.RegisterHotKey(kTaskListHotKey, QChar(char16_t(p.HotKey2())));
+                S.Desktop->RegisterHotKey(kTaskListHotKey, QChar(char16_t(p.HotKey2())));
         }
         if (S.Ini)
             S.Ini->WriteInteger(kSection, QStringLiteral("Tab"), CurrentPage());

@@ -8,9 +8,7 @@
 #include "core/DateTime.h"
 
 #include <QDialog>
-#include <QPointer>
 #include <array>
-#include <functional>
 #include <memory>
 
 class QButtonGroup;
@@ -45,10 +43,24 @@ struct TTestEmailResult {
     QString Error; // why it was not sent, for the log
 };
 
-// What the window works with and the program's services it calls. Empty
-// functions leave their controls without effect (tests fill what they drive).
-struct TPreferencesServices {
-    TActionContext *Actions = nullptr; // the preferences, the list, the open-window flags
+// What the window changes on the desktop at once, before OK, and asks about
+// while it opens.
+class IPreferencesDesktop {
+public:
+    virtual ~IPreferencesDesktop() = default;
+    // Binds Ctrl+Shift+letter system-wide for kind 10 (add a reminder) or 11
+    // (the Reminders window); false when the desktop refused it.
+    virtual bool RegisterHotKey(int kind, QChar letter) = 0;
+    // The log-on entry: whether it exists, and writing or removing it.
+    virtual bool RunOnStartupExists() = 0;
+    virtual bool SetRunOnStartup(bool enable) = 0;
+};
+
+// What the window works with. The picture lists are loaded by the caller;
+// message boxes and dialogs go through Actions->Boxes.
+struct TPreferencesSetup {
+    TActionContext *Actions = nullptr; // the preferences, the list, the boxes, the open-window flags
+    IPreferencesDesktop *Desktop = nullptr; // none: the keys stay as they are, the entry follows the preference
     TvornIniFile *Ini = nullptr;
     QString ProgramName = QStringLiteral("Brivane");
     QString Version;
@@ -57,32 +69,9 @@ struct TPreferencesServices {
     QString AboutCredit;
     QString ContactAddress; // the contact link's address
     QString WebPage; // the web-site link's address
-
-    // The shared picture lists; LoadImages fills them when still empty.
+    bool CanCheckForUpdates = false;
     const TImageList *PreferencesImages = nullptr;
     const TImageList *LargeImages = nullptr;
-    std::function<void()> LoadImages;
-
-    // Binds Ctrl+Shift+letter system-wide for kind 10 (add a reminder) or 11
-    // (the Reminders window); false when the desktop refused it.
-    std::function<bool(int kind, QChar letter)> RegisterHotKey;
-    std::function<void(QChar letter)> WarnShortcutInUse;
-    // The log-on entry: whether it exists, and writing or removing it.
-    std::function<bool()> RunOnStartupExists;
-    std::function<bool(bool enable)> SetRunOnStartup;
-    // Sends the test e-mail without holding up any window; done receives the
-    // result later (at once in tests).
-    std::function<void(const TTestEmailSettings &settings, QWidget *owner,
-                       std::function<void(const TTestEmailResult &result)> done)>
-        SendTestEmail;
-    std::function<void(const QString &key)> OpenHelpPage;
-    std::function<void(const QString &address, const QString &subject, const QString &body)> ComposeEmail;
-    std::function<void(const QString &address)> OpenAddress;
-    std::function<void()> CheckForUpdates;
-    // After OK saved: brings an open Reminders window up to date.
-    std::function<void()> AfterOk;
-    // The font dialog: true with the chosen font. Replaced in tests.
-    std::function<bool(QFont &font, QWidget *owner)> ChooseFont;
 };
 
 class TPreferencesForm : public QDialog {
@@ -92,20 +81,33 @@ public:
     static constexpr int kAddTaskHotKey = 10;
     static constexpr int kTaskListHotKey = 11;
 
-    explicit TPreferencesForm(TPreferencesServices services, QWidget *owner = nullptr);
+    explicit TPreferencesForm(TPreferencesSetup setup, QWidget *owner = nullptr);
     ~TPreferencesForm() override;
-
-    // Opens the window modal to owner only (none: to no window) and frees it
-    // when it closes; returns it while it is open.
-    static TPreferencesForm *ShowPreferences(TPreferencesServices services, QWidget *owner = nullptr);
-    // The open window, if any.
-    static TPreferencesForm *Instance();
 
     // Turns to a page (its index, whether or not a page before it is hidden).
     void ShowPage(int page);
     int CurrentPage() const;
     bool PageShown(int page) const;
 
+public slots:
+    // The answer to sendTestEmailRequested, with the settings it was sent with.
+    void TestEmailAnswered(const TTestEmailSettings &settings, const TTestEmailResult &result);
+
+signals:
+    // OK saved the preferences (whether or not the window closes).
+    void preferencesSaved();
+    void hotKeyRefused(QChar letter);
+    // Sends the test e-mail without holding up any window; the answer comes back through TestEmailAnswered.
+    void sendTestEmailRequested(const TTestEmailSettings &settings);
+    void helpRequested(const QString &key);
+    void composeEmailRequested(const QString &address, const QString &subject, const QString &body);
+    void openAddressRequested(const QString &address);
+    void checkForUpdatesRequested();
+
+protected:
+    void done(int result) override;
+
+private:
     // The buttons and links.
     void OkClick();
     void CancelClick();
@@ -113,7 +115,6 @@ public:
     void FontClick();
     void FontChosen(const QFont &font);
     void SendTestEmailClick();
-    void TestEmailAnswered(const TTestEmailSettings &settings, const TTestEmailResult &result);
     void SmtpHelpClick();
     void CheckForUpdatesClick();
     void ContactClick();
@@ -122,41 +123,8 @@ public:
     void HotKeyChosen(int list);
     // "Automatically run when I log on" clicked into its new state.
     void RunOnStartupClick();
-
-    QTabWidget *PageControl;
-    // General
-    QRadioButton *rbShowAll, *rbReschedule;
-    QCheckBox *chkShowOnlyRunOnce;
-    std::array<QComboBox *, 2> cbHotKeys{};
-    QComboBox *cbStartOfWeek;
-    QCheckBox *chkRecycleBin, *chkNeverShowSplash, *chkRunOnStartup, *chkTimeBase24, *chkFullMoons;
-    // Reminders window
-    QCheckBox *chkEnableToolbar, *chkShowButtonTexts, *chkSmallIcons, *chkShowSuspended;
-    QSlider *tbTooltipTime;
-    QLabel *lblFontSample, *lblChangeFont;
-    // Popupnote Action
-    std::array<QSpinBox *, 4> seSnoozeN{};
-    std::array<QComboBox *, 4> cbSnoozeUnit{};
-    QCheckBox *chkEditableNotes;
-    // E-mail Action
-    QLabel *lblSmtpInfo;
-    QLineEdit *edtHost, *edtPort, *edtUserID, *edtPassword, *edtFromaddress, *edtReplyaddress;
-    QLabel *lblUserID, *lblPassword;
-    QCheckBox *chkAuthentication;
-    QPushButton *btnTestEmail;
-    QPlainTextEdit *memSignature;
-    // Action Reflexes: e-mail, run program, shutdown
-    std::array<QSlider *, 3> tbWaitTimes{};
-    std::array<QLabel *, 3> lblWaitTimes{};
-    // About
-    QLabel *lblProgram, *lblVersion, *lblCheckUpdates, *lblContact, *lblWebSite;
-    QLabel *lblHelp;
-    QPushButton *btnOK, *btnCancel;
-
-protected:
-    void done(int result) override;
-
-private:
+    // Gives every control its field's name, for the tests and accessibility tools that find them.
+    void NameControls();
     QWidget *BuildGeneral();
     QWidget *BuildRemindersWindow();
     QWidget *BuildPopupnote();
@@ -184,10 +152,39 @@ private:
 
     TPreferences &Prefs() const;
 
-    TPreferencesServices S;
+    TPreferencesSetup S;
+
+    QTabWidget *PageControl;
+    // General
+    QRadioButton *rbShowAll, *rbReschedule;
+    QCheckBox *chkShowOnlyRunOnce;
+    std::array<QComboBox *, 2> cbHotKeys{};
+    QComboBox *cbStartOfWeek;
+    QCheckBox *chkRecycleBin, *chkNeverShowSplash, *chkRunOnStartup, *chkTimeBase24, *chkFullMoons;
+    // Reminders window
+    QCheckBox *chkEnableToolbar, *chkShowButtonTexts, *chkSmallIcons, *chkShowSuspended;
+    QSlider *tbTooltipTime;
+    QLabel *lblFontSample, *lblChangeFont;
+    // Popupnote Action
+    std::array<QSpinBox *, 4> seSnoozeN{};
+    std::array<QComboBox *, 4> cbSnoozeUnit{};
+    QCheckBox *chkEditableNotes;
+    // E-mail Action
+    QLabel *lblSmtpInfo, *lblSmtpHelp;
+    QLineEdit *edtHost, *edtPort, *edtUserID, *edtPassword, *edtFromaddress, *edtReplyaddress;
+    QLabel *lblUserID, *lblPassword;
+    QCheckBox *chkAuthentication;
+    QPushButton *btnTestEmail;
+    QPlainTextEdit *memSignature;
+    // Action Reflexes: e-mail, run program, shutdown
+    std::array<QSlider *, 3> tbWaitTimes{};
+    std::array<QLabel *, 3> lblWaitTimes{};
+    // About
+    QLabel *lblProgram, *lblVersion, *lblCheckUpdates, *lblContact, *lblWebSite;
+    QLabel *lblHelp;
+    QPushButton *btnOK, *btnCancel;
     std::unique_ptr<TFormPlacement> FPlacement;
     QString FStoreFolder; // carried unchanged through OK
     bool FClosed = false;
     std::array<bool, 2> FHotKeyRebound{}; // a key was bound at once and OK has not stored it
-    static QPointer<TPreferencesForm> FInstance;
 };

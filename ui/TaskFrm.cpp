@@ -10,6 +10,7 @@
 #include "model/CalendarNames.h"
 #include "model/Recurrence.h"
 #include "model/TaskList.h"
+#include "model/UnitNames.h"
 #include "platform/Desktop.h"
 #include "platform/ResourceLibrary.h"
 #include "platform/SoundPlayer.h"
@@ -206,8 +207,8 @@ void TTaskForm::BuildPages()
         sedPrewarningNFactor = new QSpinBox;
         sedPrewarningNFactor->setRange(1, 365);
         cbxPrewarningPresets = new QComboBox;
-        cbxPrewarningPresets->addItems(
-            {tr("minute(s)"), tr("hour(s)"), tr("day(s)"), tr("week(s)"), tr("month(s)"), tr("year(s)")});
+        for (const char *unit : UnitNames::Plain)
+            cbxPrewarningPresets->addItem(QString::fromLatin1(unit));
         l->addWidget(chkPrewarning);
         l->addWidget(sedPrewarningNFactor);
         l->addWidget(cbxPrewarningPresets);

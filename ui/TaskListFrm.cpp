@@ -1,10 +1,10 @@
 #include "ui/TaskListFrm.h"
 
 #include "core/Clock.h"
-#include "core/MessageBox.h"
 #include "core/vornIniFile.h"
 #include "core/vornLogFile.h"
 #include "extras/FormPlacement.h"
+#include "platform/MessageBoxes.h"
 #include "platform/ResourceLibrary.h"
 #include "platform/SystemHelpers.h"
 #include "scheduler/ActionContext.h"
@@ -24,6 +24,7 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QPrintDialog>
+#include <QPointer>
 #include <QPrinter>
 #include <QScreen>
 #include <QShortcut>
@@ -166,17 +167,15 @@ bool CtrlAlone(Qt::KeyboardModifiers m)
 
 } // namespace
 
-TTaskListForm::TTaskListForm(TTaskListServices services, QWidget *parent)
+TTaskListForm::TTaskListForm(TTaskListSetup setup, QWidget *parent)
     : QMainWindow(parent, Qt::Window)
-    , S(std::move(services))
+    , S(std::move(setup))
     , FList(*S.Actions->List)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setObjectName(QStringLiteral("TaskListForm"));
     setMinimumSize(200, 200);
     resize(654, 433);
-    if (S.LoadImages)
-        S.LoadImages();
 
     FModel = new TTaskListModel(FList, S.Actions->Preferences, this);
     FModel->SetIniFile(S.Ini);
@@ -229,6 +228,7 @@ TTaskListForm::~TTaskListForm()
 void TTaskListForm::BuildViews()
 {
     FStack = new QStackedWidget(this);
+    FStack->setObjectName(QStringLiteral("TaskViews"));
     setCentralWidget(FStack);
     FListView = new QListView(FStack);
     FListView->setObjectName(QStringLiteral("TaskListView"));
@@ -335,32 +335,18 @@ void TTaskListForm::BuildMenus()
     }
 
     QMenu *help = menuBar()->addMenu(tr("&Help"));
-    mnuContents = help->addAction(tr("Table of &contents"), this, [this] {
-        if (S.OpenHelpPage)
-            S.OpenHelpPage(QStringLiteral("HELP_CONTENTS"));
-    });
-    mnuSupport = help->addAction(tr("Get &Support"), this, [this] {
-        if (S.OpenHelpPage)
-            S.OpenHelpPage(QStringLiteral("HELP_SUPPORT"));
-    });
-    mnuCheckUpdates = help->addAction(tr("Check for &updates..."), this, [this] {
-        if (S.CheckForUpdates)
-            S.CheckForUpdates();
-        else
-            LogInfo(QStringLiteral("Update check asked for; it is not part of this build"));
-    });
-    // A build without an update address has nothing to check against.
-    mnuCheckUpdates->setVisible(bool(S.CheckForUpdates));
+    mnuContents = help->addAction(tr("Table of &contents"), this,
+                                  [this] { emit helpRequested(QStringLiteral("HELP_CONTENTS")); });
+    mnuSupport =
+        help->addAction(tr("Get &Support"), this, [this] { emit helpRequested(QStringLiteral("HELP_SUPPORT")); });
+    mnuCheckUpdates = help->addAction(tr("Check for &updates..."), this, &TTaskListForm::checkForUpdatesRequested);
+    mnuCheckUpdates->setVisible(S.CanCheckForUpdates);
     help->addSeparator();
     mnuEnableLog = help->addAction(tr("Enable &Log"), this, &TTaskListForm::ToggleLog);
     mnuEnableLog->setCheckable(true);
     help->addSeparator();
-    mnuPreferences = help->addAction(SmallToolbarIcon(12), tr("&Preferences..."), this, [this] {
-        if (S.OpenPreferences)
-            S.OpenPreferences(this);
-        else
-            LogInfo(QStringLiteral("Preferences window asked for; it is not part of this build"));
-    });
+    mnuPreferences =
+        help->addAction(SmallToolbarIcon(12), tr("&Preferences..."), this, &TTaskListForm::preferencesRequested);
     mnuAbout = help->addAction(tr("&About"), this, &TTaskListForm::ShowAbout);
 
     TaskPopupMenu = new QMenu(this);
@@ -380,6 +366,44 @@ void TTaskListForm::BuildMenus()
     popEnableToolbar = TaskPopupMenu->addAction(tr("&Enable Toolbar"), this, &TTaskListForm::EnableToolbarCommand);
     popProperties = TaskPopupMenu->addAction(tr("&Properties"), this, &TTaskListForm::Properties);
     SetSuspendCaptions(true);
+
+    // Named for the tests and accessibility tools that find them.
+    const std::pair<QAction *, const char *> named[] = {
+        {mnuAdd, "mnuAdd"},
+        {mnuDelete, "mnuDelete"},
+        {mnuEnable, "mnuEnable"},
+        {mnuRunNow, "mnuRunNow"},
+        {mnuProperties, "mnuProperties"},
+        {mnuImport, "mnuImport"},
+        {mnuSaveAs, "mnuSaveAs"},
+        {mnuCloseProgram, "mnuCloseProgram"},
+        {mnuContents, "mnuContents"},
+        {mnuSupport, "mnuSupport"},
+        {mnuCheckUpdates, "mnuCheckUpdates"},
+        {mnuEnableLog, "mnuEnableLog"},
+        {mnuPreferences, "mnuPreferences"},
+        {mnuAbout, "mnuAbout"},
+        {popAdd, "popAdd"},
+        {popDelete, "popDelete"},
+        {popEnable, "popEnable"},
+        {popRunNow, "popRunNow"},
+        {popMarkCompleted, "popMarkCompleted"},
+        {popCopy, "popCopy"},
+        {popPaste, "popPaste"},
+        {popEnableToolbar, "popEnableToolbar"},
+        {popProperties, "popProperties"},
+    };
+    for (const auto &[action, name] : named)
+        action->setObjectName(QLatin1String(name));
+    // The groups by position: views, filters and sorts in their enums' order.
+    for (std::size_t i = 0; i < mnuViews.size(); ++i) {
+        mnuViews[i]->setObjectName(QStringLiteral("mnuViews%1").arg(i));
+        popViews[i]->setObjectName(QStringLiteral("popViews%1").arg(i));
+    }
+    for (std::size_t i = 0; i < mnuFilters.size(); ++i)
+        mnuFilters[i]->setObjectName(QStringLiteral("mnuFilters%1").arg(i));
+    for (std::size_t i = 0; i < mnuSorts.size(); ++i)
+        mnuSorts[i]->setObjectName(QStringLiteral("mnuSorts%1").arg(i));
 
     // F10 takes the keyboard to the menu bar, opening its first menu.
     auto *f10 = new QShortcut(QKeySequence(Qt::Key_F10), this);
@@ -416,10 +440,12 @@ void TTaskListForm::BuildToolbar()
         b->setAutoExclusive(true);
         b->setAutoRaise(true);
         connect(b, &QToolButton::clicked, this, [this, i] { ChooseFilter(i); });
+        b->setObjectName(QStringLiteral("tbFilters%1").arg(i));
         TaskToolBar->addWidget(b);
         tbFilters[std::size_t(i)] = b;
     }
     tbViews = new QToolButton(FSecondRow);
+    tbViews->setObjectName(QStringLiteral("tbViews"));
     tbViews->setText(tr("Views"));
     tbViews->setToolTip(tr("Views (F6)"));
     tbViews->setAutoRaise(true);
@@ -429,6 +455,7 @@ void TTaskListForm::BuildToolbar()
     FSecondRow->addWidget(tbViews);
     FSecondRow->addSeparator();
     tbPrint = new QToolButton(FSecondRow);
+    tbPrint->setObjectName(QStringLiteral("tbPrint"));
     tbPrint->setText(tr("Print"));
     tbPrint->setToolTip(tr("Prints the current Task schedule list"));
     tbPrint->setAutoRaise(true);
@@ -762,11 +789,6 @@ void TTaskListForm::UpdateStatusBar()
     PlaceEmptyLabel();
 }
 
-QStatusBar *TTaskListForm::StatusBar() const
-{
-    return const_cast<TTaskListForm *>(this)->statusBar();
-}
-
 QString TTaskListForm::StatusPanel(int panel) const
 {
     return panel == 0 ? FPanel0->text() : panel == 1 ? FPanel1->text() : FSimpleText->text();
@@ -918,11 +940,7 @@ bool TTaskListForm::HandleKey(QKeyEvent *key)
 
 void TTaskListForm::AddReminder()
 {
-    if (!S.OpenNewReminderWizard) {
-        LogInfo(QStringLiteral("Add a Reminder asked for; the wizard is not part of this build"));
-        return;
-    }
-    S.OpenNewReminderWizard(this);
+    emit addReminderRequested();
 }
 
 void TTaskListForm::ShowAddedReminder(const TTaskData &task)
@@ -957,10 +975,7 @@ void TTaskListForm::Properties()
     const TTaskList::TTaskRef task = SelectedTask();
     if (!task || task->InService)
         return;
-    if (S.EditReminder)
-        S.EditReminder(task, this);
-    else
-        LogInfo(QStringLiteral("Properties asked for; the wizard is not part of this build"));
+    emit editRequested(task);
 }
 
 void TTaskListForm::DeleteSelected(bool fromKey)
@@ -968,17 +983,20 @@ void TTaskListForm::DeleteSelected(bool fromKey)
     const TTaskList::TTaskRef task = SelectedTask();
     if (!task || (fromKey && task->InService))
         return;
+    // Without anyone to ask, the cautious answer: nothing is deleted.
+    if (!S.Actions->Boxes)
+        return;
     QPointer<TTaskListForm> self(this);
-    AskMessageBox(this, tr("Are you sure you want to delete reminder \"%1\"?").arg(task->Title.Get()),
-                  TMsgIcon::Warning, TMsgButtons::YesNo, S.ProgramName, [self, task](TMsgResult answer) {
-                      // It may have gone into service, or away, while the question was open.
-                      if (!self || answer != TMsgResult::Yes || task->InService
-                          || self->FList.IndexOfTask(task.get()) < 0)
-                          return;
-                      self->FList.DeleteTask(task.get(), self->S.Actions->Prefs().MoveDelTasksToRecycleBin());
-                      self->RefreshTaskList();
-                      self->FList.MarkModified();
-                  });
+    S.Actions->Boxes->Ask(this, tr("Are you sure you want to delete reminder \"%1\"?").arg(task->Title.Get()),
+                          TMsgIcon::Warning, TMsgButtons::YesNo, S.ProgramName, [self, task](TMsgResult answer) {
+                              // It may have gone into service, or away, while the question was open.
+                              if (!self || answer != TMsgResult::Yes || task->InService
+                                  || self->FList.IndexOfTask(task.get()) < 0)
+                                  return;
+                              self->FList.DeleteTask(task.get(), self->S.Actions->Prefs().MoveDelTasksToRecycleBin());
+                              self->RefreshTaskList();
+                              self->FList.MarkModified();
+                          });
 }
 
 void TTaskListForm::ToggleSuspend()
@@ -999,8 +1017,8 @@ void TTaskListForm::RunNow()
     if (!task)
         return;
     const int index = FList.IndexOfTask(task.get());
-    if (index >= 0 && S.RunTaskNow)
-        S.RunTaskNow(index);
+    if (index >= 0)
+        emit runNowRequested(index);
 }
 
 void TTaskListForm::MarkCompleted()
@@ -1032,16 +1050,12 @@ void TTaskListForm::Paste()
 
 void TTaskListForm::ImportTask()
 {
-    if (!S.Actions->Store)
+    if (!S.Actions->Store || !S.Actions->Boxes)
         return;
-    if (S.AskImportFile) {
-        ImportFrom(S.AskImportFile(this));
-        return;
-    }
     auto *dialog = new QFileDialog(this, tr("Import task"), QString(), kTaskFileFilter);
     dialog->setFileMode(QFileDialog::ExistingFile);
     QPointer<TTaskListForm> self(this);
-    OpenDialog(dialog, [self, dialog](int result) {
+    S.Actions->Boxes->OpenDialog(dialog, [self, dialog](int result) {
         if (self && result == QDialog::Accepted && !dialog->selectedFiles().isEmpty())
             self->ImportFrom(dialog->selectedFiles().constFirst());
     });
@@ -1055,32 +1069,27 @@ void TTaskListForm::ImportFrom(const QString &path)
     if (!S.Actions->Store->ImportTask(path, &error)) {
         // A damaged file has had its own message; one that cannot be read gets one here.
         if (!error.startsWith(QStringLiteral("Error 06")))
-            ShowNotice(tr("The reminder file \"%1\" could not be read:\r%2").arg(path, error), TMsgIcon::Error,
-                       S.ProgramName, this);
+            Notice(tr("The reminder file \"%1\" could not be read:\r%2").arg(path, error), TMsgIcon::Error);
         return;
     }
     FList.MarkModified();
     SortTaskList();
     RefreshTaskList();
-    ShowNotice(tr("Reminder successfully imported."), TMsgIcon::Information, S.ProgramName, this);
+    Notice(tr("Reminder successfully imported."), TMsgIcon::Information);
 }
 
 void TTaskListForm::SaveTaskAs()
 {
     const TTaskList::TTaskRef task = SelectedTask();
-    if (!task || !S.Actions->Store)
+    if (!task || !S.Actions->Store || !S.Actions->Boxes)
         return;
     const QString proposed = SafeFileName(task->Title.Get());
-    if (S.AskSaveFile) {
-        SaveTaskTo(task, S.AskSaveFile(this, proposed));
-        return;
-    }
     auto *dialog = new QFileDialog(this, tr("Save Task as"), QString(), kTaskFileFilter);
     dialog->setAcceptMode(QFileDialog::AcceptSave);
     dialog->setDefaultSuffix(QStringLiteral("tsk"));
     dialog->selectFile(proposed);
     QPointer<TTaskListForm> self(this);
-    OpenDialog(dialog, [self, dialog, task](int result) {
+    S.Actions->Boxes->OpenDialog(dialog, [self, dialog, task](int result) {
         if (self && result == QDialog::Accepted && !dialog->selectedFiles().isEmpty())
             self->SaveTaskTo(task, dialog->selectedFiles().constFirst());
     });
@@ -1094,11 +1103,10 @@ void TTaskListForm::SaveTaskTo(const TTaskList::TTaskRef &task, const QString &p
         return;
     QString error;
     if (!S.Actions->Store->ExportTask(path, index, &error)) {
-        ShowNotice(tr("The reminder could not be saved to \"%1\":\r%2").arg(path, error), TMsgIcon::Error,
-                   S.ProgramName, this);
+        Notice(tr("The reminder could not be saved to \"%1\":\r%2").arg(path, error), TMsgIcon::Error);
         return;
     }
-    ShowNotice(tr("Reminder successfully exported."), TMsgIcon::Information, S.ProgramName, this);
+    Notice(tr("Reminder successfully exported."), TMsgIcon::Information);
 }
 
 bool TTaskListForm::PrintTo(QPrinter &printer, QString *error)
@@ -1109,18 +1117,12 @@ bool TTaskListForm::PrintTo(QPrinter &printer, QString *error)
 
 void TTaskListForm::Print()
 {
-    if (FModel->ShownCount() < 1)
+    if (FModel->ShownCount() < 1 || !S.Actions->Boxes)
         return;
-    if (S.RunPrintDialog) {
-        QPrinter printer;
-        if (S.RunPrintDialog(printer, this))
-            PrintOn(printer);
-        return;
-    }
     auto printer = std::make_shared<QPrinter>();
     auto *dialog = new QPrintDialog(printer.get(), this);
     QPointer<TTaskListForm> self(this);
-    OpenDialog(dialog, [self, printer](int result) {
+    S.Actions->Boxes->OpenDialog(dialog, [self, printer](int result) {
         if (self && result == QDialog::Accepted)
             self->PrintOn(*printer);
     });
@@ -1130,10 +1132,10 @@ void TTaskListForm::PrintOn(QPrinter &printer)
 {
     QString error;
     if (!PrintTo(printer, &error)) {
-        ShowNotice(error, TMsgIcon::Error, S.ProgramName, this);
+        Notice(error, TMsgIcon::Error);
         return;
     }
-    ShowNotice(tr("Task schedule list has printed successfully"), TMsgIcon::Information, S.ProgramName, this);
+    Notice(tr("Task schedule list has printed successfully"), TMsgIcon::Information);
 }
 
 void TTaskListForm::CloseProgram()
@@ -1144,21 +1146,19 @@ void TTaskListForm::CloseProgram()
         LogInfo(QStringLiteral("Last run: ")
                 + FormatDateTime(QStringLiteral("ddd, d mmm yyyy \"at\" hh:mm"), S.Actions->Preferences->LastRun()));
     }
-    if (S.TerminateApplication)
-        S.TerminateApplication(QStringLiteral("mnuCloseProgramClick"));
+    emit closeProgramRequested(QStringLiteral("mnuCloseProgramClick"));
 }
 
 void TTaskListForm::ToggleLog()
 {
     // The action's check mark has already flipped when it was triggered from the menu.
     const bool enabled = mnuEnableLog->isChecked();
-    if (S.SetLogLevel)
-        S.SetLogLevel(enabled);
+    emit logRequested(enabled);
     if (enabled)
-        ShowNotice(tr("You have enabled %1's logging operation.\rUncheck the \"Enable log\" menu item to disable "
-                      "it.\r\rA log file named %1.log will be copied to your Desktop\rafter program termination.")
-                       .arg(S.ProgramName),
-                   TMsgIcon::Information, S.ProgramName, this);
+        Notice(tr("You have enabled %1's logging operation.\rUncheck the \"Enable log\" menu item to disable "
+                  "it.\r\rA log file named %1.log will be copied to your Desktop\rafter program termination.")
+                   .arg(S.ProgramName),
+               TMsgIcon::Information);
 }
 
 void TTaskListForm::ShowAbout()
@@ -1174,4 +1174,19 @@ void TTaskListForm::EnableToolbarCommand()
         S.Actions->Preferences->SetEnableToolbar(true);
     TaskToolBar->show();
     FSecondRow->show();
+}
+
+void TTaskListForm::PreferencesChanged()
+{
+    UpdateMenus();
+    ApplyToolbarOptions();
+    UpdateCaption();
+    RefreshTaskList();
+    ApplyListFont();
+}
+
+void TTaskListForm::Notice(const QString &text, TMsgIcon icon)
+{
+    if (S.Actions->Boxes)
+        S.Actions->Boxes->Notice(text, icon, S.ProgramName, this);
 }

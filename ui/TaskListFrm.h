@@ -4,13 +4,12 @@
 // reminder commands in its menus, context menu, toolbar and keys. At most one
 // exists; closing it frees it.
 
+#include "core/MessageTypes.h"
 #include "model/TaskList.h"
 #include "ui/TaskListModel.h"
 
 #include <QMainWindow>
-#include <QPointer>
 #include <array>
-#include <functional>
 #include <memory>
 
 class QAbstractItemView;
@@ -22,7 +21,6 @@ class QListView;
 class QMenu;
 class QPrinter;
 class QStackedWidget;
-class QStatusBar;
 class QTableView;
 class QToolBar;
 class QToolButton;
@@ -31,39 +29,20 @@ class TImageList;
 class TvornIniFile;
 struct TActionContext;
 
-// What the window works with and the program's commands it calls. Empty
-// functions leave their commands without effect (tests fill what they drive).
-struct TTaskListServices {
-    TActionContext *Actions = nullptr; // the list, preferences, store, open-window flags
+// What the window works with. The picture lists are loaded by the caller;
+// message boxes and dialogs go through Actions->Boxes.
+struct TTaskListSetup {
+    TActionContext *Actions = nullptr; // the list, preferences, store, boxes, open-window flags
     TTaskList *CopyBuffer = nullptr;
     TvornIniFile *Ini = nullptr;
     QString ProgramName = QStringLiteral("Brivane");
     QString BuildTypeText; // empty in a release build
-
-    // The shared picture lists; LoadImages fills them when still empty.
     const TImageList *LargeImages = nullptr;
     const TImageList *SmallImages = nullptr;
     const TImageList *ToolbarImages = nullptr;
     const TImageList *ToolbarSmallImages = nullptr;
-    std::function<void()> LoadImages;
-
-    // Opens the Add Reminder wizard for a new reminder, modal to owner only.
-    // On Finish the program adds the record and calls ShowAddedReminder.
-    std::function<void(QWidget *owner)> OpenNewReminderWizard;
-    // Opens the wizard on a listed record; it refreshes this window itself.
-    std::function<void(std::shared_ptr<TTaskData> task, QWidget *owner)> EditReminder;
-    std::function<void(int index)> RunTaskNow;
-    std::function<void(const QString &key)> OpenHelpPage;
-    std::function<void(bool enabled)> SetLogLevel;
-    std::function<void(const QString &reason)> TerminateApplication;
-    std::function<void()> CheckForUpdates;
-    std::function<void(QWidget *owner)> OpenPreferences;
-
-    // The file and printer dialogs: a chosen path (empty: cancelled), or true
-    // when the printer was set up. Replaced in tests.
-    std::function<QString(QWidget *owner)> AskImportFile;
-    std::function<QString(QWidget *owner, const QString &proposed)> AskSaveFile;
-    std::function<bool(QPrinter &printer, QWidget *owner)> RunPrintDialog;
+    // A build without an update address has nothing to check against.
+    bool CanCheckForUpdates = false;
 };
 
 // Which reminder commands a selection allows; bits below.
@@ -79,7 +58,7 @@ enum TCommandBit : int {
 class TTaskListForm : public QMainWindow {
     Q_OBJECT
 public:
-    explicit TTaskListForm(TTaskListServices services, QWidget *parent = nullptr);
+    explicit TTaskListForm(TTaskListSetup setup, QWidget *parent = nullptr);
     ~TTaskListForm() override;
 
     // The mask when a menu opens or the window shows (63 / 23 / 0), and when
@@ -131,25 +110,23 @@ public:
     // The enabling for an opening menu (or the window being shown).
     void EnableCommandsForMenu();
 
-    QStatusBar *StatusBar() const;
     QString StatusPanel(int panel) const; // 0 count, 1 selection / sort; 2: the simple text
     bool StatusSimple() const;
-    QLabel *EmptyListLabel() const { return lblFoundTasksInfo; }
-    QAbstractItemView *ActiveView() const;
-    QMenu *ContextMenu() const { return TaskPopupMenu; }
 
-    // Menus and their items, named as the commands.
-    QAction *mnuAdd, *mnuDelete, *mnuEnable, *mnuRunNow, *mnuProperties, *mnuImport, *mnuSaveAs, *mnuCloseProgram;
-    std::array<QAction *, 4> mnuViews{};
-    std::array<QAction *, 4> popViews{};
-    std::array<QAction *, 5> mnuFilters{};
-    std::array<QAction *, 6> mnuSorts{};
-    QAction *mnuContents, *mnuSupport, *mnuCheckUpdates, *mnuEnableLog, *mnuPreferences, *mnuAbout;
-    QAction *popAdd, *popDelete, *popEnable, *popRunNow, *popMarkCompleted, *popCopy, *popPaste, *popEnableToolbar,
-        *popProperties;
-    std::array<QToolButton *, 5> tbFilters{};
-    QToolButton *tbViews, *tbPrint;
-    QToolBar *TaskToolBar;
+signals:
+    // The program's commands; the window itself is the owner of what they open.
+    void addReminderRequested();
+    void editRequested(TTaskList::TTaskRef task);
+    void runNowRequested(int index);
+    void helpRequested(const QString &key);
+    void logRequested(bool enabled);
+    void closeProgramRequested(const QString &reason);
+    void checkForUpdatesRequested();
+    void preferencesRequested();
+
+public slots:
+    // The preferences were saved: toolbar, captions, rows and font follow them.
+    void PreferencesChanged();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -157,6 +134,7 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
+    QAbstractItemView *ActiveView() const;
     void BuildMenus();
     void BuildToolbar();
     void BuildViews();
@@ -179,6 +157,8 @@ private:
     void ImportFrom(const QString &path);
     void SaveTaskTo(const TTaskList::TTaskRef &task, const QString &path);
     void PrintOn(QPrinter &printer);
+    // An OK box modal to this window only.
+    void Notice(const QString &text, TMsgIcon icon);
     // Fits the date columns to the longest date of the current font and
     // clock. With stored settings (on show): the columns whose stored width
     // is the old fixed default or a fitted one; otherwise (font or clock
@@ -189,7 +169,7 @@ private:
     // The window's state as the ini keeps it, read from the views.
     TTaskListSettings CurrentSettings() const;
 
-    TTaskListServices S;
+    TTaskListSetup S;
     TTaskList &FList;
     TTaskListModel *FModel;
     QItemSelectionModel *FSelection;
@@ -201,6 +181,17 @@ private:
     QMenu *TaskPopupMenu, *ViewsPopupMenu;
     QToolBar *FSecondRow;
     std::unique_ptr<TFormPlacement> FPlacement;
+    QAction *mnuAdd, *mnuDelete, *mnuEnable, *mnuRunNow, *mnuProperties, *mnuImport, *mnuSaveAs, *mnuCloseProgram;
+    std::array<QAction *, 4> mnuViews{};
+    std::array<QAction *, 4> popViews{};
+    std::array<QAction *, 5> mnuFilters{};
+    std::array<QAction *, 6> mnuSorts{};
+    QAction *mnuContents, *mnuSupport, *mnuCheckUpdates, *mnuEnableLog, *mnuPreferences, *mnuAbout;
+    QAction *popAdd, *popDelete, *popEnable, *popRunNow, *popMarkCompleted, *popCopy, *popPaste, *popEnableToolbar,
+        *popProperties;
+    std::array<QToolButton *, 5> tbFilters{};
+    QToolButton *tbViews, *tbPrint;
+    QToolBar *TaskToolBar;
     int FViewStyle = vsDetails;
     std::array<int, TaskColumnCount> FFittedWidths{}; // 0: the column was not fitted
     bool FStyleChecked = true;

@@ -65,7 +65,8 @@ public:
     };
     enum class TImageKind { Item, State, Header };
     // Turns a picture index into what a view draws (an icon); without one,
-    // DecorationRole answers the index itself.
+    // DecorationRole answers the index itself. A function, not a signal:
+    // data() needs the picture at once.
     using TImageProvider = std::function<QVariant(TImageKind kind, int index)>;
 
     // Shows only the add item until Open or Refresh builds the rows.

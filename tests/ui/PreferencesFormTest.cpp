@@ -6,17 +6,21 @@
 #include "extras/InfoDlgFrm.h"
 #include "scheduler/ActionContext.h"
 #include "storage/GlobalPreferences.h"
+#include "tests/fakes/ScriptedAnswers.h"
 #include "tests/support/TestSupport.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSlider>
 #include <QSpinBox>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -24,17 +28,17 @@
 #include "model/TaskList.h"
 #include "ui/ToolTipTime.h"
 
-using TestSupport::MessageBoxRecorder;
-
 namespace {
 
 // A window over preferences of its own, with an ini file, a preferences
-// file and a record of what it asked the program to do.
-struct PrefsEnv {
+// file, an answerer for its boxes and a record of what it asked the program
+// and the desktop to do.
+struct PrefsEnv : IPreferencesDesktop {
     QTemporaryDir Dir;
     TTaskList List;
     TPreferences Preferences{QStringLiteral("Brivane"), QStringLiteral("Brivane")};
     TActionContext Actions;
+    TScriptedAnswers Boxes;
     TvornIniFile Ini{Dir.filePath(QStringLiteral("Brivane.ini"))};
     QStringList Calls;
     bool LogOnEntry = false;
@@ -43,52 +47,59 @@ struct PrefsEnv {
     int Edition = 0;
     // The build's addresses; none by default.
     QString ContactAddress, WebPage;
-    std::function<void()> CheckForUpdates;
+    bool CanCheckForUpdates = false;
 
     PrefsEnv()
     {
         Actions.List = &List;
+        Actions.Boxes = &Boxes;
+        // The font dialog: an italic 13-point serif chosen.
+        Boxes.DialogAnswer = [](QDialog &dialog) {
+            auto *fonts = qobject_cast<QFontDialog *>(&dialog);
+            if (!fonts)
+                return int(QDialog::Rejected);
+            QFont font(QStringLiteral("Serif"), 13);
+            font.setItalic(true);
+            fonts->setCurrentFont(font);
+            fonts->accept();
+            return fonts->result();
+        };
         Actions.Preferences = &Preferences;
         Preferences.SetFilePath(Dir.filePath(QStringLiteral("Brivane.pfc")));
     }
 
-    TPreferencesServices Services()
+    bool RegisterHotKey(int kind, QChar letter) override
     {
-        TPreferencesServices s;
-        s.Actions = &Actions;
-        s.Ini = &Ini;
-        s.Edition = Edition;
-        s.RegisterHotKey = [this](int kind, QChar letter) {
-            Calls << QStringLiteral("register %1 %2").arg(kind).arg(letter);
-            return letter != u'K'; // another program holds Ctrl+Shift+K
-        };
-        s.WarnShortcutInUse = [this](QChar letter) { Calls << QStringLiteral("warn %1").arg(letter); };
-        s.RunOnStartupExists = [this] { return LogOnEntry; };
-        s.SetRunOnStartup = [this](bool on) {
-            Calls << QStringLiteral("log-on %1").arg(int(on));
-            return LogOnWritable;
-        };
-        s.SendTestEmail = [this](const TTestEmailSettings &m, QWidget *,
-                                 std::function<void(const TTestEmailResult &)> done) {
-            Calls << QStringLiteral("mail %1 %2 %3 %4").arg(m.From, m.Server, m.UserID).arg(int(m.Authentication));
-            done(MailResult);
-        };
-        s.OpenHelpPage = [this](const QString &key) { Calls << key; };
-        s.AfterOk = [this] { Calls << QStringLiteral("after OK"); };
-        s.ContactAddress = ContactAddress;
-        s.WebPage = WebPage;
-        s.CheckForUpdates = CheckForUpdates;
-        s.ChooseFont = [](QFont &font, QWidget *) {
-            font = QFont(QStringLiteral("Serif"), 13);
-            font.setItalic(true);
-            return true;
-        };
-        return s;
+        Calls << QStringLiteral("register %1 %2").arg(kind).arg(letter);
+        return letter != u'K'; // another program holds Ctrl+Shift+K
+    }
+    bool RunOnStartupExists() override { return LogOnEntry; }
+    bool SetRunOnStartup(bool on) override
+    {
+        Calls << QStringLiteral("log-on %1").arg(int(on));
+        return LogOnWritable;
     }
 
     std::unique_ptr<TPreferencesForm> Open()
     {
-        auto form = std::make_unique<TPreferencesForm>(Services());
+        TPreferencesSetup s;
+        s.Actions = &Actions;
+        s.Desktop = this;
+        s.Ini = &Ini;
+        s.Edition = Edition;
+        s.ContactAddress = ContactAddress;
+        s.WebPage = WebPage;
+        s.CanCheckForUpdates = CanCheckForUpdates;
+        auto form = std::make_unique<TPreferencesForm>(s);
+        TPreferencesForm *f = form.get();
+        QObject::connect(f, &TPreferencesForm::hotKeyRefused, f,
+                         [this](QChar letter) { Calls << QStringLiteral("warn %1").arg(letter); });
+        QObject::connect(f, &TPreferencesForm::sendTestEmailRequested, f, [this, f](const TTestEmailSettings &m) {
+            Calls << QStringLiteral("mail %1 %2 %3 %4").arg(m.From, m.Server, m.UserID).arg(int(m.Authentication));
+            f->TestEmailAnswered(m, MailResult);
+        });
+        QObject::connect(f, &TPreferencesForm::helpRequested, f, [this](const QString &key) { Calls << key; });
+        QObject::connect(f, &TPreferencesForm::preferencesSaved, f, [this] { Calls << QStringLiteral("after OK"); });
         form->show();
         return form;
     }
@@ -116,6 +127,39 @@ QStringList TakeInfoDialogs()
     return out;
 }
 
+// A control of the window by its name.
+template <typename T>
+T *Find(QWidget &form, const QString &name)
+{
+    T *found = form.findChild<T *>(name);
+    if (!found) {
+        ADD_FAILURE() << "no control named " << name.toStdString();
+        found = new T(&form);
+    }
+    return found;
+}
+template <typename T>
+T *Find(const std::unique_ptr<TPreferencesForm> &form, const QString &name)
+{
+    return Find<T>(*form, name);
+}
+
+// Follows a link the way a click on it does.
+void Follow(const std::unique_ptr<TPreferencesForm> &form, const char *link)
+{
+    emit Find<QLabel>(form, QLatin1String(link))->linkActivated(QStringLiteral("#"));
+}
+
+void Ok(const std::unique_ptr<TPreferencesForm> &form)
+{
+    Find<QPushButton>(form, QStringLiteral("btnOK"))->click();
+}
+
+void Cancel(const std::unique_ptr<TPreferencesForm> &form)
+{
+    Find<QPushButton>(form, QStringLiteral("btnCancel"))->click();
+}
+
 } // namespace
 
 TEST(PreferencesForm, OkChainStopsAtAFailedEmailPageAndKeepsWhatCameBefore)
@@ -125,15 +169,19 @@ TEST(PreferencesForm, OkChainStopsAtAFailedEmailPageAndKeepsWhatCameBefore)
         std::function<void(TPreferencesForm &)> email;
         QString message; // empty: no failure
     } cases[] = {
-        {"required field empty", [](TPreferencesForm &f) { f.edtFromaddress->setText(QStringLiteral("   ")); },
+        {"required field empty",
+         [](TPreferencesForm &f) {
+             Find<QLineEdit>(f, QStringLiteral("edtFromaddress"))->setText(QStringLiteral("   "));
+         },
          QStringLiteral("Fields marked with asterisk (*) are required ")},
         {"authentication without a password",
          [](TPreferencesForm &f) {
-             f.chkAuthentication->setChecked(true);
-             f.edtUserID->setText(QStringLiteral("ann"));
+             Find<QCheckBox>(f, QStringLiteral("chkAuthentication"))->setChecked(true);
+             Find<QLineEdit>(f, QStringLiteral("edtUserID"))->setText(QStringLiteral("ann"));
          },
          QStringLiteral("Username and Password are required when\n\"My server requires authentication\" is selected.")},
-        {"port not a number", [](TPreferencesForm &f) { f.edtPort->setText(QStringLiteral(" 58x7 ")); },
+        {"port not a number",
+         [](TPreferencesForm &f) { Find<QLineEdit>(f, QStringLiteral("edtPort"))->setText(QStringLiteral(" 58x7 ")); },
          QStringLiteral("Only numeric characters are allowed.\n* Port:58x7")},
         {"all valid", [](TPreferencesForm &) {}, QString()},
     };
@@ -143,19 +191,19 @@ TEST(PreferencesForm, OkChainStopsAtAFailedEmailPageAndKeepsWhatCameBefore)
         auto form = env.Open();
         form->ShowPage(TPreferencesForm::pgAbout);
         // General, e-mail, reflexes, popup note, Reminders window: one change each.
-        form->cbHotKeys[0]->setCurrentIndex('M' - 'A');
-        form->rbReschedule->setChecked(true);
-        form->edtHost->setText(QStringLiteral("  mail.example.org "));
-        form->edtPort->setText(QStringLiteral("587"));
-        form->edtReplyaddress->setText(QStringLiteral("Ann \"The\" <Boss>"));
-        form->tbWaitTimes[0]->setValue(30);
-        form->seSnoozeN[0]->setValue(9);
-        form->chkShowSuspended->setChecked(false);
-        form->tbTooltipTime->setValue(2000);
+        Find<QComboBox>(form, QStringLiteral("cbHotKeys0"))->setCurrentIndex('M' - 'A');
+        Find<QRadioButton>(form, QStringLiteral("rbReschedule"))->setChecked(true);
+        Find<QLineEdit>(form, QStringLiteral("edtHost"))->setText(QStringLiteral("  mail.example.org "));
+        Find<QLineEdit>(form, QStringLiteral("edtPort"))->setText(QStringLiteral("587"));
+        Find<QLineEdit>(form, QStringLiteral("edtReplyaddress"))->setText(QStringLiteral("Ann \"The\" <Boss>"));
+        Find<QSlider>(form, QStringLiteral("tbWaitTimes0"))->setValue(30);
+        Find<QSpinBox>(form, QStringLiteral("seSnoozeN0"))->setValue(9);
+        Find<QCheckBox>(form, QStringLiteral("chkShowSuspended"))->setChecked(false);
+        Find<QSlider>(form, QStringLiteral("tbTooltipTime"))->setValue(2000);
         c.email(*form);
 
-        MessageBoxRecorder boxes;
-        form->OkClick();
+        const TScriptedAnswers &boxes = env.Boxes;
+        Ok(form);
         const bool failed = !c.message.isEmpty();
         // Boxes receive their line breaks as "\n".
         EXPECT_EQ(boxes.Texts.join(u'|'), c.message);
@@ -183,15 +231,15 @@ TEST(PreferencesForm, OkChainStopsAtAFailedEmailPageAndKeepsWhatCameBefore)
 
         if (c.message.startsWith(QStringLiteral("Only numeric"))) {
             // The port box is in sight, so the user can put it right and OK closes.
-            form->edtPort->setText(QStringLiteral("587"));
-            form->OkClick();
+            Find<QLineEdit>(form, QStringLiteral("edtPort"))->setText(QStringLiteral("587"));
+            Ok(form);
             EXPECT_FALSE(form->isVisible());
             EXPECT_EQ(env.Saved()->Port(), QStringLiteral("587"));
             continue;
         }
         // Cancel after a failure closes without copying more.
-        form->seSnoozeN[0]->setValue(11);
-        form->CancelClick();
+        Find<QSpinBox>(form, QStringLiteral("seSnoozeN0"))->setValue(11);
+        Cancel(form);
         EXPECT_FALSE(form->isVisible());
         EXPECT_EQ(env.Preferences.Snooze1N(), failed ? 5 : 9);
     }
@@ -200,9 +248,9 @@ TEST(PreferencesForm, OkChainStopsAtAFailedEmailPageAndKeepsWhatCameBefore)
     // stands, so that OK does not put a port of another machine back to 25.
     PrefsEnv env;
     env.Preferences.SetPort(QStringLiteral("2525"));
-    EXPECT_EQ(env.Open()->edtPort->text(), QStringLiteral("2525"));
+    EXPECT_EQ(Find<QLineEdit>(env.Open(), QStringLiteral("edtPort"))->text(), QStringLiteral("2525"));
     env.Ini.WriteString(QStringLiteral("Preferences"), QStringLiteral("Port"), QStringLiteral("465"));
-    EXPECT_EQ(env.Open()->edtPort->text(), QStringLiteral("465"));
+    EXPECT_EQ(Find<QLineEdit>(env.Open(), QStringLiteral("edtPort"))->text(), QStringLiteral("465"));
 }
 
 TEST(PreferencesForm, OpensOnTheRememberedPageAndHelpGoesByShownPosition)
@@ -213,18 +261,18 @@ TEST(PreferencesForm, OpensOnTheRememberedPageAndHelpGoesByShownPosition)
     auto form = env.Open();
     EXPECT_TRUE(env.Actions.Windows.Preferences);
     EXPECT_EQ(form->CurrentPage(), TPreferencesForm::pgAbout);
-    form->HelpClick();
+    Follow(form, "lblHelp");
     form->ShowPage(TPreferencesForm::pgEditorial);
-    form->HelpClick(); // the Editorial page has no help page
+    Follow(form, "lblHelp"); // the Editorial page has no help page
     form->ShowPage(TPreferencesForm::pgPopupnote);
-    form->HelpClick();
+    Follow(form, "lblHelp");
     EXPECT_EQ(env.Calls, (QStringList{QStringLiteral("HELP_PREF_ABOUT"), QStringLiteral("HELP_PREF_POPUPNOTE")}));
     form->close(); // the close box
     EXPECT_FALSE(env.Actions.Windows.Preferences);
     EXPECT_EQ(env.Ini.ReadInteger(QStringLiteral("Preferences"), QStringLiteral("Tab"), -1), 2);
     form = env.Open();
     EXPECT_EQ(form->CurrentPage(), TPreferencesForm::pgPopupnote);
-    form->CancelClick();
+    Cancel(form);
 
     // The second edition has no Editorial page: About is the sixth page shown,
     // and a remembered Editorial page opens the first.
@@ -234,9 +282,9 @@ TEST(PreferencesForm, OpensOnTheRememberedPageAndHelpGoesByShownPosition)
     EXPECT_FALSE(form->PageShown(TPreferencesForm::pgEditorial));
     EXPECT_EQ(form->CurrentPage(), TPreferencesForm::pgPopupnote);
     form->ShowPage(TPreferencesForm::pgAbout);
-    form->HelpClick();
+    Follow(form, "lblHelp");
     EXPECT_EQ(env.Calls, QStringList{QStringLiteral("HELP_PREF_ABOUT")});
-    form->CancelClick();
+    Cancel(form);
     env.Ini.WriteInteger(QStringLiteral("Preferences"), QStringLiteral("Tab"), 5);
     form = env.Open();
     EXPECT_EQ(form->CurrentPage(), TPreferencesForm::pgGeneral);
@@ -246,19 +294,19 @@ TEST(PreferencesForm, TakenHotKeyWarnsAndOkStillStoresTheLetter)
 {
     PrefsEnv env;
     auto form = env.Open();
-    EXPECT_EQ(form->cbHotKeys[0]->currentText(), QStringLiteral("T"));
-    EXPECT_EQ(form->cbHotKeys[1]->currentText(), QStringLiteral("L"));
+    EXPECT_EQ(Find<QComboBox>(form, QStringLiteral("cbHotKeys0"))->currentText(), QStringLiteral("T"));
+    EXPECT_EQ(Find<QComboBox>(form, QStringLiteral("cbHotKeys1"))->currentText(), QStringLiteral("L"));
+    // Typed on the closed list, as the keyboard picks a letter.
     const auto choose = [&](int list, char letter) {
-        form->cbHotKeys[std::size_t(list)]->setCurrentIndex(letter - 'A');
-        emit form->cbHotKeys[std::size_t(list)]->activated(letter - 'A');
+        QTest::keyClick(Find<QComboBox>(form, QStringLiteral("cbHotKeys%1").arg(list)), letter);
     };
-    choose(0, 'K');
-    choose(1, 'R');
+    choose(0, 'k');
+    choose(1, 'r');
     EXPECT_EQ(env.Calls, (QStringList{QStringLiteral("register 10 K"), QStringLiteral("warn K"),
                                       QStringLiteral("register 11 R")}));
-    EXPECT_EQ(form->cbHotKeys[0]->currentText(), QStringLiteral("K"));
+    EXPECT_EQ(Find<QComboBox>(form, QStringLiteral("cbHotKeys0"))->currentText(), QStringLiteral("K"));
     EXPECT_EQ(env.Preferences.HotKey1(), 'T') << "the property waits for OK";
-    form->OkClick();
+    Ok(form);
     EXPECT_EQ(env.Saved()->HotKey1(), 'K');
     EXPECT_EQ(env.Saved()->HotKey2(), 'R');
 }
@@ -267,16 +315,15 @@ TEST(PreferencesForm, CancelBindsTheStoredHotKeysAgain)
 {
     PrefsEnv env;
     auto form = env.Open();
-    form->cbHotKeys[1]->setCurrentIndex('R' - 'A');
-    emit form->cbHotKeys[1]->activated('R' - 'A');
-    form->CancelClick();
+    QTest::keyClick(Find<QComboBox>(form, QStringLiteral("cbHotKeys1")), 'r');
+    Cancel(form);
     // Only the key that was tried is bound back, to the letter still stored.
     EXPECT_EQ(env.Calls, (QStringList{QStringLiteral("register 11 R"), QStringLiteral("register 11 L")}));
     EXPECT_EQ(env.Preferences.HotKey2(), 'L');
 
     env.Calls.clear();
     form = env.Open();
-    form->CancelClick();
+    Cancel(form);
     EXPECT_TRUE(env.Calls.isEmpty()) << "nothing was tried, nothing is bound";
 }
 
@@ -286,29 +333,29 @@ TEST(PreferencesForm, ControlsThatActAtOnceOutliveCancel)
     env.LogOnEntry = false; // the stored preference says true: the entry decides
     env.LogOnWritable = false;
     auto form = env.Open();
-    EXPECT_FALSE(form->chkRunOnStartup->isChecked());
+    EXPECT_FALSE(Find<QCheckBox>(form, QStringLiteral("chkRunOnStartup"))->isChecked());
 
     // Run at log-on: the entry cannot be written; box and property keep the click.
-    form->chkRunOnStartup->click();
-    EXPECT_TRUE(form->chkRunOnStartup->isChecked());
+    Find<QCheckBox>(form, QStringLiteral("chkRunOnStartup"))->click();
+    EXPECT_TRUE(Find<QCheckBox>(form, QStringLiteral("chkRunOnStartup"))->isChecked());
     EXPECT_TRUE(env.Preferences.RunOnStartup());
     EXPECT_EQ(TakeInfoDialogs(),
               QStringList{QStringLiteral("Error 13: Cannot Enable or Disable the \"Automatically run when I log in\" "
                                          "option.\nPlease make sure that Brivane is allowed to read and write the "
                                          "desktop's autostart entry.")});
     env.LogOnWritable = true;
-    form->chkRunOnStartup->click();
+    Find<QCheckBox>(form, QStringLiteral("chkRunOnStartup"))->click();
     EXPECT_FALSE(env.Preferences.RunOnStartup());
     EXPECT_TRUE(TakeInfoDialogs().isEmpty());
 
     // The test e-mail goes with the unsaved boxes, trimmed, and reports either way.
-    form->edtHost->setText(QStringLiteral(" mail.example.org "));
-    form->edtPort->setText(QStringLiteral("2525 "));
-    form->edtFromaddress->setText(QStringLiteral("ann@example.org"));
+    Find<QLineEdit>(form, QStringLiteral("edtHost"))->setText(QStringLiteral(" mail.example.org "));
+    Find<QLineEdit>(form, QStringLiteral("edtPort"))->setText(QStringLiteral("2525 "));
+    Find<QLineEdit>(form, QStringLiteral("edtFromaddress"))->setText(QStringLiteral("ann@example.org"));
     env.MailResult = {true, {}};
-    form->btnTestEmail->click();
+    Find<QPushButton>(form, QStringLiteral("btnTestEmail"))->click();
     env.MailResult = {false, QStringLiteral("connection refused")};
-    form->btnTestEmail->click();
+    Find<QPushButton>(form, QStringLiteral("btnTestEmail"))->click();
     const QStringList dialogs = TakeInfoDialogs();
     ASSERT_EQ(dialogs.size(), 2);
     EXPECT_TRUE(dialogs.contains(
@@ -322,9 +369,9 @@ TEST(PreferencesForm, ControlsThatActAtOnceOutliveCancel)
                                         "connected to the Internet")));
 
     // The font: in force at once, drawn in the sample, kept after Cancel.
-    form->FontClick();
-    EXPECT_EQ(form->lblFontSample->text(), QStringLiteral("13. Serif"));
-    form->CancelClick();
+    Follow(form, "lblChangeFont");
+    EXPECT_EQ(Find<QLabel>(form, QStringLiteral("lblFontSample"))->text(), QStringLiteral("13. Serif"));
+    Cancel(form);
     EXPECT_EQ(env.Preferences.FontName(), QStringLiteral("Serif"));
     EXPECT_EQ(env.Preferences.FontSize(), 13);
     EXPECT_EQ(env.Preferences.FontStyle(), FontStyleBit(fsItalic));
@@ -337,28 +384,32 @@ TEST(PreferencesForm, AboutLinksOnlyWhereTheBuildGaveAnAddress)
 {
     PrefsEnv env;
     auto form = env.Open();
-    form->PageControl->setCurrentIndex(form->PageControl->count() - 1);
-    EXPECT_FALSE(form->lblCheckUpdates->isVisible());
-    EXPECT_FALSE(form->lblContact->isVisible());
-    EXPECT_FALSE(form->lblWebSite->isVisible());
+    Find<QTabWidget>(form, QStringLiteral("PageControl"))
+        ->setCurrentIndex(Find<QTabWidget>(form, QStringLiteral("PageControl"))->count() - 1);
+    EXPECT_FALSE(Find<QLabel>(form, QStringLiteral("lblCheckUpdates"))->isVisible());
+    EXPECT_FALSE(Find<QLabel>(form, QStringLiteral("lblContact"))->isVisible());
+    EXPECT_FALSE(Find<QLabel>(form, QStringLiteral("lblWebSite"))->isVisible());
     form.reset();
 
     env.ContactAddress = QStringLiteral("Brivane reminder <hello@example.org>");
     env.WebPage = QStringLiteral("https://example.org/?from_exe");
-    env.CheckForUpdates = [&env] { env.Calls << QStringLiteral("check"); };
+    env.CanCheckForUpdates = true;
     form = env.Open();
-    form->PageControl->setCurrentIndex(form->PageControl->count() - 1);
-    EXPECT_TRUE(form->lblCheckUpdates->isVisible());
-    EXPECT_TRUE(form->lblContact->isVisible());
-    EXPECT_TRUE(form->lblWebSite->isVisible());
+    Find<QTabWidget>(form, QStringLiteral("PageControl"))
+        ->setCurrentIndex(Find<QTabWidget>(form, QStringLiteral("PageControl"))->count() - 1);
+    EXPECT_TRUE(Find<QLabel>(form, QStringLiteral("lblCheckUpdates"))->isVisible());
+    EXPECT_TRUE(Find<QLabel>(form, QStringLiteral("lblContact"))->isVisible());
+    EXPECT_TRUE(Find<QLabel>(form, QStringLiteral("lblWebSite"))->isVisible());
 }
 
 TEST(PreferencesForm, SaysWhatALinuxDesktopDoes)
 {
     PrefsEnv env;
     auto form = env.Open();
-    EXPECT_EQ(form->chkRecycleBin->text(), QStringLiteral("Move deleted Reminders to the Trash"));
-    EXPECT_EQ(form->chkRunOnStartup->text(), QStringLiteral("Automatically run when I log in (recommended)"));
+    EXPECT_EQ(Find<QCheckBox>(form, QStringLiteral("chkRecycleBin"))->text(),
+              QStringLiteral("Move deleted Reminders to the Trash"));
+    EXPECT_EQ(Find<QCheckBox>(form, QStringLiteral("chkRunOnStartup"))->text(),
+              QStringLiteral("Automatically run when I log in (recommended)"));
     QStringList labels;
     for (const QLabel *label : form->findChildren<QLabel *>())
         labels << label->text();
@@ -373,14 +424,17 @@ TEST(PreferencesForm, TypedMailTextsStopAtTheirCapacityInBytes)
     PrefsEnv env;
     auto form = env.Open();
     // The from name holds 50 bytes: 25 two-byte letters, then nothing more.
-    form->edtReplyaddress->clear();
-    form->edtReplyaddress->insert(QString::fromUtf8("Łucja Żak ") + QString::fromUtf8("ż").repeated(30));
-    EXPECT_EQ(form->edtReplyaddress->text(), QString::fromUtf8("Łucja Żak ") + QString::fromUtf8("ż").repeated(19));
+    Find<QLineEdit>(form, QStringLiteral("edtReplyaddress"))->clear();
+    Find<QLineEdit>(form, QStringLiteral("edtReplyaddress"))
+        ->insert(QString::fromUtf8("Łucja Żak ") + QString::fromUtf8("ż").repeated(30));
+    EXPECT_EQ(Find<QLineEdit>(form, QStringLiteral("edtReplyaddress"))->text(),
+              QString::fromUtf8("Łucja Żak ") + QString::fromUtf8("ż").repeated(19));
     // The signature: 200 characters, and at most 250 bytes of them.
-    form->memSignature->clear();
-    form->memSignature->insertPlainText(QString::fromUtf8("日").repeated(100));
-    EXPECT_EQ(form->memSignature->toPlainText(), QString::fromUtf8("日").repeated(83));
-    form->memSignature->clear();
-    form->memSignature->insertPlainText(QString(300, 'a'));
-    EXPECT_EQ(form->memSignature->toPlainText(), QString(200, 'a'));
+    Find<QPlainTextEdit>(form, QStringLiteral("memSignature"))->clear();
+    Find<QPlainTextEdit>(form, QStringLiteral("memSignature"))->insertPlainText(QString::fromUtf8("日").repeated(100));
+    EXPECT_EQ(Find<QPlainTextEdit>(form, QStringLiteral("memSignature"))->toPlainText(),
+              QString::fromUtf8("日").repeated(83));
+    Find<QPlainTextEdit>(form, QStringLiteral("memSignature"))->clear();
+    Find<QPlainTextEdit>(form, QStringLiteral("memSignature"))->insertPlainText(QString(300, 'a'));
+    EXPECT_EQ(Find<QPlainTextEdit>(form, QStringLiteral("memSignature"))->toPlainText(), QString(200, 'a'));
 }

@@ -7,11 +7,13 @@
 #include "scheduler/ActionContext.h"
 #include "storage/GlobalPreferences.h"
 #include "storage/vornStorage.h"
+#include "tests/fakes/ScriptedAnswers.h"
 #include "tests/support/Records.h"
 #include "tests/support/TestSupport.h"
 
 #include <QAbstractItemView>
 #include <QAction>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -21,7 +23,9 @@
 #include <QMenuBar>
 #include <QPaintEngine>
 #include <QPointer>
+#include <QPrintDialog>
 #include <QPrinter>
+#include <QStackedWidget>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
@@ -29,15 +33,15 @@
 #include <gtest/gtest.h>
 
 using namespace TestRecords;
-using TestSupport::MessageBoxRecorder;
 using TestSupport::PinnedClock;
 
 namespace {
 
 const TDateTime kNow = At(2024, 5, 15, 10, 30); // a Wednesday
 
-// A window on a list of its own, with an ini file, a store for task files
-// and a record of what it asked the program to do.
+// A window on a list of its own, with an ini file, a store for task files,
+// an answerer for its boxes and dialogs, and a record of what it asked the
+// program to do.
 struct FormEnv {
     QTemporaryDir Dir;
     PinnedClock Clock{kNow};
@@ -47,12 +51,29 @@ struct FormEnv {
     TActionContext Actions;
     TvornIniFile Ini{Dir.filePath(QStringLiteral("Brivane.ini"))};
     std::unique_ptr<TPalvaroStorage> Store;
+    TScriptedAnswers Boxes;
     QStringList Calls;
     int Modified = 0;
 
     FormEnv()
     {
         Actions.List = &List;
+        Actions.Boxes = &Boxes;
+        // The file dialogs choose NextPath (none: cancelled); the print dialog
+        // prints into it as a PDF file.
+        Boxes.DialogAnswer = [this](QDialog &dialog) {
+            if (NextPath.isEmpty())
+                return int(QDialog::Rejected);
+            if (auto *files = qobject_cast<QFileDialog *>(&dialog)) {
+                if (files->acceptMode() == QFileDialog::AcceptSave)
+                    Calls << QStringLiteral("propose ") + QFileInfo(files->selectedFiles().value(0)).fileName();
+                files->selectFile(NextPath);
+            } else if (auto *print = qobject_cast<QPrintDialog *>(&dialog)) {
+                print->printer()->setOutputFormat(QPrinter::PdfFormat);
+                print->printer()->setOutputFileName(NextPath);
+            }
+            return int(QDialog::Accepted);
+        };
         Actions.Preferences = &Preferences;
         Store = std::make_unique<TPalvaroStorage>(
             TStoreSetup{Dir.filePath(QStringLiteral("Tasks.dat")), {}, {}, {}, {}, QStringLiteral("Brivane")}, List);
@@ -73,41 +94,64 @@ struct FormEnv {
 
     TTaskListForm *Open()
     {
-        TTaskListServices s;
+        TTaskListSetup s;
         s.Actions = &Actions;
         s.CopyBuffer = &CopyBuffer;
         s.Ini = &Ini;
         s.LargeImages = LargeImages;
-        s.RunTaskNow = [this](int i) { Calls << QStringLiteral("run %1").arg(i); };
-        s.SetLogLevel = [this](bool on) {
+        s.CanCheckForUpdates = CanCheckForUpdates;
+        auto *form = new TTaskListForm(std::move(s));
+        QObject::connect(form, &TTaskListForm::runNowRequested, form,
+                         [this](int i) { Calls << QStringLiteral("run %1").arg(i); });
+        QObject::connect(form, &TTaskListForm::logRequested, form, [this](bool on) {
             Ini.WriteInteger(QStringLiteral("Debug"), QStringLiteral("Level"), on ? 3 : 1);
-        };
-        s.TerminateApplication = [this](const QString &why) { Calls << why; };
-        s.OpenPreferences = [this](QWidget *) {
+        });
+        QObject::connect(form, &TTaskListForm::closeProgramRequested, form,
+                         [this](const QString &why) { Calls << why; });
+        QObject::connect(form, &TTaskListForm::preferencesRequested, form, [this] {
             Calls << QStringLiteral("preferences tab %1")
                          .arg(Ini.ReadInteger(QStringLiteral("Preferences"), QStringLiteral("Tab"), 0));
-        };
-        s.AskImportFile = [this](QWidget *) { return NextPath; };
-        s.RunPrintDialog = [this](QPrinter &printer, QWidget *) {
-            printer.setOutputFormat(QPrinter::PdfFormat);
-            printer.setOutputFileName(NextPath);
-            return !NextPath.isEmpty();
-        };
-        s.AskSaveFile = [this](QWidget *, const QString &proposed) {
-            Calls << QStringLiteral("propose ") + proposed;
-            return NextPath;
-        };
-        s.CheckForUpdates = CheckForUpdates;
-        return new TTaskListForm(std::move(s));
+        });
+        QObject::connect(form, &TTaskListForm::checkForUpdatesRequested, form,
+                         [this] { Calls << QStringLiteral("check"); });
+        return form;
     }
     QString NextPath;
-    std::function<void()> CheckForUpdates; // none: the build has no update address
+    bool CanCheckForUpdates = false; // the build has no update address
     const TImageList *LargeImages = nullptr;
 };
 
+// A control of the window by its name; T is QAction for menu items.
+template <typename T = QAction>
+T *Find(TTaskListForm *form, const QString &name)
+{
+    T *found = form->findChild<T *>(name);
+    if (!found) {
+        ADD_FAILURE() << "no control named " << name.toStdString();
+        found = new T(form);
+    }
+    return found;
+}
+
+template <typename T = QAction>
+T *Find(const std::unique_ptr<TTaskListForm> &form, const QString &name)
+{
+    return Find<T>(form.get(), name);
+}
+
+QAbstractItemView *ActiveView(TTaskListForm *form)
+{
+    return qobject_cast<QAbstractItemView *>(Find<QStackedWidget>(form, QStringLiteral("TaskViews"))->currentWidget());
+}
+
+QAbstractItemView *ActiveView(const std::unique_ptr<TTaskListForm> &form)
+{
+    return ActiveView(form.get());
+}
+
 void Key(TTaskListForm *form, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
 {
-    QTest::keyClick(form->ActiveView(), Qt::Key(key), modifiers);
+    QTest::keyClick(ActiveView(form), Qt::Key(key), modifiers);
 }
 
 QString Cell(TTaskListForm *form, int row, int column)
@@ -192,26 +236,33 @@ TEST(TaskListForm, EnablingFollowsTheSelectionAndTheOpeningMenu)
     std::unique_ptr<TTaskListForm> form(env.Open());
     // Shown: the add item selected, nothing but Add to do.
     EXPECT_EQ(form->SelectedRow(), 0);
-    EXPECT_FALSE(form->mnuDelete->isEnabled() || form->popCopy->isEnabled() || form->popPaste->isEnabled());
+    EXPECT_FALSE(Find(form, QStringLiteral("mnuDelete"))->isEnabled()
+                 || Find(form, QStringLiteral("popCopy"))->isEnabled()
+                 || Find(form, QStringLiteral("popPaste"))->isEnabled());
 
     form->SelectRow(1);
-    EXPECT_EQ(form->mnuEnable->text(), QStringLiteral("&Suspend   (Ctrl-F3)"));
-    EXPECT_TRUE(form->mnuRunNow->isEnabled() && form->mnuSaveAs->isEnabled());
-    EXPECT_FALSE(form->popMarkCompleted->isEnabled()) << "31 leaves Mark as Completed to the opening menu";
+    EXPECT_EQ(Find(form, QStringLiteral("mnuEnable"))->text(), QStringLiteral("&Suspend   (Ctrl-F3)"));
+    EXPECT_TRUE(Find(form, QStringLiteral("mnuRunNow"))->isEnabled()
+                && Find(form, QStringLiteral("mnuSaveAs"))->isEnabled());
+    EXPECT_FALSE(Find(form, QStringLiteral("popMarkCompleted"))->isEnabled())
+        << "31 leaves Mark as Completed to the opening menu";
     form->EnableCommandsForMenu();
-    EXPECT_TRUE(form->popMarkCompleted->isEnabled() && form->popCopy->isEnabled());
-    EXPECT_FALSE(form->popPaste->isEnabled());
+    EXPECT_TRUE(Find(form, QStringLiteral("popMarkCompleted"))->isEnabled()
+                && Find(form, QStringLiteral("popCopy"))->isEnabled());
+    EXPECT_FALSE(Find(form, QStringLiteral("popPaste"))->isEnabled());
 
     form->SelectRow(2);
-    EXPECT_EQ(form->mnuEnable->text(), QStringLiteral("&Resume   (Ctrl-F3)"));
-    EXPECT_FALSE(form->mnuRunNow->isEnabled());
-    EXPECT_TRUE(form->mnuProperties->isEnabled() && form->mnuDelete->isEnabled() && form->mnuSaveAs->isEnabled());
+    EXPECT_EQ(Find(form, QStringLiteral("mnuEnable"))->text(), QStringLiteral("&Resume   (Ctrl-F3)"));
+    EXPECT_FALSE(Find(form, QStringLiteral("mnuRunNow"))->isEnabled());
+    EXPECT_TRUE(Find(form, QStringLiteral("mnuProperties"))->isEnabled()
+                && Find(form, QStringLiteral("mnuDelete"))->isEnabled()
+                && Find(form, QStringLiteral("mnuSaveAs"))->isEnabled());
     // Ctrl+F3 resumes it and the caption follows at once; with Shift it is no command.
     Key(form.get(), Qt::Key_F3, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_FALSE(env.List[1].Enabled);
     Key(form.get(), Qt::Key_F3, Qt::ControlModifier);
     EXPECT_TRUE(env.List[1].Enabled);
-    EXPECT_EQ(form->mnuEnable->text(), QStringLiteral("&Suspend   (Ctrl-F3)"));
+    EXPECT_EQ(Find(form, QStringLiteral("mnuEnable"))->text(), QStringLiteral("&Suspend   (Ctrl-F3)"));
     EXPECT_EQ(env.Modified, 1) << "a resume must reach the disk like any change";
     form->ToggleSuspend();
     EXPECT_FALSE(env.List[1].Enabled);
@@ -228,7 +279,10 @@ TEST(TaskListForm, TheSuspendItemNamesWhatItWillDoWheneverAMenuOpens)
     form->show();
     QMenu *file = form->menuBar()->actions().value(0)->menu();
     ASSERT_TRUE(file);
-    const auto captions = [&] { return QStringList{form->mnuEnable->text(), form->popEnable->text()}; };
+    const auto captions = [&] {
+        return QStringList{Find(form, QStringLiteral("mnuEnable"))->text(),
+                           Find(form, QStringLiteral("popEnable"))->text()};
+    };
     const QStringList suspend{QStringLiteral("&Suspend   (Ctrl-F3)"), QStringLiteral("&Suspend   (Ctrl-F3)")};
     const QStringList resume{QStringLiteral("&Resume   (Ctrl-F3)"), QStringLiteral("&Resume   (Ctrl-F3)")};
 
@@ -243,12 +297,11 @@ TEST(TaskListForm, TheSuspendItemNamesWhatItWillDoWheneverAMenuOpens)
     emit file->aboutToShow();
     EXPECT_EQ(captions(), resume);
     env.List[0].Enabled = true;
-    emit form->ActiveView()->customContextMenuRequested(
-        form->ActiveView()->visualRect(form->Model().index(1, 0)).center());
-    EXPECT_TRUE(form->ContextMenu()->isVisible());
-    form->ContextMenu()->hide();
+    emit ActiveView(form)->customContextMenuRequested(ActiveView(form)->visualRect(form->Model().index(1, 0)).center());
+    EXPECT_TRUE(Find<QMenu>(form, QStringLiteral("TaskPopupMenu"))->isVisible());
+    Find<QMenu>(form, QStringLiteral("TaskPopupMenu"))->hide();
     EXPECT_EQ(captions(), suspend);
-    form->mnuEnable->trigger();
+    Find(form, QStringLiteral("mnuEnable"))->trigger();
     EXPECT_FALSE(env.List[0].Enabled) << "Suspend suspended it";
     EXPECT_EQ(captions(), resume);
     form->close();
@@ -279,18 +332,18 @@ TEST(TaskListForm, MenusHaveMnemonicsAndF10OpensTheMenuBar)
     EXPECT_EQ(mnemonicsOf(form->menuBar()->actions()), QStringLiteral("FVISH"));
     for (QAction *menu : form->menuBar()->actions())
         mnemonicsOf(menu->menu()->actions());
-    mnemonicsOf(form->ContextMenu()->actions());
-    EXPECT_EQ(form->mnuCloseProgram->text(), QStringLiteral("&Close Brivane"));
+    mnemonicsOf(Find<QMenu>(form, QStringLiteral("TaskPopupMenu"))->actions());
+    EXPECT_EQ(Find(form, QStringLiteral("mnuCloseProgram"))->text(), QStringLiteral("&Close Brivane"));
 
     // Alt+F opens File; F10 opens the first menu, File.
     QMenu *file = form->menuBar()->actions().value(0)->menu();
-    QTest::keyClick(form->ActiveView(), Qt::Key_F, Qt::AltModifier);
+    QTest::keyClick(ActiveView(form), Qt::Key_F, Qt::AltModifier);
     EXPECT_TRUE(QTest::qWaitFor([&] { return file->isVisible(); }, 2000));
     file->hide();
     EXPECT_TRUE(QTest::qWaitFor([&] { return !file->isVisible(); }, 2000));
     form->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
-    QTest::keyClick(form->ActiveView(), Qt::Key_F10);
+    QTest::keyClick(ActiveView(form), Qt::Key_F10);
     EXPECT_TRUE(QTest::qWaitFor([&] { return file->isVisible(); }, 2000));
     EXPECT_EQ(form->menuBar()->activeAction(), file->menuAction());
     file->hide();
@@ -306,7 +359,8 @@ TEST(TaskListForm, DeleteAsksAndDropsAReminderThatWentIntoService)
     env.Ini.WriteInteger(QStringLiteral("Tasklist"), QStringLiteral("SortBy"), 1);
     std::unique_ptr<TTaskListForm> form(env.Open());
 
-    MessageBoxRecorder boxes(TMsgResult::No);
+    TScriptedAnswers &boxes = env.Boxes;
+    boxes.Answer = [](TMsgButtons) { return TMsgResult::No; };
     Key(form.get(), Qt::Key_Delete); // on the add item: nothing
     EXPECT_TRUE(boxes.Texts.isEmpty());
 
@@ -330,7 +384,7 @@ TEST(TaskListForm, DeleteAsksAndDropsAReminderThatWentIntoService)
 
     bills->InService = false;
     boxes.Decide = nullptr;
-    boxes.Answer = TMsgResult::Yes;
+    boxes.Answer = [](TMsgButtons) { return TMsgResult::Yes; };
     form->SelectRow(2);
     Key(form.get(), Qt::Key_Delete);
     EXPECT_EQ(env.List.Count(), 1);
@@ -396,13 +450,14 @@ TEST(TaskListForm, SettingsAreReadOnShowAndWrittenOnClose)
     form->show();
     EXPECT_TRUE(env.Actions.Windows.TaskList);
     EXPECT_EQ(form->ViewStyle(), vsDetails);
-    for (QAction *a : form->mnuViews)
-        EXPECT_FALSE(a->isChecked());
+    for (int style = 0; style < TaskViewStyleCount; ++style)
+        EXPECT_FALSE(Find(form, QStringLiteral("mnuViews%1").arg(style))->isChecked());
     EXPECT_TRUE(form->StatusSimple());
     EXPECT_EQ(form->StatusPanel(2), QStringLiteral(" 3 reminder(s), scheduled for tomorrow"));
     EXPECT_EQ(form->SelectedRow(), 0);
-    EXPECT_TRUE(form->mnuEnableLog->isChecked());
-    EXPECT_TRUE(form->tbFilters[2]->isChecked() && form->mnuFilters[2]->isChecked());
+    EXPECT_TRUE(Find(form, QStringLiteral("mnuEnableLog"))->isChecked());
+    EXPECT_TRUE(Find<QToolButton>(form, QStringLiteral("tbFilters%1").arg(2))->isChecked()
+                && Find<QAction>(form, QStringLiteral("mnuFilters%1").arg(2))->isChecked());
     EXPECT_EQ(form->windowTitle(), QStringLiteral("Reminders  - Wednesday, 15 May 2024"));
 
     // F6 cycles the styles (two panels outside Details), F7 the filters, F8
@@ -421,17 +476,18 @@ TEST(TaskListForm, SettingsAreReadOnShowAndWrittenOnClose)
     Key(form, Qt::Key_F7);
     Key(form, Qt::Key_F7); // All, then Completed: nothing listed
     EXPECT_EQ(form->Model().Filter(), tfCompleted);
-    EXPECT_TRUE(form->EmptyListLabel()->isVisible());
-    EXPECT_EQ(form->EmptyListLabel()->text(), QStringLiteral("No Completed reminders."));
-    EXPECT_FALSE(form->tbPrint->isEnabled());
+    EXPECT_TRUE(Find<QLabel>(form, QStringLiteral("lblFoundTasksInfo"))->isVisible());
+    EXPECT_EQ(Find<QLabel>(form, QStringLiteral("lblFoundTasksInfo"))->text(),
+              QStringLiteral("No Completed reminders."));
+    EXPECT_FALSE(Find<QToolButton>(form, QStringLiteral("tbPrint"))->isEnabled());
 
     // The log menu item writes the level; checked it tells where the log goes.
     {
-        MessageBoxRecorder boxes;
-        form->mnuEnableLog->trigger();
+        TScriptedAnswers &boxes = env.Boxes;
+        Find(form, QStringLiteral("mnuEnableLog"))->trigger();
         EXPECT_EQ(env.Ini.ReadInteger(QStringLiteral("Debug"), QStringLiteral("Level"), 0), 1);
         EXPECT_TRUE(boxes.Texts.isEmpty());
-        form->mnuEnableLog->trigger();
+        Find(form, QStringLiteral("mnuEnableLog"))->trigger();
         EXPECT_EQ(env.Ini.ReadInteger(QStringLiteral("Debug"), QStringLiteral("Level"), 0), 3);
         ASSERT_EQ(boxes.Texts.size(), 1);
         EXPECT_TRUE(boxes.Texts[0].startsWith(QStringLiteral("You have enabled Brivane's logging operation.\nUncheck "
@@ -439,7 +495,7 @@ TEST(TaskListForm, SettingsAreReadOnShowAndWrittenOnClose)
     }
     // About opens the preferences on their About page.
     env.Ini.WriteInteger(QStringLiteral("Preferences"), QStringLiteral("Tab"), 2);
-    form->mnuAbout->trigger();
+    Find(form, QStringLiteral("mnuAbout"))->trigger();
     EXPECT_EQ(env.Calls.last(), QStringLiteral("preferences tab 6"));
 
     QPointer<TTaskListForm> gone(form);
@@ -497,11 +553,14 @@ TEST(TaskListForm, FileCommandsReportWhatHappened)
     env.Ini.WriteInteger(QStringLiteral("Tasklist"), QStringLiteral("TaskFilter"), tfAll);
     std::unique_ptr<TTaskListForm> form(env.Open());
     form->SelectRow(1);
-    MessageBoxRecorder boxes;
+    const TScriptedAnswers &boxes = env.Boxes;
 
     env.NextPath = env.Dir.filePath(QStringLiteral("tax.tsk"));
     form->SaveTaskAs();
-    EXPECT_TRUE(env.Calls.contains(QStringLiteral("propose ") + SafeFileName(QStringLiteral("Tax: Q2/Q3?"))));
+    // The dialog proposes the title as a file name, with the task files' suffix.
+    EXPECT_TRUE(env.Calls.contains(QStringLiteral("propose ") + SafeFileName(QStringLiteral("Tax: Q2/Q3?"))
+                                   + QStringLiteral(".tsk")))
+        << env.Calls.join(u'|').toStdString();
     EXPECT_EQ(boxes.Texts.value(0), QStringLiteral("Reminder successfully exported."));
     EXPECT_EQ(QFileInfo(env.NextPath).size(), TaskElementSize);
 
@@ -560,7 +619,7 @@ TEST(TaskListForm, AReminderJustAddedIsShownAndSelectedWhateverTheFilter)
     // Due in two minutes while Tomorrow is shown: the window moves to Today.
     TTaskData &soon = add(kNow + 2.0 / 1440, QStringLiteral("Soon"));
     EXPECT_EQ(form->Model().Filter(), tfToday);
-    EXPECT_TRUE(form->mnuFilters[tfToday]->isChecked());
+    EXPECT_TRUE(Find<QAction>(form, QStringLiteral("mnuFilters%1").arg(tfToday))->isChecked());
     EXPECT_EQ(form->SelectedTask().get(), &soon);
 
     // One the current filter lists keeps the filter.
@@ -578,13 +637,13 @@ TEST(TaskListForm, CheckForUpdatesIsOfferedOnlyWhenTheBuildCanCheck)
 {
     FormEnv env;
     std::unique_ptr<TTaskListForm> form(env.Open());
-    EXPECT_FALSE(form->mnuCheckUpdates->isVisible());
+    EXPECT_FALSE(Find(form, QStringLiteral("mnuCheckUpdates"))->isVisible());
     form.reset();
 
-    env.CheckForUpdates = [&env] { env.Calls << QStringLiteral("check"); };
+    env.CanCheckForUpdates = true;
     form.reset(env.Open());
-    EXPECT_TRUE(form->mnuCheckUpdates->isVisible());
-    form->mnuCheckUpdates->trigger();
+    EXPECT_TRUE(Find(form, QStringLiteral("mnuCheckUpdates"))->isVisible());
+    Find(form, QStringLiteral("mnuCheckUpdates"))->trigger();
     EXPECT_EQ(env.Calls, QStringList{QStringLiteral("check")});
 }
 

@@ -8,6 +8,7 @@
 #include "model/TaskList.h"
 #include "scheduler/ActionContext.h"
 #include "storage/StoreAutoSave.h"
+#include "ui/WindowRegistry.h"
 
 #include <memory>
 
@@ -59,4 +60,6 @@ struct TAppContext {
     // The desktop's notification area and hot keys, made with the tray front.
     std::unique_ptr<ITrayIcon> Tray;
     std::unique_ptr<IHotKeys> HotKeys;
+    // The windows kept one at a time (Reminders, the wizard, Preferences).
+    TWindowRegistry Windows;
 };

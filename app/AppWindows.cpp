@@ -9,8 +9,6 @@
 #include "ui/TaskFrm.h"
 #include "ui/TaskListFrm.h"
 
-#include <QPointer>
-
 namespace AppWindows {
 
 namespace {
@@ -31,11 +29,21 @@ TTaskFormServices WizardServices(TAppContext &c, Thddnorm *tray)
     s.Actions = &c.Actions;
     s.Ini = c.Ini.get();
     if (tray) {
+        tray->LoadTaskListImages();
         s.LargeImages = &tray->LargeImages;
-        s.LoadImages = [tray] { tray->LoadTaskListImages(); };
     }
+    s.Windows = &c.Windows;
     s.ProductName = c.Environment->ProductName;
     return s;
+}
+
+// One wizard at a time: asking again brings the open one forward.
+bool RaiseOpenWizard(TAppContext &c)
+{
+    TTaskForm *open = TTaskForm::OpenWizard(c.Windows);
+    if (open)
+        BringToFront(open);
+    return open;
 }
 
 } // namespace
@@ -43,37 +51,36 @@ TTaskFormServices WizardServices(TAppContext &c, Thddnorm *tray)
 void WireChangeSchedule(TAppContext &c, std::function<Thddnorm *()> tray)
 {
     c.Actions.ChangeSchedule = [&c, tray](std::shared_ptr<TTaskData> task, std::function<void(bool)> done) {
-        TTaskForm::OpenEditReminder(WizardServices(c, tray()), std::move(task), true, nullptr, std::move(done));
+        TTaskForm *wizard = TTaskForm::EditReminder(WizardServices(c, tray()), std::move(task), true, nullptr);
+        if (done)
+            QObject::connect(wizard, &TTaskForm::EditFinished, wizard, std::move(done));
+        wizard->Open();
     };
 }
 
 void Wire(TAppContext &c, Thddnorm &tray)
 {
-    auto window = std::make_shared<QPointer<TTaskListForm>>();
-    // One new-reminder wizard at a time: asking again brings it forward. The
-    // record joins the list whether or not the Reminders window is still open.
-    tray.OpenNewReminderWizard = [&c, &tray, window](QWidget *owner) {
-        if (TTaskForm *open = TTaskForm::OpenWizard()) {
-            BringToFront(open);
+    // The record joins the list whether or not the Reminders window is still open.
+    tray.OpenNewReminderWizard = [&c, &tray](QWidget *owner) {
+        if (RaiseOpenWizard(c))
             return;
-        }
-        TTaskForm::OpenNewReminderWizard(WizardServices(c, &tray), owner, [&c, window](const TTaskData &task) {
+        TTaskForm *wizard = TTaskForm::NewReminder(WizardServices(c, &tray), owner);
+        QObject::connect(wizard, &TTaskForm::ReminderAdded, wizard, [&c](const TTaskData &task) {
             TTaskData &added = c.TaskList.AddTask(task);
             c.TaskList.MarkModified();
-            if (TTaskListForm *open = window->data())
+            if (TTaskListForm *open = c.Windows.Find<TTaskListForm>())
                 open->ShowAddedReminder(added);
         });
+        wizard->Open();
     };
     tray.EditReminder = [&c, &tray](std::shared_ptr<TTaskData> task, QWidget *owner) {
-        if (TTaskForm *open = TTaskForm::OpenWizard()) {
-            BringToFront(open);
+        if (RaiseOpenWizard(c))
             return;
-        }
-        TTaskForm::OpenEditReminder(WizardServices(c, &tray), std::move(task), false, owner);
+        TTaskForm::EditReminder(WizardServices(c, &tray), std::move(task), false, owner)->Open();
     };
     tray.OpenAddReminderWizard = [&tray] { tray.OpenNewReminderWizard(nullptr); };
-    tray.OpenTaskListWindow = [&c, &tray, window] {
-        if (TTaskListForm *open = window->data()) {
+    tray.OpenTaskListWindow = [&c, &tray] {
+        if (TTaskListForm *open = c.Windows.Find<TTaskListForm>()) {
             BringToFront(open);
             return;
         }
@@ -105,7 +112,7 @@ void Wire(TAppContext &c, Thddnorm &tray)
         s.OpenNewReminderWizard = tray.OpenNewReminderWizard;
         s.EditReminder = tray.EditReminder;
         auto *form = new TTaskListForm(std::move(s));
-        *window = form;
+        c.Windows.Add(form);
         LogInfo(QStringLiteral("Reminders window opened"));
         BringToFront(form);
     };

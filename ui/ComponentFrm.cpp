@@ -168,7 +168,7 @@ Tcomponentform::Tcomponentform(IMessageBoxes *boxes, QWidget *parent)
         chkExclude[std::size_t(i)]->setObjectName(QString::fromLatin1(kExcludeNames[i]));
         chkExclude[std::size_t(i)]->setProperty("Tag", i + 1);
         excludeRow->addWidget(chkExclude[std::size_t(i)]);
-        connect(chkExclude[std::size_t(i)], &QCheckBox::clicked, this, &Tcomponentform::chkExcludeMondayClick);
+        connect(chkExclude[std::size_t(i)], &QCheckBox::clicked, this, &Tcomponentform::chkExcludeClick);
     }
     excludeRow->addStretch();
     repeatGrid->addLayout(excludeRow, 4, 0, 1, 4);
@@ -503,7 +503,7 @@ QString Tcomponentform::WeekdayName(int isoDay) const
     return QLocale().dayName(isoDay, QLocale::LongFormat);
 }
 
-void Tcomponentform::chkExcludeMondayClick()
+void Tcomponentform::chkExcludeClick()
 {
     auto *box = qobject_cast<QCheckBox *>(sender());
     // Unticking a box can create no conflict; only a new exclusion is checked.

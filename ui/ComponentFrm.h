@@ -85,7 +85,7 @@ private slots:
     void rbtRelatedDateTimeClick();
     void chkRepeatTaskClick();
     void rbtEveryWeekdayClick();
-    void chkExcludeMondayClick();
+    void chkExcludeClick();
 
 private:
     // The choices a control belongs to: a start row or a repeat rule.

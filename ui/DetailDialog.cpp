@@ -6,8 +6,8 @@
 #include <QHBoxLayout>
 #include <QPushButton>
 
-TDetailDialog::TDetailDialog(TvornIniFile *ini, const QString &section, const QString &objectName,
-                             const QString &title, QWidget *parent)
+TDetailDialog::TDetailDialog(TvornIniFile *ini, const QString &section, const QString &objectName, const QString &title,
+                             QWidget *parent)
     : QDialog(parent, Qt::Tool | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
     , FPlacement(std::make_unique<TFormPlacement>(ini, section))
 {

@@ -49,8 +49,7 @@ private:
 
 } // namespace
 
-TRunProgramForm::TRunProgramForm(IMessageBoxes *boxes, TvornIniFile *ini, const QString &productName,
-                                 QWidget *parent)
+TRunProgramForm::TRunProgramForm(IMessageBoxes *boxes, TvornIniFile *ini, const QString &productName, QWidget *parent)
     : TDetailDialog(ini, QStringLiteral("RunProgram"), QStringLiteral("RunProgramForm"), QStringLiteral("Run"), parent)
     , FBoxes(boxes)
     , fedProgramPathname(new QLineEdit(this))

@@ -23,7 +23,8 @@ public:
     ~TRunProgramForm() override;
 
     // Opens the dialog on a copy of block, modal to owner; finished receives
-    // whether the user pressed OK, and the block as the dialog left it.
+    // whether the user pressed OK, and the block as the dialog left it (a
+    // callback: one answer, on which the wizard's next step depends).
     static void Edit(IMessageBoxes *boxes, const TProgramBlock &block, TvornIniFile *ini, const QString &productName,
                      QWidget *owner, std::function<void(bool accepted, const TProgramBlock &block)> finished);
     // The block names something to open: the program name is not blank.

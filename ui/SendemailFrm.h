@@ -21,7 +21,8 @@ public:
     ~TSendemailForm() override;
 
     // Opens the dialog on a copy of block, modal to owner; finished receives
-    // whether the user pressed OK, and the block as the dialog left it.
+    // whether the user pressed OK, and the block as the dialog left it (a
+    // callback: one answer, on which the wizard's next step depends).
     static void Edit(IMessageBoxes *boxes, const TEmailBlock &block, TvornIniFile *ini, const QFont &font,
                      QWidget *owner, std::function<void(bool accepted, const TEmailBlock &block)> finished);
     // At least one of the three recipient lines is not blank.

@@ -614,14 +614,15 @@ void TTaskForm::chkSendemailClick()
     }
     // Ticked without addresses: it stays ticked only when the dialog gives some.
     chkSendemail->setChecked(false);
-    TSendemailForm::Edit(Boxes(), block, S.Ini, Prefs().TextFont(), this, [this](bool accepted, const TEmailBlock &edited) {
-        if (accepted)
-            TaskCopy.SetEmailBlock(edited);
-        const bool usable = accepted && TSendemailForm::Test(edited);
-        chkSendemail->setChecked(usable);
-        btnMailRecipients->setEnabled(usable);
-        UpdateFinishButton();
-    });
+    TSendemailForm::Edit(Boxes(), block, S.Ini, Prefs().TextFont(), this,
+                         [this](bool accepted, const TEmailBlock &edited) {
+                             if (accepted)
+                                 TaskCopy.SetEmailBlock(edited);
+                             const bool usable = accepted && TSendemailForm::Test(edited);
+                             chkSendemail->setChecked(usable);
+                             btnMailRecipients->setEnabled(usable);
+                             UpdateFinishButton();
+                         });
 }
 
 void TTaskForm::btnMailRecipientsClick()
@@ -655,14 +656,15 @@ void TTaskForm::chkRunProgramClick()
     }
     // Ticked without a program: it stays ticked only when the dialog gives one.
     chkRunProgram->setChecked(false);
-    TRunProgramForm::Edit(Boxes(), block, S.Ini, S.ProductName, this, [this](bool accepted, const TProgramBlock &edited) {
-        if (accepted)
-            TaskCopy.SetProgramBlock(edited);
-        const bool usable = accepted && TRunProgramForm::Test(edited);
-        chkRunProgram->setChecked(usable);
-        btnProgramProperties->setEnabled(usable);
-        UpdateFinishButton();
-    });
+    TRunProgramForm::Edit(Boxes(), block, S.Ini, S.ProductName, this,
+                          [this](bool accepted, const TProgramBlock &edited) {
+                              if (accepted)
+                                  TaskCopy.SetProgramBlock(edited);
+                              const bool usable = accepted && TRunProgramForm::Test(edited);
+                              chkRunProgram->setChecked(usable);
+                              btnProgramProperties->setEnabled(usable);
+                              UpdateFinishButton();
+                          });
 }
 
 void TTaskForm::btnProgramPropertiesClick()
@@ -699,7 +701,7 @@ void TTaskForm::btnDefaultSoundClick()
         fedSoundPathname->setText(DefaultSoundFile);
     else if (IMessageBoxes *boxes = Boxes())
         boxes->Notice(tr("Error 08: Default sound file not found.\rMake sure it exists in the \"Sounds\" folder"),
-                   TMsgIcon::None, QString(), this);
+                      TMsgIcon::None, QString(), this);
 }
 
 void TTaskForm::BrowseSound()

@@ -16,12 +16,12 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QLabel>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -539,13 +539,13 @@ TEST(TaskForm, TabVisitsEveryControlOfTheWhenPageInOrder)
         seen << (QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QStringLiteral("none"));
         return seen;
     };
-    const QStringList expected{
-        "dedStartDate",         "sedStartTime",        "sedPresetNTimes",      "cbxPresetDate",
-        "chkRepeatTask",        "rbtEveryNTimes",      "sedEveryNTimes",       "cbxEveryNTimes",
-        "cbxEveryYearMonth",    "cbxEveryWeekday",     "chkExcludeMonday",     "chkExcludeTuesday",
-        "chkExcludeWednesday",  "chkExcludeThursday",  "chkExcludeFriday",     "chkExcludeSaturday",
-        "chkExcludeSunday",     "chkPrewarning",       "sedPrewarningNFactor", "cbxPrewarningPresets",
-        "btnBack"};
+    const QStringList expected{"dedStartDate",         "sedStartTime",         "sedPresetNTimes",
+                               "cbxPresetDate",        "chkRepeatTask",        "rbtEveryNTimes",
+                               "sedEveryNTimes",       "cbxEveryNTimes",       "cbxEveryYearMonth",
+                               "cbxEveryWeekday",      "chkExcludeMonday",     "chkExcludeTuesday",
+                               "chkExcludeWednesday",  "chkExcludeThursday",   "chkExcludeFriday",
+                               "chkExcludeSaturday",   "chkExcludeSunday",     "chkPrewarning",
+                               "sedPrewarningNFactor", "cbxPrewarningPresets", "btnBack"};
     EXPECT_EQ(tabFrom(&Control(w, "dedStartDate"), &Control(w, "btnBack")), expected);
 
     // From "or in" the next stop is its count, chosen or not.

@@ -279,8 +279,8 @@ TEST(WizardPanels, AChangedValueOrAClickChoosesItsRow)
     // Unticked, the repeat group cannot be changed at all.
     p.C<QCheckBox>("chkRepeatTask")->click();
     EXPECT_FALSE(p.C<QCheckBox>("chkRepeatTask")->isChecked());
-    for (QWidget *w : {static_cast<QWidget *>(p.Radio("rbtEveryWeekday")), static_cast<QWidget *>(p.List("cbxEveryNTimes")),
-                       static_cast<QWidget *>(p.Exclude(6))})
+    for (QWidget *w : {static_cast<QWidget *>(p.Radio("rbtEveryWeekday")),
+                       static_cast<QWidget *>(p.List("cbxEveryNTimes")), static_cast<QWidget *>(p.Exclude(6))})
         EXPECT_FALSE(w->isEnabled());
 }
 
@@ -414,7 +414,8 @@ TEST(WizardDialogs, RunDialogBrowsesForProgramsByTheirExecutableBit)
     ASSERT_NE(name, nullptr);
     name->setText(QStringLiteral("tool"));
     static_cast<QDialog *>(dialog)->accept(); // as Open does, with its checks
-    EXPECT_EQ(Control<QLineEdit>(f, "fedProgramPathname")->text().toStdString(), dir.filePath(QStringLiteral("tool")).toStdString());
+    EXPECT_EQ(Control<QLineEdit>(f, "fedProgramPathname")->text().toStdString(),
+              dir.filePath(QStringLiteral("tool")).toStdString());
 }
 
 TEST(WizardDialogs, RunDialogStoresTheTrimmedUnquotedProgram)
@@ -437,9 +438,10 @@ TEST(WizardDialogs, RunDialogStoresTheTrimmedUnquotedProgram)
     // the reserved bytes pass through.
     {
         boxes.DialogAnswer = Drive<TRunProgramForm>([&](TRunProgramForm &f) {
-            EXPECT_EQ(Control<QLabel>(f, "LMDLabel3")->text(), QStringLiteral("Type the name of a program, folder, document, \n"
-                                                          "or Internet resource and %1 will open it for you")
-                                               .arg(product));
+            EXPECT_EQ(Control<QLabel>(f, "LMDLabel3")->text(),
+                      QStringLiteral("Type the name of a program, folder, document, \n"
+                                     "or Internet resource and %1 will open it for you")
+                          .arg(product));
             EXPECT_EQ(f.windowTitle(), QStringLiteral("Run"));
             Control<QLineEdit>(f, "fedProgramPathname")->setText(QStringLiteral("  \"/opt/my apps/tool\"  "));
             EXPECT_EQ(Control<QLineEdit>(f, "fedProgramPathname")->text(), QStringLiteral("  /opt/my apps/tool  "));
@@ -459,7 +461,8 @@ TEST(WizardDialogs, RunDialogStoresTheTrimmedUnquotedProgram)
     // Stored parameters longer than can be typed are not cut by OK.
     {
         block.ProgramParameters.Set(QString(80, QLatin1Char('q')));
-        boxes.DialogAnswer = Drive<TRunProgramForm>([](TRunProgramForm &f) { Control<QPushButton>(f, "btnOK")->click(); });
+        boxes.DialogAnswer =
+            Drive<TRunProgramForm>([](TRunProgramForm &f) { Control<QPushButton>(f, "btnOK")->click(); });
         EditProgram(&boxes, block, product);
         EXPECT_EQ(block.ProgramParameters.Get(), QString(80, QLatin1Char('q')));
     }
@@ -530,9 +533,9 @@ TEST(WizardDialogs, OpenWithTheFirstFieldInTheKeyboardAndTabInReadingOrder)
     boxes.DialogAnswer = [&](QDialog &d) {
         d.show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(&d));
-        EXPECT_EQ(tabOrder(d, "fedProgramPathname"),
-                  (QStringList{"fedProgramPathname", "btnBrowse", "edtProgramParameters", "btnOK", "btnClear",
-                               "btnCancel"}));
+        EXPECT_EQ(
+            tabOrder(d, "fedProgramPathname"),
+            (QStringList{"fedProgramPathname", "btnBrowse", "edtProgramParameters", "btnOK", "btnClear", "btnCancel"}));
         EXPECT_TRUE(Control<QPushButton>(d, "btnOK")->isDefault());
         return int(QDialog::Rejected);
     };

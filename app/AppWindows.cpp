@@ -8,6 +8,9 @@
 #include "scheduler/TaskScheduler.h"
 #include "ui/TaskFrm.h"
 #include "ui/TaskListFrm.h"
+#include "ui/ToolTipTime.h"
+
+#include <QCoreApplication>
 
 namespace AppWindows {
 
@@ -60,6 +63,8 @@ void WireChangeSchedule(TAppContext &c, std::function<Thddnorm *()> tray)
 
 void Wire(TAppContext &c, Thddnorm &tray)
 {
+    if (QCoreApplication::instance())
+        c.ToolTips = std::make_unique<TToolTipTime>(*QCoreApplication::instance(), c.Actions);
     // The record joins the list whether or not the Reminders window is still open.
     tray.OpenNewReminderWizard = [&c, &tray](QWidget *owner) {
         if (RaiseOpenWizard(c))

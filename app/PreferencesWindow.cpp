@@ -14,7 +14,6 @@
 #include "storage/GlobalPreferences.h"
 #include "ui/PreferencesFrm.h"
 #include "ui/TaskListFrm.h"
-#include "ui/ToolTipTime.h"
 
 #include <QApplication>
 
@@ -100,8 +99,6 @@ TPreferencesServices Services(TAppContext &c, Thddnorm &tray)
 
 void Wire(TAppContext &c, Thddnorm &tray)
 {
-    if (c.Preferences)
-        SetToolTipDisplayTime(c.Preferences->TooltipDisplayTime());
     tray.OpenPreferencesWindow = [&c, &tray] {
         if (TPreferencesForm *open = TPreferencesForm::Instance()) {
             open->raise();

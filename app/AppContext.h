@@ -8,6 +8,7 @@
 #include "model/TaskList.h"
 #include "scheduler/ActionContext.h"
 #include "storage/StoreAutoSave.h"
+#include "ui/ToolTipTime.h"
 #include "ui/WindowRegistry.h"
 
 #include <memory>
@@ -60,6 +61,8 @@ struct TAppContext {
     // The desktop's notification area and hot keys, made with the tray front.
     std::unique_ptr<ITrayIcon> Tray;
     std::unique_ptr<IHotKeys> HotKeys;
-    // The windows the program keeps at most one of.
+    // How long tooltips stay up (the preferences' time); freed first.
+    std::unique_ptr<TToolTipTime> ToolTips;
+    // The windows kept one at a time (Reminders, the wizard, Preferences).
     TWindowRegistry Windows;
 };

@@ -8,6 +8,9 @@
 #include "scheduler/TaskScheduler.h"
 #include "ui/TaskFrm.h"
 #include "ui/TaskListFrm.h"
+#include "ui/ToolTipTime.h"
+
+#include <QCoreApplication>
 
 namespace AppWindows {
 
@@ -29,11 +32,21 @@ TTaskFormServices WizardServices(TAppContext &c, Thddnorm *tray)
     s.Actions = &c.Actions;
     s.Ini = c.Ini.get();
     if (tray) {
+        tray->LoadTaskListImages();
         s.LargeImages = &tray->LargeImages;
-        s.LoadImages = [tray] { tray->LoadTaskListImages(); };
     }
+    s.Windows = &c.Windows;
     s.ProductName = c.Environment->ProductName;
     return s;
+}
+
+// One wizard at a time: asking again brings the open one forward.
+bool RaiseOpenWizard(TAppContext &c)
+{
+    TTaskForm *open = TTaskForm::OpenWizard(c.Windows);
+    if (open)
+        BringToFront(open);
+    return open;
 }
 
 } // namespace
@@ -41,32 +54,34 @@ TTaskFormServices WizardServices(TAppContext &c, Thddnorm *tray)
 void WireChangeSchedule(TAppContext &c, std::function<Thddnorm *()> tray)
 {
     c.Actions.ChangeSchedule = [&c, tray](std::shared_ptr<TTaskData> task, std::function<void(bool)> done) {
-        TTaskForm::OpenEditReminder(WizardServices(c, tray()), std::move(task), true, nullptr, std::move(done));
+        TTaskForm *wizard = TTaskForm::EditReminder(WizardServices(c, tray()), std::move(task), true, nullptr);
+        if (done)
+            QObject::connect(wizard, &TTaskForm::EditFinished, wizard, std::move(done));
+        wizard->Open();
     };
 }
 
 void Wire(TAppContext &c, Thddnorm &tray)
 {
-    // One new-reminder wizard at a time: asking again brings it forward. The
-    // record joins the list whether or not the Reminders window is still open.
+    if (QCoreApplication::instance())
+        c.ToolTips = std::make_unique<TToolTipTime>(*QCoreApplication::instance(), c.Actions);
+    // The record joins the list whether or not the Reminders window is still open.
     tray.OpenNewReminderWizard = [&c, &tray](QWidget *owner) {
-        if (TTaskForm *open = TTaskForm::OpenWizard()) {
-            BringToFront(open);
+        if (RaiseOpenWizard(c))
             return;
-        }
-        TTaskForm::OpenNewReminderWizard(WizardServices(c, &tray), owner, [&c](const TTaskData &task) {
+        TTaskForm *wizard = TTaskForm::NewReminder(WizardServices(c, &tray), owner);
+        QObject::connect(wizard, &TTaskForm::ReminderAdded, wizard, [&c](const TTaskData &task) {
             TTaskData &added = c.TaskList.AddTask(task);
             c.TaskList.MarkModified();
-            if (auto *open = c.Windows.Find<TTaskListForm>())
+            if (TTaskListForm *open = c.Windows.Find<TTaskListForm>())
                 open->ShowAddedReminder(added);
         });
+        wizard->Open();
     };
     tray.EditReminder = [&c, &tray](std::shared_ptr<TTaskData> task, QWidget *owner) {
-        if (TTaskForm *open = TTaskForm::OpenWizard()) {
-            BringToFront(open);
+        if (RaiseOpenWizard(c))
             return;
-        }
-        TTaskForm::OpenEditReminder(WizardServices(c, &tray), std::move(task), false, owner);
+        TTaskForm::EditReminder(WizardServices(c, &tray), std::move(task), false, owner)->Open();
     };
     tray.OpenAddReminderWizard = [&tray] { tray.OpenNewReminderWizard(nullptr); };
     tray.OpenTaskListWindow = [&c, &tray] {

@@ -11,7 +11,8 @@ class Thddnorm;
 namespace AppWindows {
 // The popup note's "Change schedule": set before the tray front starts the
 // scheduler, whose first pass may already show notes. tray gives the tray
-// front once it exists (its pictures).
+// front once it exists (its pictures): a getter, because the front is made
+// after this is wired.
 void WireChangeSchedule(TAppContext &context, std::function<Thddnorm *()> tray);
 // Fills the tray front's entry points.
 void Wire(TAppContext &context, Thddnorm &tray);

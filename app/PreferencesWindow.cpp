@@ -12,7 +12,6 @@
 #include "storage/GlobalPreferences.h"
 #include "ui/PreferencesFrm.h"
 #include "ui/TaskListFrm.h"
-#include "ui/ToolTipTime.h"
 
 #include <QApplication>
 #include <QThread>
@@ -133,8 +132,6 @@ void Open(TAppContext &c, Thddnorm &tray)
 
 void Wire(TAppContext &c, Thddnorm &tray)
 {
-    if (c.Preferences)
-        SetToolTipDisplayTime(c.Preferences->TooltipDisplayTime());
     tray.OpenPreferencesWindow = [&c, &tray] { Open(c, tray); };
 }
 

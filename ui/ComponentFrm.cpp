@@ -1,10 +1,10 @@
 #include "ui/ComponentFrm.h"
 
 #include "core/Clock.h"
-#include "core/MessageBox.h"
 #include "model/Recurrence.h"
 #include "model/TaskData.h"
 #include "model/UnitNames.h"
+#include "platform/MessageBoxes.h"
 
 #include <QButtonGroup>
 #include <QCalendarWidget>
@@ -66,11 +66,12 @@ void SetItems(QComboBox *box, const QStringList &items)
 
 } // namespace
 
-Tcomponentform::Tcomponentform(QWidget *parent)
+Tcomponentform::Tcomponentform(IMessageBoxes *boxes, QWidget *parent)
     : QWidget(parent)
+    , FBoxes(boxes)
     , DateTimePanel(new QGroupBox(QStringLiteral(" Date/Time "), this))
     , RepeatSchedulePanel(new QGroupBox(QStringLiteral(" Repeat schedule "), this))
-    , rbtAbsoleteDateTime(new QRadioButton(QStringLiteral("On"), DateTimePanel))
+    , rbtAbsoluteDateTime(new QRadioButton(QStringLiteral("On"), DateTimePanel))
     , rbtRelatedDateTime(new QRadioButton(QStringLiteral("or in"), DateTimePanel))
     , dedStartDate(new QDateEdit(DateTimePanel))
     , sedStartTime(new QTimeEdit(DateTimePanel))
@@ -91,7 +92,7 @@ Tcomponentform::Tcomponentform(QWidget *parent)
     setObjectName(QStringLiteral("componentform"));
     DateTimePanel->setObjectName(QStringLiteral("DateTimePanel"));
     RepeatSchedulePanel->setObjectName(QStringLiteral("RepeatSchedulePanel"));
-    rbtAbsoleteDateTime->setObjectName(QStringLiteral("rbtAbsoleteDateTime"));
+    rbtAbsoluteDateTime->setObjectName(QStringLiteral("rbtAbsoluteDateTime"));
     rbtRelatedDateTime->setObjectName(QStringLiteral("rbtRelatedDateTime"));
     dedStartDate->setObjectName(QStringLiteral("dedStartDate"));
     sedStartTime->setObjectName(QStringLiteral("sedStartTime"));
@@ -107,9 +108,9 @@ Tcomponentform::Tcomponentform(QWidget *parent)
     cbxEveryWeekday->setObjectName(QStringLiteral("cbxEveryWeekday"));
 
     // Start row.
-    FStartGroup->addButton(rbtAbsoleteDateTime);
+    FStartGroup->addButton(rbtAbsoluteDateTime);
     FStartGroup->addButton(rbtRelatedDateTime);
-    rbtAbsoleteDateTime->setChecked(true);
+    rbtAbsoluteDateTime->setChecked(true);
 
     dedStartDate->setCalendarPopup(true);
     dedStartDate->setToolTip(QStringLiteral("Click to open calendar"));
@@ -128,7 +129,7 @@ Tcomponentform::Tcomponentform(QWidget *parent)
     cbxPresetDate->setCurrentIndex(0);
 
     auto *dateGrid = new QGridLayout(DateTimePanel);
-    dateGrid->addWidget(rbtAbsoleteDateTime, 0, 0);
+    dateGrid->addWidget(rbtAbsoluteDateTime, 0, 0);
     dateGrid->addWidget(dedStartDate, 0, 1);
     dateGrid->addWidget(new QLabel(QStringLiteral(" at"), DateTimePanel), 0, 2);
     dateGrid->addWidget(sedStartTime, 0, 3);
@@ -165,7 +166,7 @@ Tcomponentform::Tcomponentform(QWidget *parent)
         chkExclude[std::size_t(i)]->setObjectName(QString::fromLatin1(kExcludeNames[i]));
         chkExclude[std::size_t(i)]->setProperty("Tag", i + 1);
         excludeRow->addWidget(chkExclude[std::size_t(i)]);
-        connect(chkExclude[std::size_t(i)], &QCheckBox::clicked, this, &Tcomponentform::chkExcludeMondayClick);
+        connect(chkExclude[std::size_t(i)], &QCheckBox::clicked, this, &Tcomponentform::chkExcludeClick);
     }
     excludeRow->addStretch();
     repeatGrid->addLayout(excludeRow, 4, 0, 1, 4);
@@ -190,7 +191,7 @@ Tcomponentform::Tcomponentform(QWidget *parent)
     for (qsizetype i = 1; i < chain.size(); ++i)
         QWidget::setTabOrder(chain[i - 1], chain[i]);
 
-    connect(rbtAbsoleteDateTime, &QRadioButton::clicked, this, &Tcomponentform::rbtAbsoleteDateTimeClick);
+    connect(rbtAbsoluteDateTime, &QRadioButton::clicked, this, &Tcomponentform::rbtAbsoluteDateTimeClick);
     connect(rbtRelatedDateTime, &QRadioButton::clicked, this, &Tcomponentform::rbtRelatedDateTimeClick);
     connect(chkRepeatTask, &QCheckBox::clicked, this, &Tcomponentform::chkRepeatTaskClick);
     connect(rbtEveryWeekday, &QRadioButton::clicked, this, &Tcomponentform::rbtEveryWeekdayClick);
@@ -234,7 +235,7 @@ QTime Tcomponentform::LatestTime()
 
 QList<QWidget *> Tcomponentform::TabChain() const
 {
-    QList<QWidget *> chain{rbtAbsoleteDateTime, dedStartDate,      sedStartTime,    rbtRelatedDateTime, sedPresetNTimes,
+    QList<QWidget *> chain{rbtAbsoluteDateTime, dedStartDate,      sedStartTime,    rbtRelatedDateTime, sedPresetNTimes,
                            cbxPresetDate,       chkRepeatTask,     rbtEveryNTimes,  sedEveryNTimes,     cbxEveryNTimes,
                            rbtEveryYearMonth,   cbxEveryYearMonth, rbtEveryWeekday, cbxEveryWeekday};
     for (QCheckBox *box : chkExclude)
@@ -417,7 +418,7 @@ void Tcomponentform::Choose(TChoice choice)
         return;
     switch (choice) {
     case chAbsolute:
-        if (!rbtAbsoleteDateTime->isChecked())
+        if (!rbtAbsoluteDateTime->isChecked())
             SelectAbsolute();
         break;
     case chRelative:
@@ -435,9 +436,29 @@ void Tcomponentform::Choose(TChoice choice)
     }
 }
 
+QWidget *Tcomponentform::StartPanel() const
+{
+    return DateTimePanel;
+}
+
+QWidget *Tcomponentform::RepeatPanel() const
+{
+    return RepeatSchedulePanel;
+}
+
+void Tcomponentform::FocusStartDate()
+{
+    dedStartDate->setFocus();
+}
+
+bool Tcomponentform::IsRepeating() const
+{
+    return chkRepeatTask->isChecked();
+}
+
 void Tcomponentform::SelectAbsolute()
 {
-    rbtAbsoleteDateTime->setChecked(true);
+    rbtAbsoluteDateTime->setChecked(true);
 }
 
 void Tcomponentform::SelectRelative()
@@ -445,7 +466,7 @@ void Tcomponentform::SelectRelative()
     rbtRelatedDateTime->setChecked(true);
 }
 
-void Tcomponentform::rbtAbsoleteDateTimeClick()
+void Tcomponentform::rbtAbsoluteDateTimeClick()
 {
     SelectAbsolute();
 }
@@ -480,7 +501,7 @@ QString Tcomponentform::WeekdayName(int isoDay) const
     return QLocale().dayName(isoDay, QLocale::LongFormat);
 }
 
-void Tcomponentform::chkExcludeMondayClick()
+void Tcomponentform::chkExcludeClick()
 {
     auto *box = qobject_cast<QCheckBox *>(sender());
     // Unticking a box can create no conflict; only a new exclusion is checked.
@@ -499,6 +520,7 @@ void Tcomponentform::chkExcludeMondayClick()
         message = QStringLiteral("You cannot exclude a repeated weekday.");
     if (message.isEmpty())
         return;
-    ShowNotice(message, TMsgIcon::Information, QString(), window());
+    if (FBoxes)
+        FBoxes->Notice(message, TMsgIcon::Information, QString(), window());
     box->setChecked(false);
 }

@@ -12,6 +12,7 @@
 #include <array>
 #include <cstdint>
 
+class IMessageBoxes;
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
@@ -24,20 +25,14 @@ class QTimeEdit;
 class Tcomponentform : public QWidget {
     Q_OBJECT
 public:
-    explicit Tcomponentform(QWidget *parent = nullptr);
+    // boxes: where the refusals of an exclude box are told; none: not told.
+    explicit Tcomponentform(IMessageBoxes *boxes, QWidget *parent = nullptr);
 
-    QGroupBox *DateTimePanel; // " Date/Time "
-    QGroupBox *RepeatSchedulePanel; // " Repeat schedule "
-    QRadioButton *rbtAbsoleteDateTime, *rbtRelatedDateTime;
-    QDateEdit *dedStartDate; // calendar pop-up, four-digit years
-    QTimeEdit *sedStartTime; // 00:00..23:00, 12h/24h display
-    QSpinBox *sedPresetNTimes; // 1..365
-    QComboBox *cbxPresetDate;
-    QCheckBox *chkRepeatTask;
-    QRadioButton *rbtEveryNTimes, *rbtEveryYearMonth, *rbtEveryWeekday;
-    QSpinBox *sedEveryNTimes; // 1..80
-    QComboBox *cbxEveryNTimes, *cbxEveryYearMonth, *cbxEveryWeekday;
-    std::array<QCheckBox *, 7> chkExclude; // Monday..Sunday
+    // The two group boxes the wizard places on its When? pages.
+    QWidget *StartPanel() const;
+    QWidget *RepeatPanel() const;
+    // The keyboard goes to the start date.
+    void FocusStartDate();
 
     // Long weekday names from Monday, long month names from January, short
     // weekday names from Monday (the exclude boxes' captions).
@@ -69,6 +64,7 @@ public:
     void SetRepeatControlsEnabled(bool on);
     // "Repeat this Reminder" and the enabling of the group below it.
     void SetRepeat(bool on);
+    bool IsRepeating() const;
     // New-reminder defaults: date today, time now, weekday list today's
     // weekday, month list this month.
     void ResetStartToNow();
@@ -85,11 +81,11 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private slots:
-    void rbtAbsoleteDateTimeClick();
+    void rbtAbsoluteDateTimeClick();
     void rbtRelatedDateTimeClick();
     void chkRepeatTaskClick();
     void rbtEveryWeekdayClick();
-    void chkExcludeMondayClick();
+    void chkExcludeClick();
 
 private:
     // The choices a control belongs to: a start row or a repeat rule.
@@ -102,6 +98,19 @@ private:
     void WatchChoice(QWidget *control, TChoice choice);
     QString WeekdayName(int isoDay) const;
 
+    IMessageBoxes *FBoxes;
+    QGroupBox *DateTimePanel; // " Date/Time "
+    QGroupBox *RepeatSchedulePanel; // " Repeat schedule "
+    QRadioButton *rbtAbsoluteDateTime, *rbtRelatedDateTime;
+    QDateEdit *dedStartDate; // calendar pop-up, four-digit years
+    QTimeEdit *sedStartTime; // 00:00..23:00, 12h/24h display
+    QSpinBox *sedPresetNTimes; // 1..365
+    QComboBox *cbxPresetDate;
+    QCheckBox *chkRepeatTask;
+    QRadioButton *rbtEveryNTimes, *rbtEveryYearMonth, *rbtEveryWeekday;
+    QSpinBox *sedEveryNTimes; // 1..80
+    QComboBox *cbxEveryNTimes, *cbxEveryYearMonth, *cbxEveryWeekday;
+    std::array<QCheckBox *, 7> chkExclude; // Monday..Sunday
     QHash<QObject *, TChoice> FChoiceOf;
     bool FSetting = false; // values set by the program choose nothing
     QButtonGroup *FStartGroup;

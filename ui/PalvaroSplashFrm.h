@@ -12,6 +12,7 @@ class TPalvaroSplashForm : public TvornSplashForm {
 public:
     TPalvaroSplashForm(const TResourceLibrary *library, const QString &version, QWidget *parent = nullptr);
 
+private:
     QLabel *lblTitle;
     TFormShaper *Shaper;
 };

@@ -12,7 +12,6 @@
 #include "platform/ResourceLibrary.h"
 #include "scheduler/ActionContext.h"
 #include "storage/GlobalPreferences.h"
-#include "ui/ToolTipTime.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -883,7 +882,6 @@ void TPreferencesForm::ApplyRemindersWindow()
     if (S.Actions->List)
         S.Actions->List->ApplyShowDisabled(chkShowSuspended->isChecked());
     p.SetTooltipDisplayTime(tbTooltipTime->value());
-    SetToolTipDisplayTime(p.TooltipDisplayTime());
 }
 
 void TPreferencesForm::OkClick()

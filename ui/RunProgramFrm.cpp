@@ -1,9 +1,7 @@
 #include "ui/RunProgramFrm.h"
 
-#include "core/MessageBox.h"
 #include "core/TextLimit.h"
-#include "extras/FormPlacement.h"
-#include "ui/ModalRun.h"
+#include "platform/MessageBoxes.h"
 
 #include <QFileDialog>
 #include <QFileSystemModel>
@@ -51,26 +49,20 @@ private:
 
 } // namespace
 
-TRunProgramForm::TRunProgramForm(TvornIniFile *ini, const QString &productName, QWidget *parent)
-    : QDialog(parent, Qt::Tool | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+TRunProgramForm::TRunProgramForm(IMessageBoxes *boxes, TvornIniFile *ini, const QString &productName, QWidget *parent)
+    : TDetailDialog(ini, QStringLiteral("RunProgram"), QStringLiteral("RunProgramForm"), QStringLiteral("Run"), parent)
+    , FBoxes(boxes)
     , fedProgramPathname(new QLineEdit(this))
     , btnBrowse(new QToolButton(this))
     , edtProgramParameters(new QLineEdit(this))
     , LMDLabel3(new QLabel(this))
-    , btnOK(new QPushButton(QStringLiteral("OK"), this))
     , btnClear(new QPushButton(QStringLiteral("Clear"), this))
-    , btnCancel(new QPushButton(QStringLiteral("Cancel"), this))
-    , FPlacement(std::make_unique<TFormPlacement>(ini, QStringLiteral("RunProgram")))
 {
-    setObjectName(QStringLiteral("RunProgramForm"));
-    setWindowTitle(QStringLiteral("Run"));
     fedProgramPathname->setObjectName(QStringLiteral("fedProgramPathname"));
     btnBrowse->setObjectName(QStringLiteral("btnBrowse"));
     edtProgramParameters->setObjectName(QStringLiteral("edtProgramParameters"));
     LMDLabel3->setObjectName(QStringLiteral("LMDLabel3"));
-    btnOK->setObjectName(QStringLiteral("btnOK"));
     btnClear->setObjectName(QStringLiteral("btnClear"));
-    btnCancel->setObjectName(QStringLiteral("btnCancel"));
 
     btnBrowse->setText(QStringLiteral("..."));
     btnBrowse->setToolTip(QStringLiteral("Click to open the browse dialog"));
@@ -93,44 +85,35 @@ TRunProgramForm::TRunProgramForm(TvornIniFile *ini, const QString &productName, 
     grid->addWidget(new QLabel(QStringLiteral("Parameters:"), this), 1, 0);
     grid->addWidget(edtProgramParameters, 1, 1);
     grid->setColumnMinimumWidth(1, 300);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(btnOK);
-    buttons->addWidget(btnClear);
-    buttons->addWidget(btnCancel);
     auto *main = new QVBoxLayout(this);
     main->addLayout(grid);
     main->addWidget(LMDLabel3);
-    main->addLayout(buttons);
+    main->addLayout(MakeButtonRow({btnClear}));
 
-    btnOK->setDefault(true);
-    btnClear->setAutoDefault(false);
-    btnCancel->setAutoDefault(false);
     setTabOrder(fedProgramPathname, btnBrowse);
     setTabOrder(btnBrowse, edtProgramParameters);
     setTabOrder(edtProgramParameters, btnOK);
-    setTabOrder(btnOK, btnClear);
-    setTabOrder(btnClear, btnCancel);
 
     connect(fedProgramPathname, &QLineEdit::textChanged, this, &TRunProgramForm::fedProgramPathnameChange);
     connect(btnBrowse, &QToolButton::clicked, this, &TRunProgramForm::fedProgramPathnameBrowse);
     connect(btnOK, &QPushButton::clicked, this, &TRunProgramForm::btnOKClick);
     connect(btnClear, &QPushButton::clicked, this, &TRunProgramForm::btnClearClick);
-    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
 
-    FPlacement->Restore(*this);
+    RestorePlacement();
 }
 
 TRunProgramForm::~TRunProgramForm() = default;
 
-void TRunProgramForm::Edit(const TProgramBlock &block, TvornIniFile *ini, const QString &productName, QWidget *owner,
+void TRunProgramForm::Edit(IMessageBoxes *boxes, const TProgramBlock &block, TvornIniFile *ini,
+                           const QString &productName, QWidget *owner,
                            std::function<void(bool accepted, const TProgramBlock &block)> finished)
 {
-    auto *form = new TRunProgramForm(ini, productName, owner);
+    auto *form = new TRunProgramForm(boxes, ini, productName, owner);
     form->SetBlock(block);
-    ModalRun::Open(form, [form, finished = std::move(finished)](int result) {
+    const TProgramBlock unchanged = block;
+    Run(boxes, form, [form, unchanged, finished = std::move(finished)](bool accepted) {
         if (finished)
-            finished(result == QDialog::Accepted, form->Block());
+            finished(accepted, accepted ? form->Block() : unchanged);
     });
 }
 
@@ -148,14 +131,6 @@ void TRunProgramForm::SetBlock(const TProgramBlock &block)
     const QString parameters = block.ProgramParameters.Get();
     edtProgramParameters->setMaxLength(qMax(int(ParametersMaxLength), int(parameters.size())));
     edtProgramParameters->setText(parameters);
-}
-
-void TRunProgramForm::done(int result)
-{
-    // A dialog answered without being shown has no place worth keeping.
-    if (isVisible())
-        FPlacement->Save(*this);
-    QDialog::done(result);
 }
 
 void TRunProgramForm::fedProgramPathnameChange()
@@ -186,7 +161,11 @@ void TRunProgramForm::fedProgramPathnameBrowse()
     connect(dialog, &QFileDialog::filterSelected, filter,
             [filter](const QString &name) { filter->SetProgramsOnly(name == kProgramsFilter); });
     dialog->setFileMode(QFileDialog::ExistingFile);
-    OpenDialog(dialog, [this, dialog](int result) {
+    if (!FBoxes) {
+        delete dialog;
+        return;
+    }
+    FBoxes->OpenDialog(dialog, [this, dialog](int result) {
         if (result == QDialog::Accepted && !dialog->selectedFiles().isEmpty())
             fedProgramPathname->setText(dialog->selectedFiles().constFirst());
     });

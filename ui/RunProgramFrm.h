@@ -5,30 +5,28 @@
 
 #include "model/TaskData.h"
 
-#include <QDialog>
+#include "ui/DetailDialog.h"
+
 #include <QString>
 #include <functional>
-#include <memory>
 
 class QLabel;
 class QLineEdit;
 class QPushButton;
 class QToolButton;
-class TFormPlacement;
-class TvornIniFile;
 
-class TRunProgramForm : public QDialog {
+class TRunProgramForm : public TDetailDialog {
     Q_OBJECT
 public:
-    TRunProgramForm(TvornIniFile *ini, const QString &productName, QWidget *parent = nullptr);
+    // boxes opens the browse dialog; none: Browse shows nothing.
+    TRunProgramForm(IMessageBoxes *boxes, TvornIniFile *ini, const QString &productName, QWidget *parent = nullptr);
     ~TRunProgramForm() override;
 
-    // Copy in, run modally (ModalRun), copy back only on OK. Returns
-    // QDialog::Accepted or QDialog::Rejected.
     // Opens the dialog on a copy of block, modal to owner; finished receives
-    // whether the user pressed OK, and the block as the dialog left it.
-    static void Edit(const TProgramBlock &block, TvornIniFile *ini, const QString &productName, QWidget *owner,
-                     std::function<void(bool accepted, const TProgramBlock &block)> finished);
+    // whether the user pressed OK, and the block as the dialog left it (a
+    // callback: one answer, on which the wizard's next step depends).
+    static void Edit(IMessageBoxes *boxes, const TProgramBlock &block, TvornIniFile *ini, const QString &productName,
+                     QWidget *owner, std::function<void(bool accepted, const TProgramBlock &block)> finished);
     // The block names something to open: the program name is not blank.
     static bool Test(const TProgramBlock &block);
 
@@ -39,16 +37,6 @@ public:
     // The visible length limit of the parameters field.
     static constexpr int ParametersMaxLength = 50;
 
-    QLineEdit *fedProgramPathname;
-    QToolButton *btnBrowse; // of fedProgramPathname
-    QLineEdit *edtProgramParameters;
-    QLabel *LMDLabel3;
-    QPushButton *btnOK;
-    QPushButton *btnClear;
-    QPushButton *btnCancel;
-
-    void done(int result) override;
-
 private slots:
     void fedProgramPathnameChange();
     void fedProgramPathnameBrowse();
@@ -56,6 +44,11 @@ private slots:
     void btnClearClick();
 
 private:
+    IMessageBoxes *FBoxes;
+    QLineEdit *fedProgramPathname;
+    QToolButton *btnBrowse; // of fedProgramPathname
+    QLineEdit *edtProgramParameters;
+    QLabel *LMDLabel3;
+    QPushButton *btnClear;
     TProgramBlock FBlock{};
-    std::unique_ptr<TFormPlacement> FPlacement;
 };

@@ -1,8 +1,6 @@
 #include "ui/SendemailFrm.h"
 
 #include "core/TextLimit.h"
-#include "extras/FormPlacement.h"
-#include "ui/ModalRun.h"
 
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -20,25 +18,19 @@ constexpr int kLineMaxLength = 100;
 } // namespace
 
 TSendemailForm::TSendemailForm(TvornIniFile *ini, const QFont &font, QWidget *parent)
-    : QDialog(parent, Qt::Tool | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+    : TDetailDialog(ini, QStringLiteral("MailMessage"), QStringLiteral("SendemailForm"), QStringLiteral("Recipients"),
+                    parent)
     , edtTo(new QLineEdit(this))
     , edtCc(new QLineEdit(this))
     , edtBcc(new QLineEdit(this))
     , edtSubject(new QLineEdit(this))
     , memEmailBody(new QPlainTextEdit(this))
-    , btnOK(new QPushButton(QStringLiteral("OK"), this))
-    , btnCancel(new QPushButton(QStringLiteral("Cancel"), this))
-    , FPlacement(std::make_unique<TFormPlacement>(ini, QStringLiteral("MailMessage")))
 {
-    setObjectName(QStringLiteral("SendemailForm"));
-    setWindowTitle(QStringLiteral("Recipients"));
     edtTo->setObjectName(QStringLiteral("edtTo"));
     edtCc->setObjectName(QStringLiteral("edtCc"));
     edtBcc->setObjectName(QStringLiteral("edtBcc"));
     edtSubject->setObjectName(QStringLiteral("edtSubject"));
     memEmailBody->setObjectName(QStringLiteral("memEmailBody"));
-    btnOK->setObjectName(QStringLiteral("btnOK"));
-    btnCancel->setObjectName(QStringLiteral("btnCancel"));
 
     auto *note = new QLabel(QStringLiteral("Note: Fill-in the \"To:\" or/and the \"Cc:\" fields in order to compose a "
                                            "valid e-mail message. Use the semicolon (\";\") character to separate "
@@ -67,40 +59,33 @@ TSendemailForm::TSendemailForm(TvornIniFile *ini, const QFont &font, QWidget *pa
     form->addRow(QStringLiteral("Subject:"), edtSubject);
     form->setRowVisible(edtSubject, false);
     edtTo->setMinimumWidth(300);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(btnOK);
-    buttons->addWidget(btnCancel);
     auto *main = new QVBoxLayout(this);
     main->addWidget(note);
     main->addLayout(form);
     main->addWidget(memEmailBody);
-    main->addLayout(buttons);
+    main->addLayout(MakeButtonRow());
 
-    btnOK->setDefault(true);
-    btnCancel->setAutoDefault(false);
     setTabOrder(edtTo, edtCc);
     setTabOrder(edtCc, edtBcc);
     setTabOrder(edtBcc, btnOK);
-    setTabOrder(btnOK, btnCancel);
 
     connect(btnOK, &QPushButton::clicked, this, &TSendemailForm::btnOKClick);
-    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(memEmailBody, &QPlainTextEdit::textChanged, this, &TSendemailForm::memEmailBodyChange);
 
-    FPlacement->Restore(*this);
+    RestorePlacement();
 }
 
 TSendemailForm::~TSendemailForm() = default;
 
-void TSendemailForm::Edit(const TEmailBlock &block, TvornIniFile *ini, const QFont &font, QWidget *owner,
-                          std::function<void(bool accepted, const TEmailBlock &block)> finished)
+void TSendemailForm::Edit(IMessageBoxes *boxes, const TEmailBlock &block, TvornIniFile *ini, const QFont &font,
+                          QWidget *owner, std::function<void(bool accepted, const TEmailBlock &block)> finished)
 {
     auto *form = new TSendemailForm(ini, font, owner);
     form->SetBlock(block);
-    ModalRun::Open(form, [form, finished = std::move(finished)](int result) {
+    const TEmailBlock unchanged = block;
+    Run(boxes, form, [form, unchanged, finished = std::move(finished)](bool accepted) {
         if (finished)
-            finished(result == QDialog::Accepted, form->Block());
+            finished(accepted, accepted ? form->Block() : unchanged);
     });
 }
 
@@ -119,14 +104,6 @@ void TSendemailForm::SetBlock(const TEmailBlock &block)
     edtBcc->setText(block.EmailBcc.Get());
     edtSubject->setText(block.EmailSubject.Get());
     memEmailBody->setPlainText(block.EmailBody.Get());
-}
-
-void TSendemailForm::done(int result)
-{
-    // A dialog answered without being shown has no place worth keeping.
-    if (isVisible())
-        FPlacement->Save(*this);
-    QDialog::done(result);
 }
 
 void TSendemailForm::btnOKClick()

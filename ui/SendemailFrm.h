@@ -5,30 +5,26 @@
 
 #include "model/TaskData.h"
 
-#include <QDialog>
+#include "ui/DetailDialog.h"
+
 #include <QFont>
 #include <functional>
-#include <memory>
 
 class QLineEdit;
 class QPlainTextEdit;
-class QPushButton;
-class TFormPlacement;
-class TvornIniFile;
 
-class TSendemailForm : public QDialog {
+class TSendemailForm : public TDetailDialog {
     Q_OBJECT
 public:
     // font: the preferences font, for subject and body.
     TSendemailForm(TvornIniFile *ini, const QFont &font, QWidget *parent = nullptr);
     ~TSendemailForm() override;
 
-    // Copy in, run modally (ModalRun), copy back only on OK. Returns
-    // QDialog::Accepted or QDialog::Rejected.
     // Opens the dialog on a copy of block, modal to owner; finished receives
-    // whether the user pressed OK, and the block as the dialog left it.
-    static void Edit(const TEmailBlock &block, TvornIniFile *ini, const QFont &font, QWidget *owner,
-                     std::function<void(bool accepted, const TEmailBlock &block)> finished);
+    // whether the user pressed OK, and the block as the dialog left it (a
+    // callback: one answer, on which the wizard's next step depends).
+    static void Edit(IMessageBoxes *boxes, const TEmailBlock &block, TvornIniFile *ini, const QFont &font,
+                     QWidget *owner, std::function<void(bool accepted, const TEmailBlock &block)> finished);
     // At least one of the three recipient lines is not blank.
     static bool Test(const TEmailBlock &block);
 
@@ -37,22 +33,16 @@ public:
 
     static constexpr int BodyMaxLength = 250;
 
-    QLineEdit *edtTo;
-    QLineEdit *edtCc;
-    QLineEdit *edtBcc; // labelled "Cc:" like the line above it
-    QLineEdit *edtSubject; // hidden
-    QPlainTextEdit *memEmailBody; // hidden
-    QPushButton *btnOK;
-    QPushButton *btnCancel;
-
-    void done(int result) override;
-
 private slots:
     void btnOKClick();
     void memEmailBodyChange();
 
 private:
+    QLineEdit *edtTo;
+    QLineEdit *edtCc;
+    QLineEdit *edtBcc; // labelled "Cc:" like the line above it
+    QLineEdit *edtSubject; // hidden
+    QPlainTextEdit *memEmailBody; // hidden
     TEmailBlock FBlock{};
     int FBodyMaxLength = 0; // 0: no limit until the dialog is filled
-    std::unique_ptr<TFormPlacement> FPlacement;
 };

@@ -1,7 +1,6 @@
 #include "ui/TaskFrm.h"
 
 #include "core/Clock.h"
-#include "core/MessageBox.h"
 #include "core/TextLimit.h"
 #include "core/vornFile.h"
 #include "core/vornIniFile.h"
@@ -12,16 +11,16 @@
 #include "model/TaskList.h"
 #include "model/UnitNames.h"
 #include "platform/Desktop.h"
+#include "platform/MessageBoxes.h"
 #include "platform/ResourceLibrary.h"
 #include "platform/SoundPlayer.h"
 #include "scheduler/ActionContext.h"
 #include "scheduler/NoteActions.h"
 #include "ui/ComponentFrm.h"
-#include "ui/ModalRun.h"
 #include "ui/RunProgramFrm.h"
 #include "ui/SendemailFrm.h"
+#include "ui/WindowRegistry.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
@@ -34,7 +33,6 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPlainTextEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShortcut>
@@ -89,29 +87,25 @@ const QString kTaskHelp =
 
 } // namespace
 
-TTaskForm *TTaskForm::OpenWizard()
+TTaskForm *TTaskForm::OpenWizard(const TWindowRegistry &windows)
 {
-    TTaskForm *newest = nullptr;
-    for (QWidget *w : QApplication::topLevelWidgets()) {
-        if (auto *wizard = qobject_cast<TTaskForm *>(w); wizard && wizard->isVisible())
-            newest = wizard;
-    }
-    return newest;
+    return windows.Find<TTaskForm>([](const TTaskForm &wizard) { return wizard.isVisible(); });
 }
 
 TTaskForm::TTaskForm(TTaskFormServices services, TWizardMode mode, QWidget *owner)
     : QDialog(owner, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint)
+    , S(std::move(services))
     , TaskCopy(NewWizardTask())
     , WizardMode(mode)
-    , S(std::move(services))
 {
     setObjectName(QStringLiteral("TaskForm"));
     setAttribute(Qt::WA_DeleteOnClose, false); // the runners own it
-    if (S.LoadImages)
-        S.LoadImages();
+    if (S.Windows)
+        S.Windows->Add(this);
     if (S.Actions)
         S.Actions->Windows.TaskForm = true;
     BuildPages();
+    NamePages();
     FPlacement = std::make_unique<TFormPlacement>(S.Ini, kSection);
     FPlacement->Restore(*this);
 
@@ -131,9 +125,20 @@ TTaskForm::~TTaskForm()
     // Freed while open (the program ends): it opens where it was next time too.
     if (isVisible())
         FPlacement->Save(*this);
-    Sound::Stop();
+    StopSound();
     if (S.Actions)
         S.Actions->Windows.TaskForm = false;
+}
+
+IMessageBoxes *TTaskForm::Boxes() const
+{
+    return S.Actions ? S.Actions->Boxes : nullptr;
+}
+
+void TTaskForm::StopSound()
+{
+    if (S.Actions && S.Actions->Sound)
+        S.Actions->Sound->Stop();
 }
 
 const TPreferences &TTaskForm::Prefs() const
@@ -195,7 +200,7 @@ void TTaskForm::BuildPages()
         // The record keeps the notes in two parts of 250 bytes, split between characters.
         LimitPlainText(memTaskNotes, [](const QString &text) { return FitsInParts(text, NotesPartLength, 2); });
     }
-    Panels = new Tcomponentform(this);
+    Panels = new Tcomponentform(Boxes(), this);
     Panels->hide();
     // When? (alarm)
     WhenTab = new QWidget;
@@ -229,10 +234,10 @@ void TTaskForm::BuildPages()
         auto *mail = new QHBoxLayout;
         chkSendemail = new QCheckBox(tr("Send an e-mail"));
         chkSendemail->setIcon(icon(5));
-        btnMailReceipients = new QPushButton(tr("Recipients..."));
+        btnMailRecipients = new QPushButton(tr("Recipients..."));
         mail->addWidget(chkSendemail);
         mail->addStretch();
-        mail->addWidget(btnMailReceipients);
+        mail->addWidget(btnMailRecipients);
         l->addLayout(mail);
         chkPlaySound = new QCheckBox(tr("Play sound"));
         chkPlaySound->setIcon(icon(1));
@@ -256,7 +261,7 @@ void TTaskForm::BuildPages()
         connect(chkPopupNote, &QCheckBox::toggled, this, &TTaskForm::UpdateFinishButton);
         connect(chkPlaySound, &QCheckBox::toggled, this, &TTaskForm::UpdateFinishButton);
         connect(chkSendemail, &QCheckBox::clicked, this, &TTaskForm::chkSendemailClick);
-        connect(btnMailReceipients, &QPushButton::clicked, this, &TTaskForm::btnMailReceipientsClick);
+        connect(btnMailRecipients, &QPushButton::clicked, this, &TTaskForm::btnMailRecipientsClick);
         connect(btnTestSound, &QPushButton::clicked, this, &TTaskForm::btnTestSoundClick);
         connect(btnDefaultSound, &QPushButton::clicked, this, &TTaskForm::btnDefaultSoundClick);
         connect(btnBrowseSound, &QToolButton::clicked, this, &TTaskForm::BrowseSound);
@@ -337,6 +342,49 @@ void TTaskForm::BuildPages()
     resize(qMax(width(), 520), qMax(height(), 470));
 }
 
+void TTaskForm::NamePages()
+{
+    // The names tests and tools find the controls by.
+    const std::pair<QObject *, const char *> named[] = {
+        {TasksPageControl, "TasksPageControl"},
+        {ReminderTypeTab, "ReminderTypeTab"},
+        {GeneralTab, "GeneralTab"},
+        {WhenTab, "WhenTab"},
+        {ActionsTab, "ActionsTab"},
+        {TaskWhenTab, "TaskWhenTab"},
+        {TaskActionsTab, "TaskActionsTab"},
+        {rbtAlarmType, "rbtAlarmType"},
+        {rbtTaskType, "rbtTaskType"},
+        {lblReminderTypeHelp, "lblReminderTypeHelp"},
+        {edtTaskTitle, "edtTaskTitle"},
+        {memTaskNotes, "memTaskNotes"},
+        {grpPrewarning, "grpPrewarning"},
+        {chkPrewarning, "chkPrewarning"},
+        {sedPrewarningNFactor, "sedPrewarningNFactor"},
+        {cbxPrewarningPresets, "cbxPrewarningPresets"},
+        {chkPopupNote, "chkPopupNote"},
+        {chkSendemail, "chkSendemail"},
+        {chkPlaySound, "chkPlaySound"},
+        {btnMailRecipients, "btnMailRecipients"},
+        {btnTestSound, "btnTestSound"},
+        {btnDefaultSound, "btnDefaultSound"},
+        {fedSoundPathname, "fedSoundPathname"},
+        {btnBrowseSound, "btnBrowseSound"},
+        {chkRunProgram, "chkRunProgram"},
+        {chkShutdown, "chkShutdown"},
+        {btnProgramProperties, "btnProgramProperties"},
+        {rbtShutdown, "rbtShutdown"},
+        {rbtRestart, "rbtRestart"},
+        {rbtLogoff, "rbtLogoff"},
+        {btnBack, "btnBack"},
+        {btnNext, "btnNext"},
+        {btnFinish, "btnFinish"},
+        {btnCancel, "btnCancel"},
+    };
+    for (const auto &[object, name] : named)
+        object->setObjectName(QLatin1String(name));
+}
+
 void TTaskForm::RefreshLogoffCaption()
 {
     rbtLogoff->setText(tr("Log off ") + Desktop::UserName());
@@ -351,7 +399,7 @@ void TTaskForm::UpdateDependentControls()
     cbxPrewarningPresets->setEnabled(chkPrewarning->isChecked());
     for (QRadioButton *r : {rbtShutdown, rbtRestart, rbtLogoff})
         r->setEnabled(chkShutdown->isChecked());
-    btnMailReceipients->setEnabled(chkSendemail->isChecked());
+    btnMailRecipients->setEnabled(chkSendemail->isChecked());
     btnProgramProperties->setEnabled(chkRunProgram->isChecked());
 }
 
@@ -379,8 +427,8 @@ void TTaskForm::ShowPagesFor(int kind)
     show(TaskActionsTab, task && WizardMode != wmChangeSchedule);
     // The date and repeat panels live on the When? page of the kind.
     QVBoxLayout *target = task ? FTaskWhenLayout : FAlarmWhenLayout;
-    target->insertWidget(0, Panels->DateTimePanel);
-    target->insertWidget(1, Panels->RepeatSchedulePanel);
+    target->insertWidget(0, Panels->StartPanel());
+    target->insertWidget(1, Panels->RepeatPanel());
     // Moved panels join the window's tab chain wherever the move left them:
     // the page's whole chain is laid down again, top to bottom, then the buttons.
     QList<QWidget *> chain = Panels->TabChain();
@@ -476,7 +524,7 @@ void TTaskForm::FocusFirstControl(QWidget *page)
         edtTaskTitle->setFocus();
         edtTaskTitle->selectAll();
     } else if (page == WhenTab || page == TaskWhenTab) {
-        Panels->dedStartDate->setFocus();
+        Panels->FocusStartDate();
     } else if (page == ActionsTab) {
         chkPopupNote->setFocus();
     } else if (page == TaskActionsTab) {
@@ -555,36 +603,37 @@ void TTaskForm::UpdateCaption()
 void TTaskForm::chkSendemailClick()
 {
     if (!chkSendemail->isChecked()) {
-        btnMailReceipients->setEnabled(false);
+        btnMailRecipients->setEnabled(false);
         return;
     }
     const TEmailBlock block = TaskCopy.EmailBlock();
     if (TSendemailForm::Test(block)) {
-        btnMailReceipients->setEnabled(true);
+        btnMailRecipients->setEnabled(true);
         UpdateFinishButton();
         return;
     }
     // Ticked without addresses: it stays ticked only when the dialog gives some.
     chkSendemail->setChecked(false);
-    TSendemailForm::Edit(block, S.Ini, Prefs().TextFont(), this, [this](bool accepted, const TEmailBlock &edited) {
-        if (accepted)
-            TaskCopy.SetEmailBlock(edited);
-        const bool usable = accepted && TSendemailForm::Test(edited);
-        chkSendemail->setChecked(usable);
-        btnMailReceipients->setEnabled(usable);
-        UpdateFinishButton();
-    });
+    TSendemailForm::Edit(Boxes(), block, S.Ini, Prefs().TextFont(), this,
+                         [this](bool accepted, const TEmailBlock &edited) {
+                             if (accepted)
+                                 TaskCopy.SetEmailBlock(edited);
+                             const bool usable = accepted && TSendemailForm::Test(edited);
+                             chkSendemail->setChecked(usable);
+                             btnMailRecipients->setEnabled(usable);
+                             UpdateFinishButton();
+                         });
 }
 
-void TTaskForm::btnMailReceipientsClick()
+void TTaskForm::btnMailRecipientsClick()
 {
     chkSendemail->setFocus();
-    TSendemailForm::Edit(TaskCopy.EmailBlock(), S.Ini, Prefs().TextFont(), this,
+    TSendemailForm::Edit(Boxes(), TaskCopy.EmailBlock(), S.Ini, Prefs().TextFont(), this,
                          [this](bool accepted, const TEmailBlock &edited) {
                              if (accepted) {
                                  TaskCopy.SetEmailBlock(edited);
                                  if (!TSendemailForm::Test(edited)) {
-                                     btnMailReceipients->setEnabled(false);
+                                     btnMailRecipients->setEnabled(false);
                                      chkSendemail->setChecked(false);
                                  }
                              }
@@ -607,20 +656,21 @@ void TTaskForm::chkRunProgramClick()
     }
     // Ticked without a program: it stays ticked only when the dialog gives one.
     chkRunProgram->setChecked(false);
-    TRunProgramForm::Edit(block, S.Ini, S.ProductName, this, [this](bool accepted, const TProgramBlock &edited) {
-        if (accepted)
-            TaskCopy.SetProgramBlock(edited);
-        const bool usable = accepted && TRunProgramForm::Test(edited);
-        chkRunProgram->setChecked(usable);
-        btnProgramProperties->setEnabled(usable);
-        UpdateFinishButton();
-    });
+    TRunProgramForm::Edit(Boxes(), block, S.Ini, S.ProductName, this,
+                          [this](bool accepted, const TProgramBlock &edited) {
+                              if (accepted)
+                                  TaskCopy.SetProgramBlock(edited);
+                              const bool usable = accepted && TRunProgramForm::Test(edited);
+                              chkRunProgram->setChecked(usable);
+                              btnProgramProperties->setEnabled(usable);
+                              UpdateFinishButton();
+                          });
 }
 
 void TTaskForm::btnProgramPropertiesClick()
 {
     chkRunProgram->setFocus();
-    TRunProgramForm::Edit(TaskCopy.ProgramBlock(), S.Ini, S.ProductName, this,
+    TRunProgramForm::Edit(Boxes(), TaskCopy.ProgramBlock(), S.Ini, S.ProductName, this,
                           [this](bool accepted, const TProgramBlock &edited) {
                               if (accepted) {
                                   TaskCopy.SetProgramBlock(edited);
@@ -636,20 +686,22 @@ void TTaskForm::btnProgramPropertiesClick()
 void TTaskForm::btnTestSoundClick()
 {
     const QString path = Sounds().Find(fedSoundPathname->text());
-    if (!path.isEmpty())
-        Sound::PlayFile(path);
-    else
-        ShowNotice(tr("Error 10: Sound file not found.\rMake sure it exists in the \"Sounds\" folder"), TMsgIcon::None,
-                   QString(), this);
+    if (path.isEmpty()) {
+        if (IMessageBoxes *boxes = Boxes())
+            boxes->Notice(tr("Error 10: Sound file not found.\rMake sure it exists in the \"Sounds\" folder"),
+                          TMsgIcon::None, QString(), this);
+    } else if (S.Actions && S.Actions->Sound) {
+        Sound::PlayFileOn(*S.Actions->Sound, path);
+    }
 }
 
 void TTaskForm::btnDefaultSoundClick()
 {
     if (!Sounds().Find(DefaultSoundFile).isEmpty())
         fedSoundPathname->setText(DefaultSoundFile);
-    else
-        ShowNotice(tr("Error 08: Default sound file not found.\rMake sure it exists in the \"Sounds\" folder"),
-                   TMsgIcon::None, QString(), this);
+    else if (IMessageBoxes *boxes = Boxes())
+        boxes->Notice(tr("Error 08: Default sound file not found.\rMake sure it exists in the \"Sounds\" folder"),
+                      TMsgIcon::None, QString(), this);
 }
 
 void TTaskForm::BrowseSound()
@@ -657,13 +709,13 @@ void TTaskForm::BrowseSound()
     // The user's own sounds once there are any, else the program's.
     const Desktop::SoundFolders sounds = Sounds();
     const QString folder = QFileInfo(sounds.user).isDir() ? sounds.user : sounds.program;
-    if (S.AskSoundFile) {
-        SoundPicked(S.AskSoundFile(this, folder));
+    IMessageBoxes *boxes = Boxes();
+    if (!boxes)
         return;
-    }
     auto *dialog = new QFileDialog(this, tr("Browse for a sound..."), folder, tr("WAV files (*.wav)"));
+    dialog->setObjectName(QStringLiteral("SoundBrowseDialog"));
     dialog->setFileMode(QFileDialog::ExistingFile);
-    OpenDialog(dialog, [this, dialog](int result) {
+    boxes->OpenDialog(dialog, [this, dialog](int result) {
         if (result == QDialog::Accepted && !dialog->selectedFiles().isEmpty())
             SoundPicked(dialog->selectedFiles().constFirst());
     });
@@ -699,8 +751,10 @@ void TTaskForm::SoundPicked(const QString &picked)
         fedSoundPathname->setText(name);
         return;
     }
-    ShowNotice(tr("Error 09: Unable to copy file to \"Sounds\" folder") + (why.isEmpty() ? QString() : QStringLiteral(": ") + why),
-               TMsgIcon::None, QString(), this);
+    if (IMessageBoxes *boxes = Boxes())
+        boxes->Notice(tr("Error 09: Unable to copy file to \"Sounds\" folder")
+                          + (why.isEmpty() ? QString() : QStringLiteral(": ") + why),
+                      TMsgIcon::None, QString(), this);
     fedSoundPathname->setText(picked);
 }
 
@@ -742,20 +796,21 @@ void TTaskForm::LoadFromTask()
 
 bool TTaskForm::FinishClick()
 {
-    Sound::Stop();
+    StopSound();
     TTaskData t = TaskCopy;
     t.Taskkind = uint8_t(ChosenKind());
     const TDateTime start = Panels->StartDateTime();
     auto startRefused = [&] {
         if (!Panels->IsExcludedWeekday(start))
             return false;
-        ShowNotice(tr("You cannot set the reminder's Date/Time to start on %1.\rYou have excluded it.")
-                       .arg(CalendarNames().Weekdays.value(DayOfTheWeek(start))),
-                   TMsgIcon::Information, windowTitle(), this);
+        if (IMessageBoxes *boxes = Boxes())
+            boxes->Notice(tr("You cannot set the reminder's Date/Time to start on %1.\rYou have excluded it.")
+                              .arg(CalendarNames().Weekdays.value(DayOfTheWeek(start))),
+                          TMsgIcon::Information, windowTitle(), this);
         return true;
     };
     auto writeRepeat = [&] {
-        t.RepeatTask = Panels->chkRepeatTask->isChecked();
+        t.RepeatTask = Panels->IsRepeating();
         uint8_t rule = 0;
         int32_t factor = 0;
         Panels->ReadRepeatRule(rule, factor);
@@ -797,7 +852,8 @@ bool TTaskForm::FinishClick()
         t.ShutdownType = rbtRestart->isChecked() ? skRestart : rbtLogoff->isChecked() ? skLogOff : skShutdown;
         if (!t.RunProgram && !t.ShutdownComputer) {
             GoToPage(TaskActionsTab);
-            ShowNotice(tr("At least one action must be set."), TMsgIcon::Warning, windowTitle(), this);
+            if (IMessageBoxes *boxes = Boxes())
+                boxes->Notice(tr("At least one action must be set."), TMsgIcon::Warning, windowTitle(), this);
             return false;
         }
     }
@@ -814,7 +870,7 @@ void TTaskForm::CancelClick()
 
 void TTaskForm::reject()
 {
-    Sound::Stop();
+    StopSound();
     QDialog::reject();
 }
 
@@ -828,29 +884,24 @@ void TTaskForm::done(int result)
 
 // ---- the two ways in ----
 
-TTaskForm *TTaskForm::OpenNewReminderWizard(const TTaskFormServices &services, QWidget *owner,
-                                            std::function<void(const TTaskData &task)> added)
+TTaskForm *TTaskForm::NewReminder(const TTaskFormServices &services, QWidget *owner)
 {
     auto *wizard = new TTaskForm(services, wmNew, owner);
     wizard->GoToPage(wizard->ReminderTypeTab);
-    QPointer<TTaskForm> open(wizard);
-    ModalRun::Open(wizard, [wizard, added = std::move(added)](int result) {
-        if (result == QDialog::Accepted && added)
-            added(wizard->TaskCopy);
-    });
-    return open.data();
+    return wizard;
 }
 
-TTaskForm *TTaskForm::OpenEditReminder(const TTaskFormServices &services, std::shared_ptr<TTaskData> task,
-                                       bool changeScheduleOnly, QWidget *owner,
-                                       std::function<void(bool changed)> finished)
+TTaskForm *TTaskForm::EditReminder(const TTaskFormServices &services, std::shared_ptr<TTaskData> task,
+                                   bool changeScheduleOnly, QWidget *owner)
 {
     auto *wizard = new TTaskForm(services, changeScheduleOnly ? wmChangeSchedule : wmProperties, owner);
     // The scheduler leaves it alone while it is open here, and the list shows it as running.
     task->InService = true;
-    wizard->TaskCopy = *task;
+    wizard->FEdited = std::move(task);
+    wizard->FChangeScheduleOnly = changeScheduleOnly;
+    wizard->TaskCopy = *wizard->FEdited;
     wizard->LoadFromTask();
-    wizard->ShowPagesFor(task->Taskkind);
+    wizard->ShowPagesFor(wizard->TaskCopy.Taskkind);
     const QList<QWidget *> pages = wizard->VisiblePages();
     if (!pages.isEmpty())
         wizard->GoToPage(changeScheduleOnly ? wizard->WhenTab : pages.first());
@@ -858,28 +909,43 @@ TTaskForm *TTaskForm::OpenEditReminder(const TTaskFormServices &services, std::s
         wizard->btnFinish->setEnabled(true);
         wizard->btnCancel->setEnabled(true);
     }
-    QPointer<TTaskForm> open(wizard);
-    ModalRun::Open(wizard, [wizard, task, changeScheduleOnly, finished = std::move(finished)](int result) {
-        if (result != QDialog::Accepted) {
-            // A note that asked for a new schedule is still open and keeps its reminder in service.
-            if (!changeScheduleOnly)
-                task->InService = false;
-            if (finished)
-                finished(false);
-            return;
-        }
-        *task = wizard->TaskCopy;
-        if (TActionContext *actions = wizard->S.Actions) {
-            const TOpenWindows &w = actions->Windows;
-            if (w.TaskList && w.SortTaskList)
-                w.SortTaskList();
-            if (w.TaskList && w.RefreshTaskList)
-                w.RefreshTaskList();
-            if (actions->List)
-                actions->List->MarkModified();
-        }
-        if (finished)
-            finished(true);
-    });
-    return open.data();
+    return wizard;
+}
+
+void TTaskForm::Open()
+{
+    IMessageBoxes *boxes = Boxes();
+    if (!boxes) {
+        Closed(QDialog::Rejected);
+        delete this;
+        return;
+    }
+    boxes->OpenDialog(this, [this](int result) { Closed(result); });
+}
+
+void TTaskForm::Closed(int result)
+{
+    if (!FEdited) {
+        if (result == QDialog::Accepted)
+            emit ReminderAdded(TaskCopy);
+        return;
+    }
+    if (result != QDialog::Accepted) {
+        // A note that asked for a new schedule is still open and keeps its reminder in service.
+        if (!FChangeScheduleOnly)
+            FEdited->InService = false;
+        emit EditFinished(false);
+        return;
+    }
+    *FEdited = TaskCopy;
+    if (TActionContext *actions = S.Actions) {
+        const TOpenWindows &w = actions->Windows;
+        if (w.TaskList && w.SortTaskList)
+            w.SortTaskList();
+        if (w.TaskList && w.RefreshTaskList)
+            w.RefreshTaskList();
+        if (actions->List)
+            actions->List->MarkModified();
+    }
+    emit EditFinished(true);
 }

@@ -7,9 +7,10 @@
 #include "platform/Desktop.h"
 
 #include <QDialog>
-#include <functional>
 #include <memory>
 
+class IMessageBoxes;
+class ISoundPlayer;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
@@ -28,17 +29,17 @@ class TImageList;
 class TPreferences;
 class TTaskList;
 class TvornIniFile;
+class TWindowRegistry;
 struct TActionContext;
 
 // What the wizard works with.
 struct TTaskFormServices {
-    TActionContext *Actions = nullptr; // preferences, sounds folder, open-window flags
+    // Preferences, sounds folders, the message boxes and the sound player, open-window flags.
+    TActionContext *Actions = nullptr;
     TvornIniFile *Ini = nullptr; // placement and the remembered type
-    const TImageList *LargeImages = nullptr; // the actions' pictures
-    std::function<void()> LoadImages;
+    const TImageList *LargeImages = nullptr; // the actions' pictures, loaded by the caller
+    TWindowRegistry *Windows = nullptr; // where the open wizards are found
     QString ProductName = QStringLiteral("Brivane");
-    // The sound browser (replaced in tests): the picked file, empty when cancelled.
-    std::function<QString(QWidget *owner, const QString &folder)> AskSoundFile;
 };
 
 class TTaskForm : public QDialog {
@@ -49,51 +50,87 @@ public:
     TTaskForm(TTaskFormServices services, TWizardMode mode, QWidget *owner = nullptr);
     ~TTaskForm() override;
 
-    // A new reminder: added receives the record on Finish; nothing happens on
-    // Cancel. The wizard is modal to owner only and goes when it closes; it is
-    // returned while it is open (not when a test's hook has answered it).
-    static TTaskForm *OpenNewReminderWizard(const TTaskFormServices &services, QWidget *owner,
-                                            std::function<void(const TTaskData &task)> added);
+    // A new reminder: ReminderAdded carries the record on Finish; nothing
+    // happens on Cancel. Connect, then Open().
+    static TTaskForm *NewReminder(const TTaskFormServices &services, QWidget *owner);
     // Edits a record of the list; the record stays in service while the
     // wizard is open. On Finish the record takes the edit, the open Reminders
-    // window is re-sorted and refreshed and the list marked modified; finished
-    // learns whether the user finished.
-    static TTaskForm *OpenEditReminder(const TTaskFormServices &services, std::shared_ptr<TTaskData> task,
-                                       bool changeScheduleOnly, QWidget *owner,
-                                       std::function<void(bool changed)> finished = {});
+    // window is re-sorted and refreshed and the list marked modified;
+    // EditFinished tells whether the user finished. Connect, then Open().
+    static TTaskForm *EditReminder(const TTaskFormServices &services, std::shared_ptr<TTaskData> task,
+                                   bool changeScheduleOnly, QWidget *owner);
+    // Shows the wizard modal to its owner only, through the message boxes; it
+    // is deleted once it has closed and told its result (at once when the
+    // boxes answer it without a user, or when there are none).
+    void Open();
 
-    // The newest wizard that is open, if any.
-    static TTaskForm *OpenWizard();
+    // The newest wizard that is open among windows, if any.
+    static TTaskForm *OpenWizard(const TWindowRegistry &windows);
 
-    TTaskData TaskCopy;
-    TWizardMode WizardMode;
-    QString CaptionPrefix;
+    // The private copy of the record the wizard works on.
+    const TTaskData &Task() const { return TaskCopy; }
 
-    void ShowPagesFor(int kind);
-    void ApplyNewDefaults();
-    void LoadFromTask();
-    // Finish: false (the wizard stays open as it is) when the record cannot be made.
+    // The pages: the visible ones in order, the one shown, and a move to one
+    // (which fires the leave and show rules).
+    QList<QWidget *> VisiblePages() const;
+    QWidget *CurrentPage() const;
+    void GoToPage(QWidget *page);
+
+signals:
+    void ReminderAdded(const TTaskData &task);
+    void EditFinished(bool changed);
+
+protected:
+    void reject() override;
+    void showEvent(QShowEvent *event) override;
+    void done(int result) override;
+
+private slots:
+    // Finish: the wizard stays open as it is when the record cannot be made.
     bool FinishClick();
     void CancelClick();
     void NextClick();
     void BackClick();
     void UpdateFinishButton();
-    // Moves to a page (the visible pages in order); fires the leave and show rules.
-    void GoToPage(QWidget *page);
-    QWidget *CurrentPage() const;
-    QList<QWidget *> VisiblePages() const;
-
-    // Action-box handlers (also reached by clicks).
     void chkSendemailClick();
-    void btnMailReceipientsClick();
+    void btnMailRecipientsClick();
     void chkRunProgramClick();
     void btnProgramPropertiesClick();
     void btnTestSoundClick();
     void btnDefaultSoundClick();
     void BrowseSound();
+
+private:
+    void BuildPages();
+    void NamePages();
+    void ShowPagesFor(int kind);
+    void ApplyNewDefaults();
+    void LoadFromTask();
     // A sound file the user chose: copied into the user's sounds folder (unless it
     // is there or among the program's own) and named in the field.
     void SoundPicked(const QString &picked);
+    void Closed(int result);
+    void PageShown(QWidget *page);
+    void PageLeft(QWidget *page);
+    void FocusFirstControl(QWidget *page);
+    void UpdateCaption();
+    void UpdateButtons();
+    void TypeChosen(bool alarm);
+    void UpdateDependentControls();
+    void RefreshLogoffCaption();
+    void StopSound();
+    int ChosenKind() const;
+    Desktop::SoundFolders Sounds() const;
+    const TPreferences &Prefs() const;
+    IMessageBoxes *Boxes() const;
+
+    TTaskFormServices S;
+    TTaskData TaskCopy;
+    TWizardMode WizardMode;
+    QString CaptionPrefix;
+    // The record an edit finishes into; none for a new reminder.
+    std::shared_ptr<TTaskData> FEdited;
+    bool FChangeScheduleOnly = false;
 
     QTabWidget *TasksPageControl;
     QWidget *ReminderTypeTab, *GeneralTab, *WhenTab, *ActionsTab, *TaskWhenTab, *TaskActionsTab;
@@ -106,7 +143,7 @@ public:
     QSpinBox *sedPrewarningNFactor;
     QComboBox *cbxPrewarningPresets;
     QCheckBox *chkPopupNote, *chkSendemail, *chkPlaySound;
-    QPushButton *btnMailReceipients, *btnTestSound, *btnDefaultSound;
+    QPushButton *btnMailRecipients, *btnTestSound, *btnDefaultSound;
     QLineEdit *fedSoundPathname;
     QToolButton *btnBrowseSound;
     QCheckBox *chkRunProgram, *chkShutdown;
@@ -114,27 +151,6 @@ public:
     QRadioButton *rbtShutdown, *rbtRestart, *rbtLogoff;
     QPushButton *btnBack = nullptr, *btnNext = nullptr, *btnFinish = nullptr, *btnCancel = nullptr;
     Tcomponentform *Panels;
-
-protected:
-    void reject() override;
-    void showEvent(QShowEvent *event) override;
-    void done(int result) override;
-
-private:
-    void BuildPages();
-    void PageShown(QWidget *page);
-    void PageLeft(QWidget *page);
-    void FocusFirstControl(QWidget *page);
-    void UpdateCaption();
-    void UpdateButtons();
-    void TypeChosen(bool alarm);
-    void UpdateDependentControls();
-    void RefreshLogoffCaption();
-    int ChosenKind() const;
-    Desktop::SoundFolders Sounds() const;
-    const TPreferences &Prefs() const;
-
-    TTaskFormServices S;
     std::unique_ptr<TFormPlacement> FPlacement;
     QVBoxLayout *FAlarmWhenLayout, *FTaskWhenLayout;
     QWidget *FShownPage = nullptr;

@@ -1,49 +1,36 @@
 #include "ui/ToolTipTime.h"
 
-#include <QApplication>
+#include "scheduler/ActionContext.h"
+
+#include <QCoreApplication>
 #include <QHelpEvent>
-#include <QPointer>
 #include <QToolTip>
 #include <QWidget>
 
-namespace {
-
-class TToolTipTimer : public QObject {
-public:
-    using QObject::QObject;
-    int Milliseconds = 0;
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() != QEvent::ToolTip || Milliseconds <= 0 || !watched->isWidgetType())
-            return false;
-        auto *widget = static_cast<QWidget *>(watched);
-        // Item views and widgets with a time of their own answer tooltips themselves.
-        if (widget->toolTip().isEmpty() || widget->toolTipDuration() >= 0)
-            return false;
-        auto *help = static_cast<QHelpEvent *>(event);
-        QToolTip::showText(help->globalPos(), widget->toolTip(), widget, QRect(), Milliseconds);
-        return true;
-    }
-};
-
-QPointer<TToolTipTimer> g_timer;
-
-} // namespace
-
-void SetToolTipDisplayTime(int milliseconds)
+TToolTipTime::TToolTipTime(QCoreApplication &application, const TActionContext &actions)
+    : FActions(actions)
 {
-    if (!g_timer) {
-        if (!qApp)
-            return;
-        g_timer = new TToolTipTimer(qApp);
-        qApp->installEventFilter(g_timer);
-    }
-    g_timer->Milliseconds = milliseconds;
+    setObjectName(QStringLiteral("ToolTipTime"));
+    application.installEventFilter(this);
 }
 
-int ToolTipDisplayTime()
+int TToolTipTime::DisplayTime() const
 {
-    return g_timer ? g_timer->Milliseconds : 0;
+    return FActions.Prefs().TooltipDisplayTime();
+}
+
+bool TToolTipTime::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() != QEvent::ToolTip || !watched->isWidgetType())
+        return false;
+    const int milliseconds = DisplayTime();
+    if (milliseconds <= 0)
+        return false;
+    auto *widget = static_cast<QWidget *>(watched);
+    // Item views and widgets with a time of their own answer tooltips themselves.
+    if (widget->toolTip().isEmpty() || widget->toolTipDuration() >= 0)
+        return false;
+    auto *help = static_cast<QHelpEvent *>(event);
+    QToolTip::showText(help->globalPos(), widget->toolTip(), widget, QRect(), milliseconds);
+    return true;
 }

@@ -20,6 +20,7 @@ TvornSplashForm::TvornSplashForm(QWidget *parent)
     : TvornBaseForm(parent)
     , VisibilityTimer(new QTimer(this))
 {
+    VisibilityTimer->setObjectName(QStringLiteral("VisibilityTimer"));
     VisibilityTimer->setSingleShot(false);
     VisibilityTimer->setInterval(FVisibilityTime);
     connect(VisibilityTimer, &QTimer::timeout, this, &TvornSplashForm::VisibilityTimerTimer);

@@ -26,12 +26,11 @@ public:
     void SetVisibilityTime(int msecs);
     int VisibilityTime() const { return FVisibilityTime; }
 
-    QTimer *VisibilityTimer;
-
 protected:
     void showEvent(QShowEvent *event) override;
 
 private:
     void VisibilityTimerTimer();
+    QTimer *VisibilityTimer;
     int FVisibilityTime = 1500;
 };

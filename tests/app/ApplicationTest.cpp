@@ -215,12 +215,13 @@ TEST(Splash, ShowsTheVersionAndClosesItselfAfterItsVisibilityTime)
 {
     QPointer<TPalvaroSplashForm> splash = new TPalvaroSplashForm(nullptr, QStringLiteral("3.92"));
     splash->SetVisibilityTime(1500);
-    EXPECT_EQ(splash->lblTitle->text(), "ver 3.92");
+    EXPECT_EQ(splash->findChild<QLabel *>(QStringLiteral("lblTitle"))->text(), "ver 3.92");
     EXPECT_FALSE(splash->close()); // nobody else may close it
     splash->show();
-    ASSERT_TRUE(splash->VisibilityTimer->isActive());
-    EXPECT_EQ(splash->VisibilityTimer->interval(), 1500);
-    QMetaObject::invokeMethod(splash->VisibilityTimer, "timeout", Qt::DirectConnection);
+    auto *timer = splash->findChild<QTimer *>(QStringLiteral("VisibilityTimer"));
+    ASSERT_TRUE(timer && timer->isActive());
+    EXPECT_EQ(timer->interval(), 1500);
+    QMetaObject::invokeMethod(timer, "timeout", Qt::DirectConnection);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(splash.isNull());
 }

@@ -26,7 +26,6 @@
 #include <gtest/gtest.h>
 
 #include "model/TaskList.h"
-#include "ui/ToolTipTime.h"
 
 namespace {
 
@@ -226,8 +225,7 @@ TEST(PreferencesForm, OkChainStopsAtAFailedEmailPageAndKeepsWhatCameBefore)
         EXPECT_EQ(saved->EmailActionWaittime(), failed ? 5 : 30);
         EXPECT_EQ(saved->Snooze1N(), failed ? 5 : 9);
         EXPECT_EQ(saved->ShowDisabledTasks(), failed);
-        EXPECT_EQ(ToolTipDisplayTime() == 2000, !failed);
-        SetToolTipDisplayTime(0);
+        EXPECT_EQ(saved->TooltipDisplayTime() == 2000, !failed);
 
         if (c.message.startsWith(QStringLiteral("Only numeric"))) {
             // The port box is in sight, so the user can put it right and OK closes.

@@ -8,6 +8,7 @@
 #include "model/TaskList.h"
 #include "scheduler/ActionContext.h"
 #include "storage/StoreAutoSave.h"
+#include "ui/WindowRegistry.h"
 
 #include <memory>
 
@@ -59,4 +60,7 @@ struct TAppContext {
     // The desktop's notification area and hot keys, made with the tray front.
     std::unique_ptr<ITrayIcon> Tray;
     std::unique_ptr<IHotKeys> HotKeys;
+    // The windows the program keeps one of (the hidden window among them),
+    // for finding the open one.
+    TWindowRegistry OpenWindows;
 };

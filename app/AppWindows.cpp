@@ -52,7 +52,7 @@ void Wire(TAppContext &c, Thddnorm &tray)
     auto window = std::make_shared<QPointer<TTaskListForm>>();
     // One new-reminder wizard at a time: asking again brings it forward. The
     // record joins the list whether or not the Reminders window is still open.
-    tray.OpenNewReminderWizard = [&c, &tray, window](QWidget *owner) {
+    QObject::connect(&tray, &Thddnorm::NewReminderWizardRequested, &tray, [&c, &tray, window](QWidget *owner) {
         if (TTaskForm *open = TTaskForm::OpenWizard()) {
             BringToFront(open);
             return;
@@ -63,16 +63,18 @@ void Wire(TAppContext &c, Thddnorm &tray)
             if (TTaskListForm *open = window->data())
                 open->ShowAddedReminder(added);
         });
-    };
-    tray.EditReminder = [&c, &tray](std::shared_ptr<TTaskData> task, QWidget *owner) {
+    });
+    QObject::connect(&tray, &Thddnorm::EditReminderRequested, &tray, [&c, &tray](std::shared_ptr<TTaskData> task,
+                                                                               QWidget *owner) {
         if (TTaskForm *open = TTaskForm::OpenWizard()) {
             BringToFront(open);
             return;
         }
         TTaskForm::OpenEditReminder(WizardServices(c, &tray), std::move(task), false, owner);
-    };
-    tray.OpenAddReminderWizard = [&tray] { tray.OpenNewReminderWizard(nullptr); };
-    tray.OpenTaskListWindow = [&c, &tray, window] {
+    });
+    QObject::connect(&tray, &Thddnorm::AddReminderWizardRequested, &tray,
+                     [&tray] { tray.OpenNewReminderWizard(nullptr); });
+    QObject::connect(&tray, &Thddnorm::TaskListWindowRequested, &tray, [&c, &tray, window] {
         if (TTaskListForm *open = window->data()) {
             BringToFront(open);
             return;
@@ -102,13 +104,15 @@ void Wire(TAppContext &c, Thddnorm &tray)
         s.OpenPreferences = [&tray](QWidget *) { tray.popPreferencesClick(); };
         if (UpdateCheck::Available(c))
             s.CheckForUpdates = [&c] { UpdateCheck::Start(c); };
-        s.OpenNewReminderWizard = tray.OpenNewReminderWizard;
-        s.EditReminder = tray.EditReminder;
+        s.OpenNewReminderWizard = [&tray](QWidget *owner) { tray.OpenNewReminderWizard(owner); };
+        s.EditReminder = [&tray](std::shared_ptr<TTaskData> task, QWidget *owner) {
+            tray.EditReminder(std::move(task), owner);
+        };
         auto *form = new TTaskListForm(std::move(s));
         *window = form;
         LogInfo(QStringLiteral("Reminders window opened"));
         BringToFront(form);
-    };
+    });
 }
 
 } // namespace AppWindows

@@ -102,7 +102,7 @@ void Wire(TAppContext &c, Thddnorm &tray)
 {
     if (c.Preferences)
         SetToolTipDisplayTime(c.Preferences->TooltipDisplayTime());
-    tray.OpenPreferencesWindow = [&c, &tray] {
+    QObject::connect(&tray, &Thddnorm::PreferencesWindowRequested, &tray, [&c, &tray] {
         if (TPreferencesForm *open = TPreferencesForm::Instance()) {
             open->raise();
             open->activateWindow();
@@ -114,7 +114,7 @@ void Wire(TAppContext &c, Thddnorm &tray)
         LogInfo(QStringLiteral("Preferences window opened"));
         // An open Reminders window waits for it, as it is the window's owner.
         TPreferencesForm::ShowPreferences(Services(c, tray), OpenTaskList(c));
-    };
+    });
 }
 
 } // namespace PreferencesWindow

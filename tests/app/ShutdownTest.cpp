@@ -1,8 +1,9 @@
-#include "app/InitApp.h"
+#include "app/BrivaneApplication.h"
 #include "app/PalvaroApplication.h"
 #include "app/hiddenfrm.h"
 #include "core/EndRequest.h"
 #include "model/TaskList.h"
+#include "platform/DesktopMessageBoxes.h"
 #include "scheduler/ActionContext.h"
 #include "tests/fakes/FakeSessionEndSource.h"
 #include "tests/support/TestSupport.h"
@@ -35,7 +36,7 @@ TEST(Teardown, FreesEveryWindowOnceWhateverOwnsWhat)
         freeing->Other = freed;
         windows.insert(windows.end(), {note, menu, freed, freeing});
     }
-    InitApp::DeleteTopLevelWindows();
+    TBrivaneApplication::DeleteTopLevelWindows();
     for (const QPointer<QWidget> &w : windows)
         EXPECT_TRUE(w.isNull());
     EXPECT_TRUE(QApplication::topLevelWidgets().isEmpty());
@@ -62,7 +63,6 @@ TEST(HiddenWindow, EndOfSessionEndsTheProgramInOrderAndNoBoxWaitsAfterIt)
     EXPECT_NE(list.ModifiedAt(), 0);
     // A real box from now on gives the cautious answer at once instead of
     // waiting for someone who is logging out.
-    SetMessageBoxHandler({});
-    EXPECT_EQ(ShowMessageBox("Still there?", TMsgIcon::Warning, TMsgButtons::YesNo), TMsgResult::No);
-    SetMessageBoxHandler(TestSupport::DefaultMessageBoxAnswer);
+    TDesktopMessageBoxes boxes;
+    EXPECT_EQ(boxes.Show("Still there?", TMsgIcon::Warning, TMsgButtons::YesNo, QString()), TMsgResult::No);
 }

@@ -37,7 +37,7 @@ TBrivaneApplication::TBrivaneApplication() = default;
 
 TBrivaneApplication::~TBrivaneApplication() = default;
 
-void TBrivaneApplication::FinalizeInitApp()
+void TBrivaneApplication::FinalizeContext()
 {
     LogInfo(QStringLiteral("Finalize InitApp"));
     TAppContext *c = FContext.get();
@@ -298,7 +298,7 @@ bool TBrivaneApplication::InitializeModules()
         return true;
     FInitialized = true;
     // The finalization runs even when start-up halts part-way.
-    BeginModule(QStringLiteral("InitApp"), [this] { FinalizeInitApp(); });
+    BeginModule(QStringLiteral("InitApp"), [this] { FinalizeContext(); });
 
     FContext = std::make_unique<TAppContext>();
     TAppContext &c = *FContext;

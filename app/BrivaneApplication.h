@@ -56,7 +56,7 @@ private:
         std::function<void()> Finalization;
     };
 
-    void FinalizeInitApp();
+    void FinalizeContext();
     void OpenIniAndLog();
     bool LoadPictureLibrary();
     void EnsureFolders();

@@ -7,7 +7,7 @@ struct TAppContext;
 class Thddnorm;
 
 namespace PreferencesWindow {
-// Sets the tray front's OpenPreferencesWindow and puts the stored tooltip time
+// Opens the window on the tray front's PreferencesWindowRequested and puts the stored tooltip time
 // in force.
 void Wire(TAppContext &context, Thddnorm &tray);
 } // namespace PreferencesWindow

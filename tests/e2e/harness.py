@@ -721,7 +721,9 @@ class Session:
                 break
             check(time.monotonic() < deadline, "window %d does not take the keyboard" % wid)
             time.sleep(0.1)
-        # Keys pressed from here on reach the program after its focus-in: the server keeps their order.
+        # The toolkit takes the focus-in in steps of its own that no X query shows; keys
+        # pressed before it is done can go to the widget it then moves the focus from.
+        time.sleep(0.3)
 
     def key(self, wid, *keys):
         """Send key presses (xdotool names: Return, Escape, ctrl+c, ...) to the window."""

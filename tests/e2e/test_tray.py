@@ -179,7 +179,8 @@ def test_a_click_or_a_double_click_on_the_xembed_icon_opens_one_reminders_window
 
     s.x("xdotool", "click", "--repeat", "2", "--delay", "80", "1", check_rc=True)
     s.wait_window(REMINDERS, timeout=5, proc=p, exact=False)
-    # A second copy's request comes after both clicks: once it is handled, so are they.
+    # A second copy's request comes after both clicks: once it is handled, so are they
+    # (the copy starts the log afresh, so the line can only be the running one's answer).
     again = s.start("again")
     again.expect_exit(0, timeout=START_TIMEOUT)
     s.wait_log_count(SHOW_REQUEST, 1, proc=p)

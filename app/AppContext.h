@@ -63,6 +63,7 @@ struct TAppContext {
     std::unique_ptr<IHotKeys> HotKeys;
     // How long tooltips stay up (the preferences' time); freed first.
     std::unique_ptr<TToolTipTime> ToolTips;
-    // The windows kept one at a time (Reminders, the wizard, Preferences).
+    // The windows the program keeps one of (Reminders, the wizard,
+    // Preferences, the hidden window), for finding the open one.
     TWindowRegistry Windows;
 };

@@ -66,7 +66,7 @@ void Wire(TAppContext &c, Thddnorm &tray)
     if (QCoreApplication::instance())
         c.ToolTips = std::make_unique<TToolTipTime>(*QCoreApplication::instance(), c.Actions);
     // The record joins the list whether or not the Reminders window is still open.
-    tray.OpenNewReminderWizard = [&c, &tray](QWidget *owner) {
+    QObject::connect(&tray, &Thddnorm::NewReminderWizardRequested, &tray, [&c, &tray](QWidget *owner) {
         if (RaiseOpenWizard(c))
             return;
         TTaskForm *wizard = TTaskForm::NewReminder(WizardServices(c, &tray), owner);
@@ -77,14 +77,16 @@ void Wire(TAppContext &c, Thddnorm &tray)
                 open->ShowAddedReminder(added);
         });
         wizard->Open();
-    };
-    tray.EditReminder = [&c, &tray](std::shared_ptr<TTaskData> task, QWidget *owner) {
+    });
+    QObject::connect(&tray, &Thddnorm::EditReminderRequested, &tray,
+                     [&c, &tray](std::shared_ptr<TTaskData> task, QWidget *owner) {
         if (RaiseOpenWizard(c))
             return;
         TTaskForm::EditReminder(WizardServices(c, &tray), std::move(task), false, owner)->Open();
-    };
-    tray.OpenAddReminderWizard = [&tray] { tray.OpenNewReminderWizard(nullptr); };
-    tray.OpenTaskListWindow = [&c, &tray] {
+    });
+    QObject::connect(&tray, &Thddnorm::AddReminderWizardRequested, &tray,
+                     [&tray] { tray.OpenNewReminderWizard(nullptr); });
+    QObject::connect(&tray, &Thddnorm::TaskListWindowRequested, &tray, [&c, &tray] {
         if (auto *open = c.Windows.Find<TTaskListForm>()) {
             BringToFront(open);
             return;
@@ -122,7 +124,7 @@ void Wire(TAppContext &c, Thddnorm &tray)
         QObject::connect(form, &TTaskListForm::preferencesRequested, &tray, &Thddnorm::popPreferencesClick);
         LogInfo(QStringLiteral("Reminders window opened"));
         BringToFront(form);
-    };
+    });
 }
 
 } // namespace AppWindows

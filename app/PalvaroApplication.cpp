@@ -1,12 +1,11 @@
 #include "app/PalvaroApplication.h"
 
 #include "BuildConfig.h"
-#include "app/InitApp.h"
 #include "core/DateTime.h"
-#include "core/MessageBox.h"
 #include "core/vornIniFile.h"
 #include "core/vornLogFile.h"
 #include "platform/Desktop.h"
+#include "platform/MessageBoxes.h"
 #include "platform/Shell.h"
 #include "ui/PalvaroSplashFrm.h"
 
@@ -21,8 +20,12 @@ TDeploymentSites TDeploymentSites::FromBuild()
             QStringLiteral(BRIVANE_DOWNLOAD_SITE2)};
 }
 
-TPalvaroApplication::TPalvaroApplication(const QString &exePath)
+TPalvaroApplication::TPalvaroApplication(const QString &exePath, IMessageBoxes *boxes, Shell::IShell *shell,
+                                         IProgramModules *modules)
     : TvornApplication(exePath)
+    , FBoxes(boxes)
+    , FShell(shell)
+    , FModules(modules)
 {
     AddFolder(QStringLiteral("HELP=Help/"));
     AddFolder(QStringLiteral("SOUNDS=Sounds/"));
@@ -101,7 +104,8 @@ void TPalvaroApplication::OpenHelpPage(const QString &key)
         path = GetProgramFolder(QStringLiteral("HELP")) + v;
     else
         path = WriteHelpRedirect(v); // an anchor cannot be part of a file name
-    Shell::Open(path);
+    if (FShell)
+        FShell->Open(path, QString(), QString());
 }
 
 QString TPalvaroApplication::WriteHelpRedirect(const QString &target)
@@ -134,7 +138,8 @@ void TPalvaroApplication::SetLogLevel(bool enabled)
 void TPalvaroApplication::TerminateApplication(const QString &reason)
 {
     LogInfo(QStringLiteral("TerminateApplication: ") + reason);
-    InitApp::SaveStoreNow();
+    if (FModules)
+        FModules->SaveStoreNow();
     ReportLoggedErrors();
     FTerminateRequested = true;
     EndEventLoop();
@@ -144,7 +149,8 @@ void TPalvaroApplication::HaltApplication(const QString &reason)
 {
     LogInfo(QStringLiteral("HaltApplication: ") + reason);
     // The finalizations free this object; nothing of it may be touched after them.
-    InitApp::RunFinalizations();
+    if (FModules)
+        FModules->RunFinalizations();
     TvornApplication::HaltProcess();
 }
 
@@ -157,7 +163,7 @@ void TPalvaroApplication::ReportLoggedErrors()
         CopyLogToDesktop();
     // The box says the log was copied: only when it was.
     if (log->ErrorsLogged && CopyLogToDesktop()) {
-        ShowMessageBox(QStringLiteral("Error(s) have been detected during %1's operation.\r\r"
+        ShowBox(QStringLiteral("Error(s) have been detected during %1's operation.\r\r"
                                       "A log file named %2.log has been copied to your Desktop.\r"
                                       "Please attach this file to an e-mail and send it to %3.")
                            .arg(ProgramName, ProgramName, GetInternet(QStringLiteral("LOG-EMAIL"))),
@@ -168,11 +174,11 @@ void TPalvaroApplication::ReportLoggedErrors()
 bool TPalvaroApplication::CopyLogToDesktop()
 {
     const QString source = LogPath();
-    const QString dest = GetFolder(QStringLiteral("WIN-DESKTOP")) + GetFile(QStringLiteral("LOG"));
+    const QString dest = GetFolder(QStringLiteral("DESKTOP")) + GetFile(QStringLiteral("LOG"));
     QString why; // the system's reason, as strerror words it
     try {
         // A desktop folder that does not exist yet is made, as the user is told to look there.
-        QDir().mkpath(GetFolder(QStringLiteral("WIN-DESKTOP")));
+        QDir().mkpath(GetFolder(QStringLiteral("DESKTOP")));
         // Replaced whole or not at all: a full disk keeps the earlier copy.
         if (!CopyFileAtomically(source, dest, &why))
             throw EvornError(QStringLiteral("Cannot open file %1").arg(source));
@@ -182,7 +188,7 @@ bool TPalvaroApplication::CopyLogToDesktop()
         QString text = e.Message();
         if (!why.isEmpty() && !text.endsWith(why))
             text += QStringLiteral(": ") + why;
-        ShowMessageBox(QStringLiteral("Error 17: Unable to copy LOG file: %1.").arg(text), TMsgIcon::Warning,
+        ShowBox(QStringLiteral("Error 17: Unable to copy LOG file: %1.").arg(text), TMsgIcon::Warning,
                        TMsgButtons::Ok);
         return false;
     }
@@ -193,4 +199,10 @@ void TPalvaroApplication::ShowSplash(const TResourceLibrary *library)
     auto *splash = new TPalvaroSplashForm(library, Version);
     splash->SetVisibilityTime(1500);
     splash->show();
+}
+
+TMsgResult TPalvaroApplication::ShowBox(const QString &text, TMsgIcon icon, TMsgButtons buttons,
+                                        const QString &title) const
+{
+    return FBoxes ? FBoxes->Show(text, icon, buttons, title) : CautiousAnswer(buttons);
 }

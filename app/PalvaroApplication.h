@@ -3,11 +3,26 @@
 // the two ways of ending the program.
 
 #include "app/vornApplication.h"
+#include "core/MessageTypes.h"
 
 #include <cstdint>
 
+class IMessageBoxes;
 class TResourceLibrary;
 class TvornIniFile;
+namespace Shell {
+class IShell;
+}
+
+// The owner of the program's modules, as the two ways of ending reach it.
+class IProgramModules {
+public:
+    virtual ~IProgramModules() = default;
+    // Saves the store when one was read at start-up.
+    virtual void SaveStoreNow() = 0;
+    // Ends the started modules once, newest first.
+    virtual void RunFinalizations() = 0;
+};
 
 // The addresses the build was given (BuildConfig.h); empty ones are left out
 // of the internet table.
@@ -18,7 +33,12 @@ struct TDeploymentSites {
 
 class TPalvaroApplication : public TvornApplication {
 public:
-    explicit TPalvaroApplication(const QString &exePath = QString());
+    // boxes: where the user is told and asked (none: nothing is shown, the
+    // cautious answer given); shell: opens help pages and the date/time
+    // settings (none: nothing opens); modules: what the ends save and finalize
+    // (none in tests that only read the environment).
+    explicit TPalvaroApplication(const QString &exePath = QString(), IMessageBoxes *boxes = nullptr,
+                                 Shell::IShell *shell = nullptr, IProgramModules *modules = nullptr);
 
     // 0 when the executable's full path contains "Brivane" (case counts), else 1.
     static uint8_t EditionFromPath(const QString &exePath);
@@ -37,6 +57,10 @@ public:
     void ReportLoggedErrors();
     bool CopyLogToDesktop(); // false (after telling the user) when the copy was not made
     void ShowSplash(const TResourceLibrary *library);
+    // A box that waits for its answer (start-up and the end only).
+    TMsgResult ShowBox(const QString &text, TMsgIcon icon, TMsgButtons buttons,
+                       const QString &title = QString()) const;
+    Shell::IShell *ShellService() const { return FShell; }
 
     // True once TerminateApplication asked the loop to end.
     bool TerminateRequested() const { return FTerminateRequested; }
@@ -57,5 +81,8 @@ public:
     TvornIniFile *Ini = nullptr;
 
 private:
+    IMessageBoxes *FBoxes;
+    Shell::IShell *FShell;
+    IProgramModules *FModules;
     bool FTerminateRequested = false;
 };

@@ -132,7 +132,7 @@ void Open(TAppContext &c, Thddnorm &tray)
 
 void Wire(TAppContext &c, Thddnorm &tray)
 {
-    tray.OpenPreferencesWindow = [&c, &tray] { Open(c, tray); };
+    QObject::connect(&tray, &Thddnorm::PreferencesWindowRequested, &tray, [&c, &tray] { Open(c, tray); });
 }
 
 } // namespace PreferencesWindow

@@ -10,7 +10,6 @@ class Thddnorm;
 namespace PreferencesWindow {
 // Opens the window, or brings the open one forward on its Action Reflexes page.
 void Open(TAppContext &context, Thddnorm &tray);
-// Sets the tray front's OpenPreferencesWindow and puts the stored tooltip time
-// in force.
+// Opens the window on the tray front's PreferencesWindowRequested.
 void Wire(TAppContext &context, Thddnorm &tray);
 } // namespace PreferencesWindow

@@ -18,7 +18,7 @@ void Start(TAppContext &c)
     TUpdateCheckSettings s;
     s.VersionCheckFile = app.GetInternet(QStringLiteral("VERSION-CHECK-FILE"));
     s.DownloadUpdate = app.GetInternet(QStringLiteral("DOWNLOAD-UPDATE"));
-    s.TempFolder = app.GetFolder(QStringLiteral("WIN-TEMP"));
+    s.TempFolder = app.GetFolder(QStringLiteral("TEMP"));
     s.Version = app.Version;
     s.BuildDate = app.BuildDate;
     s.Http = std::make_shared<TCurlHttpClient>();

@@ -3,11 +3,11 @@
 #include "app/PalvaroApplication.h"
 #include "core/Clock.h"
 #include "core/EndRequest.h"
-#include "core/MessageBox.h"
 #include "core/vornIniFile.h"
 #include "core/vornLogFile.h"
 #include "extras/InfoDlgFrm.h"
 #include "model/TaskList.h"
+#include "platform/MessageBoxes.h"
 #include "platform/SessionEnd.h"
 #include "platform/SingleInstance.h"
 #include "platform/SystemHelpers.h"
@@ -182,10 +182,11 @@ void Thddnorm::WarnHotKeysInUse(bool addOk, bool listOk)
 
 void Thddnorm::WarnShortcutInUse(QChar letter)
 {
-    ShowNotice(tr("Shortcut key Ctrl+Shift+%1 is in use by another program operation\ror another application. "
-                  "Please try another key.")
-                   .arg(letter),
-               TMsgIcon::Warning);
+    if (FActions.Boxes)
+        FActions.Boxes->Notice(tr("Shortcut key Ctrl+Shift+%1 is in use by another program operation\ror another "
+                                  "application. Please try another key.")
+                                   .arg(letter),
+                               TMsgIcon::Warning);
 }
 
 namespace {
@@ -277,24 +278,24 @@ void Thddnorm::OnHotKey(int id)
 
 void Thddnorm::popAddTaskClick()
 {
-    if (OpenAddReminderWizard)
-        OpenAddReminderWizard();
+    if (Answered(&Thddnorm::AddReminderWizardRequested))
+        emit AddReminderWizardRequested();
     else
         LogInfo(QStringLiteral("Add a Reminder asked for; the wizard is not part of this build"));
 }
 
 void Thddnorm::popTaskListClick()
 {
-    if (OpenTaskListWindow)
-        OpenTaskListWindow();
+    if (Answered(&Thddnorm::TaskListWindowRequested))
+        emit TaskListWindowRequested();
     else
         LogInfo(QStringLiteral("Reminders window asked for; it is not part of this build"));
 }
 
 void Thddnorm::popPreferencesClick()
 {
-    if (OpenPreferencesWindow)
-        OpenPreferencesWindow();
+    if (Answered(&Thddnorm::PreferencesWindowRequested))
+        emit PreferencesWindowRequested();
     else
         LogInfo(QStringLiteral("Preferences window asked for; it is not part of this build"));
 }
@@ -317,6 +318,16 @@ void Thddnorm::popCloseApplicationClick()
     }
     if (FApp)
         FApp->TerminateApplication(QStringLiteral("popCloseApplicationClick"));
+}
+
+void Thddnorm::OpenNewReminderWizard(QWidget *owner)
+{
+    emit NewReminderWizardRequested(owner);
+}
+
+void Thddnorm::EditReminder(std::shared_ptr<TTaskData> task, QWidget *owner)
+{
+    emit EditReminderRequested(std::move(task), owner);
 }
 
 void Thddnorm::LoadTaskListImages()
@@ -355,5 +366,5 @@ void Thddnorm::QueryEndSession()
     RequestProgramEnd();
     FActions.MarkListModified();
     if (FApp)
-        FApp->TerminateApplication(QStringLiteral("WMQueryEndSession"));
+        FApp->TerminateApplication(QStringLiteral("SessionEnd"));
 }

@@ -10,8 +10,8 @@
 #include "platform/ResourceLibrary.h"
 
 #include <QMap>
+#include <QMetaMethod>
 #include <QWidget>
-#include <functional>
 #include <memory>
 
 class IHotKeys;
@@ -71,15 +71,11 @@ public:
     void popAboutClick();
     void popCloseApplicationClick();
 
-    // The windows the menu, the hot keys and a second copy open. Each is one
-    // entry point a window supplies; until then the command only logs.
-    std::function<void()> OpenAddReminderWizard;
-    std::function<void()> OpenTaskListWindow;
-    std::function<void()> OpenPreferencesWindow;
-    // The Add Reminder wizard as the Reminders window uses it, modal to owner
-    // only: a new record (added to the list on Finish), and editing a listed one.
-    std::function<void(QWidget *owner)> OpenNewReminderWizard;
-    std::function<void(std::shared_ptr<TTaskData> task, QWidget *owner)> EditReminder;
+    // The Add Reminder wizard as the Reminders window asks for it, modal to
+    // owner only: a new record (added to the list on Finish), and editing a
+    // listed one.
+    void OpenNewReminderWizard(QWidget *owner);
+    void EditReminder(std::shared_ptr<TTaskData> task, QWidget *owner);
 
     // The shared picture lists, filled on first use.
     TImageList TraypopImages{16, 16};
@@ -106,7 +102,22 @@ public:
     // letters or the time preference changed).
     void RefreshTrayTexts();
 
+signals:
+    // The windows the menu, the hot keys and a second copy open. The
+    // application opens them; while nothing is connected the command only logs.
+    void AddReminderWizardRequested();
+    void TaskListWindowRequested();
+    void PreferencesWindowRequested();
+    void NewReminderWizardRequested(QWidget *owner);
+    void EditReminderRequested(std::shared_ptr<TTaskData> task, QWidget *owner);
+
 private:
+    // True when something opens the window the signal asks for.
+    template <class Signal>
+    bool Answered(Signal signal) const
+    {
+        return isSignalConnected(QMetaMethod::fromSignal(signal));
+    }
     void OnHotKey(int id);
     bool Bind(int kind, QChar letter);
     QString ProgramName() const;

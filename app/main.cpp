@@ -1,6 +1,10 @@
-#include "app/InitApp.h"
+#include "app/BrivaneApplication.h"
+
+#include <QApplication>
 
 int main(int argc, char **argv)
 {
-    return InitApp::Run(argc, argv);
+    QApplication toolkit(argc, argv);
+    TBrivaneApplication application;
+    return application.Run();
 }

@@ -22,8 +22,8 @@ TvornApplication::TvornApplication(const QString &exePath)
 
     AddFile(QStringLiteral("LOG=") + ProgramName + QStringLiteral(".log"));
     AddFile(QStringLiteral("INI=") + ProgramName + QStringLiteral(".ini"));
-    AddFolder(QStringLiteral("WIN-DESKTOP=") + WithSlash(Desktop::DesktopFolder()));
-    AddFolder(QStringLiteral("WIN-TEMP=") + Desktop::TempFolder());
+    AddFolder(QStringLiteral("DESKTOP=") + WithSlash(Desktop::DesktopFolder()));
+    AddFolder(QStringLiteral("TEMP=") + Desktop::TempFolder());
     // Per user: a shared temporary folder would let one user read, or lock
     // out, another's log.
     AddFolder(QStringLiteral("LOG-FOLDER=") + Desktop::UserStateFolder() + QLatin1Char('/') + ProgramName

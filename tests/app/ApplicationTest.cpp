@@ -4,6 +4,7 @@
 #include "platform/Desktop.h"
 #include "platform/FormShaper.h"
 #include "tests/fakes/FakeShell.h"
+#include "tests/fakes/ScriptedAnswers.h"
 #include "tests/support/TestSupport.h"
 #include "ui/PalvaroSplashFrm.h"
 
@@ -28,13 +29,15 @@ struct EnvFixture {
         exePath = dir.filePath(exeName);
         TestSupport::WriteAll(exePath, "");
         TestSupport::WriteAll(dir.filePath("grresrep.rcc"), "");
-        app = std::make_unique<TPalvaroApplication>(exePath);
+        app = std::make_unique<TPalvaroApplication>(exePath, &boxes, &shell);
         app->Edition = TPalvaroApplication::EditionFromPath(exePath);
         ini = std::make_unique<TvornIniFile>(app->IniPath());
         app->Ini = ini.get();
     }
     QTemporaryDir dir;
     QString exePath;
+    TScriptedAnswers boxes;
+    Shell::FakeShell shell;
     std::unique_ptr<TPalvaroApplication> app;
     std::unique_ptr<TvornIniFile> ini;
 };
@@ -61,7 +64,7 @@ TEST(Environment, BrivaneProfileNamesEverythingAfterTheExecutable)
     EXPECT_EQ(app.GetFolder("STORAGE-FOLDER"), docs + "/Brivane/");
     EXPECT_EQ(app.GetFolder("STORAGE-BACKUP-FOLDER"), docs + "/Brivane/Backup/");
     EXPECT_EQ(app.GetProgramFolder("SOUNDS"), env.dir.path() + "/Sounds/");
-    EXPECT_EQ(app.GetFolder("WIN-TEMP"), QDir::tempPath() + "/");
+    EXPECT_EQ(app.GetFolder("TEMP"), QDir::tempPath() + "/");
     // Keys are found without regard to case; a missing key is empty.
     EXPECT_EQ(app.GetFile("help_contents"), "help_index.html");
     EXPECT_EQ(app.GetFile("NO-SUCH-KEY"), "");
@@ -131,11 +134,10 @@ TEST(Environment, HelpPagesOpenDirectlyOrThroughTheRedirectPage)
     EnvFixture env("Brivane");
     env.app->LoadEditionProfile();
     QDir(env.dir.path()).mkdir("Help");
-    Shell::ScopedFakeShell shell;
     env.app->OpenHelpPage("HELP_CONTENTS");
     env.app->OpenHelpPage("HELP_PREF_EMAIL");
     const QString help = env.dir.path() + "/Help/";
-    EXPECT_EQ(shell.Fake.Opened, (QStringList{help + "help_index.html", help + "help_redirect.html"}));
+    EXPECT_EQ(env.shell.Opened, (QStringList{help + "help_index.html", help + "help_redirect.html"}));
     EXPECT_EQ(TestSupport::ReadAll(help + "help_redirect.html"),
               QByteArray("<script type=\"text/javascript\"><!--\r\n"
                          "window.location = \"help_preferences.html#e-mail\"\r\n"

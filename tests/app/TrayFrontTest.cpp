@@ -32,9 +32,9 @@ struct Front {
         ini = std::make_unique<TvornIniFile>(app->IniPath());
         app->Ini = ini.get();
         window = std::make_unique<Thddnorm>(context, app.get(), nullptr, nullptr, &tray, &hotKeys);
-        window->OpenAddReminderWizard = [this] { ++wizard; };
-        window->OpenTaskListWindow = [this] { ++taskList; };
-        window->OpenPreferencesWindow = [this] { ++preferences; };
+        QObject::connect(window.get(), &Thddnorm::AddReminderWizardRequested, [this] { ++wizard; });
+        QObject::connect(window.get(), &Thddnorm::TaskListWindowRequested, [this] { ++taskList; });
+        QObject::connect(window.get(), &Thddnorm::PreferencesWindowRequested, [this] { ++preferences; });
     }
     ~Front()
     {

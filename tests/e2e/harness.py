@@ -398,8 +398,9 @@ class Session:
         # --sync waits for the pointer to move: it must not be there already.
         self.x("xdotool", "mousemove", 1, 1, check_rc=True)
         self.x("xdotool", "mousemove", "--sync", x + width // 2, y + height // 2, check_rc=True)
+        before = set(self.find_windows(".*", pid=proc.pid))
         self.x("xdotool", "click", "3", check_rc=True)
-        time.sleep(0.5)
+        self.wait_until(lambda: set(self.find_windows(".*", pid=proc.pid)) - before, "the tray menu", proc=proc)
 
     def make_desktop(self):
         """Give HOME the desktop folder a desktop session has (the empty HOME has none)."""
@@ -512,6 +513,22 @@ class Session:
             if time.monotonic() >= deadline:
                 raise TestFailure("no matching log line within %.1f s" % timeout)
             time.sleep(0.05)
+
+    def wait_until(self, condition, what, timeout=10.0, proc=None):
+        """Poll until condition() is true; what names it in the failure. proc: its
+        early exit fails the wait at once."""
+        deadline = time.monotonic() + timeout
+        while not condition():
+            if proc is not None and not proc.running():
+                raise TestFailure("%s exited with %s while waiting for %s" % (proc.name, proc.returncode, what))
+            if time.monotonic() >= deadline:
+                raise TestFailure("%s: not within %.1f s" % (what, timeout))
+            time.sleep(0.05)
+
+    def wait_log_count(self, line, count, timeout=5.0, proc=None):
+        """Wait until the log holds that line (exactly) count times or more."""
+        self.wait_until(lambda: (self.log_lines() or []).count(line) >= count,
+                        "%d times %r in the log" % (count, line), timeout, proc)
 
     # --------------------------------------------------------------- X helpers
 
@@ -704,7 +721,9 @@ class Session:
                 break
             check(time.monotonic() < deadline, "window %d does not take the keyboard" % wid)
             time.sleep(0.1)
-        time.sleep(0.3)  # the toolkit's own focus-in
+        # The toolkit takes the focus-in in steps of its own that no X query shows; keys
+        # pressed before it is done can go to the widget it then moves the focus from.
+        time.sleep(0.3)
 
     def key(self, wid, *keys):
         """Send key presses (xdotool names: Return, Escape, ctrl+c, ...) to the window."""
@@ -724,6 +743,28 @@ class Session:
             if self.image_colours(path) > min_colours or time.monotonic() >= deadline:
                 return path
             time.sleep(0.05)
+
+    def wait_change(self, wid, act, what, timeout=5.0, min_pixels=100):
+        """Do act() and wait until the window's picture changes in more than min_pixels
+        pixels: a new page or a new text, not a blinking cursor."""
+        before = os.path.join(self.tmpdir, "before.png")
+        now = os.path.join(self.tmpdir, "now.png")
+        self.x("import", "-window", wid, "png:" + before, timeout=20, check_rc=True)
+        act()
+
+        def changed():
+            self.x("import", "-window", wid, "png:" + now, timeout=20, check_rc=True)
+            r = subprocess.run(["compare", "-metric", "AE", before, now, "null:"], capture_output=True, text=True,
+                               timeout=20)
+            if r.returncode == 2:
+                return "differ" in r.stderr  # another size: changed
+            return float(r.stderr.split()[0]) > min_pixels
+
+        self.wait_until(changed, "window %d changing after %s" % (wid, what), timeout)
+
+    def press_and_wait_change(self, wid, *keys, timeout=5.0, min_pixels=100):
+        """Press keys (to whatever has the keyboard) and wait until the window shows their effect."""
+        self.wait_change(wid, lambda: self.press(*keys), " ".join(keys), timeout, min_pixels)
 
     def screenshot(self, wid, name):
         """Save the window (or "root": the whole screen) as <shots>/<test>/<name>.png; return the path."""

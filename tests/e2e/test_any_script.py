@@ -48,11 +48,9 @@ def test_wizard_title_in_three_scripts_pops_up_whole_after_a_restart(s):
     s.press("Tab")
     s.x("xdotool", "type", "--delay", "30", "Call before noon.", check_rc=True)
     s.painted_screenshot(w, "wizard_title_in_three_scripts", min_colours=8)
-    s.press("shift+Tab", "Return")  # Next
-    time.sleep(0.3)
+    s.press_and_wait_change(w, "shift+Tab", "Return")  # Next
     s.press("shift+Tab", "Down")  # "or in" a minute from now
-    s.press("Return")  # Next: the actions
-    time.sleep(0.3)
+    s.press_and_wait_change(w, "Return")  # Next: the actions
     s.press("ctrl+s")
     s.wait_window_gone(w, timeout=5)
     deadline = time.monotonic() + 10
@@ -67,7 +65,6 @@ def test_wizard_title_in_three_scripts_pops_up_whole_after_a_restart(s):
 
     s.x("xdotool", "key", "--clearmodifiers", "ctrl+shift+l", check_rc=True)
     listing = s.wait_window(LIST, timeout=10, proc=p, exact=False)
-    time.sleep(0.5)
     s.painted_screenshot(listing, "reminders_title_in_three_scripts", min_colours=8)
     p.send(signal.SIGTERM)
     p.expect_exit(0, timeout=15)

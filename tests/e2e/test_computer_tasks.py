@@ -118,7 +118,10 @@ def test_shutdown_asks_the_login_manager_for_each_kind(s):
     calls = logind.wait_calls(3, timeout=10)
     check(sorted(calls) == ["PowerOff False", "Reboot False", "TerminateSession c7"],
           "the login manager was asked %r" % calls)
-    time.sleep(0.5)
+    # Each action window closes once its request is made: no call can follow.
+    for title in ("Power off", "Restart", "Log off"):
+        for w in s.find_windows("^%s$" % title, pid=p.pid):
+            s.wait_window_gone(w, timeout=15)
     check(len(logind.calls()) == 3, "more calls than actions: %r" % logind.calls())
     check(p.running(), "the program ended (exit %s)" % p.returncode)
     p.send(15)
@@ -136,10 +139,9 @@ def test_shutdown_cancel_asks_nothing(s):
     w = s.wait_window("Night", timeout=START_TIMEOUT, proc=p)
     x, y, _, _ = s.geometry(w)
     s.painted_screenshot(w, "shutdown_50", min_colours=16)
-    time.sleep(2)
+    s.wait_change(w, lambda: None, "the countdown going on", min_pixels=10)
     s.x("xdotool", "mousemove", "--sync", x + CANCEL_X, y + CANCEL_Y, check_rc=True)
-    s.x("xdotool", "click", "1", check_rc=True)
-    time.sleep(0.3)
+    s.wait_change(w, lambda: s.x("xdotool", "click", "1", check_rc=True), "the cancel showing")
     s.painted_screenshot(w, "shutdown_canceled", min_colours=16)
     s.wait_window_gone(w, timeout=8)
     check(logind.calls() == [], "a cancelled shutdown asked %r" % logind.calls())
@@ -165,7 +167,8 @@ def test_wake_up_fires_what_fell_due_at_once(s):
     due = days(datetime.datetime.now() + datetime.timedelta(seconds=4))
     path, p = _start(s, [alarm("Stretch", due, daily=False)], env=logind.env())
     s.wait_log_line(lambda l: "Initialize hiddenfrm" in l, timeout=START_TIMEOUT, proc=p)
-    time.sleep(6)  # due now, but the first regular pass is half a minute away
+    # Due now, but the first regular pass is half a minute away.
+    s.wait_until(lambda: days(datetime.datetime.now()) > due + 2 / 86400.0, "the reminder falling due")
     check(not s.find_windows("^Stretch$"), "the note came before the wake-up")
     logind.sleep_and_wake()
     woke = time.monotonic()

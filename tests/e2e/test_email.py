@@ -64,6 +64,11 @@ def _start(s, records, port, env=None, **prefs):
     return path, s.start(env=env)
 
 
+def _wait_windows_closed(s, p):
+    """The result stays 3.5 s before the e-mail windows close."""
+    s.wait_until(lambda: not s.windows_of(p), "the e-mail windows closing", timeout=15, proc=p)
+
+
 def _end(p):
     p.send(15)
     p.expect_exit(0, timeout=10)
@@ -128,7 +133,7 @@ def test_email_headers_envelope_and_recipients(s):
     check(lines[1] == "To: \"Jones, Bob\" <bob@example.org>,,", "To line %r" % lines[1])
     check(not any(e.get("auth") for e in smtp.entries()), "a login without one being set")
 
-    time.sleep(4)  # the result stays 3.5 s before the windows close
+    _wait_windows_closed(s, p)
     _end(p)
     for title in ("Semicolons", "Cc only", "Named"):
         _check_run(path, title, True)
@@ -140,7 +145,7 @@ def test_email_refused_recipient_sends_nothing(s):
     s.wait_log_line(lambda l: "E-mail not sent" in l, timeout=START_TIMEOUT, proc=p)
     check(smtp.messages() == [], "a message went out: %r" % smtp.messages())
     check({"refused": "nobody@example.org"} in smtp.entries(), "the refusal was not reached: %r" % smtp.entries())
-    time.sleep(4)
+    _wait_windows_closed(s, p)
     _end(p)
     _check_run(path, "Refused", False)
 
@@ -148,7 +153,7 @@ def test_email_refused_recipient_sends_nothing(s):
 def test_email_dead_port_sends_nothing(s):
     path, p = _start(s, [mail_alarm("Nobody home", days_ago(1), to="a@example.org")], _free_port())
     s.wait_log_line(lambda l: "E-mail not sent" in l, timeout=START_TIMEOUT, proc=p)
-    time.sleep(4)
+    _wait_windows_closed(s, p)
     _end(p)
     _check_run(path, "Nobody home", False)
 
@@ -173,7 +178,7 @@ def test_email_login_over_starttls(s):
     logins = [e for e in smtp.entries() if "auth" in e]
     check(logins == [{"auth": "tester", "password_ok": True, "tls": True}], "logins %r" % logins)
     check(messages[0]["tls"], "the message went in clear")
-    time.sleep(4)
+    _wait_windows_closed(s, p)
     _end(p)
     _check_run(path, "Secure", True)
 
@@ -190,7 +195,7 @@ def test_email_no_password_before_tls(s):
     check({"starttls": "refused"} in entries, "STARTTLS was not tried: %r" % entries)
     check(not any("auth" in e for e in entries), "the login was sent in clear: %r" % entries)
     check(refusing.messages() == [], "a message went out")
-    time.sleep(4)
+    _wait_windows_closed(s, p)
     _end(p)
     _check_run(path, "Guarded", False)
 
@@ -202,7 +207,7 @@ def test_email_login_in_clear_only_without_any_tls(s):
     _wait_messages(smtp, p, 1)
     logins = [e for e in smtp.entries() if "auth" in e]
     check(logins == [{"auth": "tester", "password_ok": True, "tls": False}], "logins %r" % logins)
-    time.sleep(4)
+    _wait_windows_closed(s, p)
     _end(p)
     _check_run(path, "Plain", True)
 
@@ -258,7 +263,7 @@ def _mail_as_typed(s, title, from_name, notes1, notes2, signature, encoding):
     body = msg.get_content().replace("\r\n", "\n").rstrip("\n")
     expected = notes1 + notes2 + "\n\n" + signature
     check(body == expected, "body %r, typed %r" % (body, expected))
-    time.sleep(4)  # the result stays 3.5 s before the windows close
+    _wait_windows_closed(s, p)
     _end(p)
 
 

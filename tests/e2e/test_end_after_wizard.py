@@ -60,16 +60,13 @@ def _make_alarm_then_end(s, first_run, whole_wizard):
     if whole_wizard:
         s.press("Tab")
         s.x("xdotool", "type", "--delay", "30", "Ask about Sunday.", check_rc=True)
-        s.press("shift+Tab", "Return")  # Next
-        time.sleep(0.3)
+        s.press_and_wait_change(w, "shift+Tab", "Return")  # Next
         s.press("shift+Tab", "Down")  # "or in" a minute from now
-        s.press("Return")  # Next: the actions
-        time.sleep(0.3)
+        s.press_and_wait_change(w, "Return")  # Next: the actions
     s.press("ctrl+s")
     s.wait_window_gone(w, timeout=5)
-    # The change is written a moment later; the end follows while the program is idle again.
+    # The change is written a moment later; the end follows at once.
     _wait_stored(store, STORED, timeout=10)
-    time.sleep(1)
     p.send(signal.SIGTERM)
     rc = p.wait_exit(15)
     out = p.output()

@@ -103,15 +103,11 @@ def test_installed_copy_keeps_a_picked_sound_in_the_users_data_folder(s):
     s.press("ctrl+shift+t")
     w = s.wait_window(WIZARD, timeout=10, proc=p)
     s.focus(w)
-    s.press("Return")  # Next: an alarm
-    time.sleep(0.3)
-    s.press("Return")  # Next: "Untitled" stays
-    time.sleep(0.3)
-    s.press("Return")  # Next: the time proposed
-    time.sleep(0.3)
+    s.press_and_wait_change(w, "Return")  # Next: an alarm
+    s.press_and_wait_change(w, "Return")  # Next: "Untitled" stays
+    s.press_and_wait_change(w, "Return")  # Next: the time proposed
     # From "Popup a note" past "Send an e-mail", "Play sound" and the sound's name to its "...".
-    s.press("Tab", "Tab", "Tab", "Tab")
-    time.sleep(0.3)
+    s.press_and_wait_change(w, "Tab", "Tab", "Tab", "Tab", min_pixels=0)
     s.painted_screenshot(w, "actions_browse_focused", min_colours=8)
     s.press("space")
     browse = s.wait_window(BROWSE, timeout=10, proc=p)

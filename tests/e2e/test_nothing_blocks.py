@@ -62,7 +62,7 @@ def _fire_behind(s, open_dialog, tray=False):
     note = s.wait_window("Stand up", timeout=60, proc=p)
     countdown = s.wait_window("Sync the notes", timeout=10, proc=p)
     check(s.find_windows("^%s$" % s.window_title(dialog)), "the dialog closed by itself")
-    time.sleep(0.5)
+    s.painted_screenshot(note, "fired_note", min_colours=16)
     s.screenshot("root", "fired_over_the_dialog")
     x, y, width, height = s.geometry(note)
     check((width, height) == NOTE_SIZE, "note is %dx%d" % (width, height))

@@ -51,12 +51,10 @@ def test_preferences_open_from_the_tray_and_a_snooze_preset_survives_a_restart(s
     w = _open_from_tray(s, p)
     for index, name in enumerate(PAGES):
         if index:
-            s.press("ctrl+Tab")
-            time.sleep(0.3)
+            s.press_and_wait_change(w, "ctrl+Tab")
         s.painted_screenshot(w, "page_%d_%s" % (index, name), min_colours=8)
     # Back from About to Popupnote Action; the keyboard is on its first preset.
-    s.press(*["ctrl+shift+Tab"] * 4)
-    time.sleep(0.3)
+    s.press_and_wait_change(w, *["ctrl+shift+Tab"] * 4)
     s.press("ctrl+a")
     s.x("xdotool", "type", "--delay", "20", "7", check_rc=True)
     s.painted_screenshot(w, "snooze_changed", min_colours=8)

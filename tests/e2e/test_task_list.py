@@ -59,9 +59,8 @@ def test_hot_key_opens_the_reminders_window_in_each_view_style(s):
     w = _open_with_hot_key(s, p)
     s.focus(w)
     for style, name in enumerate(["large_icons", "small_icons", "list", "details"]):
-        time.sleep(0.3)
         s.painted_screenshot(w, "reminders_%d_%s" % (style, name), min_colours=16)
-        s.press("F6")
+        s.press_and_wait_change(w, "F6")
     # Back at Large Icons; the style cycle wrote nothing yet.
     s.press("F7")  # All -> Completed
     s.press("F8")  # by Title -> by Next Run date, same direction
@@ -111,7 +110,8 @@ def test_second_copy_opens_the_reminders_window_without_a_notification_area(s):
     # Again: the open window comes to the front, no second one.
     again = s.start("again")
     again.expect_exit(0, timeout=START_TIMEOUT)
-    time.sleep(0.5)
+    # Each copy starts the log afresh: the line left is the one for this request.
+    s.wait_log_count("Info: Show request from another copy, status 3", 1, proc=p)
     check(len(s.find_windows(WINDOW, pid=p.pid)) == 1, "a second Reminders window opened")
     p.send(signal.SIGTERM)
     p.expect_exit(0, timeout=10)
@@ -139,7 +139,6 @@ def test_first_start_opens_the_reminders_window_and_the_tray_menu_reopens_it(s):
 
 def _file_dialog(s, p, title, path):
     d = s.wait_window(title, timeout=10, proc=p)
-    time.sleep(0.5)
     s.focus(d)
     s.painted_screenshot(d, title.replace(" ", "_").lower(), min_colours=8)
     s.press("ctrl+a")
@@ -176,7 +175,7 @@ def test_save_as_then_import_round_trips_a_reminder_byte_for_byte(s):
     s.focus(w)
     s.press("Home", "Down")  # the reminder (the backup reminder is not listed)
     s.x("xdotool", "mousemove", "--window", w, 20, 8, "click", "1", check_rc=True)  # the File menu
-    time.sleep(0.3)
+    s.wait_popup(p, w)
     # File menu: Add, Delete, Enable, Run now, Properties, Import, Save as.
     s.press(*(["Down"] * 7), "Return")
     exported = os.path.join(s.home, "insurance.tsk")

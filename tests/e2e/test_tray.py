@@ -12,6 +12,8 @@ START_TIMEOUT = 15
 SPLASH = "Brivane splash"
 WARNING = "Brivane - Warning"
 REMINDERS = r"^Reminders  - "
+OPENED = "Info: Reminders window opened"
+SHOW_REQUEST = "Info: Show request from another copy, status 3"
 NO_AREA = "Info: No notification area: the hot keys and starting the program again open its windows"
 
 
@@ -153,8 +155,10 @@ def test_a_status_notifier_tray_opens_the_window_on_a_click(s):
     w = s.wait_window(REMINDERS, timeout=5, proc=p, exact=False)
     # A second click brings the same window forward rather than opening another.
     tray.activate(service)
-    time.sleep(0.5)
+    # A call answered after the click's: the click's handling is over by then.
+    tray.item_property(service, "Id")
     check(s.find_windows(REMINDERS, pid=p.pid) == [w], "a second click opened another Reminders window")
+    check((s.log_lines() or []).count(OPENED) == 1, "a second click made another Reminders window")
     p.send(signal.SIGTERM)
     p.expect_exit(0, timeout=10)
 
@@ -174,7 +178,12 @@ def test_a_click_or_a_double_click_on_the_xembed_icon_opens_one_reminders_window
     s.wait_window_gone(w, timeout=5)
 
     s.x("xdotool", "click", "--repeat", "2", "--delay", "80", "1", check_rc=True)
-    time.sleep(1.0)  # a second window or a close would come within this
+    s.wait_window(REMINDERS, timeout=5, proc=p, exact=False)
+    # A second copy's request comes after both clicks: once it is handled, so are they
+    # (the copy starts the log afresh, so the line can only be the running one's answer).
+    again = s.start("again")
+    again.expect_exit(0, timeout=START_TIMEOUT)
+    s.wait_log_count(SHOW_REQUEST, 1, proc=p)
     shown = s.find_windows(REMINDERS, pid=p.pid)
     check(len(shown) == 1, "a double click left %d Reminders windows showing" % len(shown))
     p.send(signal.SIGTERM)

@@ -34,25 +34,21 @@ def test_keyboard_alarm_from_the_wizard_pops_up_and_is_stored(s):
     s.press("ctrl+shift+t")
     w = s.wait_window(WIZARD, timeout=10, proc=p)
     s.focus(w)
-    time.sleep(0.3)
     s.painted_screenshot(w, "page_1_type", min_colours=8)
-    s.press("Return")  # Next: Alarm is chosen
-    time.sleep(0.3)
+    s.press_and_wait_change(w, "Return")  # Next: Alarm is chosen
     s.painted_screenshot(w, "page_2_general", min_colours=8)
     s.press("ctrl+a")  # over "Untitled"
     _type(s, "Stretch your legs")
     s.press("Tab")
     _type(s, "Walk to the window and back.")
     s.press("shift+Tab", "Return")  # back to the title, where Return means Next
-    time.sleep(0.3)
     w = s.wait_window(WIZARD + " - Stretch your legs", timeout=5, proc=p)
     s.painted_screenshot(w, "page_3_when", min_colours=8)
     # "or in" 1 "minute(s) from now": from the date field back to "On", then
     # the arrow key moves to "or in", which hands the keyboard to its count.
     s.press("shift+Tab", "Down")
     due = (datetime.datetime.now() + datetime.timedelta(minutes=1)).replace(second=0, microsecond=0)
-    s.press("Return")  # Next
-    time.sleep(0.3)
+    s.press_and_wait_change(w, "Return")  # Next
     s.painted_screenshot(w, "page_4_actions", min_colours=8)
     s.press("ctrl+s")
     s.wait_window_gone(w, timeout=5)
@@ -91,7 +87,6 @@ def test_change_schedule_on_a_fired_note_keeps_the_new_time(s):
     s.x("xdotool", "click", "1", check_rc=True)
     w = s.wait_window("Change schedule - " + title, timeout=10, proc=p)
     s.focus(w)
-    time.sleep(0.3)
     s.painted_screenshot(w, "change_schedule", min_colours=8)
     # "or in" 2 "day(s) from today", with the keyboard.
     s.press("shift+Tab", "Down")

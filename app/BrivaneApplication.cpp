@@ -1,4 +1,4 @@
-#include "app/InitApp.h"
+#include "app/BrivaneApplication.h"
 
 #include "BuildConfig.h"
 #include "app/AppContext.h"
@@ -8,7 +8,6 @@
 #include "app/hiddenfrm.h"
 #include "core/Clock.h"
 #include "core/EndRequest.h"
-#include "core/MessageBox.h"
 #include "core/vornIniFile.h"
 #include "core/vornLogFile.h"
 #include "extras/GlobalFullMoons.h"
@@ -19,6 +18,7 @@
 #include "platform/Desktop.h"
 #include "platform/DesktopTray.h"
 #include "platform/LoginManager.h"
+#include "platform/MessageBoxes.h"
 #include "platform/ResourceLibrary.h"
 #include "platform/SessionEnd.h"
 #include "platform/Shell.h"
@@ -27,31 +27,20 @@
 #include "storage/GlobalPreferences.h"
 #include "storage/vornStorage.h"
 #include "ui/TaskListModel.h"
+#include "ui/WindowRegistry.h"
 
 #include <QApplication>
 #include <QPointer>
 #include <vector>
 
-namespace InitApp {
+TBrivaneApplication::TBrivaneApplication() = default;
 
-namespace {
+TBrivaneApplication::~TBrivaneApplication() = default;
 
-struct Module {
-    QString name;
-    std::function<void()> finalization;
-};
-std::vector<Module> g_modules;
-bool g_initialized = false;
-// The program's one context; made by InitializeModules, freed by its finalization.
-std::unique_ptr<TAppContext> g_context;
-TSingleInstance *g_instance = nullptr;
-// The hidden window while it lives; it answers the end of the session itself.
-QPointer<Thddnorm> g_mainWindow;
-
-void FinalizeInitApp()
+void TBrivaneApplication::FinalizeContext()
 {
     LogInfo(QStringLiteral("Finalize InitApp"));
-    TAppContext *c = g_context.get();
+    TAppContext *c = FContext.get();
     if (!c)
         return;
     if (c->Preferences) {
@@ -72,13 +61,14 @@ void FinalizeInitApp()
     }
     LogStamp(QStringLiteral("*** Terminated at %s *** "));
     SetLog(nullptr);
-    g_context.reset();
+    FContext.reset();
 }
 
 // The ini file beside the program (or in the config folder), and the log
 // level and mode it gives: level 1 and a fresh log unless set otherwise.
-void OpenIniAndLog(TAppContext &c)
+void TBrivaneApplication::OpenIniAndLog()
 {
+    TAppContext &c = *FContext;
     TPalvaroApplication &app = *c.Environment;
     c.Ini = std::make_unique<TvornIniFile>(app.IniPath());
     app.Ini = c.Ini.get();
@@ -94,6 +84,8 @@ void OpenIniAndLog(TAppContext &c)
     LogStamp(QStringLiteral("*** Launched at %s *** "));
 }
 
+namespace {
+
 // The edition follows the executable's path.
 void LoadEdition(TPalvaroApplication &app)
 {
@@ -103,21 +95,26 @@ void LoadEdition(TPalvaroApplication &app)
     app.LoadEditionProfile();
 }
 
+} // namespace
+
 // False (after the "Error 07" box and the end) when the library cannot be loaded.
-bool LoadPictureLibrary(TAppContext &c)
+bool TBrivaneApplication::LoadPictureLibrary()
 {
+    TAppContext &c = *FContext;
     TPalvaroApplication &app = *c.Environment;
     const QString libraryName = app.GetFile(QStringLiteral("RESOURCES"));
     auto library = std::make_unique<TResourceLibrary>();
     if (!library->Load(app.DataFolder() + libraryName)) {
-        ShowMessageBox(QStringLiteral("Error 07: Unable to load %1").arg(libraryName), TMsgIcon::Error, TMsgButtons::Ok,
-                       app.ProgramName);
+        app.ShowBox(QStringLiteral("Error 07: Unable to load %1").arg(libraryName), TMsgIcon::Error, TMsgButtons::Ok,
+                    app.ProgramName);
         app.TerminateApplication(QStringLiteral("Unable to link to resource DLL"));
         return false;
     }
     c.Library = std::move(library);
     return true;
 }
+
+namespace {
 
 void LogVersionAndPlaces(TPalvaroApplication &app)
 {
@@ -130,15 +127,18 @@ void LogVersionAndPlaces(TPalvaroApplication &app)
     LogInfo(QStringLiteral("User name: ") + Desktop::UserName());
 }
 
+} // namespace
+
 // Sounds beside the program (a portable copy), the store folder and its backups.
-void EnsureFolders(TPalvaroApplication &app)
+void TBrivaneApplication::EnsureFolders()
 {
+    TPalvaroApplication &app = *FContext->Environment;
     try {
         if (app.IsPortable())
             app.EnsureFolder(app.GetProgramFolder(QStringLiteral("SOUNDS")));
         app.EnsureFolder(app.GetFolder(QStringLiteral("STORAGE-FOLDER")));
     } catch (const EvornError &e) {
-        ShowMessageBox(e.Message(), TMsgIcon::Error, TMsgButtons::Ok, app.ProgramName);
+        app.ShowBox(e.Message(), TMsgIcon::Error, TMsgButtons::Ok, app.ProgramName);
         app.HaltApplication(e.Message());
         return;
     }
@@ -151,8 +151,9 @@ void EnsureFolders(TPalvaroApplication &app)
     }
 }
 
-void LoadPreferences(TAppContext &c)
+void TBrivaneApplication::LoadPreferences()
 {
+    TAppContext &c = *FContext;
     TPalvaroApplication &app = *c.Environment;
     c.Preferences = std::make_unique<TPreferences>(app.ProgramName, app.ProductName);
     c.Preferences->SetFilePath(app.ConfigFolder() + app.PreferencesFileName);
@@ -161,8 +162,9 @@ void LoadPreferences(TAppContext &c)
 
 // The store: recovery dialogs and halts, loading, the backup reminder, the
 // daily backup, and the start-up sort of the list.
-void OpenStore(TAppContext &c)
+void TBrivaneApplication::OpenStore()
 {
+    TAppContext &c = *FContext;
     TPalvaroApplication &app = *c.Environment;
     TStoreSetup setup;
     setup.Path = app.GetFolder(QStringLiteral("STORAGE-FOLDER")) + app.GetFile(QStringLiteral("STORAGE-FILE"));
@@ -173,9 +175,9 @@ void OpenStore(TAppContext &c)
     setup.ProgramName = app.ProgramName;
     c.Store = std::make_unique<TPalvaroStorage>(setup, c.TaskList);
     c.Store->Log = c.Log.get();
-    c.Store->Halt = [](const QString &reason) {
-        if (g_context && g_context->Environment)
-            g_context->Environment->HaltApplication(reason);
+    c.Store->Halt = [this](const QString &reason) {
+        if (FContext && FContext->Environment)
+            FContext->Environment->HaltApplication(reason);
     };
     // Where this user's store is, for whoever reads the ini file.
     c.Ini->WriteString(QStringLiteral("users2"), Desktop::UserName(), c.Store->FilePath());
@@ -189,8 +191,9 @@ void OpenStore(TAppContext &c)
     c.AutoSave->CheckAtStart();
 }
 
-void FillActionContext(TAppContext &c)
+void TBrivaneApplication::FillActionContext()
 {
+    TAppContext &c = *FContext;
     TActionContext &a = c.Actions;
     a.List = &c.TaskList;
     a.Preferences = c.Preferences.get();
@@ -210,19 +213,22 @@ void FillActionContext(TAppContext &c)
 // A request to end that the hidden window is not there to take: during
 // start-up it ends the start where it stands (the box that waits closes), and
 // at the end it lets no box of the end wait for an answer.
-void EndWithoutMainWindow()
+void TBrivaneApplication::EndWithoutMainWindow()
 {
-    if (g_mainWindow)
+    if (MainWindow())
         return;
     RequestProgramEnd();
-    TPalvaroApplication *app = g_context ? g_context->Environment.get() : nullptr;
+    TPalvaroApplication *app = FContext ? FContext->Environment.get() : nullptr;
     if (app && !app->TerminateRequested())
-        app->TerminateApplication(QStringLiteral("WMQueryEndSession"));
+        app->TerminateApplication(QStringLiteral("SessionEnd"));
 }
 
-} // namespace
+Thddnorm *TBrivaneApplication::MainWindow() const
+{
+    return FContext ? FContext->Windows.Find<Thddnorm>() : nullptr;
+}
 
-void DeleteTopLevelWindows()
+void TBrivaneApplication::DeleteTopLevelWindows()
 {
     // Only windows nobody owns: a window with a parent (a note's snooze menu)
     // goes with its owner, and a window that another one's destructor frees
@@ -236,28 +242,28 @@ void DeleteTopLevelWindows()
         delete w.data();
 }
 
-void BeginModule(const QString &name, std::function<void()> finalization)
+void TBrivaneApplication::BeginModule(const QString &name, std::function<void()> finalization)
 {
-    g_modules.push_back({name, std::move(finalization)});
+    FModules.push_back({name, std::move(finalization)});
 }
 
-void RunFinalizations()
+void TBrivaneApplication::RunFinalizations()
 {
-    while (!g_modules.empty()) {
-        Module m = std::move(g_modules.back());
-        g_modules.pop_back();
-        if (m.finalization)
-            m.finalization();
+    while (!FModules.empty()) {
+        TModule m = std::move(FModules.back());
+        FModules.pop_back();
+        if (m.Finalization)
+            m.Finalization();
     }
 }
 
-void SaveStoreNow()
+void TBrivaneApplication::SaveStoreNow()
 {
-    if (g_context && g_context->Store)
-        g_context->Store->SaveStore();
+    if (FContext && FContext->Store)
+        FContext->Store->SaveStore();
 }
 
-void CheckRunPastDate(TPalvaroApplication &app, const TPreferences &prefs)
+void TBrivaneApplication::CheckRunPastDate(TPalvaroApplication &app, const TPreferences &prefs)
 {
     const TDateTime lastRun = prefs.LastRun();
     // A LastRun that is no date comes from a damaged file, not from a clock set back.
@@ -273,53 +279,54 @@ void CheckRunPastDate(TPalvaroApplication &app, const TPreferences &prefs)
         return;
     const QString when =
         FormatDateTime(QStringLiteral("ddd, d mmm yyyy \"at\" hh:mm") + prefs.TimeFormatSuffix(), lastRun);
-    const TMsgResult r = ShowMessageBox(
+    const TMsgResult r = app.ShowBox(
         QStringLiteral("%1 may not work properly, because your system's clock\rseems to had gone back in time.\r"
                        "Last run was at %2\r\rPress OK to adjust your Date/Time settings (and restart %3)\r"
                        "or Ignore to continue.")
             .arg(app.ProgramName, when, app.ProgramName),
         TMsgIcon::Warning, TMsgButtons::OkIgnore, app.ProgramName);
     if (r == TMsgResult::Ok) {
-        Shell::Instance().StartDateTimeSettings();
+        if (Shell::IShell *shell = app.ShellService())
+            shell->StartDateTimeSettings();
         app.TerminateApplication(QStringLiteral("CheckRunPastDate"));
     }
 }
 
-bool InitializeModules()
+bool TBrivaneApplication::InitializeModules()
 {
-    if (g_initialized)
+    if (FInitialized)
         return true;
-    g_initialized = true;
+    FInitialized = true;
     // The finalization runs even when start-up halts part-way.
-    BeginModule(QStringLiteral("InitApp"), FinalizeInitApp);
+    BeginModule(QStringLiteral("InitApp"), [this] { FinalizeContext(); });
 
-    g_context = std::make_unique<TAppContext>();
-    TAppContext &c = *g_context;
-    c.Environment = std::make_unique<TPalvaroApplication>();
+    FContext = std::make_unique<TAppContext>();
+    TAppContext &c = *FContext;
+    c.Environment = std::make_unique<TPalvaroApplication>(QString(), c.Boxes.get(), c.Shell.get(), this);
     TPalvaroApplication &app = *c.Environment;
-    OpenIniAndLog(c);
+    OpenIniAndLog();
     LoadEdition(app);
-    if (!LoadPictureLibrary(c))
+    if (!LoadPictureLibrary())
         return false;
     LogVersionAndPlaces(app);
     // Each step may have shown a box that a request to end closed.
-    EnsureFolders(app);
+    EnsureFolders();
     if (ProgramEndRequested())
         return false;
-    LoadPreferences(c);
+    LoadPreferences();
     if (ProgramEndRequested())
         return false;
-    OpenStore(c);
+    OpenStore();
     if (ProgramEndRequested())
         return false;
-    FillActionContext(c);
+    FillActionContext();
 
     // The full-moon notice is renewed now and removed again before the last
     // save of the store, so the store written last never holds one.
     InitFullMoons(c.TaskList, *c.Preferences);
-    BeginModule(QStringLiteral("InitFullMoons"), [] {
-        if (g_context)
-            RemoveFullMoons(g_context->TaskList);
+    BeginModule(QStringLiteral("InitFullMoons"), [this] {
+        if (FContext)
+            RemoveFullMoons(FContext->TaskList);
     });
 
     // The hidden window's module.
@@ -328,36 +335,37 @@ bool InitializeModules()
     return true;
 }
 
-int RunMainSequence(ISessionEndSource *sessionEnd)
+int TBrivaneApplication::RunMainSequence(ISessionEndSource *sessionEnd)
 {
-    TAppContext &c = *g_context;
+    TAppContext &c = *FContext;
     TPalvaroApplication &app = *c.Environment;
-    g_instance = new TSingleInstance(QStringLiteral("BrivaneIncstanceController"), qApp);
-    if (g_instance->AlreadyExists()) {
+    FInstance = new TSingleInstance(QStringLiteral("BrivaneIncstanceController"), qApp);
+    if (FInstance->AlreadyExists()) {
         LogInfo(QStringLiteral("Brivane ALREADY running"));
-        if (!g_instance->PostShowSignal()) {
-            ShowMessageBox(QStringLiteral("%1 is already running\rClick the tray icon or press Ctrl+Shift+%2 "
-                                          "to open the Reminders window.")
-                               .arg(app.ProgramName, QString(QChar(c.Preferences ? c.Preferences->HotKey2() : 'L'))),
-                           TMsgIcon::Information, TMsgButtons::Ok, app.ProgramName);
+        if (!FInstance->PostShowSignal()) {
+            app.ShowBox(QStringLiteral("%1 is already running\rClick the tray icon or press Ctrl+Shift+%2 "
+                                       "to open the Reminders window.")
+                            .arg(app.ProgramName, QString(QChar(c.Preferences ? c.Preferences->HotKey2() : 'L'))),
+                        TMsgIcon::Information, TMsgButtons::Ok, app.ProgramName);
         }
         app.HaltApplication(QStringLiteral("GetLastError=ERROR_ALREADY_EXISTS"));
     }
     if (app.Edition != 0)
-        ShowMessage(QStringLiteral("**** You have compiled the wrong App ****"));
+        app.ShowBox(QStringLiteral("**** You have compiled the wrong App ****"), TMsgIcon::None, TMsgButtons::Ok);
     if (c.Preferences)
         CheckRunPastDate(app, *c.Preferences);
     // An end asked for at a start-up box: no scheduler, no reminder fires.
     if (!ProgramEndRequested() && !app.TerminateRequested()) {
         c.Tray = std::make_unique<TDesktopTrayIcon>();
         c.HotKeys = std::make_unique<TX11HotKeys>();
-        AppWindows::WireChangeSchedule(c, [] { return g_mainWindow.data(); });
-        g_mainWindow = new Thddnorm(c.Actions, &app, g_instance, sessionEnd, c.Tray.get(), c.HotKeys.get());
-        AppWindows::Wire(c, *g_mainWindow);
-        PreferencesWindow::Wire(c, *g_mainWindow);
+        AppWindows::WireChangeSchedule(c, [this] { return MainWindow(); });
+        auto *mainWindow = new Thddnorm(c.Actions, &app, FInstance, sessionEnd, c.Tray.get(), c.HotKeys.get());
+        c.Windows.Add(mainWindow);
+        AppWindows::Wire(c, *mainWindow);
+        PreferencesWindow::Wire(c, *mainWindow);
         // New users meet the Reminders window until they first close it.
         if (TTaskListSettings::IsFirstRun(c.Ini.get()))
-            g_mainWindow->popTaskListClick();
+            mainWindow->popTaskListClick();
         if (!(c.Preferences && c.Preferences->NeverShowSplash()))
             app.ShowSplash(c.Library.get());
         // A request to end made before the loop ends it as soon as it starts.
@@ -366,28 +374,25 @@ int RunMainSequence(ISessionEndSource *sessionEnd)
     }
     // Window teardown without close handling; the hidden window first, as it
     // stops the scheduler that would open more.
-    delete g_mainWindow.data();
+    delete MainWindow();
     DeleteTopLevelWindows();
     return 0;
 }
 
-int Run(int &argc, char **argv)
+int TBrivaneApplication::Run()
 {
-    QApplication application(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setApplicationName(QStringLiteral("Brivane"));
     // Before the first box can show: a signal at a start-up question must end
     // the program in order too.
     TLinuxSessionEndSource sessionEnd;
-    QObject::connect(&sessionEnd, &ISessionEndSource::QueryEndSession, qApp, EndWithoutMainWindow);
+    QObject::connect(&sessionEnd, &ISessionEndSource::QueryEndSession, qApp, [this] { EndWithoutMainWindow(); });
     if (InitializeModules())
         RunMainSequence(&sessionEnd);
     else
         DeleteTopLevelWindows();
     RunFinalizations();
-    delete g_instance;
-    g_instance = nullptr;
+    delete FInstance;
+    FInstance = nullptr;
     return 0;
 }
-
-} // namespace InitApp

@@ -1,0 +1,74 @@
+#pragma once
+// The program: owns its context and starts the modules in order, runs the
+// main sequence, and ends the modules in reverse order.
+
+#include "app/PalvaroApplication.h"
+
+#include <QString>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class ISessionEndSource;
+class Thddnorm;
+class TPreferences;
+class TSingleInstance;
+struct TAppContext;
+
+class TBrivaneApplication final : public IProgramModules {
+public:
+    TBrivaneApplication();
+    ~TBrivaneApplication() override;
+    TBrivaneApplication(const TBrivaneApplication &) = delete;
+    TBrivaneApplication &operator=(const TBrivaneApplication &) = delete;
+
+    // The whole program on the running QApplication: both phases and the
+    // shut-down; always 0.
+    int Run();
+
+    // A module whose initialization has begun: its finalization runs at program
+    // end and also when the program halts, in reverse order of beginning. A
+    // callback, as each module brings its own ending.
+    void BeginModule(const QString &name, std::function<void()> finalization);
+    // Runs the finalizations once, newest first.
+    void RunFinalizations() override;
+    // Saves the store when one was read at start-up (the orderly end's step).
+    void SaveStoreNow() override;
+
+    // Phase 1; false when start-up must go no further.
+    bool InitializeModules();
+    // Phase 2: single instance, clock check, tray window, splash, event loop.
+    // sessionEnd: handed to the hidden window, which ends the program when it fires.
+    int RunMainSequence(ISessionEndSource *sessionEnd);
+
+    // The clock check against the last recorded run: when the clock is behind
+    // it, the user may open the date/time settings, which ends the program.
+    static void CheckRunPastDate(TPalvaroApplication &app, const TPreferences &prefs);
+    // Frees the windows that no other window owns, at the end of the program.
+    static void DeleteTopLevelWindows();
+
+    // The context while the modules live; null before start-up and after the end.
+    TAppContext *Context() const { return FContext.get(); }
+
+private:
+    struct TModule {
+        QString Name;
+        std::function<void()> Finalization;
+    };
+
+    void FinalizeContext();
+    void OpenIniAndLog();
+    bool LoadPictureLibrary();
+    void EnsureFolders();
+    void LoadPreferences();
+    void OpenStore();
+    void FillActionContext();
+    Thddnorm *MainWindow() const;
+    void EndWithoutMainWindow();
+
+    std::vector<TModule> FModules;
+    bool FInitialized = false;
+    // Made by InitializeModules, freed by its finalization.
+    std::unique_ptr<TAppContext> FContext;
+    TSingleInstance *FInstance = nullptr;
+};

@@ -42,9 +42,11 @@ TTaskFormServices WizardServices(TAppContext &c, Thddnorm *tray)
 
 void WireChangeSchedule(TAppContext &c, std::function<Thddnorm *()> tray)
 {
-    c.Actions.ChangeSchedule = [&c, tray](std::shared_ptr<TTaskData> task, std::function<void(bool)> done) {
-        TTaskForm::OpenEditReminder(WizardServices(c, tray()), std::move(task), true, nullptr, std::move(done));
-    };
+    QObject::connect(&c.Actions.Windows, &TOpenWindows::ChangeScheduleRequested, &c.Actions.Windows,
+                     [&c, tray](std::shared_ptr<TTaskData> task, std::function<void(bool)> done) {
+                         TTaskForm::OpenEditReminder(WizardServices(c, tray()), std::move(task), true, nullptr,
+                                                     std::move(done));
+                     });
 }
 
 void Wire(TAppContext &c, Thddnorm &tray)

@@ -1,6 +1,6 @@
 #include "app/PreferencesWindow.h"
 
-#include "scheduler/SendemailActionFrm.h"
+#include "scheduler/MailMessage.h"
 
 #include <QThread>
 #include <memory>
@@ -70,7 +70,7 @@ TPreferencesServices Services(TAppContext &c, Thddnorm &tray)
         const QString signature = c.Preferences ? c.Preferences->EmailSignature() : QString();
         IMailTransport *mail = c.Actions.Mail;
         QThread *worker = QThread::create([result, mail, signature, t] {
-            result->Sent = TSendemailActionForm::SendTestEmail(mail, signature, t.From, t.Server, t.UserID, t.Password,
+            result->Sent = MailText::SendTestEmail(mail, signature, t.From, t.Server, t.UserID, t.Password,
                                                                t.Authentication, &result->Error);
         });
         QObject::connect(worker, &QThread::finished, worker, &QObject::deleteLater);

@@ -60,5 +60,9 @@ protected:
     void FormClose() override;
 };
 
+// Starts a new action window on the record at index i: the sound window plays,
+// every other starts its action (its countdown at one second with startAtOnce).
+void StartActionWindow(TActionForm &form, int i, bool startAtOnce);
+
 // "  ddd, d mmm yyyy, hh:mm" + the time suffix + ", " + the rule description.
 QString ActionScheduleText(const TPreferences *prefs, const TTaskData &task);

@@ -16,10 +16,6 @@ class TFormShaper;
 class TCountdownActionForm : public TActionForm {
     Q_OBJECT
 public:
-    // How long a result or "Action canceled" stays before the window closes;
-    // tests shorten it.
-    static int PauseMs;
-
     void StartAction(int i) override;
 
     int Countdown = 0;
@@ -49,7 +45,7 @@ protected:
     void paintEvent(QPaintEvent *event) override;
     void FormClose() override;
 
-    // Shows text at once, waits PauseMs without blocking the program, then runs next.
+    // Shows text at once, waits the context's PauseMs without blocking the program, then runs next.
     void ShowThenPause(const QString &text, std::function<void()> next);
     // Reschedules unless a note of the same firing decides or it was done already; closes.
     void RescheduleAndClose();

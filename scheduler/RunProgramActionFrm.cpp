@@ -63,7 +63,9 @@ void TRunProgramActionForm::CancelTimerTimer()
     if (Countdown != 0)
         return;
     CancelTimer->stop();
-    const int result = Shell::Open(task.ProgramPathname.Get(), task.ProgramParameters.Get(), QString());
+    const int result = Context.Shell
+                           ? Context.Shell->Open(task.ProgramPathname.Get(), task.ProgramParameters.Get(), QString())
+                           : Shell::kFileNotFound;
     if (result >= 32) {
         task.LastRun = Clock::Now();
         task.HasRun = task.HasRun + 1;

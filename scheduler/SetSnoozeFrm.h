@@ -60,7 +60,7 @@ public:
     QRadioButton *rbtRelatedDateTime;
     QSpinBox *sedPresetNTimes;
     QComboBox *cbxPresetDate;
-    QRadioButton *rbtAbsoleteDateTime;
+    QRadioButton *rbtAbsoluteDateTime;
     QDateEdit *dedStartDate;
     QTimeEdit *sedStartTime;
     QPushButton *btnOK;
@@ -68,7 +68,7 @@ public:
 
 public slots:
     void rbtRelatedDateTimeClick();
-    void rbtAbsoleteDateTimeClick();
+    void rbtAbsoluteDateTimeClick();
     void btnOKClick();
     void btnCancelClick();
 
@@ -85,7 +85,7 @@ private:
 // Sets up the dialog in its mode at (left, top) above the note that asks,
 // modal to that note only, and returns at once; chosen receives the time when
 // the dialog is closed by OK (nothing happens on Cancel). The dialog runs
-// through context.RunSnoozeDialog when set, which answers at once.
+// through the context's boxes; without them it is cancelled at once.
 void AskSnoozeTime(const TActionContext &context, QWidget *note, int top, int left, int index,
                    std::function<void(TDateTime chosen)> chosen);
 void AskPrewarningSnoozeTime(const TActionContext &context, QWidget *note, int top, int left, int index,

@@ -869,11 +869,11 @@ TTaskForm *TTaskForm::OpenEditReminder(const TTaskFormServices &services, std::s
         }
         *task = wizard->TaskCopy;
         if (TActionContext *actions = wizard->S.Actions) {
-            const TOpenWindows &w = actions->Windows;
-            if (w.TaskList && w.SortTaskList)
-                w.SortTaskList();
-            if (w.TaskList && w.RefreshTaskList)
-                w.RefreshTaskList();
+            TOpenWindows &w = actions->Windows;
+            if (w.TaskList) {
+                emit w.SortListRequested();
+                emit w.RefreshListRequested();
+            }
             if (actions->List)
                 actions->List->MarkModified();
         }

@@ -22,7 +22,7 @@ TEST(InfoDialog, SeveralStayOpenUntilTheirOwnOkAndClosingCountsAsAListChange)
     TActionContext context;
     context.List = &list;
     int refreshes = 0;
-    context.Windows.RefreshTaskList = [&] { ++refreshes; };
+    QObject::connect(&context.Windows, &TOpenWindows::RefreshListRequested, [&] { ++refreshes; });
     context.Windows.TaskList = true;
 
     QPointer<TInfoDlgForm> first = ShowInfoDialog(context, "Error 11", "A test e-mail could not be sent\rreason");

@@ -30,8 +30,10 @@ QByteArray VersionFile(const char *ver, int day, int month, int year)
 // Checks with the real web client for a program 3.92 built 17 Feb 2009.
 struct CheckRig {
     QTemporaryDir Temp;
+    Shell::FakeShell ShellFake;
     TActionContext Context;
-    Shell::ScopedFakeShell ShellFake;
+
+    CheckRig() { Context.Shell = &ShellFake; }
 
     TCheckVersionForm *Start(const QString &url)
     {
@@ -189,6 +191,6 @@ TEST(UpdateCheck, OnlyTheButtonsCloseAndALateAnswerFindsNoWindow)
     EXPECT_FALSE(second->close()); // the window manager's close is refused
     Press(second->btnDownload);
     EXPECT_TRUE(second.isNull());
-    EXPECT_EQ(rig.ShellFake.Fake.Opened, QStringList{"https://download.example.test/download.htm?from_exe"});
+    EXPECT_EQ(rig.ShellFake.Opened, QStringList{"https://download.example.test/download.htm?from_exe"});
     EXPECT_EQ(list.ModifiedAt(), 0.0); // it serves no reminder
 }

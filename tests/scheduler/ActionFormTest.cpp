@@ -1,6 +1,7 @@
 #include "model/TaskList.h"
 #include "scheduler/ActionFrm.h"
 #include "tests/fakes/FakeSoundPlayer.h"
+#include "tests/fakes/ScriptedAnswers.h"
 #include "tests/support/CapturedLog.h"
 #include "tests/support/Records.h"
 #include "tests/support/TestSupport.h"
@@ -20,9 +21,8 @@ struct ActionFixture : ::testing::Test {
     void SetUp() override
     {
         context.List = &list;
-        Sound::SetPlayer(&player);
+        context.Sound = &player;
     }
-    void TearDown() override { Sound::SetPlayer(nullptr); }
     TTaskList list;
     TActionContext context;
     FakeSoundPlayer player;
@@ -80,7 +80,7 @@ TEST_F(ActionFixture, OnlyTheWindowItselfMayCloseItAndClosingStopsTheSound)
 {
     list.AddTask(Alarm("Note", now));
     int refreshes = 0;
-    context.Windows.RefreshTaskList = [&] { ++refreshes; };
+    QObject::connect(&context.Windows, &TOpenWindows::RefreshListRequested, [&] { ++refreshes; });
     context.Windows.TaskList = true;
 
     QPointer<TActionForm> form = new TActionForm(context);
@@ -127,7 +127,8 @@ TEST_F(ActionFixture, ARecordRemovedWhileItsWindowIsOpenStaysReadable)
 
 TEST_F(ActionFixture, UnboundWindowSaysSoWhenAskedForItsIndex)
 {
-    TestSupport::MessageBoxRecorder boxes;
+    TScriptedAnswers boxes;
+    context.Boxes = &boxes;
     TActionForm form(context);
     EXPECT_EQ(form.RecordIndex(), -1);
     EXPECT_EQ(boxes.Texts, QStringList{"FTaskData unassigned"});

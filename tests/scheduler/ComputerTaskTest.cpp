@@ -43,7 +43,7 @@ TEST_F(ComputerTaskTest, ProgramStartsOnTheLastTickOfItsCountdownAndTheRunIsCoun
     for (bool atOnce : {false, true}) {
         SCOPED_TRACE(atOnce);
         list.Clear();
-        shell.Fake.Opened.clear();
+        shell.Opened.clear();
         TTaskData &task = AddProgram();
         QPointer<TCountdownActionForm> form = new TRunProgramActionForm(context);
         form->SetStartAtOnce(atOnce);
@@ -60,10 +60,10 @@ TEST_F(ComputerTaskTest, ProgramStartsOnTheLastTickOfItsCountdownAndTheRunIsCoun
             EXPECT_EQ(static_cast<TRunProgramActionForm *>(form.data())->lblRunprogram->text(),
                       "Run: sync.sh --all \"My Photos\"");
         }
-        EXPECT_TRUE(shell.Fake.Opened.isEmpty());
+        EXPECT_TRUE(shell.Opened.isEmpty());
         form->CancelTimerTimer();
-        ASSERT_EQ(shell.Fake.Opened, QStringList{"/opt/tools/sync.sh"});
-        EXPECT_EQ(shell.Fake.LastParameters, "--all \"My Photos\"");
+        ASSERT_EQ(shell.Opened, QStringList{"/opt/tools/sync.sh"});
+        EXPECT_EQ(shell.LastParameters, "--all \"My Photos\"");
         EXPECT_TRUE(Closed(form)); // no pause after a successful start
         EXPECT_EQ(task.HasRun, 1);
         EXPECT_EQ(task.LastRun, now);
@@ -82,11 +82,11 @@ TEST_F(ComputerTaskTest, AFailedStartShowsItsReasonThenCancelsWithoutCountingARu
     } cases[] = {{2, "File not found!"},        {3, "Path not found!"},
                  {11, "Bad format!"},           {27, "File association incomplete!"},
                  {31, "No association found!"}, {5, "in 0 second(s)"}}; // no text of its own: the countdown stays
-    TCountdownActionForm::PauseMs = 100;
+    context.PauseMs = 100;
     for (const auto &c : cases) {
         SCOPED_TRACE(c.code);
         list.Clear();
-        shell.Fake.Result = c.code;
+        shell.Result = c.code;
         TTaskData &task = AddProgram();
         const TDateTime lastRun = task.LastRun;
         QPointer<TCountdownActionForm> form = new TRunProgramActionForm(context);
@@ -97,12 +97,12 @@ TEST_F(ComputerTaskTest, AFailedStartShowsItsReasonThenCancelsWithoutCountingARu
         EXPECT_FALSE(form->btnCancel->isEnabled());
         ASSERT_TRUE(Settle([&] { return !form || form->lblSecsRemaining->text() == "Action canceled"; }));
         ASSERT_TRUE(Settle([&] { return Closed(form); }));
-        EXPECT_EQ(shell.Fake.Opened.size(), 1);
+        EXPECT_EQ(shell.Opened.size(), 1);
         EXPECT_EQ(task.HasRun, 0);
         EXPECT_EQ(task.LastRun, lastRun);
         EXPECT_TRUE(task.Delivered); // a cancelled one-time task is done
         EXPECT_FALSE(task.InService);
-        shell.Fake.Opened.clear();
+        shell.Opened.clear();
     }
 }
 
@@ -119,7 +119,7 @@ TEST_F(ComputerTaskTest, CancelMovesTheTaskOnUnlessItsNoteDecides)
         EXPECT_EQ(form->lblSecsRemaining->text(), "Action canceled");
         form->btnCancel->click(); // a second press during the pause does nothing more
         ASSERT_TRUE(Settle([&] { return Closed(form); }));
-        EXPECT_TRUE(shell.Fake.Opened.isEmpty());
+        EXPECT_TRUE(shell.Opened.isEmpty());
         EXPECT_EQ(task.HasRun, 0);
         EXPECT_EQ(task.Scheduled, noteOpen ? At(2009, 2, 17, 10, 0, 0) : At(2009, 2, 18, 10, 0, 0));
         EXPECT_FALSE(task.Delivered);

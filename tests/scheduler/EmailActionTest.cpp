@@ -188,7 +188,7 @@ struct EmailActionTest : ActionWindowFixture {
         prefs.SetEmailSignature("-- sent by Brivane");
         prefs.SetUserID("ann");
         prefs.SetPassword("secret");
-        TCountdownActionForm::PauseMs = 50;
+        context.PauseMs = 50;
     }
     TTaskData &AddMail(const QString &to, const QString &cc, const QString &bcc, bool repeating = false)
     {
@@ -321,8 +321,7 @@ TEST_F(EmailActionTest, TestMessageGoesFromTheAddressToItselfWithTheMaskedPasswo
 {
     prefs.SetEmailSignature("sig");
     QString error;
-    EXPECT_TRUE(
-        TSendemailActionForm::SendTestEmail(&mail, "sig", "me@x.org", "mail.x.org:26", "me", "abc", true, &error));
+    EXPECT_TRUE(MailText::SendTestEmail(&mail, "sig", "me@x.org", "mail.x.org:26", "me", "abc", true, &error));
     ASSERT_EQ(mail.Messages.size(), 1);
     const TMailMessage &m = mail.Messages[0];
     EXPECT_EQ(m.EnvelopeSender, "me@x.org");
@@ -334,11 +333,11 @@ TEST_F(EmailActionTest, TestMessageGoesFromTheAddressToItselfWithTheMaskedPasswo
     EXPECT_EQ(mail.Servers[0].Port, 26);
     EXPECT_EQ(mail.Servers[0].Password, "abc");
 
-    EXPECT_TRUE(TSendemailActionForm::SendTestEmail(&mail, "sig", "me@x.org", "mail.x.org", "me", "abc", false));
+    EXPECT_TRUE(MailText::SendTestEmail(&mail, "sig", "me@x.org", "mail.x.org", "me", "abc", false));
     EXPECT_EQ(mail.Servers[1].User, "");
     EXPECT_EQ(mail.Servers[1].Password, "");
     mail.Error = "refused";
-    EXPECT_FALSE(TSendemailActionForm::SendTestEmail(&mail, "sig", "me@x.org", "mail.x.org", "", "", false, &error));
+    EXPECT_FALSE(MailText::SendTestEmail(&mail, "sig", "me@x.org", "mail.x.org", "", "", false, &error));
     EXPECT_EQ(error, "refused");
 }
 

@@ -2,6 +2,7 @@
 #include "model/TaskList.h"
 #include "platform/FormShaper.h"
 #include "platform/ResourceLibrary.h"
+#include "scheduler/ActionFactory.h"
 #include "scheduler/FullMoonFrm.h"
 #include "scheduler/TaskScheduler.h"
 #include "storage/GlobalPreferences.h"
@@ -31,12 +32,13 @@ namespace {
 struct FullMoonFixture : ::testing::Test {
     void SetUp() override
     {
-        Sound::SetPlayer(&player);
         const QString path = QCoreApplication::applicationDirPath() + QStringLiteral("/../Brivane/grresrep.rcc");
         ASSERT_TRUE(library.Load(path)) << qPrintable(path);
         context.List = &list;
         context.Preferences = &prefs;
         context.Library = &library;
+        context.Sound = &player;
+        context.ActionWindows = &windows;
         prefs.SetTimeBase24hour(true);
     }
     void TearDown() override
@@ -45,7 +47,6 @@ struct FullMoonFixture : ::testing::Test {
             if (qobject_cast<TFullMoonForm *>(w))
                 delete w;
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        Sound::SetPlayer(nullptr);
         Clock::Unpin();
     }
     TTaskData &AddNotice() { return list.AddTask(BuildFullMoonReminder(At(2026, 1, 16, 21, 34), prefs)); }
@@ -62,6 +63,7 @@ struct FullMoonFixture : ::testing::Test {
     TResourceLibrary library;
     FakeSoundPlayer player;
     TActionContext context;
+    TActionWindowFactory windows{context};
     TTaskScheduler scheduler{context};
 };
 

@@ -5,6 +5,7 @@
 #include "scheduler/SetSnoozeFrm.h"
 #include "storage/GlobalPreferences.h"
 #include "tests/fakes/FakeSoundPlayer.h"
+#include "tests/fakes/ScriptedAnswers.h"
 #include "tests/support/CapturedLog.h"
 #include "tests/support/PaletteKeyRecorder.h"
 #include "tests/support/Records.h"
@@ -64,18 +65,15 @@ struct NoteFixture : ::testing::Test {
     {
         context.List = &list;
         context.Preferences = &prefs;
+        context.Sound = &player;
+        context.Boxes = &boxes;
         prefs.SetTimeBase24hour(true);
-        Sound::SetPlayer(&player);
         list.MoveToTrash = [this](const QString &path) {
             trashed << path;
             return true;
         };
     }
-    void TearDown() override
-    {
-        ProcessDeletes();
-        Sound::SetPlayer(nullptr);
-    }
+    void TearDown() override { ProcessDeletes(); }
 
     // A note started on the record at index i.
     QPointer<TPopupNoteForm> Open(int i = 0)
@@ -89,7 +87,16 @@ struct NoteFixture : ::testing::Test {
     TPreferences prefs{QStringLiteral("Brivane"), QStringLiteral("Brivane")};
     TActionContext context;
     FakeSoundPlayer player;
+    TScriptedAnswers boxes{[](TMsgButtons) { return TMsgResult::Ok; }};
     QStringList trashed;
+
+    // The snooze dialog is driven by answer instead of being shown.
+    void AnswerSnooze(std::function<int(TSetSnoozeForm &)> answer)
+    {
+        boxes.DialogAnswer = [answer = std::move(answer)](QDialog &dialog) {
+            return answer(static_cast<TSetSnoozeForm &>(dialog));
+        };
+    }
 };
 
 } // namespace
@@ -260,7 +267,7 @@ TEST_F(NoteFixture, SnoozeOntoAnExcludedWeekdayIsRefusedAndChangesNothing)
     TTaskData t = Alarm("Gym", At(10, 0));
     t.ExcludeWednesday = true; // the master switch stays off: the day flag alone counts
     TTaskData &rec = list.AddTask(t);
-    TestSupport::MessageBoxRecorder boxes;
+    boxes.Texts.clear();
 
     QPointer<TPopupNoteForm> note = Open();
     const QByteArray before = rec.ToBytes();
@@ -272,26 +279,26 @@ TEST_F(NoteFixture, SnoozeOntoAnExcludedWeekdayIsRefusedAndChangesNothing)
     EXPECT_EQ(rec.ToBytes(), before);
 
     // The same test applies to a time chosen in the snooze dialog.
-    context.RunSnoozeDialog = [](TSetSnoozeForm &d) {
-        d.rbtAbsoleteDateTimeClick();
+    AnswerSnooze([](TSetSnoozeForm &d) {
+        d.rbtAbsoluteDateTimeClick();
         d.dedStartDate->setDate(QDate(2009, 2, 18));
         d.sedStartTime->setTime(QTime(9, 0));
         d.btnOKClick();
         return d.result();
-    };
+    });
     note->popChooseSnoozeClick();
     EXPECT_EQ(boxes.Texts.size(), 2);
     EXPECT_TRUE(note->isVisible());
     EXPECT_EQ(rec.ToBytes(), before);
 
     // A Thursday is fine.
-    context.RunSnoozeDialog = [](TSetSnoozeForm &d) {
-        d.rbtAbsoleteDateTimeClick();
+    AnswerSnooze([](TSetSnoozeForm &d) {
+        d.rbtAbsoluteDateTimeClick();
         d.dedStartDate->setDate(QDate(2009, 2, 19));
         d.sedStartTime->setTime(QTime(23, 30));
         d.btnOKClick();
         return d.result();
-    };
+    });
     note->popChooseSnoozeClick();
     EXPECT_EQ(rec.Scheduled, At(23, 30, 19));
     EXPECT_FALSE(note->isVisible());
@@ -320,18 +327,18 @@ TEST_F(NoteFixture, PreWarningNoteOffersItsOwnMenuAndSnoozesUpToTheEvent)
     EXPECT_EQ(note->popSnoozeuntilEventDateTime->text(), "snooze until Tue, 17 Feb 2009 at 12:00");
 
     QStringList offered;
-    context.RunSnoozeDialog = [&](TSetSnoozeForm &d) {
+    AnswerSnooze([&](TSetSnoozeForm &d) {
         for (int k = 0; k < d.cbxPresetDate->count(); ++k)
             offered << d.cbxPresetDate->itemText(k);
         EXPECT_EQ(d.rbtRelatedDateTime->text(), "until");
         EXPECT_EQ(d.gbxDataTime->title(), " Relative or exact Date/Time before the event ");
-        d.rbtAbsoleteDateTimeClick();
+        d.rbtAbsoluteDateTimeClick();
         d.dedStartDate->setDate(QDate(2009, 2, 17));
         d.sedStartTime->setTime(QTime(12, 0)); // the event itself
         d.btnOKClick();
         return d.result();
-    };
-    TestSupport::MessageBoxRecorder boxes;
+    });
+    boxes.Texts.clear();
     note->popChoosePrewarningSnoozeClick();
     EXPECT_EQ(offered, (QStringList{"minute(s) before the event", "hour(s)  before the event"}));
     EXPECT_TRUE(boxes.Texts.isEmpty());
@@ -344,7 +351,7 @@ TEST_F(NoteFixture, SnoozeDialogChecksAgainstNowAndTheEventToTheMillisecond)
 {
     TestSupport::PinnedClock clock(At(10, 1) + 30 * OneSecond);
     TTaskData &rec = list.AddTask(PreWarnedAlarm());
-    TestSupport::MessageBoxRecorder boxes;
+    boxes.Texts.clear();
 
     TSetSnoozeForm pre(context);
     pre.SetupPreWarning(0);
@@ -353,7 +360,7 @@ TEST_F(NoteFixture, SnoozeDialogChecksAgainstNowAndTheEventToTheMillisecond)
     EXPECT_EQ(pre.RelativeValue(), At(11, 0));
     EXPECT_EQ(pre.dedStartDate->date(), QDate(2009, 2, 17));
     EXPECT_EQ(pre.sedStartTime->time(), QTime(11, 0));
-    pre.rbtAbsoleteDateTimeClick();
+    pre.rbtAbsoluteDateTimeClick();
     EXPECT_FALSE(pre.cbxPresetDate->isEnabled());
     EXPECT_FALSE(pre.rbtRelatedDateTime->isChecked());
     pre.sedStartTime->setTime(QTime(12, 1));
@@ -424,7 +431,7 @@ TEST_F(NoteFixture, SnoozeUntilTheEventSkipsTheWeekdayTest)
     TTaskData t = PreWarnedAlarm();
     t.ExcludeTuesday = true;
     TTaskData &rec = list.AddTask(t);
-    TestSupport::MessageBoxRecorder boxes;
+    boxes.Texts.clear();
     Open()->popSnoozeuntilEventDateTimeClick();
     EXPECT_TRUE(boxes.Texts.isEmpty());
     EXPECT_EQ(rec.Scheduled, At(12, 0));
@@ -534,7 +541,7 @@ TEST_F(NoteFixture, DeleteWaitsForTheReminderOtherActionWindows)
 {
     TTaskData &rec = list.AddTask(Alarm("Report", At(10, 0)));
     QPointer<TPopupNoteForm> note = Open();
-    TestSupport::MessageBoxRecorder boxes;
+    boxes.Texts.clear();
     rec.ActionCount = 2; // an e-mail window is counting down
     note->lblDeleteClick();
     EXPECT_EQ(boxes.Texts, QStringList{"Cannot delete Reminder. Other actions are still running."});
@@ -544,7 +551,7 @@ TEST_F(NoteFixture, DeleteWaitsForTheReminderOtherActionWindows)
 
     rec.ActionCount = 1;
     int refreshes = 0;
-    context.Windows.RefreshTaskList = [&] { ++refreshes; };
+    QObject::connect(&context.Windows, &TOpenWindows::RefreshListRequested, [&] { ++refreshes; });
     context.Windows.TaskList = true;
     note->lblDeleteClick();
     EXPECT_EQ(list.Count(), 0);
@@ -587,12 +594,13 @@ TEST_F(NoteFixture, ChangeScheduleGoesThroughTheEditorHook)
     rec.ActionCount = 0;
     rec.InService = true;
     int asked = 0;
-    context.ChangeSchedule = [&](std::shared_ptr<TTaskData> task, std::function<void(bool)> done) {
-        if (++asked == 1)
-            return done(false); // cancelled
-        task->ActionCount = 7; // the editor's own bookkeeping must not stick
-        done(true);
-    };
+    QObject::connect(&context.Windows, &TOpenWindows::ChangeScheduleRequested,
+                     [&](std::shared_ptr<TTaskData> task, std::function<void(bool)> done) {
+                         if (++asked == 1)
+                             return done(false); // cancelled
+                         task->ActionCount = 7; // the editor's own bookkeeping must not stick
+                         done(true);
+                     });
     note = Open();
     EXPECT_TRUE(note->lblResetSchedule->isEnabled());
     EXPECT_GT(BluePixels(note->lblResetSchedule), 0);
@@ -644,7 +652,7 @@ TEST_F(NoteFixture, SnoozeDialogOpensAboveItsNoteAndLeavesTheRestLive)
     EXPECT_TRUE(dialog->isWindow());
     EXPECT_EQ(dialog->windowModality(), Qt::WindowModal) << "modal to its note, not to the program";
 
-    dialog->rbtAbsoleteDateTimeClick();
+    dialog->rbtAbsoluteDateTimeClick();
     dialog->dedStartDate->setDate(QDate(2009, 2, 19));
     dialog->sedStartTime->setTime(QTime(8, 15));
     QPointer<TSetSnoozeForm> gone(dialog);

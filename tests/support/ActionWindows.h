@@ -9,6 +9,7 @@
 #include "tests/fakes/FakeDesktopServices.h"
 #include "tests/fakes/FakeShell.h"
 #include "tests/fakes/FakeSoundPlayer.h"
+#include "tests/fakes/ScriptedAnswers.h"
 #include "tests/support/Records.h"
 #include "tests/support/TestSupport.h"
 
@@ -26,13 +27,10 @@ struct ActionWindowFixture : ::testing::Test {
         context.Preferences = &prefs;
         context.Power = &power;
         context.Mail = &mail;
-        Sound::SetPlayer(&player);
-        TCountdownActionForm::PauseMs = 0;
-    }
-    void TearDown() override
-    {
-        TCountdownActionForm::PauseMs = 3500;
-        Sound::SetPlayer(nullptr);
+        context.Sound = &player;
+        context.Shell = &shell;
+        context.Boxes = &boxes;
+        context.PauseMs = 0;
     }
 
     // Runs the event loop until done() holds or two seconds have passed.
@@ -69,8 +67,8 @@ struct ActionWindowFixture : ::testing::Test {
     FakePower power;
     FakeMailTransport mail;
     FakeSoundPlayer player;
-    Shell::ScopedFakeShell shell;
-    TestSupport::MessageBoxRecorder boxes;
+    Shell::FakeShell shell;
+    TScriptedAnswers boxes{[](TMsgButtons) { return TMsgResult::Ok; }};
     const TDateTime now = TestRecords::At(2009, 2, 17, 10, 0, 30);
     TestSupport::PinnedClock clock{now};
 };

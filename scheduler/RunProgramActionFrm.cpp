@@ -1,6 +1,7 @@
 #include "scheduler/RunProgramActionFrm.h"
 
 #include "core/Clock.h"
+#include "core/FileNames.h"
 #include "core/vornLogFile.h"
 #include "platform/Shell.h"
 
@@ -35,19 +36,6 @@ QString TRunProgramActionForm::ErrorText(int shellResult)
     }
     return QString();
 }
-
-namespace {
-
-// The name after the last folder separator (either kind: stored paths may
-// come from the other platform).
-QString FileNamePart(const QString &path)
-{
-    const qsizetype cut = std::max(
-        {path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')), path.lastIndexOf(QLatin1Char(':'))});
-    return path.mid(cut + 1);
-}
-
-} // namespace
 
 void TRunProgramActionForm::CancelTimerTimer()
 {

@@ -32,10 +32,11 @@ public:
     TActionContext &Context;
     bool MayClose = false;
     bool StartAtOnce = false;
+
+protected:
     QLabel *labSchedule;
     QLabel *lblTitle;
 
-protected:
     void closeEvent(QCloseEvent *event) override;
     // What a granted close does; subclasses add their own steps.
     virtual void FormClose();

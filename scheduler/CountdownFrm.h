@@ -19,13 +19,6 @@ public:
     void StartAction(int i) override;
 
     int Countdown = 0;
-    QLabel *lblActionDesc;
-    QLabel *imgActionTypeLogo;
-    QLabel *lblSecsRemaining;
-    QFrame *pnlBtnPanel2;
-    QPushButton *btnCancel;
-    QTimer *CancelTimer;
-    TFormShaper *FormShaper1;
 
     // True while a pause before closing runs (the window does nothing else).
     bool Pausing() const { return FPausing; }
@@ -39,6 +32,14 @@ public slots:
     void btnCancelActionClick();
 
 protected:
+    QLabel *lblActionDesc;
+    QLabel *imgActionTypeLogo;
+    QLabel *lblSecsRemaining;
+    QFrame *pnlBtnPanel2;
+    QPushButton *btnCancel;
+    QTimer *CancelTimer;
+    TFormShaper *FormShaper1;
+
     TCountdownActionForm(TActionContext &context, const QString &caption, const QString &logo, QWidget *owner);
 
     void showEvent(QShowEvent *event) override;

@@ -19,8 +19,6 @@ public:
     // Ends a running exchange and waits for its thread (about a second at most).
     ~TSendemailActionForm() override;
 
-    QLabel *lblSendto;
-
     bool Sending() const;
 
 signals:
@@ -32,6 +30,8 @@ public:
     void CancelTimerTimer() override;
 
 private:
+    QLabel *lblSendto;
+
     void StartSending(const TMailJob &job);
     void SendDone(bool ok, const QString &error);
     void Finish();

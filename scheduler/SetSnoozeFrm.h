@@ -56,6 +56,13 @@ public:
     uint8_t SnoozeMode = smOrdinary;
     TDateTime SnoozeDateTime = 0;
 
+public slots:
+    void rbtRelatedDateTimeClick();
+    void rbtAbsoluteDateTimeClick();
+    void btnOKClick();
+    void btnCancelClick();
+
+private:
     QGroupBox *gbxDataTime;
     QRadioButton *rbtRelatedDateTime;
     QSpinBox *sedPresetNTimes;
@@ -66,13 +73,6 @@ public:
     QPushButton *btnOK;
     QPushButton *btnCancel;
 
-public slots:
-    void rbtRelatedDateTimeClick();
-    void rbtAbsoluteDateTimeClick();
-    void btnOKClick();
-    void btnCancelClick();
-
-private:
     void Bind(int index);
     // Date and time fields from the relative row.
     void FillAbsoluteFromRelative();

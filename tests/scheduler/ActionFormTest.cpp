@@ -2,6 +2,7 @@
 #include "scheduler/ActionFrm.h"
 #include "tests/fakes/FakeSoundPlayer.h"
 #include "tests/fakes/ScriptedAnswers.h"
+#include "tests/support/ActionWindows.h"
 #include "tests/support/CapturedLog.h"
 #include "tests/support/Records.h"
 #include "tests/support/TestSupport.h"
@@ -87,8 +88,8 @@ TEST_F(ActionFixture, OnlyTheWindowItselfMayCloseItAndClosingStopsTheSound)
     form->StartAction(0);
     EXPECT_TRUE(form->isVisible());
     EXPECT_EQ(form->windowTitle(), "Note");
-    EXPECT_EQ(form->lblTitle->text(), "Note");
-    EXPECT_EQ(form->labSchedule->text(), "  Tue, 17 Feb 2009, 10:00, run once");
+    EXPECT_EQ(Child<QLabel>(form, "lblTitle")->text(), "Note");
+    EXPECT_EQ(Child<QLabel>(form, "labSchedule")->text(), "  Tue, 17 Feb 2009, 10:00, run once");
     EXPECT_FALSE(form->close()); // window manager close, Alt+F4
     EXPECT_TRUE(form->isVisible());
     EXPECT_EQ(refreshes, 0);

@@ -49,16 +49,15 @@ TEST_F(ComputerTaskTest, ProgramStartsOnTheLastTickOfItsCountdownAndTheRunIsCoun
         form->SetStartAtOnce(atOnce);
         form->StartAction(0);
         const int ticks = atOnce ? 1 : 20;
-        EXPECT_EQ(form->lblSecsRemaining->text(), QStringLiteral("in %1 second(s)").arg(ticks));
+        EXPECT_EQ(Child<QLabel>(form, "lblSecsRemaining")->text(), QStringLiteral("in %1 second(s)").arg(ticks));
         EXPECT_EQ(task.ActionCount, 1);
-        EXPECT_TRUE(form->CancelTimer->isActive());
+        EXPECT_TRUE(Child<QTimer>(form, "CancelTimer")->isActive());
 
         const QStringList shown = Tick(form, ticks - 1);
         if (!atOnce) {
             EXPECT_EQ(shown.first(), "in 19 second(s)");
             EXPECT_EQ(shown.last(), "in 1 second(s)");
-            EXPECT_EQ(static_cast<TRunProgramActionForm *>(form.data())->lblRunprogram->text(),
-                      "Run: sync.sh --all \"My Photos\"");
+            EXPECT_EQ(Child<QLabel>(form, "lblRunprogram")->text(), "Run: sync.sh --all \"My Photos\"");
         }
         EXPECT_TRUE(shell.Opened.isEmpty());
         form->CancelTimerTimer();
@@ -92,10 +91,11 @@ TEST_F(ComputerTaskTest, AFailedStartShowsItsReasonThenCancelsWithoutCountingARu
         QPointer<TCountdownActionForm> form = new TRunProgramActionForm(context);
         form->StartAction(0);
         form->CancelTimerTimer();
-        EXPECT_EQ(form->lblSecsRemaining->text(), c.text);
+        EXPECT_EQ(Child<QLabel>(form, "lblSecsRemaining")->text(), c.text);
         EXPECT_TRUE(form->Pausing());
-        EXPECT_FALSE(form->btnCancel->isEnabled());
-        ASSERT_TRUE(Settle([&] { return !form || form->lblSecsRemaining->text() == "Action canceled"; }));
+        EXPECT_FALSE(Child<QPushButton>(form, "btnCancel")->isEnabled());
+        ASSERT_TRUE(
+            Settle([&] { return !form || Child<QLabel>(form, "lblSecsRemaining")->text() == "Action canceled"; }));
         ASSERT_TRUE(Settle([&] { return Closed(form); }));
         EXPECT_EQ(shell.Opened.size(), 1);
         EXPECT_EQ(task.HasRun, 0);
@@ -115,9 +115,9 @@ TEST_F(ComputerTaskTest, CancelMovesTheTaskOnUnlessItsNoteDecides)
         task.PopupNoteFormVisible = noteOpen;
         QPointer<TCountdownActionForm> form = new TRunProgramActionForm(context);
         form->StartAction(0);
-        form->btnCancel->click();
-        EXPECT_EQ(form->lblSecsRemaining->text(), "Action canceled");
-        form->btnCancel->click(); // a second press during the pause does nothing more
+        Child<QPushButton>(form, "btnCancel")->click();
+        EXPECT_EQ(Child<QLabel>(form, "lblSecsRemaining")->text(), "Action canceled");
+        Child<QPushButton>(form, "btnCancel")->click(); // a second press during the pause does nothing more
         ASSERT_TRUE(Settle([&] { return Closed(form); }));
         EXPECT_TRUE(shell.Opened.isEmpty());
         EXPECT_EQ(task.HasRun, 0);
@@ -150,7 +150,7 @@ TEST_F(ComputerTaskTest, ShutdownCountsDownAndAsksTheLoginManagerForItsKind)
             const int from = atOnce ? 3 : 50;
             QString first = c.first;
             first.replace("50", QString::number(from));
-            EXPECT_EQ(form->lblSecsRemaining->text(), first);
+            EXPECT_EQ(Child<QLabel>(form, "lblSecsRemaining")->text(), first);
             Tick(form, from - 1);
             EXPECT_TRUE(power.Requests.isEmpty());
             form->CancelTimerTimer();
@@ -172,7 +172,7 @@ TEST_F(ComputerTaskTest, ShutdownCountsDownAndAsksTheLoginManagerForItsKind)
     QPointer<TCountdownActionForm> form = new TShutdownForm(context);
     form->SetStartAtOnce(true);
     form->StartAction(0);
-    EXPECT_EQ(form->lblSecsRemaining->text(), "");
+    EXPECT_EQ(Child<QLabel>(form, "lblSecsRemaining")->text(), "");
     Tick(form, 3);
     EXPECT_TRUE(power.Requests.isEmpty());
     EXPECT_TRUE(Closed(form));
@@ -227,7 +227,7 @@ TEST_F(ComputerTaskTest, ShutdownThatCannotBeAskedForSaysWhatFailedAndWhyAndCanc
     QPointer<TCountdownActionForm> form = new TShutdownForm(context);
     form->StartAction(0);
     Tick(form, 10);
-    form->btnCancel->click();
+    Child<QPushButton>(form, "btnCancel")->click();
     ASSERT_TRUE(Settle([&] { return Closed(form); }));
     EXPECT_TRUE(power.Requests.isEmpty());
 }

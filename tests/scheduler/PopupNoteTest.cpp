@@ -6,6 +6,7 @@
 #include "storage/GlobalPreferences.h"
 #include "tests/fakes/FakeSoundPlayer.h"
 #include "tests/fakes/ScriptedAnswers.h"
+#include "tests/support/ActionWindows.h"
 #include "tests/support/CapturedLog.h"
 #include "tests/support/PaletteKeyRecorder.h"
 #include "tests/support/Records.h"
@@ -173,19 +174,20 @@ TEST_F(NoteFixture, NoteShowsTheReminderAndCountsItselfUntilClosedByItsOwnPaths)
     ASSERT_TRUE(note->isVisible());
     EXPECT_FALSE(note->IsPreWarning());
     EXPECT_EQ(note->windowTitle(), "Dentist");
-    EXPECT_EQ(note->lblTitle->text(), "Dentist");
-    EXPECT_EQ(note->labSchedule->text(), "  Tue, 17 Feb 2009, 10:00, run once");
-    EXPECT_EQ(note->lblAppName->text(), context.ProductName);
-    EXPECT_FALSE(note->lblPrewarning->isVisible());
-    EXPECT_EQ(note->lblNotes->toPlainText(), "Bring the card");
-    EXPECT_TRUE(note->lblNotes->isReadOnly()); // EditableNotes is off
-    EXPECT_EQ(note->lblNotes->palette().color(QPalette::Text), QColor(0, 0, 128));
-    EXPECT_EQ(note->btnOK->text(), "Dismiss");
-    EXPECT_EQ(note->btnSnooze->text(), "Snooze");
+    EXPECT_EQ(Child<QLabel>(note, "lblTitle")->text(), "Dentist");
+    EXPECT_EQ(Child<QLabel>(note, "labSchedule")->text(), "  Tue, 17 Feb 2009, 10:00, run once");
+    EXPECT_EQ(Child<QLabel>(note, "lblAppName")->text(), context.ProductName);
+    EXPECT_FALSE(Child<QLabel>(note, "lblPrewarning")->isVisible());
+    EXPECT_EQ(Child<TNoteMemo>(note, "lblNotes")->toPlainText(), "Bring the card");
+    EXPECT_TRUE(Child<TNoteMemo>(note, "lblNotes")->isReadOnly()); // EditableNotes is off
+    EXPECT_EQ(Child<TNoteMemo>(note, "lblNotes")->palette().color(QPalette::Text), QColor(0, 0, 128));
+    EXPECT_EQ(Child<QPushButton>(note, "btnOK")->text(), "Dismiss");
+    EXPECT_EQ(Child<QPushButton>(note, "btnSnooze")->text(), "Snooze");
     // Without a picture library the note keeps its plain size and no outline.
     EXPECT_EQ(note->size(), QSize(TPopupNoteForm::kNoteWidth, TPopupNoteForm::kNoteHeight));
     EXPECT_TRUE(note->mask().isEmpty());
-    EXPECT_EQ(note->btnOK->mapTo(note.data(), note->btnOK->rect().center()) + QPoint(1, 1),
+    EXPECT_EQ(Child<QPushButton>(note, "btnOK")->mapTo(note.data(), Child<QPushButton>(note, "btnOK")->rect().center())
+                  + QPoint(1, 1),
               QPoint(TPopupNoteForm::kDismissCentreX, note->height() - TPopupNoteForm::kDismissCentreFromBottom));
     EXPECT_TRUE(rec.PopupNoteFormVisible);
     EXPECT_EQ(rec.HasRun, 4);
@@ -244,20 +246,20 @@ TEST_F(NoteFixture, SnoozeMenuCaptionsFollowThePreferencesAtEachOpening)
     TestSupport::PinnedClock clock(At(10, 1));
     list.AddTask(Alarm("Tea", At(10, 0)));
     QPointer<TPopupNoteForm> note = Open();
-    EXPECT_TRUE(note->popSnooze1->isVisible());
-    EXPECT_TRUE(note->popChooseSnooze->isVisible());
-    EXPECT_FALSE(note->popSnoozeuntilEventDateTime->isVisible());
-    EXPECT_FALSE(note->popChoosePrewarningSnooze->isVisible());
+    EXPECT_TRUE(Child<QAction>(note, "popSnooze1")->isVisible());
+    EXPECT_TRUE(Child<QAction>(note, "popChooseSnooze")->isVisible());
+    EXPECT_FALSE(Child<QAction>(note, "popSnoozeuntilEventDateTime")->isVisible());
+    EXPECT_FALSE(Child<QAction>(note, "popChoosePrewarningSnooze")->isVisible());
 
     note->btnSnoozeClick();
-    EXPECT_EQ(note->popSnooze1->text(), "snooze for 5 minute(s)");
-    EXPECT_EQ(note->popSnooze4->text(), "snooze for 1 week(s)");
-    note->popSnooze->hide();
+    EXPECT_EQ(Child<QAction>(note, "popSnooze1")->text(), "snooze for 5 minute(s)");
+    EXPECT_EQ(Child<QAction>(note, "popSnooze4")->text(), "snooze for 1 week(s)");
+    Child<QMenu>(note, "popSnooze")->hide();
     prefs.SetSnooze1N(2);
     prefs.SetSnooze1Type(stHours);
     note->btnSnoozeClick();
-    EXPECT_EQ(note->popSnooze1->text(), "snooze for 2 hour(s)");
-    note->popSnooze->hide();
+    EXPECT_EQ(Child<QAction>(note, "popSnooze1")->text(), "snooze for 2 hour(s)");
+    Child<QMenu>(note, "popSnooze")->hide();
     delete note;
 }
 
@@ -281,8 +283,8 @@ TEST_F(NoteFixture, SnoozeOntoAnExcludedWeekdayIsRefusedAndChangesNothing)
     // The same test applies to a time chosen in the snooze dialog.
     AnswerSnooze([](TSetSnoozeForm &d) {
         d.rbtAbsoluteDateTimeClick();
-        d.dedStartDate->setDate(QDate(2009, 2, 18));
-        d.sedStartTime->setTime(QTime(9, 0));
+        Child<QDateEdit>(&d, "dedStartDate")->setDate(QDate(2009, 2, 18));
+        Child<QTimeEdit>(&d, "sedStartTime")->setTime(QTime(9, 0));
         d.btnOKClick();
         return d.result();
     });
@@ -294,8 +296,8 @@ TEST_F(NoteFixture, SnoozeOntoAnExcludedWeekdayIsRefusedAndChangesNothing)
     // A Thursday is fine.
     AnswerSnooze([](TSetSnoozeForm &d) {
         d.rbtAbsoluteDateTimeClick();
-        d.dedStartDate->setDate(QDate(2009, 2, 19));
-        d.sedStartTime->setTime(QTime(23, 30));
+        Child<QDateEdit>(&d, "dedStartDate")->setDate(QDate(2009, 2, 19));
+        Child<QTimeEdit>(&d, "sedStartTime")->setTime(QTime(23, 30));
         d.btnOKClick();
         return d.result();
     });
@@ -313,28 +315,28 @@ TEST_F(NoteFixture, PreWarningNoteOffersItsOwnMenuAndSnoozesUpToTheEvent)
 
     QPointer<TPopupNoteForm> note = Open();
     ASSERT_TRUE(note->IsPreWarning());
-    EXPECT_TRUE(note->lblPrewarning->isVisible());
-    EXPECT_EQ(note->lblPrewarning->text(), "Pre-warning for Tue, 17 Feb 2009 at 12:00");
-    EXPECT_EQ(note->labSchedule->text(), "  Tue, 17 Feb 2009, 10:00");
-    EXPECT_EQ(note->lblTitle->y(), 62);
-    EXPECT_EQ(note->lblNotes->y(), 82);
-    EXPECT_EQ(note->pnlLinks->y(), 235);
-    EXPECT_EQ(note->pnlOK->y(), 241);
+    EXPECT_TRUE(Child<QLabel>(note, "lblPrewarning")->isVisible());
+    EXPECT_EQ(Child<QLabel>(note, "lblPrewarning")->text(), "Pre-warning for Tue, 17 Feb 2009 at 12:00");
+    EXPECT_EQ(Child<QLabel>(note, "labSchedule")->text(), "  Tue, 17 Feb 2009, 10:00");
+    EXPECT_EQ(Child<QLabel>(note, "lblTitle")->y(), 62);
+    EXPECT_EQ(Child<TNoteMemo>(note, "lblNotes")->y(), 82);
+    EXPECT_EQ(Child<QFrame>(note, "pnlLinks")->y(), 235);
+    EXPECT_EQ(Child<QFrame>(note, "pnlOK")->y(), 241);
     EXPECT_EQ(note->height(), TPopupNoteForm::kNoteHeight + TPopupNoteForm::kPreWarningShift);
-    EXPECT_FALSE(note->popSnooze1->isVisible());
-    EXPECT_FALSE(note->popChooseSnooze->isVisible());
-    EXPECT_TRUE(note->popChoosePrewarningSnooze->isVisible());
-    EXPECT_EQ(note->popSnoozeuntilEventDateTime->text(), "snooze until Tue, 17 Feb 2009 at 12:00");
+    EXPECT_FALSE(Child<QAction>(note, "popSnooze1")->isVisible());
+    EXPECT_FALSE(Child<QAction>(note, "popChooseSnooze")->isVisible());
+    EXPECT_TRUE(Child<QAction>(note, "popChoosePrewarningSnooze")->isVisible());
+    EXPECT_EQ(Child<QAction>(note, "popSnoozeuntilEventDateTime")->text(), "snooze until Tue, 17 Feb 2009 at 12:00");
 
     QStringList offered;
     AnswerSnooze([&](TSetSnoozeForm &d) {
-        for (int k = 0; k < d.cbxPresetDate->count(); ++k)
-            offered << d.cbxPresetDate->itemText(k);
-        EXPECT_EQ(d.rbtRelatedDateTime->text(), "until");
-        EXPECT_EQ(d.gbxDataTime->title(), " Relative or exact Date/Time before the event ");
+        for (int k = 0; k < Child<QComboBox>(&d, "cbxPresetDate")->count(); ++k)
+            offered << Child<QComboBox>(&d, "cbxPresetDate")->itemText(k);
+        EXPECT_EQ(Child<QRadioButton>(&d, "rbtRelatedDateTime")->text(), "until");
+        EXPECT_EQ(Child<QGroupBox>(&d, "gbxDataTime")->title(), " Relative or exact Date/Time before the event ");
         d.rbtAbsoluteDateTimeClick();
-        d.dedStartDate->setDate(QDate(2009, 2, 17));
-        d.sedStartTime->setTime(QTime(12, 0)); // the event itself
+        Child<QDateEdit>(&d, "dedStartDate")->setDate(QDate(2009, 2, 17));
+        Child<QTimeEdit>(&d, "sedStartTime")->setTime(QTime(12, 0)); // the event itself
         d.btnOKClick();
         return d.result();
     });
@@ -356,18 +358,18 @@ TEST_F(NoteFixture, SnoozeDialogChecksAgainstNowAndTheEventToTheMillisecond)
     TSetSnoozeForm pre(context);
     pre.SetupPreWarning(0);
     // The relative row counts back from the event.
-    pre.cbxPresetDate->setCurrentIndex(1);
+    Child<QComboBox>(&pre, "cbxPresetDate")->setCurrentIndex(1);
     EXPECT_EQ(pre.RelativeValue(), At(11, 0));
-    EXPECT_EQ(pre.dedStartDate->date(), QDate(2009, 2, 17));
-    EXPECT_EQ(pre.sedStartTime->time(), QTime(11, 0));
+    EXPECT_EQ(Child<QDateEdit>(&pre, "dedStartDate")->date(), QDate(2009, 2, 17));
+    EXPECT_EQ(Child<QTimeEdit>(&pre, "sedStartTime")->time(), QTime(11, 0));
     pre.rbtAbsoluteDateTimeClick();
-    EXPECT_FALSE(pre.cbxPresetDate->isEnabled());
-    EXPECT_FALSE(pre.rbtRelatedDateTime->isChecked());
-    pre.sedStartTime->setTime(QTime(12, 1));
+    EXPECT_FALSE(Child<QComboBox>(&pre, "cbxPresetDate")->isEnabled());
+    EXPECT_FALSE(Child<QRadioButton>(&pre, "rbtRelatedDateTime")->isChecked());
+    Child<QTimeEdit>(&pre, "sedStartTime")->setTime(QTime(12, 1));
     pre.btnOKClick();
     EXPECT_EQ(boxes.Texts.last(), "Snooze time cannot be later than 17 Feb 2009, 12:00");
     EXPECT_EQ(pre.result(), 0); // still open
-    pre.sedStartTime->setTime(QTime(10, 0));
+    Child<QTimeEdit>(&pre, "sedStartTime")->setTime(QTime(10, 0));
     pre.btnOKClick();
     EXPECT_EQ(boxes.Texts.last(), "Snooze time cannot be earlier than 10:01");
     pre.rbtRelatedDateTimeClick();
@@ -390,15 +392,15 @@ TEST_F(NoteFixture, SnoozeDialogChecksAgainstNowAndTheEventToTheMillisecond)
     // follows its relative row.
     TSetSnoozeForm plain(context);
     plain.SetupOrdinary(0);
-    EXPECT_EQ(plain.cbxPresetDate->count(), 6);
-    EXPECT_EQ(plain.cbxPresetDate->itemText(1), "hour(s)  from now");
-    EXPECT_EQ(plain.gbxDataTime->title(), " Relative or exact Date/Time ");
-    EXPECT_FALSE(plain.dedStartDate->isEnabled());
-    EXPECT_EQ(plain.sedStartTime->time(), QTime(10, 2));
-    plain.sedPresetNTimes->setValue(3);
-    plain.cbxPresetDate->setCurrentIndex(2);
-    EXPECT_EQ(plain.dedStartDate->date(), QDate(2009, 2, 20));
-    EXPECT_EQ(plain.sedStartTime->time(), QTime(10, 1));
+    EXPECT_EQ(Child<QComboBox>(&plain, "cbxPresetDate")->count(), 6);
+    EXPECT_EQ(Child<QComboBox>(&plain, "cbxPresetDate")->itemText(1), "hour(s)  from now");
+    EXPECT_EQ(Child<QGroupBox>(&plain, "gbxDataTime")->title(), " Relative or exact Date/Time ");
+    EXPECT_FALSE(Child<QDateEdit>(&plain, "dedStartDate")->isEnabled());
+    EXPECT_EQ(Child<QTimeEdit>(&plain, "sedStartTime")->time(), QTime(10, 2));
+    Child<QSpinBox>(&plain, "sedPresetNTimes")->setValue(3);
+    Child<QComboBox>(&plain, "cbxPresetDate")->setCurrentIndex(2);
+    EXPECT_EQ(Child<QDateEdit>(&plain, "dedStartDate")->date(), QDate(2009, 2, 20));
+    EXPECT_EQ(Child<QTimeEdit>(&plain, "sedStartTime")->time(), QTime(10, 1));
     EXPECT_EQ(plain.ChosenValue(), At(10, 1, 20));
 }
 
@@ -446,10 +448,10 @@ TEST_F(NoteFixture, EditedNotesAreWrittenBackSplitAtTwoHundredFifty)
     TTaskData &rec = list.AddTask(t);
 
     QPointer<TPopupNoteForm> note = Open();
-    EXPECT_FALSE(note->lblNotes->isReadOnly());
+    EXPECT_FALSE(Child<TNoteMemo>(note, "lblNotes")->isReadOnly());
     EXPECT_FALSE(note->NotesChanged); // filling the memo is no edit
     const QString text = QString(250, QLatin1Char('a')) + QString(50, QLatin1Char('b'));
-    note->lblNotes->setPlainText(text);
+    Child<TNoteMemo>(note, "lblNotes")->setPlainText(text);
     EXPECT_TRUE(note->NotesChanged);
     note->btnOKClick();
     EXPECT_EQ(rec.Notes1.Get(), QString(250, QLatin1Char('a')));
@@ -458,7 +460,7 @@ TEST_F(NoteFixture, EditedNotesAreWrittenBackSplitAtTwoHundredFifty)
     // Cleared notes store two empty parts.
     rec.InService = true;
     note = Open();
-    note->lblNotes->clear();
+    Child<TNoteMemo>(note, "lblNotes")->clear();
     note->btnOKClick();
     EXPECT_EQ(rec.Notes1.Get(), "");
     EXPECT_EQ(rec.Notes2.Get(), "");
@@ -467,30 +469,30 @@ TEST_F(NoteFixture, EditedNotesAreWrittenBackSplitAtTwoHundredFifty)
     // takes no more than the record holds.
     rec.InService = true;
     note = Open();
-    note->lblNotes->setPlainText(QStringLiteral("milk\nbread") + QString(600, QLatin1Char('x')));
-    EXPECT_EQ(MemoTextToNotes(note->lblNotes->toPlainText()).size(), 500);
+    Child<TNoteMemo>(note, "lblNotes")->setPlainText(QStringLiteral("milk\nbread") + QString(600, QLatin1Char('x')));
+    EXPECT_EQ(MemoTextToNotes(Child<TNoteMemo>(note, "lblNotes")->toPlainText()).size(), 500);
     note->btnOKClick();
     EXPECT_TRUE(rec.Notes1.Get().startsWith("milk\r\nbread"));
     EXPECT_EQ(rec.Notes2.Get(), QString(250, QLatin1Char('x')));
     rec.InService = true;
     note = Open();
-    EXPECT_TRUE(note->lblNotes->toPlainText().startsWith("milk\nbread"));
+    EXPECT_TRUE(Child<TNoteMemo>(note, "lblNotes")->toPlainText().startsWith("milk\nbread"));
 
     // Room is counted in UTF-8 bytes, and a character that would straddle the
     // two parts moves whole into the second one.
     const QString n = QString::fromUtf8("ń");
-    note->lblNotes->clear();
-    note->lblNotes->insertPlainText(QString(249, 'a') + n.repeated(200));
-    EXPECT_EQ(note->lblNotes->toPlainText(), QString(249, 'a') + n.repeated(125));
-    note->lblNotes->clear();
-    note->lblNotes->insertPlainText("x" + QString::fromUtf8("🎂").repeated(130) + "\nyz");
-    EXPECT_EQ(note->lblNotes->toPlainText(), "x" + QString::fromUtf8("🎂").repeated(124));
+    Child<TNoteMemo>(note, "lblNotes")->clear();
+    Child<TNoteMemo>(note, "lblNotes")->insertPlainText(QString(249, 'a') + n.repeated(200));
+    EXPECT_EQ(Child<TNoteMemo>(note, "lblNotes")->toPlainText(), QString(249, 'a') + n.repeated(125));
+    Child<TNoteMemo>(note, "lblNotes")->clear();
+    Child<TNoteMemo>(note, "lblNotes")->insertPlainText("x" + QString::fromUtf8("🎂").repeated(130) + "\nyz");
+    EXPECT_EQ(Child<TNoteMemo>(note, "lblNotes")->toPlainText(), "x" + QString::fromUtf8("🎂").repeated(124));
     // Typing in the middle takes what still fits after the split moves.
-    QTextCursor c = note->lblNotes->textCursor();
+    QTextCursor c = Child<TNoteMemo>(note, "lblNotes")->textCursor();
     c.setPosition(1);
-    note->lblNotes->setTextCursor(c);
-    QTest::keyClicks(note->lblNotes, "qqq");
-    EXPECT_EQ(note->lblNotes->toPlainText(), "xq" + QString::fromUtf8("🎂").repeated(124));
+    Child<TNoteMemo>(note, "lblNotes")->setTextCursor(c);
+    QTest::keyClicks(Child<TNoteMemo>(note, "lblNotes"), "qqq");
+    EXPECT_EQ(Child<TNoteMemo>(note, "lblNotes")->toPlainText(), "xq" + QString::fromUtf8("🎂").repeated(124));
     delete note;
 }
 
@@ -584,10 +586,10 @@ TEST_F(NoteFixture, ChangeScheduleGoesThroughTheEditorHook)
     TestSupport::PinnedClock clock(At(10, 1));
     TTaskData &rec = list.AddTask(Alarm("Review", At(10, 0)));
     QPointer<TPopupNoteForm> note = Open();
-    EXPECT_FALSE(note->lblResetSchedule->isEnabled()); // no editor mode yet
+    EXPECT_FALSE(Child<QLabel>(note, "lblResetSchedule")->isEnabled()); // no editor mode yet
     // ...and it looks it: not drawn in the link colour, unlike Delete.
-    EXPECT_EQ(BluePixels(note->lblResetSchedule), 0);
-    EXPECT_GT(BluePixels(note->lblDelete), 0);
+    EXPECT_EQ(BluePixels(Child<QLabel>(note, "lblResetSchedule")), 0);
+    EXPECT_GT(BluePixels(Child<QLabel>(note, "lblDelete")), 0);
     note->lblResetScheduleClick();
     EXPECT_TRUE(note->isVisible());
     delete note; // gone without its close steps, as at program end
@@ -602,8 +604,8 @@ TEST_F(NoteFixture, ChangeScheduleGoesThroughTheEditorHook)
                          done(true);
                      });
     note = Open();
-    EXPECT_TRUE(note->lblResetSchedule->isEnabled());
-    EXPECT_GT(BluePixels(note->lblResetSchedule), 0);
+    EXPECT_TRUE(Child<QLabel>(note, "lblResetSchedule")->isEnabled());
+    EXPECT_GT(BluePixels(Child<QLabel>(note, "lblResetSchedule")), 0);
     note->lblResetScheduleClick();
     EXPECT_TRUE(note->isVisible());
     note->lblResetScheduleClick();
@@ -630,10 +632,10 @@ TEST_F(NoteFixture, WithThePictureLibraryTheNoteTakesThePictureOutline)
     EXPECT_EQ(note->size(), library.Picture("NOTE").size());
     EXPECT_FALSE(note->mask().isEmpty());
     EXPECT_FALSE(note->mask().contains(QPoint(note->width() - 1, note->height() - 1)));
-    EXPECT_TRUE(note->mask().contains(note->pnlOK->geometry().center()));
+    EXPECT_TRUE(note->mask().contains(Child<QFrame>(note, "pnlOK")->geometry().center()));
     QPointer<TPopupNoteForm> pre = Open(1);
     EXPECT_EQ(pre->size(), library.Picture("PRE_WARNING_NOTE").size());
-    EXPECT_TRUE(pre->mask().contains(pre->pnlSnooze->geometry().bottomRight()));
+    EXPECT_TRUE(pre->mask().contains(Child<QFrame>(pre, "pnlSnooze")->geometry().bottomRight()));
     delete note;
     delete pre;
 }
@@ -653,8 +655,8 @@ TEST_F(NoteFixture, SnoozeDialogOpensAboveItsNoteAndLeavesTheRestLive)
     EXPECT_EQ(dialog->windowModality(), Qt::WindowModal) << "modal to its note, not to the program";
 
     dialog->rbtAbsoluteDateTimeClick();
-    dialog->dedStartDate->setDate(QDate(2009, 2, 19));
-    dialog->sedStartTime->setTime(QTime(8, 15));
+    Child<QDateEdit>(dialog, "dedStartDate")->setDate(QDate(2009, 2, 19));
+    Child<QTimeEdit>(dialog, "sedStartTime")->setTime(QTime(8, 15));
     QPointer<TSetSnoozeForm> gone(dialog);
     dialog->btnOKClick();
     EXPECT_EQ(rec.Scheduled, At(8, 15, 19));
@@ -678,17 +680,17 @@ TEST_F(NoteFixture, KeyboardReachesDismissFirstReturnDismissesAndEscPutsTheNoteO
     // Dismiss is the default button and the keyboard starts on it.
     QPointer<TPopupNoteForm> note = Open(0);
     ASSERT_TRUE(active(note));
-    EXPECT_TRUE(note->btnOK->isDefault());
-    EXPECT_EQ(note->focusWidget(), note->btnOK);
+    EXPECT_TRUE(Child<QPushButton>(note, "btnOK")->isDefault());
+    EXPECT_EQ(note->focusWidget(), Child<QPushButton>(note, "btnOK"));
     // One Tab on is Snooze, and Return there opens the snooze menu, not Dismiss.
-    QTest::keyClick(note->btnOK, Qt::Key_Tab);
-    EXPECT_EQ(note->focusWidget(), note->btnSnooze);
-    QTest::keyClick(note->btnSnooze, Qt::Key_Return);
-    EXPECT_TRUE(note->popSnooze->isVisible());
-    note->popSnooze->hide();
+    QTest::keyClick(Child<QPushButton>(note, "btnOK"), Qt::Key_Tab);
+    EXPECT_EQ(note->focusWidget(), Child<QPushButton>(note, "btnSnooze"));
+    QTest::keyClick(Child<QPushButton>(note, "btnSnooze"), Qt::Key_Return);
+    EXPECT_TRUE(Child<QMenu>(note, "popSnooze")->isVisible());
+    Child<QMenu>(note, "popSnooze")->hide();
     EXPECT_TRUE(note->isVisible());
     // Esc is the first snooze preset: the reminder comes back.
-    QTest::keyClick(note->lblNotes, Qt::Key_Escape);
+    QTest::keyClick(Child<TNoteMemo>(note, "lblNotes"), Qt::Key_Escape);
     ProcessDeletes();
     EXPECT_FALSE(note);
     EXPECT_TRUE(SameDateTime(rec.Scheduled, At(10, 10))) << rec.Scheduled;
@@ -698,7 +700,7 @@ TEST_F(NoteFixture, KeyboardReachesDismissFirstReturnDismissesAndEscPutsTheNoteO
     rec.InService = true;
     note = Open(0);
     ASSERT_TRUE(active(note));
-    QTest::keyClick(note->lblNotes, Qt::Key_Return);
+    QTest::keyClick(Child<TNoteMemo>(note, "lblNotes"), Qt::Key_Return);
     ProcessDeletes();
     EXPECT_FALSE(note);
     EXPECT_TRUE(rec.Delivered);
@@ -709,17 +711,17 @@ TEST_F(NoteFixture, KeyboardReachesDismissFirstReturnDismissesAndEscPutsTheNoteO
     rec.Delivered = false;
     note = Open(0);
     ASSERT_TRUE(active(note));
-    note->lblNotes->setFocus();
-    QTest::keyClick(note->lblNotes, Qt::Key_Return);
+    Child<TNoteMemo>(note, "lblNotes")->setFocus();
+    QTest::keyClick(Child<TNoteMemo>(note, "lblNotes"), Qt::Key_Return);
     ProcessDeletes();
     ASSERT_TRUE(note);
-    EXPECT_EQ(note->lblNotes->toPlainText(), "\n");
+    EXPECT_EQ(Child<TNoteMemo>(note, "lblNotes")->toPlainText(), "\n");
     note->btnOKClick();
 
     // A pre-warning has no presets: Esc puts it off to the event.
     QPointer<TPopupNoteForm> pre = Open(1);
     ASSERT_TRUE(active(pre));
-    QTest::keyClick(pre->btnOK, Qt::Key_Escape);
+    QTest::keyClick(Child<QPushButton>(pre, "btnOK"), Qt::Key_Escape);
     ProcessDeletes();
     EXPECT_FALSE(pre);
     EXPECT_EQ(list[1].Scheduled, At(12, 0));
@@ -736,8 +738,9 @@ TEST_F(NoteFixture, EveryNoteDrawsItsButtonsAndScrollBarWithTheSamePalette)
     TestSupport::PaletteKeyRecorder style;
     auto drawn = [&](int i) {
         QPointer<TPopupNoteForm> note = Open(i);
-        for (QWidget *w : {static_cast<QWidget *>(note->btnOK), static_cast<QWidget *>(note->btnSnooze),
-                           static_cast<QWidget *>(note->lblNotes->verticalScrollBar())})
+        for (QWidget *w : {static_cast<QWidget *>(Child<QPushButton>(note, "btnOK")),
+                           static_cast<QWidget *>(Child<QPushButton>(note, "btnSnooze")),
+                           static_cast<QWidget *>(Child<TNoteMemo>(note, "lblNotes")->verticalScrollBar())})
             w->setStyle(&style);
         style.Keys.clear();
         note->grab();

@@ -20,6 +20,17 @@
 #include <QThread>
 #include <gtest/gtest.h>
 
+// A window's control found by its object name, as a user finds it by its
+// look; the test fails when there is none.
+template <typename T>
+T *Child(const QObject *window, const char *name)
+{
+    T *child = window ? window->findChild<T *>(QLatin1String(name)) : nullptr;
+    if (!child)
+        ADD_FAILURE() << "no control named " << name;
+    return child;
+}
+
 struct ActionWindowFixture : ::testing::Test {
     void SetUp() override
     {
@@ -51,7 +62,7 @@ struct ActionWindowFixture : ::testing::Test {
         QStringList shown;
         for (int k = 0; k < n && form; ++k) {
             form->CancelTimerTimer();
-            shown << form->lblSecsRemaining->text();
+            shown << Child<QLabel>(form, "lblSecsRemaining")->text();
         }
         return shown;
     }

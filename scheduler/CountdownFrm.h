@@ -46,7 +46,8 @@ protected:
     void paintEvent(QPaintEvent *event) override;
     void FormClose() override;
 
-    // Shows text at once, waits the context's PauseMs without blocking the program, then runs next.
+    // Shows text at once, waits the context's PauseMs without blocking the program, then runs next
+    // (a continuation of this window's own steps, so a callback rather than a signal).
     void ShowThenPause(const QString &text, std::function<void()> next);
     // Reschedules unless a note of the same firing decides or it was done already; closes.
     void RescheduleAndClose();

@@ -149,7 +149,10 @@ struct NoteSoak {
         if (!note || !note->isVisible())
             return false;
         ProcessEvents();
-        note->btnOK->click();
+        auto *dismiss = note->findChild<QPushButton *>(QStringLiteral("btnOK"));
+        if (!dismiss)
+            return false;
+        dismiss->click();
         ProcessEvents();
         Store->SaveIfModified();
         return Last.isNull();

@@ -198,7 +198,7 @@ TEST_F(NoteFixture, NoteShowsTheReminderAndCountsItselfUntilClosedByItsOwnPaths)
     EXPECT_TRUE(note->isVisible());
     EXPECT_EQ(rec.ActionCount, 1);
 
-    note->btnOKClick();
+    Child<QPushButton>(note, "btnOK")->click();
     ProcessDeletes();
     EXPECT_TRUE(note.isNull());
     EXPECT_TRUE(rec.Delivered);
@@ -216,7 +216,7 @@ TEST_F(NoteFixture, PresetSnoozeLandsOnTheFirstGridPointAfterNow)
     {
         TestSupport::PinnedClock clock(At(10, 7));
         QPointer<TPopupNoteForm> note = Open();
-        note->popSnooze1Click(); // 5 minutes by default
+        Child<QAction>(note, "popSnooze1")->trigger(); // 5 minutes by default
         EXPECT_TRUE(SameDateTime(rec.Scheduled, At(10, 10))) << rec.Scheduled;
         EXPECT_FALSE(rec.Delivered);
         EXPECT_EQ(rec.ActionCount, 0);
@@ -227,7 +227,7 @@ TEST_F(NoteFixture, PresetSnoozeLandsOnTheFirstGridPointAfterNow)
         rec.Scheduled = At(10, 0);
         rec.InService = true;
         TestSupport::PinnedClock clock(At(10, 2));
-        Open()->popSnooze1Click();
+        Child<QAction>(Open(), "popSnooze1")->trigger();
         EXPECT_TRUE(SameDateTime(rec.Scheduled, At(10, 5))) << rec.Scheduled;
     }
     {
@@ -235,7 +235,7 @@ TEST_F(NoteFixture, PresetSnoozeLandsOnTheFirstGridPointAfterNow)
         rec.InService = true;
         rec.Delivered = true;
         TestSupport::PinnedClock clock(At(23, 59));
-        Open()->popSnooze3Click(); // 1 day
+        Child<QAction>(Open(), "popSnooze3")->trigger(); // 1 day
         EXPECT_TRUE(SameDateTime(rec.Scheduled, At(10, 0, 18))) << rec.Scheduled;
         EXPECT_FALSE(rec.Delivered);
     }
@@ -251,13 +251,13 @@ TEST_F(NoteFixture, SnoozeMenuCaptionsFollowThePreferencesAtEachOpening)
     EXPECT_FALSE(Child<QAction>(note, "popSnoozeuntilEventDateTime")->isVisible());
     EXPECT_FALSE(Child<QAction>(note, "popChoosePrewarningSnooze")->isVisible());
 
-    note->btnSnoozeClick();
+    Child<QPushButton>(note, "btnSnooze")->click();
     EXPECT_EQ(Child<QAction>(note, "popSnooze1")->text(), "snooze for 5 minute(s)");
     EXPECT_EQ(Child<QAction>(note, "popSnooze4")->text(), "snooze for 1 week(s)");
     Child<QMenu>(note, "popSnooze")->hide();
     prefs.SetSnooze1N(2);
     prefs.SetSnooze1Type(stHours);
-    note->btnSnoozeClick();
+    Child<QPushButton>(note, "btnSnooze")->click();
     EXPECT_EQ(Child<QAction>(note, "popSnooze1")->text(), "snooze for 2 hour(s)");
     Child<QMenu>(note, "popSnooze")->hide();
     delete note;
@@ -273,7 +273,7 @@ TEST_F(NoteFixture, SnoozeOntoAnExcludedWeekdayIsRefusedAndChangesNothing)
 
     QPointer<TPopupNoteForm> note = Open();
     const QByteArray before = rec.ToBytes();
-    note->popSnooze3Click(); // 1 day: Wednesday
+    Child<QAction>(note, "popSnooze3")->trigger(); // 1 day: Wednesday
     ASSERT_EQ(boxes.Texts.size(), 1);
     EXPECT_EQ(boxes.Texts[0].toStdString(),
               "You cannot snooze until Wed, 18 Feb 2009.\nWed is excluded from this reminder's schedule.");
@@ -282,26 +282,26 @@ TEST_F(NoteFixture, SnoozeOntoAnExcludedWeekdayIsRefusedAndChangesNothing)
 
     // The same test applies to a time chosen in the snooze dialog.
     AnswerSnooze([](TSetSnoozeForm &d) {
-        d.rbtAbsoluteDateTimeClick();
+        Child<QRadioButton>(&d, "rbtAbsoluteDateTime")->click();
         Child<QDateEdit>(&d, "dedStartDate")->setDate(QDate(2009, 2, 18));
         Child<QTimeEdit>(&d, "sedStartTime")->setTime(QTime(9, 0));
-        d.btnOKClick();
+        Child<QPushButton>(&d, "btnOK")->click();
         return d.result();
     });
-    note->popChooseSnoozeClick();
+    Child<QAction>(note, "popChooseSnooze")->trigger();
     EXPECT_EQ(boxes.Texts.size(), 2);
     EXPECT_TRUE(note->isVisible());
     EXPECT_EQ(rec.ToBytes(), before);
 
     // A Thursday is fine.
     AnswerSnooze([](TSetSnoozeForm &d) {
-        d.rbtAbsoluteDateTimeClick();
+        Child<QRadioButton>(&d, "rbtAbsoluteDateTime")->click();
         Child<QDateEdit>(&d, "dedStartDate")->setDate(QDate(2009, 2, 19));
         Child<QTimeEdit>(&d, "sedStartTime")->setTime(QTime(23, 30));
-        d.btnOKClick();
+        Child<QPushButton>(&d, "btnOK")->click();
         return d.result();
     });
-    note->popChooseSnoozeClick();
+    Child<QAction>(note, "popChooseSnooze")->trigger();
     EXPECT_EQ(rec.Scheduled, At(23, 30, 19));
     EXPECT_FALSE(note->isVisible());
 }
@@ -334,14 +334,14 @@ TEST_F(NoteFixture, PreWarningNoteOffersItsOwnMenuAndSnoozesUpToTheEvent)
             offered << Child<QComboBox>(&d, "cbxPresetDate")->itemText(k);
         EXPECT_EQ(Child<QRadioButton>(&d, "rbtRelatedDateTime")->text(), "until");
         EXPECT_EQ(Child<QGroupBox>(&d, "gbxDataTime")->title(), " Relative or exact Date/Time before the event ");
-        d.rbtAbsoluteDateTimeClick();
+        Child<QRadioButton>(&d, "rbtAbsoluteDateTime")->click();
         Child<QDateEdit>(&d, "dedStartDate")->setDate(QDate(2009, 2, 17));
         Child<QTimeEdit>(&d, "sedStartTime")->setTime(QTime(12, 0)); // the event itself
-        d.btnOKClick();
+        Child<QPushButton>(&d, "btnOK")->click();
         return d.result();
     });
     boxes.Texts.clear();
-    note->popChoosePrewarningSnoozeClick();
+    Child<QAction>(note, "popChoosePrewarningSnooze")->trigger();
     EXPECT_EQ(offered, (QStringList{"minute(s) before the event", "hour(s)  before the event"}));
     EXPECT_TRUE(boxes.Texts.isEmpty());
     EXPECT_EQ(rec.Scheduled, At(12, 0));
@@ -362,18 +362,18 @@ TEST_F(NoteFixture, SnoozeDialogChecksAgainstNowAndTheEventToTheMillisecond)
     EXPECT_EQ(pre.RelativeValue(), At(11, 0));
     EXPECT_EQ(Child<QDateEdit>(&pre, "dedStartDate")->date(), QDate(2009, 2, 17));
     EXPECT_EQ(Child<QTimeEdit>(&pre, "sedStartTime")->time(), QTime(11, 0));
-    pre.rbtAbsoluteDateTimeClick();
+    Child<QRadioButton>(&pre, "rbtAbsoluteDateTime")->click();
     EXPECT_FALSE(Child<QComboBox>(&pre, "cbxPresetDate")->isEnabled());
     EXPECT_FALSE(Child<QRadioButton>(&pre, "rbtRelatedDateTime")->isChecked());
     Child<QTimeEdit>(&pre, "sedStartTime")->setTime(QTime(12, 1));
-    pre.btnOKClick();
+    Child<QPushButton>(&pre, "btnOK")->click();
     EXPECT_EQ(boxes.Texts.last(), "Snooze time cannot be later than 17 Feb 2009, 12:00");
     EXPECT_EQ(pre.result(), 0); // still open
     Child<QTimeEdit>(&pre, "sedStartTime")->setTime(QTime(10, 0));
-    pre.btnOKClick();
+    Child<QPushButton>(&pre, "btnOK")->click();
     EXPECT_EQ(boxes.Texts.last(), "Snooze time cannot be earlier than 10:01");
-    pre.rbtRelatedDateTimeClick();
-    pre.btnOKClick();
+    Child<QRadioButton>(&pre, "rbtRelatedDateTime")->click();
+    Child<QPushButton>(&pre, "btnOK")->click();
     EXPECT_EQ(pre.result(), int(QDialog::Accepted));
     EXPECT_EQ(pre.SnoozeDateTime, At(11, 0));
 
@@ -408,7 +408,7 @@ TEST_F(NoteFixture, DismissMovesARepeatOnAndDeliversAOneTimePreWarning)
 {
     TestSupport::PinnedClock clock(At(10, 1));
     TTaskData &once = list.AddTask(PreWarnedAlarm());
-    Open(0)->btnOKClick();
+    Child<QPushButton>(Open(0), "btnOK")->click();
     // The event itself will not pop up.
     EXPECT_TRUE(once.Delivered);
     EXPECT_EQ(once.Scheduled, At(10, 0));
@@ -420,7 +420,7 @@ TEST_F(NoteFixture, DismissMovesARepeatOnAndDeliversAOneTimePreWarning)
     daily.RepeatNFactor = 1;
     daily.SnoozeInmedTime = At(9, 30);
     TTaskData &rec = list.AddTask(daily);
-    Open(1)->btnOKClick();
+    Child<QPushButton>(Open(1), "btnOK")->click();
     EXPECT_FALSE(rec.Delivered);
     EXPECT_EQ(rec.EventDateTime, At(9, 0, 18));
     EXPECT_EQ(rec.Scheduled, At(9, 0, 18));
@@ -434,7 +434,7 @@ TEST_F(NoteFixture, SnoozeUntilTheEventSkipsTheWeekdayTest)
     t.ExcludeTuesday = true;
     TTaskData &rec = list.AddTask(t);
     boxes.Texts.clear();
-    Open()->popSnoozeuntilEventDateTimeClick();
+    Child<QAction>(Open(), "popSnoozeuntilEventDateTime")->trigger();
     EXPECT_TRUE(boxes.Texts.isEmpty());
     EXPECT_EQ(rec.Scheduled, At(12, 0));
     EXPECT_FALSE(rec.Delivered);
@@ -453,7 +453,7 @@ TEST_F(NoteFixture, EditedNotesAreWrittenBackSplitAtTwoHundredFifty)
     const QString text = QString(250, QLatin1Char('a')) + QString(50, QLatin1Char('b'));
     Child<TNoteMemo>(note, "lblNotes")->setPlainText(text);
     EXPECT_TRUE(note->NotesChanged);
-    note->btnOKClick();
+    Child<QPushButton>(note, "btnOK")->click();
     EXPECT_EQ(rec.Notes1.Get(), QString(250, QLatin1Char('a')));
     EXPECT_EQ(rec.Notes2.Get(), QString(50, QLatin1Char('b')));
 
@@ -461,7 +461,7 @@ TEST_F(NoteFixture, EditedNotesAreWrittenBackSplitAtTwoHundredFifty)
     rec.InService = true;
     note = Open();
     Child<TNoteMemo>(note, "lblNotes")->clear();
-    note->btnOKClick();
+    Child<QPushButton>(note, "btnOK")->click();
     EXPECT_EQ(rec.Notes1.Get(), "");
     EXPECT_EQ(rec.Notes2.Get(), "");
 
@@ -471,7 +471,7 @@ TEST_F(NoteFixture, EditedNotesAreWrittenBackSplitAtTwoHundredFifty)
     note = Open();
     Child<TNoteMemo>(note, "lblNotes")->setPlainText(QStringLiteral("milk\nbread") + QString(600, QLatin1Char('x')));
     EXPECT_EQ(MemoTextToNotes(Child<TNoteMemo>(note, "lblNotes")->toPlainText()).size(), 500);
-    note->btnOKClick();
+    Child<QPushButton>(note, "btnOK")->click();
     EXPECT_TRUE(rec.Notes1.Get().startsWith("milk\r\nbread"));
     EXPECT_EQ(rec.Notes2.Get(), QString(250, QLatin1Char('x')));
     rec.InService = true;
@@ -535,7 +535,7 @@ TEST_F(NoteFixture, UneditedNotesAreNotWrittenBack)
     QPointer<TPopupNoteForm> note = Open();
     // Meanwhile the reminder's notes were changed in the editor.
     rec.Notes1.Set("from the editor");
-    note->btnOKClick();
+    Child<QPushButton>(note, "btnOK")->click();
     EXPECT_EQ(rec.Notes1.Get(), "from the editor");
 }
 
@@ -645,7 +645,7 @@ TEST_F(NoteFixture, SnoozeDialogOpensAboveItsNoteAndLeavesTheRestLive)
     TestSupport::PinnedClock clock(At(10, 30));
     TTaskData &rec = list.AddTask(Alarm("Gym", At(10, 0)));
     QPointer<TPopupNoteForm> note = Open();
-    note->popChooseSnoozeClick(); // no test hook: the real dialog
+    Child<QAction>(note, "popChooseSnooze")->trigger(); // no test hook: the real dialog
     TSetSnoozeForm *dialog = note->findChild<TSetSnoozeForm *>();
     ASSERT_NE(dialog, nullptr);
     EXPECT_TRUE(dialog->isVisible());
@@ -654,11 +654,11 @@ TEST_F(NoteFixture, SnoozeDialogOpensAboveItsNoteAndLeavesTheRestLive)
     EXPECT_TRUE(dialog->isWindow());
     EXPECT_EQ(dialog->windowModality(), Qt::WindowModal) << "modal to its note, not to the program";
 
-    dialog->rbtAbsoluteDateTimeClick();
+    Child<QRadioButton>(dialog, "rbtAbsoluteDateTime")->click();
     Child<QDateEdit>(dialog, "dedStartDate")->setDate(QDate(2009, 2, 19));
     Child<QTimeEdit>(dialog, "sedStartTime")->setTime(QTime(8, 15));
     QPointer<TSetSnoozeForm> gone(dialog);
-    dialog->btnOKClick();
+    Child<QPushButton>(dialog, "btnOK")->click();
     EXPECT_EQ(rec.Scheduled, At(8, 15, 19));
     EXPECT_FALSE(note->isVisible());
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -716,7 +716,7 @@ TEST_F(NoteFixture, KeyboardReachesDismissFirstReturnDismissesAndEscPutsTheNoteO
     ProcessDeletes();
     ASSERT_TRUE(note);
     EXPECT_EQ(Child<TNoteMemo>(note, "lblNotes")->toPlainText(), "\n");
-    note->btnOKClick();
+    Child<QPushButton>(note, "btnOK")->click();
 
     // A pre-warning has no presets: Esc puts it off to the event.
     QPointer<TPopupNoteForm> pre = Open(1);
@@ -745,7 +745,7 @@ TEST_F(NoteFixture, EveryNoteDrawsItsButtonsAndScrollBarWithTheSamePalette)
         style.Keys.clear();
         note->grab();
         const QMap<QString, qint64> keys = style.Keys;
-        note->btnOKClick();
+        Child<QPushButton>(note, "btnOK")->click();
         ProcessDeletes();
         return keys;
     };

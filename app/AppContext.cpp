@@ -11,6 +11,7 @@
 #include "platform/Shell.h"
 #include "platform/SoundPlayer.h"
 #include "platform/Tray.h"
+#include "scheduler/ActionFactory.h"
 #include "storage/GlobalPreferences.h"
 #include "storage/vornStorage.h"
 
@@ -22,6 +23,8 @@ TAppContext::TAppContext()
     Actions.Boxes = Boxes.get();
     Actions.Shell = Shell.get();
     Actions.Sound = Sound.get();
+    ActionWindows = std::make_unique<TActionWindowFactory>(Actions);
+    Actions.ActionWindows = ActionWindows.get();
 }
 
 // The store goes before the list it saves from (members end in reverse order).

@@ -13,6 +13,7 @@
 
 #include <memory>
 
+class IActionWindows;
 class IClockChangeSource;
 class IHotKeys;
 class IMailTransport;
@@ -58,6 +59,8 @@ struct TAppContext {
     std::unique_ptr<IClockChangeSource> ClockChanges;
     // What the scheduler and the action windows see of the above.
     TActionContext Actions;
+    // The windows the scheduler opens for the fired reminders.
+    std::unique_ptr<IActionWindows> ActionWindows;
     // The desktop's notification area and hot keys, made with the tray front.
     std::unique_ptr<ITrayIcon> Tray;
     std::unique_ptr<IHotKeys> HotKeys;

@@ -53,12 +53,14 @@ bool RaiseOpenWizard(TAppContext &c)
 
 void WireChangeSchedule(TAppContext &c, std::function<Thddnorm *()> tray)
 {
-    c.Actions.ChangeSchedule = [&c, tray](std::shared_ptr<TTaskData> task, std::function<void(bool)> done) {
-        TTaskForm *wizard = TTaskForm::EditReminder(WizardServices(c, tray()), std::move(task), true, nullptr);
-        if (done)
-            QObject::connect(wizard, &TTaskForm::EditFinished, wizard, std::move(done));
-        wizard->Open();
-    };
+    QObject::connect(&c.Actions.Windows, &TOpenWindows::ChangeScheduleRequested, &c.Actions.Windows,
+                     [&c, tray](std::shared_ptr<TTaskData> task, std::function<void(bool)> done) {
+                         TTaskForm *wizard =
+                             TTaskForm::EditReminder(WizardServices(c, tray()), std::move(task), true, nullptr);
+                         if (done)
+                             QObject::connect(wizard, &TTaskForm::EditFinished, wizard, std::move(done));
+                         wizard->Open();
+                     });
 }
 
 void Wire(TAppContext &c, Thddnorm &tray)

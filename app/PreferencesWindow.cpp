@@ -8,7 +8,7 @@
 #include "platform/MessageBoxes.h"
 #include "platform/Shell.h"
 #include "platform/SystemHelpers.h"
-#include "scheduler/SendemailActionFrm.h"
+#include "scheduler/MailMessage.h"
 #include "storage/GlobalPreferences.h"
 #include "ui/PreferencesFrm.h"
 #include "ui/TaskListFrm.h"
@@ -75,7 +75,7 @@ void SendTestEmail(TAppContext &c, TPreferencesForm *form, const TTestEmailSetti
     const QString signature = c.Preferences ? c.Preferences->EmailSignature() : QString();
     IMailTransport *mail = c.Actions.Mail;
     QThread *worker = QThread::create([result, mail, signature, t] {
-        result->Sent = TSendemailActionForm::SendTestEmail(mail, signature, t.From, t.Server, t.UserID, t.Password,
+        result->Sent = MailText::SendTestEmail(mail, signature, t.From, t.Server, t.UserID, t.Password,
                                                            t.Authentication, &result->Error);
     });
     QObject::connect(worker, &QThread::finished, worker, &QObject::deleteLater);

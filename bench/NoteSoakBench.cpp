@@ -68,6 +68,25 @@ struct NoteSoak {
     TActionContext Context;
     // Each dismissal is written to a real store, as in the program.
     std::unique_ptr<TPalvaroStorage> Store;
+    // The program's windows; only the last one made is remembered.
+    struct TRememberingWindows final : IActionWindows {
+        explicit TRememberingWindows(NoteSoak &soak)
+            : Soak(soak)
+            , Real(soak.Context)
+        {
+        }
+        bool Open(TActionKind kind, int i, bool startAtOnce) override
+        {
+            TActionForm *form = Real.Create(kind);
+            if (!form)
+                return false;
+            Soak.Last = form;
+            StartActionWindow(*form, i, startAtOnce);
+            return true;
+        }
+        NoteSoak &Soak;
+        TActionWindowFactory Real;
+    } Windows{*this};
     TTaskScheduler Scheduler{Context};
     TTaskList::TTaskRef Reminder;
     QPointer<TActionForm> Last;
@@ -76,19 +95,14 @@ struct NoteSoak {
     NoteSoak()
     {
         SetLog(&LogFile);
-        Sound::SetPlayer(&Player);
         Clock::Pin(Now);
         // The program's own pictures, when the build made them.
         Library.Load(QCoreApplication::applicationDirPath() + QStringLiteral("/../Brivane/grresrep.rcc"));
         Context.List = &List;
         Context.Preferences = &Prefs;
         Context.Library = Library.IsLoaded() ? &Library : nullptr;
-        // The program's windows; only the last one made is remembered.
-        SetActionFormFactory([this](TActionContext &c, TActionKind kind) {
-            TActionForm *form = CreateDefaultActionForm(c, kind);
-            Last = form;
-            return form;
-        });
+        Context.Sound = &Player;
+        Context.ActionWindows = &Windows;
         TTaskData t;
         t.Taskkind = tkAlarm;
         t.Enabled = true;
@@ -117,10 +131,8 @@ struct NoteSoak {
     }
     ~NoteSoak()
     {
-        SetActionFormFactory(nullptr);
         ProcessEvents();
         Clock::Unpin();
-        Sound::SetPlayer(nullptr);
         SetLog(nullptr);
     }
 
@@ -137,7 +149,10 @@ struct NoteSoak {
         if (!note || !note->isVisible())
             return false;
         ProcessEvents();
-        note->btnOK->click();
+        auto *dismiss = note->findChild<QPushButton *>(QStringLiteral("btnOK"));
+        if (!dismiss)
+            return false;
+        dismiss->click();
         ProcessEvents();
         Store->SaveIfModified();
         return Last.isNull();

@@ -215,7 +215,8 @@ void TCheckVersionForm::EndCheck()
 
 void TCheckVersionForm::btnDownloadClick()
 {
-    const int result = Shell::Open(S.DownloadUpdate);
+    const int result =
+        Context.Shell ? Context.Shell->Open(S.DownloadUpdate, QString(), QString()) : Shell::kFileNotFound;
     if (result < 32)
         LogWarning(QStringLiteral("CheckVersion: the download page could not be opened. ErrorCode: ")
                    + QString::number(result));

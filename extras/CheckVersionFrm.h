@@ -55,10 +55,6 @@ public:
     TUpdateOutcome Outcome() const { return FOutcome; }
     bool Failed() const { return FFailed; }
 
-    QLabel *lblStatus;
-    QPushButton *btnDownload;
-    QPushButton *btnCancel;
-
 signals:
     // The check has shown its result or its error.
     void CheckFinished();
@@ -72,6 +68,10 @@ protected:
     void FormClose() override { }
 
 private:
+    QLabel *lblStatus;
+    QPushButton *btnDownload;
+    QPushButton *btnCancel;
+
     void ReplyArrived(const THttpReply &reply);
     // The published version and build date, read through a temporary ini file;
     // false when the reply holds no published version.

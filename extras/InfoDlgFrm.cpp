@@ -57,14 +57,19 @@ void TInfoDlgForm::btnOKClick()
     close();
 }
 
+void TInfoDlgForm::Open(const QString &title, const QString &text)
+{
+    lblTitle->setText(title);
+    lblText->setText(QString(text).replace(QLatin1Char('\r'), QLatin1Char('\n')));
+    setWindowTitle(title);
+    show();
+    raise();
+    btnOK->setFocus();
+}
+
 TInfoDlgForm *ShowInfoDialog(TActionContext &context, const QString &title, const QString &text)
 {
     auto *dialog = new TInfoDlgForm(context);
-    dialog->lblTitle->setText(title);
-    dialog->lblText->setText(QString(text).replace(QLatin1Char('\r'), QLatin1Char('\n')));
-    dialog->setWindowTitle(title);
-    dialog->show();
-    dialog->raise();
-    dialog->btnOK->setFocus();
+    dialog->Open(title, text);
     return dialog;
 }

@@ -13,12 +13,15 @@ public:
     static constexpr int kHeight = 179;
 
     explicit TInfoDlgForm(TActionContext &context, QWidget *owner = nullptr);
-
-    QLabel *lblText;
-    QPushButton *btnOK;
+    // Shows the title and the text ("\r" a line break) and returns at once.
+    void Open(const QString &title, const QString &text);
 
 public slots:
     void btnOKClick();
+
+private:
+    QLabel *lblText;
+    QPushButton *btnOK;
 };
 
 // Opens a new dialog with the title and text and returns at once. A "\r" in

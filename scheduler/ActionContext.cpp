@@ -2,10 +2,17 @@
 
 #include "model/TaskList.h"
 
-void TOpenWindows::ListChanged() const
+#include <QMetaMethod>
+
+void TOpenWindows::ListChanged()
 {
-    if (TaskList && !TaskForm && RefreshTaskList)
-        RefreshTaskList();
+    if (TaskList && !TaskForm)
+        emit RefreshListRequested();
+}
+
+bool TOpenWindows::CanChangeSchedule() const
+{
+    return isSignalConnected(QMetaMethod::fromSignal(&TOpenWindows::ChangeScheduleRequested));
 }
 
 const TPreferences &TActionContext::Prefs() const

@@ -5,10 +5,12 @@
 #include "platform/Desktop.h"
 #include "storage/GlobalPreferences.h"
 
+#include <QObject>
 #include <QString>
 #include <functional>
 #include <memory>
 
+class IActionWindows;
 class IClockChangeSource;
 class IMessageBoxes;
 class ISoundPlayer;
@@ -19,7 +21,6 @@ class IMailTransport;
 class IPower;
 class TPalvaroStorage;
 class TResourceLibrary;
-class TSetSnoozeForm;
 class TTaskList;
 struct TTaskData;
 
@@ -30,15 +31,30 @@ struct TNoteCascade {
 };
 
 // The windows of the program that show the reminder list, as far as the
-// action windows need to know: the list window refreshes after a change,
-// unless the editor is open.
-struct TOpenWindows {
+// action windows need to know: which are open, and what the list window and
+// the editor are asked to do. The list window and the editor connect to the
+// signals while they are open.
+class TOpenWindows : public QObject {
+    Q_OBJECT
+public:
     bool TaskList = false;
     bool TaskForm = false;
     bool Preferences = false;
-    std::function<void()> RefreshTaskList;
-    std::function<void()> SortTaskList; // the list window's current sort order
-    void ListChanged() const;
+
+    // The list window refreshes after a change, unless the editor is open.
+    void ListChanged();
+    // Whether an editor offers the change-schedule mode; the note's "Change
+    // schedule" link is disabled when none does.
+    bool CanChangeSchedule() const;
+
+signals:
+    // The list window redraws its rows.
+    void RefreshListRequested();
+    // The list window sorts by its current sort order.
+    void SortListRequested();
+    // Opens the editor's change-schedule mode on the record. done learns later
+    // whether the user confirmed: a one-shot answer to this one request.
+    void ChangeScheduleRequested(std::shared_ptr<TTaskData> task, std::function<void(bool changed)> done);
 };
 
 struct TActionContext {
@@ -48,6 +64,9 @@ struct TActionContext {
     const TResourceLibrary *Library = nullptr; // the window pictures; none: plain windows
     Desktop::SoundFolders Sounds; // the user's own and the program's
     QString ProductName = QStringLiteral("Brivane");
+    // Opens the window of each action the scheduler fires; none: no window
+    // opens and the fired reminder stays in service.
+    IActionWindows *ActionWindows = nullptr;
     // The login manager (power actions, sleep notices) and the mail server's
     // transport; none: the requests fail and the mails are not sent.
     IPower *Power = nullptr;
@@ -61,14 +80,11 @@ struct TActionContext {
     // starts (reported as a missing file) and nothing is heard.
     Shell::IShell *Shell = nullptr;
     ISoundPlayer *Sound = nullptr;
+    // How long a countdown window's result or "Action canceled" stays before
+    // the window closes; tests shorten it.
+    int PauseMs = 3500;
     TOpenWindows Windows;
     TNoteCascade Cascade;
-    // Opens the editor's change-schedule mode on the record; done learns later
-    // whether the user confirmed. Empty until an editor offers it; the note's
-    // "Change schedule" link is disabled then.
-    std::function<void(std::shared_ptr<TTaskData> task, std::function<void(bool changed)> done)> ChangeSchedule;
-    // How the snooze dialog runs (modally); tests fill the fields and press buttons.
-    std::function<int(TSetSnoozeForm &dialog)> RunSnoozeDialog;
 
     // The preferences, or the defaults when there are none.
     const TPreferences &Prefs() const;

@@ -7,52 +7,32 @@
 #include "scheduler/SendemailActionFrm.h"
 #include "scheduler/ShutdownFrm.h"
 
-namespace {
-
-TActionFormFactory &Factory()
+TActionWindowFactory::TActionWindowFactory(TActionContext &context)
+    : FContext(context)
 {
-    static TActionFormFactory factory;
-    return factory;
 }
 
-} // namespace
-
-QString ActionKindName(TActionKind kind)
-{
-    switch (kind) {
-    case TActionKind::Sound: return QStringLiteral("sound");
-    case TActionKind::PopupNote: return QStringLiteral("popup note");
-    case TActionKind::Email: return QStringLiteral("e-mail");
-    case TActionKind::RunProgram: return QStringLiteral("run program");
-    case TActionKind::Shutdown: return QStringLiteral("shutdown");
-    case TActionKind::FullMoon: return QStringLiteral("full moon");
-    }
-    return QString();
-}
-
-TActionForm *CreateDefaultActionForm(TActionContext &context, TActionKind kind)
+TActionForm *TActionWindowFactory::Create(TActionKind kind)
 {
     // The windows are owned by the application, not by the scheduler: they
     // free themselves on close, and those still open at program end go with
     // the window teardown.
     switch (kind) {
-    case TActionKind::Sound: return new TPlaysoundForm(context);
-    case TActionKind::PopupNote: return new TPopupNoteForm(context);
-    case TActionKind::Email: return new TSendemailActionForm(context);
-    case TActionKind::RunProgram: return new TRunProgramActionForm(context);
-    case TActionKind::Shutdown: return new TShutdownForm(context);
-    case TActionKind::FullMoon: return new TFullMoonForm(context);
+    case TActionKind::Sound: return new TPlaysoundForm(FContext);
+    case TActionKind::PopupNote: return new TPopupNoteForm(FContext);
+    case TActionKind::Email: return new TSendemailActionForm(FContext);
+    case TActionKind::RunProgram: return new TRunProgramActionForm(FContext);
+    case TActionKind::Shutdown: return new TShutdownForm(FContext);
+    case TActionKind::FullMoon: return new TFullMoonForm(FContext);
     }
     return nullptr;
 }
 
-TActionForm *CreateActionForm(TActionContext &context, TActionKind kind)
+bool TActionWindowFactory::Open(TActionKind kind, int i, bool startAtOnce)
 {
-    const TActionFormFactory &factory = Factory();
-    return factory ? factory(context, kind) : CreateDefaultActionForm(context, kind);
-}
-
-void SetActionFormFactory(TActionFormFactory factory)
-{
-    Factory() = std::move(factory);
+    TActionForm *form = Create(kind);
+    if (!form)
+        return false;
+    StartActionWindow(*form, i, startAtOnce);
+    return true;
 }

@@ -1,24 +1,22 @@
 #pragma once
-// Makes the action window for one kind of action, so the scheduler never names
-// a window class and a new kind of window plugs in here alone.
+// The program's own action windows, one class per kind of action; a new kind
+// of window plugs in here alone.
 
-#include <QString>
-#include <functional>
+#include "scheduler/ActionWindows.h"
 
 class TActionForm;
 struct TActionContext;
 
-enum class TActionKind { Sound, PopupNote, Email, RunProgram, Shutdown, FullMoon };
+class TActionWindowFactory final : public IActionWindows {
+public:
+    // The windows are given context, which must outlive them.
+    explicit TActionWindowFactory(TActionContext &context);
 
-QString ActionKindName(TActionKind kind);
+    bool Open(TActionKind kind, int i, bool startAtOnce) override;
+    // A new window for the kind, not yet started; null when the program has
+    // no window for the kind.
+    TActionForm *Create(TActionKind kind);
 
-// A new window for the kind, not yet started (the caller starts it); null when
-// the program has no window for the kind.
-TActionForm *CreateActionForm(TActionContext &context, TActionKind kind);
-// The program's own windows, whatever factory is installed.
-TActionForm *CreateDefaultActionForm(TActionContext &context, TActionKind kind);
-
-// Replaces the windows CreateActionForm makes (tests count and record them);
-// an empty function brings back the program's own.
-using TActionFormFactory = std::function<TActionForm *(TActionContext &context, TActionKind kind)>;
-void SetActionFormFactory(TActionFormFactory factory);
+private:
+    TActionContext &FContext;
+};

@@ -1,8 +1,8 @@
 #include "scheduler/ActionFrm.h"
 
 #include "core/Clock.h"
-#include "core/MessageBox.h"
 #include "model/Recurrence.h"
+#include "platform/MessageBoxes.h"
 #include "platform/SoundPlayer.h"
 #include "storage/GlobalPreferences.h"
 
@@ -61,7 +61,8 @@ void TActionForm::SetTaskData(int i)
 int TActionForm::RecordIndex()
 {
     if (!FTaskData) {
-        ShowNotice(QStringLiteral("FTaskData unassigned"), TMsgIcon::None);
+        if (Context.Boxes)
+            Context.Boxes->Notice(QStringLiteral("FTaskData unassigned"), TMsgIcon::None);
         return -1;
     }
     return Context.List ? Context.List->IndexOfTask(FTaskData.get()) : -1;
@@ -101,7 +102,8 @@ void TActionForm::FormClose()
 
 void TActionForm::BaseCloseSteps()
 {
-    Sound::Stop();
+    if (Context.Sound)
+        Context.Sound->Stop();
     Context.MarkListModified();
     Context.Windows.ListChanged();
 }
@@ -133,7 +135,8 @@ void TPlaysoundForm::StartSound(int i)
         TRecurrence::RescheduleAfterRun(*FTaskData);
         FTaskData->LastRun = Clock::Now();
     }
-    Sound::PlayFile(SoundPath(Context.Sounds, *FTaskData));
+    if (Context.Sound)
+        Sound::PlayFileOn(*Context.Sound, SoundPath(Context.Sounds, *FTaskData));
     MayClose = true;
     close();
 }
@@ -146,4 +149,14 @@ void TPlaysoundForm::FormClose()
     DecActionCount();
     if (IsSoundOnly() && FTaskData)
         FTaskData->InService = HasOpenActions();
+}
+
+void StartActionWindow(TActionForm &form, int i, bool startAtOnce)
+{
+    if (startAtOnce)
+        form.SetStartAtOnce(true);
+    if (auto *sound = qobject_cast<TPlaysoundForm *>(&form))
+        sound->StartSound(i);
+    else
+        form.StartAction(i);
 }

@@ -32,10 +32,11 @@ public:
     TActionContext &Context;
     bool MayClose = false;
     bool StartAtOnce = false;
+
+protected:
     QLabel *labSchedule;
     QLabel *lblTitle;
 
-protected:
     void closeEvent(QCloseEvent *event) override;
     // What a granted close does; subclasses add their own steps.
     virtual void FormClose();
@@ -59,6 +60,10 @@ public:
 protected:
     void FormClose() override;
 };
+
+// Starts a new action window on the record at index i: the sound window plays,
+// every other starts its action (its countdown at one second with startAtOnce).
+void StartActionWindow(TActionForm &form, int i, bool startAtOnce);
 
 // "  ddd, d mmm yyyy, hh:mm" + the time suffix + ", " + the rule description.
 QString ActionScheduleText(const TPreferences *prefs, const TTaskData &task);

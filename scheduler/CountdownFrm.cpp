@@ -13,8 +13,6 @@
 #include <QScreen>
 #include <QTimer>
 
-int TCountdownActionForm::PauseMs = 3500;
-
 namespace {
 
 const QColor kButtonPanelColor(239, 234, 216);
@@ -130,7 +128,7 @@ void TCountdownActionForm::ShowThenPause(const QString &text, std::function<void
     lblSecsRemaining->repaint();
     // The original froze the whole program for this pause; a timer keeps the
     // notes painting and the scheduler firing while the text is read.
-    QTimer::singleShot(PauseMs, this, [this, next = std::move(next)] {
+    QTimer::singleShot(Context.PauseMs, this, [this, next = std::move(next)] {
         FPausing = false;
         next();
     });

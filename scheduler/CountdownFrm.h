@@ -16,20 +16,9 @@ class TFormShaper;
 class TCountdownActionForm : public TActionForm {
     Q_OBJECT
 public:
-    // How long a result or "Action canceled" stays before the window closes;
-    // tests shorten it.
-    static int PauseMs;
-
     void StartAction(int i) override;
 
     int Countdown = 0;
-    QLabel *lblActionDesc;
-    QLabel *imgActionTypeLogo;
-    QLabel *lblSecsRemaining;
-    QFrame *pnlBtnPanel2;
-    QPushButton *btnCancel;
-    QTimer *CancelTimer;
-    TFormShaper *FormShaper1;
 
     // True while a pause before closing runs (the window does nothing else).
     bool Pausing() const { return FPausing; }
@@ -43,13 +32,22 @@ public slots:
     void btnCancelActionClick();
 
 protected:
+    QLabel *lblActionDesc;
+    QLabel *imgActionTypeLogo;
+    QLabel *lblSecsRemaining;
+    QFrame *pnlBtnPanel2;
+    QPushButton *btnCancel;
+    QTimer *CancelTimer;
+    TFormShaper *FormShaper1;
+
     TCountdownActionForm(TActionContext &context, const QString &caption, const QString &logo, QWidget *owner);
 
     void showEvent(QShowEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void FormClose() override;
 
-    // Shows text at once, waits PauseMs without blocking the program, then runs next.
+    // Shows text at once, waits the context's PauseMs without blocking the program, then runs next
+    // (a continuation of this window's own steps, so a callback rather than a signal).
     void ShowThenPause(const QString &text, std::function<void()> next);
     // Reschedules unless a note of the same firing decides or it was done already; closes.
     void RescheduleAndClose();

@@ -22,12 +22,6 @@ public:
     static constexpr int kWidth = 324;
     static constexpr int kHeight = 270;
 
-    QLabel *lblAppName;
-    QLabel *lblLocaltimeinfo;
-    QFrame *pnlBtnPanel;
-    QPushButton *btnOK;
-    TFormShaper *FormShaper1;
-
 public slots:
     void btnOKClick();
 
@@ -36,5 +30,11 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
+    QLabel *lblAppName;
+    QLabel *lblLocaltimeinfo;
+    QFrame *pnlBtnPanel;
+    QPushButton *btnOK;
+    TFormShaper *FormShaper1;
+
     void CentreOnScreen();
 };

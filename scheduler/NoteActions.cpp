@@ -1,7 +1,6 @@
 #include "scheduler/NoteActions.h"
 
 #include "core/Clock.h"
-#include "core/MessageBox.h"
 #include "core/TextLimit.h"
 #include "model/Recurrence.h"
 #include "storage/GlobalPreferences.h"
@@ -66,10 +65,8 @@ TDateTime PresetSnoozeTime(const TPreferences &p, const TTaskData &task, int pre
 
 bool SnoozeNoteTo(TTaskData &task, TDateTime t, bool testWeekday)
 {
-    if (testWeekday && TRecurrence::IsExcludedDay(task, t)) {
-        ShowNotice(ExcludedSnoozeMessage(t), TMsgIcon::Information);
+    if (testWeekday && TRecurrence::IsExcludedDay(task, t))
         return false;
-    }
     task.Scheduled = t;
     task.Delivered = false;
     return true;
@@ -84,13 +81,14 @@ void DismissNote(TTaskData &task)
     TRecurrence::RescheduleAfterRun(task);
 }
 
+QString CannotDeleteFromNoteMessage()
+{
+    return QStringLiteral("Cannot delete Reminder. Other actions are still running.");
+}
+
 bool MayDeleteFromNote(const TTaskData &task)
 {
-    if (task.ActionCount >= 2) {
-        ShowNotice(QStringLiteral("Cannot delete Reminder. Other actions are still running."), TMsgIcon::Information);
-        return false;
-    }
-    return true;
+    return task.ActionCount < 2;
 }
 
 QString NotesForMemo(const TTaskData &task)

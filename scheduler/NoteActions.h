@@ -11,7 +11,6 @@
 #include <QRect>
 #include <QSize>
 #include <QString>
-#include <functional>
 
 // Where the next note of size note goes on the screen's available area (the
 // screen less its panels): 30 pixels right of and below the previous one; the
@@ -37,14 +36,16 @@ QString ExcludedSnoozeMessage(TDateTime t);
 // The preset's snooze time: the first Scheduled + k * N units after now.
 TDateTime PresetSnoozeTime(const TPreferences &prefs, const TTaskData &task, int preset);
 // Moves the reminder to t (Scheduled = t, not delivered). With testWeekday, a t
-// on an excluded weekday is refused with the message and nothing changes.
+// on an excluded weekday is refused (false; the note tells ExcludedSnoozeMessage)
+// and nothing changes.
 bool SnoozeNoteTo(TTaskData &task, TDateTime t, bool testWeekday);
 // Dismiss: a pending immediate snooze first becomes the schedule, then the
 // reminder moves to its next occurrence or is delivered.
 void DismissNote(TTaskData &task);
 // A reminder can be deleted from its note only while no other of its action
-// windows is open; otherwise the message is shown and false returned.
+// windows is open; otherwise the note tells CannotDeleteFromNoteMessage.
 bool MayDeleteFromNote(const TTaskData &task);
+QString CannotDeleteFromNoteMessage();
 
 // The record's notes as the memo shows them (line breaks as "\n").
 QString NotesForMemo(const TTaskData &task);

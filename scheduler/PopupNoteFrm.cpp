@@ -3,12 +3,13 @@
 #include "core/Clock.h"
 #include "core/TextLimit.h"
 #include "core/vornLogFile.h"
+#include "model/Recurrence.h"
 #include "platform/FormShaper.h"
+#include "platform/MessageBoxes.h"
 #include "platform/ResourceLibrary.h"
 #include "scheduler/NoteActions.h"
 #include "scheduler/SetSnoozeFrm.h"
 #include "scheduler/SharedPaletteWidgets.h"
-#include "scheduler/TaskScheduler.h"
 #include "storage/GlobalPreferences.h"
 
 #include <QFrame>
@@ -258,7 +259,7 @@ void TPopupNoteForm::PlaceSchedule()
 void TPopupNoteForm::UpdateResetScheduleLink()
 {
     // The editor's change-schedule mode is offered only once the editor provides it.
-    const bool available = bool(Context.ChangeSchedule);
+    const bool available = Context.Windows.CanChangeSchedule();
     SetLinkEnabled(lblResetSchedule, QStringLiteral("Change schedule"), available);
     lblResetSchedule->setToolTip(
         available ? QString() : QStringLiteral("Changing the schedule from the note is not available yet."));
@@ -344,8 +345,13 @@ void TPopupNoteForm::CloseNote()
 
 bool TPopupNoteForm::SnoozeAndClose(TDateTime t, bool testWeekday)
 {
-    if (!FTaskData || !SnoozeNoteTo(*FTaskData, t, testWeekday))
+    if (!FTaskData)
         return false;
+    if (!SnoozeNoteTo(*FTaskData, t, testWeekday)) {
+        if (Context.Boxes)
+            Context.Boxes->Notice(ExcludedSnoozeMessage(t), TMsgIcon::Information);
+        return false;
+    }
     Context.MarkListModified();
     CloseNote();
     return true;
@@ -436,14 +442,14 @@ void TPopupNoteForm::popChoosePrewarningSnoozeClick()
 
 void TPopupNoteForm::lblResetScheduleClick()
 {
-    if (!FTaskData || !Context.ChangeSchedule)
+    if (!FTaskData || !Context.Windows.CanChangeSchedule())
         return;
     const std::shared_ptr<TTaskData> task = FTaskData;
     const TDateTime scheduled = task->Scheduled;
     const int32_t actionCount = task->ActionCount;
     QPointer<TPopupNoteForm> self(this);
     // The note stays live while the editor is open; it closes when the user confirms.
-    Context.ChangeSchedule(task, [self, task, scheduled, actionCount](bool changed) {
+    emit Context.Windows.ChangeScheduleRequested(task, [self, task, scheduled, actionCount](bool changed) {
         if (!changed || !self)
             return;
         task->ActionCount = actionCount;
@@ -458,16 +464,21 @@ void TPopupNoteForm::lblResetScheduleClick()
 
 void TPopupNoteForm::lblDeleteClick()
 {
-    if (!FTaskData || !MayDeleteFromNote(*FTaskData))
+    if (!FTaskData)
         return;
+    if (!MayDeleteFromNote(*FTaskData)) {
+        if (Context.Boxes)
+            Context.Boxes->Notice(CannotDeleteFromNoteMessage(), TMsgIcon::Information);
+        return;
+    }
     const std::shared_ptr<TTaskData> task = FTaskData;
     CloseNote();
     if (Context.List) {
         Context.List->DeleteTask(task.get(), Context.Prefs().MoveDelTasksToRecycleBin());
         Context.List->MarkModified();
     }
-    if (Context.Windows.TaskList && Context.Windows.RefreshTaskList)
-        Context.Windows.RefreshTaskList();
+    if (Context.Windows.TaskList)
+        emit Context.Windows.RefreshListRequested();
 }
 
 void TPopupNoteForm::lblNotesChange()

@@ -47,26 +47,6 @@ public:
     bool NotesLoaded = false;
     bool NotesChanged = false;
 
-    QLabel *lblAppName;
-    QLabel *lblPrewarning;
-    TNoteMemo *lblNotes;
-    QFrame *pnlLinks;
-    QLabel *lblResetSchedule;
-    QLabel *lblDelete;
-    QFrame *pnlOK;
-    QPushButton *btnOK;
-    QFrame *pnlSnooze;
-    QPushButton *btnSnooze;
-    TFormShaper *FormShaper1;
-    QMenu *popSnooze;
-    QAction *popSnooze1;
-    QAction *popSnooze2;
-    QAction *popSnooze3;
-    QAction *popSnooze4;
-    QAction *popChoosePrewarningSnooze;
-    QAction *popSnoozeuntilEventDateTime;
-    QAction *popChooseSnooze;
-
 public slots:
     void btnOKClick();
     void btnSnoozeClick();
@@ -87,6 +67,26 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
+    QLabel *lblAppName;
+    QLabel *lblPrewarning;
+    TNoteMemo *lblNotes;
+    QFrame *pnlLinks;
+    QLabel *lblResetSchedule;
+    QLabel *lblDelete;
+    QFrame *pnlOK;
+    QPushButton *btnOK;
+    QFrame *pnlSnooze;
+    QPushButton *btnSnooze;
+    TFormShaper *FormShaper1;
+    QMenu *popSnooze;
+    QAction *popSnooze1;
+    QAction *popSnooze2;
+    QAction *popSnooze3;
+    QAction *popSnooze4;
+    QAction *popChoosePrewarningSnooze;
+    QAction *popSnoozeuntilEventDateTime;
+    QAction *popChooseSnooze;
+
     void PresetSnooze(int preset);
     // Esc: put the note off, never away; the reminder comes back.
     void SnoozeFromKeyboard();

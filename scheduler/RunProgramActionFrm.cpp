@@ -1,6 +1,7 @@
 #include "scheduler/RunProgramActionFrm.h"
 
 #include "core/Clock.h"
+#include "core/FileNames.h"
 #include "core/vornLogFile.h"
 #include "platform/Shell.h"
 
@@ -36,19 +37,6 @@ QString TRunProgramActionForm::ErrorText(int shellResult)
     return QString();
 }
 
-namespace {
-
-// The name after the last folder separator (either kind: stored paths may
-// come from the other platform).
-QString FileNamePart(const QString &path)
-{
-    const qsizetype cut = std::max(
-        {path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')), path.lastIndexOf(QLatin1Char(':'))});
-    return path.mid(cut + 1);
-}
-
-} // namespace
-
 void TRunProgramActionForm::CancelTimerTimer()
 {
     if (!FTaskData || Pausing())
@@ -63,7 +51,9 @@ void TRunProgramActionForm::CancelTimerTimer()
     if (Countdown != 0)
         return;
     CancelTimer->stop();
-    const int result = Shell::Open(task.ProgramPathname.Get(), task.ProgramParameters.Get(), QString());
+    const int result = Context.Shell
+                           ? Context.Shell->Open(task.ProgramPathname.Get(), task.ProgramParameters.Get(), QString())
+                           : Shell::kFileNotFound;
     if (result >= 32) {
         task.LastRun = Clock::Now();
         task.HasRun = task.HasRun + 1;

@@ -9,8 +9,6 @@ class TRunProgramActionForm : public TCountdownActionForm {
 public:
     explicit TRunProgramActionForm(TActionContext &context, QWidget *owner = nullptr);
 
-    QLabel *lblRunprogram;
-
     // The line shown for a failed start, by the launcher's code; empty for
     // codes without one (the countdown text stays).
     static QString ErrorText(int shellResult);
@@ -18,4 +16,7 @@ public:
 
     int StartValue() const override;
     void CancelTimerTimer() override;
+
+private:
+    QLabel *lblRunprogram;
 };

@@ -1,10 +1,10 @@
 #include "scheduler/SetSnoozeFrm.h"
 
 #include "core/Clock.h"
-#include "core/MessageBox.h"
+#include "model/Recurrence.h"
 #include "model/UnitNames.h"
+#include "platform/MessageBoxes.h"
 #include "scheduler/NoteActions.h"
-#include "scheduler/TaskScheduler.h"
 #include "storage/GlobalPreferences.h"
 
 #include <QCalendarWidget>
@@ -65,7 +65,7 @@ TSetSnoozeForm::TSetSnoozeForm(const TActionContext &context, QWidget *owner)
     , rbtRelatedDateTime(new QRadioButton(QStringLiteral("for"), gbxDataTime))
     , sedPresetNTimes(new QSpinBox(gbxDataTime))
     , cbxPresetDate(new QComboBox(gbxDataTime))
-    , rbtAbsoleteDateTime(new QRadioButton(QStringLiteral("until "), gbxDataTime))
+    , rbtAbsoluteDateTime(new QRadioButton(QStringLiteral("until "), gbxDataTime))
     , dedStartDate(new QDateEdit(gbxDataTime))
     , sedStartTime(new QTimeEdit(gbxDataTime))
     , btnOK(new QPushButton(QStringLiteral("OK"), this))
@@ -77,7 +77,7 @@ TSetSnoozeForm::TSetSnoozeForm(const TActionContext &context, QWidget *owner)
     rbtRelatedDateTime->setObjectName(QStringLiteral("rbtRelatedDateTime"));
     sedPresetNTimes->setObjectName(QStringLiteral("sedPresetNTimes"));
     cbxPresetDate->setObjectName(QStringLiteral("cbxPresetDate"));
-    rbtAbsoleteDateTime->setObjectName(QStringLiteral("rbtAbsoleteDateTime"));
+    rbtAbsoluteDateTime->setObjectName(QStringLiteral("rbtAbsoluteDateTime"));
     dedStartDate->setObjectName(QStringLiteral("dedStartDate"));
     sedStartTime->setObjectName(QStringLiteral("sedStartTime"));
     btnOK->setObjectName(QStringLiteral("btnOK"));
@@ -85,7 +85,7 @@ TSetSnoozeForm::TSetSnoozeForm(const TActionContext &context, QWidget *owner)
 
     // Each radio button governs its own row; the pair is kept exclusive by the handlers.
     rbtRelatedDateTime->setAutoExclusive(false);
-    rbtAbsoleteDateTime->setAutoExclusive(false);
+    rbtAbsoluteDateTime->setAutoExclusive(false);
     rbtRelatedDateTime->setChecked(true);
 
     sedPresetNTimes->setRange(1, 365);
@@ -111,7 +111,7 @@ TSetSnoozeForm::TSetSnoozeForm(const TActionContext &context, QWidget *owner)
     grid->addWidget(sedPresetNTimes, 0, 1);
     grid->addWidget(cbxPresetDate, 0, 2, 1, 3);
     grid->addWidget(new QLabel(QStringLiteral("or"), gbxDataTime), 1, 0);
-    grid->addWidget(rbtAbsoleteDateTime, 2, 0);
+    grid->addWidget(rbtAbsoluteDateTime, 2, 0);
     grid->addWidget(dedStartDate, 2, 1, 1, 2);
     grid->addWidget(new QLabel(QStringLiteral(" at"), gbxDataTime), 2, 3);
     grid->addWidget(sedStartTime, 2, 4);
@@ -131,7 +131,7 @@ TSetSnoozeForm::TSetSnoozeForm(const TActionContext &context, QWidget *owner)
     FillAbsoluteFromRelative();
 
     connect(rbtRelatedDateTime, &QRadioButton::clicked, this, &TSetSnoozeForm::rbtRelatedDateTimeClick);
-    connect(rbtAbsoleteDateTime, &QRadioButton::clicked, this, &TSetSnoozeForm::rbtAbsoleteDateTimeClick);
+    connect(rbtAbsoluteDateTime, &QRadioButton::clicked, this, &TSetSnoozeForm::rbtAbsoluteDateTimeClick);
     connect(sedPresetNTimes, &QSpinBox::valueChanged, this, &TSetSnoozeForm::FillAbsoluteFromRelative);
     connect(cbxPresetDate, &QComboBox::currentIndexChanged, this, &TSetSnoozeForm::FillAbsoluteFromRelative);
     connect(btnOK, &QPushButton::clicked, this, &TSetSnoozeForm::btnOKClick);
@@ -225,7 +225,7 @@ TDateTime TSetSnoozeForm::AbsoluteValue() const
 
 TDateTime TSetSnoozeForm::ChosenValue() const
 {
-    return rbtAbsoleteDateTime->isChecked() ? AbsoluteValue() : RelativeValue();
+    return rbtAbsoluteDateTime->isChecked() ? AbsoluteValue() : RelativeValue();
 }
 
 void TSetSnoozeForm::SetAbsoluteFields(TDateTime value)
@@ -246,16 +246,16 @@ void TSetSnoozeForm::FillAbsoluteFromRelative()
 void TSetSnoozeForm::rbtRelatedDateTimeClick()
 {
     rbtRelatedDateTime->setChecked(true);
-    rbtAbsoleteDateTime->setChecked(false);
+    rbtAbsoluteDateTime->setChecked(false);
     sedPresetNTimes->setEnabled(true);
     cbxPresetDate->setEnabled(true);
     dedStartDate->setEnabled(false);
     sedStartTime->setEnabled(false);
 }
 
-void TSetSnoozeForm::rbtAbsoleteDateTimeClick()
+void TSetSnoozeForm::rbtAbsoluteDateTimeClick()
 {
-    rbtAbsoleteDateTime->setChecked(true);
+    rbtAbsoluteDateTime->setChecked(true);
     rbtRelatedDateTime->setChecked(false);
     dedStartDate->setEnabled(true);
     sedStartTime->setEnabled(true);
@@ -270,7 +270,8 @@ void TSetSnoozeForm::btnOKClick()
     QString warning;
     const QString suffix = Context.Preferences ? Context.Preferences->TimeFormatSuffix() : QString();
     if (!CheckSnoozeTime(SnoozeMode, value, Clock::Now(), event, &warning, suffix)) {
-        ShowNotice(warning, TMsgIcon::Warning, QString(), this);
+        if (Context.Boxes)
+            Context.Boxes->Notice(warning, TMsgIcon::Warning, QString(), this);
         return; // the dialog stays open with the input
     }
     SnoozeDateTime = value;
@@ -287,15 +288,14 @@ namespace {
 void RunAt(TSetSnoozeForm *dialog, int top, int left, std::function<void(TDateTime)> chosen)
 {
     dialog->move(left, top);
-    if (const auto &run = dialog->Context.RunSnoozeDialog) {
-        const std::unique_ptr<TSetSnoozeForm> owned(dialog);
-        if (run(*dialog) == QDialog::Accepted && chosen)
-            chosen(dialog->SnoozeDateTime);
+    IMessageBoxes *boxes = dialog->Context.Boxes;
+    if (!boxes) {
+        delete dialog; // nobody to ask: as if cancelled
         return;
     }
     // The note is always on top: the dialog must be too, or it opens under it.
     dialog->setWindowFlag(Qt::WindowStaysOnTopHint);
-    OpenDialog(dialog, [dialog, chosen = std::move(chosen)](int result) {
+    boxes->OpenDialog(dialog, [dialog, chosen = std::move(chosen)](int result) {
         if (result == QDialog::Accepted && chosen)
             chosen(dialog->SnoozeDateTime);
     });

@@ -56,23 +56,23 @@ public:
     uint8_t SnoozeMode = smOrdinary;
     TDateTime SnoozeDateTime = 0;
 
+public slots:
+    void rbtRelatedDateTimeClick();
+    void rbtAbsoluteDateTimeClick();
+    void btnOKClick();
+    void btnCancelClick();
+
+private:
     QGroupBox *gbxDataTime;
     QRadioButton *rbtRelatedDateTime;
     QSpinBox *sedPresetNTimes;
     QComboBox *cbxPresetDate;
-    QRadioButton *rbtAbsoleteDateTime;
+    QRadioButton *rbtAbsoluteDateTime;
     QDateEdit *dedStartDate;
     QTimeEdit *sedStartTime;
     QPushButton *btnOK;
     QPushButton *btnCancel;
 
-public slots:
-    void rbtRelatedDateTimeClick();
-    void rbtAbsoleteDateTimeClick();
-    void btnOKClick();
-    void btnCancelClick();
-
-private:
     void Bind(int index);
     // Date and time fields from the relative row.
     void FillAbsoluteFromRelative();
@@ -85,7 +85,8 @@ private:
 // Sets up the dialog in its mode at (left, top) above the note that asks,
 // modal to that note only, and returns at once; chosen receives the time when
 // the dialog is closed by OK (nothing happens on Cancel). The dialog runs
-// through context.RunSnoozeDialog when set, which answers at once.
+// through the context's boxes; without them it is cancelled at once. chosen
+// is a callback: the one answer to this one question.
 void AskSnoozeTime(const TActionContext &context, QWidget *note, int top, int left, int index,
                    std::function<void(TDateTime chosen)> chosen);
 void AskPrewarningSnoozeTime(const TActionContext &context, QWidget *note, int top, int left, int index,

@@ -1,9 +1,9 @@
 #include "scheduler/ShutdownFrm.h"
 
 #include "core/Clock.h"
-#include "core/MessageBox.h"
 #include "core/vornLogFile.h"
 #include "platform/Desktop.h"
+#include "platform/MessageBoxes.h"
 
 #include <QTimer>
 
@@ -33,14 +33,14 @@ QString TShutdownForm::CountdownText() const
     return QString();
 }
 
-int TShutdownForm::FlagsFor(int shutdownType)
+std::optional<IPower::TAction> TShutdownForm::PowerActionFor(int shutdownType)
 {
     switch (shutdownType) {
-    case skShutdown: return EWX_SHUTDOWN | EWX_FORCE | EWX_POWEROFF;
-    case skRestart: return EWX_REBOOT | EWX_FORCE;
-    case skLogOff: return EWX_LOGOFF | EWX_FORCE;
+    case skShutdown: return IPower::TAction::PowerOff;
+    case skRestart: return IPower::TAction::Reboot;
+    case skLogOff: return IPower::TAction::LogOff;
     }
-    return -1;
+    return std::nullopt;
 }
 
 void TShutdownForm::CancelTimerTimer()
@@ -60,18 +60,14 @@ void TShutdownForm::CancelTimerTimer()
         TRecurrence::RescheduleAfterRun(task);
     Context.MarkListModified();
     LogInfo(QStringLiteral("About to execute: EWX_FORCE or EWX_SHUTDOWN or EWX_POWEROFF"));
-    const int flags = FlagsFor(task.ShutdownType);
-    if (flags >= 0)
-        ExitWindowsWithPrivilege(flags);
+    if (const std::optional<IPower::TAction> action = PowerActionFor(task.ShutdownType))
+        RequestPowerAction(*action);
     MayClose = true;
     close();
 }
 
-void TShutdownForm::ExitWindowsWithPrivilege(int flags)
+void TShutdownForm::RequestPowerAction(IPower::TAction action)
 {
-    const IPower::TAction action = (flags & (EWX_SHUTDOWN | EWX_POWEROFF)) ? IPower::TAction::PowerOff
-                                   : (flags & EWX_REBOOT)                  ? IPower::TAction::Reboot
-                                                                           : IPower::TAction::LogOff;
     // The box is named for what failed and carries the login manager's own
     // reason; it does not wait for an answer, so the countdowns go on.
     const QString title = action == IPower::TAction::PowerOff ? tr("Could not power off")
@@ -82,11 +78,14 @@ void TShutdownForm::ExitWindowsWithPrivilege(int flags)
         if (!Context.Power)
             why = QStringLiteral("no login manager");
         LogError(QStringLiteral("Session end not possible: ") + why);
-        ShowNotice(tr("The login manager could not be asked:\r%1").arg(why), TMsgIcon::Error, title);
+        if (Context.Boxes)
+            Context.Boxes->Notice(tr("The login manager could not be asked:\r%1").arg(why), TMsgIcon::Error, title,
+                                  nullptr);
         return;
     }
     if (!Context.Power->Request(action, &why)) {
         LogError(QStringLiteral("Session end refused: ") + why);
-        ShowNotice(tr("The login manager refused:\r%1").arg(why), TMsgIcon::Error, title);
+        if (Context.Boxes)
+            Context.Boxes->Notice(tr("The login manager refused:\r%1").arg(why), TMsgIcon::Error, title, nullptr);
     }
 }

@@ -6,8 +6,7 @@
 #include "model/TaskList.h"
 #include "platform/ClockChange.h"
 #include "platform/Power.h"
-#include "scheduler/ActionFactory.h"
-#include "scheduler/ActionFrm.h"
+#include "scheduler/ActionWindows.h"
 #include "storage/vornStorage.h"
 
 #include <QTimer>
@@ -54,21 +53,12 @@ bool IsDue(const TTaskData &task, TDateTime now)
            && TRecurrence::IsScheduledTimeReached(task, now, Clock::UtcOffsetSeconds());
 }
 
-// Creates and starts the window of one action for the record at index i.
+// Opens the window of one action for the record at index i; a kind without a
+// window leaves the reminder in service, as when its window is still open.
 void OpenActionWindow(TActionContext &context, TActionKind kind, int i, bool startAtOnce)
 {
-    TActionForm *form = CreateActionForm(context, kind);
-    if (!form)
-        return; // no window for this kind of action yet
-    if (startAtOnce)
-        form->SetStartAtOnce(true);
-    if (kind == TActionKind::Sound) {
-        if (auto *sound = qobject_cast<TPlaysoundForm *>(form)) {
-            sound->StartSound(i);
-            return;
-        }
-    }
-    form->StartAction(i);
+    if (context.ActionWindows)
+        context.ActionWindows->Open(kind, i, startAtOnce);
 }
 
 } // namespace

@@ -939,11 +939,11 @@ void TTaskForm::Closed(int result)
     }
     *FEdited = TaskCopy;
     if (TActionContext *actions = S.Actions) {
-        const TOpenWindows &w = actions->Windows;
-        if (w.TaskList && w.SortTaskList)
-            w.SortTaskList();
-        if (w.TaskList && w.RefreshTaskList)
-            w.RefreshTaskList();
+        TOpenWindows &w = actions->Windows;
+        if (w.TaskList) {
+            emit w.SortListRequested();
+            emit w.RefreshListRequested();
+        }
         if (actions->List)
             actions->List->MarkModified();
     }

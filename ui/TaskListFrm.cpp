@@ -216,8 +216,7 @@ TTaskListForm::~TTaskListForm()
     // stays: the window was never closed.
     if (S.Actions && !FClosing) {
         S.Actions->Windows.TaskList = false;
-        S.Actions->Windows.RefreshTaskList = nullptr;
-        S.Actions->Windows.SortTaskList = nullptr;
+        disconnect(&S.Actions->Windows, nullptr, this, nullptr);
         CurrentSettings().Write(S.Ini);
         FPlacement->Save(*this);
     }
@@ -510,8 +509,10 @@ int TTaskListForm::ReadLogLevel() const
 void TTaskListForm::ShowWindow()
 {
     S.Actions->Windows.TaskList = true;
-    S.Actions->Windows.RefreshTaskList = [this] { RefreshTaskList(); };
-    S.Actions->Windows.SortTaskList = [this] { SortTaskList(); };
+    connect(&S.Actions->Windows, &TOpenWindows::RefreshListRequested, this, &TTaskListForm::RefreshTaskList,
+            Qt::UniqueConnection);
+    connect(&S.Actions->Windows, &TOpenWindows::SortListRequested, this, &TTaskListForm::SortTaskList,
+            Qt::UniqueConnection);
     const TTaskListSettings settings = TTaskListSettings::Read(S.Ini);
     SetViewStyle(settings.ViewStyle);
     if (!settings.ViewStyleKnown) {
@@ -545,8 +546,7 @@ void TTaskListForm::closeEvent(QCloseEvent *event)
 {
     FClosing = true;
     S.Actions->Windows.TaskList = false;
-    S.Actions->Windows.RefreshTaskList = nullptr;
-    S.Actions->Windows.SortTaskList = nullptr;
+    disconnect(&S.Actions->Windows, nullptr, this, nullptr);
     CurrentSettings().WriteOnClose(S.Ini);
     FPlacement->Save(*this);
     event->accept();

@@ -1,5 +1,6 @@
 #include "ui/TaskListTexts.h"
 
+#include "core/FileNames.h"
 #include "model/CalendarNames.h"
 #include "model/TaskList.h"
 
@@ -72,13 +73,6 @@ QString WithNewlines(QString text)
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     return text;
-}
-
-// The file name of a path written with either kind of separator.
-QString FileNamePart(const QString &path)
-{
-    const int cut = int(std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\'))));
-    return path.mid(cut + 1);
 }
 
 } // namespace

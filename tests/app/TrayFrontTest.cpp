@@ -48,7 +48,7 @@ struct Front {
         QStringList texts;
         for (QWidget *w : QApplication::topLevelWidgets())
             if (auto *d = qobject_cast<TInfoDlgForm *>(w))
-                texts << d->lblTitle->text() + " | " + d->lblText->text();
+                texts << d->findChild<QLabel *>("lblTitle")->text() + " | " + d->findChild<QLabel *>("lblText")->text();
         return texts;
     }
 

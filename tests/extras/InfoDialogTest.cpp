@@ -1,5 +1,6 @@
 #include "extras/InfoDlgFrm.h"
 #include "platform/ResourceLibrary.h"
+#include "tests/support/ActionWindows.h"
 #include "tests/support/Records.h"
 
 #include <QApplication>
@@ -22,7 +23,7 @@ TEST(InfoDialog, SeveralStayOpenUntilTheirOwnOkAndClosingCountsAsAListChange)
     TActionContext context;
     context.List = &list;
     int refreshes = 0;
-    context.Windows.RefreshTaskList = [&] { ++refreshes; };
+    QObject::connect(&context.Windows, &TOpenWindows::RefreshListRequested, [&] { ++refreshes; });
     context.Windows.TaskList = true;
 
     QPointer<TInfoDlgForm> first = ShowInfoDialog(context, "Error 11", "A test e-mail could not be sent\rreason");
@@ -30,8 +31,8 @@ TEST(InfoDialog, SeveralStayOpenUntilTheirOwnOkAndClosingCountsAsAListChange)
     ASSERT_TRUE(first && second);
     EXPECT_NE(first.data(), second.data());
     EXPECT_TRUE(first->isVisible() && second->isVisible());
-    EXPECT_EQ(first->lblTitle->text(), "Error 11");
-    EXPECT_EQ(first->lblText->text(), "A test e-mail could not be sent\nreason");
+    EXPECT_EQ(Child<QLabel>(first, "lblTitle")->text(), "Error 11");
+    EXPECT_EQ(Child<QLabel>(first, "lblText")->text(), "A test e-mail could not be sent\nreason");
     EXPECT_EQ(first->size(), QSize(TInfoDlgForm::kWidth, TInfoDlgForm::kHeight));
     EXPECT_EQ(first->TaskData(), nullptr); // it serves no reminder
 
@@ -40,7 +41,7 @@ TEST(InfoDialog, SeveralStayOpenUntilTheirOwnOkAndClosingCountsAsAListChange)
     EXPECT_TRUE(first->isVisible());
     EXPECT_EQ(list.ModifiedAt(), 0.0);
 
-    first->btnOK->click();
+    Child<QPushButton>(first, "btnOK")->click();
     ProcessDeletes();
     EXPECT_TRUE(first.isNull());
     EXPECT_TRUE(second->isVisible());
@@ -49,7 +50,7 @@ TEST(InfoDialog, SeveralStayOpenUntilTheirOwnOkAndClosingCountsAsAListChange)
 
     // With the wizard open the list window is left alone.
     context.Windows.TaskForm = true;
-    second->btnOK->click();
+    Child<QPushButton>(second, "btnOK")->click();
     ProcessDeletes();
     EXPECT_TRUE(second.isNull());
     EXPECT_EQ(refreshes, 1);
@@ -64,8 +65,8 @@ TEST(InfoDialog, TakesTheOutlineOfItsPicture)
     context.Library = &library;
     QPointer<TInfoDlgForm> dialog = ShowInfoDialog(context, "Brivane - Warning", "text");
     EXPECT_FALSE(dialog->mask().isEmpty());
-    EXPECT_TRUE(dialog->mask().contains(dialog->btnOK->geometry().center()));
-    dialog->btnOK->click();
+    EXPECT_TRUE(dialog->mask().contains(Child<QPushButton>(dialog, "btnOK")->geometry().center()));
+    Child<QPushButton>(dialog, "btnOK")->click();
     ProcessDeletes();
     EXPECT_TRUE(dialog.isNull());
 }

@@ -2,6 +2,7 @@
 #include "platform/CurlHttp.h"
 #include "platform/ResourceLibrary.h"
 #include "tests/fakes/FakeShell.h"
+#include "tests/support/ActionWindows.h"
 #include "tests/support/CapturedLog.h"
 #include "tests/support/LocalHttpServer.h"
 
@@ -30,8 +31,10 @@ QByteArray VersionFile(const char *ver, int day, int month, int year)
 // Checks with the real web client for a program 3.92 built 17 Feb 2009.
 struct CheckRig {
     QTemporaryDir Temp;
+    Shell::FakeShell ShellFake;
     TActionContext Context;
-    Shell::ScopedFakeShell ShellFake;
+
+    CheckRig() { Context.Shell = &ShellFake; }
 
     TCheckVersionForm *Start(const QString &url)
     {
@@ -129,15 +132,17 @@ TEST(UpdateCheck, EndToEndAgainstALocalServer)
         CheckRig rig;
         QPointer<TCheckVersionForm> form = rig.Start(c.url);
         EXPECT_TRUE(form->isVisible());
-        EXPECT_EQ(form->lblStatus->text(), "Checking...");
+        EXPECT_EQ(Child<QLabel>(form, "lblStatus")->text(), "Checking...");
         ASSERT_TRUE(WaitForResult(form));
         if (c.url == dead)
-            EXPECT_TRUE(form->lblStatus->text().startsWith(c.status)) << form->lblStatus->text().toStdString();
+            EXPECT_TRUE(Child<QLabel>(form, "lblStatus")->text().startsWith(c.status))
+                << Child<QLabel>(form, "lblStatus")->text().toStdString();
         else
-            EXPECT_EQ(form->lblStatus->text(), c.status);
-        EXPECT_EQ(form->btnDownload->isVisible(), c.download);
-        EXPECT_EQ(form->focusWidget(), c.download ? form->btnDownload : form->btnCancel);
-        EXPECT_EQ(form->btnCancel->text(), c.cancel);
+            EXPECT_EQ(Child<QLabel>(form, "lblStatus")->text(), c.status);
+        EXPECT_EQ(Child<QPushButton>(form, "btnDownload")->isVisible(), c.download);
+        EXPECT_EQ(form->focusWidget(),
+                  c.download ? Child<QPushButton>(form, "btnDownload") : Child<QPushButton>(form, "btnCancel"));
+        EXPECT_EQ(Child<QPushButton>(form, "btnCancel")->text(), c.cancel);
         EXPECT_TRUE(QDir(rig.Temp.path()).isEmpty());
 
         // The temporary file's name is its own each time.
@@ -155,7 +160,7 @@ TEST(UpdateCheck, EndToEndAgainstALocalServer)
         if (!c.published.isEmpty() && got.size() > 3 && got[3].startsWith(temp) && got[3].endsWith(".tmp"))
             got[3] = want[3];
         EXPECT_EQ(got.join('\n').toStdString(), want.join('\n').toStdString());
-        Press(form->btnCancel);
+        Press(Child<QPushButton>(form, "btnCancel"));
         EXPECT_TRUE(form.isNull());
     }
     EXPECT_EQ(server.Requests,
@@ -178,17 +183,17 @@ TEST(UpdateCheck, OnlyTheButtonsCloseAndALateAnswerFindsNoWindow)
     QPointer<TCheckVersionForm> second = rig.Start(server.Url("/v"));
     EXPECT_FALSE(second->mask().isEmpty()); // shaped by its picture
     ASSERT_TRUE(QTest::qWaitFor([&] { return server.Waiting() == 2; }, 20000));
-    Press(first->btnCancel); // while its request is out
+    Press(Child<QPushButton>(first, "btnCancel")); // while its request is out
     EXPECT_TRUE(first.isNull());
 
     server.Release();
     ASSERT_TRUE(WaitForResult(second));
     QTest::qWait(50);
     EXPECT_EQ(log.Lines().count(kMarker), 3); // two starts, one result
-    EXPECT_TRUE(second->mask().contains(second->btnDownload->geometry().center()));
+    EXPECT_TRUE(second->mask().contains(Child<QPushButton>(second, "btnDownload")->geometry().center()));
     EXPECT_FALSE(second->close()); // the window manager's close is refused
-    Press(second->btnDownload);
+    Press(Child<QPushButton>(second, "btnDownload"));
     EXPECT_TRUE(second.isNull());
-    EXPECT_EQ(rig.ShellFake.Fake.Opened, QStringList{"https://download.example.test/download.htm?from_exe"});
+    EXPECT_EQ(rig.ShellFake.Opened, QStringList{"https://download.example.test/download.htm?from_exe"});
     EXPECT_EQ(list.ModifiedAt(), 0.0); // it serves no reminder
 }

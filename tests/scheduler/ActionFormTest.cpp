@@ -1,6 +1,8 @@
 #include "model/TaskList.h"
 #include "scheduler/ActionFrm.h"
 #include "tests/fakes/FakeSoundPlayer.h"
+#include "tests/fakes/ScriptedAnswers.h"
+#include "tests/support/ActionWindows.h"
 #include "tests/support/CapturedLog.h"
 #include "tests/support/Records.h"
 #include "tests/support/TestSupport.h"
@@ -20,9 +22,8 @@ struct ActionFixture : ::testing::Test {
     void SetUp() override
     {
         context.List = &list;
-        Sound::SetPlayer(&player);
+        context.Sound = &player;
     }
-    void TearDown() override { Sound::SetPlayer(nullptr); }
     TTaskList list;
     TActionContext context;
     FakeSoundPlayer player;
@@ -80,15 +81,15 @@ TEST_F(ActionFixture, OnlyTheWindowItselfMayCloseItAndClosingStopsTheSound)
 {
     list.AddTask(Alarm("Note", now));
     int refreshes = 0;
-    context.Windows.RefreshTaskList = [&] { ++refreshes; };
+    QObject::connect(&context.Windows, &TOpenWindows::RefreshListRequested, [&] { ++refreshes; });
     context.Windows.TaskList = true;
 
     QPointer<TActionForm> form = new TActionForm(context);
     form->StartAction(0);
     EXPECT_TRUE(form->isVisible());
     EXPECT_EQ(form->windowTitle(), "Note");
-    EXPECT_EQ(form->lblTitle->text(), "Note");
-    EXPECT_EQ(form->labSchedule->text(), "  Tue, 17 Feb 2009, 10:00, run once");
+    EXPECT_EQ(Child<QLabel>(form, "lblTitle")->text(), "Note");
+    EXPECT_EQ(Child<QLabel>(form, "labSchedule")->text(), "  Tue, 17 Feb 2009, 10:00, run once");
     EXPECT_FALSE(form->close()); // window manager close, Alt+F4
     EXPECT_TRUE(form->isVisible());
     EXPECT_EQ(refreshes, 0);
@@ -127,7 +128,8 @@ TEST_F(ActionFixture, ARecordRemovedWhileItsWindowIsOpenStaysReadable)
 
 TEST_F(ActionFixture, UnboundWindowSaysSoWhenAskedForItsIndex)
 {
-    TestSupport::MessageBoxRecorder boxes;
+    TScriptedAnswers boxes;
+    context.Boxes = &boxes;
     TActionForm form(context);
     EXPECT_EQ(form.RecordIndex(), -1);
     EXPECT_EQ(boxes.Texts, QStringList{"FTaskData unassigned"});

@@ -43,27 +43,26 @@ TEST_F(ComputerTaskTest, ProgramStartsOnTheLastTickOfItsCountdownAndTheRunIsCoun
     for (bool atOnce : {false, true}) {
         SCOPED_TRACE(atOnce);
         list.Clear();
-        shell.Fake.Opened.clear();
+        shell.Opened.clear();
         TTaskData &task = AddProgram();
         QPointer<TCountdownActionForm> form = new TRunProgramActionForm(context);
         form->SetStartAtOnce(atOnce);
         form->StartAction(0);
         const int ticks = atOnce ? 1 : 20;
-        EXPECT_EQ(form->lblSecsRemaining->text(), QStringLiteral("in %1 second(s)").arg(ticks));
+        EXPECT_EQ(Child<QLabel>(form, "lblSecsRemaining")->text(), QStringLiteral("in %1 second(s)").arg(ticks));
         EXPECT_EQ(task.ActionCount, 1);
-        EXPECT_TRUE(form->CancelTimer->isActive());
+        EXPECT_TRUE(Child<QTimer>(form, "CancelTimer")->isActive());
 
         const QStringList shown = Tick(form, ticks - 1);
         if (!atOnce) {
             EXPECT_EQ(shown.first(), "in 19 second(s)");
             EXPECT_EQ(shown.last(), "in 1 second(s)");
-            EXPECT_EQ(static_cast<TRunProgramActionForm *>(form.data())->lblRunprogram->text(),
-                      "Run: sync.sh --all \"My Photos\"");
+            EXPECT_EQ(Child<QLabel>(form, "lblRunprogram")->text(), "Run: sync.sh --all \"My Photos\"");
         }
-        EXPECT_TRUE(shell.Fake.Opened.isEmpty());
+        EXPECT_TRUE(shell.Opened.isEmpty());
         form->CancelTimerTimer();
-        ASSERT_EQ(shell.Fake.Opened, QStringList{"/opt/tools/sync.sh"});
-        EXPECT_EQ(shell.Fake.LastParameters, "--all \"My Photos\"");
+        ASSERT_EQ(shell.Opened, QStringList{"/opt/tools/sync.sh"});
+        EXPECT_EQ(shell.LastParameters, "--all \"My Photos\"");
         EXPECT_TRUE(Closed(form)); // no pause after a successful start
         EXPECT_EQ(task.HasRun, 1);
         EXPECT_EQ(task.LastRun, now);
@@ -82,27 +81,28 @@ TEST_F(ComputerTaskTest, AFailedStartShowsItsReasonThenCancelsWithoutCountingARu
     } cases[] = {{2, "File not found!"},        {3, "Path not found!"},
                  {11, "Bad format!"},           {27, "File association incomplete!"},
                  {31, "No association found!"}, {5, "in 0 second(s)"}}; // no text of its own: the countdown stays
-    TCountdownActionForm::PauseMs = 100;
+    context.PauseMs = 100;
     for (const auto &c : cases) {
         SCOPED_TRACE(c.code);
         list.Clear();
-        shell.Fake.Result = c.code;
+        shell.Result = c.code;
         TTaskData &task = AddProgram();
         const TDateTime lastRun = task.LastRun;
         QPointer<TCountdownActionForm> form = new TRunProgramActionForm(context);
         form->StartAction(0);
         form->CancelTimerTimer();
-        EXPECT_EQ(form->lblSecsRemaining->text(), c.text);
+        EXPECT_EQ(Child<QLabel>(form, "lblSecsRemaining")->text(), c.text);
         EXPECT_TRUE(form->Pausing());
-        EXPECT_FALSE(form->btnCancel->isEnabled());
-        ASSERT_TRUE(Settle([&] { return !form || form->lblSecsRemaining->text() == "Action canceled"; }));
+        EXPECT_FALSE(Child<QPushButton>(form, "btnCancel")->isEnabled());
+        ASSERT_TRUE(
+            Settle([&] { return !form || Child<QLabel>(form, "lblSecsRemaining")->text() == "Action canceled"; }));
         ASSERT_TRUE(Settle([&] { return Closed(form); }));
-        EXPECT_EQ(shell.Fake.Opened.size(), 1);
+        EXPECT_EQ(shell.Opened.size(), 1);
         EXPECT_EQ(task.HasRun, 0);
         EXPECT_EQ(task.LastRun, lastRun);
         EXPECT_TRUE(task.Delivered); // a cancelled one-time task is done
         EXPECT_FALSE(task.InService);
-        shell.Fake.Opened.clear();
+        shell.Opened.clear();
     }
 }
 
@@ -115,11 +115,11 @@ TEST_F(ComputerTaskTest, CancelMovesTheTaskOnUnlessItsNoteDecides)
         task.PopupNoteFormVisible = noteOpen;
         QPointer<TCountdownActionForm> form = new TRunProgramActionForm(context);
         form->StartAction(0);
-        form->btnCancel->click();
-        EXPECT_EQ(form->lblSecsRemaining->text(), "Action canceled");
-        form->btnCancel->click(); // a second press during the pause does nothing more
+        Child<QPushButton>(form, "btnCancel")->click();
+        EXPECT_EQ(Child<QLabel>(form, "lblSecsRemaining")->text(), "Action canceled");
+        Child<QPushButton>(form, "btnCancel")->click(); // a second press during the pause does nothing more
         ASSERT_TRUE(Settle([&] { return Closed(form); }));
-        EXPECT_TRUE(shell.Fake.Opened.isEmpty());
+        EXPECT_TRUE(shell.Opened.isEmpty());
         EXPECT_EQ(task.HasRun, 0);
         EXPECT_EQ(task.Scheduled, noteOpen ? At(2009, 2, 17, 10, 0, 0) : At(2009, 2, 18, 10, 0, 0));
         EXPECT_FALSE(task.Delivered);
@@ -150,7 +150,7 @@ TEST_F(ComputerTaskTest, ShutdownCountsDownAndAsksTheLoginManagerForItsKind)
             const int from = atOnce ? 3 : 50;
             QString first = c.first;
             first.replace("50", QString::number(from));
-            EXPECT_EQ(form->lblSecsRemaining->text(), first);
+            EXPECT_EQ(Child<QLabel>(form, "lblSecsRemaining")->text(), first);
             Tick(form, from - 1);
             EXPECT_TRUE(power.Requests.isEmpty());
             form->CancelTimerTimer();
@@ -172,7 +172,7 @@ TEST_F(ComputerTaskTest, ShutdownCountsDownAndAsksTheLoginManagerForItsKind)
     QPointer<TCountdownActionForm> form = new TShutdownForm(context);
     form->SetStartAtOnce(true);
     form->StartAction(0);
-    EXPECT_EQ(form->lblSecsRemaining->text(), "");
+    EXPECT_EQ(Child<QLabel>(form, "lblSecsRemaining")->text(), "");
     Tick(form, 3);
     EXPECT_TRUE(power.Requests.isEmpty());
     EXPECT_TRUE(Closed(form));
@@ -227,7 +227,7 @@ TEST_F(ComputerTaskTest, ShutdownThatCannotBeAskedForSaysWhatFailedAndWhyAndCanc
     QPointer<TCountdownActionForm> form = new TShutdownForm(context);
     form->StartAction(0);
     Tick(form, 10);
-    form->btnCancel->click();
+    Child<QPushButton>(form, "btnCancel")->click();
     ASSERT_TRUE(Settle([&] { return Closed(form); }));
     EXPECT_TRUE(power.Requests.isEmpty());
 }

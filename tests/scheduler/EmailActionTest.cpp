@@ -188,7 +188,7 @@ struct EmailActionTest : ActionWindowFixture {
         prefs.SetEmailSignature("-- sent by Brivane");
         prefs.SetUserID("ann");
         prefs.SetPassword("secret");
-        TCountdownActionForm::PauseMs = 50;
+        context.PauseMs = 50;
     }
     TTaskData &AddMail(const QString &to, const QString &cc, const QString &bcc, bool repeating = false)
     {
@@ -212,11 +212,11 @@ struct EmailActionTest : ActionWindowFixture {
         form->SetStartAtOnce(atOnce);
         form->StartAction(0);
         Tick(form, form->Countdown);
-        EXPECT_FALSE(form->btnCancel->isEnabled());
+        EXPECT_FALSE(Child<QPushButton>(form, "btnCancel")->isEnabled());
         QString result;
         Settle([&] {
-            if (form && form->lblSecsRemaining->text() != "Sending e-mail...")
-                result = form->lblSecsRemaining->text();
+            if (form && Child<QLabel>(form, "lblSecsRemaining")->text() != "Sending e-mail...")
+                result = Child<QLabel>(form, "lblSecsRemaining")->text();
             return !result.isEmpty();
         });
         EXPECT_TRUE(Settle([&] { return Closed(form); }));
@@ -232,9 +232,9 @@ TEST_F(EmailActionTest, CountdownThenOneMessageToTheSplitRecipients)
     TTaskData &task = AddMail("a@x.org;b@x.org", "", "c@x.org");
     QPointer<TCountdownActionForm> form = new TSendemailActionForm(context);
     form->StartAction(0);
-    EXPECT_EQ(form->lblSecsRemaining->text(), "in 5 second(s)");
+    EXPECT_EQ(Child<QLabel>(form, "lblSecsRemaining")->text(), "in 5 second(s)");
     EXPECT_EQ(Tick(form, 4), (QStringList{"in 4 second(s)", "in 3 second(s)", "in 2 second(s)", "in 1 second(s)"}));
-    EXPECT_EQ(static_cast<TSendemailActionForm *>(form.data())->lblSendto->text(), "To: a@x.org;b@x.org;;c@x.org");
+    EXPECT_EQ(Child<QLabel>(form, "lblSendto")->text(), "To: a@x.org;b@x.org;;c@x.org");
     EXPECT_TRUE(mail.Messages.isEmpty());
     delete form.data();
     task.ActionCount = 0;
@@ -308,8 +308,8 @@ TEST_F(EmailActionTest, NoRecipientsOrCancelSendNothing)
     QPointer<TCountdownActionForm> form = new TSendemailActionForm(context);
     form->StartAction(0);
     Tick(form, 2);
-    form->btnCancel->click();
-    EXPECT_EQ(form->lblSecsRemaining->text(), "Action canceled");
+    Child<QPushButton>(form, "btnCancel")->click();
+    EXPECT_EQ(Child<QLabel>(form, "lblSecsRemaining")->text(), "Action canceled");
     Tick(form, 10); // the countdown is over
     ASSERT_TRUE(Settle([&] { return Closed(form); }));
     EXPECT_TRUE(mail.Messages.isEmpty());
@@ -321,8 +321,7 @@ TEST_F(EmailActionTest, TestMessageGoesFromTheAddressToItselfWithTheMaskedPasswo
 {
     prefs.SetEmailSignature("sig");
     QString error;
-    EXPECT_TRUE(
-        TSendemailActionForm::SendTestEmail(&mail, "sig", "me@x.org", "mail.x.org:26", "me", "abc", true, &error));
+    EXPECT_TRUE(MailText::SendTestEmail(&mail, "sig", "me@x.org", "mail.x.org:26", "me", "abc", true, &error));
     ASSERT_EQ(mail.Messages.size(), 1);
     const TMailMessage &m = mail.Messages[0];
     EXPECT_EQ(m.EnvelopeSender, "me@x.org");
@@ -334,11 +333,11 @@ TEST_F(EmailActionTest, TestMessageGoesFromTheAddressToItselfWithTheMaskedPasswo
     EXPECT_EQ(mail.Servers[0].Port, 26);
     EXPECT_EQ(mail.Servers[0].Password, "abc");
 
-    EXPECT_TRUE(TSendemailActionForm::SendTestEmail(&mail, "sig", "me@x.org", "mail.x.org", "me", "abc", false));
+    EXPECT_TRUE(MailText::SendTestEmail(&mail, "sig", "me@x.org", "mail.x.org", "me", "abc", false));
     EXPECT_EQ(mail.Servers[1].User, "");
     EXPECT_EQ(mail.Servers[1].Password, "");
     mail.Error = "refused";
-    EXPECT_FALSE(TSendemailActionForm::SendTestEmail(&mail, "sig", "me@x.org", "mail.x.org", "", "", false, &error));
+    EXPECT_FALSE(MailText::SendTestEmail(&mail, "sig", "me@x.org", "mail.x.org", "", "", false, &error));
     EXPECT_EQ(error, "refused");
 }
 
@@ -375,8 +374,8 @@ TEST_F(EmailActionTest, ASilentServerNeitherStopsTheProgramNorHoldsItsEnd)
     other.start(10);
     EXPECT_TRUE(Settle([&] { return otherTicks >= 5; })); // the event loop goes on
     EXPECT_TRUE(hanging.Started);
-    EXPECT_EQ(form->lblSecsRemaining->text(), "Sending e-mail...");
-    EXPECT_FALSE(form->btnCancel->isEnabled()); // no cancel once sending
+    EXPECT_EQ(Child<QLabel>(form, "lblSecsRemaining")->text(), "Sending e-mail...");
+    EXPECT_FALSE(Child<QPushButton>(form, "btnCancel")->isEnabled()); // no cancel once sending
     QElapsedTimer t;
     t.start();
     delete form.data(); // the program ends with the exchange still open

@@ -2,10 +2,12 @@
 #include "model/TaskList.h"
 #include "platform/FormShaper.h"
 #include "platform/ResourceLibrary.h"
+#include "scheduler/ActionFactory.h"
 #include "scheduler/FullMoonFrm.h"
 #include "scheduler/TaskScheduler.h"
 #include "storage/GlobalPreferences.h"
 #include "tests/fakes/FakeSoundPlayer.h"
+#include "tests/support/ActionWindows.h"
 #include "tests/support/CapturedLog.h"
 #include "tests/support/PaletteKeyRecorder.h"
 #include "tests/support/Records.h"
@@ -31,12 +33,13 @@ namespace {
 struct FullMoonFixture : ::testing::Test {
     void SetUp() override
     {
-        Sound::SetPlayer(&player);
         const QString path = QCoreApplication::applicationDirPath() + QStringLiteral("/../Brivane/grresrep.rcc");
         ASSERT_TRUE(library.Load(path)) << qPrintable(path);
         context.List = &list;
         context.Preferences = &prefs;
         context.Library = &library;
+        context.Sound = &player;
+        context.ActionWindows = &windows;
         prefs.SetTimeBase24hour(true);
     }
     void TearDown() override
@@ -45,7 +48,6 @@ struct FullMoonFixture : ::testing::Test {
             if (qobject_cast<TFullMoonForm *>(w))
                 delete w;
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        Sound::SetPlayer(nullptr);
         Clock::Unpin();
     }
     TTaskData &AddNotice() { return list.AddTask(BuildFullMoonReminder(At(2026, 1, 16, 21, 34), prefs)); }
@@ -62,6 +64,7 @@ struct FullMoonFixture : ::testing::Test {
     TResourceLibrary library;
     FakeSoundPlayer player;
     TActionContext context;
+    TActionWindowFactory windows{context};
     TTaskScheduler scheduler{context};
 };
 
@@ -82,17 +85,18 @@ TEST_F(FullMoonFixture, SchedulerShowsTheNoticeWithItsSoundAndDismissCompletesIt
     // Shaped by its picture and centred on the screen.
     EXPECT_EQ(form->size(), library.Picture(QStringLiteral("FULLMOON")).size());
     EXPECT_FALSE(form->mask().isEmpty());
-    EXPECT_TRUE(form->mask().contains(form->pnlBtnPanel->geometry().center()));
+    EXPECT_TRUE(form->mask().contains(Child<QFrame>(form, "pnlBtnPanel")->geometry().center()));
     EXPECT_LE(
         (form->geometry().center() - QGuiApplication::primaryScreen()->availableGeometry().center()).manhattanLength(),
         2);
     EXPECT_EQ(form->windowTitle(), QStringLiteral("Full moon on Friday!- \"Wolf Moon\""));
-    EXPECT_EQ(form->lblTitle->text(), form->windowTitle());
-    EXPECT_EQ(form->lblLocaltimeinfo->text(), QStringLiteral("best illumination at 21:34 local time "));
-    EXPECT_EQ(form->lblAppName->text(), context.ProductName);
-    EXPECT_EQ(form->btnOK->text(), QStringLiteral("Dismiss"));
-    EXPECT_FALSE(form->labSchedule->isVisible());
-    EXPECT_EQ(form->labSchedule->text(), QStringLiteral("  Wed, 14 Jan 2026, 12:00"));
+    EXPECT_EQ(Child<QLabel>(form, "lblTitle")->text(), form->windowTitle());
+    EXPECT_EQ(Child<QLabel>(form, "lblLocaltimeinfo")->text(),
+              QStringLiteral("best illumination at 21:34 local time "));
+    EXPECT_EQ(Child<QLabel>(form, "lblAppName")->text(), context.ProductName);
+    EXPECT_EQ(Child<QPushButton>(form, "btnOK")->text(), QStringLiteral("Dismiss"));
+    EXPECT_FALSE(Child<QLabel>(form, "labSchedule")->isVisible());
+    EXPECT_EQ(Child<QLabel>(form, "labSchedule")->text(), QStringLiteral("  Wed, 14 Jan 2026, 12:00"));
     EXPECT_EQ(rec.ActionCount, 1);
     EXPECT_TRUE(rec.InService);
     EXPECT_EQ(rec.LastRun, Clock::Now());
@@ -101,7 +105,7 @@ TEST_F(FullMoonFixture, SchedulerShowsTheNoticeWithItsSoundAndDismissCompletesIt
     form->close();
     EXPECT_TRUE(form->isVisible());
     const int stops = player.Stops;
-    form->btnOK->click();
+    Child<QPushButton>(form, "btnOK")->click();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(form.isNull());
     EXPECT_TRUE(rec.Delivered);
@@ -160,7 +164,7 @@ TEST_F(FullMoonFixture, EveryNoticeDrawsItsButtonWithTheSamePalette)
     TestSupport::PaletteKeyRecorder style;
     auto drawn = [&] {
         std::unique_ptr<TFullMoonForm> form(new TFullMoonForm(context));
-        form->btnOK->setStyle(&style);
+        Child<QPushButton>(form.get(), "btnOK")->setStyle(&style);
         style.Keys.clear();
         form->grab();
         return style.Keys;

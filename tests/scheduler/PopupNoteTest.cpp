@@ -5,6 +5,8 @@
 #include "scheduler/SetSnoozeFrm.h"
 #include "storage/GlobalPreferences.h"
 #include "tests/fakes/FakeSoundPlayer.h"
+#include "tests/fakes/ScriptedAnswers.h"
+#include "tests/support/ActionWindows.h"
 #include "tests/support/CapturedLog.h"
 #include "tests/support/PaletteKeyRecorder.h"
 #include "tests/support/Records.h"
@@ -64,18 +66,15 @@ struct NoteFixture : ::testing::Test {
     {
         context.List = &list;
         context.Preferences = &prefs;
+        context.Sound = &player;
+        context.Boxes = &boxes;
         prefs.SetTimeBase24hour(true);
-        Sound::SetPlayer(&player);
         list.MoveToTrash = [this](const QString &path) {
             trashed << path;
             return true;
         };
     }
-    void TearDown() override
-    {
-        ProcessDeletes();
-        Sound::SetPlayer(nullptr);
-    }
+    void TearDown() override { ProcessDeletes(); }
 
     // A note started on the record at index i.
     QPointer<TPopupNoteForm> Open(int i = 0)
@@ -89,7 +88,16 @@ struct NoteFixture : ::testing::Test {
     TPreferences prefs{QStringLiteral("Brivane"), QStringLiteral("Brivane")};
     TActionContext context;
     FakeSoundPlayer player;
+    TScriptedAnswers boxes{[](TMsgButtons) { return TMsgResult::Ok; }};
     QStringList trashed;
+
+    // The snooze dialog is driven by answer instead of being shown.
+    void AnswerSnooze(std::function<int(TSetSnoozeForm &)> answer)
+    {
+        boxes.DialogAnswer = [answer = std::move(answer)](QDialog &dialog) {
+            return answer(static_cast<TSetSnoozeForm &>(dialog));
+        };
+    }
 };
 
 } // namespace
@@ -166,19 +174,20 @@ TEST_F(NoteFixture, NoteShowsTheReminderAndCountsItselfUntilClosedByItsOwnPaths)
     ASSERT_TRUE(note->isVisible());
     EXPECT_FALSE(note->IsPreWarning());
     EXPECT_EQ(note->windowTitle(), "Dentist");
-    EXPECT_EQ(note->lblTitle->text(), "Dentist");
-    EXPECT_EQ(note->labSchedule->text(), "  Tue, 17 Feb 2009, 10:00, run once");
-    EXPECT_EQ(note->lblAppName->text(), context.ProductName);
-    EXPECT_FALSE(note->lblPrewarning->isVisible());
-    EXPECT_EQ(note->lblNotes->toPlainText(), "Bring the card");
-    EXPECT_TRUE(note->lblNotes->isReadOnly()); // EditableNotes is off
-    EXPECT_EQ(note->lblNotes->palette().color(QPalette::Text), QColor(0, 0, 128));
-    EXPECT_EQ(note->btnOK->text(), "Dismiss");
-    EXPECT_EQ(note->btnSnooze->text(), "Snooze");
+    EXPECT_EQ(Child<QLabel>(note, "lblTitle")->text(), "Dentist");
+    EXPECT_EQ(Child<QLabel>(note, "labSchedule")->text(), "  Tue, 17 Feb 2009, 10:00, run once");
+    EXPECT_EQ(Child<QLabel>(note, "lblAppName")->text(), context.ProductName);
+    EXPECT_FALSE(Child<QLabel>(note, "lblPrewarning")->isVisible());
+    EXPECT_EQ(Child<TNoteMemo>(note, "lblNotes")->toPlainText(), "Bring the card");
+    EXPECT_TRUE(Child<TNoteMemo>(note, "lblNotes")->isReadOnly()); // EditableNotes is off
+    EXPECT_EQ(Child<TNoteMemo>(note, "lblNotes")->palette().color(QPalette::Text), QColor(0, 0, 128));
+    EXPECT_EQ(Child<QPushButton>(note, "btnOK")->text(), "Dismiss");
+    EXPECT_EQ(Child<QPushButton>(note, "btnSnooze")->text(), "Snooze");
     // Without a picture library the note keeps its plain size and no outline.
     EXPECT_EQ(note->size(), QSize(TPopupNoteForm::kNoteWidth, TPopupNoteForm::kNoteHeight));
     EXPECT_TRUE(note->mask().isEmpty());
-    EXPECT_EQ(note->btnOK->mapTo(note.data(), note->btnOK->rect().center()) + QPoint(1, 1),
+    EXPECT_EQ(Child<QPushButton>(note, "btnOK")->mapTo(note.data(), Child<QPushButton>(note, "btnOK")->rect().center())
+                  + QPoint(1, 1),
               QPoint(TPopupNoteForm::kDismissCentreX, note->height() - TPopupNoteForm::kDismissCentreFromBottom));
     EXPECT_TRUE(rec.PopupNoteFormVisible);
     EXPECT_EQ(rec.HasRun, 4);
@@ -189,7 +198,7 @@ TEST_F(NoteFixture, NoteShowsTheReminderAndCountsItselfUntilClosedByItsOwnPaths)
     EXPECT_TRUE(note->isVisible());
     EXPECT_EQ(rec.ActionCount, 1);
 
-    note->btnOKClick();
+    Child<QPushButton>(note, "btnOK")->click();
     ProcessDeletes();
     EXPECT_TRUE(note.isNull());
     EXPECT_TRUE(rec.Delivered);
@@ -207,7 +216,7 @@ TEST_F(NoteFixture, PresetSnoozeLandsOnTheFirstGridPointAfterNow)
     {
         TestSupport::PinnedClock clock(At(10, 7));
         QPointer<TPopupNoteForm> note = Open();
-        note->popSnooze1Click(); // 5 minutes by default
+        Child<QAction>(note, "popSnooze1")->trigger(); // 5 minutes by default
         EXPECT_TRUE(SameDateTime(rec.Scheduled, At(10, 10))) << rec.Scheduled;
         EXPECT_FALSE(rec.Delivered);
         EXPECT_EQ(rec.ActionCount, 0);
@@ -218,7 +227,7 @@ TEST_F(NoteFixture, PresetSnoozeLandsOnTheFirstGridPointAfterNow)
         rec.Scheduled = At(10, 0);
         rec.InService = true;
         TestSupport::PinnedClock clock(At(10, 2));
-        Open()->popSnooze1Click();
+        Child<QAction>(Open(), "popSnooze1")->trigger();
         EXPECT_TRUE(SameDateTime(rec.Scheduled, At(10, 5))) << rec.Scheduled;
     }
     {
@@ -226,7 +235,7 @@ TEST_F(NoteFixture, PresetSnoozeLandsOnTheFirstGridPointAfterNow)
         rec.InService = true;
         rec.Delivered = true;
         TestSupport::PinnedClock clock(At(23, 59));
-        Open()->popSnooze3Click(); // 1 day
+        Child<QAction>(Open(), "popSnooze3")->trigger(); // 1 day
         EXPECT_TRUE(SameDateTime(rec.Scheduled, At(10, 0, 18))) << rec.Scheduled;
         EXPECT_FALSE(rec.Delivered);
     }
@@ -237,20 +246,20 @@ TEST_F(NoteFixture, SnoozeMenuCaptionsFollowThePreferencesAtEachOpening)
     TestSupport::PinnedClock clock(At(10, 1));
     list.AddTask(Alarm("Tea", At(10, 0)));
     QPointer<TPopupNoteForm> note = Open();
-    EXPECT_TRUE(note->popSnooze1->isVisible());
-    EXPECT_TRUE(note->popChooseSnooze->isVisible());
-    EXPECT_FALSE(note->popSnoozeuntilEventDateTime->isVisible());
-    EXPECT_FALSE(note->popChoosePrewarningSnooze->isVisible());
+    EXPECT_TRUE(Child<QAction>(note, "popSnooze1")->isVisible());
+    EXPECT_TRUE(Child<QAction>(note, "popChooseSnooze")->isVisible());
+    EXPECT_FALSE(Child<QAction>(note, "popSnoozeuntilEventDateTime")->isVisible());
+    EXPECT_FALSE(Child<QAction>(note, "popChoosePrewarningSnooze")->isVisible());
 
-    note->btnSnoozeClick();
-    EXPECT_EQ(note->popSnooze1->text(), "snooze for 5 minute(s)");
-    EXPECT_EQ(note->popSnooze4->text(), "snooze for 1 week(s)");
-    note->popSnooze->hide();
+    Child<QPushButton>(note, "btnSnooze")->click();
+    EXPECT_EQ(Child<QAction>(note, "popSnooze1")->text(), "snooze for 5 minute(s)");
+    EXPECT_EQ(Child<QAction>(note, "popSnooze4")->text(), "snooze for 1 week(s)");
+    Child<QMenu>(note, "popSnooze")->hide();
     prefs.SetSnooze1N(2);
     prefs.SetSnooze1Type(stHours);
-    note->btnSnoozeClick();
-    EXPECT_EQ(note->popSnooze1->text(), "snooze for 2 hour(s)");
-    note->popSnooze->hide();
+    Child<QPushButton>(note, "btnSnooze")->click();
+    EXPECT_EQ(Child<QAction>(note, "popSnooze1")->text(), "snooze for 2 hour(s)");
+    Child<QMenu>(note, "popSnooze")->hide();
     delete note;
 }
 
@@ -260,11 +269,11 @@ TEST_F(NoteFixture, SnoozeOntoAnExcludedWeekdayIsRefusedAndChangesNothing)
     TTaskData t = Alarm("Gym", At(10, 0));
     t.ExcludeWednesday = true; // the master switch stays off: the day flag alone counts
     TTaskData &rec = list.AddTask(t);
-    TestSupport::MessageBoxRecorder boxes;
+    boxes.Texts.clear();
 
     QPointer<TPopupNoteForm> note = Open();
     const QByteArray before = rec.ToBytes();
-    note->popSnooze3Click(); // 1 day: Wednesday
+    Child<QAction>(note, "popSnooze3")->trigger(); // 1 day: Wednesday
     ASSERT_EQ(boxes.Texts.size(), 1);
     EXPECT_EQ(boxes.Texts[0].toStdString(),
               "You cannot snooze until Wed, 18 Feb 2009.\nWed is excluded from this reminder's schedule.");
@@ -272,27 +281,27 @@ TEST_F(NoteFixture, SnoozeOntoAnExcludedWeekdayIsRefusedAndChangesNothing)
     EXPECT_EQ(rec.ToBytes(), before);
 
     // The same test applies to a time chosen in the snooze dialog.
-    context.RunSnoozeDialog = [](TSetSnoozeForm &d) {
-        d.rbtAbsoleteDateTimeClick();
-        d.dedStartDate->setDate(QDate(2009, 2, 18));
-        d.sedStartTime->setTime(QTime(9, 0));
-        d.btnOKClick();
+    AnswerSnooze([](TSetSnoozeForm &d) {
+        Child<QRadioButton>(&d, "rbtAbsoluteDateTime")->click();
+        Child<QDateEdit>(&d, "dedStartDate")->setDate(QDate(2009, 2, 18));
+        Child<QTimeEdit>(&d, "sedStartTime")->setTime(QTime(9, 0));
+        Child<QPushButton>(&d, "btnOK")->click();
         return d.result();
-    };
-    note->popChooseSnoozeClick();
+    });
+    Child<QAction>(note, "popChooseSnooze")->trigger();
     EXPECT_EQ(boxes.Texts.size(), 2);
     EXPECT_TRUE(note->isVisible());
     EXPECT_EQ(rec.ToBytes(), before);
 
     // A Thursday is fine.
-    context.RunSnoozeDialog = [](TSetSnoozeForm &d) {
-        d.rbtAbsoleteDateTimeClick();
-        d.dedStartDate->setDate(QDate(2009, 2, 19));
-        d.sedStartTime->setTime(QTime(23, 30));
-        d.btnOKClick();
+    AnswerSnooze([](TSetSnoozeForm &d) {
+        Child<QRadioButton>(&d, "rbtAbsoluteDateTime")->click();
+        Child<QDateEdit>(&d, "dedStartDate")->setDate(QDate(2009, 2, 19));
+        Child<QTimeEdit>(&d, "sedStartTime")->setTime(QTime(23, 30));
+        Child<QPushButton>(&d, "btnOK")->click();
         return d.result();
-    };
-    note->popChooseSnoozeClick();
+    });
+    Child<QAction>(note, "popChooseSnooze")->trigger();
     EXPECT_EQ(rec.Scheduled, At(23, 30, 19));
     EXPECT_FALSE(note->isVisible());
 }
@@ -306,33 +315,33 @@ TEST_F(NoteFixture, PreWarningNoteOffersItsOwnMenuAndSnoozesUpToTheEvent)
 
     QPointer<TPopupNoteForm> note = Open();
     ASSERT_TRUE(note->IsPreWarning());
-    EXPECT_TRUE(note->lblPrewarning->isVisible());
-    EXPECT_EQ(note->lblPrewarning->text(), "Pre-warning for Tue, 17 Feb 2009 at 12:00");
-    EXPECT_EQ(note->labSchedule->text(), "  Tue, 17 Feb 2009, 10:00");
-    EXPECT_EQ(note->lblTitle->y(), 62);
-    EXPECT_EQ(note->lblNotes->y(), 82);
-    EXPECT_EQ(note->pnlLinks->y(), 235);
-    EXPECT_EQ(note->pnlOK->y(), 241);
+    EXPECT_TRUE(Child<QLabel>(note, "lblPrewarning")->isVisible());
+    EXPECT_EQ(Child<QLabel>(note, "lblPrewarning")->text(), "Pre-warning for Tue, 17 Feb 2009 at 12:00");
+    EXPECT_EQ(Child<QLabel>(note, "labSchedule")->text(), "  Tue, 17 Feb 2009, 10:00");
+    EXPECT_EQ(Child<QLabel>(note, "lblTitle")->y(), 62);
+    EXPECT_EQ(Child<TNoteMemo>(note, "lblNotes")->y(), 82);
+    EXPECT_EQ(Child<QFrame>(note, "pnlLinks")->y(), 235);
+    EXPECT_EQ(Child<QFrame>(note, "pnlOK")->y(), 241);
     EXPECT_EQ(note->height(), TPopupNoteForm::kNoteHeight + TPopupNoteForm::kPreWarningShift);
-    EXPECT_FALSE(note->popSnooze1->isVisible());
-    EXPECT_FALSE(note->popChooseSnooze->isVisible());
-    EXPECT_TRUE(note->popChoosePrewarningSnooze->isVisible());
-    EXPECT_EQ(note->popSnoozeuntilEventDateTime->text(), "snooze until Tue, 17 Feb 2009 at 12:00");
+    EXPECT_FALSE(Child<QAction>(note, "popSnooze1")->isVisible());
+    EXPECT_FALSE(Child<QAction>(note, "popChooseSnooze")->isVisible());
+    EXPECT_TRUE(Child<QAction>(note, "popChoosePrewarningSnooze")->isVisible());
+    EXPECT_EQ(Child<QAction>(note, "popSnoozeuntilEventDateTime")->text(), "snooze until Tue, 17 Feb 2009 at 12:00");
 
     QStringList offered;
-    context.RunSnoozeDialog = [&](TSetSnoozeForm &d) {
-        for (int k = 0; k < d.cbxPresetDate->count(); ++k)
-            offered << d.cbxPresetDate->itemText(k);
-        EXPECT_EQ(d.rbtRelatedDateTime->text(), "until");
-        EXPECT_EQ(d.gbxDataTime->title(), " Relative or exact Date/Time before the event ");
-        d.rbtAbsoleteDateTimeClick();
-        d.dedStartDate->setDate(QDate(2009, 2, 17));
-        d.sedStartTime->setTime(QTime(12, 0)); // the event itself
-        d.btnOKClick();
+    AnswerSnooze([&](TSetSnoozeForm &d) {
+        for (int k = 0; k < Child<QComboBox>(&d, "cbxPresetDate")->count(); ++k)
+            offered << Child<QComboBox>(&d, "cbxPresetDate")->itemText(k);
+        EXPECT_EQ(Child<QRadioButton>(&d, "rbtRelatedDateTime")->text(), "until");
+        EXPECT_EQ(Child<QGroupBox>(&d, "gbxDataTime")->title(), " Relative or exact Date/Time before the event ");
+        Child<QRadioButton>(&d, "rbtAbsoluteDateTime")->click();
+        Child<QDateEdit>(&d, "dedStartDate")->setDate(QDate(2009, 2, 17));
+        Child<QTimeEdit>(&d, "sedStartTime")->setTime(QTime(12, 0)); // the event itself
+        Child<QPushButton>(&d, "btnOK")->click();
         return d.result();
-    };
-    TestSupport::MessageBoxRecorder boxes;
-    note->popChoosePrewarningSnoozeClick();
+    });
+    boxes.Texts.clear();
+    Child<QAction>(note, "popChoosePrewarningSnooze")->trigger();
     EXPECT_EQ(offered, (QStringList{"minute(s) before the event", "hour(s)  before the event"}));
     EXPECT_TRUE(boxes.Texts.isEmpty());
     EXPECT_EQ(rec.Scheduled, At(12, 0));
@@ -344,27 +353,27 @@ TEST_F(NoteFixture, SnoozeDialogChecksAgainstNowAndTheEventToTheMillisecond)
 {
     TestSupport::PinnedClock clock(At(10, 1) + 30 * OneSecond);
     TTaskData &rec = list.AddTask(PreWarnedAlarm());
-    TestSupport::MessageBoxRecorder boxes;
+    boxes.Texts.clear();
 
     TSetSnoozeForm pre(context);
     pre.SetupPreWarning(0);
     // The relative row counts back from the event.
-    pre.cbxPresetDate->setCurrentIndex(1);
+    Child<QComboBox>(&pre, "cbxPresetDate")->setCurrentIndex(1);
     EXPECT_EQ(pre.RelativeValue(), At(11, 0));
-    EXPECT_EQ(pre.dedStartDate->date(), QDate(2009, 2, 17));
-    EXPECT_EQ(pre.sedStartTime->time(), QTime(11, 0));
-    pre.rbtAbsoleteDateTimeClick();
-    EXPECT_FALSE(pre.cbxPresetDate->isEnabled());
-    EXPECT_FALSE(pre.rbtRelatedDateTime->isChecked());
-    pre.sedStartTime->setTime(QTime(12, 1));
-    pre.btnOKClick();
+    EXPECT_EQ(Child<QDateEdit>(&pre, "dedStartDate")->date(), QDate(2009, 2, 17));
+    EXPECT_EQ(Child<QTimeEdit>(&pre, "sedStartTime")->time(), QTime(11, 0));
+    Child<QRadioButton>(&pre, "rbtAbsoluteDateTime")->click();
+    EXPECT_FALSE(Child<QComboBox>(&pre, "cbxPresetDate")->isEnabled());
+    EXPECT_FALSE(Child<QRadioButton>(&pre, "rbtRelatedDateTime")->isChecked());
+    Child<QTimeEdit>(&pre, "sedStartTime")->setTime(QTime(12, 1));
+    Child<QPushButton>(&pre, "btnOK")->click();
     EXPECT_EQ(boxes.Texts.last(), "Snooze time cannot be later than 17 Feb 2009, 12:00");
     EXPECT_EQ(pre.result(), 0); // still open
-    pre.sedStartTime->setTime(QTime(10, 0));
-    pre.btnOKClick();
+    Child<QTimeEdit>(&pre, "sedStartTime")->setTime(QTime(10, 0));
+    Child<QPushButton>(&pre, "btnOK")->click();
     EXPECT_EQ(boxes.Texts.last(), "Snooze time cannot be earlier than 10:01");
-    pre.rbtRelatedDateTimeClick();
-    pre.btnOKClick();
+    Child<QRadioButton>(&pre, "rbtRelatedDateTime")->click();
+    Child<QPushButton>(&pre, "btnOK")->click();
     EXPECT_EQ(pre.result(), int(QDialog::Accepted));
     EXPECT_EQ(pre.SnoozeDateTime, At(11, 0));
 
@@ -383,15 +392,15 @@ TEST_F(NoteFixture, SnoozeDialogChecksAgainstNowAndTheEventToTheMillisecond)
     // follows its relative row.
     TSetSnoozeForm plain(context);
     plain.SetupOrdinary(0);
-    EXPECT_EQ(plain.cbxPresetDate->count(), 6);
-    EXPECT_EQ(plain.cbxPresetDate->itemText(1), "hour(s)  from now");
-    EXPECT_EQ(plain.gbxDataTime->title(), " Relative or exact Date/Time ");
-    EXPECT_FALSE(plain.dedStartDate->isEnabled());
-    EXPECT_EQ(plain.sedStartTime->time(), QTime(10, 2));
-    plain.sedPresetNTimes->setValue(3);
-    plain.cbxPresetDate->setCurrentIndex(2);
-    EXPECT_EQ(plain.dedStartDate->date(), QDate(2009, 2, 20));
-    EXPECT_EQ(plain.sedStartTime->time(), QTime(10, 1));
+    EXPECT_EQ(Child<QComboBox>(&plain, "cbxPresetDate")->count(), 6);
+    EXPECT_EQ(Child<QComboBox>(&plain, "cbxPresetDate")->itemText(1), "hour(s)  from now");
+    EXPECT_EQ(Child<QGroupBox>(&plain, "gbxDataTime")->title(), " Relative or exact Date/Time ");
+    EXPECT_FALSE(Child<QDateEdit>(&plain, "dedStartDate")->isEnabled());
+    EXPECT_EQ(Child<QTimeEdit>(&plain, "sedStartTime")->time(), QTime(10, 2));
+    Child<QSpinBox>(&plain, "sedPresetNTimes")->setValue(3);
+    Child<QComboBox>(&plain, "cbxPresetDate")->setCurrentIndex(2);
+    EXPECT_EQ(Child<QDateEdit>(&plain, "dedStartDate")->date(), QDate(2009, 2, 20));
+    EXPECT_EQ(Child<QTimeEdit>(&plain, "sedStartTime")->time(), QTime(10, 1));
     EXPECT_EQ(plain.ChosenValue(), At(10, 1, 20));
 }
 
@@ -399,7 +408,7 @@ TEST_F(NoteFixture, DismissMovesARepeatOnAndDeliversAOneTimePreWarning)
 {
     TestSupport::PinnedClock clock(At(10, 1));
     TTaskData &once = list.AddTask(PreWarnedAlarm());
-    Open(0)->btnOKClick();
+    Child<QPushButton>(Open(0), "btnOK")->click();
     // The event itself will not pop up.
     EXPECT_TRUE(once.Delivered);
     EXPECT_EQ(once.Scheduled, At(10, 0));
@@ -411,7 +420,7 @@ TEST_F(NoteFixture, DismissMovesARepeatOnAndDeliversAOneTimePreWarning)
     daily.RepeatNFactor = 1;
     daily.SnoozeInmedTime = At(9, 30);
     TTaskData &rec = list.AddTask(daily);
-    Open(1)->btnOKClick();
+    Child<QPushButton>(Open(1), "btnOK")->click();
     EXPECT_FALSE(rec.Delivered);
     EXPECT_EQ(rec.EventDateTime, At(9, 0, 18));
     EXPECT_EQ(rec.Scheduled, At(9, 0, 18));
@@ -424,8 +433,8 @@ TEST_F(NoteFixture, SnoozeUntilTheEventSkipsTheWeekdayTest)
     TTaskData t = PreWarnedAlarm();
     t.ExcludeTuesday = true;
     TTaskData &rec = list.AddTask(t);
-    TestSupport::MessageBoxRecorder boxes;
-    Open()->popSnoozeuntilEventDateTimeClick();
+    boxes.Texts.clear();
+    Child<QAction>(Open(), "popSnoozeuntilEventDateTime")->trigger();
     EXPECT_TRUE(boxes.Texts.isEmpty());
     EXPECT_EQ(rec.Scheduled, At(12, 0));
     EXPECT_FALSE(rec.Delivered);
@@ -439,20 +448,20 @@ TEST_F(NoteFixture, EditedNotesAreWrittenBackSplitAtTwoHundredFifty)
     TTaskData &rec = list.AddTask(t);
 
     QPointer<TPopupNoteForm> note = Open();
-    EXPECT_FALSE(note->lblNotes->isReadOnly());
+    EXPECT_FALSE(Child<TNoteMemo>(note, "lblNotes")->isReadOnly());
     EXPECT_FALSE(note->NotesChanged); // filling the memo is no edit
     const QString text = QString(250, QLatin1Char('a')) + QString(50, QLatin1Char('b'));
-    note->lblNotes->setPlainText(text);
+    Child<TNoteMemo>(note, "lblNotes")->setPlainText(text);
     EXPECT_TRUE(note->NotesChanged);
-    note->btnOKClick();
+    Child<QPushButton>(note, "btnOK")->click();
     EXPECT_EQ(rec.Notes1.Get(), QString(250, QLatin1Char('a')));
     EXPECT_EQ(rec.Notes2.Get(), QString(50, QLatin1Char('b')));
 
     // Cleared notes store two empty parts.
     rec.InService = true;
     note = Open();
-    note->lblNotes->clear();
-    note->btnOKClick();
+    Child<TNoteMemo>(note, "lblNotes")->clear();
+    Child<QPushButton>(note, "btnOK")->click();
     EXPECT_EQ(rec.Notes1.Get(), "");
     EXPECT_EQ(rec.Notes2.Get(), "");
 
@@ -460,30 +469,30 @@ TEST_F(NoteFixture, EditedNotesAreWrittenBackSplitAtTwoHundredFifty)
     // takes no more than the record holds.
     rec.InService = true;
     note = Open();
-    note->lblNotes->setPlainText(QStringLiteral("milk\nbread") + QString(600, QLatin1Char('x')));
-    EXPECT_EQ(MemoTextToNotes(note->lblNotes->toPlainText()).size(), 500);
-    note->btnOKClick();
+    Child<TNoteMemo>(note, "lblNotes")->setPlainText(QStringLiteral("milk\nbread") + QString(600, QLatin1Char('x')));
+    EXPECT_EQ(MemoTextToNotes(Child<TNoteMemo>(note, "lblNotes")->toPlainText()).size(), 500);
+    Child<QPushButton>(note, "btnOK")->click();
     EXPECT_TRUE(rec.Notes1.Get().startsWith("milk\r\nbread"));
     EXPECT_EQ(rec.Notes2.Get(), QString(250, QLatin1Char('x')));
     rec.InService = true;
     note = Open();
-    EXPECT_TRUE(note->lblNotes->toPlainText().startsWith("milk\nbread"));
+    EXPECT_TRUE(Child<TNoteMemo>(note, "lblNotes")->toPlainText().startsWith("milk\nbread"));
 
     // Room is counted in UTF-8 bytes, and a character that would straddle the
     // two parts moves whole into the second one.
     const QString n = QString::fromUtf8("ń");
-    note->lblNotes->clear();
-    note->lblNotes->insertPlainText(QString(249, 'a') + n.repeated(200));
-    EXPECT_EQ(note->lblNotes->toPlainText(), QString(249, 'a') + n.repeated(125));
-    note->lblNotes->clear();
-    note->lblNotes->insertPlainText("x" + QString::fromUtf8("🎂").repeated(130) + "\nyz");
-    EXPECT_EQ(note->lblNotes->toPlainText(), "x" + QString::fromUtf8("🎂").repeated(124));
+    Child<TNoteMemo>(note, "lblNotes")->clear();
+    Child<TNoteMemo>(note, "lblNotes")->insertPlainText(QString(249, 'a') + n.repeated(200));
+    EXPECT_EQ(Child<TNoteMemo>(note, "lblNotes")->toPlainText(), QString(249, 'a') + n.repeated(125));
+    Child<TNoteMemo>(note, "lblNotes")->clear();
+    Child<TNoteMemo>(note, "lblNotes")->insertPlainText("x" + QString::fromUtf8("🎂").repeated(130) + "\nyz");
+    EXPECT_EQ(Child<TNoteMemo>(note, "lblNotes")->toPlainText(), "x" + QString::fromUtf8("🎂").repeated(124));
     // Typing in the middle takes what still fits after the split moves.
-    QTextCursor c = note->lblNotes->textCursor();
+    QTextCursor c = Child<TNoteMemo>(note, "lblNotes")->textCursor();
     c.setPosition(1);
-    note->lblNotes->setTextCursor(c);
-    QTest::keyClicks(note->lblNotes, "qqq");
-    EXPECT_EQ(note->lblNotes->toPlainText(), "xq" + QString::fromUtf8("🎂").repeated(124));
+    Child<TNoteMemo>(note, "lblNotes")->setTextCursor(c);
+    QTest::keyClicks(Child<TNoteMemo>(note, "lblNotes"), "qqq");
+    EXPECT_EQ(Child<TNoteMemo>(note, "lblNotes")->toPlainText(), "xq" + QString::fromUtf8("🎂").repeated(124));
     delete note;
 }
 
@@ -526,7 +535,7 @@ TEST_F(NoteFixture, UneditedNotesAreNotWrittenBack)
     QPointer<TPopupNoteForm> note = Open();
     // Meanwhile the reminder's notes were changed in the editor.
     rec.Notes1.Set("from the editor");
-    note->btnOKClick();
+    Child<QPushButton>(note, "btnOK")->click();
     EXPECT_EQ(rec.Notes1.Get(), "from the editor");
 }
 
@@ -534,7 +543,7 @@ TEST_F(NoteFixture, DeleteWaitsForTheReminderOtherActionWindows)
 {
     TTaskData &rec = list.AddTask(Alarm("Report", At(10, 0)));
     QPointer<TPopupNoteForm> note = Open();
-    TestSupport::MessageBoxRecorder boxes;
+    boxes.Texts.clear();
     rec.ActionCount = 2; // an e-mail window is counting down
     note->lblDeleteClick();
     EXPECT_EQ(boxes.Texts, QStringList{"Cannot delete Reminder. Other actions are still running."});
@@ -544,7 +553,7 @@ TEST_F(NoteFixture, DeleteWaitsForTheReminderOtherActionWindows)
 
     rec.ActionCount = 1;
     int refreshes = 0;
-    context.Windows.RefreshTaskList = [&] { ++refreshes; };
+    QObject::connect(&context.Windows, &TOpenWindows::RefreshListRequested, [&] { ++refreshes; });
     context.Windows.TaskList = true;
     note->lblDeleteClick();
     EXPECT_EQ(list.Count(), 0);
@@ -577,25 +586,26 @@ TEST_F(NoteFixture, ChangeScheduleGoesThroughTheEditorHook)
     TestSupport::PinnedClock clock(At(10, 1));
     TTaskData &rec = list.AddTask(Alarm("Review", At(10, 0)));
     QPointer<TPopupNoteForm> note = Open();
-    EXPECT_FALSE(note->lblResetSchedule->isEnabled()); // no editor mode yet
+    EXPECT_FALSE(Child<QLabel>(note, "lblResetSchedule")->isEnabled()); // no editor mode yet
     // ...and it looks it: not drawn in the link colour, unlike Delete.
-    EXPECT_EQ(BluePixels(note->lblResetSchedule), 0);
-    EXPECT_GT(BluePixels(note->lblDelete), 0);
+    EXPECT_EQ(BluePixels(Child<QLabel>(note, "lblResetSchedule")), 0);
+    EXPECT_GT(BluePixels(Child<QLabel>(note, "lblDelete")), 0);
     note->lblResetScheduleClick();
     EXPECT_TRUE(note->isVisible());
     delete note; // gone without its close steps, as at program end
     rec.ActionCount = 0;
     rec.InService = true;
     int asked = 0;
-    context.ChangeSchedule = [&](std::shared_ptr<TTaskData> task, std::function<void(bool)> done) {
-        if (++asked == 1)
-            return done(false); // cancelled
-        task->ActionCount = 7; // the editor's own bookkeeping must not stick
-        done(true);
-    };
+    QObject::connect(&context.Windows, &TOpenWindows::ChangeScheduleRequested,
+                     [&](std::shared_ptr<TTaskData> task, std::function<void(bool)> done) {
+                         if (++asked == 1)
+                             return done(false); // cancelled
+                         task->ActionCount = 7; // the editor's own bookkeeping must not stick
+                         done(true);
+                     });
     note = Open();
-    EXPECT_TRUE(note->lblResetSchedule->isEnabled());
-    EXPECT_GT(BluePixels(note->lblResetSchedule), 0);
+    EXPECT_TRUE(Child<QLabel>(note, "lblResetSchedule")->isEnabled());
+    EXPECT_GT(BluePixels(Child<QLabel>(note, "lblResetSchedule")), 0);
     note->lblResetScheduleClick();
     EXPECT_TRUE(note->isVisible());
     note->lblResetScheduleClick();
@@ -622,10 +632,10 @@ TEST_F(NoteFixture, WithThePictureLibraryTheNoteTakesThePictureOutline)
     EXPECT_EQ(note->size(), library.Picture("NOTE").size());
     EXPECT_FALSE(note->mask().isEmpty());
     EXPECT_FALSE(note->mask().contains(QPoint(note->width() - 1, note->height() - 1)));
-    EXPECT_TRUE(note->mask().contains(note->pnlOK->geometry().center()));
+    EXPECT_TRUE(note->mask().contains(Child<QFrame>(note, "pnlOK")->geometry().center()));
     QPointer<TPopupNoteForm> pre = Open(1);
     EXPECT_EQ(pre->size(), library.Picture("PRE_WARNING_NOTE").size());
-    EXPECT_TRUE(pre->mask().contains(pre->pnlSnooze->geometry().bottomRight()));
+    EXPECT_TRUE(pre->mask().contains(Child<QFrame>(pre, "pnlSnooze")->geometry().bottomRight()));
     delete note;
     delete pre;
 }
@@ -635,7 +645,7 @@ TEST_F(NoteFixture, SnoozeDialogOpensAboveItsNoteAndLeavesTheRestLive)
     TestSupport::PinnedClock clock(At(10, 30));
     TTaskData &rec = list.AddTask(Alarm("Gym", At(10, 0)));
     QPointer<TPopupNoteForm> note = Open();
-    note->popChooseSnoozeClick(); // no test hook: the real dialog
+    Child<QAction>(note, "popChooseSnooze")->trigger(); // no test hook: the real dialog
     TSetSnoozeForm *dialog = note->findChild<TSetSnoozeForm *>();
     ASSERT_NE(dialog, nullptr);
     EXPECT_TRUE(dialog->isVisible());
@@ -644,11 +654,11 @@ TEST_F(NoteFixture, SnoozeDialogOpensAboveItsNoteAndLeavesTheRestLive)
     EXPECT_TRUE(dialog->isWindow());
     EXPECT_EQ(dialog->windowModality(), Qt::WindowModal) << "modal to its note, not to the program";
 
-    dialog->rbtAbsoleteDateTimeClick();
-    dialog->dedStartDate->setDate(QDate(2009, 2, 19));
-    dialog->sedStartTime->setTime(QTime(8, 15));
+    Child<QRadioButton>(dialog, "rbtAbsoluteDateTime")->click();
+    Child<QDateEdit>(dialog, "dedStartDate")->setDate(QDate(2009, 2, 19));
+    Child<QTimeEdit>(dialog, "sedStartTime")->setTime(QTime(8, 15));
     QPointer<TSetSnoozeForm> gone(dialog);
-    dialog->btnOKClick();
+    Child<QPushButton>(dialog, "btnOK")->click();
     EXPECT_EQ(rec.Scheduled, At(8, 15, 19));
     EXPECT_FALSE(note->isVisible());
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -670,17 +680,17 @@ TEST_F(NoteFixture, KeyboardReachesDismissFirstReturnDismissesAndEscPutsTheNoteO
     // Dismiss is the default button and the keyboard starts on it.
     QPointer<TPopupNoteForm> note = Open(0);
     ASSERT_TRUE(active(note));
-    EXPECT_TRUE(note->btnOK->isDefault());
-    EXPECT_EQ(note->focusWidget(), note->btnOK);
+    EXPECT_TRUE(Child<QPushButton>(note, "btnOK")->isDefault());
+    EXPECT_EQ(note->focusWidget(), Child<QPushButton>(note, "btnOK"));
     // One Tab on is Snooze, and Return there opens the snooze menu, not Dismiss.
-    QTest::keyClick(note->btnOK, Qt::Key_Tab);
-    EXPECT_EQ(note->focusWidget(), note->btnSnooze);
-    QTest::keyClick(note->btnSnooze, Qt::Key_Return);
-    EXPECT_TRUE(note->popSnooze->isVisible());
-    note->popSnooze->hide();
+    QTest::keyClick(Child<QPushButton>(note, "btnOK"), Qt::Key_Tab);
+    EXPECT_EQ(note->focusWidget(), Child<QPushButton>(note, "btnSnooze"));
+    QTest::keyClick(Child<QPushButton>(note, "btnSnooze"), Qt::Key_Return);
+    EXPECT_TRUE(Child<QMenu>(note, "popSnooze")->isVisible());
+    Child<QMenu>(note, "popSnooze")->hide();
     EXPECT_TRUE(note->isVisible());
     // Esc is the first snooze preset: the reminder comes back.
-    QTest::keyClick(note->lblNotes, Qt::Key_Escape);
+    QTest::keyClick(Child<TNoteMemo>(note, "lblNotes"), Qt::Key_Escape);
     ProcessDeletes();
     EXPECT_FALSE(note);
     EXPECT_TRUE(SameDateTime(rec.Scheduled, At(10, 10))) << rec.Scheduled;
@@ -690,7 +700,7 @@ TEST_F(NoteFixture, KeyboardReachesDismissFirstReturnDismissesAndEscPutsTheNoteO
     rec.InService = true;
     note = Open(0);
     ASSERT_TRUE(active(note));
-    QTest::keyClick(note->lblNotes, Qt::Key_Return);
+    QTest::keyClick(Child<TNoteMemo>(note, "lblNotes"), Qt::Key_Return);
     ProcessDeletes();
     EXPECT_FALSE(note);
     EXPECT_TRUE(rec.Delivered);
@@ -701,17 +711,17 @@ TEST_F(NoteFixture, KeyboardReachesDismissFirstReturnDismissesAndEscPutsTheNoteO
     rec.Delivered = false;
     note = Open(0);
     ASSERT_TRUE(active(note));
-    note->lblNotes->setFocus();
-    QTest::keyClick(note->lblNotes, Qt::Key_Return);
+    Child<TNoteMemo>(note, "lblNotes")->setFocus();
+    QTest::keyClick(Child<TNoteMemo>(note, "lblNotes"), Qt::Key_Return);
     ProcessDeletes();
     ASSERT_TRUE(note);
-    EXPECT_EQ(note->lblNotes->toPlainText(), "\n");
-    note->btnOKClick();
+    EXPECT_EQ(Child<TNoteMemo>(note, "lblNotes")->toPlainText(), "\n");
+    Child<QPushButton>(note, "btnOK")->click();
 
     // A pre-warning has no presets: Esc puts it off to the event.
     QPointer<TPopupNoteForm> pre = Open(1);
     ASSERT_TRUE(active(pre));
-    QTest::keyClick(pre->btnOK, Qt::Key_Escape);
+    QTest::keyClick(Child<QPushButton>(pre, "btnOK"), Qt::Key_Escape);
     ProcessDeletes();
     EXPECT_FALSE(pre);
     EXPECT_EQ(list[1].Scheduled, At(12, 0));
@@ -728,13 +738,14 @@ TEST_F(NoteFixture, EveryNoteDrawsItsButtonsAndScrollBarWithTheSamePalette)
     TestSupport::PaletteKeyRecorder style;
     auto drawn = [&](int i) {
         QPointer<TPopupNoteForm> note = Open(i);
-        for (QWidget *w : {static_cast<QWidget *>(note->btnOK), static_cast<QWidget *>(note->btnSnooze),
-                           static_cast<QWidget *>(note->lblNotes->verticalScrollBar())})
+        for (QWidget *w : {static_cast<QWidget *>(Child<QPushButton>(note, "btnOK")),
+                           static_cast<QWidget *>(Child<QPushButton>(note, "btnSnooze")),
+                           static_cast<QWidget *>(Child<TNoteMemo>(note, "lblNotes")->verticalScrollBar())})
             w->setStyle(&style);
         style.Keys.clear();
         note->grab();
         const QMap<QString, qint64> keys = style.Keys;
-        note->btnOKClick();
+        Child<QPushButton>(note, "btnOK")->click();
         ProcessDeletes();
         return keys;
     };

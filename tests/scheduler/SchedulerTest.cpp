@@ -3,6 +3,7 @@
 #include "model/TaskList.h"
 #include "scheduler/ActionFactory.h"
 #include "scheduler/ActionFrm.h"
+#include "scheduler/ActionWindows.h"
 #include "scheduler/TaskScheduler.h"
 #include "storage/GlobalPreferences.h"
 #include "storage/vornStorage.h"
@@ -112,29 +113,53 @@ private:
     }
 };
 
-// A list, preferences and silent sound, and a window factory that
-// records every window asked for: the sound window is the real one, the others
-// are recording stand-ins.
-struct SchedulerFixture : ::testing::Test {
-    void SetUp() override
+// Records every window the scheduler asks for: the sound window is the real
+// one, the others are recording stand-ins.
+class TRecordingWindows final : public IActionWindows {
+public:
+    TRecordingWindows(TActionContext &context, std::vector<TStarted> *started)
+        : FContext(context)
+        , FReal(context)
+        , FStarted(started)
     {
-        Sound::SetPlayer(&player);
-        SetActionFormFactory([this](TActionContext &c, TActionKind kind) -> TActionForm * {
-            made.push_back(kind);
-            if (kind == TActionKind::Sound)
-                return CreateDefaultActionForm(c, kind);
-            auto *form = new TRecordingForm(c, kind, &started);
-            forms.push_back(form);
-            return form;
-        });
+    }
+    bool Open(TActionKind kind, int i, bool startAtOnce) override
+    {
+        Made.push_back(kind);
+        TActionForm *form = nullptr;
+        if (kind == TActionKind::Sound) {
+            form = FReal.Create(kind);
+        } else {
+            auto *recording = new TRecordingForm(FContext, kind, FStarted);
+            Forms.push_back(recording);
+            form = recording;
+        }
+        StartActionWindow(*form, i, startAtOnce);
+        return true;
+    }
+    std::vector<TActionKind> Made;
+    std::vector<QPointer<TRecordingForm>> Forms;
+
+private:
+    TActionContext &FContext;
+    TActionWindowFactory FReal;
+    std::vector<TStarted> *FStarted;
+};
+
+// A list, preferences, silent sound and the recording windows.
+struct SchedulerFixture : ::testing::Test {
+    SchedulerFixture()
+    {
+        context.List = &list;
+        context.Preferences = &prefs;
+        context.Sound = &player;
+        context.ActionWindows = &windows;
     }
     void TearDown() override
     {
-        SetActionFormFactory(nullptr);
         for (const QPointer<TRecordingForm> &f : forms)
             delete f.data();
         QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        Sound::SetPlayer(nullptr);
         Clock::Unpin();
     }
     TRecordingForm *Open(TActionKind kind, const QString &title)
@@ -155,21 +180,13 @@ struct SchedulerFixture : ::testing::Test {
 
     TTaskList list;
     TPreferences prefs;
-    TActionContext context = MakeContext();
+    TActionContext context;
     TProbingSoundPlayer player;
-    std::vector<TActionKind> made;
     std::vector<TStarted> started;
-    std::vector<QPointer<TRecordingForm>> forms;
+    TRecordingWindows windows{context, &started};
+    std::vector<TActionKind> &made = windows.Made;
+    std::vector<QPointer<TRecordingForm>> &forms = windows.Forms;
     TTaskScheduler scheduler{context};
-
-private:
-    TActionContext MakeContext()
-    {
-        TActionContext c;
-        c.List = &list;
-        c.Preferences = &prefs;
-        return c;
-    }
 };
 
 using K = TActionKind;

@@ -9,6 +9,7 @@
 #include "tests/fakes/FakeDesktopServices.h"
 #include "tests/fakes/FakeShell.h"
 #include "tests/fakes/FakeSoundPlayer.h"
+#include "tests/fakes/ScriptedAnswers.h"
 #include "tests/support/Records.h"
 #include "tests/support/TestSupport.h"
 
@@ -19,6 +20,17 @@
 #include <QThread>
 #include <gtest/gtest.h>
 
+// A window's control found by its object name, as a user finds it by its
+// look; the test fails when there is none.
+template <typename T>
+T *Child(const QObject *window, const char *name)
+{
+    T *child = window ? window->findChild<T *>(QLatin1String(name)) : nullptr;
+    if (!child)
+        ADD_FAILURE() << "no control named " << name;
+    return child;
+}
+
 struct ActionWindowFixture : ::testing::Test {
     void SetUp() override
     {
@@ -26,13 +38,10 @@ struct ActionWindowFixture : ::testing::Test {
         context.Preferences = &prefs;
         context.Power = &power;
         context.Mail = &mail;
-        Sound::SetPlayer(&player);
-        TCountdownActionForm::PauseMs = 0;
-    }
-    void TearDown() override
-    {
-        TCountdownActionForm::PauseMs = 3500;
-        Sound::SetPlayer(nullptr);
+        context.Sound = &player;
+        context.Shell = &shell;
+        context.Boxes = &boxes;
+        context.PauseMs = 0;
     }
 
     // Runs the event loop until done() holds or two seconds have passed.
@@ -53,7 +62,7 @@ struct ActionWindowFixture : ::testing::Test {
         QStringList shown;
         for (int k = 0; k < n && form; ++k) {
             form->CancelTimerTimer();
-            shown << form->lblSecsRemaining->text();
+            shown << Child<QLabel>(form, "lblSecsRemaining")->text();
         }
         return shown;
     }
@@ -69,8 +78,8 @@ struct ActionWindowFixture : ::testing::Test {
     FakePower power;
     FakeMailTransport mail;
     FakeSoundPlayer player;
-    Shell::ScopedFakeShell shell;
-    TestSupport::MessageBoxRecorder boxes;
+    Shell::FakeShell shell;
+    TScriptedAnswers boxes{[](TMsgButtons) { return TMsgResult::Ok; }};
     const TDateTime now = TestRecords::At(2009, 2, 17, 10, 0, 30);
     TestSupport::PinnedClock clock{now};
 };

@@ -119,7 +119,8 @@ QStringList TakeInfoDialogs()
     QStringList out;
     for (QWidget *w : QApplication::topLevelWidgets()) {
         if (auto *d = qobject_cast<TInfoDlgForm *>(w)) {
-            out << d->lblTitle->text() + QStringLiteral(": ") + d->lblText->text();
+            out << d->findChild<QLabel *>("lblTitle")->text() + QStringLiteral(": ")
+                       + d->findChild<QLabel *>("lblText")->text();
             delete d;
         }
     }

@@ -97,7 +97,7 @@ struct WizardEnv {
         // A portable copy: the user's sounds go beside the program's.
         Actions.Sounds = Desktop::ResolveSoundFolders(Dir.path(), true, QStringLiteral("Brivane"));
         Actions.Windows.TaskList = true;
-        Actions.Windows.RefreshTaskList = [this] { ++Refreshed; };
+        QObject::connect(&Actions.Windows, &TOpenWindows::RefreshListRequested, [this] { ++Refreshed; });
         Boxes.DialogAnswer = [this](QDialog &dialog) {
             if (auto *w = qobject_cast<TTaskForm *>(&dialog))
                 return Wizard(*w);

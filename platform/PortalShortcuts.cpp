@@ -99,6 +99,19 @@ QString TPortalHotKeys::PreferredTrigger(QChar letter)
     return QStringLiteral("CTRL+SHIFT+") + letter.toUpper();
 }
 
+QString TPortalHotKeys::ManualBindingHint(QChar addLetter, QChar listLetter)
+{
+    const QString add = QStringLiteral("Ctrl+Shift+") + addLetter.toUpper();
+    const QString list = QStringLiteral("Ctrl+Shift+") + listLetter.toUpper();
+    return QStringLiteral("This desktop gives programs no keys of their own, so %1 and %2 do not reach Brivane "
+                          "while another program has the focus.\r"
+                          "Bind them in the desktop's keyboard settings, as custom shortcuts that run:\r"
+                          "    brivane open add            (add a reminder, e.g. %1)\r"
+                          "    brivane open reminders      (the Reminders window, e.g. %2)\r"
+                          "On GNOME: Settings > Keyboard > View and Customise Shortcuts > Custom Shortcuts > +.")
+        .arg(add, list);
+}
+
 IHotKeys::TResult TPortalHotKeys::Register(int id, QChar letter)
 {
     if (!FSupported || !FNames.contains(id))

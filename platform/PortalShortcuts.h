@@ -32,6 +32,9 @@ public:
     static uint PortalVersion(const QDBusConnection &bus);
     // "CTRL+SHIFT+T", the form the portal reads a proposed key in.
     static QString PreferredTrigger(QChar letter);
+    // What to tell the user once where the portal offers no shortcuts: how
+    // to bind the commands in the desktop's own keyboard settings (lines end in "\r").
+    static QString ManualBindingHint(QChar addLetter, QChar listLetter);
 
     // Unsupported without the portal's interface. Otherwise the key is asked
     // for (keys registered together go in one request) and Registered is the

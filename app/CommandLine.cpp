@@ -1,6 +1,9 @@
 #include "app/CommandLine.h"
 
+#include "BuildConfig.h"
 #include "model/TaskData.h"
+
+#include <QDir>
 
 #include <QRegularExpression>
 #include <algorithm>
@@ -354,6 +357,17 @@ QString UsageText()
         "brivane open reminders|add|preferences    open that window in the running copy (starting it if none runs)\n"
         "brivane import FILE.tsk | brivane export TITLE FILE.tsk\n"
         "brivane --version\n");
+}
+
+QString VersionText()
+{
+    return QStringLiteral("Brivane " BRIVANE_VERSION "\n");
+}
+
+void ResolveFiles(TCommand &command, const QString &workingFolder)
+{
+    if (!command.File.isEmpty() && !workingFolder.isEmpty())
+        command.File = QDir(workingFolder).absoluteFilePath(command.File);
 }
 
 } // namespace Cli

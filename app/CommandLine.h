@@ -86,5 +86,10 @@ TRule WarnRule(const TDuration &d);
 
 // The text --help prints (ends with a newline).
 QString UsageText();
+// What --version prints: "Brivane 1.2.3\n".
+QString VersionText();
+// Makes the command's file names absolute against the caller's working folder:
+// the running copy has a folder of its own.
+void ResolveFiles(TCommand &command, const QString &workingFolder);
 
 } // namespace Cli

@@ -1,4 +1,5 @@
 #include "platform/PortalShortcuts.h"
+#include "platform/SessionType.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -178,4 +179,34 @@ TEST_F(PortalBus, ACancelledBindIsReportedAndAnotherSessionsKeysAreNotOurs)
     }
     QDBusConnection::disconnectFromBus(connectionName + "-other");
     EXPECT_EQ(pressed, 0);
+}
+
+TEST(SessionType, WaylandGetsXWaylandUnlessTheUserChoseAPlatform)
+{
+    const QByteArray oldSession = qgetenv("XDG_SESSION_TYPE");
+    const QByteArray oldPlatform = qgetenv("QT_QPA_PLATFORM");
+    const struct {
+        const char *Session; // nullptr: unset
+        const char *Platform;
+        const char *Expected; // QT_QPA_PLATFORM afterwards, nullptr: unset
+        bool Logged;
+    } cases[] = {{nullptr, nullptr, nullptr, false},
+                 {"x11", nullptr, nullptr, false},
+                 {"wayland", nullptr, "xcb", true},
+                 {"Wayland", nullptr, "xcb", true},
+                 {"wayland", "wayland", "wayland", true},
+                 {"x11", "offscreen", "offscreen", false}};
+    for (const auto &c : cases) {
+        c.Session ? qputenv("XDG_SESSION_TYPE", c.Session) : qunsetenv("XDG_SESSION_TYPE");
+        c.Platform ? qputenv("QT_QPA_PLATFORM", c.Platform) : qunsetenv("QT_QPA_PLATFORM");
+        const QString line = SessionType::KeepX11Windows();
+        const std::string what = std::string(c.Session ? c.Session : "-") + "/" + (c.Platform ? c.Platform : "-");
+        EXPECT_EQ(qEnvironmentVariableIsSet("QT_QPA_PLATFORM"), c.Expected != nullptr) << what;
+        if (c.Expected) {
+            EXPECT_EQ(qgetenv("QT_QPA_PLATFORM"), c.Expected) << what;
+        }
+        EXPECT_EQ(!line.isEmpty(), c.Logged) << what;
+    }
+    oldSession.isNull() ? qunsetenv("XDG_SESSION_TYPE") : qputenv("XDG_SESSION_TYPE", oldSession);
+    oldPlatform.isNull() ? qunsetenv("QT_QPA_PLATFORM") : qputenv("QT_QPA_PLATFORM", oldPlatform);
 }

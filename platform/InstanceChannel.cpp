@@ -138,6 +138,12 @@ void TInstanceChannel::OnNewConnection()
 
 void TInstanceChannel::OnReadyRead(QLocalSocket *socket)
 {
+    // Every first line is short: a caller that sends no end of line is no second start.
+    constexpr qint64 kMaxLine = 64;
+    if (!socket->canReadLine() && socket->bytesAvailable() > kMaxLine) {
+        socket->abort();
+        return;
+    }
     while (socket->canReadLine()) {
         const QByteArray line = socket->peek(socket->bytesAvailable()).split('\n').constFirst();
         if (line.startsWith("show")) {

@@ -105,7 +105,7 @@ TEST_F(Channel, GarbageAndOversizedFramesAreDroppedAndTheNextCallerIsServed)
 {
     QSignalSpy commands(&channel, &TInstanceChannel::CommandRequested);
     for (const QByteArray &junk : {QByteArray("cmd 99999999999\n"), QByteArray("hello\n"),
-                                   QByteArray("cmd 3\nabc")}) {
+                                   QByteArray("cmd 3\nabc"), QByteArray(100000, 'x')}) {
         QLocalSocket socket;
         socket.connectToServer(name);
         ASSERT_TRUE(socket.waitForConnected(1000));

@@ -1,11 +1,13 @@
 #include "app/CommandFrontEnd.h"
 #include "app/CommandServer.h"
+#include "app/StoreCommands.h"
 #include "model/TaskList.h"
 #include "tests/support/ScopedTimeZone.h"
 #include "tests/support/TestSupport.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -204,4 +206,78 @@ TEST_F(RunningCopy, FilesAreTheCallersAndOpenAsksForTheWindow)
     EXPECT_EQ(Send({"open", "add"}), TInstanceAnswer{});
     ASSERT_EQ(open.size(), 1);
     EXPECT_EQ(open.at(0).at(0).value<TWindow>(), TWindow::Add);
+}
+
+namespace {
+
+struct NoCopyRunning : ::testing::Test {
+    TestSupport::ScopedTimeZone tz{"CET-1CEST,M3.5.0,M10.5.0/3"};
+    TestSupport::PinnedClock clock{kNow};
+    QTemporaryDir dir;
+    TStoreSetup setup;
+    void SetUp() override
+    {
+        setup.Path = dir.filePath("Documents/Brivane/Brivane.dat");
+        setup.ProgramName = "Brivane";
+    }
+    TAnswer Do(const QStringList &args)
+    {
+        TParseResult p = Parse(args, kNow);
+        EXPECT_TRUE(p.Ok()) << p.Error.toStdString();
+        ResolveFiles(p.Command, dir.path());
+        return RunOnStoreFile(setup, p.Command, kNow, QString());
+    }
+};
+
+} // namespace
+
+TEST_F(NoCopyRunning, AddWritesTheStoreAndListReadsItBack)
+{
+    EXPECT_EQ(Do({"list"}).Out.count('\n'), 1); // the captions alone: no file, no reminders
+    EXPECT_FALSE(QFile::exists(setup.Path));
+    EXPECT_EQ(Do({"add", "Tee", "--in", "10m"}).Out, "2026-12-10T14:40:00+01:00\n");
+    EXPECT_EQ(Do({"add", "Kaffee", "--in", "5m"}).ExitCode, ExitOk);
+    // The backup reminder a new store starts with, and the two.
+    EXPECT_EQ(QFileInfo(setup.Path).size(), 3 * TaskElementSize);
+    const QJsonArray shown = QJsonDocument::fromJson(Do({"list", "--json"}).Out.toUtf8()).array();
+    ASSERT_EQ(shown.size(), 2);
+    EXPECT_EQ(shown[0].toObject()["title"].toString(), "Kaffee");
+    EXPECT_EQ(Do({"export", "Tee", "tee.tsk"}).ExitCode, ExitOk);
+    EXPECT_EQ(Do({"import", "tee.tsk"}).ExitCode, ExitOk);
+    EXPECT_EQ(QFileInfo(setup.Path).size(), 4 * TaskElementSize);
+}
+
+TEST_F(NoCopyRunning, AStoreThatCannotBeReadOrWaitsForRestoreIsLeftAlone)
+{
+    // Missing, with a backup the next start would offer to restore.
+    QDir().mkpath(dir.filePath("Documents/Brivane/Backup"));
+    TestSupport::WriteAll(dir.filePath("Documents/Brivane/Backup/Brivane-001.dat"), QByteArray(TaskElementSize, 0));
+    const TAnswer waiting = Do({"add", "Tee", "--in", "10m"});
+    EXPECT_EQ(waiting.ExitCode, ExitFailure);
+    EXPECT_TRUE(waiting.Err.contains("backup"));
+    EXPECT_FALSE(QFile::exists(setup.Path));
+
+    const struct {
+        QByteArray Bytes;
+        const char *Why;
+    } damaged[] = {{QByteArray(TaskElementSize + 10, '\0').replace(0, 2, "\x1a\x0a"), "cannot be read"},
+                   {QByteArray(TaskElementSize, '\0').replace(0, 2, "\x1a\x05"), "older format"}};
+    for (const auto &d : damaged) {
+        ASSERT_TRUE(TestSupport::WriteAll(setup.Path, d.Bytes));
+        const TAnswer a = Do({"add", "Tee", "--in", "10m"});
+        EXPECT_EQ(a.ExitCode, ExitFailure) << d.Why;
+        EXPECT_TRUE(a.Err.contains(d.Why)) << a.Err.toStdString();
+        EXPECT_EQ(TestSupport::ReadAll(setup.Path), d.Bytes) << d.Why;
+    }
+}
+
+TEST(SecondStartLock, OneHolderAtATimeAndReleasedForTheProgramsStart)
+{
+    const QString name = QStringLiteral("BrivaneFrontEndTest-%1").arg(QCoreApplication::applicationPid());
+    TDesktopFrontEnd first(name, {}, {}), second(name, {}, {});
+    EXPECT_TRUE(first.TakeLock());
+    EXPECT_FALSE(second.TakeLock());
+    first.ReleaseLock();
+    EXPECT_TRUE(second.TakeLock());
+    second.ReleaseLock();
 }

@@ -27,8 +27,7 @@ QString NotRunningNote()
     return QStringLiteral("Brivane is not running: the reminder fires when it next runs.\n");
 }
 
-TFrontEndResult RunFrontEnd(const QStringList &args, TDateTime now, const QString &workingFolder,
-                            IFrontEndServices &s)
+TFrontEndResult RunFrontEnd(const QStringList &args, TDateTime now, const QString &workingFolder, IFrontEndServices &s)
 {
     TFrontEndResult result;
     TParseResult parsed = Parse(args, now);

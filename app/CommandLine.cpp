@@ -20,9 +20,8 @@ struct TUsageError {
     QString Text;
 };
 
-const char *const kDayNames[7][2] = {{"mon", "monday"}, {"tue", "tuesday"},  {"wed", "wednesday"},
-                                     {"thu", "thursday"}, {"fri", "friday"}, {"sat", "saturday"},
-                                     {"sun", "sunday"}};
+const char *const kDayNames[7][2] = {{"mon", "monday"}, {"tue", "tuesday"},  {"wed", "wednesday"}, {"thu", "thursday"},
+                                     {"fri", "friday"}, {"sat", "saturday"}, {"sun", "sunday"}};
 
 std::optional<int> RepeatUnitRule(const QString &unit)
 {
@@ -124,8 +123,8 @@ TAddOptions ReadAdd(TReader &r, TDateTime now)
                 throw TUsageError{QStringLiteral("--every: not a count from 1 to %1: %2").arg(kMaxFactor).arg(n)};
             const std::optional<int> rule = RepeatUnitRule(unit);
             if (!rule)
-                throw TUsageError{QStringLiteral("--every: not a unit: %1 (minutes, hours, days, weeks, months, years)")
-                                      .arg(unit)};
+                throw TUsageError{
+                    QStringLiteral("--every: not a unit: %1 (minutes, hours, days, weeks, months, years)").arg(unit)};
             a.Every = TRule{*rule, factor};
         } else if (arg == QLatin1String("--except")) {
             ReadExcept(r.ValueOf(arg), a.ExcludedDays);

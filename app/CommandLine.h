@@ -28,10 +28,7 @@ struct TDuration {
     int Hours = 0;
     int Minutes = 0;
 
-    qint64 TotalMinutes() const
-    {
-        return ((qint64(Weeks) * 7 + Days) * 24 + Hours) * 60 + Minutes;
-    }
+    qint64 TotalMinutes() const { return ((qint64(Weeks) * 7 + Days) * 24 + Hours) * 60 + Minutes; }
     bool operator==(const TDuration &) const = default;
 };
 

@@ -33,8 +33,7 @@ TInstanceAnswer TCommandServer::Answer(const TInstanceRequest &request)
     default: break;
     }
     const int before = FList.Count();
-    const Cli::TAnswer a =
-        Cli::RunOnList(FList, command, now, FPrefs ? FPrefs->TimeFormatSuffix() : QString());
+    const Cli::TAnswer a = Cli::RunOnList(FList, command, now, FPrefs ? FPrefs->TimeFormatSuffix() : QString());
     if (FList.Count() != before)
         emit ListChanged();
     return {a.ExitCode, a.Out, a.Err};

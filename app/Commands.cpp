@@ -29,8 +29,7 @@ bool IsUserReminder(const TTaskData &t)
 
 QString EnglishWeekday(int isoDay)
 {
-    static const char *const kNames[] = {"Monday", "Tuesday", "Wednesday", "Thursday",
-                                         "Friday", "Saturday", "Sunday"};
+    static const char *const kNames[] = {"Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday", "Sunday"};
     return isoDay >= 1 && isoDay <= 7 ? QLatin1String(kNames[isoDay - 1]) : QString();
 }
 
@@ -113,7 +112,8 @@ TBuiltTask BuildAddTask(const TAddOptions &o)
     if (o.Sound) {
         // A cut path would name another file, or none.
         if (Utf8Size(*o.Sound) > kSoundBytes)
-            return refuse(QStringLiteral("--sound: the path is longer than %1 bytes: %2").arg(kSoundBytes).arg(*o.Sound));
+            return refuse(
+                QStringLiteral("--sound: the path is longer than %1 bytes: %2").arg(kSoundBytes).arg(*o.Sound));
         t.SoundFile.Set(*o.Sound);
     } else if (t.PlaySound) {
         t.SoundFile.Set(DefaultSoundFile);
@@ -121,7 +121,8 @@ TBuiltTask BuildAddTask(const TAddOptions &o)
     if (!o.Mail.isEmpty()) {
         const QString to = o.Mail.join(QStringLiteral(", "));
         if (Utf8Size(to) > kMailToBytes)
-            return refuse(QStringLiteral("--mail: the addresses take more than %1 bytes: %2").arg(kMailToBytes).arg(to));
+            return refuse(
+                QStringLiteral("--mail: the addresses take more than %1 bytes: %2").arg(kMailToBytes).arg(to));
         t.SendEmail = true;
         t.EmailTo.Set(to);
     }
@@ -197,9 +198,9 @@ QString ListJson(const std::vector<const TTaskData *> &tasks)
                  t->Taskkind == tkAutomatedTask ? QStringLiteral("computer task") : QStringLiteral("alarm"));
         const QString next = t->Delivered ? QString() : IsoLocalTime(t->Scheduled);
         o.insert(QStringLiteral("next"), next.isEmpty() ? QJsonValue() : QJsonValue(next));
-        o.insert(QStringLiteral("repeat"), t->RepeatTask ? QJsonValue(TTaskListTexts::RepeatText(t->RepeatRule,
-                                                                                                   t->RepeatNFactor))
-                                                         : QJsonValue());
+        o.insert(QStringLiteral("repeat"), t->RepeatTask
+                                               ? QJsonValue(TTaskListTexts::RepeatText(t->RepeatRule, t->RepeatNFactor))
+                                               : QJsonValue());
         o.insert(QStringLiteral("notes"), t->Notes());
         o.insert(QStringLiteral("enabled"), bool(t->Enabled));
         o.insert(QStringLiteral("completed"), bool(t->Delivered));

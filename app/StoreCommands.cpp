@@ -22,8 +22,9 @@ bool Changes(Cli::TVerb verb)
 // Whether a backup of the store lies in its backup folder.
 bool BackupWaits(const TStoreSetup &setup)
 {
-    const QString folder =
-        setup.BackupFolder.isEmpty() ? QFileInfo(setup.Path).absolutePath() + QStringLiteral("/Backup") : setup.BackupFolder;
+    const QString folder = setup.BackupFolder.isEmpty()
+                               ? QFileInfo(setup.Path).absolutePath() + QStringLiteral("/Backup")
+                               : setup.BackupFolder;
     return !QDir(folder).entryList(QDir::Files | QDir::NoDotAndDotDot).isEmpty();
 }
 
@@ -57,7 +58,8 @@ Cli::TAnswer RunOnStoreFile(const TStoreSetup &setup, const Cli::TCommand &comma
     const qint64 loaded = list.Count();
     Cli::TAnswer answer = Cli::RunOnList(list, command, now, timeSuffix);
     if (answer.ExitCode == Cli::ExitOk && list.Count() != loaded && !store.SaveStore())
-        return Failure(QStringLiteral("the reminder file cannot be written: %1: %2").arg(setup.Path, store.LastSaveError()));
+        return Failure(
+            QStringLiteral("the reminder file cannot be written: %1: %2").arg(setup.Path, store.LastSaveError()));
     return answer;
 }
 

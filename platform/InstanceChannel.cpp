@@ -204,7 +204,8 @@ TResult Send(const QString &serverName, const TInstanceRequest &request, int con
                 return result;
             }
             if (received.size() >= newline + 1 + size) {
-                const std::optional<TInstanceAnswer> answer = InstanceFrames::ReadAnswer(received.mid(newline + 1, size));
+                const std::optional<TInstanceAnswer> answer =
+                    InstanceFrames::ReadAnswer(received.mid(newline + 1, size));
                 if (!answer) {
                     result.Reason = QStringLiteral("the running copy's answer is damaged");
                     return result;

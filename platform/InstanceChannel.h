@@ -92,6 +92,5 @@ struct TResult {
 };
 // Connects (trying for up to connectMs while a starting copy has no socket
 // yet), sends the request and waits up to answerMs for the answer.
-TResult Send(const QString &serverName, const TInstanceRequest &request, int connectMs = 5000,
-             int answerMs = 30000);
+TResult Send(const QString &serverName, const TInstanceRequest &request, int connectMs = 5000, int answerMs = 30000);
 } // namespace InstanceClient

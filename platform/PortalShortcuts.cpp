@@ -66,8 +66,9 @@ TPortalHotKeys::TPortalHotKeys(const QDBusConnection &bus, const QHash<int, TSho
     qDBusRegisterMetaType<TPortalShortcut>();
     qDBusRegisterMetaType<QList<TPortalShortcut>>();
     FSupported = PortalVersion(FBus) > 0;
-    if (FSupported && !FBus.connect(kService, kPath, kInterface, QStringLiteral("Activated"), this,
-                                    SLOT(OnActivated(QDBusMessage))))
+    if (FSupported
+        && !FBus.connect(kService, kPath, kInterface, QStringLiteral("Activated"), this,
+                         SLOT(OnActivated(QDBusMessage))))
         qCWarning(lcPortal) << "cannot listen for activated shortcuts:" << FBus.lastError().message();
 }
 
@@ -83,8 +84,8 @@ uint TPortalHotKeys::PortalVersion(const QDBusConnection &bus)
 {
     if (!bus.isConnected())
         return 0;
-    QDBusMessage get = QDBusMessage::createMethodCall(kService, kPath, QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                      QStringLiteral("Get"));
+    QDBusMessage get = QDBusMessage::createMethodCall(
+        kService, kPath, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
     get << kInterface << QStringLiteral("version");
     const QDBusMessage reply = bus.call(get, QDBus::Block, 3000);
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {

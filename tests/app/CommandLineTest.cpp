@@ -166,8 +166,8 @@ TEST(CommandLine, UsageNamesEveryCommandAndOption)
 {
     const QString usage = UsageText();
     for (const char *word : {"brivane add TITLE", "--at", "--in", "--note", "--every", "--except", "--warn", "--sound",
-                             "--silent", "--mail", "list [--json]", "--next-five", "--completed", "open reminders|add|preferences",
-                             "import FILE.tsk", "export TITLE FILE.tsk", "--version"})
+                             "--silent", "--mail", "list [--json]", "--next-five", "--completed",
+                             "open reminders|add|preferences", "import FILE.tsk", "export TITLE FILE.tsk", "--version"})
         EXPECT_TRUE(usage.contains(QLatin1String(word))) << word;
     EXPECT_TRUE(usage.endsWith(QLatin1Char('\n')));
 }

@@ -75,9 +75,9 @@ TEST_F(Commands, AddBuildsAnAlarmAsTheWizardWould)
 
 TEST_F(Commands, AddWithEveryOptionFillsTheirFields)
 {
-    const TTaskData &t = Added({"Stand-up", "--at", "2026-12-14 09:00", "--every", "1", "day", "--except", "sat,sun",
-                                "--warn", "15m", "--silent", "--mail", "a@example.org", "--mail", "b@example.org",
-                                "--note", "Raum 4"});
+    const TTaskData &t =
+        Added({"Stand-up", "--at", "2026-12-14 09:00", "--every", "1", "day", "--except", "sat,sun", "--warn", "15m",
+               "--silent", "--mail", "a@example.org", "--mail", "b@example.org", "--note", "Raum 4"});
     EXPECT_TRUE(t.RepeatTask);
     EXPECT_EQ(t.RepeatRule, srDays);
     EXPECT_EQ(t.RepeatNFactor, 1);
@@ -113,7 +113,8 @@ TEST_F(Commands, AddKeepsLongTextsWholeWhereTheyFitAndRefusesWhatWouldBreak)
 
     // A cut sound path or address list would name another file or person: nothing is added.
     const int before = list.Count();
-    const TAnswer sound = Add(list, AddArgs({"x", "--in", "5m", "--sound", "/home/someone/sounds/" + QString(40, 'b') + ".wav"}));
+    const TAnswer sound =
+        Add(list, AddArgs({"x", "--in", "5m", "--sound", "/home/someone/sounds/" + QString(40, 'b') + ".wav"}));
     EXPECT_EQ(sound.ExitCode, ExitUsage);
     EXPECT_TRUE(sound.Err.startsWith("--sound"));
     QStringList mails = {"x", "--in", "5m"};
@@ -121,7 +122,8 @@ TEST_F(Commands, AddKeepsLongTextsWholeWhereTheyFitAndRefusesWhatWouldBreak)
         mails << "--mail" << QStringLiteral("person%1@example.org").arg(i);
     EXPECT_EQ(Add(list, AddArgs(mails)).ExitCode, ExitUsage);
     // Friday 11 Dec excluded for a start on Friday.
-    const TAnswer excluded = Add(list, AddArgs({"x", "--at", "2026-12-11 10:00", "--every", "1", "week", "--except", "fri"}));
+    const TAnswer excluded =
+        Add(list, AddArgs({"x", "--at", "2026-12-11 10:00", "--every", "1", "week", "--except", "fri"}));
     EXPECT_EQ(excluded.ExitCode, ExitUsage);
     EXPECT_TRUE(excluded.Err.contains("Friday"));
     EXPECT_EQ(list.Count(), before);

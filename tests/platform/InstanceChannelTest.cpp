@@ -42,8 +42,9 @@ struct Channel : ::testing::Test {
     std::future<InstanceClient::TResult> SendAsync(const TInstanceRequest &request, int answerMs = 5000)
     {
         const QString server = channel.ServerName();
-        return std::async(std::launch::async,
-                          [server, request, answerMs] { return InstanceClient::Send(server, request, 2000, answerMs); });
+        return std::async(std::launch::async, [server, request, answerMs] {
+            return InstanceClient::Send(server, request, 2000, answerMs);
+        });
     }
     const QString name = UniqueName("srv");
     TInstanceChannel channel;
@@ -93,7 +94,8 @@ TEST_F(Channel, NoCopyGivesUpAndACopyThatNeverAnswersTimesOut)
     EXPECT_FALSE(none.Reason.isEmpty());
 
     QPointer<TInstanceReply> held;
-    QObject::connect(&channel, &TInstanceChannel::CommandRequested, &channel, [&](TInstanceReply *reply) { held = reply; });
+    QObject::connect(&channel, &TInstanceChannel::CommandRequested, &channel,
+                     [&](TInstanceReply *reply) { held = reply; });
     auto pending = SendAsync({{"list"}, "/"}, 300);
     const InstanceClient::TResult silent = Serve(pending);
     EXPECT_EQ(silent.Outcome, InstanceClient::TOutcome::NoAnswer);
@@ -104,8 +106,8 @@ TEST_F(Channel, NoCopyGivesUpAndACopyThatNeverAnswersTimesOut)
 TEST_F(Channel, GarbageAndOversizedFramesAreDroppedAndTheNextCallerIsServed)
 {
     QSignalSpy commands(&channel, &TInstanceChannel::CommandRequested);
-    for (const QByteArray &junk : {QByteArray("cmd 99999999999\n"), QByteArray("hello\n"),
-                                   QByteArray("cmd 3\nabc"), QByteArray(100000, 'x')}) {
+    for (const QByteArray &junk :
+         {QByteArray("cmd 99999999999\n"), QByteArray("hello\n"), QByteArray("cmd 3\nabc"), QByteArray(100000, 'x')}) {
         QLocalSocket socket;
         socket.connectToServer(name);
         ASSERT_TRUE(socket.waitForConnected(1000));
@@ -115,8 +117,9 @@ TEST_F(Channel, GarbageAndOversizedFramesAreDroppedAndTheNextCallerIsServed)
     }
     EXPECT_TRUE(commands.isEmpty());
 
-    QObject::connect(&channel, &TInstanceChannel::CommandRequested, &channel,
-            [](TInstanceReply *reply) { reply->Answer({0, "ok\n", {}}); });
+    QObject::connect(&channel, &TInstanceChannel::CommandRequested, &channel, [](TInstanceReply *reply) {
+        reply->Answer({0, "ok\n", {}});
+    });
     auto pending = SendAsync({{"list", "--json"}, "/"});
     EXPECT_EQ(Serve(pending).Answer.Out, "ok\n");
 }

@@ -70,8 +70,9 @@ struct PortalBus : ::testing::Test {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("DBUS_SESSION_BUS_ADDRESS", address);
         fake.setProcessEnvironment(env);
-        fake.start("/usr/bin/python3", QStringList{"-B", BRIVANE_SOURCE_DIR "/tests/e2e/helper/fake_portal.py",
-                                                   dir.filePath("record.txt")} + options);
+        fake.start("/usr/bin/python3",
+                   QStringList{"-B", BRIVANE_SOURCE_DIR "/tests/e2e/helper/fake_portal.py", dir.filePath("record.txt")}
+                       + options);
         ASSERT_TRUE(fake.waitForStarted(5000));
         ASSERT_TRUE(WaitFor([&] { return fake.canReadLine() || fake.state() == QProcess::NotRunning; }, 10000));
         ASSERT_EQ(fake.readLine().trimmed(), "ready") << fake.readAllStandardError().toStdString();
@@ -85,8 +86,8 @@ struct PortalBus : ::testing::Test {
     }
     void Activate(const QString &id)
     {
-        QDBusMessage m = QDBusMessage::createMethodCall("org.freedesktop.portal.Desktop", "/org/freedesktop/portal/desktop",
-                                                        "org.example.FakePortal", "Activate");
+        QDBusMessage m = QDBusMessage::createMethodCall(
+            "org.freedesktop.portal.Desktop", "/org/freedesktop/portal/desktop", "org.example.FakePortal", "Activate");
         m << id;
         const QDBusMessage reply = Bus().call(m, QDBus::BlockWithGui, 5000);
         ASSERT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
@@ -118,8 +119,8 @@ TEST_F(PortalBus, BothKeysAreBoundInOneRequestAndActivationsOpenTheirWindows)
         ASSERT_GE(afterBind.size(), 4);
         EXPECT_TRUE(afterBind[0].startsWith("session /org/freedesktop/portal/desktop/session/"));
         sessionPath = afterBind[0].mid(8);
-        EXPECT_EQ(afterBind.mid(1), QStringList({"bind add-reminder CTRL+SHIFT+A", "bind open-reminders CTRL+SHIFT+T",
-                                                 "bound 2"}));
+        EXPECT_EQ(afterBind.mid(1),
+                  QStringList({"bind add-reminder CTRL+SHIFT+A", "bind open-reminders CTRL+SHIFT+T", "bound 2"}));
         const auto triggers = bound.at(0).at(0).value<QMap<QString, QString>>();
         EXPECT_EQ(triggers.value("open-reminders"), "Press CTRL+SHIFT+T");
 
@@ -190,12 +191,9 @@ TEST(SessionType, WaylandGetsXWaylandUnlessTheUserChoseAPlatform)
         const char *Platform;
         const char *Expected; // QT_QPA_PLATFORM afterwards, nullptr: unset
         bool Logged;
-    } cases[] = {{nullptr, nullptr, nullptr, false},
-                 {"x11", nullptr, nullptr, false},
-                 {"wayland", nullptr, "xcb", true},
-                 {"Wayland", nullptr, "xcb", true},
-                 {"wayland", "wayland", "wayland", true},
-                 {"x11", "offscreen", "offscreen", false}};
+    } cases[] = {{nullptr, nullptr, nullptr, false},      {"x11", nullptr, nullptr, false},
+                 {"wayland", nullptr, "xcb", true},       {"Wayland", nullptr, "xcb", true},
+                 {"wayland", "wayland", "wayland", true}, {"x11", "offscreen", "offscreen", false}};
     for (const auto &c : cases) {
         c.Session ? qputenv("XDG_SESSION_TYPE", c.Session) : qunsetenv("XDG_SESSION_TYPE");
         c.Platform ? qputenv("QT_QPA_PLATFORM", c.Platform) : qunsetenv("QT_QPA_PLATFORM");

@@ -24,7 +24,7 @@ CONFIG = """<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configurat
 """
 
 
-def start_private_bus(s, name, record_name, helper, variable, what):
+def start_private_bus(s, name, record_name, helper, variable, what, options=()):
     """A dbus-daemon of the session's own in a folder named name, and the fake
     service helper on it, started with variable naming the bus; returns
     (bus address, bus process, service process, the helper's record file)."""
@@ -43,7 +43,7 @@ def start_private_bus(s, name, record_name, helper, variable, what):
         check(bus.running(), "the private bus ended at once: %s" % bus.output())
         check(time.monotonic() < deadline, "the private bus made no socket")
         time.sleep(0.02)
-    service = s.start(what.replace(" ", "-"), exe="/usr/bin/python3", args=["-B", helper, record_path],
+    service = s.start(what.replace(" ", "-"), exe="/usr/bin/python3", args=["-B", helper, record_path] + list(options),
                       env={variable: address})
     while "ready" not in service.output():
         check(service.running(), "the %s ended: %s" % (what, service.output()))

@@ -32,9 +32,10 @@ ICON_SIZES = (16, 22, 24, 32, 48, 64, 128, 256)
 DESKTOP = "usr/share/applications/brivane.desktop"
 METAINFO = "usr/share/metainfo/org.example.brivane.metainfo.xml"
 MAN = "usr/share/man/man1/brivane.1.gz"
+COMPLETION = "usr/share/bash-completion/completions/brivane"
 # Everything the package carries lies below one of these.
 ALLOWED = ("usr/bin/", "usr/share/brivane/", "usr/share/applications/", "usr/share/metainfo/",
-           "usr/share/man/man1/", "usr/share/icons/hicolor/")
+           "usr/share/man/man1/", "usr/share/icons/hicolor/", COMPLETION)
 # Libraries dpkg-shlibdeps must find (the X11 platform plugin ships in libqt6gui6),
 # and what the package adds by hand.
 SHLIB_DEPENDS = ("libc6", "libstdc++6", "libqt6core6", "libqt6gui6", "libqt6widgets6", "libcanberra0", "libcurl4")
@@ -99,7 +100,7 @@ def check_file_list(deb):
         entries[path.rstrip("/")] = (parts[0], parts[1], parts[5])
     wanted = {"usr/bin/Brivane", "usr/bin/brivane", "usr/share/brivane/grresrep.rcc",
               "usr/share/brivane/Sounds/reminder.wav", "usr/share/brivane/Help/help_index.html",
-              DESKTOP, METAINFO, MAN, "usr/share/icons/hicolor/scalable/apps/brivane.svg"}
+              DESKTOP, METAINFO, MAN, COMPLETION, "usr/share/icons/hicolor/scalable/apps/brivane.svg"}
     wanted |= {"usr/share/icons/hicolor/%dx%d/apps/brivane.png" % (n, n) for n in ICON_SIZES}
     missing = sorted(wanted - set(entries))
     check(not missing, "the package lacks %s" % missing)

@@ -8,7 +8,7 @@
 #include "app/hiddenfrm.h"
 #include "core/Clock.h"
 #include "core/EndRequest.h"
-#include "core/MessageBox.h"
+#include "platform/LegacyMessageBox.h"
 #include "core/vornIniFile.h"
 #include "core/vornLogFile.h"
 #include "extras/GlobalFullMoons.h"

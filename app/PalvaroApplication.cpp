@@ -3,7 +3,7 @@
 #include "BuildConfig.h"
 #include "app/InitApp.h"
 #include "core/DateTime.h"
-#include "core/MessageBox.h"
+#include "platform/LegacyMessageBox.h"
 #include "core/vornIniFile.h"
 #include "core/vornLogFile.h"
 #include "platform/Desktop.h"

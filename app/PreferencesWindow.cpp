@@ -58,10 +58,10 @@ TPreferencesServices Services(TAppContext &c, Thddnorm &tray)
     s.RunOnStartupExists = [&app] { return RunOnStartupExists(app.ProgramName); };
     s.SetRunOnStartup = [&app](bool on) { return SetRunOnStartup(app.ProgramName, app.ExeName(), on); };
     s.OpenHelpPage = [&app](const QString &key) { app.OpenHelpPage(key); };
-    s.ComposeEmail = [](const QString &address, const QString &subject, const QString &body) {
-        SendContactEmail(address, subject, body);
+    s.ComposeEmail = [&c](const QString &address, const QString &subject, const QString &body) {
+        SendContactEmail(*c.Shell, c.Boxes.get(), address, subject, body);
     };
-    s.OpenAddress = [](const QString &address) { OpenWithShell(address); };
+    s.OpenAddress = [&c](const QString &address) { OpenWithShell(*c.Shell, address); };
     s.SendTestEmail = [&c](const TTestEmailSettings &t, QWidget *owner,
                            std::function<void(const TTestEmailResult &)> done) {
         // The exchange may wait up to a minute per reply: it runs on a thread of

@@ -1,7 +1,7 @@
 #include "core/vornFile.h"
 
 #include "core/Codepage.h"
-#include "core/MessageBox.h"
+#include "core/LineBreaks.h"
 
 #include <QCryptographicHash>
 #include <QDateTime>
@@ -108,9 +108,7 @@ bool TvornTextFile::LoadLines()
     const QByteArray all = f.readAll();
     if (f.error() != QFileDevice::NoError)
         return false;
-    QByteArray text = all;
-    text.replace("\r\n", "\n");
-    text.replace('\r', '\n');
+    const QByteArray text = ToLineFeeds(all);
     // Line by line: lines older versions wrote are in their single-byte code page.
     QStringList lines;
     for (const QByteArray &line : text.split('\n'))
@@ -166,12 +164,19 @@ bool TvornTextFile::AppendLine(const QString &text)
     return SaveLines();
 }
 
-void TvornTextFile::ClearLines()
+bool TvornTextFile::ClearLines()
 {
     Lines.clear();
-    if (!SaveLines()) {
-        ShowMessage(QStringLiteral("Unable to clear textfiles lines ."));
-    }
+    return SaveLines();
+}
+
+QString SafeFileName(const QString &text)
+{
+    QString out = text;
+    for (const QChar c : {QLatin1Char(' '), QLatin1Char(':'), QLatin1Char('\\'), QLatin1Char('/'), QLatin1Char('*'),
+                          QLatin1Char('?'), QLatin1Char('>'), QLatin1Char('<')})
+        out.replace(c, QLatin1Char('_'));
+    return out;
 }
 
 QString WithSlash(const QString &folder)

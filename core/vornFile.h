@@ -63,7 +63,8 @@ public:
     bool SaveLines();
     int AddLine(const QString &text);
     bool AppendLine(const QString &text);
-    void ClearLines();
+    // Empties the lines and the file; false when the file could not be written.
+    bool ClearLines();
 
     QStringList Lines;
 
@@ -71,6 +72,8 @@ private:
     qint64 FSavedSize = -1; // size of the file as last written by us
 };
 
+// The text with blank : \ / * ? > < each replaced by "_".
+QString SafeFileName(const QString &text);
 // The folder text with exactly one trailing "/" added when missing.
 QString WithSlash(const QString &folder);
 bool FolderExists(const QString &path);

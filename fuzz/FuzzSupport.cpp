@@ -1,7 +1,7 @@
 #include "fuzz/FuzzSupport.h"
 
 #include "core/DateTime.h"
-#include "core/MessageBox.h"
+#include "platform/LegacyMessageBox.h"
 #include "tests/fakes/FakeClock.h"
 #include "tests/fakes/FakeShell.h"
 #include "tests/support/SandboxHome.h"

@@ -1,7 +1,7 @@
 #include "scheduler/ActionFrm.h"
 
 #include "core/Clock.h"
-#include "core/MessageBox.h"
+#include "platform/LegacyMessageBox.h"
 #include "model/Recurrence.h"
 #include "platform/SoundPlayer.h"
 #include "storage/GlobalPreferences.h"

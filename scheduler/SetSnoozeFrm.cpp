@@ -1,7 +1,7 @@
 #include "scheduler/SetSnoozeFrm.h"
 
 #include "core/Clock.h"
-#include "core/MessageBox.h"
+#include "platform/LegacyMessageBox.h"
 #include "scheduler/NoteActions.h"
 #include "scheduler/TaskScheduler.h"
 #include "storage/GlobalPreferences.h"

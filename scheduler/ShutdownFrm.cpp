@@ -1,7 +1,7 @@
 #include "scheduler/ShutdownFrm.h"
 
 #include "core/Clock.h"
-#include "core/MessageBox.h"
+#include "platform/LegacyMessageBox.h"
 #include "core/vornLogFile.h"
 #include "platform/Desktop.h"
 

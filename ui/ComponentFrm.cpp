@@ -1,7 +1,7 @@
 #include "ui/ComponentFrm.h"
 
 #include "core/Clock.h"
-#include "core/MessageBox.h"
+#include "platform/LegacyMessageBox.h"
 #include "model/Recurrence.h"
 #include "model/TaskData.h"
 

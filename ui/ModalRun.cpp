@@ -1,6 +1,6 @@
 #include "ui/ModalRun.h"
 
-#include "core/MessageBox.h"
+#include "platform/LegacyMessageBox.h"
 
 #include <QDialog>
 #include <memory>

@@ -1,7 +1,7 @@
 #include "ui/RunProgramFrm.h"
 
-#include "core/MessageBox.h"
-#include "core/TextLimit.h"
+#include "platform/LegacyMessageBox.h"
+#include "platform/TextInputLimit.h"
 #include "extras/FormPlacement.h"
 #include "ui/ModalRun.h"
 

@@ -1,6 +1,6 @@
 #include "ui/SendemailFrm.h"
 
-#include "core/TextLimit.h"
+#include "platform/TextInputLimit.h"
 #include "extras/FormPlacement.h"
 #include "ui/ModalRun.h"
 

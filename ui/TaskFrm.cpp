@@ -1,8 +1,8 @@
 #include "ui/TaskFrm.h"
 
 #include "core/Clock.h"
-#include "core/MessageBox.h"
-#include "core/TextLimit.h"
+#include "platform/LegacyMessageBox.h"
+#include "platform/TextInputLimit.h"
 #include "core/vornFile.h"
 #include "core/vornIniFile.h"
 #include "core/vornLogFile.h"

@@ -1,7 +1,7 @@
 #include "ui/TaskListFrm.h"
 
 #include "core/Clock.h"
-#include "core/MessageBox.h"
+#include "platform/LegacyMessageBox.h"
 #include "core/vornIniFile.h"
 #include "core/vornLogFile.h"
 #include "extras/FormPlacement.h"

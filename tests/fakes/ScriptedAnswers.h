@@ -3,6 +3,7 @@
 // a chosen result (or one decided per text), and drives dialogs through a
 // script. A dialog without a script is shown as the program would show it.
 
+#include "core/LineBreaks.h"
 #include "platform/DesktopMessageBoxes.h"
 
 #include <QDialog>
@@ -59,8 +60,7 @@ public:
 private:
     TMsgResult Record(const QString &text, TMsgIcon icon, TMsgButtons buttons, const QString &title)
     {
-        QString shown = text;
-        shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+        const QString shown = ToLineFeeds(text);
         Texts << shown;
         Titles << title;
         Icons << icon;

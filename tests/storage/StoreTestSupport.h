@@ -3,7 +3,7 @@
 // folder is a temporary folder, hand-built store files, file times, and a way
 // to make a folder really read-only even when the tests run as root.
 
-#include "core/MessageBox.h"
+#include "platform/LegacyMessageBox.h"
 #include "core/vornIniFile.h"
 #include "core/vornLogFile.h"
 #include "model/TaskData.h"

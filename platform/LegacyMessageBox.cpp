@@ -13,6 +13,12 @@ TDesktopMessageBoxes &Desktop()
     static TDesktopMessageBoxes boxes;
     return boxes;
 }
+} // namespace
+
+void SetMessageBoxHandler(TMessageBoxHandler handler)
+{
+    g_handler = std::move(handler);
+}
 
 TMsgResult ShowMessageBox(const QString &text, TMsgIcon icon, TMsgButtons buttons, const QString &title)
 {

@@ -10,6 +10,7 @@
 #include "scheduler/SharedPaletteWidgets.h"
 #include "scheduler/TaskScheduler.h"
 #include "storage/GlobalPreferences.h"
+#include "platform/TextLookGui.h"
 
 #include <QFrame>
 #include <QGuiApplication>
@@ -211,7 +212,7 @@ void TPopupNoteForm::ApplyLook()
 {
     const bool editable = Context.Preferences && Context.Preferences->EditableNotes();
     lblNotes->setReadOnly(!editable);
-    QFont memoFont = Context.Preferences ? Context.Preferences->TextFont() : font();
+    QFont memoFont = Context.Preferences ? TextFont(Context.Preferences->TextLook()) : font();
     lblNotes->setFont(memoFont);
     // Navy whatever colour the preferences give the shared font.
     QPalette pal = lblNotes->palette();
@@ -219,7 +220,7 @@ void TPopupNoteForm::ApplyLook()
     pal.setColor(QPalette::Text, kNavy);
     lblNotes->setPalette(pal);
 
-    QFont titleFont = Context.Preferences ? Context.Preferences->TextFont() : font();
+    QFont titleFont = Context.Preferences ? TextFont(Context.Preferences->TextLook()) : font();
     titleFont.setPointSize(8);
     titleFont.setBold(true);
     lblTitle->setFont(titleFont);

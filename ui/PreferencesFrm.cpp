@@ -12,6 +12,7 @@
 #include "platform/ResourceLibrary.h"
 #include "scheduler/ActionContext.h"
 #include "storage/GlobalPreferences.h"
+#include "platform/TextLookGui.h"
 #include "ui/ToolTipTime.h"
 
 #include <QButtonGroup>
@@ -590,12 +591,12 @@ void TPreferencesForm::UpdateTimeBaseCaption()
 void TPreferencesForm::UpdateFontSample()
 {
     // The font as in force: before any choice it is the desktop's own.
-    const QFont font = Prefs().TextFont();
+    const QFont font = TextFont(Prefs().TextLook());
     const int size = font.pointSize() > 0 ? font.pointSize() : Prefs().FontSize();
     lblFontSample->setText(QStringLiteral("%1. %2").arg(size).arg(font.family()));
     lblFontSample->setFont(font);
     QPalette palette = lblFontSample->palette();
-    palette.setColor(QPalette::WindowText, Prefs().TextColor());
+    palette.setColor(QPalette::WindowText, ColorToQColor(Prefs().FontColor()));
     lblFontSample->setPalette(palette);
 }
 
@@ -617,7 +618,7 @@ void TPreferencesForm::ToolbarBoxClicked(QCheckBox *clicked)
 
 void TPreferencesForm::FontClick()
 {
-    QFont font = Prefs().TextFont();
+    QFont font = TextFont(Prefs().TextLook());
     if (S.ChooseFont) {
         if (S.ChooseFont(font, this))
             FontChosen(font);

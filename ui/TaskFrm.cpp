@@ -3,6 +3,7 @@
 #include "core/Clock.h"
 #include "platform/LegacyMessageBox.h"
 #include "platform/TextInputLimit.h"
+#include "platform/TextLookGui.h"
 #include "core/vornFile.h"
 #include "core/vornIniFile.h"
 #include "core/vornLogFile.h"
@@ -115,8 +116,8 @@ TTaskForm::TTaskForm(TTaskFormServices services, TWizardMode mode, QWidget *owne
     FPlacement->Restore(*this);
 
     const TPreferences &p = Prefs();
-    edtTaskTitle->setFont(p.TextFont());
-    memTaskNotes->setFont(p.TextFont());
+    edtTaskTitle->setFont(TextFont(p.TextLook()));
+    memTaskNotes->setFont(TextFont(p.TextLook()));
     Panels->SetTimeBase24(p.TimeBase24hour());
     const TCalendarNames &names = CalendarNames();
     Panels->SetNames(names.Weekdays.mid(1), names.Months.mid(1), names.ShortWeekdays.mid(1));
@@ -565,7 +566,7 @@ void TTaskForm::chkSendemailClick()
     }
     // Ticked without addresses: it stays ticked only when the dialog gives some.
     chkSendemail->setChecked(false);
-    TSendemailForm::Edit(block, S.Ini, Prefs().TextFont(), this, [this](bool accepted, const TEmailBlock &edited) {
+    TSendemailForm::Edit(block, S.Ini, TextFont(Prefs().TextLook()), this, [this](bool accepted, const TEmailBlock &edited) {
         if (accepted)
             TaskCopy.SetEmailBlock(edited);
         const bool usable = accepted && TSendemailForm::Test(edited);
@@ -578,7 +579,7 @@ void TTaskForm::chkSendemailClick()
 void TTaskForm::btnMailReceipientsClick()
 {
     chkSendemail->setFocus();
-    TSendemailForm::Edit(TaskCopy.EmailBlock(), S.Ini, Prefs().TextFont(), this,
+    TSendemailForm::Edit(TaskCopy.EmailBlock(), S.Ini, TextFont(Prefs().TextLook()), this,
                          [this](bool accepted, const TEmailBlock &edited) {
                              if (accepted) {
                                  TaskCopy.SetEmailBlock(edited);

@@ -11,7 +11,7 @@
 #include <functional>
 #include <memory>
 
-class TScriptedAnswers final : public IMessageBoxes {
+class TScriptedAnswers : public IMessageBoxes {
 public:
     using IMessageBoxes::Notice;
     using IMessageBoxes::Show;
@@ -24,6 +24,7 @@ public:
     QStringList Texts;
     QStringList Titles;
     QList<TMsgIcon> Icons;
+    QList<TMsgButtons> Buttons;
     // The answer for a box with these buttons; Decide, when set, answers by text.
     std::function<TMsgResult(TMsgButtons)> Answer;
     std::function<TMsgResult(const QString &text)> Decide;
@@ -64,6 +65,7 @@ private:
         Texts << shown;
         Titles << title;
         Icons << icon;
+        Buttons << buttons;
         return Decide ? Decide(shown) : Answer ? Answer(buttons) : CautiousAnswer(buttons);
     }
 

@@ -5,6 +5,7 @@
 #include "scheduler/SetSnoozeFrm.h"
 #include "storage/GlobalPreferences.h"
 #include "tests/fakes/FakeSoundPlayer.h"
+#include "tests/fakes/FakeTrash.h"
 #include "tests/support/CapturedLog.h"
 #include "tests/support/PaletteKeyRecorder.h"
 #include "tests/support/Records.h"
@@ -66,10 +67,6 @@ struct NoteFixture : ::testing::Test {
         context.Preferences = &prefs;
         prefs.SetTimeBase24hour(true);
         Sound::SetPlayer(&player);
-        list.MoveToTrash = [this](const QString &path) {
-            trashed << path;
-            return true;
-        };
     }
     void TearDown() override
     {
@@ -85,11 +82,11 @@ struct NoteFixture : ::testing::Test {
         return note;
     }
 
-    TTaskList list;
+    TFakeTrash trash;
+    TTaskList list{&trash};
     TPreferences prefs{QStringLiteral("Brivane"), QStringLiteral("Brivane")};
     TActionContext context;
     FakeSoundPlayer player;
-    QStringList trashed;
 };
 
 } // namespace
@@ -540,7 +537,7 @@ TEST_F(NoteFixture, DeleteWaitsForTheReminderOtherActionWindows)
     EXPECT_EQ(boxes.Texts, QStringList{"Cannot delete Reminder. Other actions are still running."});
     EXPECT_TRUE(note->isVisible());
     EXPECT_EQ(list.Count(), 1);
-    EXPECT_TRUE(trashed.isEmpty());
+    EXPECT_TRUE(trash.Paths.isEmpty());
 
     rec.ActionCount = 1;
     int refreshes = 0;
@@ -548,7 +545,7 @@ TEST_F(NoteFixture, DeleteWaitsForTheReminderOtherActionWindows)
     context.Windows.TaskList = true;
     note->lblDeleteClick();
     EXPECT_EQ(list.Count(), 0);
-    EXPECT_EQ(trashed.size(), 1);
+    EXPECT_EQ(trash.Paths.size(), 1);
     EXPECT_FALSE(note->isVisible());
     EXPECT_EQ(note->TaskData()->ActionCount, 0);
     EXPECT_EQ(refreshes, 2); // the close steps and the delete

@@ -190,7 +190,7 @@ bool FolderExists(const QString &path)
     return fi.exists() && fi.isDir();
 }
 
-bool CopyFileTo(const QString &source, const QString &destination, std::vector<qint64> *blockSizes)
+bool CopyFileTo(const QString &source, const QString &destination)
 {
     QString dest = QFileInfo(destination).absoluteFilePath();
     if (FolderExists(dest)) {
@@ -206,8 +206,6 @@ bool CopyFileTo(const QString &source, const QString &destination, std::vector<q
     QByteArray buffer(kBlock, Qt::Uninitialized);
     for (;;) {
         const qint64 got = in.read(buffer.data(), kBlock);
-        if (blockSizes)
-            blockSizes->push_back(got < 0 ? 0 : got);
         if (got > 0 && out.write(buffer.constData(), got) != got)
             throw EvornError(QStringLiteral("Cannot write file %1").arg(dest));
         if (got < kBlock)

@@ -255,25 +255,3 @@ TEST(Backup, MissingBackupFolderIsCreatedOneLevelOnly)
     EXPECT_TRUE(env.Logged("Error: unable to create database backup directory: " + env.StoreFolder() + "a/b/"));
     EXPECT_FALSE(QFileInfo::exists(env.StoreFolder() + "a"));
 }
-
-TEST(Backup, BackupReminderIsAServiceRecordDueInOneHour)
-{
-    StoreEnv env;
-    PinnedClock clock(kToday);
-    const TTaskData t = env.MakeStore().BuildBackupReminder();
-
-    TTaskData expected; // every field not named is zero
-    expected.Taskkind = tkService;
-    expected.RepeatTask = true;
-    expected.RepeatRule = srHours;
-    expected.RepeatNFactor = 1;
-    expected.Scheduled = kToday + 1.0 / 24;
-    expected.EventDateTime = expected.Scheduled;
-    expected.Created = kToday;
-    expected.Title.Len = 1;
-    expected.Title.Data[0] = char(0xCD);
-    expected.Enabled = true;
-    expected.Tag = -8;
-    EXPECT_EQ(RecordBytes(t), RecordBytes(expected));
-    EXPECT_TRUE(env.Logged("Info: Backup task created. First run schedule: " + DateTimeToStr(kToday + 1.0 / 24)));
-}

@@ -537,19 +537,6 @@ TEST(PreferencesFile, WaitTimeOf200IsWrittenAsSixteenBits)
     EXPECT_EQ(TypeAfter(prefs.ToFileBytes(), "FontName"), 12);
 }
 
-TEST(PreferencesValues, CapacitiesCutSetters)
-{
-    TPreferences prefs(QStringLiteral("Brivane"));
-    prefs.SetHost(QString(60, QLatin1Char('x')));
-    prefs.SetEmailSignature(QString(300, QLatin1Char('s')));
-    prefs.SetTaskStoreFolder(QString(260, QLatin1Char('d')));
-    prefs.SetFontName(QString(400, QLatin1Char('n')));
-    EXPECT_EQ(prefs.Host().size(), 50);
-    EXPECT_EQ(prefs.EmailSignature().size(), 250);
-    EXPECT_EQ(prefs.TaskStoreFolder().size(), 250);
-    EXPECT_EQ(prefs.FontName().size(), 400);
-}
-
 TEST(PreferencesValues, DefaultsFollowProgramAndProduct)
 {
     TPreferences prefs(QStringLiteral("Corvisk"), QStringLiteral("CorviskPro"));

@@ -49,6 +49,9 @@ TEST(Store, ElementsLoadAlikeWhateverTheirVersionBytesAndGetABackupReminder)
     EXPECT_EQ(backup.Tag, TAG_BACKUP);
     EXPECT_EQ(backup.Taskkind, tkService);
     EXPECT_TRUE(SameDateTime(backup.Scheduled, kNow + kHour));
+    EXPECT_TRUE(backup.RepeatTask && backup.Enabled);
+    EXPECT_EQ(backup.RepeatRule, srHours);
+    EXPECT_EQ(backup.RepeatNFactor, 1);
 
     EXPECT_TRUE(env.Logged("Info: Shipped DB version: 10"));
     EXPECT_TRUE(env.Logged("Info: Record size: 1888"));

@@ -1,6 +1,11 @@
-# Runs with -DPROGRAM=<domain_console> -DWORK=<empty folder> -DREADELF=<readelf>.
-# The program must need Qt Core and neither Qt Gui nor Qt Widgets, and must
-# open, extend and reopen a store.
+# Runs with -DPROGRAM=<domain_console> -DWORK=<empty folder> -DREADELF=<readelf>
+# -DLINKS=<the targets the domain links, as configured>. Neither the domain's
+# targets nor the program may need Qt Gui or Qt Widgets; the program must
+# need Qt Core and open, extend and reopen a store.
+file(READ ${LINKS} links)
+if(links MATCHES "Qt6::(Gui|Widgets)")
+  message(FATAL_ERROR "the domain's targets link Qt Gui or Widgets: ${links}")
+endif()
 execute_process(COMMAND ${READELF} -d ${PROGRAM} OUTPUT_VARIABLE dyn RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "readelf failed on ${PROGRAM}")

@@ -327,6 +327,35 @@ TEST(Store, FirstStartCreatesTheBlankStoreWithoutAsking)
     EXPECT_EQ(env.CountStartingWith("Error: "), 0); // a first start is no error
 }
 
+// The store asks and waits: nothing changes on disk until the answer comes,
+// and an answer to no question (a second one) changes nothing either.
+TEST(Store, OpeningStopsAtTheQuestionAndGoesOnOnlyWithItsAnswer)
+{
+    const QByteArray rescue = Element(Alarm("lost")) + Element(Service(TAG_BACKUP, kNow));
+    StoreEnv env;
+    ASSERT_TRUE(WriteAll(env.RescuePath(), rescue));
+    TPalvaroStorage &store = env.MakeStore();
+
+    const TStoreOpening asked = store.OpenStore();
+    ASSERT_EQ(asked.State, TStoreOpening::TState::Question);
+    EXPECT_EQ(asked.Question.Buttons, TMsgButtons::OkIgnore);
+    EXPECT_EQ(asked.Question.Title, "Brivane");
+    EXPECT_TRUE(asked.Notices.isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(env.StorePath()));
+    EXPECT_EQ(env.List.Count(), 0);
+
+    const TStoreOpening opened = store.AnswerOpening(TMsgResult::Ok);
+    EXPECT_EQ(opened.State, TStoreOpening::TState::Opened);
+    EXPECT_EQ(ReadAll(env.StorePath()), rescue);
+    ASSERT_EQ(env.List.Count(), 2);
+
+    const TStoreOpening again = store.AnswerOpening(TMsgResult::Ignore);
+    EXPECT_EQ(again.State, TStoreOpening::TState::Left);
+    EXPECT_EQ(ReadAll(env.StorePath()), rescue);
+    EXPECT_EQ(env.List.Count(), 2);
+    EXPECT_FALSE(QFileInfo::exists(env.SecondRescuePath()));
+}
+
 TEST(Store, MissingStoreWithARescueCopyAsksAndRestoresOrStartsBlank)
 {
     const QByteArray rescue = Element(Alarm("lost")) + Element(Alarm("found")) + Element(Service(TAG_BACKUP, kNow));

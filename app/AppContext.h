@@ -6,6 +6,7 @@
 // given the ones they use when they are made.
 
 #include "model/TaskList.h"
+#include "platform/Trash.h"
 #include "scheduler/ActionContext.h"
 #include "storage/StoreAutoSave.h"
 #include "ui/ToolTipTime.h"
@@ -48,7 +49,9 @@ struct TAppContext {
     std::unique_ptr<TvornLogFile> Log;
     std::unique_ptr<TResourceLibrary> Library;
     std::unique_ptr<TPreferences> Preferences;
-    TTaskList TaskList;
+    // Where the reminders deleted from TaskList go.
+    std::unique_ptr<ITrash> Trash = Trash::CreateDesktopTrash();
+    TTaskList TaskList{Trash.get()};
     TTaskList CopyBuffer;
     std::unique_ptr<TPalvaroStorage> Store;
     std::unique_ptr<TStoreAutoSave> AutoSave;

@@ -8,6 +8,7 @@
 #include "app/hiddenfrm.h"
 #include "core/Clock.h"
 #include "core/EndRequest.h"
+#include "platform/LegacyMessageBox.h"
 #include "core/vornIniFile.h"
 #include "core/vornLogFile.h"
 #include "extras/GlobalFullMoons.h"
@@ -71,6 +72,8 @@ void TBrivaneApplication::OpenIniAndLog()
     TAppContext &c = *FContext;
     TPalvaroApplication &app = *c.Environment;
     c.Ini = std::make_unique<TvornIniFile>(app.IniPath());
+    QObject::connect(c.Ini.get(), &TvornIniFile::SaveFailed,
+                     [](const QString &text) { ShowNotice(text, TMsgIcon::Warning); });
     app.Ini = c.Ini.get();
     int level = c.Ini->ReadInteger(QStringLiteral("Debug"), QStringLiteral("Level"), -1);
     if (level == -1) {
@@ -79,6 +82,8 @@ void TBrivaneApplication::OpenIniAndLog()
     }
     const int mode = c.Ini->ReadInteger(QStringLiteral("Debug"), QStringLiteral("Mode"), 0);
     c.Log = std::make_unique<TvornLogFile>(app.LogPath(), level, level == 3 ? 1 : 0, mode == 0 ? 1 : 0);
+    QObject::connect(c.Log.get(), &TvornLogFile::Failed,
+                     [](const QString &text) { ShowNotice(text, TMsgIcon::Warning); });
     SetLog(c.Log.get());
     LogInfo(QStringLiteral("Initialize InitApp"));
     LogStamp(QStringLiteral("*** Launched at %s *** "));
@@ -173,21 +178,31 @@ void TBrivaneApplication::OpenStore()
     setup.ProgramFolder = app.ProgramFolder();
     setup.ConverterName = app.GetFile(QStringLiteral("DB-CONVERTER"));
     setup.ProgramName = app.ProgramName;
-    c.Store = std::make_unique<TPalvaroStorage>(setup, c.TaskList);
+    c.Store = std::make_unique<TPalvaroStorage>(setup, c.TaskList, c.Shell.get());
     c.Store->Log = c.Log.get();
-    c.Store->Halt = [this](const QString &reason) {
-        if (FContext && FContext->Environment)
-            FContext->Environment->HaltApplication(reason);
-    };
     // Where this user's store is, for whoever reads the ini file.
     c.Ini->WriteString(QStringLiteral("users2"), Desktop::UserName(), c.Store->FilePath());
-    c.Store->OpenStore();
+    // The store says what it needs asked; each answer lets it go on.
+    TStoreOpening opening = c.Store->OpenStore();
+    for (;;) {
+        for (const TStoreBox &box : opening.Notices)
+            ShowMessageBox(box.Text, box.Icon, box.Buttons, box.Title);
+        if (opening.State != TStoreOpening::TState::Question)
+            break;
+        const TStoreBox &q = opening.Question;
+        opening = c.Store->AnswerOpening(ShowMessageBox(q.Text, q.Icon, q.Buttons, q.Title));
+    }
+    if (opening.State == TStoreOpening::TState::Halt)
+        app.HaltApplication(opening.HaltReason);
     if (ProgramEndRequested())
         return; // the store is left as the question found it
     c.Store->AutoBackup();
     c.TaskList.SortAtStartup(c.Ini.get());
     // From here on each change reaches the disk within seconds.
     c.AutoSave = std::make_unique<TStoreAutoSave>(*c.Store);
+    QObject::connect(c.AutoSave.get(), &TStoreAutoSave::Failed, [title = c.Store->ProgramNameText()](const QString &text) {
+        ShowNotice(text, TMsgIcon::Warning, title);
+    });
     c.AutoSave->CheckAtStart();
 }
 

@@ -2,6 +2,7 @@
 
 #include "BuildConfig.h"
 #include "core/DateTime.h"
+#include "platform/LegacyMessageBox.h"
 #include "core/vornIniFile.h"
 #include "core/vornLogFile.h"
 #include "platform/Desktop.h"

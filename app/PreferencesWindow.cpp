@@ -118,8 +118,8 @@ void Open(TAppContext &c, Thddnorm &tray)
     QObject::connect(form, &TPreferencesForm::helpRequested, form,
                      [&app](const QString &key) { app.OpenHelpPage(key); });
     QObject::connect(form, &TPreferencesForm::composeEmailRequested, form,
-                     [](const QString &address, const QString &subject, const QString &body) {
-                         SendContactEmail(address, subject, body);
+                     [&c](const QString &address, const QString &subject, const QString &body) {
+                         SendContactEmail(*c.Shell, c.Boxes.get(), address, subject, body);
                      });
     QObject::connect(form, &TPreferencesForm::openAddressRequested, form,
                      [&c](const QString &address) { c.Shell->Open(address, QString(), QString()); });

@@ -5,9 +5,6 @@
 #include <QString>
 #include <functional>
 
-class QLineEdit;
-class QPlainTextEdit;
-
 int Utf8Size(const QString &text);
 // The longest start of text, of whole characters, whose UTF-8 has at most maxBytes.
 QString CutToUtf8(const QString &text, int maxBytes);
@@ -19,11 +16,3 @@ using TFitTest = std::function<bool(const QString &)>;
 // Removes whole characters just before pos (the end of what was typed or
 // pasted) until the text fits, then from the end; pos follows.
 QString TrimToFit(const QString &text, int &pos, const TFitTest &fits);
-
-// What the user types or pastes into the line beyond maxBytes is cut before
-// the first character that does not fit. A text the program puts there is
-// left whole (a validator would cut it too, and with it an unchanged stored
-// text in the old code page whose UTF-8 form is longer, or a full path).
-void LimitTypedBytes(QLineEdit *edit, int maxBytes);
-// The same for a plain-text editor, with its own test of what fits.
-void LimitPlainText(QPlainTextEdit *edit, const TFitTest &fits);

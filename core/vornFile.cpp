@@ -1,7 +1,7 @@
 #include "core/vornFile.h"
 
 #include "core/Codepage.h"
-#include "core/MessageBox.h"
+#include "core/LineBreaks.h"
 
 #include <QCryptographicHash>
 #include <QDateTime>
@@ -108,9 +108,7 @@ bool TvornTextFile::LoadLines()
     const QByteArray all = f.readAll();
     if (f.error() != QFileDevice::NoError)
         return false;
-    QByteArray text = all;
-    text.replace("\r\n", "\n");
-    text.replace('\r', '\n');
+    const QByteArray text = ToLineFeeds(all);
     // Line by line: lines older versions wrote are in their single-byte code page.
     QStringList lines;
     for (const QByteArray &line : text.split('\n'))
@@ -166,12 +164,19 @@ bool TvornTextFile::AppendLine(const QString &text)
     return SaveLines();
 }
 
-void TvornTextFile::ClearLines()
+bool TvornTextFile::ClearLines()
 {
     Lines.clear();
-    if (!SaveLines()) {
-        ShowMessage(QStringLiteral("Unable to clear textfiles lines ."));
-    }
+    return SaveLines();
+}
+
+QString SafeFileName(const QString &text)
+{
+    QString out = text;
+    for (const QChar c : {QLatin1Char(' '), QLatin1Char(':'), QLatin1Char('\\'), QLatin1Char('/'), QLatin1Char('*'),
+                          QLatin1Char('?'), QLatin1Char('>'), QLatin1Char('<')})
+        out.replace(c, QLatin1Char('_'));
+    return out;
 }
 
 QString WithSlash(const QString &folder)
@@ -185,7 +190,7 @@ bool FolderExists(const QString &path)
     return fi.exists() && fi.isDir();
 }
 
-bool CopyFileTo(const QString &source, const QString &destination, std::vector<qint64> *blockSizes)
+bool CopyFileTo(const QString &source, const QString &destination)
 {
     QString dest = QFileInfo(destination).absoluteFilePath();
     if (FolderExists(dest)) {
@@ -201,8 +206,6 @@ bool CopyFileTo(const QString &source, const QString &destination, std::vector<q
     QByteArray buffer(kBlock, Qt::Uninitialized);
     for (;;) {
         const qint64 got = in.read(buffer.data(), kBlock);
-        if (blockSizes)
-            blockSizes->push_back(got < 0 ? 0 : got);
         if (got > 0 && out.write(buffer.constData(), got) != got)
             throw EvornError(QStringLiteral("Cannot write file %1").arg(dest));
         if (got < kBlock)

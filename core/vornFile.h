@@ -9,7 +9,6 @@
 #include <QStringList>
 #include <functional>
 #include <stdexcept>
-#include <vector>
 
 // Errors raised by file helpers; callers named by the design catch them.
 class EvornError : public std::runtime_error {
@@ -63,7 +62,8 @@ public:
     bool SaveLines();
     int AddLine(const QString &text);
     bool AppendLine(const QString &text);
-    void ClearLines();
+    // Empties the lines and the file; false when the file could not be written.
+    bool ClearLines();
 
     QStringList Lines;
 
@@ -71,13 +71,14 @@ private:
     qint64 FSavedSize = -1; // size of the file as last written by us
 };
 
+// The text with blank : \ / * ? > < each replaced by "_".
+QString SafeFileName(const QString &text);
 // The folder text with exactly one trailing "/" added when missing.
 QString WithSlash(const QString &folder);
 bool FolderExists(const QString &path);
 // Copies in 8192-byte blocks. False when the source cannot be opened; raises
 // EvornError("Cannot create file %s") when the destination cannot be created.
-// blockSizes, when given, receives the size of every read (tests).
-bool CopyFileTo(const QString &source, const QString &destination, std::vector<qint64> *blockSizes = nullptr);
+bool CopyFileTo(const QString &source, const QString &destination);
 // The stages of a checked write, in order. Each one can fail on a full disk:
 // write (a block went out), flush (the last bytes held back went out), sync
 // (the kernel put the data on the disk), close (the file system took the

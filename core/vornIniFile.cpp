@@ -1,7 +1,6 @@
 #include "core/vornIniFile.h"
 
 #include "core/Codepage.h"
-#include "core/MessageBox.h"
 #include "core/vornLogFile.h"
 
 #include <QFile>
@@ -258,7 +257,7 @@ bool TvornIniFile::WriteContent(const Content &content)
     LastError = reason.isEmpty() ? QStringLiteral("unknown error") : reason;
     LogError(QStringLiteral("Cannot write %1: %2").arg(Path(), LastError));
     if (!std::exchange(FFailureTold, true))
-        ShowNotice(QStringLiteral("Settings cannot be saved to %1:\r%2").arg(Path(), LastError), TMsgIcon::Warning);
+        emit SaveFailed(QStringLiteral("Settings cannot be saved to %1:\r%2").arg(Path(), LastError));
     return false;
 }
 

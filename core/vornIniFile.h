@@ -9,7 +9,10 @@
 
 #include "core/vornFile.h"
 
-class TvornIniFile : public TvornTextFile {
+#include <QObject>
+
+class TvornIniFile : public QObject, public TvornTextFile {
+    Q_OBJECT
 public:
     explicit TvornIniFile(const QString &path);
 
@@ -30,6 +33,11 @@ public:
     QString LastError;
 
     struct Content;
+
+signals:
+    // The first write that failed, as the user is told it ("Settings cannot
+    // be saved to ..."); later failures are only logged.
+    void SaveFailed(const QString &text);
 
 private:
     Content ReadContent() const;

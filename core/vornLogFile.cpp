@@ -1,7 +1,6 @@
 #include "core/vornLogFile.h"
 
 #include "core/Clock.h"
-#include "core/MessageBox.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -108,9 +107,9 @@ void TvornLogFile::ReportFailure(const QString &text)
     if (!FailureText.isEmpty())
         return;
     FailureText = text;
-    if (QCoreApplication *app = QCoreApplication::instance())
+    if (QCoreApplication::instance())
         QMetaObject::invokeMethod(
-            app, [text] { ShowNotice(text, TMsgIcon::Warning); }, Qt::QueuedConnection);
+            this, [this, text] { emit Failed(text); }, Qt::QueuedConnection);
 }
 
 void TvornLogFile::WriteLine(const QString &text)

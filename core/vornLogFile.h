@@ -4,9 +4,11 @@
 
 #include "core/vornFile.h"
 
+#include <QObject>
 #include <cstdint>
 
-class TvornLogFile : public TvornTextFile {
+class TvornLogFile : public QObject, public TvornTextFile {
+    Q_OBJECT
 public:
     TvornLogFile(const QString &path, int level, uint8_t createWhenMissing, uint8_t freshStart);
 
@@ -33,11 +35,15 @@ public:
     // the user is told it; empty while all went well.
     QString FailureText;
 
+signals:
+    // The first failure, as the user is told it. Sent from the event loop,
+    // never from inside the write: whoever shows it may log again, and the
+    // one who made the log can connect before a failure while making it.
+    void Failed(const QString &text);
+
 private:
     bool AppendToFile(const QString &text, QString &reason);
-    // Never shows a box itself: a box waits in an event loop that logs again,
-    // and every failing line would open another. The user hears of the first
-    // failure once, from the event loop, without waiting for an answer.
+    // Keeps the first failure and sends Failed for it once.
     void ReportFailure(const QString &text);
     bool FWriting = false;
 };

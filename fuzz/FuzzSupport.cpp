@@ -1,7 +1,6 @@
 #include "fuzz/FuzzSupport.h"
 
 #include "core/DateTime.h"
-#include "core/MessageBox.h"
 #include "tests/fakes/FakeClock.h"
 #include "tests/fakes/FakeShell.h"
 #include "tests/support/SandboxHome.h"
@@ -20,7 +19,6 @@ namespace FuzzSupport {
 namespace {
 
 QString g_root;
-QStringList g_boxes;
 Shell::FakeShell g_shell;
 
 } // namespace
@@ -54,11 +52,6 @@ void Prepare(TApp app)
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom));
     Clock::Pin(EncodeDateTime(2024, 6, 15, 12, 30, 0, 0));
     g_shell.Result = Shell::kFileNotFound;
-    Shell::SetInstance(&g_shell);
-    SetMessageBoxHandler([](const QString &text, TMsgIcon, TMsgButtons buttons, const QString &) {
-        g_boxes << text;
-        return CautiousAnswer(buttons);
-    });
 }
 
 const QString &Root()
@@ -66,11 +59,9 @@ const QString &Root()
     return g_root;
 }
 
-QStringList TakeMessageBoxes()
+Shell::IShell &InertShell()
 {
-    QStringList boxes;
-    boxes.swap(g_boxes);
-    return boxes;
+    return g_shell;
 }
 
 QStringList TakeShellRequests()

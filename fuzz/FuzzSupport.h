@@ -1,14 +1,17 @@
 #pragma once
 // What every fuzz target shares: a throw-away home so that no input can reach
 // the real user's files, a pinned clock so that a finding replays the same
-// way, message boxes answered without a screen, an inert shell, and the check
-// that turns a broken promise into a finding.
+// way, an inert shell, and the check that turns a broken promise into a finding.
 
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <cstddef>
 #include <cstdint>
+
+namespace Shell {
+class IShell;
+}
 
 namespace FuzzSupport {
 
@@ -18,9 +21,9 @@ enum class TApp { Core, Gui };
 void Prepare(TApp app = TApp::Core);
 // The sandbox folder, with a trailing "/".
 const QString &Root();
-// The message boxes shown since the last call, and forgets them.
-QStringList TakeMessageBoxes();
-// The programs the code asked the shell to start since the last call, and forgets them.
+// A shell that starts nothing and answers "file not found".
+Shell::IShell &InertShell();
+// The programs the code asked that shell to start since the last call, and forgets them.
 QStringList TakeShellRequests();
 
 // A finding: prints what broke and aborts, so that libFuzzer keeps the input.

@@ -4,6 +4,7 @@
 #include "fuzz/FuzzSupport.h"
 
 #include "storage/GlobalPreferences.h"
+#include "platform/TextLookGui.h"
 
 #include <QFile>
 
@@ -14,8 +15,8 @@ namespace {
 // What the windows and the scheduler read from the object once it is loaded.
 void Use(const TPreferences &p)
 {
-    p.TextFont().toString();
-    p.TextColor().name();
+    TextFont(p.TextLook()).toString();
+    ColorToQColor(p.FontColor()).name();
     p.TimeFormatSuffix();
     p.CalendarStartOfWeek();
     for (int preset = 0; preset <= 5; ++preset)

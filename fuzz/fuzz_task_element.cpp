@@ -11,6 +11,7 @@
 #include "model/Recurrence.h"
 #include "model/TaskData.h"
 #include "model/TaskList.h"
+#include "platform/Trash.h"
 
 #include <QDir>
 #include <QFile>
@@ -94,15 +95,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     Check(std::memcmp(&read, data + TaskElementHeaderSize, TTaskData::Size) == 0, "the record is read as it lies");
     Check(signature == data[0] && version == data[1], "the header is reported as it lies");
 
-    TTaskList list;
-    QByteArray trashed;
-    QString trashedPath;
-    list.MoveToTrash = [&](const QString &path) {
-        trashedPath = path;
-        trashed = FuzzSupport::ReadFile(path);
-        QFile::remove(path);
-        return true;
-    };
+    // Takes the task file a deletion hands over and removes it.
+    struct TakingTrash final : ITrash {
+        bool MoveToTrash(const QString &path, QString *) override
+        {
+            Path = path;
+            Bytes = FuzzSupport::ReadFile(path);
+            QFile::remove(path);
+            return true;
+        }
+        QString Path;
+        QByteArray Bytes;
+    } trash;
+    TTaskList list(&trash);
     TTaskData &task = list.AddTask(read);
     list.RepairLoaded();
     list.ResetRuntimeState();
@@ -137,10 +142,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const TTaskData deleting = task;
     list.DeleteTask(task);
     Check(list.Count() == 2, "the deleted record is gone");
-    if (!trashedPath.isEmpty()) {
-        Check(trashedPath.startsWith(QDir::tempPath()), "a task file stays in the temporary folder");
+    if (!trash.Path.isEmpty()) {
+        Check(trash.Path.startsWith(QDir::tempPath()), "a task file stays in the temporary folder");
         TTaskData back;
-        Check(TaskFromElementBytes(trashed, back) && SameRecord(back, deleting),
+        Check(TaskFromElementBytes(trash.Bytes, back) && SameRecord(back, deleting),
               "the task file holds the deleted record");
     }
     return 0;

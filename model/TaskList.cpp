@@ -5,7 +5,7 @@
 #include "core/vornLogFile.h"
 #include "model/CalendarNames.h"
 #include "platform/Desktop.h"
-#include "platform/SystemHelpers.h"
+#include "platform/Trash.h"
 
 #include <QCollator>
 #include <QFile>
@@ -17,8 +17,8 @@
 #include <stdexcept>
 #include <unordered_map>
 
-TTaskList::TTaskList()
-    : MoveToTrash(&MoveToRecycleBin)
+TTaskList::TTaskList(ITrash *trash)
+    : FTrash(trash)
 {
 }
 
@@ -195,7 +195,7 @@ void TTaskList::DeleteTask(const TTaskData *task, bool moveToTrash)
 {
     if (IndexOfTask(task) < 0)
         return;
-    if (moveToTrash) {
+    if (moveToTrash && FTrash) {
         // Hand over the reminder itself, as a task file the user can import
         // again, so that the trash really holds what was deleted.
         const QString path = TrashFilePath(*task);
@@ -205,8 +205,7 @@ void TTaskList::DeleteTask(const TTaskData *task, bool moveToTrash)
             file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(element) == element.size();
         file.close();
         if (written) {
-            if (MoveToTrash)
-                MoveToTrash(path);
+            FTrash->MoveToTrash(path);
         } else {
             LogWarning(QStringLiteral("Deleted reminder not written to ") + path + QStringLiteral(": ")
                        + file.errorString());

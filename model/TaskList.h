@@ -12,6 +12,7 @@
 #include "core/DateTime.h"
 #include "model/TaskData.h"
 
+class ITrash;
 class TvornIniFile;
 
 #include <QString>
@@ -24,7 +25,8 @@ class TTaskList {
 public:
     using TTaskRef = std::shared_ptr<TTaskData>;
 
-    TTaskList();
+    // trash receives the reminders DeleteTask moves there; null: none are.
+    explicit TTaskList(ITrash *trash = nullptr);
     TTaskList(const TTaskList &) = delete;
     TTaskList &operator=(const TTaskList &) = delete;
 
@@ -81,11 +83,10 @@ public:
     // Deletes a reminder on the user's behalf: with moveToTrash (the
     // preference MoveDelTasksToRecycleBin), the reminder is first written as a
     // task file named after its title in the temporary folder and that file is
-    // handed to MoveToTrash; then the record is removed.
+    // handed to the list's trash (without one nothing is written); then the
+    // record is removed.
     void DeleteTask(const TTaskData *task, bool moveToTrash = true);
     void DeleteTask(const TTaskData &task, bool moveToTrash = true) { DeleteTask(&task, moveToTrash); }
-    // Where deleted reminders go; defaults to the desktop trash. Tests put a fake here.
-    std::function<bool(const QString &path)> MoveToTrash;
     // The path DeleteTask hands over for a record.
     static QString TrashFilePath(const TTaskData &task);
 
@@ -120,6 +121,7 @@ public:
     void SortAtStartup(const TvornIniFile *ini);
 
 private:
+    ITrash *FTrash = nullptr;
     template <typename Compare>
     void Sort(Compare compare);
 

@@ -11,8 +11,6 @@
 #include <unistd.h>
 
 namespace {
-QString g_exeOverride;
-
 bool FolderWritable(const QString &folder)
 {
     QTemporaryFile probe(WithSlash(folder) + QStringLiteral(".brivane-probe-XXXXXX"));
@@ -24,16 +22,9 @@ namespace Desktop {
 
 QString ExecutablePath()
 {
-    if (!g_exeOverride.isEmpty())
-        return g_exeOverride;
     if (QCoreApplication::instance())
         return QCoreApplication::applicationFilePath();
     return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
-}
-
-void SetExecutablePathForTests(const QString &path)
-{
-    g_exeOverride = path;
 }
 
 ProgramFolders ResolveProgramFolders(const QString &exePath, const QString &programName, const QString &libraryName)

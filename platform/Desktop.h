@@ -5,9 +5,8 @@
 
 namespace Desktop {
 
-// Full path of the running executable (tests may substitute one).
+// Full path of the running executable; whoever needs another (tests) is handed it.
 QString ExecutablePath();
-void SetExecutablePathForTests(const QString &path);
 
 // The file the program's pictures come in.
 inline constexpr char PictureLibraryName[] = "grresrep.rcc";

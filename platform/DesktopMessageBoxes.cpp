@@ -1,6 +1,7 @@
 #include "platform/DesktopMessageBoxes.h"
 
 #include "core/EndRequest.h"
+#include "core/LineBreaks.h"
 #include "core/vornLogFile.h"
 
 #include <QApplication>
@@ -12,13 +13,6 @@
 #include <utility>
 
 namespace {
-
-QString WithLineBreaks(const QString &text)
-{
-    QString shown = text;
-    shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return shown;
-}
 
 void SetUpBox(QMessageBox &box, const QString &shown, TMsgIcon icon, const QString &title)
 {
@@ -85,7 +79,7 @@ QMessageBox *NewBox(QWidget *parent, const QString &shown, TMsgIcon icon, TMsgBu
 
 TMsgResult TDesktopMessageBoxes::Show(const QString &text, TMsgIcon icon, TMsgButtons buttons, const QString &title)
 {
-    const QString shown = WithLineBreaks(text);
+    const QString shown = ToLineFeeds(text);
     if (!qobject_cast<QApplication *>(QCoreApplication::instance()))
         return CautiousAnswer(buttons);
     // Nobody may be there to answer (a logout, Ctrl+C in a terminal).
@@ -112,7 +106,7 @@ TMsgResult TDesktopMessageBoxes::Show(const QString &text, TMsgIcon icon, TMsgBu
 void TDesktopMessageBoxes::Ask(QWidget *parent, const QString &text, TMsgIcon icon, TMsgButtons buttons,
                                const QString &title, std::function<void(TMsgResult)> answered)
 {
-    const QString shown = WithLineBreaks(text);
+    const QString shown = ToLineFeeds(text);
     if (!CanShowBoxes()) {
         if (answered)
             answered(CautiousAnswer(buttons));
@@ -147,7 +141,7 @@ void TDesktopMessageBoxes::OpenDialog(QDialog *dialog, std::function<void(int re
 
 void TDesktopMessageBoxes::Notice(const QString &text, TMsgIcon icon, const QString &title, QWidget *parent)
 {
-    const QString shown = WithLineBreaks(text);
+    const QString shown = ToLineFeeds(text);
     if (!CanShowBoxes())
         return;
     QMessageBox *box = NewBox(parent, shown, icon, TMsgButtons::Ok, title);

@@ -30,6 +30,7 @@ public:
 // The desktop's own.
 std::unique_ptr<IShell> CreateDesktopShell();
 
+// To be removed once every user is handed a shell; do not add new users.
 IShell &Instance();
 // Tests install a fake; nullptr restores the desktop implementation.
 void SetInstance(IShell *shell);

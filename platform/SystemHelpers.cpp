@@ -1,11 +1,10 @@
 #include "platform/SystemHelpers.h"
 
-#include "core/MessageBox.h"
 #include "core/vornLogFile.h"
 #include "platform/Autostart.h"
+#include "platform/MessageBoxes.h"
 #include "platform/ResourceLibrary.h"
 #include "platform/Shell.h"
-#include "platform/Trash.h"
 
 #include <QRegularExpression>
 #include <QSysInfo>
@@ -52,11 +51,6 @@ bool RunOnStartupExists(const QString &name)
     return exists;
 }
 
-bool MoveToRecycleBin(const QString &path)
-{
-    return Trash::MoveToTrash(path);
-}
-
 void LoadNumberedImages(const TPictureSource &module, TImageList &list, int count, const QString &prefix)
 {
     for (int i = 0; i < count; ++i)
@@ -79,30 +73,23 @@ void LoadImage(const TResourceLibrary &module, TImageList &list, int index, cons
     LoadImage([&module](const QString &n) { return module.Picture(n); }, list, index, name);
 }
 
-void OpenWithShell(const QString &path)
+void OpenWithShell(Shell::IShell &shell, const QString &path)
 {
-    Shell::Open(path);
+    shell.Open(path, QString(), QString());
 }
 
-void SendContactEmail(const QString &address, const QString &subject, const QString &body)
+void SendContactEmail(Shell::IShell &shell, IMessageBoxes *boxes, const QString &address, const QString &subject,
+                      const QString &body)
 {
     // Subject and body are percent-encoded: an "&", "#" or "%" in them would
     // otherwise end or garble the text the mail program receives.
     const QString mailto = QStringLiteral("mailto:") + address + QStringLiteral("?subject=")
                            + QString::fromLatin1(QUrl::toPercentEncoding(subject)) + QStringLiteral("&body=")
                            + QString::fromLatin1(QUrl::toPercentEncoding(body));
-    const int result = Shell::Open(mailto);
+    const int result = shell.Open(mailto, QString(), QString());
     if (result < 32) {
-        ShowNotice(QStringLiteral("Error 14: No mail client installed."), TMsgIcon::Warning);
+        if (boxes)
+            boxes->Notice(QStringLiteral("Error 14: No mail client installed."), TMsgIcon::Warning);
         LogWarning(QStringLiteral("SendContactEMail: No mail client installed? ErrorCode: ") + QString::number(result));
     }
-}
-
-QString SafeFileName(const QString &text)
-{
-    QString out = text;
-    for (const QChar c : {QLatin1Char(' '), QLatin1Char(':'), QLatin1Char('\\'), QLatin1Char('/'), QLatin1Char('*'),
-                          QLatin1Char('?'), QLatin1Char('>'), QLatin1Char('<')})
-        out.replace(c, QLatin1Char('_'));
-    return out;
 }

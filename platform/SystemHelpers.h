@@ -1,11 +1,17 @@
 #pragma once
 // Small stateless wrappers around desktop services that several windows need.
 
+#include "core/vornFile.h" // SafeFileName
+
 #include <QImage>
 #include <QString>
 #include <functional>
 
+class IMessageBoxes;
 class TImageList;
+namespace Shell {
+class IShell;
+}
 class TResourceLibrary;
 
 // One line about the running system: "P Version major.minor (Build n: text)",
@@ -21,9 +27,6 @@ bool SetRunOnStartup(const QString &name, const QString &programPath, bool enabl
 // Whether the log-on start entry of the program exists (logged).
 bool RunOnStartupExists(const QString &programName);
 
-// Moves a file to the desktop's trash; true when it went there.
-bool MoveToRecycleBin(const QString &path);
-
 // Gives the picture of a name, a null image when there is none.
 using TPictureSource = std::function<QImage(const QString &name)>;
 // Puts pictures prefix+"0" .. prefix+(count-1) at indexes 0 .. count-1,
@@ -37,9 +40,8 @@ void LoadImage(const TResourceLibrary &module, TImageList &list, int index, cons
 
 // Opens a document, folder or internet address with the desktop's default
 // application; the outcome is not checked.
-void OpenWithShell(const QString &path);
-// Opens a new mail in the user's mail program; "Error 14" when there is none.
-void SendContactEmail(const QString &address, const QString &subject, const QString &body);
-
-// The text with blank : \ / * ? > < each replaced by "_".
-QString SafeFileName(const QString &text);
+void OpenWithShell(Shell::IShell &shell, const QString &path);
+// Opens a new mail in the user's mail program; "Error 14" through boxes when
+// there is none.
+void SendContactEmail(Shell::IShell &shell, IMessageBoxes *boxes, const QString &address, const QString &subject,
+                      const QString &body);

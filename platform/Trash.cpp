@@ -7,6 +7,18 @@
 
 namespace Trash {
 
+namespace {
+class TDesktopTrash final : public ITrash {
+public:
+    bool MoveToTrash(const QString &path, QString *error) override { return Trash::MoveToTrash(path, error); }
+};
+} // namespace
+
+std::unique_ptr<ITrash> CreateDesktopTrash()
+{
+    return std::make_unique<TDesktopTrash>();
+}
+
 bool MoveToTrash(const QString &path, QString *error)
 {
     if (path.isEmpty() || (!QFileInfo(path).exists() && !QFileInfo(path).isSymLink())) {

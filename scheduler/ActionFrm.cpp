@@ -1,6 +1,7 @@
 #include "scheduler/ActionFrm.h"
 
 #include "core/Clock.h"
+#include "platform/LegacyMessageBox.h"
 #include "model/Recurrence.h"
 #include "platform/MessageBoxes.h"
 #include "platform/SoundPlayer.h"

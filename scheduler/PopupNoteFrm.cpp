@@ -11,6 +11,7 @@
 #include "scheduler/SetSnoozeFrm.h"
 #include "scheduler/SharedPaletteWidgets.h"
 #include "storage/GlobalPreferences.h"
+#include "platform/TextLookGui.h"
 
 #include <QFrame>
 #include <QGuiApplication>
@@ -212,7 +213,7 @@ void TPopupNoteForm::ApplyLook()
 {
     const bool editable = Context.Preferences && Context.Preferences->EditableNotes();
     lblNotes->setReadOnly(!editable);
-    QFont memoFont = Context.Preferences ? Context.Preferences->TextFont() : font();
+    QFont memoFont = Context.Preferences ? TextFont(Context.Preferences->TextLook()) : font();
     lblNotes->setFont(memoFont);
     // Navy whatever colour the preferences give the shared font.
     QPalette pal = lblNotes->palette();
@@ -220,7 +221,7 @@ void TPopupNoteForm::ApplyLook()
     pal.setColor(QPalette::Text, kNavy);
     lblNotes->setPalette(pal);
 
-    QFont titleFont = Context.Preferences ? Context.Preferences->TextFont() : font();
+    QFont titleFont = Context.Preferences ? TextFont(Context.Preferences->TextLook()) : font();
     titleFont.setPointSize(8);
     titleFont.setBold(true);
     lblTitle->setFont(titleFont);

@@ -12,8 +12,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QGuiApplication>
-#include <QPalette>
 #include <QScopeGuard>
 #include <cmath>
 
@@ -141,48 +139,6 @@ bool IdentToCharset(const QString &ident, int &charset)
         return false;
     charset = v;
     return true;
-}
-
-QColor ColorToQColor(TColor color)
-{
-    const uint32_t u = uint32_t(color);
-    if ((u & 0xFF000000u) == 0)
-        return QColor(int(u & 0xFF), int((u >> 8) & 0xFF), int((u >> 16) & 0xFF));
-    // System colours follow the desktop's palette; anything else reads as text colour.
-    const QPalette pal = QGuiApplication::palette();
-    if ((u & 0xFF000000u) == 0xFF000000u) {
-        switch (u & 0xFF) {
-        case 1:
-        case 4:
-        case 12: return pal.color(QPalette::Window);
-        case 5: return pal.color(QPalette::Base);
-        case 7: return pal.color(QPalette::WindowText);
-        case 9:
-        case 14: return pal.color(QPalette::HighlightedText);
-        case 2:
-        case 13:
-        case 29: return pal.color(QPalette::Highlight);
-        case 15:
-        case 30: return pal.color(QPalette::Button);
-        case 16: return pal.color(QPalette::Mid);
-        case 17: return pal.color(QPalette::Disabled, QPalette::Text);
-        case 18: return pal.color(QPalette::ButtonText);
-        case 20: return pal.color(QPalette::Light);
-        case 21: return pal.color(QPalette::Shadow);
-        case 22: return pal.color(QPalette::Midlight);
-        case 23: return pal.color(QPalette::ToolTipText);
-        case 24: return pal.color(QPalette::ToolTipBase);
-        case 26: return pal.color(QPalette::Link);
-        default: break;
-        }
-    }
-    return pal.color(QPalette::Text);
-}
-
-TColor ColorFromQColor(const QColor &color)
-{
-    const QColor c = color.toRgb();
-    return TColor(uint32_t(c.red()) | (uint32_t(c.green()) << 8) | (uint32_t(c.blue()) << 16));
 }
 
 // ---------------------------------------------------------------------------
@@ -511,7 +467,6 @@ TPreferences::TPreferences(const QString &programName, const QString &productNam
     SetFromName(program + QStringLiteral(" User"));
     SetTaskStoreFolder(documents + QLatin1Char('/') + product);
     FLastRun = Clock::Now();
-    UpdateFont();
 }
 
 QString TPreferences::FitText(const QString &v, int capacity) const
@@ -574,52 +529,26 @@ void TPreferences::SetSnoozeType(int preset, TSnoozeType v)
 void TPreferences::SetFontStyle(TFontStyles v)
 {
     FFontStyle = TFontStyles(v & 0x0F);
-    UpdateFont();
 }
 
 void TPreferences::SetFontName(const QString &v)
 {
     FFontName = v;
-    UpdateFont();
 }
 
 void TPreferences::SetFontSize(int32_t v)
 {
     FFontSize = v;
-    UpdateFont();
 }
 
 void TPreferences::SetFontCharset(uint8_t v)
 {
     FFontCharset = v;
-    UpdateFont();
 }
 
 void TPreferences::SetFontColor(TColor v)
 {
     FFontColor = v;
-    UpdateFont();
-}
-
-void TPreferences::UpdateFont()
-{
-    // Rebuilt from the default so that clearing a property restores the default.
-    QFont f = FDefaultFont;
-    f.setBold(FFontStyle & FontStyleBit(fsBold));
-    f.setItalic(FFontStyle & FontStyleBit(fsItalic));
-    f.setUnderline(FFontStyle & FontStyleBit(fsUnderline));
-    f.setStrikeOut(FFontStyle & FontStyleBit(fsStrikeOut));
-    if (!FFontName.isEmpty())
-        f.setFamily(FFontName);
-    // A negative size is a height in pixels, as the original font dialog could
-    // store it. The lowest one has no positive counterpart in 32 bits: it is
-    // held at the largest height rather than overflowing.
-    if (FFontSize > 0)
-        f.setPointSize(FFontSize);
-    else if (FFontSize < 0)
-        f.setPixelSize(FFontSize == INT32_MIN ? INT32_MAX : -FFontSize);
-    // The character set has no meaning for Qt fonts (they are Unicode); it is kept for the file.
-    FFont = f;
 }
 
 QString TPreferences::SnoozeUnitText(TSnoozeType type)

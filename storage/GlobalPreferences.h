@@ -14,31 +14,15 @@
 class TvornIniFile;
 
 #include <QByteArray>
-#include <QColor>
-#include <QFont>
 #include <QHash>
+#include "core/TextLook.h"
+
 #include <QPair>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
 
 enum TMissedTasksTreatment : uint8_t { mtShowAll, mtDontShowbutReschedule };
-enum TFontStyle : uint8_t { fsBold, fsItalic, fsUnderline, fsStrikeOut };
-
-// A set of TFontStyle: bit n stands for style n.
-using TFontStyles = uint8_t;
-constexpr TFontStyles FontStyleBit(TFontStyle s)
-{
-    return TFontStyles(1u << s);
-}
-
-// A colour as the file holds it: 0x00BBGGRR, or 0xFF0000nn for system colour nn.
-using TColor = int32_t;
-constexpr TColor clBlack = 0x000000;
-constexpr TColor clWhite = 0xFFFFFF;
-constexpr TColor clWindowText = TColor(0xFF000008u);
-QColor ColorToQColor(TColor color);
-TColor ColorFromQColor(const QColor &color);
 
 // Standard names for colours and character sets as the file writes them; empty
 // / -1 when there is none.
@@ -88,9 +72,8 @@ public:
     // StartofWeek for date pickers counting from Sunday = 0.
     int CalendarStartOfWeek() const;
 
-    // The shared text font, following FontStyle/Name/Size/Charset/Color.
-    const QFont &TextFont() const { return FFont; }
-    QColor TextColor() const { return ColorToQColor(FFontColor); }
+    // The shared look of the reminders' texts, following FontStyle/Name/Size/Color.
+    TTextLook TextLook() const { return {FFontStyle, FFontName, FFontSize, FFontColor}; }
 
     // Inherited from the framework's component: stored only when non-zero.
     int32_t Tag() const { return FTag; }
@@ -190,7 +173,6 @@ public:
 
 private:
     static int PresetIndex(int preset) { return preset >= 1 && preset <= 4 ? preset - 1 : 0; }
-    void UpdateFont();
     void KeepBadCopy(const QByteArray &bytes);
 
     QString FFilePath;
@@ -200,8 +182,6 @@ private:
     // Texts as read from the file (name -> the text and its value bytes).
     QHash<QByteArray, QPair<QString, QByteArray>> FStoredTexts;
     void KeepStoredText(const QByteArray &name, const QString &current, const QByteArray &raw);
-    QFont FDefaultFont;
-    QFont FFont;
 
     int32_t FTag = 0;
     TMissedTasksTreatment FMissedTasksTreatment = mtShowAll;

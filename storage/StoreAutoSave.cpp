@@ -1,6 +1,5 @@
 #include "storage/StoreAutoSave.h"
 
-#include "core/MessageBox.h"
 #include "core/vornFile.h"
 #include "model/TaskList.h"
 #include "storage/vornStorage.h"
@@ -12,8 +11,6 @@ TStoreAutoSave::TStoreAutoSave(TPalvaroStorage &store, int delayMs, QObject *par
     FTimer.setSingleShot(true);
     FTimer.setInterval(delayMs);
     connect(&FTimer, &QTimer::timeout, this, &TStoreAutoSave::SaveDue);
-    const QString title = store.ProgramNameText();
-    ShowFailure = [title](const QString &text) { ShowNotice(text, TMsgIcon::Warning, title); };
     FStore.List().OnModified = [this] { ListChanged(); };
     FStore.AfterSave = [this](bool written) { SaveDone(written); };
     FStore.BackupFailed = [this](const QString &target, const QString &reason) {
@@ -75,8 +72,7 @@ void TStoreAutoSave::Show(const QString &text)
     if (FFailureShown)
         return;
     FFailureShown = true;
-    if (ShowFailure)
-        ShowFailure(text);
+    emit Failed(text);
 }
 
 void TStoreAutoSave::ListChanged()

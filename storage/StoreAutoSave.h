@@ -14,7 +14,6 @@
 #include <QObject>
 #include <QString>
 #include <QTimer>
-#include <functional>
 
 class TPalvaroStorage;
 
@@ -36,13 +35,15 @@ public:
     // not shown again until a save has worked.
     void CheckAtStart();
 
-    // How a failed write reaches the user; by default a box that does not
-    // wait for an answer, so that the scheduler goes on meanwhile.
-    std::function<void(const QString &text)> ShowFailure;
     // What the user is told: the store's path and the reason.
     static QString FailureText(const QString &path, const QString &reason);
     static QString ReadOnlyText(const QString &folder, const QString &reason);
     static QString BackupFailureText(const QString &path, const QString &reason);
+
+signals:
+    // A failure the user is to be told of, as a box that does not wait for
+    // an answer, so that the scheduler goes on meanwhile.
+    void Failed(const QString &text);
 
 private:
     void ListChanged();

@@ -2,7 +2,6 @@
 
 #include "core/Clock.h"
 #include "core/EndRequest.h"
-#include "core/MessageBox.h"
 #include "core/vornLogFile.h"
 #include "model/TaskList.h"
 #include "platform/Desktop.h"
@@ -14,6 +13,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
+#include <utility>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -254,10 +254,11 @@ void TvornStorage::AutoBackup()
 // ---------------------------------------------------------------------------
 // TPalvaroStorage
 
-TPalvaroStorage::TPalvaroStorage(const TStoreSetup &setup, TTaskList &list)
+TPalvaroStorage::TPalvaroStorage(const TStoreSetup &setup, TTaskList &list, Shell::IShell *shell)
     : TvornStorage(setup.Path)
     , FSetup(setup)
     , FList(&list)
+    , FShell(shell)
 {
 }
 
@@ -302,14 +303,17 @@ bool TPalvaroStorage::ImportTask(const QString &path, QString *errorText)
     const QByteArray element = f.read(TaskElementSize);
     TTaskData task;
     if (element.size() < TaskElementSize || !TaskFromElementBytes(element, task)) {
-        ShowMessageBox(QStringLiteral("Error 06: Invalid or Corrupted reminder file."), TMsgIcon::Error,
-                       TMsgButtons::Ok, ProgramNameText());
         if (errorText)
-            *errorText = QStringLiteral("Error 06: Invalid or Corrupted reminder file.");
+            *errorText = DamagedTaskFileText();
         return false;
     }
     FList->AddTask(task);
     return true;
+}
+
+QString TPalvaroStorage::DamagedTaskFileText()
+{
+    return QStringLiteral("Error 06: Invalid or Corrupted reminder file.");
 }
 
 TTaskData TPalvaroStorage::BuildBackupReminder() const
@@ -416,97 +420,136 @@ bool TPalvaroStorage::NeedsConversion()
     return DBVersion >= 1 && DBVersion <= 9;
 }
 
-void TPalvaroStorage::HaltWith(const QString &reason)
-{
-    if (Halt)
-        Halt(reason);
-}
-
-void TPalvaroStorage::CallConverter()
+QList<TStoreBox> TPalvaroStorage::CallConverter()
 {
     QString converter = FSetup.ConverterName;
     if (converter.isEmpty())
         converter = QStringLiteral("DBConverter");
     const QString &folder = FSetup.ProgramFolder;
     LogInfoLine(QStringLiteral("Calling... ") + converter);
-    const int result = Shell::Open(folder + converter, QLatin1Char('"') + Path() + QLatin1Char('"'));
-    if (result <= 32) {
-        LogErrorLine(QStringLiteral("Critical error: file ") + folder + converter + QStringLiteral(" not found"));
-        ShowMessageBox(QStringLiteral("Error 02: Database Converter %1 not found.").arg(converter), TMsgIcon::Error,
-                       TMsgButtons::Ok, ProgramNameText());
-    }
+    const int result = FShell ? FShell->Open(folder + converter, QLatin1Char('"') + Path() + QLatin1Char('"'), QString())
+                              : Shell::kFileNotFound;
+    if (result > 32)
+        return {};
+    LogErrorLine(QStringLiteral("Critical error: file ") + folder + converter + QStringLiteral(" not found"));
+    return {TStoreBox{QStringLiteral("Error 02: Database Converter %1 not found.").arg(converter), TMsgIcon::Error,
+                      TMsgButtons::Ok, ProgramNameText()}};
 }
 
-void TPalvaroStorage::OpenStore()
+TStoreOpening TPalvaroStorage::AskAbout(TPending question, const QString &text, TMsgIcon icon, TMsgButtons buttons)
+{
+    FPending = question;
+    TStoreOpening asked;
+    asked.State = TStoreOpening::TState::Question;
+    asked.Question = TStoreBox{text, icon, buttons, ProgramNameText()};
+    return asked;
+}
+
+TStoreOpening TPalvaroStorage::HaltAfterFailedRestore(const QString &reason) const
+{
+    const QString programName = ProgramNameText();
+    TStoreOpening halted;
+    halted.State = TStoreOpening::TState::Halt;
+    halted.HaltReason = reason;
+    halted.Notices << TStoreBox{QStringLiteral("Error 05: Unable to restore Backup file. %1 will terminate.")
+                                    .arg(programName),
+                                TMsgIcon::Error, TMsgButtons::Ok, programName};
+    return halted;
+}
+
+TStoreOpening TPalvaroStorage::OpenStore()
 {
     FOpenAttempted = true;
+    FPending = TPending::None;
     FillBackupNames();
-    const QString programName = ProgramNameText();
     LogInfoLine(QStringLiteral("Shipped DB version: ") + QString::number(TaskElementVersion));
     LogInfoLine(QStringLiteral("Record size: ") + QString::number(TTaskData::Size));
 
     RemoveLeftovers();
 
     if (!Exists()) {
-        if (RestoreCandidates().isEmpty()) {
-            // Nothing to restore (a first start): asking could only lead to
-            // "Error 05" and the end of the program.
+        // Nothing to restore (a first start): asking could only lead to
+        // "Error 05" and the end of the program.
+        if (RestoreCandidates().isEmpty())
             CreateEmpty();
-        } else {
-            const TMsgResult answer = ShowMessageBox(
-                QStringLiteral("Reminders' store file %1, not found.\rPress OK to restore the backup file or Ignore "
-                               "to create a blank store file.")
-                    .arg(Path()),
-                TMsgIcon::Warning, TMsgButtons::OkIgnore, programName);
-            // Asked to end while the question waited: neither answer was given,
-            // so neither a blank store nor a moved rescue copy may follow.
-            if (ProgramEndRequested()) {
-                LogInfoLine(QStringLiteral("Store question left unanswered: the program is ending."));
-                return;
-            }
-            if (answer == TMsgResult::Ok) {
-                if (!RestoreBackup()) {
-                    HaltWith(QStringLiteral("not RestoreBackup"));
-                    return;
-                }
-            } else if (answer == TMsgResult::Ignore) {
-                CreateEmpty();
-                // Keep the lost store's last hourly copy from being overwritten
-                // by the first hourly copy of the new one.
-                const bool kept = CopiedAtomically(RescueCopyPath(), SecondRescueCopyPath());
-                if (kept)
-                    LogInfoLine(QStringLiteral("Rescue backup succesfully created."));
-            }
-        }
+        else
+            return AskAbout(TPending::StoreMissing,
+                            QStringLiteral("Reminders' store file %1, not found.\rPress OK to restore the backup "
+                                           "file or Ignore to create a blank store file.")
+                                .arg(Path()),
+                            TMsgIcon::Warning, TMsgButtons::OkIgnore);
     }
+    return CheckVersion();
+}
 
-    ReadVersion();
-
-    if (VersionUnreadable) {
-        const TMsgResult answer = ShowMessageBox(
-            QStringLiteral("Error 03: Reminders' store file %1 is Damaged or Corrupted!\rPress Yes to restore the "
-                           "backup file or Abort to terminate %2.")
-                .arg(Path(), programName),
-            TMsgIcon::Error, TMsgButtons::YesAbort, programName);
+TStoreOpening TPalvaroStorage::AnswerOpening(TMsgResult answer)
+{
+    switch (std::exchange(FPending, TPending::None)) {
+    case TPending::None: break;
+    case TPending::StoreMissing:
+        // Asked to end while the question waited: neither answer was given,
+        // so neither a blank store nor a moved rescue copy may follow.
+        if (ProgramEndRequested()) {
+            LogInfoLine(QStringLiteral("Store question left unanswered: the program is ending."));
+            break;
+        }
+        if (answer == TMsgResult::Ok) {
+            if (!RestoreBackup())
+                return HaltAfterFailedRestore(QStringLiteral("not RestoreBackup"));
+        } else if (answer == TMsgResult::Ignore) {
+            CreateEmpty();
+            // Keep the lost store's last hourly copy from being overwritten
+            // by the first hourly copy of the new one.
+            if (CopiedAtomically(RescueCopyPath(), SecondRescueCopyPath()))
+                LogInfoLine(QStringLiteral("Rescue backup succesfully created."));
+        }
+        return CheckVersion();
+    case TPending::StoreDamaged:
         if (answer != TMsgResult::Yes) {
-            HaltWith(QStringLiteral("INVALID_DB_FORMAT -> mrAbort"));
-            return;
+            TStoreOpening halted;
+            halted.State = TStoreOpening::TState::Halt;
+            halted.HaltReason = QStringLiteral("INVALID_DB_FORMAT -> mrAbort");
+            return halted;
         }
-        if (!RestoreBackup()) {
-            HaltWith(QStringLiteral("INVALID_DB_FORMAT -> mrYes"));
-            return;
-        }
+        if (!RestoreBackup())
+            return HaltAfterFailedRestore(QStringLiteral("INVALID_DB_FORMAT -> mrYes"));
+        return Load();
     }
+    // No question was open: nothing to go on with.
+    TStoreOpening left;
+    left.State = TStoreOpening::TState::Left;
+    return left;
+}
 
+TStoreOpening TPalvaroStorage::CheckVersion()
+{
+    ReadVersion();
+    if (VersionUnreadable) {
+        const QString programName = ProgramNameText();
+        return AskAbout(TPending::StoreDamaged,
+                        QStringLiteral("Error 03: Reminders' store file %1 is Damaged or Corrupted!\rPress Yes to "
+                                       "restore the backup file or Abort to terminate %2.")
+                            .arg(Path(), programName),
+                        TMsgIcon::Error, TMsgButtons::YesAbort);
+    }
+    return Load();
+}
+
+TStoreOpening TPalvaroStorage::Load()
+{
+    TStoreOpening done;
     if (NeedsConversion()) {
-        CallConverter();
-        HaltWith(QStringLiteral("DatabaseNeedsUpgrade"));
-        return;
+        done.Notices = CallConverter();
+        done.State = TStoreOpening::TState::Halt;
+        done.HaltReason = QStringLiteral("DatabaseNeedsUpgrade");
+        return done;
     }
 
     if (!LoadRecords()) {
-        ShowMessage(QStringLiteral("Critical Error: Unable to read data from storage file"));
-        return;
+        done.State = TStoreOpening::TState::NotRead;
+        done.Notices << TStoreBox{QStringLiteral("Critical Error: Unable to read data from storage file"),
+                                  TMsgIcon::None, TMsgButtons::Ok, QString()};
+        return done;
     }
 
     int index = -1;
@@ -519,6 +562,7 @@ void TPalvaroStorage::OpenStore()
     }
     FList->RepairLoaded();
     FList->ResetRuntimeState();
+    return done;
 }
 
 bool TPalvaroStorage::LoadRecords()
@@ -618,12 +662,7 @@ void TPalvaroStorage::RescueBackup()
 bool TPalvaroStorage::RestoreBackup()
 {
     FillBackupNames();
-    if (TvornStorage::RestoreBackup())
-        return true;
-    const QString programName = ProgramNameText();
-    ShowMessageBox(QStringLiteral("Error 05: Unable to restore Backup file. %1 will terminate.").arg(programName),
-                   TMsgIcon::Error, TMsgButtons::Ok, programName);
-    return false;
+    return TvornStorage::RestoreBackup();
 }
 
 void TPalvaroStorage::AutoBackup()

@@ -5,13 +5,14 @@
 //
 // TvornStorage is the generic part (backup folder, rescue and dated copies,
 // restore); TPalvaroStorage knows the element format, owns the reminder list
-// and CopyBuffer, and shows the recovery dialogs.
+// and CopyBuffer, and says which recovery questions the user must answer.
 //
 // Every write of the store (save, blank store, restore) and of a backup copy
 // goes to a temporary file in the target's folder that is flushed to disk and
 // then renamed over the target: a crash, a power cut or a full disk leaves
 // either the complete old file or the complete new one, never a cut one.
 
+#include "core/MessageTypes.h"
 #include "core/vornFile.h"
 #include "model/TaskData.h"
 
@@ -23,6 +24,33 @@
 
 class TvornLogFile;
 class TTaskList;
+namespace Shell {
+class IShell;
+}
+
+// A box the store needs shown at start-up, described, not shown.
+struct TStoreBox {
+    QString Text; // a carriage return is a line break
+    TMsgIcon Icon = TMsgIcon::Error;
+    TMsgButtons Buttons = TMsgButtons::Ok;
+    QString Title;
+};
+
+// How far opening the store got. The caller shows Notices first, in order,
+// each waited for; then it acts on State.
+struct TStoreOpening {
+    enum class TState {
+        Opened, // the list holds the store
+        Question, // ask Question, waiting, and hand the answer to AnswerOpening
+        Halt, // the program cannot go on: end it for HaltReason
+        NotRead, // the store could not be read; the program runs on without writing it
+        Left, // the program is ending: the store was left as the question found it
+    };
+    TState State = TState::Opened;
+    TStoreBox Question;
+    QList<TStoreBox> Notices;
+    QString HaltReason;
+};
 
 class TvornStorage : public TvornFile {
 public:
@@ -35,7 +63,7 @@ public:
     // VersionUnreadable tells the two apart.
     virtual void ReadVersion() = 0;
     virtual bool NeedsConversion() = 0;
-    virtual void OpenStore() = 0;
+    virtual TStoreOpening OpenStore() = 0;
     virtual bool SaveStore() = 0;
     // Copies the store over the rescue copy when the store is newer (hourly).
     virtual void RescueBackup();
@@ -93,15 +121,21 @@ struct TStoreSetup {
 class TPalvaroStorage : public TvornStorage {
 public:
     // Loads into and saves from list, which must outlive the store.
-    TPalvaroStorage(const TStoreSetup &setup, TTaskList &list);
+    // shell starts the converter of an old store; null: it cannot be started.
+    TPalvaroStorage(const TStoreSetup &setup, TTaskList &list, Shell::IShell *shell = nullptr);
     ~TPalvaroStorage() override;
 
     // A store holding the backup reminder only (used when the store is missing).
     bool CreateEmpty() override;
     void ReadVersion() override;
     bool NeedsConversion() override;
-    // Start-up: recovery dialogs, converter hand-over, load, backup reminder, repair.
-    void OpenStore() override;
+    // Start-up: recovery, converter hand-over, load, backup reminder, repair.
+    // Stops at each question the user must answer (State Question); the
+    // answer goes to AnswerOpening, which goes on from there.
+    TStoreOpening OpenStore() override;
+    // The answer to the question the last result asked (what its box gave,
+    // or the cautious answer when it could not be shown).
+    TStoreOpening AnswerOpening(TMsgResult answer);
     // Writes the whole list (information notices left out). Does nothing and
     // answers false for an old-format store or one not read in this run.
     bool SaveStore() override;
@@ -130,9 +164,12 @@ public:
     bool ExportTask(const QString &path, int index, QString *errorText = nullptr);
     // Appends the reminder of a task file to the list exactly as stored (no
     // check, no repair); anything after the first element is ignored. A file
-    // shorter than one element shows "Error 06" and adds nothing; a file that
-    // cannot be opened adds nothing and gives false with the reason.
+    // shorter than one element adds nothing and gives false with
+    // DamagedTaskFileText as the reason (the user is to be shown it as an
+    // error box); a file that cannot be opened adds nothing and gives false
+    // with the system's reason.
     bool ImportTask(const QString &path, QString *errorText = nullptr);
+    static QString DamagedTaskFileText();
 
     // The hourly backup reminder (tag -8), first due one hour from now.
     TTaskData BuildBackupReminder() const;
@@ -141,24 +178,27 @@ public:
     bool StoreRead() const { return FStoreRead; }
     TTaskList &List() const { return *FList; }
 
-    // How OpenStore ends the program when it cannot go on (the application's
-    // halt). OpenStore returns right after calling it.
-    std::function<void(const QString &reason)> Halt;
-
     // The program's name for box titles.
     QString ProgramNameText() const;
 
 private:
     // Backup folder, store name, pattern and today's dated name from the settings.
     void FillBackupNames();
-    void CallConverter();
+    enum class TPending { None, StoreMissing, StoreDamaged };
+    TStoreOpening AskAbout(TPending question, const QString &text, TMsgIcon icon, TMsgButtons buttons);
+    TStoreOpening CheckVersion();
+    TStoreOpening Load();
+    TStoreOpening HaltAfterFailedRestore(const QString &reason) const;
+    // The box to show when the converter cannot be started; none when it started.
+    QList<TStoreBox> CallConverter();
     // Removes what saves killed before their rename left in the store's and
     // the backup folder.
     void RemoveLeftovers();
-    void HaltWith(const QString &reason);
 
     TStoreSetup FSetup;
     TTaskList *FList = nullptr;
+    Shell::IShell *FShell = nullptr;
+    TPending FPending = TPending::None;
     bool FStoreRead = false;
     bool FOpenAttempted = false;
     qint64 FSavedMark = -1; // the list's ModifiedAt (ms) saved by the last SaveStore; -1 none yet

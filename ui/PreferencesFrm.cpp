@@ -2,6 +2,7 @@
 
 #include "core/Clock.h"
 #include "core/TextLimit.h"
+#include "platform/TextInputLimit.h"
 #include "core/vornIniFile.h"
 #include "core/vornLogFile.h"
 #include "extras/FormPlacement.h"
@@ -12,6 +13,7 @@
 #include "platform/ResourceLibrary.h"
 #include "scheduler/ActionContext.h"
 #include "storage/GlobalPreferences.h"
+#include "platform/TextLookGui.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -627,12 +629,12 @@ void TPreferencesForm::UpdateTimeBaseCaption()
 void TPreferencesForm::UpdateFontSample()
 {
     // The font as in force: before any choice it is the desktop's own.
-    const QFont font = Prefs().TextFont();
+    const QFont font = TextFont(Prefs().TextLook());
     const int size = font.pointSize() > 0 ? font.pointSize() : Prefs().FontSize();
     lblFontSample->setText(QStringLiteral("%1. %2").arg(size).arg(font.family()));
     lblFontSample->setFont(font);
     QPalette palette = lblFontSample->palette();
-    palette.setColor(QPalette::WindowText, Prefs().TextColor());
+    palette.setColor(QPalette::WindowText, ColorToQColor(Prefs().FontColor()));
     lblFontSample->setPalette(palette);
 }
 
@@ -656,7 +658,7 @@ void TPreferencesForm::FontClick()
 {
     if (!S.Actions->Boxes)
         return;
-    auto *dialog = new QFontDialog(Prefs().TextFont(), this);
+    auto *dialog = new QFontDialog(TextFont(Prefs().TextLook()), this);
     dialog->setObjectName(QStringLiteral("FontDialog"));
     QPointer<TPreferencesForm> self(this);
     S.Actions->Boxes->OpenDialog(dialog, [self, dialog](int result) {

@@ -2,6 +2,8 @@
 
 #include "core/TextLimit.h"
 #include "platform/MessageBoxes.h"
+#include "platform/TextInputLimit.h"
+#include "extras/FormPlacement.h"
 
 #include <QFileDialog>
 #include <QFileSystemModel>

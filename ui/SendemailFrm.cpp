@@ -1,6 +1,8 @@
 #include "ui/SendemailFrm.h"
 
 #include "core/TextLimit.h"
+#include "platform/TextInputLimit.h"
+#include "extras/FormPlacement.h"
 
 #include <QFormLayout>
 #include <QHBoxLayout>

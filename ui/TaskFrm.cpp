@@ -2,6 +2,8 @@
 
 #include "core/Clock.h"
 #include "core/TextLimit.h"
+#include "platform/TextInputLimit.h"
+#include "platform/TextLookGui.h"
 #include "core/vornFile.h"
 #include "core/vornIniFile.h"
 #include "core/vornLogFile.h"
@@ -110,8 +112,8 @@ TTaskForm::TTaskForm(TTaskFormServices services, TWizardMode mode, QWidget *owne
     FPlacement->Restore(*this);
 
     const TPreferences &p = Prefs();
-    edtTaskTitle->setFont(p.TextFont());
-    memTaskNotes->setFont(p.TextFont());
+    edtTaskTitle->setFont(TextFont(p.TextLook()));
+    memTaskNotes->setFont(TextFont(p.TextLook()));
     Panels->SetTimeBase24(p.TimeBase24hour());
     const TCalendarNames &names = CalendarNames();
     Panels->SetNames(names.Weekdays.mid(1), names.Months.mid(1), names.ShortWeekdays.mid(1));
@@ -614,7 +616,7 @@ void TTaskForm::chkSendemailClick()
     }
     // Ticked without addresses: it stays ticked only when the dialog gives some.
     chkSendemail->setChecked(false);
-    TSendemailForm::Edit(Boxes(), block, S.Ini, Prefs().TextFont(), this,
+    TSendemailForm::Edit(Boxes(), block, S.Ini, TextFont(Prefs().TextLook()), this,
                          [this](bool accepted, const TEmailBlock &edited) {
                              if (accepted)
                                  TaskCopy.SetEmailBlock(edited);
@@ -628,7 +630,7 @@ void TTaskForm::chkSendemailClick()
 void TTaskForm::btnMailRecipientsClick()
 {
     chkSendemail->setFocus();
-    TSendemailForm::Edit(Boxes(), TaskCopy.EmailBlock(), S.Ini, Prefs().TextFont(), this,
+    TSendemailForm::Edit(Boxes(), TaskCopy.EmailBlock(), S.Ini, TextFont(Prefs().TextLook()), this,
                          [this](bool accepted, const TEmailBlock &edited) {
                              if (accepted) {
                                  TaskCopy.SetEmailBlock(edited);

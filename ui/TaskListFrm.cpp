@@ -7,6 +7,7 @@
 #include "platform/MessageBoxes.h"
 #include "platform/ResourceLibrary.h"
 #include "platform/SystemHelpers.h"
+#include "platform/TextLookGui.h"
 #include "scheduler/ActionContext.h"
 #include "storage/vornStorage.h"
 #include "ui/TaskListPrint.h"
@@ -669,7 +670,7 @@ void TTaskListForm::ApplyToolbarOptions()
 
 void TTaskListForm::ApplyListFont()
 {
-    const QFont font = S.Actions->Prefs().TextFont();
+    const QFont font = TextFont(S.Actions->Prefs().TextLook());
     FListView->setFont(font);
     FDetailsView->setFont(font);
     QToolTip::setFont(font);
@@ -1067,8 +1068,9 @@ void TTaskListForm::ImportFrom(const QString &path)
         return;
     QString error;
     if (!S.Actions->Store->ImportTask(path, &error)) {
-        // A damaged file has had its own message; one that cannot be read gets one here.
-        if (!error.startsWith(QStringLiteral("Error 06")))
+        if (error == TPalvaroStorage::DamagedTaskFileText())
+            Notice(error, TMsgIcon::Error);
+        else
             Notice(tr("The reminder file \"%1\" could not be read:\r%2").arg(path, error), TMsgIcon::Error);
         return;
     }

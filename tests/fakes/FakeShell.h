@@ -28,7 +28,8 @@ public:
     int DateTimeSettingsStarted = 0;
 };
 
-// Installs a fake shell for the life of the scope.
+// Installs a fake shell for the life of the scope. To be removed with the
+// global shell: hand the fake to whoever opens things instead.
 struct ScopedFakeShell {
     ScopedFakeShell() { SetInstance(&Fake); }
     ~ScopedFakeShell() { SetInstance(nullptr); }

@@ -3,6 +3,7 @@
 // a chosen result (or one decided per text), and drives dialogs through a
 // script. A dialog without a script is shown as the program would show it.
 
+#include "core/LineBreaks.h"
 #include "platform/DesktopMessageBoxes.h"
 
 #include <QDialog>
@@ -10,7 +11,7 @@
 #include <functional>
 #include <memory>
 
-class TScriptedAnswers final : public IMessageBoxes {
+class TScriptedAnswers : public IMessageBoxes {
 public:
     using IMessageBoxes::Notice;
     using IMessageBoxes::Show;
@@ -23,6 +24,7 @@ public:
     QStringList Texts;
     QStringList Titles;
     QList<TMsgIcon> Icons;
+    QList<TMsgButtons> Buttons;
     // The answer for a box with these buttons; Decide, when set, answers by text.
     std::function<TMsgResult(TMsgButtons)> Answer;
     std::function<TMsgResult(const QString &text)> Decide;
@@ -59,11 +61,11 @@ public:
 private:
     TMsgResult Record(const QString &text, TMsgIcon icon, TMsgButtons buttons, const QString &title)
     {
-        QString shown = text;
-        shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+        const QString shown = ToLineFeeds(text);
         Texts << shown;
         Titles << title;
         Icons << icon;
+        Buttons << buttons;
         return Decide ? Decide(shown) : Answer ? Answer(buttons) : CautiousAnswer(buttons);
     }
 

@@ -2,6 +2,7 @@
 #include "core/vornIniFile.h"
 #include "model/CalendarNames.h"
 #include "platform/Desktop.h"
+#include "tests/fakes/FakeTrash.h"
 #include "tests/support/CapturedLog.h"
 #include "tests/support/Records.h"
 #include "tests/support/TestSupport.h"
@@ -239,19 +240,15 @@ TEST(TaskList, FindServiceTaskNeedsServiceKindAndTakesTheFirst)
 
 TEST(TaskList, DeleteHandsTheReminderToTheTrashAndRemovesIt)
 {
-    TTaskList list;
-    QStringList trashed;
-    list.MoveToTrash = [&trashed](const QString &path) {
-        trashed << path;
-        return true;
-    };
+    TFakeTrash trash;
+    TTaskList list(&trash);
     TTaskData &t = list.AddTask(Alarm(QStringLiteral("Call: Bob / Ann"), At(2024, 5, 15, 10)));
     const QByteArray element = TaskElementBytes(t);
     list.AddTask(Alarm(QStringLiteral("other")));
     const QString expected = Desktop::TempFolder() + QStringLiteral("Call__Bob___Ann.tsk");
 
     list.DeleteTask(&t);
-    EXPECT_EQ(trashed, QStringList{expected});
+    EXPECT_EQ(trash.Paths, QStringList{expected});
     EXPECT_EQ(Titles(list), QStringList{QStringLiteral("other")});
     // What went to the trash is the reminder itself, as a task file.
     QFile file(expected);
@@ -263,7 +260,7 @@ TEST(TaskList, DeleteHandsTheReminderToTheTrashAndRemovesIt)
     // With the preference off nothing is written or handed over.
     list.DeleteTask(list.GetTask(0), false);
     EXPECT_EQ(list.Count(), 0);
-    EXPECT_EQ(trashed.size(), 1);
+    EXPECT_EQ(trash.Paths.size(), 1);
     EXPECT_FALSE(QFile::exists(Desktop::TempFolder() + QStringLiteral("other.tsk")));
 }
 

@@ -68,6 +68,12 @@ std::string Joined(const QStringList &lines)
     return lines.join(QLatin1Char('|')).toStdString();
 }
 
+// What the program's shell answers, started the way the program starts it.
+int OpenWithDesktopShell(const QString &target, const QString &parameters = QString())
+{
+    return Shell::CreateDesktopShell()->Open(target, parameters, QString());
+}
+
 } // namespace
 
 TEST(ShellOpen, BareProgramNamesAreLookedUpOnPathNeverInTheCurrentFolder)
@@ -80,7 +86,7 @@ TEST(ShellOpen, BareProgramNamesAreLookedUpOnPathNeverInTheCurrentFolder)
     EnvOverride path("PATH", QStringLiteral("/nonexistent-brivane:") + r + "bin");
     EnvOverride home("HOME", r + "home");
 
-    EXPECT_EQ(Shell::Open(QStringLiteral("brivane-recorder"), QStringLiteral("-center \"two words\"")),
+    EXPECT_EQ(OpenWithDesktopShell(QStringLiteral("brivane-recorder"), QStringLiteral("-center \"two words\"")),
               Shell::kSuccess);
     EXPECT_EQ(RecordedLines(marker), Joined({"-center", "two words", r + "home"}))
         << "arguments, then the working folder: the user's home";
@@ -91,9 +97,9 @@ TEST(ShellOpen, BareProgramNamesAreLookedUpOnPathNeverInTheCurrentFolder)
     ASSERT_TRUE(QDir::setCurrent(r + "cwd"));
     ASSERT_TRUE(WriteRecorder(r + "cwd/brivane-local", marker));
     ASSERT_TRUE(WriteAll(r + "bin/brivane-plain", "#!/bin/sh\ntouch '" + marker.toUtf8() + "'\n"));
-    const int local = Shell::Open(QStringLiteral("brivane-local"));
-    const int plain = Shell::Open(QStringLiteral("brivane-plain"));
-    const int missing = Shell::Open(QStringLiteral("brivane-no-such-program"));
+    const int local = OpenWithDesktopShell(QStringLiteral("brivane-local"));
+    const int plain = OpenWithDesktopShell(QStringLiteral("brivane-plain"));
+    const int missing = OpenWithDesktopShell(QStringLiteral("brivane-no-such-program"));
     QDir::setCurrent(before);
     EXPECT_EQ(local, Shell::kFileNotFound);
     EXPECT_EQ(plain, Shell::kFileNotFound);
@@ -112,18 +118,18 @@ TEST(ShellOpen, HomeFolderAndQuotedPathsWithBlanks)
     EnvOverride home("HOME", r + "home");
     EnvOverride path("PATH", r + "nowhere");
 
-    EXPECT_EQ(Shell::Open(QStringLiteral("~/my tools/rec"), QStringLiteral("a")), Shell::kSuccess);
+    EXPECT_EQ(OpenWithDesktopShell(QStringLiteral("~/my tools/rec"), QStringLiteral("a")), Shell::kSuccess);
     EXPECT_EQ(RecordedLines(marker), Joined({"a", r + "home/my tools"}));
 
     // Quoted as pasted from a file manager; what follows the closing quote
     // comes before the parameters, still without a shell.
     const QString quoted = QLatin1Char('"') + r + "home/my tools/rec\"";
-    EXPECT_EQ(Shell::Open(quoted, QStringLiteral("b")), Shell::kSuccess);
+    EXPECT_EQ(OpenWithDesktopShell(quoted, QStringLiteral("b")), Shell::kSuccess);
     EXPECT_EQ(RecordedLines(marker), Joined({"b", r + "home/my tools"}));
-    EXPECT_EQ(Shell::Open(QStringLiteral("\"~/my tools/rec\" -x \"y z\""), QStringLiteral("$(id)")), Shell::kSuccess);
+    EXPECT_EQ(OpenWithDesktopShell(QStringLiteral("\"~/my tools/rec\" -x \"y z\""), QStringLiteral("$(id)")), Shell::kSuccess);
     EXPECT_EQ(RecordedLines(marker), Joined({"-x", "y z", "$(id)", r + "home/my tools"}));
 
     // Missing below the home folder: the usual codes.
-    EXPECT_EQ(Shell::Open(QStringLiteral("~/my tools/gone")), Shell::kFileNotFound);
-    EXPECT_EQ(Shell::Open(QStringLiteral("\"~/no folder/rec\"")), Shell::kPathNotFound);
+    EXPECT_EQ(OpenWithDesktopShell(QStringLiteral("~/my tools/gone")), Shell::kFileNotFound);
+    EXPECT_EQ(OpenWithDesktopShell(QStringLiteral("\"~/no folder/rec\"")), Shell::kPathNotFound);
 }

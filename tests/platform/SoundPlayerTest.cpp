@@ -43,8 +43,9 @@ protected:
         // Without these the player could reach a real sound server or card.
         ASSERT_TRUE(qEnvironmentVariable("PULSE_SERVER").contains(QLatin1String("nonexistent")));
         ASSERT_EQ(qEnvironmentVariable("CANBERRA_DRIVER"), QStringLiteral("pulse"));
-        Sound::SetPlayer(nullptr);
+        Player = Sound::CreateDesktopPlayer();
     }
+    std::unique_ptr<ISoundPlayer> Player;
     TestSupport::CapturedLog Log;
     QTemporaryDir Dir;
 };
@@ -57,11 +58,11 @@ TEST_F(RealSoundPlayer, FilesAreRefusedWithOneWarningEachAndStopStaysHarmless)
     WriteWave(wave);
     const QString missing = Dir.path() + QStringLiteral("/gone.wav");
 
-    EXPECT_NO_THROW(Sound::Stop());
+    EXPECT_NO_THROW(Player->Stop());
     for (int i = 0; i < 3; ++i) {
-        EXPECT_NO_THROW(Sound::Player().Play(wave));
-        EXPECT_NO_THROW(Sound::Player().Play(missing));
-        EXPECT_NO_THROW(Sound::Stop());
+        EXPECT_NO_THROW(Player->Play(wave));
+        EXPECT_NO_THROW(Player->Play(missing));
+        EXPECT_NO_THROW(Player->Stop());
     }
 
     const QStringList lines = Log.Lines();
@@ -76,9 +77,9 @@ TEST_F(RealSoundPlayer, FilesAreRefusedWithOneWarningEachAndStopStaysHarmless)
 TEST_F(RealSoundPlayer, DefaultSoundFallsBackToTheBellWithOneWarning)
 {
     // A missing file takes the default sound's way, as a reminder with a deleted sound does.
-    EXPECT_NO_THROW(Sound::PlayFile(Dir.path() + QStringLiteral("/deleted.wav")));
-    EXPECT_NO_THROW(Sound::Player().PlayDefault());
-    EXPECT_NO_THROW(Sound::Stop());
+    EXPECT_NO_THROW(Sound::PlayFileOn(*Player, Dir.path() + QStringLiteral("/deleted.wav")));
+    EXPECT_NO_THROW(Player->PlayDefault());
+    EXPECT_NO_THROW(Player->Stop());
 
     const QStringList lines = Log.Lines();
     int defaults = 0;

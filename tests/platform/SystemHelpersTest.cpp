@@ -2,7 +2,9 @@
 #include "core/vornLogFile.h"
 #include "platform/Desktop.h"
 #include "platform/ResourceLibrary.h"
+#include "platform/Trash.h"
 #include "tests/fakes/FakeShell.h"
+#include "tests/fakes/ScriptedAnswers.h"
 #include "tests/support/CapturedLog.h"
 #include "tests/support/Permissions.h"
 #include "tests/support/TestSupport.h"
@@ -14,7 +16,6 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-using TestSupport::MessageBoxRecorder;
 using TestSupport::ReadAll;
 using TestSupport::WriteAll;
 
@@ -45,8 +46,6 @@ private:
     QByteArray FOld;
     bool FHad;
 };
-
-using ShellOverride = Shell::ScopedFakeShell;
 
 } // namespace
 
@@ -211,14 +210,14 @@ TEST(RecycleBin, MovesIntoTheTrashEvenWhenTheDataFolderIsMissing)
     const QString cwdFiles = QDir::current().filePath(QStringLiteral("files"));
     const bool cwdFilesBefore = QFileInfo::exists(cwdFiles);
 
-    EXPECT_TRUE(MoveToRecycleBin(victim));
+    EXPECT_TRUE(Trash::MoveToTrash(victim));
     EXPECT_FALSE(QFile::exists(victim));
     EXPECT_EQ(ReadAll(dataHome + QStringLiteral("/Trash/files/Meeting__draft_.tsk")), QByteArray("reminder"));
     EXPECT_TRUE(QFile::exists(dataHome + QStringLiteral("/Trash/info/Meeting__draft_.tsk.trashinfo")));
     EXPECT_EQ(QFileInfo::exists(cwdFiles), cwdFilesBefore);
 
-    EXPECT_FALSE(MoveToRecycleBin(victim));
-    EXPECT_FALSE(MoveToRecycleBin(QString()));
+    EXPECT_FALSE(Trash::MoveToTrash(victim));
+    EXPECT_FALSE(Trash::MoveToTrash(QString()));
 }
 
 TEST(Images, NumberedPicturesFillTheListWithLimeTransparent)
@@ -252,24 +251,25 @@ TEST(Images, NumberedPicturesFillTheListWithLimeTransparent)
 
 TEST(ShellHelpers, ContactMailWithoutMailProgramWarnsOnce)
 {
-    ShellOverride shell;
+    Shell::FakeShell shell;
     HelperLog log;
-    MessageBoxRecorder boxes;
-    shell.Fake.Result = Shell::kNoAssociation;
-    SendContactEmail(QStringLiteral("contact@brivane.example.org"), QStringLiteral("Hello"), QStringLiteral("Q&A #1"));
-    ASSERT_EQ(shell.Fake.Opened.size(), 1);
-    EXPECT_EQ(shell.Fake.Opened[0],
+    TScriptedAnswers boxes;
+    shell.Result = Shell::kNoAssociation;
+    SendContactEmail(shell, &boxes, QStringLiteral("contact@brivane.example.org"), QStringLiteral("Hello"),
+                     QStringLiteral("Q&A #1"));
+    ASSERT_EQ(shell.Opened.size(), 1);
+    EXPECT_EQ(shell.Opened[0],
               QStringLiteral("mailto:contact@brivane.example.org?subject=Hello&body=Q%26A%20%231"));
     EXPECT_EQ(boxes.Texts, QStringList{"Error 14: No mail client installed."});
     EXPECT_TRUE(
         log.Text().contains(QStringLiteral("Warning: SendContactEMail: No mail client installed? ErrorCode: 31")));
 
-    shell.Fake.Result = Shell::kSuccess;
-    SendContactEmail(QStringLiteral("a@b.example"), QStringLiteral("Hi"), QString());
+    shell.Result = Shell::kSuccess;
+    SendContactEmail(shell, &boxes, QStringLiteral("a@b.example"), QStringLiteral("Hi"), QString());
     EXPECT_EQ(boxes.Texts.size(), 1);
 
-    OpenWithShell(QStringLiteral("https://brivane.example.org/help"));
-    EXPECT_EQ(shell.Fake.Opened.last(), QStringLiteral("https://brivane.example.org/help"));
+    OpenWithShell(shell, QStringLiteral("https://brivane.example.org/help"));
+    EXPECT_EQ(shell.Opened.last(), QStringLiteral("https://brivane.example.org/help"));
 }
 
 TEST(OSVersion, KeepsTheOldOneLineForm)

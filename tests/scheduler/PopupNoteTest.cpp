@@ -7,6 +7,7 @@
 #include "tests/fakes/FakeSoundPlayer.h"
 #include "tests/fakes/ScriptedAnswers.h"
 #include "tests/support/ActionWindows.h"
+#include "tests/fakes/FakeTrash.h"
 #include "tests/support/CapturedLog.h"
 #include "tests/support/PaletteKeyRecorder.h"
 #include "tests/support/Records.h"
@@ -69,10 +70,6 @@ struct NoteFixture : ::testing::Test {
         context.Sound = &player;
         context.Boxes = &boxes;
         prefs.SetTimeBase24hour(true);
-        list.MoveToTrash = [this](const QString &path) {
-            trashed << path;
-            return true;
-        };
     }
     void TearDown() override { ProcessDeletes(); }
 
@@ -84,12 +81,12 @@ struct NoteFixture : ::testing::Test {
         return note;
     }
 
-    TTaskList list;
+    TFakeTrash trash;
+    TTaskList list{&trash};
     TPreferences prefs{QStringLiteral("Brivane"), QStringLiteral("Brivane")};
     TActionContext context;
     FakeSoundPlayer player;
     TScriptedAnswers boxes{[](TMsgButtons) { return TMsgResult::Ok; }};
-    QStringList trashed;
 
     // The snooze dialog is driven by answer instead of being shown.
     void AnswerSnooze(std::function<int(TSetSnoozeForm &)> answer)
@@ -549,7 +546,7 @@ TEST_F(NoteFixture, DeleteWaitsForTheReminderOtherActionWindows)
     EXPECT_EQ(boxes.Texts, QStringList{"Cannot delete Reminder. Other actions are still running."});
     EXPECT_TRUE(note->isVisible());
     EXPECT_EQ(list.Count(), 1);
-    EXPECT_TRUE(trashed.isEmpty());
+    EXPECT_TRUE(trash.Paths.isEmpty());
 
     rec.ActionCount = 1;
     int refreshes = 0;
@@ -557,7 +554,7 @@ TEST_F(NoteFixture, DeleteWaitsForTheReminderOtherActionWindows)
     context.Windows.TaskList = true;
     note->lblDeleteClick();
     EXPECT_EQ(list.Count(), 0);
-    EXPECT_EQ(trashed.size(), 1);
+    EXPECT_EQ(trash.Paths.size(), 1);
     EXPECT_FALSE(note->isVisible());
     EXPECT_EQ(note->TaskData()->ActionCount, 0);
     EXPECT_EQ(refreshes, 2); // the close steps and the delete

@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 using namespace StoreTest;
-using TestSupport::MessageBoxRecorder;
 using TestSupport::PinnedClock;
 using TestSupport::ReadAll;
 using TestSupport::WriteAll;
@@ -93,15 +92,13 @@ TEST(Backup, RescueCopyThatCannotBeWrittenIsLoggedAsAnError)
     EXPECT_EQ(env.CountStartingWith("Info: Database backuped at "), 0);
 }
 
-TEST(Backup, RestoreReplacesTheStoreOrReportsError05)
+TEST(Backup, RestoreReplacesTheStoreOrLeavesItAsItWas)
 {
     StoreEnv env;
     TPalvaroStorage &store = env.MakeStore();
-    MessageBoxRecorder boxes;
     ASSERT_TRUE(WriteAll(env.StorePath(), "damaged"));
 
     EXPECT_FALSE(store.RestoreBackup());
-    EXPECT_EQ(boxes.Texts, QStringList{"Error 05: Unable to restore Backup file. Brivane will terminate."});
     EXPECT_TRUE(env.Logged("Error: Unable to restore Backup file: " + env.RescuePath()));
     EXPECT_EQ(ReadAll(env.StorePath()), "damaged");
 
@@ -109,7 +106,6 @@ TEST(Backup, RestoreReplacesTheStoreOrReportsError05)
     ASSERT_TRUE(WriteAll(env.RescuePath(), rescue));
     EXPECT_TRUE(store.RestoreBackup());
     EXPECT_EQ(ReadAll(env.StorePath()), rescue);
-    EXPECT_EQ(boxes.Texts.size(), 1);
 }
 
 TEST(Backup, EightOldDatedCopiesLeaveSevenWithTodaysAndTheRescueCopiesStay)
@@ -258,26 +254,4 @@ TEST(Backup, MissingBackupFolderIsCreatedOneLevelOnly)
     env.MakeStore().AutoBackup();
     EXPECT_TRUE(env.Logged("Error: unable to create database backup directory: " + env.StoreFolder() + "a/b/"));
     EXPECT_FALSE(QFileInfo::exists(env.StoreFolder() + "a"));
-}
-
-TEST(Backup, BackupReminderIsAServiceRecordDueInOneHour)
-{
-    StoreEnv env;
-    PinnedClock clock(kToday);
-    const TTaskData t = env.MakeStore().BuildBackupReminder();
-
-    TTaskData expected; // every field not named is zero
-    expected.Taskkind = tkService;
-    expected.RepeatTask = true;
-    expected.RepeatRule = srHours;
-    expected.RepeatNFactor = 1;
-    expected.Scheduled = kToday + 1.0 / 24;
-    expected.EventDateTime = expected.Scheduled;
-    expected.Created = kToday;
-    expected.Title.Len = 1;
-    expected.Title.Data[0] = char(0xCD);
-    expected.Enabled = true;
-    expected.Tag = -8;
-    EXPECT_EQ(RecordBytes(t), RecordBytes(expected));
-    EXPECT_TRUE(env.Logged("Info: Backup task created. First run schedule: " + DateTimeToStr(kToday + 1.0 / 24)));
 }

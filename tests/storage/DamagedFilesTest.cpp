@@ -1,6 +1,7 @@
 // Files that once broke a reader (found by the fuzz targets in fuzz/), kept as
 // they were found so that every test run replays them.
 #include "storage/GlobalPreferences.h"
+#include "platform/TextLookGui.h"
 #include "tests/storage/StoreTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -43,7 +44,7 @@ TEST(DamagedFiles, StoreVersionByteIsNeverTakenForDamage)
         ASSERT_TRUE(WriteAll(env.StorePath(), c.file));
         BoxRecorder boxes(TMsgResult::Abort);
         TPalvaroStorage &store = env.MakeStore();
-        store.OpenStore();
+        env.Open(boxes);
         EXPECT_EQ(store.StoreRead(), c.read);
         EXPECT_EQ(store.VersionUnreadable, !c.read);
         EXPECT_EQ(boxes.Texts.size(), c.boxes) << boxes.Texts.join('|').toStdString();
@@ -89,8 +90,8 @@ TEST(DamagedFiles, PreferencesFontSizesOfEveryMagnitudeGiveAUsableFont)
         QString error;
         ASSERT_TRUE(prefs.ReadFileBytes(c.file, &error)) << error.toStdString();
         EXPECT_EQ(prefs.FontSize(), c.size);
-        EXPECT_EQ(prefs.TextFont().pointSize(), c.pointSize);
-        EXPECT_EQ(prefs.TextFont().pixelSize(), c.pixelSize);
+        EXPECT_EQ(TextFont(prefs.TextLook()).pointSize(), c.pointSize);
+        EXPECT_EQ(TextFont(prefs.TextLook()).pixelSize(), c.pixelSize);
         // The file keeps the size as it was.
         TPreferences again;
         ASSERT_TRUE(again.ReadFileBytes(prefs.ToFileBytes()));

@@ -2,6 +2,7 @@
 #include "core/vornIniFile.h"
 #include "core/vornLogFile.h"
 #include "storage/GlobalPreferences.h"
+#include "platform/TextLookGui.h"
 #include "storage/PrefExtended.h"
 #include "tests/support/CapturedLog.h"
 #include "tests/support/TestSupport.h"
@@ -493,7 +494,7 @@ TEST(PreferencesFile, ReadingCutsTextsAndAcceptsOtherWritersForms)
     EXPECT_EQ(prefs.UserID(), QStringLiteral("José"));
     EXPECT_EQ(prefs.Password(), QString(50, QLatin1Char('p')));
     EXPECT_EQ(prefs.FontColor(), 0x0000FF);
-    EXPECT_EQ(prefs.TextColor(), QColor(255, 0, 0));
+    EXPECT_EQ(ColorToQColor(prefs.FontColor()), QColor(255, 0, 0));
     EXPECT_EQ(prefs.FontCharset(), 1);
     EXPECT_EQ(prefs.EmailActionWaittime(), 255);
     EXPECT_DOUBLE_EQ(prefs.LastRun(), 44449.0);
@@ -536,19 +537,6 @@ TEST(PreferencesFile, WaitTimeOf200IsWrittenAsSixteenBits)
     EXPECT_EQ(TypeAfter(prefs.ToFileBytes(), "FontName"), 12);
 }
 
-TEST(PreferencesValues, CapacitiesCutSetters)
-{
-    TPreferences prefs(QStringLiteral("Brivane"));
-    prefs.SetHost(QString(60, QLatin1Char('x')));
-    prefs.SetEmailSignature(QString(300, QLatin1Char('s')));
-    prefs.SetTaskStoreFolder(QString(260, QLatin1Char('d')));
-    prefs.SetFontName(QString(400, QLatin1Char('n')));
-    EXPECT_EQ(prefs.Host().size(), 50);
-    EXPECT_EQ(prefs.EmailSignature().size(), 250);
-    EXPECT_EQ(prefs.TaskStoreFolder().size(), 250);
-    EXPECT_EQ(prefs.FontName().size(), 400);
-}
-
 TEST(PreferencesValues, DefaultsFollowProgramAndProduct)
 {
     TPreferences prefs(QStringLiteral("Corvisk"), QStringLiteral("CorviskPro"));
@@ -580,7 +568,7 @@ TEST(PreferencesValues, TimeSuffixWeekStartAndSnoozeUnits)
 TEST(PreferencesValues, SharedFontFollowsFontProperties)
 {
     TPreferences prefs(QStringLiteral("Brivane"));
-    const QFont initial = prefs.TextFont();
+    const QFont initial = TextFont(prefs.TextLook());
     EXPECT_FALSE(initial.bold());
 
     QByteArray s = StreamStart();
@@ -593,20 +581,20 @@ TEST(PreferencesValues, SharedFontFollowsFontProperties)
     s += Prop("FontColor", Ident("clBlue"));
     s += QByteArray(2, '\0');
     ASSERT_TRUE(prefs.ReadFileBytes(Wrap(s)));
-    EXPECT_TRUE(prefs.TextFont().italic());
-    EXPECT_TRUE(prefs.TextFont().underline());
-    EXPECT_FALSE(prefs.TextFont().bold());
-    EXPECT_EQ(prefs.TextFont().family(), QStringLiteral("Brivane Test Face"));
-    EXPECT_EQ(prefs.TextFont().pointSize(), 17);
-    EXPECT_EQ(prefs.TextColor(), QColor(0, 0, 255));
+    EXPECT_TRUE(TextFont(prefs.TextLook()).italic());
+    EXPECT_TRUE(TextFont(prefs.TextLook()).underline());
+    EXPECT_FALSE(TextFont(prefs.TextLook()).bold());
+    EXPECT_EQ(TextFont(prefs.TextLook()).family(), QStringLiteral("Brivane Test Face"));
+    EXPECT_EQ(TextFont(prefs.TextLook()).pointSize(), 17);
+    EXPECT_EQ(ColorToQColor(prefs.FontColor()), QColor(0, 0, 255));
 
     prefs.SetFontStyle(FontStyleBit(fsBold));
     prefs.SetFontSize(0);
     prefs.SetFontName(QString());
-    EXPECT_TRUE(prefs.TextFont().bold());
-    EXPECT_FALSE(prefs.TextFont().italic());
-    EXPECT_EQ(prefs.TextFont().pointSize(), initial.pointSize());
-    EXPECT_EQ(prefs.TextFont().family(), initial.family());
+    EXPECT_TRUE(TextFont(prefs.TextLook()).bold());
+    EXPECT_FALSE(TextFont(prefs.TextLook()).italic());
+    EXPECT_EQ(TextFont(prefs.TextLook()).pointSize(), initial.pointSize());
+    EXPECT_EQ(TextFont(prefs.TextLook()).family(), initial.family());
 }
 
 TEST(ExtendedFloat, KnownValuesAndRoundTrips)

@@ -22,7 +22,8 @@ struct AutoSaveEnv : StoreEnv {
     AutoSaveEnv()
     {
         WriteAll(StorePath(), Element(Alarm("one")) + Element(Service(TAG_BACKUP, EncodeDate(2030, 1, 1))));
-        MakeStore().OpenStore();
+        MakeStore();
+        Open();
     }
     // A change of the reminder "one": its run count.
     void Change(int32_t hasRun)
@@ -89,7 +90,8 @@ TEST(StoreAutoSave, AFailedWriteIsShownOnceUntilAWriteSucceedsAgain)
     AutoSaveEnv env;
     ASSERT_TRUE(env.Store->StoreRead());
     TStoreAutoSave autoSave(*env.Store, kShortDelay);
-    BoxRecorder boxes; // the default notice goes through the boxes' handler
+    QStringList shown;
+    QObject::connect(&autoSave, &TStoreAutoSave::Failed, [&shown](const QString &text) { shown << text; });
     int change = 0;
     auto changeAndWaitForFailure = [&] {
         const int failures = env.Failures();
@@ -108,12 +110,11 @@ TEST(StoreAutoSave, AFailedWriteIsShownOnceUntilAWriteSucceedsAgain)
         env.Store->SaveIfModified();
         EXPECT_EQ(env.Failures(), 4);
     }
-    ASSERT_EQ(boxes.Texts.size(), 1);
+    ASSERT_EQ(shown.size(), 1);
     const QString reason = env.Store->LastSaveError();
     EXPECT_FALSE(reason.isEmpty());
-    EXPECT_TRUE(boxes.Texts[0].contains(env.StorePath())) << boxes.Texts[0].toStdString();
-    EXPECT_TRUE(boxes.Texts[0].contains(reason)) << boxes.Texts[0].toStdString();
-    EXPECT_EQ(boxes.Kinds[0], BoxRecorder::Kind(TMsgIcon::Warning, TMsgButtons::Ok));
+    EXPECT_TRUE(shown[0].contains(env.StorePath())) << shown[0].toStdString();
+    EXPECT_TRUE(shown[0].contains(reason)) << shown[0].toStdString();
 
     // Writable again: the next change goes through, without a box.
     const int saves = env.Saves();
@@ -121,7 +122,7 @@ TEST(StoreAutoSave, AFailedWriteIsShownOnceUntilAWriteSucceedsAgain)
     ASSERT_TRUE(env.WaitFor([&] { return env.Saves() == saves + 1; }));
     EXPECT_EQ(env.HasRunOnDisk(), change);
     EXPECT_TRUE(env.Store->LastSaveError().isEmpty());
-    EXPECT_EQ(boxes.Texts.size(), 1);
+    EXPECT_EQ(shown.size(), 1);
 
     // A failure after that success is news again.
     {
@@ -130,7 +131,7 @@ TEST(StoreAutoSave, AFailedWriteIsShownOnceUntilAWriteSucceedsAgain)
         ASSERT_TRUE(changeAndWaitForFailure());
         ASSERT_TRUE(changeAndWaitForFailure());
     }
-    EXPECT_EQ(boxes.Texts.size(), 2);
+    EXPECT_EQ(shown.size(), 2);
 }
 
 TEST(StoreAutoSave, AWriteFallingDueWhileTheLastOneIsStillBusyWaitsForIt)
@@ -140,11 +141,11 @@ TEST(StoreAutoSave, AWriteFallingDueWhileTheLastOneIsStillBusyWaitsForIt)
     // A box about the failed write that ran its own event loop: meanwhile the
     // list changes and the next write falls due.
     int failuresInsideTheBox = -1;
-    autoSave.ShowFailure = [&](const QString &) {
+    QObject::connect(&autoSave, &TStoreAutoSave::Failed, [&](const QString &) {
         env.Change(2);
         (void)QTest::qWaitFor([&] { return env.Failures() > 1; }, kShortDelay * 5);
         failuresInsideTheBox = env.Failures();
-    };
+    });
     ReadOnlyFolder readOnly(env.StoreFolder());
     PermissionsEnforced enforced;
     if (!PermissionsEnforced::FolderRefusesWrites(env.StoreFolder()))

@@ -17,7 +17,6 @@
 #include <sys/stat.h>
 
 using namespace StoreTest;
-using TestSupport::MessageBoxRecorder;
 using TestSupport::PinnedClock;
 using TestSupport::ReadAll;
 using TestSupport::WriteAll;
@@ -60,7 +59,7 @@ TEST(StoreFault, SaveIntoAReadOnlyFolderKeepsTheOldStoreAndLogsAnError)
     const QByteArray old = Element(Alarm("one")) + Element(Service(TAG_BACKUP, EncodeDate(2030, 1, 1)));
     ASSERT_TRUE(WriteAll(env.StorePath(), old));
     TPalvaroStorage &store = env.MakeStore();
-    store.OpenStore();
+    env.Open();
     ASSERT_TRUE(store.StoreRead());
     env.List.AddTask(Alarm("two"));
     env.List.MarkModified();
@@ -187,7 +186,7 @@ TEST(StoreFault, StoreIsWholeAfterEveryKillDuringSaves)
     StoreEnv env;
     ASSERT_TRUE(QFile::copy(path, env.StorePath()));
     TPalvaroStorage &store = env.MakeStore();
-    store.OpenStore();
+    env.Open();
     EXPECT_TRUE(store.StoreRead());
     EXPECT_EQ(env.List.Count(), kBase + generation % 5);
 }
@@ -231,11 +230,11 @@ TEST(StoreFault, AFullDiskAtAnyStageKeepsEveryFileAndNamesTheCause)
         const QByteArray big = StoreOf(61);
         ASSERT_TRUE(WriteAll(env.StorePath(), old));
         TPalvaroStorage &store = env.MakeStore();
-        store.OpenStore();
+        env.Open();
         ASSERT_TRUE(store.StoreRead());
         TStoreAutoSave autoSave(store, 10);
         QStringList notices;
-        autoSave.ShowFailure = [&notices](const QString &text) { notices << text; };
+        QObject::connect(&autoSave, &TStoreAutoSave::Failed, [&notices](const QString &text) { notices << text; });
         const QString ini = env.StoreFolder() + "Brivane.ini";
         ASSERT_TRUE(WriteAll(ini, "[Debug]\r\nLevel=3\r\n"));
         TvornIniFile iniFile(ini);
@@ -339,9 +338,9 @@ TEST(StoreFault, RestoreTakesTheNewestReadableCopy)
     ASSERT_TRUE(SetModified(env.BackupFolder() + "Brivane.dat.07-12-2025", EncodeDate(2025, 12, 7)));
     ASSERT_TRUE(SetModified(env.BackupFolder() + "Brivane.dat.06-12-2025", EncodeDate(2025, 12, 6)));
     ASSERT_TRUE(SetModified(env.BackupFolder() + "Brivane.dat.05-12-2025", EncodeDate(2025, 12, 5)));
-    MessageBoxRecorder boxes(TMsgResult::Yes);
+    BoxRecorder boxes(TMsgResult::Yes);
     TPalvaroStorage &store = env.MakeStore();
-    store.OpenStore();
+    env.Open(boxes);
     EXPECT_TRUE(env.Halts.isEmpty());
     ASSERT_EQ(boxes.Texts.size(), 1); // the damaged store's question only
     EXPECT_EQ(ReadAll(env.StorePath()), good);
@@ -352,9 +351,9 @@ TEST(StoreFault, RestoreTakesTheNewestReadableCopy)
     // A missing store is offered back from a dated copy when the rescue copy is gone.
     StoreEnv env2;
     ASSERT_TRUE(WriteAll(env2.BackupFolder() + "Brivane.dat.06-12-2025", good));
-    MessageBoxRecorder boxes2(TMsgResult::Ok);
-    TPalvaroStorage &store2 = env2.MakeStore();
-    store2.OpenStore();
+    BoxRecorder boxes2(TMsgResult::Ok);
+    env2.MakeStore();
+    env2.Open(boxes2);
     EXPECT_EQ(boxes2.Texts.size(), 1);
     EXPECT_EQ(ReadAll(env2.StorePath()), good);
     EXPECT_TRUE(env2.Halts.isEmpty());
@@ -378,7 +377,7 @@ TEST(StoreFault, TemporaryCopiesOfKilledSavesAreRemovedAtStartAndNothingElse)
     ASSERT_TRUE(WriteAll(env.BackupFolder() + "mine.AbCdEf", content));
 
     TPalvaroStorage &store = env.MakeStore();
-    store.OpenStore();
+    env.Open();
     ASSERT_TRUE(store.StoreRead());
     QStringList expected = kept + QStringList{"Brivane.dat"};
     expected.sort();
@@ -399,7 +398,7 @@ TEST(StoreFault, WhatTheProgramWritesIsPrivateUnderAnOpenUmask)
         ASSERT_TRUE(WriteAll(env.StorePath(), StoreOf(2)));
         ASSERT_EQ(ModeOf(env.StorePath()), 0644u);
         TPalvaroStorage &store = env.MakeStore();
-        store.OpenStore();
+        env.Open();
         env.List.MarkModified();
         ASSERT_TRUE(store.SaveStore());
         store.AutoBackup();
@@ -430,13 +429,13 @@ TEST(StoreFault, AReadOnlyStoreFolderWithoutBackupFolderRunsReadOnlyAndSaysSoOnc
     if (!PermissionsEnforced::FolderRefusesWrites(env.StoreFolder()))
         GTEST_SKIP() << "cannot make a folder read-only here";
     TPalvaroStorage &store = env.MakeStore();
-    store.OpenStore();
+    env.Open();
     ASSERT_TRUE(store.StoreRead());
     EXPECT_TRUE(env.Halts.isEmpty());
     store.AutoBackup();
     TStoreAutoSave autoSave(store, 10);
     QStringList notices;
-    autoSave.ShowFailure = [&notices](const QString &text) { notices << text; };
+    QObject::connect(&autoSave, &TStoreAutoSave::Failed, [&notices](const QString &text) { notices << text; });
     autoSave.CheckAtStart();
     ASSERT_EQ(notices.size(), 1);
     EXPECT_EQ(notices[0], TStoreAutoSave::ReadOnlyText(env.StoreFolder(), "Permission denied"));

@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 using namespace StoreTest;
-using TestSupport::MessageBoxRecorder;
 using TestSupport::PinnedClock;
 using TestSupport::ReadAll;
 using TestSupport::WriteAll;
@@ -19,7 +18,6 @@ const TDateTime kNow = EncodeDateTime(2025, 12, 8, 14, 30, 0, 0);
 constexpr double kHour = 1.0 / 24.0;
 
 // Installs a fake shell for the scope.
-using FakeShellScope = Shell::ScopedFakeShell;
 
 } // namespace
 
@@ -33,10 +31,10 @@ TEST(Store, ElementsLoadAlikeWhateverTheirVersionBytesAndGetABackupReminder)
         Element(Alarm("first"), 12) + Element(Alarm("second"), 3, 0x00) + Element(Alarm("third"), 200, 0x7F);
     ASSERT_TRUE(WriteAll(env.StorePath(), file));
     ASSERT_TRUE(SetModified(env.StorePath(), EncodeDateTime(2025, 12, 1, 8, 5, 9, 0)));
-    MessageBoxRecorder boxes;
+    BoxRecorder boxes;
 
     TPalvaroStorage &store = env.MakeStore();
-    store.OpenStore();
+    env.Open(boxes);
 
     EXPECT_TRUE(boxes.Texts.isEmpty()) << boxes.Texts.join('|').toStdString();
     EXPECT_TRUE(env.Halts.isEmpty());
@@ -51,6 +49,9 @@ TEST(Store, ElementsLoadAlikeWhateverTheirVersionBytesAndGetABackupReminder)
     EXPECT_EQ(backup.Tag, TAG_BACKUP);
     EXPECT_EQ(backup.Taskkind, tkService);
     EXPECT_TRUE(SameDateTime(backup.Scheduled, kNow + kHour));
+    EXPECT_TRUE(backup.RepeatTask && backup.Enabled);
+    EXPECT_EQ(backup.RepeatRule, srHours);
+    EXPECT_EQ(backup.RepeatNFactor, 1);
 
     EXPECT_TRUE(env.Logged("Info: Shipped DB version: 10"));
     EXPECT_TRUE(env.Logged("Info: Record size: 1888"));
@@ -77,8 +78,8 @@ TEST(Store, ExistingBackupReminderIsMovedAndLoadedRecordsAreRepaired)
     ASSERT_TRUE(WriteAll(env.StorePath(),
                          Element(busy) + Element(Service(TAG_BACKUP, EncodeDate(2020, 1, 1))) + Element(blank)));
 
-    TPalvaroStorage &store = env.MakeStore();
-    store.OpenStore();
+    env.MakeStore();
+    env.Open();
 
     ASSERT_EQ(env.List.Count(), 3); // no second backup reminder
     EXPECT_TRUE(SameDateTime(env.List.GetTask(1).Scheduled, kNow + kHour));
@@ -98,10 +99,10 @@ TEST(Store, CutStoreKeepsTheRecordsReadAndIsNeverWrittenInThatRun)
     BoxRecorder boxes;
 
     TPalvaroStorage &store = env.MakeStore();
-    store.OpenStore();
+    env.Open(boxes);
 
     EXPECT_EQ(boxes.Texts, QStringList{"Critical Error: Unable to read data from storage file"});
-    EXPECT_EQ(boxes.Kinds, QList{BoxRecorder::Kind(TMsgIcon::None, TMsgButtons::Ok)}); // the plain message
+    EXPECT_EQ(boxes.Kinds(), QList{BoxRecorder::Kind(TMsgIcon::None, TMsgButtons::Ok)}); // the plain message
     EXPECT_FALSE(store.StoreRead());
     ASSERT_EQ(env.List.Count(), 3); // and no backup reminder: the open stopped there
     EXPECT_EQ(env.List.GetTask(2).Title.Get(), "c");
@@ -128,14 +129,14 @@ TEST(Store, EmptyStoreIsDamagedAndAbortLeavesItUntouched)
     BoxRecorder boxes(TMsgResult::Abort);
 
     TPalvaroStorage &store = env.MakeStore();
-    store.OpenStore();
+    env.Open(boxes);
 
     EXPECT_EQ(store.DBVersion, 255);
     ASSERT_EQ(boxes.Texts.size(), 1);
     EXPECT_EQ(boxes.Texts[0], "Error 03: Reminders' store file " + env.StorePath()
                                   + " is Damaged or Corrupted!\nPress Yes to restore the backup file or Abort to "
                                     "terminate Brivane.");
-    EXPECT_EQ(boxes.Kinds, QList{BoxRecorder::Kind(TMsgIcon::Error, TMsgButtons::YesAbort)});
+    EXPECT_EQ(boxes.Kinds(), QList{BoxRecorder::Kind(TMsgIcon::Error, TMsgButtons::YesAbort)});
     EXPECT_EQ(env.Halts, QStringList{"INVALID_DB_FORMAT -> mrAbort"});
     EXPECT_TRUE(env.Logged("Error: Database exception: Read beyond end of file"));
     EXPECT_TRUE(env.Logged("Info: DB version found: 255"));
@@ -152,9 +153,9 @@ TEST(Store, DamagedStoreAnsweredYesRestoresTheRescueCopyOrHalts)
         ASSERT_TRUE(WriteAll(env.StorePath(), "\x1A"));
         const QByteArray rescue = Element(Alarm("kept")) + Element(Service(TAG_BACKUP, kNow));
         ASSERT_TRUE(WriteAll(env.RescuePath(), rescue));
-        MessageBoxRecorder boxes(TMsgResult::Yes);
+        BoxRecorder boxes(TMsgResult::Yes);
         TPalvaroStorage &store = env.MakeStore();
-        store.OpenStore();
+        env.Open(boxes);
         EXPECT_EQ(boxes.Texts.size(), 1);
         EXPECT_TRUE(env.Halts.isEmpty());
         // The restored store's version is not read again.
@@ -170,10 +171,10 @@ TEST(Store, DamagedStoreAnsweredYesRestoresTheRescueCopyOrHalts)
         ASSERT_TRUE(WriteAll(env.StorePath(), QByteArray()));
         BoxRecorder boxes(TMsgResult::Yes);
         TPalvaroStorage &store = env.MakeStore();
-        store.OpenStore();
+        env.Open(boxes);
         ASSERT_EQ(boxes.Texts.size(), 2);
         EXPECT_EQ(boxes.Texts[1], "Error 05: Unable to restore Backup file. Brivane will terminate.");
-        EXPECT_EQ(boxes.Kinds[1], BoxRecorder::Kind(TMsgIcon::Error, TMsgButtons::Ok));
+        EXPECT_EQ(boxes.Kinds()[1], BoxRecorder::Kind(TMsgIcon::Error, TMsgButtons::Ok));
         EXPECT_EQ(env.Halts, QStringList{"INVALID_DB_FORMAT -> mrYes"});
         EXPECT_TRUE(env.Logged("Error: Unable to restore Backup file: " + env.RescuePath()));
         EXPECT_FALSE(store.SaveStore());
@@ -185,18 +186,17 @@ TEST(Store, OlderFormatStartsTheConverterAndHaltsWithTheStoreUntouched)
 {
     for (const int shellResult : {Shell::kSuccess, Shell::kFileNotFound}) {
         StoreEnv env;
-        FakeShellScope shell;
-        shell.Fake.Result = shellResult;
+        env.Shell.Result = shellResult;
         QByteArray file = Element(Alarm("old"), 9) + Element(Alarm("older"), 9);
         ASSERT_TRUE(WriteAll(env.StorePath(), file));
         BoxRecorder boxes;
 
         TPalvaroStorage &store = env.MakeStore();
-        store.OpenStore();
+        env.Open(boxes);
 
         EXPECT_TRUE(store.NeedsConversion());
-        EXPECT_EQ(shell.Fake.Opened, QStringList{env.ProgramFolder() + "DBConverter"});
-        EXPECT_EQ(shell.Fake.LastParameters, '"' + env.StorePath() + '"');
+        EXPECT_EQ(env.Shell.Opened, QStringList{env.ProgramFolder() + "DBConverter"});
+        EXPECT_EQ(env.Shell.LastParameters, '"' + env.StorePath() + '"');
         EXPECT_EQ(env.Halts, QStringList{"DatabaseNeedsUpgrade"});
         EXPECT_TRUE(env.Logged("Info: Calling... DBConverter"));
         EXPECT_EQ(env.List.Count(), 0);
@@ -204,7 +204,7 @@ TEST(Store, OlderFormatStartsTheConverterAndHaltsWithTheStoreUntouched)
             EXPECT_TRUE(boxes.Texts.isEmpty());
         } else {
             EXPECT_EQ(boxes.Texts, QStringList{"Error 02: Database Converter DBConverter not found."});
-            EXPECT_EQ(boxes.Kinds, QList{BoxRecorder::Kind(TMsgIcon::Error, TMsgButtons::Ok)});
+            EXPECT_EQ(boxes.Kinds(), QList{BoxRecorder::Kind(TMsgIcon::Error, TMsgButtons::Ok)});
             EXPECT_TRUE(env.Logged("Error: Critical error: file " + env.ProgramFolder() + "DBConverter not found"));
         }
         env.List.MarkModified();
@@ -219,7 +219,7 @@ TEST(Store, SaveWritesEveryRecordButInformationNoticesInListOrder)
     StoreEnv env;
     ASSERT_TRUE(WriteAll(env.StorePath(), Element(Alarm("one"))));
     TPalvaroStorage &store = env.MakeStore();
-    store.OpenStore();
+    env.Open();
     ASSERT_EQ(env.List.Count(), 2); // with the backup reminder
     env.List.RemoveTask(&env.List.GetTask(1));
     TTaskData notice = Service(TAG_INFODLG, kNow);
@@ -251,7 +251,7 @@ TEST(Store, PeriodicSaveOnlyAfterAChangeSinceTheFileWasWritten)
     ASSERT_TRUE(SetModified(env.StorePath(), kNow - 1.0));
     PinnedClock clock(kNow);
     TPalvaroStorage &store = env.MakeStore();
-    store.OpenStore(); // loading marks the list modified, after the file was written
+    env.Open(); // loading marks the list modified, after the file was written
 
     store.SaveIfModified();
     EXPECT_EQ(env.CountStartingWith("Info: Tasklist Saved at "), 1);
@@ -284,7 +284,7 @@ TEST(Store, PeriodicSaveKeepsAChangeWhenSomeoneElseWroteTheFileLater)
     ASSERT_TRUE(WriteAll(env.StorePath(), Element(Alarm("one")) + Element(Service(TAG_BACKUP, kNow))));
     PinnedClock clock(kNow);
     TPalvaroStorage &store = env.MakeStore();
-    store.OpenStore();
+    env.Open();
     ASSERT_TRUE(store.SaveStore());
     const QByteArray before = ReadAll(env.StorePath());
 
@@ -303,14 +303,14 @@ TEST(Store, FirstStartCreatesTheBlankStoreWithoutAsking)
 {
     StoreEnv env;
     PinnedClock clock(kNow);
-    MessageBoxRecorder boxes(TMsgResult::Ok);
+    BoxRecorder boxes(TMsgResult::Ok);
 
     TPalvaroStorage &store = env.MakeStore();
     store.ReadVersion();
     EXPECT_EQ(store.DBVersion, 0);
     EXPECT_TRUE(env.Logged("Warning: Database " + env.StorePath() + " not found!!!"));
     EXPECT_TRUE(env.Logged("Info: DB version found: 0"));
-    store.OpenStore();
+    env.Open(boxes);
 
     EXPECT_TRUE(boxes.Texts.isEmpty()) << boxes.Texts.join('|').toStdString();
     EXPECT_TRUE(env.Halts.isEmpty());
@@ -327,6 +327,35 @@ TEST(Store, FirstStartCreatesTheBlankStoreWithoutAsking)
     EXPECT_EQ(env.CountStartingWith("Error: "), 0); // a first start is no error
 }
 
+// The store asks and waits: nothing changes on disk until the answer comes,
+// and an answer to no question (a second one) changes nothing either.
+TEST(Store, OpeningStopsAtTheQuestionAndGoesOnOnlyWithItsAnswer)
+{
+    const QByteArray rescue = Element(Alarm("lost")) + Element(Service(TAG_BACKUP, kNow));
+    StoreEnv env;
+    ASSERT_TRUE(WriteAll(env.RescuePath(), rescue));
+    TPalvaroStorage &store = env.MakeStore();
+
+    const TStoreOpening asked = store.OpenStore();
+    ASSERT_EQ(asked.State, TStoreOpening::TState::Question);
+    EXPECT_EQ(asked.Question.Buttons, TMsgButtons::OkIgnore);
+    EXPECT_EQ(asked.Question.Title, "Brivane");
+    EXPECT_TRUE(asked.Notices.isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(env.StorePath()));
+    EXPECT_EQ(env.List.Count(), 0);
+
+    const TStoreOpening opened = store.AnswerOpening(TMsgResult::Ok);
+    EXPECT_EQ(opened.State, TStoreOpening::TState::Opened);
+    EXPECT_EQ(ReadAll(env.StorePath()), rescue);
+    ASSERT_EQ(env.List.Count(), 2);
+
+    const TStoreOpening again = store.AnswerOpening(TMsgResult::Ignore);
+    EXPECT_EQ(again.State, TStoreOpening::TState::Left);
+    EXPECT_EQ(ReadAll(env.StorePath()), rescue);
+    EXPECT_EQ(env.List.Count(), 2);
+    EXPECT_FALSE(QFileInfo::exists(env.SecondRescuePath()));
+}
+
 TEST(Store, MissingStoreWithARescueCopyAsksAndRestoresOrStartsBlank)
 {
     const QByteArray rescue = Element(Alarm("lost")) + Element(Alarm("found")) + Element(Service(TAG_BACKUP, kNow));
@@ -336,10 +365,10 @@ TEST(Store, MissingStoreWithARescueCopyAsksAndRestoresOrStartsBlank)
         StoreEnv env;
         ASSERT_TRUE(WriteAll(env.RescuePath(), rescue));
         BoxRecorder boxes(TMsgResult::Ok);
-        TPalvaroStorage &store = env.MakeStore();
-        store.OpenStore();
+        env.MakeStore();
+        env.Open(boxes);
         EXPECT_EQ(boxes.Texts, QStringList{question.arg(env.StorePath())});
-        EXPECT_EQ(boxes.Kinds, QList{BoxRecorder::Kind(TMsgIcon::Warning, TMsgButtons::OkIgnore)});
+        EXPECT_EQ(boxes.Kinds(), QList{BoxRecorder::Kind(TMsgIcon::Warning, TMsgButtons::OkIgnore)});
         EXPECT_EQ(ReadAll(env.StorePath()), rescue);
         ASSERT_EQ(env.List.Count(), 3);
         EXPECT_EQ(env.List.GetTask(1).Title.Get(), "found");
@@ -348,9 +377,9 @@ TEST(Store, MissingStoreWithARescueCopyAsksAndRestoresOrStartsBlank)
     { // Ignore: a blank store, and the lost store's rescue copy kept as "000"
         StoreEnv env;
         ASSERT_TRUE(WriteAll(env.RescuePath(), rescue));
-        MessageBoxRecorder boxes(TMsgResult::Ignore);
-        TPalvaroStorage &store = env.MakeStore();
-        store.OpenStore();
+        BoxRecorder boxes(TMsgResult::Ignore);
+        env.MakeStore();
+        env.Open(boxes);
         EXPECT_EQ(boxes.Texts.size(), 1);
         EXPECT_EQ(ReadAll(env.StorePath()).size(), 1896);
         EXPECT_EQ(ReadAll(env.SecondRescuePath()), rescue);
@@ -362,9 +391,9 @@ TEST(Store, MissingStoreWithARescueCopyAsksAndRestoresOrStartsBlank)
     { // OK with a rescue copy that cannot be read: "Error 05" and the halt
         StoreEnv env;
         ASSERT_TRUE(QDir().mkdir(env.RescuePath()));
-        MessageBoxRecorder boxes(TMsgResult::Ok);
+        BoxRecorder boxes(TMsgResult::Ok);
         TPalvaroStorage &store = env.MakeStore();
-        store.OpenStore();
+        env.Open(boxes);
         ASSERT_EQ(boxes.Texts.size(), 2);
         EXPECT_EQ(boxes.Texts[1], "Error 05: Unable to restore Backup file. Brivane will terminate.");
         EXPECT_EQ(env.Halts, QStringList{"not RestoreBackup"});
@@ -378,7 +407,7 @@ TEST(Store, LoadsIntoTheListItWasGiven)
 {
     StoreEnv env;
     TPalvaroStorage &store = env.MakeStore();
-    store.OpenStore();
+    env.Open();
     EXPECT_EQ(&store.List(), &env.List);
     ASSERT_EQ(env.List.Count(), 1); // a new store holds the backup reminder
     EXPECT_EQ(env.List.GetTask(0).Tag, TAG_BACKUP);

@@ -3,12 +3,13 @@
 // folder is a temporary folder, hand-built store files, file times, and a way
 // to make a folder really read-only even when the tests run as root.
 
-#include "core/MessageBox.h"
 #include "core/vornIniFile.h"
 #include "core/vornLogFile.h"
 #include "model/TaskData.h"
 #include "model/TaskList.h"
 #include "storage/vornStorage.h"
+#include "tests/fakes/FakeShell.h"
+#include "tests/fakes/ScriptedAnswers.h"
 #include "tests/support/Permissions.h"
 #include "tests/support/Records.h"
 #include "tests/support/TestSupport.h"
@@ -79,22 +80,41 @@ inline bool SetModified(const QString &path, TDateTime when)
     return f.open(QIODevice::ReadWrite) && f.setFileTime(DateTimeToQDateTime(when), QFileDevice::FileModificationTime);
 }
 
-// Also keeps every box's icon and buttons: the buttons decide what the user
-// can answer at all.
-class BoxRecorder : public TestSupport::MessageBoxRecorder {
+// Answers every box alike and keeps what was shown, with icon and buttons:
+// the buttons decide what the user can answer at all.
+class BoxRecorder : public TScriptedAnswers {
 public:
     using Kind = std::pair<TMsgIcon, TMsgButtons>;
     explicit BoxRecorder(TMsgResult answer = TMsgResult::Ok)
-        : MessageBoxRecorder(answer)
+        : TScriptedAnswers([answer](TMsgButtons) { return answer; })
     {
-        SetMessageBoxHandler([this](const QString &text, TMsgIcon icon, TMsgButtons buttons, const QString &) {
-            Texts << text;
-            Kinds << Kind(icon, buttons);
-            return Decide ? Decide(text) : Answer;
-        });
     }
-    QList<Kind> Kinds;
+    QList<Kind> Kinds() const
+    {
+        QList<Kind> kinds;
+        for (qsizetype i = 0; i < Icons.size(); ++i)
+            kinds << Kind(Icons[i], Buttons[i]);
+        return kinds;
+    }
 };
+
+// Opens the store as start-up does: the boxes it asks for are shown through
+// boxes, each answer goes back to the store, and a halt is added to halts.
+inline TStoreOpening OpenAsAtStartUp(TPalvaroStorage &store, IMessageBoxes &boxes, QStringList &halts)
+{
+    TStoreOpening opening = store.OpenStore();
+    for (;;) {
+        for (const TStoreBox &box : opening.Notices)
+            boxes.Show(box.Text, box.Icon, box.Buttons, box.Title);
+        if (opening.State != TStoreOpening::TState::Question)
+            break;
+        const TStoreBox &q = opening.Question;
+        opening = store.AnswerOpening(boxes.Show(q.Text, q.Icon, q.Buttons, q.Title));
+    }
+    if (opening.State == TStoreOpening::TState::Halt)
+        halts << opening.HaltReason;
+    return opening;
+}
 
 // A portable copy's program folder and a store folder in a temporary folder,
 // set up as start-up sets up the store.
@@ -126,15 +146,22 @@ public:
     QString RescuePath() const { return BackupFolder() + QStringLiteral("Brivane-001.dat"); }
     QString SecondRescuePath() const { return BackupFolder() + QStringLiteral("Brivane-000.dat"); }
 
-    // The store as start-up makes it; halts are recorded instead of ending the tests.
+    // The store as start-up makes it.
     TPalvaroStorage &MakeStore()
     {
         Store.reset();
         List.Clear(); // every store starts from an empty list, as at start-up
-        Store = std::make_unique<TPalvaroStorage>(Setup, List);
+        Store = std::make_unique<TPalvaroStorage>(Setup, List, &Shell);
         Store->Log = Log.get();
-        Store->Halt = [this](const QString &reason) { Halts << reason; };
         return *Store;
+    }
+    // Opens the store made last as start-up does; halts are recorded instead
+    // of ending the tests. Without boxes every question gets the cautious answer.
+    TStoreOpening Open(IMessageBoxes &boxes) { return OpenAsAtStartUp(*Store, boxes, Halts); }
+    TStoreOpening Open()
+    {
+        TScriptedAnswers cautious;
+        return Open(cautious);
     }
 
     QStringList LogLines() const
@@ -152,6 +179,7 @@ public:
 
     QTemporaryDir Dir;
     TStoreSetup Setup;
+    Shell::FakeShell Shell; // starts the converter
     TTaskList List;
     std::unique_ptr<TvornLogFile> Log;
     std::unique_ptr<TPalvaroStorage> Store;

@@ -77,7 +77,8 @@ TEST(TextEncoding, EveryScriptSurvivesTheStoreATaskFileAndThePreferences)
 
         StoreEnv env;
         ASSERT_TRUE(WriteAll(env.StorePath(), Element(StoreTest::Alarm("first"))));
-        env.MakeStore().OpenStore();
+        env.MakeStore();
+        env.Open();
         env.List.AddTask(record);
         const int index = env.List.Count() - 1;
         ASSERT_TRUE(env.Store->SaveStore()) << c.script;
@@ -85,7 +86,7 @@ TEST(TextEncoding, EveryScriptSurvivesTheStoreATaskFileAndThePreferences)
         ASSERT_TRUE(env.Store->ExportTask(taskFile, index)) << c.script;
 
         TPalvaroStorage &again = env.MakeStore();
-        again.OpenStore();
+        env.Open();
         ASSERT_EQ(env.List.Count(), index + 1) << c.script;
         ExpectTexts(env.List.GetTask(index), text, notes, c.script);
         ASSERT_TRUE(again.ImportTask(taskFile)) << c.script;
@@ -127,7 +128,7 @@ TEST(TextEncoding, OldStoreLoadsInItsCodePageAndIsWrittenBackUnchanged)
     StoreEnv env;
     ASSERT_TRUE(WriteAll(env.StorePath(), file));
     TPalvaroStorage &store = env.MakeStore();
-    store.OpenStore();
+    env.Open();
     ASSERT_EQ(env.List.Count(), 2);
     TTaskData &loaded = env.List.GetTask(0);
     EXPECT_EQ(loaded.Title.Get(), QString::fromUtf8("Café – Réunion"));

@@ -1,5 +1,5 @@
 // Every unit test runs in a throw-away home: nothing touches the real user's files.
-#include "core/MessageBox.h"
+#include "platform/LegacyMessageBox.h"
 #include "tests/support/SandboxHome.h"
 #include "tests/support/TestSupport.h"
 

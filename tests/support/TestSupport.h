@@ -1,7 +1,7 @@
 #pragma once
 // Shared helpers for the unit tests.
 
-#include "core/MessageBox.h"
+#include "platform/LegacyMessageBox.h"
 #include "tests/fakes/FakeClock.h"
 
 #include <QString>

@@ -8,6 +8,7 @@
 #include "storage/GlobalPreferences.h"
 #include "storage/vornStorage.h"
 #include "tests/fakes/ScriptedAnswers.h"
+#include "tests/fakes/FakeTrash.h"
 #include "tests/support/Records.h"
 #include "tests/support/TestSupport.h"
 
@@ -45,7 +46,8 @@ const TDateTime kNow = At(2024, 5, 15, 10, 30); // a Wednesday
 struct FormEnv {
     QTemporaryDir Dir;
     PinnedClock Clock{kNow};
-    TTaskList List;
+    TFakeTrash Trash;
+    TTaskList List{&Trash};
     TTaskList CopyBuffer;
     TPreferences Preferences{QStringLiteral("Brivane"), QStringLiteral("Brivane")};
     TActionContext Actions;
@@ -79,7 +81,6 @@ struct FormEnv {
             TStoreSetup{Dir.filePath(QStringLiteral("Tasks.dat")), {}, {}, {}, {}, QStringLiteral("Brivane")}, List);
         Actions.Store = Store.get();
         List.OnModified = [this] { ++Modified; };
-        List.MoveToTrash = [](const QString &) { return true; };
     }
 
     TTaskData &Add(const QString &title, TDateTime when, std::function<void(TTaskData &)> change = {})

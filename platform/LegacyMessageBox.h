@@ -1,5 +1,6 @@
 #pragma once
-// Modal message boxes go through here so that tests can answer them.
+// The old free functions for boxes, kept only until their last users are handed
+// an IMessageBoxes; to be removed then. Do not add new users.
 
 #include "core/MessageTypes.h"
 

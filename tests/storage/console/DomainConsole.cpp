@@ -1,11 +1,15 @@
 // A program without windows that opens a reminder store the way the program
-// does: proof that the domain needs nothing above Qt Core.
+// does and lets the scheduler look at it: proof that the domain needs nothing
+// above Qt Core.
 //   domain_console <store> [add <n>]
 // Opens (or, when missing, creates) the store, adds n alarms and saves when
-// asked, and prints how many reminders the list holds.
+// asked, runs one firing pass (no action windows: nothing due can open one),
+// and prints how many reminders the list holds.
 
 #include "core/Clock.h"
 #include "model/TaskList.h"
+#include "scheduler/ActionContext.h"
+#include "scheduler/TaskScheduler.h"
 #include "storage/vornStorage.h"
 
 #include <QCoreApplication>
@@ -47,6 +51,10 @@ int main(int argc, char *argv[])
             return 1;
         }
     }
+    TActionContext context;
+    context.List = &list;
+    TTaskScheduler scheduler(context);
+    scheduler.CheckDueTasks();
     std::printf("%d\n", list.Count());
     return 0;
 }

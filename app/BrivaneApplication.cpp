@@ -8,7 +8,6 @@
 #include "app/hiddenfrm.h"
 #include "core/Clock.h"
 #include "core/EndRequest.h"
-#include "platform/LegacyMessageBox.h"
 #include "core/vornIniFile.h"
 #include "core/vornLogFile.h"
 #include "extras/GlobalFullMoons.h"
@@ -72,8 +71,8 @@ void TBrivaneApplication::OpenIniAndLog()
     TAppContext &c = *FContext;
     TPalvaroApplication &app = *c.Environment;
     c.Ini = std::make_unique<TvornIniFile>(app.IniPath());
-    QObject::connect(c.Ini.get(), &TvornIniFile::SaveFailed,
-                     [](const QString &text) { ShowNotice(text, TMsgIcon::Warning); });
+    QObject::connect(c.Ini.get(), &TvornIniFile::SaveFailed, c.Ini.get(),
+                     [boxes = c.Boxes.get()](const QString &text) { boxes->Notice(text, TMsgIcon::Warning); });
     app.Ini = c.Ini.get();
     int level = c.Ini->ReadInteger(QStringLiteral("Debug"), QStringLiteral("Level"), -1);
     if (level == -1) {
@@ -82,8 +81,8 @@ void TBrivaneApplication::OpenIniAndLog()
     }
     const int mode = c.Ini->ReadInteger(QStringLiteral("Debug"), QStringLiteral("Mode"), 0);
     c.Log = std::make_unique<TvornLogFile>(app.LogPath(), level, level == 3 ? 1 : 0, mode == 0 ? 1 : 0);
-    QObject::connect(c.Log.get(), &TvornLogFile::Failed,
-                     [](const QString &text) { ShowNotice(text, TMsgIcon::Warning); });
+    QObject::connect(c.Log.get(), &TvornLogFile::Failed, c.Log.get(),
+                     [boxes = c.Boxes.get()](const QString &text) { boxes->Notice(text, TMsgIcon::Warning); });
     SetLog(c.Log.get());
     LogInfo(QStringLiteral("Initialize InitApp"));
     LogStamp(QStringLiteral("*** Launched at %s *** "));
@@ -186,11 +185,11 @@ void TBrivaneApplication::OpenStore()
     TStoreOpening opening = c.Store->OpenStore();
     for (;;) {
         for (const TStoreBox &box : opening.Notices)
-            ShowMessageBox(box.Text, box.Icon, box.Buttons, box.Title);
+            c.Boxes->Show(box.Text, box.Icon, box.Buttons, box.Title);
         if (opening.State != TStoreOpening::TState::Question)
             break;
         const TStoreBox &q = opening.Question;
-        opening = c.Store->AnswerOpening(ShowMessageBox(q.Text, q.Icon, q.Buttons, q.Title));
+        opening = c.Store->AnswerOpening(c.Boxes->Show(q.Text, q.Icon, q.Buttons, q.Title));
     }
     if (opening.State == TStoreOpening::TState::Halt)
         app.HaltApplication(opening.HaltReason);
@@ -200,9 +199,10 @@ void TBrivaneApplication::OpenStore()
     c.TaskList.SortAtStartup(c.Ini.get());
     // From here on each change reaches the disk within seconds.
     c.AutoSave = std::make_unique<TStoreAutoSave>(*c.Store);
-    QObject::connect(c.AutoSave.get(), &TStoreAutoSave::Failed, [title = c.Store->ProgramNameText()](const QString &text) {
-        ShowNotice(text, TMsgIcon::Warning, title);
-    });
+    QObject::connect(c.AutoSave.get(), &TStoreAutoSave::Failed, c.AutoSave.get(),
+                     [boxes = c.Boxes.get(), title = c.Store->ProgramNameText()](const QString &text) {
+                         boxes->Notice(text, TMsgIcon::Warning, title, nullptr);
+                     });
     c.AutoSave->CheckAtStart();
 }
 

@@ -2,7 +2,7 @@
 
 #include "BuildConfig.h"
 #include "core/DateTime.h"
-#include "platform/LegacyMessageBox.h"
+#include "core/MessageTypes.h"
 #include "core/vornIniFile.h"
 #include "core/vornLogFile.h"
 #include "platform/Desktop.h"

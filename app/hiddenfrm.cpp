@@ -3,7 +3,7 @@
 #include "app/PalvaroApplication.h"
 #include "core/Clock.h"
 #include "core/EndRequest.h"
-#include "platform/LegacyMessageBox.h"
+#include "core/MessageTypes.h"
 #include "core/vornIniFile.h"
 #include "core/vornLogFile.h"
 #include "extras/InfoDlgFrm.h"

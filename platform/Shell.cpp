@@ -113,24 +113,11 @@ public:
     }
 };
 
-IShell *g_override = nullptr;
-
 } // namespace
 
 std::unique_ptr<IShell> CreateDesktopShell()
 {
     return std::make_unique<DesktopShell>();
-}
-
-IShell &Instance()
-{
-    static DesktopShell desktop;
-    return g_override ? *g_override : desktop;
-}
-
-void SetInstance(IShell *shell)
-{
-    g_override = shell;
 }
 
 QStringList SplitParameters(const QString &parameters)

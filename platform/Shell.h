@@ -30,16 +30,6 @@ public:
 // The desktop's own.
 std::unique_ptr<IShell> CreateDesktopShell();
 
-// To be removed once every user is handed a shell; do not add new users.
-IShell &Instance();
-// Tests install a fake; nullptr restores the desktop implementation.
-void SetInstance(IShell *shell);
-
-inline int Open(const QString &target, const QString &parameters = QString(), const QString &folder = QString())
-{
-    return Instance().Open(target, parameters, folder);
-}
-
 // Splits a parameter text into arguments: blanks separate, double quotes group.
 QStringList SplitParameters(const QString &parameters);
 

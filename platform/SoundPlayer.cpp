@@ -110,8 +110,6 @@ private:
     QSet<QString> FWarned;
 };
 
-ISoundPlayer *g_override = nullptr;
-
 } // namespace
 
 namespace Sound {
@@ -129,27 +127,6 @@ void PlayFileOn(ISoundPlayer &player, const QString &path)
         player.Play(path);
     else
         player.PlayDefault();
-}
-
-ISoundPlayer &Player()
-{
-    static CanberraSoundPlayer real;
-    return g_override ? *g_override : real;
-}
-
-void SetPlayer(ISoundPlayer *player)
-{
-    g_override = player;
-}
-
-void PlayFile(const QString &path)
-{
-    PlayFileOn(Player(), path);
-}
-
-void Stop()
-{
-    Player().Stop();
 }
 
 } // namespace Sound

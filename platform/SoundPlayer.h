@@ -23,12 +23,4 @@ std::unique_ptr<ISoundPlayer> CreateDesktopPlayer();
 // Plays the file, or the default sound when it is missing, empty or unreadable.
 void PlayFileOn(ISoundPlayer &player, const QString &path);
 
-// To be removed once every user is handed a player; do not add new users.
-ISoundPlayer &Player();
-// Tests install a fake; nullptr restores the real player.
-void SetPlayer(ISoundPlayer *player);
-// Plays the file, or the default sound when it is missing, empty or unreadable.
-void PlayFile(const QString &path);
-void Stop();
-
 } // namespace Sound

@@ -1,7 +1,7 @@
 #include "scheduler/ActionFrm.h"
 
 #include "core/Clock.h"
-#include "platform/LegacyMessageBox.h"
+#include "core/MessageTypes.h"
 #include "model/Recurrence.h"
 #include "platform/MessageBoxes.h"
 #include "platform/SoundPlayer.h"

@@ -1,7 +1,7 @@
 #include "scheduler/NoteActions.h"
 
 #include "core/Clock.h"
-#include "platform/LegacyMessageBox.h"
+#include "core/MessageTypes.h"
 #include "core/TextLimit.h"
 #include "model/Recurrence.h"
 #include "storage/GlobalPreferences.h"

@@ -1,7 +1,7 @@
 #include "scheduler/ShutdownFrm.h"
 
 #include "core/Clock.h"
-#include "platform/LegacyMessageBox.h"
+#include "core/MessageTypes.h"
 #include "core/vornLogFile.h"
 #include "platform/Desktop.h"
 #include "platform/MessageBoxes.h"

@@ -28,12 +28,4 @@ public:
     int DateTimeSettingsStarted = 0;
 };
 
-// Installs a fake shell for the life of the scope. To be removed with the
-// global shell: hand the fake to whoever opens things instead.
-struct ScopedFakeShell {
-    ScopedFakeShell() { SetInstance(&Fake); }
-    ~ScopedFakeShell() { SetInstance(nullptr); }
-    FakeShell Fake;
-};
-
 } // namespace Shell

@@ -1,5 +1,4 @@
 // Every unit test runs in a throw-away home: nothing touches the real user's files.
-#include "platform/LegacyMessageBox.h"
 #include "tests/support/SandboxHome.h"
 #include "tests/support/TestSupport.h"
 
@@ -22,8 +21,6 @@ int main(int argc, char **argv)
     qputenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent");
 
     QApplication app(argc, argv);
-    // A test that forgets to answer a box must not hang the run.
-    SetMessageBoxHandler(TestSupport::DefaultMessageBoxAnswer);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

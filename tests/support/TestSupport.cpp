@@ -4,26 +4,6 @@
 
 namespace TestSupport {
 
-TMsgResult DefaultMessageBoxAnswer(const QString &, TMsgIcon, TMsgButtons buttons, const QString &)
-{
-    return CautiousAnswer(buttons);
-}
-
-MessageBoxRecorder::MessageBoxRecorder(TMsgResult answer)
-    : Answer(answer)
-{
-    SetMessageBoxHandler([this](const QString &text, TMsgIcon, TMsgButtons, const QString &title) {
-        Texts << text;
-        Titles << title;
-        return Decide ? Decide(text) : Answer;
-    });
-}
-
-MessageBoxRecorder::~MessageBoxRecorder()
-{
-    SetMessageBoxHandler(DefaultMessageBoxAnswer);
-}
-
 QByteArray ReadAll(const QString &path)
 {
     QFile f(path);

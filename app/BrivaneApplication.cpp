@@ -60,7 +60,7 @@ void TBrivaneApplication::FinalizeContext()
         c->Store.reset();
     }
     LogStamp(QStringLiteral("*** Terminated at %s *** "));
-    SetLog(nullptr);
+    FLogRecording.reset();
     FContext.reset();
 }
 
@@ -83,7 +83,7 @@ void TBrivaneApplication::OpenIniAndLog()
     c.Log = std::make_unique<TvornLogFile>(app.LogPath(), level, level == 3 ? 1 : 0, mode == 0 ? 1 : 0);
     QObject::connect(c.Log.get(), &TvornLogFile::Failed, c.Log.get(),
                      [boxes = c.Boxes.get()](const QString &text) { boxes->Notice(text, TMsgIcon::Warning); });
-    SetLog(c.Log.get());
+    FLogRecording = std::make_unique<TvornLogFile::TRecording>(*c.Log);
     LogInfo(QStringLiteral("Initialize InitApp"));
     LogStamp(QStringLiteral("*** Launched at %s *** "));
 }

@@ -3,6 +3,7 @@
 // main sequence, and ends the modules in reverse order.
 
 #include "app/PalvaroApplication.h"
+#include "core/vornLogFile.h"
 
 #include <QString>
 #include <functional>
@@ -70,5 +71,7 @@ private:
     bool FInitialized = false;
     // Made by InitializeModules, freed by its finalization.
     std::unique_ptr<TAppContext> FContext;
+    // The log takes the program's diagnostics while the context has one.
+    std::unique_ptr<TvornLogFile::TRecording> FLogRecording;
     TSingleInstance *FInstance = nullptr;
 };

@@ -20,6 +20,7 @@
 #include "storage/vornStorage.h"
 #include "tests/fakes/FakeClock.h"
 
+#include <memory>
 #include <QApplication>
 #include <QDir>
 #include <QPointer>
@@ -61,6 +62,7 @@ void ProcessEvents()
 struct NoteSoak {
     QTemporaryDir Dir;
     TvornLogFile LogFile{Dir.filePath(QStringLiteral("soak.log")), 3, 1, 1};
+    std::unique_ptr<TvornLogFile::TRecording> Recording;
     SilentPlayer Player;
     TResourceLibrary Library;
     TPreferences Prefs;
@@ -94,7 +96,7 @@ struct NoteSoak {
 
     NoteSoak()
     {
-        SetLog(&LogFile);
+        Recording = std::make_unique<TvornLogFile::TRecording>(LogFile);
         Clock::Pin(Now);
         // The program's own pictures, when the build made them.
         Library.Load(QCoreApplication::applicationDirPath() + QStringLiteral("/../Brivane/grresrep.rcc"));
@@ -133,7 +135,7 @@ struct NoteSoak {
     {
         ProcessEvents();
         Clock::Unpin();
-        SetLog(nullptr);
+        Recording.reset();
     }
 
     // The next minute: the scheduler fires the note, it is shown and painted,

@@ -7,8 +7,41 @@
 #include <QFileInfo>
 #include <QScopeGuard>
 
+#include <utility>
+
+Q_LOGGING_CATEGORY(lcBrivane, "brivane")
+Q_LOGGING_CATEGORY(lcBrivaneStamp, "brivane.stamp")
+
 namespace {
+// The recording log and the handler that was there before the first one.
 TvornLogFile *g_log = nullptr;
+QtMessageHandler g_previousHandler = nullptr;
+
+void RouteMessage(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    const bool ours = context.category && (qstrcmp(context.category, lcBrivane().categoryName()) == 0 ||
+                                           qstrcmp(context.category, lcBrivaneStamp().categoryName()) == 0);
+    if (!ours) {
+        if (g_previousHandler)
+            g_previousHandler(type, context, message);
+        else
+            qt_message_output(type, context, message);
+        return;
+    }
+    TvornLogFile *log = g_log;
+    if (!log)
+        return;
+    if (qstrcmp(context.category, lcBrivaneStamp().categoryName()) == 0) {
+        log->Stamp(message);
+        return;
+    }
+    switch (type) {
+    case QtWarningMsg: log->Warning(message); break;
+    case QtCriticalMsg:
+    case QtFatalMsg: log->Error(message); break;
+    default: log->Info(message); break;
+    }
+}
 
 constexpr QFileDevice::Permissions kOwnerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
 } // namespace
@@ -18,33 +51,38 @@ TvornLogFile *Log()
     return g_log;
 }
 
-void SetLog(TvornLogFile *log)
+TvornLogFile::TRecording::TRecording(TvornLogFile &log)
+    : FPrevious(std::exchange(g_log, &log))
 {
-    g_log = log;
+    if (!FPrevious)
+        g_previousHandler = qInstallMessageHandler(RouteMessage);
+}
+
+TvornLogFile::TRecording::~TRecording()
+{
+    g_log = FPrevious;
+    if (!FPrevious)
+        qInstallMessageHandler(std::exchange(g_previousHandler, nullptr));
 }
 
 void LogInfo(const QString &text)
 {
-    if (g_log)
-        g_log->Info(text);
+    qCInfo(lcBrivane, "%s", qUtf8Printable(text));
 }
 
 void LogWarning(const QString &text)
 {
-    if (g_log)
-        g_log->Warning(text);
+    qCWarning(lcBrivane, "%s", qUtf8Printable(text));
 }
 
 void LogError(const QString &text)
 {
-    if (g_log)
-        g_log->Error(text);
+    qCCritical(lcBrivane, "%s", qUtf8Printable(text));
 }
 
 void LogStamp(const QString &format)
 {
-    if (g_log)
-        g_log->Stamp(format);
+    qCInfo(lcBrivaneStamp, "%s", qUtf8Printable(format));
 }
 
 QString LogTimeStamp()

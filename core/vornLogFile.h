@@ -5,6 +5,8 @@
 #include "core/vornFile.h"
 
 #include <QObject>
+#include <QLoggingCategory>
+
 #include <cstdint>
 
 class TvornLogFile : public QObject, public TvornTextFile {
@@ -22,6 +24,21 @@ public:
     void Info(const QString &text);
     void Warning(const QString &text);
     void Error(const QString &text);
+
+    // Takes the program's categories into this log for the life of the
+    // object, through Qt's message handler (the one route every message
+    // takes): other categories go on to the handler found before, and the
+    // log recording before comes back at the end.
+    class TRecording {
+    public:
+        explicit TRecording(TvornLogFile &log);
+        ~TRecording();
+        TRecording(const TRecording &) = delete;
+        TRecording &operator=(const TRecording &) = delete;
+
+    private:
+        TvornLogFile *FPrevious;
+    };
 
     // How many of the newest lines Lines keeps; the file holds them all.
     static constexpr int kLinesKept = 200;
@@ -48,9 +65,15 @@ private:
     bool FWriting = false;
 };
 
-// The program-wide log, or null before start-up made it (tests).
+// The program's diagnostics go to these categories; the log that records
+// them (see TvornLogFile::TRecording) writes them to the user's log file in
+// its own format. Without one they are dropped, as a program without a log
+// has nowhere to say them.
+Q_DECLARE_LOGGING_CATEGORY(lcBrivane)
+Q_DECLARE_LOGGING_CATEGORY(lcBrivaneStamp)
+
+// The log that records the program's categories, or null (before start-up, tests).
 TvornLogFile *Log();
-void SetLog(TvornLogFile *log);
 // Safe to call when there is no log.
 void LogInfo(const QString &text);
 void LogWarning(const QString &text);

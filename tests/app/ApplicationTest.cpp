@@ -149,14 +149,13 @@ TEST(Environment, SetLogLevelWritesTheIniAndChangesTheLogAtOnce)
     EnvFixture env("Brivane");
     QTemporaryDir logDir;
     TvornLogFile log(logDir.filePath("x.log"), 1, 0, 1);
-    SetLog(&log);
+    const TvornLogFile::TRecording recording(log);
     env.app->SetLogLevel(true);
     EXPECT_EQ(env.ini->ReadInteger("Debug", "Level", 0), 3);
     EXPECT_EQ(log.Level, 3);
     env.app->SetLogLevel(false);
     EXPECT_EQ(env.ini->ReadInteger("Debug", "Level", 0), 1);
     EXPECT_EQ(log.Level, 1);
-    SetLog(nullptr);
 }
 
 TEST(Environment, EnsureFolderCreatesOneLevelOnly)

@@ -90,7 +90,7 @@ TEST(OrderlyEnd, SavesThroughTheOwnerAndReportsLoggedErrorsOnlyOnceTheCopyIsOnTh
     QFile::remove(copy);
     {
         TvornLogFile log(app.LogPath(), 1, 1, 1);
-        SetLog(&log);
+        const TvornLogFile::TRecording recording(log);
         app.TerminateApplication("quiet");
         EXPECT_EQ(modules.Saves, 1);
         EXPECT_TRUE(app.TerminateRequested());
@@ -99,7 +99,6 @@ TEST(OrderlyEnd, SavesThroughTheOwnerAndReportsLoggedErrorsOnlyOnceTheCopyIsOnTh
 
         log.Error("a fault");
         app.TerminateApplication("after a fault");
-        SetLog(nullptr);
     }
     EXPECT_EQ(modules.Saves, 2);
     EXPECT_EQ(modules.Finalizations, 0);

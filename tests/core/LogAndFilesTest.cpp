@@ -174,7 +174,7 @@ TEST(LogFile, AFullDiskIsToldOnceFromTheEventLoopAndTheLogGoesOnAfterwards)
     QTemporaryDir dir;
     const QString path = dir.filePath("Brivane.log");
     TvornLogFile log(path, 3, 1, 1);
-    SetLog(&log);
+    const TvornLogFile::TRecording recording(log);
     NoticeWatch watch;
     watch.Watch(log);
     {
@@ -197,7 +197,6 @@ TEST(LogFile, AFullDiskIsToldOnceFromTheEventLoopAndTheLogGoesOnAfterwards)
         log.Error("again");
     }
     EXPECT_EQ(watch.AfterEvents().size(), 1);
-    SetLog(nullptr);
 }
 
 TEST(LogFile, AnUncreatableLogSaysSoOnceAndFallsSilent)
@@ -226,7 +225,7 @@ TEST(LogFile, AnUncreatableLogSaysSoOnceAndFallsSilent)
         // Connected after the log is made: a failure while making it still arrives.
         NoticeWatch watch;
         watch.Watch(log);
-        SetLog(&log);
+        const TvornLogFile::TRecording recording(log);
         EXPECT_FALSE(log.Active);
         EXPECT_EQ(log.Level, 0);
         EXPECT_TRUE(watch.shown.isEmpty());
@@ -236,7 +235,6 @@ TEST(LogFile, AnUncreatableLogSaysSoOnceAndFallsSilent)
         EXPECT_EQ(watch.AfterEvents(), QStringList{"Unable to create log file" + c.path});
         EXPECT_FALSE(watch.reentered);
         EXPECT_FALSE(QFile::exists(c.path));
-        SetLog(nullptr);
     }
 }
 

@@ -131,12 +131,12 @@ public:
         Setup.ConverterName = QStringLiteral("DBConverter");
         Setup.ProgramName = QStringLiteral("Brivane");
         Log = std::make_unique<TvornLogFile>(Dir.path() + QStringLiteral("/test.log"), 3, 1, 1);
-        SetLog(Log.get());
+        Recording = std::make_unique<TvornLogFile::TRecording>(*Log);
     }
     ~StoreEnv()
     {
         Store.reset();
-        SetLog(nullptr);
+        Recording.reset();
     }
 
     QString ProgramFolder() const { return Dir.path() + QStringLiteral("/prog/"); }
@@ -182,6 +182,7 @@ public:
     Shell::FakeShell Shell; // starts the converter
     TTaskList List;
     std::unique_ptr<TvornLogFile> Log;
+    std::unique_ptr<TvornLogFile::TRecording> Recording;
     std::unique_ptr<TPalvaroStorage> Store;
     QStringList Halts;
 };

@@ -13,10 +13,9 @@ class CapturedLog {
 public:
     CapturedLog()
         : FLog(FDir.path() + QStringLiteral("/test.log"), 3, 1, 1)
+        , FRecording(FLog)
     {
-        SetLog(&FLog);
     }
-    ~CapturedLog() { SetLog(nullptr); }
     CapturedLog(const CapturedLog &) = delete;
     CapturedLog &operator=(const CapturedLog &) = delete;
 
@@ -39,6 +38,7 @@ public:
 private:
     QTemporaryDir FDir;
     TvornLogFile FLog;
+    TvornLogFile::TRecording FRecording;
 };
 
 } // namespace TestSupport

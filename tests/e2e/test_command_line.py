@@ -119,3 +119,22 @@ def test_add_in_a_minute_pops_up(s):
     check(rc == 0 and "not running" not in err, "add went past the running copy: %d %r" % (rc, err))
     note = s.wait_window("Tea is ready", timeout=90, proc=p)
     s.painted_screenshot(note, "tea_note", min_colours=16)
+
+
+def test_open_starts_the_program_with_its_window(s):
+    s.write_ini("[Tasklist]\nFirstRun=0\n")  # only the asked-for window opens
+    # No copy runs: this start becomes the program and opens the wizard.
+    p = s.start(args=["open", "add"])
+    s.wait_window("Add Reminder wizard", timeout=START_TIMEOUT, proc=p)
+    check(not s.find_windows(REMINDERS), "the Reminders window opened as well")
+    # Now one runs: the next `open` is answered by it and ends at once.
+    rc, out, err = brivane(s, "open", "reminders")
+    check(rc == 0 and not out and not err, "open reminders: %d %r %r" % (rc, out, err))
+    s.wait_until(lambda: s.find_windows(REMINDERS), "the Reminders window", proc=p)
+    windows = s.find_windows(REMINDERS)
+    check([s.window_pid(w) for w in windows] == [p.pid], "not one Reminders window of the first copy")
+
+
+def test_toolkit_options_still_start_the_program(s):
+    p = s.start(args=["-platform", "xcb"])
+    s.wait_window(REMINDERS, timeout=START_TIMEOUT, proc=p, exact=False)

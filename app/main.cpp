@@ -8,7 +8,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <cstdio>
-#include <cstring>
 #include <optional>
 
 namespace {
@@ -20,29 +19,12 @@ void Print(std::FILE *stream, const QString &text)
     std::fflush(stream);
 }
 
-// Qt's own options (a session manager's -session, -platform, -style ...)
-// start the program as they always did: the application object reads them.
-bool StartsWithToolkitOption(int argc, char **argv)
-{
-    static const char *const options[] = {"-platform", "-platformpluginpath", "-platformtheme", "-plugin",
-                                          "-qwindowgeometry", "-qwindowtitle", "-qwindowicon", "-reverse",
-                                          "-session", "-display", "-geometry", "-style", "-stylesheet",
-                                          "-widgetcount", "-nograb", "-dograb", "-sync", "-title", "-name"};
-    if (argc < 2)
-        return false;
-    for (const char *option : options) {
-        if (std::strcmp(argv[1], option) == 0)
-            return true;
-    }
-    return false;
-}
-
 } // namespace
 
 int main(int argc, char **argv)
 {
     std::optional<Cli::TWindow> openAfterStart;
-    if (argc > 1 && !StartsWithToolkitOption(argc, argv)) {
+    if (argc > 1) {
         // A command is answered without the window system: a script's
         // `brivane list` must work where no desktop is, and makes no tray.
         QCoreApplication commandLine(argc, argv);

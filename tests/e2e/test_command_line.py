@@ -134,7 +134,3 @@ def test_open_starts_the_program_with_its_window(s):
     windows = s.find_windows(REMINDERS)
     check([s.window_pid(w) for w in windows] == [p.pid], "not one Reminders window of the first copy")
 
-
-def test_toolkit_options_still_start_the_program(s):
-    p = s.start(args=["-platform", "xcb"])
-    s.wait_window(REMINDERS, timeout=START_TIMEOUT, proc=p, exact=False)

@@ -76,8 +76,14 @@ def usage_errors(s):
 
 def test_command_line_with_a_running_copy(s):
     p = s.start()
-    s.wait_window(REMINDERS, timeout=START_TIMEOUT, proc=p, exact=False)
-    title = add_and_list(s)
+    reminders = s.wait_window(REMINDERS, timeout=START_TIMEOUT, proc=p, exact=False)
+    for splash in s.find_windows("^Brivane splash$"):
+        s.wait_window_gone(splash, timeout=10)
+    # The open Reminders window shows what the commands added.
+    added = []
+    s.wait_change(reminders, lambda: added.append(add_and_list(s)), "adding from the command line")
+    title = added[0]
+    s.screenshot(reminders, "reminders_after_add")
     usage_errors(s)
     check(p.running(), "the running copy ended")
     # The running copy's store on disk has them soon, without an end of the program.

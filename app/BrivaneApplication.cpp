@@ -181,7 +181,15 @@ void TBrivaneApplication::LoadPreferences()
 void TBrivaneApplication::OpenStore()
 {
     TAppContext &c = *FContext;
-    c.Store = std::make_unique<TPalvaroStorage>(StoreSetupOf(*c.Environment), c.TaskList);
+    TPalvaroApplication &app = *c.Environment;
+    TStoreSetup setup;
+    setup.Path = app.GetFolder(QStringLiteral("STORAGE-FOLDER")) + app.GetFile(QStringLiteral("STORAGE-FILE"));
+    setup.BackupFolder = app.GetFolder(QStringLiteral("STORAGE-BACKUP-FOLDER"));
+    setup.StoreFileName = app.GetFile(QStringLiteral("STORAGE-FILE"));
+    setup.ProgramFolder = app.ProgramFolder();
+    setup.ConverterName = app.GetFile(QStringLiteral("DB-CONVERTER"));
+    setup.ProgramName = app.ProgramName;
+    c.Store = std::make_unique<TPalvaroStorage>(setup, c.TaskList);
     c.Store->Log = c.Log.get();
     c.Store->Halt = [this](const QString &reason) {
         if (FContext && FContext->Environment)
@@ -199,6 +207,7 @@ void TBrivaneApplication::OpenStore()
     c.AutoSave->CheckAtStart();
 }
 
+// The same place OpenStore builds for the program itself.
 TStoreSetup TBrivaneApplication::StoreSetupOf(const TPalvaroApplication &app)
 {
     TStoreSetup setup;
@@ -276,14 +285,13 @@ void TBrivaneApplication::MakeHotKeys()
             auto keys = std::make_unique<TPortalHotKeys>(bus, names);
             QObject::connect(keys.get(), &TPortalHotKeys::Bound, keys.get(),
                              [](const QMap<QString, QString> &triggers) {
-                QStringList bound;
-                for (auto it = triggers.begin(); it != triggers.end(); ++it)
-                    bound << it.key() + QLatin1Char('=') + it.value();
-                LogInfo(QStringLiteral("Portal shortcuts bound: ") + bound.join(QStringLiteral(", ")));
-            });
-            QObject::connect(keys.get(), &TPortalHotKeys::Failed, keys.get(), [](const QString &reason) {
-                LogWarning(QStringLiteral("Portal shortcuts: ") + reason);
-            });
+                                 QStringList bound;
+                                 for (auto it = triggers.begin(); it != triggers.end(); ++it)
+                                     bound << it.key() + QLatin1Char('=') + it.value();
+                                 LogInfo(QStringLiteral("Portal shortcuts bound: ") + bound.join(QStringLiteral(", ")));
+                             });
+            QObject::connect(keys.get(), &TPortalHotKeys::Failed, keys.get(),
+                             [](const QString &reason) { LogWarning(QStringLiteral("Portal shortcuts: ") + reason); });
             c.HotKeys = std::move(keys);
             return;
         }
@@ -302,9 +310,9 @@ void TBrivaneApplication::TellHowToBindKeysOnce()
     if (c.Ini->ReadInteger(section, key, 0) != 0)
         return;
     const auto letter = [](int32_t code) { return code > 0 && code < 0x10000 ? QChar(char16_t(code)) : QChar(u'?'); };
-    ShowInfoDialog(c.Actions, c.Environment->ProgramName + QStringLiteral(" - Hot keys"),
-                   TPortalHotKeys::ManualBindingHint(letter(c.Preferences->HotKey1()),
-                                                     letter(c.Preferences->HotKey2())));
+    ShowInfoDialog(
+        c.Actions, c.Environment->ProgramName + QStringLiteral(" - Hot keys"),
+        TPortalHotKeys::ManualBindingHint(letter(c.Preferences->HotKey1()), letter(c.Preferences->HotKey2())));
     c.Ini->WriteInteger(section, key, 1);
 }
 

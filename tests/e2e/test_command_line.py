@@ -7,7 +7,6 @@ import datetime
 import json
 import os
 import subprocess
-import time
 
 from harness import check
 from records import saved_titles, store_folder

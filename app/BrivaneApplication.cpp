@@ -3,35 +3,49 @@
 #include "BuildConfig.h"
 #include "app/AppContext.h"
 #include "app/AppWindows.h"
+#include "app/CommandServer.h"
 #include "app/PalvaroApplication.h"
 #include "app/PreferencesWindow.h"
+#include "app/StoreCommands.h"
 #include "app/hiddenfrm.h"
 #include "core/Clock.h"
 #include "core/EndRequest.h"
 #include "core/vornIniFile.h"
 #include "core/vornLogFile.h"
 #include "extras/GlobalFullMoons.h"
+#include "extras/InfoDlgFrm.h"
 #include "model/CalendarNames.h"
 #include "model/TaskList.h"
 #include "platform/ClockChange.h"
 #include "platform/CurlMail.h"
 #include "platform/Desktop.h"
 #include "platform/DesktopTray.h"
+#include "platform/InstanceChannel.h"
 #include "platform/LoginManager.h"
 #include "platform/MessageBoxes.h"
+#include "platform/PortalShortcuts.h"
 #include "platform/ResourceLibrary.h"
 #include "platform/SessionEnd.h"
+#include "platform/SessionType.h"
 #include "platform/Shell.h"
 #include "platform/SingleInstance.h"
 #include "platform/SystemHelpers.h"
 #include "storage/GlobalPreferences.h"
 #include "storage/vornStorage.h"
+#include "ui/TaskListFrm.h"
 #include "ui/TaskListModel.h"
 #include "ui/WindowRegistry.h"
 
 #include <QApplication>
+#include <QDBusConnection>
+#include <QFile>
 #include <QPointer>
 #include <vector>
+
+namespace {
+// The one-copy lock's and the second start's socket name.
+const QString kInstanceName = QStringLiteral("BrivaneIncstanceController");
+} // namespace
 
 TBrivaneApplication::TBrivaneApplication() = default;
 
@@ -86,6 +100,8 @@ void TBrivaneApplication::OpenIniAndLog()
     FLogRecording = std::make_unique<TvornLogFile::TRecording>(*c.Log);
     LogInfo(QStringLiteral("Initialize InitApp"));
     LogStamp(QStringLiteral("*** Launched at %s *** "));
+    if (!FStartNote.isEmpty())
+        LogInfo(FStartNote);
 }
 
 namespace {
@@ -204,6 +220,115 @@ void TBrivaneApplication::OpenStore()
                          boxes->Notice(text, TMsgIcon::Warning, title, nullptr);
                      });
     c.AutoSave->CheckAtStart();
+}
+
+// The same place OpenStore builds for the program itself.
+TStoreSetup TBrivaneApplication::StoreSetupOf(const TPalvaroApplication &app)
+{
+    TStoreSetup setup;
+    setup.Path = app.GetFolder(QStringLiteral("STORAGE-FOLDER")) + app.GetFile(QStringLiteral("STORAGE-FILE"));
+    setup.BackupFolder = app.GetFolder(QStringLiteral("STORAGE-BACKUP-FOLDER"));
+    setup.StoreFileName = app.GetFile(QStringLiteral("STORAGE-FILE"));
+    setup.ProgramFolder = app.ProgramFolder();
+    setup.ConverterName = app.GetFile(QStringLiteral("DB-CONVERTER"));
+    setup.ProgramName = app.ProgramName;
+    return setup;
+}
+
+std::unique_ptr<TDesktopFrontEnd> TBrivaneApplication::DesktopFrontEnd()
+{
+    TPalvaroApplication app;
+    // The ini file names the store folder a user moved; it is only read here.
+    TvornIniFile ini(app.IniPath());
+    app.Ini = &ini;
+    app.Edition = TPalvaroApplication::EditionFromPath(app.ExeName());
+    RebuildCalendarNames();
+    app.LoadEditionProfile();
+    // Loading the preferences the program's way would write a missing file;
+    // the command line only wants the time format.
+    TPreferences prefs(app.ProgramName, app.ProductName);
+    QFile file(app.ConfigFolder() + app.PreferencesFileName);
+    if (file.open(QIODevice::ReadOnly))
+        prefs.ReadFileBytes(file.readAll());
+    return std::make_unique<TDesktopFrontEnd>(kInstanceName, StoreSetupOf(app), prefs.TimeFormatSuffix());
+}
+
+void TBrivaneApplication::OpenWindow(Thddnorm &tray, Cli::TWindow window)
+{
+    switch (window) {
+    case Cli::TWindow::Reminders: tray.popTaskListClick(); break;
+    case Cli::TWindow::Add: tray.popAddTaskClick(); break;
+    case Cli::TWindow::Preferences: tray.popPreferencesClick(); break;
+    }
+}
+
+void TBrivaneApplication::ListenToLaterStarts(Thddnorm &tray)
+{
+    TAppContext &c = *FContext;
+    // Both go with the tray front, before the windows they would open.
+    auto *channel = new TInstanceChannel(&tray);
+    auto *commands = new TCommandServer(c.TaskList, c.Preferences.get(), &tray);
+    QObject::connect(channel, &TInstanceChannel::ShowRequested, &tray, &Thddnorm::ShowRequested);
+    QObject::connect(channel, &TInstanceChannel::CommandRequested, commands, &TCommandServer::OnCommandRequested);
+    QObject::connect(commands, &TCommandServer::OpenRequested, &tray,
+                     [&tray](Cli::TWindow window) { OpenWindow(tray, window); });
+    // The list was marked modified, so the store's autosave writes it; the
+    // open Reminders window shows the new reminder in its place.
+    QObject::connect(commands, &TCommandServer::ListChanged, &tray, [&c] {
+        if (TTaskListForm *open = c.Windows.Find<TTaskListForm>()) {
+            open->SortTaskList();
+            open->RefreshTaskList();
+        }
+    });
+    if (!channel->Listen(FInstance->ServerName()))
+        LogWarning(QStringLiteral("A second start cannot reach this copy: no socket at ") + FInstance->ServerName());
+}
+
+void TBrivaneApplication::MakeHotKeys()
+{
+    TAppContext &c = *FContext;
+    if (SessionType::IsWayland()) {
+        // X11 grabs see keys only while an X11 window has the focus.
+        const QDBusConnection bus = QDBusConnection::sessionBus();
+        if (bus.isConnected() && TPortalHotKeys::PortalVersion(bus) > 0) {
+            LogInfo(QStringLiteral("Hot keys through the desktop portal's global shortcuts"));
+            const QHash<int, TPortalHotKeys::TShortcutName> names{
+                {Thddnorm::kAddTaskHotKey, {QStringLiteral("add-reminder"), QStringLiteral("Add a reminder")}},
+                {Thddnorm::kTaskListHotKey,
+                 {QStringLiteral("open-reminders"), QStringLiteral("Open the Reminders window")}},
+            };
+            auto keys = std::make_unique<TPortalHotKeys>(bus, names);
+            QObject::connect(keys.get(), &TPortalHotKeys::Bound, keys.get(),
+                             [](const QMap<QString, QString> &triggers) {
+                                 QStringList bound;
+                                 for (auto it = triggers.begin(); it != triggers.end(); ++it)
+                                     bound << it.key() + QLatin1Char('=') + it.value();
+                                 LogInfo(QStringLiteral("Portal shortcuts bound: ") + bound.join(QStringLiteral(", ")));
+                             });
+            QObject::connect(keys.get(), &TPortalHotKeys::Failed, keys.get(),
+                             [](const QString &reason) { LogWarning(QStringLiteral("Portal shortcuts: ") + reason); });
+            c.HotKeys = std::move(keys);
+            return;
+        }
+        FPortalWithoutShortcuts = true;
+        LogInfo(QStringLiteral("The desktop portal offers no global shortcuts"));
+    }
+    c.HotKeys = std::make_unique<TX11HotKeys>();
+}
+
+void TBrivaneApplication::TellHowToBindKeysOnce()
+{
+    TAppContext &c = *FContext;
+    if (!FPortalWithoutShortcuts || !c.Ini || !c.Preferences)
+        return;
+    const QString section = QStringLiteral("HotKeys"), key = QStringLiteral("BindingHintShown");
+    if (c.Ini->ReadInteger(section, key, 0) != 0)
+        return;
+    const auto letter = [](int32_t code) { return code > 0 && code < 0x10000 ? QChar(char16_t(code)) : QChar(u'?'); };
+    ShowInfoDialog(
+        c.Actions, c.Environment->ProgramName + QStringLiteral(" - Hot keys"),
+        TPortalHotKeys::ManualBindingHint(letter(c.Preferences->HotKey1()), letter(c.Preferences->HotKey2())));
+    c.Ini->WriteInteger(section, key, 1);
 }
 
 void TBrivaneApplication::FillActionContext()
@@ -354,7 +479,7 @@ int TBrivaneApplication::RunMainSequence(ISessionEndSource *sessionEnd)
 {
     TAppContext &c = *FContext;
     TPalvaroApplication &app = *c.Environment;
-    FInstance = new TSingleInstance(QStringLiteral("BrivaneIncstanceController"), qApp);
+    FInstance = new TSingleInstance(kInstanceName, qApp);
     if (FInstance->AlreadyExists()) {
         LogInfo(QStringLiteral("Brivane ALREADY running"));
         if (!FInstance->PostShowSignal()) {
@@ -372,15 +497,21 @@ int TBrivaneApplication::RunMainSequence(ISessionEndSource *sessionEnd)
     // An end asked for at a start-up box: no scheduler, no reminder fires.
     if (!ProgramEndRequested() && !app.TerminateRequested()) {
         c.Tray = std::make_unique<TDesktopTrayIcon>();
-        c.HotKeys = std::make_unique<TX11HotKeys>();
+        MakeHotKeys();
         AppWindows::WireChangeSchedule(c, [this] { return MainWindow(); });
-        auto *mainWindow = new Thddnorm(c.Actions, &app, FInstance, sessionEnd, c.Tray.get(), c.HotKeys.get());
+        // The second start's requests come through the channel below, which
+        // also carries the command line.
+        auto *mainWindow = new Thddnorm(c.Actions, &app, nullptr, sessionEnd, c.Tray.get(), c.HotKeys.get());
         c.Windows.Add(mainWindow);
         AppWindows::Wire(c, *mainWindow);
         PreferencesWindow::Wire(c, *mainWindow);
+        ListenToLaterStarts(*mainWindow);
         // New users meet the Reminders window until they first close it.
         if (TTaskListSettings::IsFirstRun(c.Ini.get()))
             mainWindow->popTaskListClick();
+        if (FOpenAfterStart)
+            OpenWindow(*mainWindow, *FOpenAfterStart);
+        TellHowToBindKeysOnce();
         if (!(c.Preferences && c.Preferences->NeverShowSplash()))
             app.ShowSplash(c.Library.get());
         // A request to end made before the loop ends it as soon as it starts.

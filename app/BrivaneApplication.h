@@ -2,19 +2,23 @@
 // The program: owns its context and starts the modules in order, runs the
 // main sequence, and ends the modules in reverse order.
 
+#include "app/CommandLine.h"
 #include "app/PalvaroApplication.h"
 #include "core/vornLogFile.h"
 
 #include <QString>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class ISessionEndSource;
+class TDesktopFrontEnd;
 class Thddnorm;
 class TPreferences;
 class TSingleInstance;
 struct TAppContext;
+struct TStoreSetup;
 
 class TBrivaneApplication final : public IProgramModules {
 public:
@@ -26,6 +30,19 @@ public:
     // The whole program on the running QApplication: both phases and the
     // shut-down; always 0.
     int Run();
+
+    // What a command line run without the program works with: the store file
+    // and the time format a start would find. Reads the settings only; made
+    // before any application object exists.
+    static std::unique_ptr<TDesktopFrontEnd> DesktopFrontEnd();
+    // Where the store file is, for the start and for the command line.
+    static TStoreSetup StoreSetupOf(const TPalvaroApplication &app);
+    // A line for the log once it is open (how the windows reach the desktop).
+    void SetStartNote(const QString &line) { FStartNote = line; }
+    // `brivane open ...` with no copy running: the window to open once started.
+    void OpenAfterStart(Cli::TWindow window) { FOpenAfterStart = window; }
+    // Opens the window through the tray front, as its menu would.
+    static void OpenWindow(Thddnorm &tray, Cli::TWindow window);
 
     // A module whose initialization has begun: its finalization runs at program
     // end and also when the program halts, in reverse order of beginning. A
@@ -66,6 +83,12 @@ private:
     void FillActionContext();
     Thddnorm *MainWindow() const;
     void EndWithoutMainWindow();
+    // The second start's channel on the single-instance socket: its show
+    // requests and its commands, answered on this copy's list.
+    void ListenToLaterStarts(Thddnorm &tray);
+    // The portal's keys on a Wayland session that offers them, else the X11 grabs.
+    void MakeHotKeys();
+    void TellHowToBindKeysOnce();
 
     std::vector<TModule> FModules;
     bool FInitialized = false;
@@ -74,4 +97,7 @@ private:
     // The log takes the program's diagnostics while the context has one.
     std::unique_ptr<TvornLogFile::TRecording> FLogRecording;
     TSingleInstance *FInstance = nullptr;
+    bool FPortalWithoutShortcuts = false;
+    QString FStartNote;
+    std::optional<Cli::TWindow> FOpenAfterStart;
 };

@@ -104,12 +104,12 @@ QString TPortalHotKeys::ManualBindingHint(QChar addLetter, QChar listLetter)
 {
     const QString add = QStringLiteral("Ctrl+Shift+") + addLetter.toUpper();
     const QString list = QStringLiteral("Ctrl+Shift+") + listLetter.toUpper();
-    return QStringLiteral("This desktop gives programs no keys of their own, so %1 and %2 do not reach Brivane "
-                          "while another program has the focus.\r"
-                          "Bind them in the desktop's keyboard settings, as custom shortcuts that run:\r"
-                          "    brivane open add            (add a reminder, e.g. %1)\r"
-                          "    brivane open reminders      (the Reminders window, e.g. %2)\r"
-                          "On GNOME: Settings > Keyboard > View and Customise Shortcuts > Custom Shortcuts > +.")
+    // Short enough for the information dialog, which does not grow.
+    return QStringLiteral("This desktop keeps %1 and %2 from Brivane while another program has the focus.\r"
+                          "Add them in its keyboard settings as custom shortcuts:\r"
+                          "    brivane open add            (%1)\r"
+                          "    brivane open reminders   (%2)\r"
+                          "GNOME: Settings > Keyboard > Custom Shortcuts.")
         .arg(add, list);
 }
 

@@ -18,7 +18,7 @@ for arg in "$@"; do
     # The package test builds the package and validates its menu entry,
     # metainfo and manual page.
     --test) PACKAGES+=(sox trayer openbox poppler-utils python3-dbus python3-gi openssl libfaketime tzdata
-                       dpkg-dev desktop-file-utils appstream man-db) ;;
+                       dpkg-dev desktop-file-utils appstream man-db weston xwayland) ;;
     --package) PACKAGES+=(dpkg-dev) ;;
     --fuzz) PACKAGES+=(clang libclang-rt-14-dev) ;;
     *) echo "deps.sh: unknown option $arg" >&2; exit 2 ;;

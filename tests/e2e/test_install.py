@@ -3,6 +3,7 @@ program finds its data beside its bin folder, keeps its settings in the
 config folder and ends in order, and keeps the sounds the user picks in the
 user's data folder."""
 
+import json
 import os
 import signal
 import stat
@@ -139,3 +140,28 @@ def test_installed_copy_keeps_a_picked_sound_in_the_users_data_folder(s):
           "the reminder names the sound %r" % r[SOUND_FILE + 1:SOUND_FILE + 1 + r[SOUND_FILE]])
     lines = s.log_lines() or []
     check(not any(line.startswith("Error") for line in lines), "errors logged: %r" % lines)
+
+
+def _command(s, cli, *args):
+    r = subprocess.run([cli] + list(args), env=s.env, cwd=s.home, stdin=subprocess.DEVNULL, capture_output=True,
+                       timeout=40)
+    s.log("brivane %s -> %d\n%s%s" % (" ".join(args), r.returncode, r.stdout.decode(), r.stderr.decode()))
+    return r.returncode, r.stdout.decode("utf-8"), r.stderr.decode("utf-8")
+
+
+def test_installed_command_works_on_the_programs_store(s):
+    """The installed `brivane` reaches the store the program uses, also one the
+    user moved, with and without the program running."""
+    exe = _install(s)
+    cli = os.path.join(os.path.dirname(exe), "brivane")
+    moved = os.path.join(s.home, "Elsewhere")
+    s.write_ini("[users]\n%s=%s\n[Tasklist]\nFirstRun=0\n" % (s.env["USER"], moved), s.config_ini_path)
+    rc, _, err = _command(s, cli, "add", "Pay the rent", "--at", "2030-01-01 09:00")
+    check(rc == 0 and "not running" in err, "add without the program: %d %r" % (rc, err))
+    check("Pay the rent" in records.saved_titles(os.path.join(moved, "Brivane.dat")),
+          "the reminder is not in the moved store")
+    p = s.start("installed", exe=exe)
+    _wait_splash_gone(s, p)
+    rc, out, err = _command(s, cli, "list", "--json")
+    check(rc == 0 and [i["title"] for i in json.loads(out)] == ["Pay the rent"],
+          "the running program lists %r (%r)" % (out, err))

@@ -186,14 +186,7 @@ void TBrivaneApplication::OpenStore()
 {
     TAppContext &c = *FContext;
     TPalvaroApplication &app = *c.Environment;
-    TStoreSetup setup;
-    setup.Path = app.GetFolder(QStringLiteral("STORAGE-FOLDER")) + app.GetFile(QStringLiteral("STORAGE-FILE"));
-    setup.BackupFolder = app.GetFolder(QStringLiteral("STORAGE-BACKUP-FOLDER"));
-    setup.StoreFileName = app.GetFile(QStringLiteral("STORAGE-FILE"));
-    setup.ProgramFolder = app.ProgramFolder();
-    setup.ConverterName = app.GetFile(QStringLiteral("DB-CONVERTER"));
-    setup.ProgramName = app.ProgramName;
-    c.Store = std::make_unique<TPalvaroStorage>(setup, c.TaskList, c.Shell.get());
+    c.Store = std::make_unique<TPalvaroStorage>(StoreSetupOf(app), c.TaskList, c.Shell.get());
     c.Store->Log = c.Log.get();
     // Where this user's store is, for whoever reads the ini file.
     c.Ini->WriteString(QStringLiteral("users2"), Desktop::UserName(), c.Store->FilePath());

@@ -44,6 +44,12 @@ Thddnorm::Thddnorm(TActionContext &actions, TPalvaroApplication *app, TSingleIns
     popAbout = TrayPopupMenu->addAction(tr("About"));
     TrayPopupMenu->addSeparator();
     popCloseApplication = TrayPopupMenu->addAction(QString());
+    TrayPopupMenu->setObjectName(QStringLiteral("TrayPopupMenu"));
+    popAddTask->setObjectName(QStringLiteral("popAddTask"));
+    popTaskList->setObjectName(QStringLiteral("popTaskList"));
+    popPreferences->setObjectName(QStringLiteral("popPreferences"));
+    popAbout->setObjectName(QStringLiteral("popAbout"));
+    popCloseApplication->setObjectName(QStringLiteral("popCloseApplication"));
     TrayPopupMenuPopup();
     connect(TrayPopupMenu, &QMenu::aboutToShow, this, &Thddnorm::TrayPopupMenuPopup);
     connect(popAddTask, &QAction::triggered, this, &Thddnorm::popAddTaskClick);

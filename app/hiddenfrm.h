@@ -56,15 +56,8 @@ public:
     void WarnHotKeysInUse(bool addOk, bool listOk);
     void WarnShortcutInUse(QChar letter);
 
-    // The menu, its captions rewritten each time it opens (and written when
-    // it is made: some trays read it before it first opens).
-    QMenu *TrayPopupMenu;
-    QAction *popAddTask;
-    QAction *popTaskList;
-    QAction *popPreferences;
-    QAction *popAbout;
-    QAction *popCloseApplication;
-    void TrayPopupMenuPopup();
+    // The menu's commands (also reached from the Reminders window and a
+    // second copy).
     void popAddTaskClick();
     void popTaskListClick();
     void popPreferencesClick();
@@ -112,6 +105,16 @@ signals:
     void EditReminderRequested(std::shared_ptr<TTaskData> task, QWidget *owner);
 
 private:
+    // The menu, its captions rewritten each time it opens (and written when
+    // it is made: some trays read it before it first opens).
+    QMenu *TrayPopupMenu;
+    QAction *popAddTask;
+    QAction *popTaskList;
+    QAction *popPreferences;
+    QAction *popAbout;
+    QAction *popCloseApplication;
+    void TrayPopupMenuPopup();
+
     // True when something opens the window the signal asks for.
     template <class Signal>
     bool Answered(Signal signal) const

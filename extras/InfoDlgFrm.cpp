@@ -1,5 +1,6 @@
 #include "extras/InfoDlgFrm.h"
 
+#include "core/LineBreaks.h"
 #include "platform/FormShaper.h"
 #include "platform/ResourceLibrary.h"
 
@@ -60,7 +61,7 @@ void TInfoDlgForm::btnOKClick()
 void TInfoDlgForm::Open(const QString &title, const QString &text)
 {
     lblTitle->setText(title);
-    lblText->setText(QString(text).replace(QLatin1Char('\r'), QLatin1Char('\n')));
+    lblText->setText(ToLineFeeds(text));
     setWindowTitle(title);
     show();
     raise();

@@ -1,6 +1,7 @@
 #include "scheduler/MailMessage.h"
 
 #include "core/Clock.h"
+#include "core/LineBreaks.h"
 #include "storage/GlobalPreferences.h"
 
 #include <QDateTime>
@@ -99,9 +100,7 @@ QString HeaderValue(const QString &value)
 // Line breaks inside a body line become CR LF, the only line end mail knows.
 QString BodyLine(const QString &line)
 {
-    QString v = line;
-    v.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    v.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    QString v = ToLineFeeds(line);
     v.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
     return v;
 }

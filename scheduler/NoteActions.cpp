@@ -1,6 +1,7 @@
 #include "scheduler/NoteActions.h"
 
 #include "core/Clock.h"
+#include "core/LineBreaks.h"
 #include "core/MessageTypes.h"
 #include "core/TextLimit.h"
 #include "model/Recurrence.h"
@@ -94,10 +95,7 @@ bool MayDeleteFromNote(const TTaskData &task)
 
 QString NotesForMemo(const TTaskData &task)
 {
-    QString text = task.Notes();
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return text;
+    return ToLineFeeds(task.Notes());
 }
 
 namespace {
@@ -105,9 +103,7 @@ namespace {
 // Every kind of line break as one "\n".
 QString WithPlainBreaks(const QString &memoText)
 {
-    QString text = memoText;
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    QString text = ToLineFeeds(memoText);
     // The memo's paragraph separator, should one slip through.
     text.replace(QChar(0x2029), QLatin1Char('\n'));
     return text;

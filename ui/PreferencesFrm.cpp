@@ -1,6 +1,7 @@
 #include "ui/PreferencesFrm.h"
 
 #include "core/Clock.h"
+#include "core/LineBreaks.h"
 #include "core/TextLimit.h"
 #include "platform/TextInputLimit.h"
 #include "core/vornIniFile.h"
@@ -43,7 +44,7 @@ constexpr int kSignatureBoxCapacity = 200;
 // The e-mail settings in the texts the user sees; a "\r" is a line break.
 QString Lines(QString text)
 {
-    return text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return ToLineFeeds(std::move(text));
 }
 
 QLabel *WrappedLabel(const QString &text, QWidget *parent)
@@ -301,10 +302,9 @@ QWidget *TPreferencesForm::BuildEmail()
     auto *page = new QWidget;
     auto *v = new QVBoxLayout(page);
     QGroupBox *smtp = Group(tr(" SMTP settings"), 7, page);
-    lblSmtpInfo = WrappedLabel(tr("Fill the SMTP settings below to make %1 capable of sending e-mails "
+    lblSmtpInfo = WrappedLabel(ToLineFeeds(tr("Fill the SMTP settings below to make %1 capable of sending e-mails "
                                   "automatically.\r\nFields marked with asterisk (*) are required.")
-                                   .arg(S.ProgramName)
-                                   .replace(QStringLiteral("\r\n"), QStringLiteral("\n")),
+                                   .arg(S.ProgramName)),
                                smtp);
     Content(smtp)->addWidget(lblSmtpInfo);
 
@@ -376,10 +376,9 @@ QWidget *TPreferencesForm::BuildReflexes()
         image->setPixmap(S.PreferencesImages->Pixmap(8, image->devicePixelRatioF()));
     image->setFixedSize(32, 32);
     intro->addWidget(image, 0, Qt::AlignTop);
-    intro->addWidget(WrappedLabel(tr("Define the reflexes of the automated actions.\r\nSet the wait time, in seconds, "
+    intro->addWidget(WrappedLabel(ToLineFeeds(tr("Define the reflexes of the automated actions.\r\nSet the wait time, in seconds, "
                                      "for each one of the automated actions\r\nbefore they actually start to "
-                                     "perform the action.")
-                                      .replace(QStringLiteral("\r\n"), QStringLiteral("\n")),
+                                     "perform the action.")),
                                   page),
                      1);
     v->addLayout(intro);
@@ -419,10 +418,9 @@ QWidget *TPreferencesForm::BuildEditorial()
 {
     auto *page = new QWidget;
     auto *v = new QVBoxLayout(page);
-    v->addWidget(WrappedLabel(tr("This program was created just to remind simple, but very important things our "
+    v->addWidget(WrappedLabel(ToLineFeeds(tr("This program was created just to remind simple, but very important things our "
                                  "modern way of life forces people to forget:\r\n\r\n     to be thankful for our "
-                                 "health ...\r\n     It's a God's gift! Live it!")
-                                  .replace(QStringLiteral("\r\n"), QStringLiteral("\n")),
+                                 "health ...\r\n     It's a God's gift! Live it!")),
                               page));
     auto *thanks = new QGroupBox(tr(" Special Thanks to "), page);
     auto *inner = new QVBoxLayout(thanks);

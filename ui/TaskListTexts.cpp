@@ -1,6 +1,7 @@
 #include "ui/TaskListTexts.h"
 
 #include "core/FileNames.h"
+#include "core/LineBreaks.h"
 #include "model/CalendarNames.h"
 #include "model/TaskList.h"
 
@@ -70,9 +71,7 @@ QString FillPattern(QString pattern, const QStringList &values)
 // Line breaks are written as in message texts; a tooltip wants plain newlines.
 QString WithNewlines(QString text)
 {
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return text;
+    return ToLineFeeds(std::move(text));
 }
 
 } // namespace

@@ -97,7 +97,7 @@ TEST(TrayFront, MenuCaptionsAreRightBeforeTheMenuFirstOpensAndAtEveryOpening)
     Front f;
     EXPECT_TRUE(f.tray.Shown);
     EXPECT_EQ(f.tray.ToolTip, "Brivane - click to open the Reminders window");
-    EXPECT_EQ(f.tray.Menu, f.window->TrayPopupMenu);
+    ASSERT_EQ(f.tray.Menu, f.window->findChild<QMenu *>("TrayPopupMenu"));
     // A tray that reads the menu over D-Bus shows it as it is now, unopened.
     const QStringList shown{"Add a Reminder...  (Ctrl+Shift+T)",
                             "-",
@@ -107,16 +107,16 @@ TEST(TrayFront, MenuCaptionsAreRightBeforeTheMenuFirstOpensAndAtEveryOpening)
                             "About",
                             "-",
                             "Close Brivane"};
-    EXPECT_EQ(Captions(f.window->TrayPopupMenu), shown);
-    f.window->TrayPopupMenuPopup();
-    EXPECT_EQ(Captions(f.window->TrayPopupMenu), shown);
+    EXPECT_EQ(Captions(f.tray.Menu), shown);
+    emit f.tray.Menu->aboutToShow();
+    EXPECT_EQ(Captions(f.tray.Menu), shown);
     f.prefs.SetHotKey1('K');
-    f.window->TrayPopupMenuPopup();
-    EXPECT_EQ(f.window->popAddTask->text(), "Add a Reminder...  (Ctrl+Shift+K)");
+    emit f.tray.Menu->aboutToShow();
+    EXPECT_EQ(f.tray.Menu->findChild<QAction *>("popAddTask")->text(), "Add a Reminder...  (Ctrl+Shift+K)");
     // The preferences' OK writes them too, with no opening in between.
     f.prefs.SetHotKey2('J');
     f.window->RefreshTrayTexts();
-    EXPECT_EQ(f.window->popTaskList->text(), "Reminders...           (Ctrl+Shift+J)");
+    EXPECT_EQ(f.tray.Menu->findChild<QAction *>("popTaskList")->text(), "Reminders...           (Ctrl+Shift+J)");
 }
 
 TEST(TrayFront, TooltipNamesTheNextReminderThatWillFireOnItsOwn)
@@ -231,7 +231,7 @@ TEST(TrayFront, KeysTheIconAndASecondCopyReachTheWindows)
     EXPECT_EQ(f.hotKeys.Keys, (QMap<QChar, int>{{'K', Thddnorm::kAddTaskHotKey}, {'L', Thddnorm::kTaskListHotKey}}));
 
     // About opens the preferences on their About page; status 0x20000 is About too.
-    f.window->popAboutClick();
+    f.tray.Menu->findChild<QAction *>("popAbout")->trigger();
     EXPECT_EQ(f.ini->ReadInteger("Preferences", "Tab", 0), 6);
     f.window->ShowRequested(0x20000);
     EXPECT_EQ(f.preferences, 2);
@@ -248,7 +248,7 @@ TEST(TrayFront, CloseRecordsTheLastRunMarksTheListAndEndsInOrder)
     const TDateTime now = EncodeDateTime(2009, 2, 17, 10, 15, 0, 0);
     TestSupport::PinnedClock clock(now);
     Front f;
-    f.window->popCloseApplicationClick();
+    f.tray.Menu->findChild<QAction *>("popCloseApplication")->trigger();
     EXPECT_EQ(f.prefs.LastRun(), now);
     EXPECT_EQ(f.list.ModifiedAt(), now);
     EXPECT_TRUE(log.Contains("Info: Last run: Tue, 17 Feb 2009 at 10:15"));

@@ -25,6 +25,8 @@ import dbus.service
 from dbus.mainloop.glib import DBusGMainLoop
 from gi.repository import GLib
 
+from dbus_fake import introspection, record
+
 NAME = "org.freedesktop.portal.Desktop"
 PATH = "/org/freedesktop/portal/desktop"
 SHORTCUTS = "org.freedesktop.portal.GlobalShortcuts"
@@ -57,35 +59,14 @@ SHORTCUTS_XML = """
     <property name="version" type="u" access="read"/>
   </interface>"""
 
-INTROSPECTION = """<!DOCTYPE node PUBLIC "-//freedesktop//DTD D-BUS Object Introspection 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/introspect.dtd">
-<node>
-  <interface name="org.freedesktop.DBus.Introspectable">
-    <method name="Introspect"><arg name="xml" type="s" direction="out"/></method>
-  </interface>
-  <interface name="org.freedesktop.DBus.Properties">
-    <method name="Get">
-      <arg name="interface" type="s" direction="in"/><arg name="name" type="s" direction="in"/>
-      <arg name="value" type="v" direction="out"/>
-    </method>
-    <method name="GetAll">
-      <arg name="interface" type="s" direction="in"/><arg name="values" type="a{sv}" direction="out"/>
-    </method>
-  </interface>
+INTROSPECTION = introspection("""
   <interface name="org.freedesktop.portal.Settings">
     <property name="version" type="u" access="read"/>
   </interface>%s
   <interface name="org.example.FakePortal">
     <method name="Activate"><arg name="id" type="s" direction="in"/></method>
     <method name="Record"><arg name="lines" type="as" direction="out"/></method>
-  </interface>
-</node>
-""" % (SHORTCUTS_XML if WITH_SHORTCUTS else "")
-
-
-def record(line):
-    with open(sys.argv[1], "a") as f:
-        f.write(line + "\n")
+  </interface>""" % (SHORTCUTS_XML if WITH_SHORTCUTS else ""))
 
 
 def sender_element(sender):

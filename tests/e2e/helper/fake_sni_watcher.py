@@ -14,27 +14,15 @@ import dbus.service
 from dbus.mainloop.glib import DBusGMainLoop
 from gi.repository import GLib
 
+from dbus_fake import introspection, record
+
 WATCHER = "org.kde.StatusNotifierWatcher"
 PATH = "/StatusNotifierWatcher"
 
 # Qt reads IsStatusNotifierHostRegistered through an interface it introspects
 # first: the properties must be in the answer, which dbus-python's own
 # Introspect leaves out.
-INTROSPECTION = """<!DOCTYPE node PUBLIC "-//freedesktop//DTD D-BUS Object Introspection 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/introspect.dtd">
-<node>
-  <interface name="org.freedesktop.DBus.Introspectable">
-    <method name="Introspect"><arg name="xml" type="s" direction="out"/></method>
-  </interface>
-  <interface name="org.freedesktop.DBus.Properties">
-    <method name="Get">
-      <arg name="interface" type="s" direction="in"/><arg name="name" type="s" direction="in"/>
-      <arg name="value" type="v" direction="out"/>
-    </method>
-    <method name="GetAll">
-      <arg name="interface" type="s" direction="in"/><arg name="values" type="a{sv}" direction="out"/>
-    </method>
-  </interface>
+INTROSPECTION = introspection("""
   <interface name="org.kde.StatusNotifierWatcher">
     <method name="RegisterStatusNotifierItem"><arg name="service" type="s" direction="in"/></method>
     <method name="RegisterStatusNotifierHost"><arg name="service" type="s" direction="in"/></method>
@@ -42,14 +30,7 @@ INTROSPECTION = """<!DOCTYPE node PUBLIC "-//freedesktop//DTD D-BUS Object Intro
     <property name="IsStatusNotifierHostRegistered" type="b" access="read"/>
     <property name="ProtocolVersion" type="i" access="read"/>
     <signal name="StatusNotifierItemRegistered"><arg type="s"/></signal>
-  </interface>
-</node>
-"""
-
-
-def record(line):
-    with open(sys.argv[1], "a") as f:
-        f.write(line + "\n")
+  </interface>""")
 
 
 class Watcher(dbus.service.Object):

@@ -67,22 +67,26 @@ TvornLogFile::TRecording::~TRecording()
 
 void LogInfo(const QString &text)
 {
-    qCInfo(lcBrivane, "%s", qUtf8Printable(text));
+    if (g_log)
+        qCInfo(lcBrivane, "%s", qUtf8Printable(text));
 }
 
 void LogWarning(const QString &text)
 {
-    qCWarning(lcBrivane, "%s", qUtf8Printable(text));
+    if (g_log)
+        qCWarning(lcBrivane, "%s", qUtf8Printable(text));
 }
 
 void LogError(const QString &text)
 {
-    qCCritical(lcBrivane, "%s", qUtf8Printable(text));
+    if (g_log)
+        qCCritical(lcBrivane, "%s", qUtf8Printable(text));
 }
 
 void LogStamp(const QString &format)
 {
-    qCInfo(lcBrivaneStamp, "%s", qUtf8Printable(format));
+    if (g_log)
+        qCInfo(lcBrivaneStamp, "%s", qUtf8Printable(format));
 }
 
 QString LogTimeStamp()

@@ -74,7 +74,8 @@ Q_DECLARE_LOGGING_CATEGORY(lcBrivaneStamp)
 
 // The log that records the program's categories, or null (before start-up, tests).
 TvornLogFile *Log();
-// Safe to call when there is no log.
+// Safe to call when there is no log: nothing is said then (a command on the
+// terminal, a test), as nothing records it.
 void LogInfo(const QString &text);
 void LogWarning(const QString &text);
 void LogError(const QString &text);

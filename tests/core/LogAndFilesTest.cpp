@@ -80,6 +80,36 @@ TEST(LogFile, LevelThreeStartsWithStampAndPathAndFormatsEveryKind)
     EXPECT_EQ(FileLines(path), log.Lines);
 }
 
+// The program's lines reach the log that records them, in the log's own
+// format, and only while it records; without one nothing is said at all (a
+// command on the terminal must print only its answer).
+TEST(LogFile, TheProgramsLinesReachOnlyARecordingLog)
+{
+    PinnedClock clock(kAt);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("Brivane.log");
+    TvornLogFile log(path, 3, 1, 1);
+    const int before = FileLines(path).size();
+    testing::internal::CaptureStderr();
+    LogInfo("unheard");
+    {
+        const TvornLogFile::TRecording recording(log);
+        LogStamp("*** Launched at %s *** ");
+        LogInfo("i");
+        LogWarning("w");
+        LogError("e");
+        // Qt's own messages go where they went before.
+        qWarning("a toolkit warning");
+    }
+    LogInfo("after");
+    const QString said = QString::fromStdString(testing::internal::GetCapturedStderr());
+    EXPECT_EQ(FileLines(path).mid(before), (QStringList{"Info:*** Launched at Tue, 17 Feb 2009 10:15:00 *** ",
+                                                        "Info: i", "Warning: w", "Error: e"}));
+    EXPECT_TRUE(log.ErrorsLogged);
+    EXPECT_TRUE(said.contains("a toolkit warning")) << said.toStdString();
+    EXPECT_FALSE(said.contains("unheard") || said.contains("after") || said.contains("Info")) << said.toStdString();
+}
+
 TEST(LogFile, MemoryKeepsOnlyTheNewestLinesWhileTheFileKeepsAllAndWhatOthersAdded)
 {
     QTemporaryDir dir;

@@ -59,7 +59,7 @@ Thddnorm::Thddnorm(TActionContext &actions, TPalvaroApplication *app, TSingleIns
     connect(popCloseApplication, &QAction::triggered, this, &Thddnorm::popCloseApplicationClick);
 
     if (FHotKeys) {
-        FHotKeys->OnPressed = [this](int id) { OnHotKey(id); };
+        connect(FHotKeys, &IHotKeys::Pressed, this, &Thddnorm::OnHotKey);
         // The Reminders window's key first: it is the one that reaches the program.
         using R = IHotKeys::TResult;
         const auto list = FHotKeys->Register(kTaskListHotKey, HotKeyLetter(kTaskListHotKey));
@@ -76,7 +76,7 @@ Thddnorm::Thddnorm(TActionContext &actions, TPalvaroApplication *app, TSingleIns
     if (FTray) {
         // Opening an open window only brings it forward: an XEmbed tray's
         // click followed by its double click leaves one window in front.
-        FTray->OnActivated = [this] { popTaskListClick(); };
+        connect(FTray, &ITrayIcon::Activated, this, &Thddnorm::popTaskListClick);
         const QIcon picture = FActions.Library ? FActions.Library->Icon(QStringLiteral("APPICON")) : QIcon();
         const QIcon icon = picture.isNull() ? QApplication::windowIcon() : picture;
         FTrayShown = FTray->Show(
@@ -110,7 +110,7 @@ Thddnorm::~Thddnorm()
         FHotKeys->Unregister(kAddTaskHotKey);
         FHotKeys->Unregister(kTaskListHotKey);
         FBoundLetters.clear();
-        FHotKeys->OnPressed = nullptr;
+        disconnect(FHotKeys, nullptr, this, nullptr);
     }
     if (FTaskScheduler) {
         FTaskScheduler->Stop();
@@ -121,7 +121,7 @@ Thddnorm::~Thddnorm()
         FActions.List->RemoveModifiedListener(FListListener);
     if (FTray) {
         FTray->Hide();
-        FTray->OnActivated = nullptr;
+        disconnect(FTray, nullptr, this, nullptr);
     }
 }
 

@@ -29,8 +29,7 @@ bool TDesktopTrayIcon::Show(const QIcon &icon, const QString &toolTip, QMenu *me
             switch (why) {
             case QSystemTrayIcon::Trigger:
             case QSystemTrayIcon::DoubleClick:
-                if (OnActivated)
-                    OnActivated();
+                emit Activated();
                 break;
             case QSystemTrayIcon::Context:
                 // An XEmbed tray has opened the menu already on the press; a
@@ -200,10 +199,7 @@ bool TX11HotKeys::nativeEventFilter(const QByteArray &eventType, void *message, 
         if (g.KeyCode == press->detail) {
             QMetaObject::invokeMethod(
                 &FDispatch,
-                [this, id = g.Id] {
-                    if (OnPressed)
-                        OnPressed(id);
-                },
+                [this, id = g.Id] { emit Pressed(id); },
                 Qt::QueuedConnection);
             return true;
         }

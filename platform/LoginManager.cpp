@@ -42,7 +42,7 @@ bool Call(const QString &path, const QString &interface, const QString &method, 
 } // namespace
 
 TLoginManagerPower::TLoginManagerPower(QObject *parent)
-    : QObject(parent)
+    : IPower(parent)
 {
     QDBusConnection bus = QDBusConnection::systemBus();
     if (bus.isConnected())
@@ -90,6 +90,5 @@ bool TLoginManagerPower::Request(TAction action, QString *errorText)
 
 void TLoginManagerPower::PrepareForSleep(bool sleeping)
 {
-    if (OnSleep)
-        OnSleep(sleeping);
+    emit SleepChanged(sleeping);
 }

@@ -7,7 +7,7 @@
 
 #include <QObject>
 
-class TLoginManagerPower : public QObject, public IPower {
+class TLoginManagerPower : public IPower {
     Q_OBJECT
 public:
     explicit TLoginManagerPower(QObject *parent = nullptr);

@@ -59,7 +59,7 @@ QString ResponseText(uint response)
 Q_DECLARE_METATYPE(TPortalShortcut)
 
 TPortalHotKeys::TPortalHotKeys(const QDBusConnection &bus, const QHash<int, TShortcutName> &names, QObject *parent)
-    : QObject(parent)
+    : IHotKeys(parent)
     , FBus(bus)
     , FNames(names)
 {
@@ -285,7 +285,7 @@ void TPortalHotKeys::OnActivated(const QDBusMessage &message)
     const QString shortcutId = args.at(1).toString();
     for (auto it = FNames.cbegin(); it != FNames.cend(); ++it) {
         // A key given up meanwhile opens nothing, as an ungrabbed one would.
-        if (it.value().Id == shortcutId && FWanted.contains(it.key()) && OnPressed)
-            OnPressed(it.key());
+        if (it.value().Id == shortcutId && FWanted.contains(it.key()))
+            emit Pressed(it.key());
     }
 }

@@ -16,7 +16,7 @@
 
 class QDBusMessage;
 
-class TPortalHotKeys : public QObject, public IHotKeys {
+class TPortalHotKeys : public IHotKeys {
     Q_OBJECT
 public:
     // The portal's names for the program's keys: IHotKeys ids stay numbers.

@@ -2,11 +2,13 @@
 // Ending the session or the machine, and hearing that the machine sleeps and
 // wakes, through the system's login manager.
 
+#include <QObject>
 #include <QString>
-#include <functional>
 
-class IPower {
+class IPower : public QObject {
+    Q_OBJECT
 public:
+    using QObject::QObject;
     enum class TAction { PowerOff, Reboot, LogOff };
     virtual ~IPower() = default;
     // Whether the login manager can be asked at all (errorText says why not).
@@ -14,6 +16,8 @@ public:
     // Asks for the action, forced (open programs do not get to object);
     // false with the reason when the request could not be made.
     virtual bool Request(TAction action, QString *errorText) = 0;
-    // Called with true before the machine sleeps and with false after it woke.
-    std::function<void(bool sleeping)> OnSleep;
+
+signals:
+    // true before the machine sleeps, false after it woke.
+    void SleepChanged(bool sleeping);
 };

@@ -6,12 +6,14 @@
 
 #include <QIcon>
 #include <QString>
-#include <functional>
+#include <QObject>
 
 class QMenu;
 
-class ITrayIcon {
+class ITrayIcon : public QObject {
+    Q_OBJECT
 public:
+    using QObject::QObject;
     virtual ~ITrayIcon() = default;
     // Whether the desktop shows notification-area icons at all.
     virtual bool Available() const = 0;
@@ -20,24 +22,30 @@ public:
     // A new tooltip for the shown icon.
     virtual void SetToolTip(const QString &toolTip) = 0;
     virtual void Hide() = 0;
-    // Called when the icon is clicked or double-clicked: trays that speak
+
+signals:
+    // The icon was clicked or double-clicked: trays that speak
     // StatusNotifierItem (KDE Plasma, GNOME's AppIndicator, Xfce) only ever
     // report a single click, while an XEmbed tray reports a click and then
-    // the double click, so the handler must bear being called twice in a row.
-    // A desktop that asks for the menu (rather than reading it over D-Bus)
-    // gets it shown without a call here. Trays that read the menu over D-Bus
-    // export it before it ever opens: its captions must be right from the start.
-    std::function<void()> OnActivated;
+    // the double click, so a receiver must bear two in a row. A desktop that
+    // asks for the menu (rather than reading it over D-Bus) gets it shown
+    // without this signal. Trays that read the menu over D-Bus export it
+    // before it ever opens: its captions must be right from the start.
+    void Activated();
 };
 
 // Ctrl+Shift+letter, for the whole desktop.
-class IHotKeys {
+class IHotKeys : public QObject {
+    Q_OBJECT
 public:
+    using QObject::QObject;
     enum class TResult { Registered, Taken, Unsupported };
     virtual ~IHotKeys() = default;
     // Grabs Ctrl+Shift+letter under id; Taken when another program holds it.
     virtual TResult Register(int id, QChar letter) = 0;
     virtual void Unregister(int id) = 0;
-    // Called with the id of a registered key when it is pressed.
-    std::function<void(int id)> OnPressed;
+
+signals:
+    // A registered key was pressed.
+    void Pressed(int id);
 };

@@ -70,13 +70,13 @@ void TTaskScheduler::Start()
     if (FContext.ClockChanges && !FClockChanged)
         FClockChanged =
             connect(FContext.ClockChanges, &IClockChangeSource::ClockSet, this, &TTaskScheduler::CheckClock);
-    if (FContext.Power) {
-        FContext.Power->OnSleep = [this](bool sleeping) {
+    if (FContext.Power && !FSleepChanged) {
+        FSleepChanged = connect(FContext.Power, &IPower::SleepChanged, this, [this](bool sleeping) {
             if (sleeping)
                 LogInfo(QStringLiteral("Scheduler: the computer goes to sleep"));
             else
                 WokeUp();
-        };
+        });
     }
     HandleMissedTasks();
 }
@@ -86,8 +86,8 @@ void TTaskScheduler::Stop()
     FTimer->stop();
     disconnect(FClockChanged);
     FClockChanged = {};
-    if (FContext.Power)
-        FContext.Power->OnSleep = nullptr;
+    disconnect(FSleepChanged);
+    FSleepChanged = {};
 }
 
 void TTaskScheduler::WokeUp()

@@ -103,6 +103,7 @@ private:
     TActionContext &FContext;
     std::unique_ptr<QTimer> FTimer;
     QMetaObject::Connection FClockChanged;
+    QMetaObject::Connection FSleepChanged;
     double FLastWall = 0; // wall clock and steady clock at the last look
     long long FLastSteady = 0;
 };

@@ -207,7 +207,7 @@ TEST(TrayFront, KeysTheIconAndASecondCopyReachTheWindows)
     Front f;
     EXPECT_TRUE(f.hotKeys.Press('t'));
     EXPECT_TRUE(f.hotKeys.Press('L'));
-    f.tray.OnActivated();
+    emit f.tray.Activated();
     f.window->ShowRequested(3);
     f.window->ShowRequested(1); // other statuses do nothing
     EXPECT_EQ(f.wizard, 1);

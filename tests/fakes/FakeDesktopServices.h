@@ -7,6 +7,7 @@
 #include "platform/Tray.h"
 
 #include <QMap>
+#include <QMetaMethod>
 #include <QVector>
 
 class FakeTrayIcon : public ITrayIcon {
@@ -46,9 +47,9 @@ public:
     bool Press(QChar letter)
     {
         const auto it = Keys.constFind(letter.toUpper());
-        if (it == Keys.cend() || !OnPressed)
+        if (it == Keys.cend() || !isSignalConnected(QMetaMethod::fromSignal(&IHotKeys::Pressed)))
             return false;
-        OnPressed(it.value());
+        emit Pressed(it.value());
         return true;
     }
     bool Unsupported = false;
@@ -71,6 +72,8 @@ public:
             *errorText = Error;
         return Reachable;
     }
+    // Whether anyone hears the machine sleep and wake.
+    bool Heard() const { return isSignalConnected(QMetaMethod::fromSignal(&IPower::SleepChanged)); }
     bool Reachable = true;
     QString Error = QStringLiteral("no login manager");
     QVector<TAction> Requests;

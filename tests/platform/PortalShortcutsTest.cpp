@@ -110,7 +110,7 @@ TEST_F(PortalBus, BothKeysAreBoundInOneRequestAndActivationsOpenTheirWindows)
     {
         TPortalHotKeys keys(Bus(), names);
         std::vector<int> pressed;
-        keys.OnPressed = [&](int id) { pressed.push_back(id); };
+        QObject::connect(&keys, &IHotKeys::Pressed, [&](int id) { pressed.push_back(id); });
         QSignalSpy bound(&keys, &TPortalHotKeys::Bound);
         EXPECT_EQ(keys.Register(kList, QChar(u't')), IHotKeys::TResult::Registered);
         EXPECT_EQ(keys.Register(kAdd, QChar(u'a')), IHotKeys::TResult::Registered);
@@ -160,7 +160,7 @@ TEST_F(PortalBus, ACancelledBindIsReportedAndAnotherSessionsKeysAreNotOurs)
     StartPortal({"--cancel-bind"});
     TPortalHotKeys keys(Bus(), names);
     int pressed = 0;
-    keys.OnPressed = [&](int) { ++pressed; };
+    QObject::connect(&keys, &IHotKeys::Pressed, [&](int) { ++pressed; });
     QSignalSpy failed(&keys, &TPortalHotKeys::Failed);
     keys.Register(kList, QChar(u'T'));
     ASSERT_TRUE(WaitFor([&] { return !failed.isEmpty(); }));

@@ -677,12 +677,12 @@ TEST_F(SchedulerFixture, WakingUpTreatsWhatFellDueInTheSleepLikeMissedReminders)
         const Missed m = AddMissed(list);
         TTaskScheduler s(context);
         s.Start();
-        ASSERT_TRUE(power.OnSleep);
+        ASSERT_TRUE(power.Heard());
         EXPECT_TRUE(started.empty());
 
-        power.OnSleep(true);
+        emit power.SleepChanged(true);
         Clock::Pin(At(2009, 2, 17, 8, 0, 0)); // the night passes asleep
-        power.OnSleep(false);
+        emit power.SleepChanged(false);
         if (treatment == mtDontShowbutReschedule) {
             EXPECT_TRUE(Made("Daily").empty());
             EXPECT_EQ(m.daily->Scheduled, At(2009, 2, 17, 20, 0, 0));
@@ -699,7 +699,7 @@ TEST_F(SchedulerFixture, WakingUpTreatsWhatFellDueInTheSleepLikeMissedReminders)
         EXPECT_TRUE(Made("Off").empty());
         EXPECT_TRUE(Made("Future").empty());
         s.Stop();
-        EXPECT_FALSE(power.OnSleep); // a stopped scheduler hears no more
+        EXPECT_FALSE(power.Heard()); // a stopped scheduler hears no more
         for (const QPointer<TRecordingForm> &f : forms)
             delete f.data();
         forms.clear();

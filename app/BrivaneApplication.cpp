@@ -492,9 +492,9 @@ int TBrivaneApplication::RunMainSequence(ISessionEndSource *sessionEnd)
         c.Tray = std::make_unique<TDesktopTrayIcon>();
         MakeHotKeys();
         AppWindows::WireChangeSchedule(c, [this] { return MainWindow(); });
-        // The second start's requests come through the channel below, which
+        // A second start's requests come through the channel below, which
         // also carries the command line.
-        auto *mainWindow = new Thddnorm(c.Actions, &app, nullptr, sessionEnd, c.Tray.get(), c.HotKeys.get());
+        auto *mainWindow = new Thddnorm(c.Actions, &app, sessionEnd, c.Tray.get(), c.HotKeys.get());
         c.Windows.Add(mainWindow);
         AppWindows::Wire(c, *mainWindow);
         PreferencesWindow::Wire(c, *mainWindow);

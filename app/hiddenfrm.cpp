@@ -10,7 +10,6 @@
 #include "model/TaskList.h"
 #include "platform/MessageBoxes.h"
 #include "platform/SessionEnd.h"
-#include "platform/SingleInstance.h"
 #include "platform/SystemHelpers.h"
 #include "platform/Tray.h"
 #include "scheduler/TaskScheduler.h"
@@ -22,8 +21,8 @@
 #include <algorithm>
 #include <cmath>
 
-Thddnorm::Thddnorm(TActionContext &actions, TPalvaroApplication *app, TSingleInstance *instance,
-                   ISessionEndSource *sessionEnd, ITrayIcon *tray, IHotKeys *hotKeys, QWidget *parent)
+Thddnorm::Thddnorm(TActionContext &actions, TPalvaroApplication *app, ISessionEndSource *sessionEnd, ITrayIcon *tray,
+                   IHotKeys *hotKeys, QWidget *parent)
     : QWidget(parent)
     , TrayPopupMenu(new QMenu(this))
     , FActions(actions)
@@ -93,10 +92,6 @@ Thddnorm::Thddnorm(TActionContext &actions, TPalvaroApplication *app, TSingleIns
         RefreshTrayTexts();
     }
 
-    if (instance) {
-        connect(instance, &TSingleInstance::ShowRequested, this, &Thddnorm::ShowRequested);
-        instance->Listen();
-    }
     if (sessionEnd)
         connect(sessionEnd, &ISessionEndSource::QueryEndSession, this, &Thddnorm::QueryEndSession);
     // Last, once the window is wired: overdue reminders may fire right here.

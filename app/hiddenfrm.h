@@ -19,7 +19,6 @@ class ITrayIcon;
 class QAction;
 class QMenu;
 class TPalvaroApplication;
-class TSingleInstance;
 class ISessionEndSource;
 class TTaskList;
 class TTaskScheduler;
@@ -38,9 +37,8 @@ public:
     // scheduler); sessionEnd: where the end of the session comes from (none:
     // it never comes); tray and hotKeys: the desktop's, or fakes (none: no
     // tray, no hot keys).
-    Thddnorm(TActionContext &actions, TPalvaroApplication *app, TSingleInstance *instance,
-             ISessionEndSource *sessionEnd, ITrayIcon *tray = nullptr, IHotKeys *hotKeys = nullptr,
-             QWidget *parent = nullptr);
+    Thddnorm(TActionContext &actions, TPalvaroApplication *app, ISessionEndSource *sessionEnd,
+             ITrayIcon *tray = nullptr, IHotKeys *hotKeys = nullptr, QWidget *parent = nullptr);
     ~Thddnorm() override;
 
     // A second copy asked the running one to show itself.

@@ -63,7 +63,7 @@ TEST(HiddenWindow, EndOfSessionEndsTheProgramInOrderAndNoBoxWaitsAfterIt)
     TActionContext actions;
     actions.List = &list;
     FakeSessionEndSource source;
-    Thddnorm window(actions, &app, nullptr, &source);
+    Thddnorm window(actions, &app, &source);
     ASSERT_FALSE(app.TerminateRequested());
     ASSERT_EQ(list.ModifiedAt(), 0);
 

@@ -31,7 +31,7 @@ struct Front {
         app = std::make_unique<TPalvaroApplication>(dir.filePath("Brivane"));
         ini = std::make_unique<TvornIniFile>(app->IniPath());
         app->Ini = ini.get();
-        window = std::make_unique<Thddnorm>(context, app.get(), nullptr, nullptr, &tray, &hotKeys);
+        window = std::make_unique<Thddnorm>(context, app.get(), nullptr, &tray, &hotKeys);
         QObject::connect(window.get(), &Thddnorm::AddReminderWizardRequested, [this] { ++wizard; });
         QObject::connect(window.get(), &Thddnorm::TaskListWindowRequested, [this] { ++taskList; });
         QObject::connect(window.get(), &Thddnorm::PreferencesWindowRequested, [this] { ++preferences; });
@@ -264,7 +264,7 @@ TEST(TrayFront, WithoutANotificationAreaTheProgramRunsOnAndSaysSo)
     TTaskList list;
     TActionContext context;
     context.List = &list;
-    Thddnorm window(context, nullptr, nullptr, nullptr, &none, nullptr);
+    Thddnorm window(context, nullptr, nullptr, &none, nullptr);
     EXPECT_FALSE(window.TrayShown());
     EXPECT_TRUE(window.TaskScheduler()->Running());
     EXPECT_TRUE(log.AnyStartsWith("Info: No notification area"));

@@ -630,7 +630,7 @@ TEST_F(SchedulerFixture, HiddenWindowStartsTheSchedulerAndStopsItWhenDestroyed)
     TTaskData &due = list.AddTask(Reminder("Due", At(2009, 2, 17, 10, 0, 0)));
     due.PopupNote = true;
 
-    auto *window = new Thddnorm(context, nullptr, nullptr, nullptr);
+    auto *window = new Thddnorm(context, nullptr, nullptr);
     ASSERT_NE(window->TaskScheduler(), nullptr);
     EXPECT_TRUE(window->TaskScheduler()->Running());
     EXPECT_EQ(Made("Due"), std::vector<K>{K::PopupNote}); // missed reminders are treated at once

@@ -59,13 +59,13 @@ signals:
     // The check has shown its result or its error.
     void CheckFinished();
 
-public slots:
-    void btnDownloadClick();
-    void btnCancelClick();
-
 protected:
     // Closing leaves the reminder list and its window alone.
     void FormClose() override { }
+
+private slots:
+    void btnDownloadClick();
+    void btnCancelClick();
 
 private:
     QLabel *lblStatus;

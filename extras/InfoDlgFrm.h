@@ -16,7 +16,7 @@ public:
     // Shows the title and the text ("\r" a line break) and returns at once.
     void Open(const QString &title, const QString &text);
 
-public slots:
+private slots:
     void btnOKClick();
 
 private:

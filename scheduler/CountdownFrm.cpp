@@ -134,7 +134,7 @@ void TCountdownActionForm::ShowThenPause(const QString &text, std::function<void
     });
 }
 
-void TCountdownActionForm::btnCancelActionClick()
+void TCountdownActionForm::CancelAction()
 {
     if (FPausing)
         return;

@@ -28,9 +28,6 @@ public:
     // One second of the countdown (the timer's handler).
     virtual void CancelTimerTimer() = 0;
 
-public slots:
-    void btnCancelActionClick();
-
 protected:
     QLabel *lblActionDesc;
     QLabel *imgActionTypeLogo;
@@ -51,6 +48,11 @@ protected:
     void ShowThenPause(const QString &text, std::function<void()> next);
     // Reschedules unless a note of the same firing decides or it was done already; closes.
     void RescheduleAndClose();
+    // Stops the countdown, says so for a moment and closes (ignored while a pause runs).
+    void CancelAction();
+
+private slots:
+    void btnCancelActionClick() { CancelAction(); }
 
 private:
     bool FShown = false;

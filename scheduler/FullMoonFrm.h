@@ -22,12 +22,12 @@ public:
     static constexpr int kWidth = 324;
     static constexpr int kHeight = 270;
 
-public slots:
-    void btnOKClick();
-
 protected:
     void FormClose() override;
     void paintEvent(QPaintEvent *event) override;
+
+private slots:
+    void btnOKClick();
 
 private:
     QLabel *lblAppName;

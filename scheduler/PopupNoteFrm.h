@@ -47,7 +47,7 @@ public:
     bool NotesLoaded = false;
     bool NotesChanged = false;
 
-public slots:
+private slots:
     void btnOKClick();
     void btnSnoozeClick();
     void popSnooze1Click() { PresetSnooze(1); }

@@ -63,7 +63,7 @@ void TRunProgramActionForm::CancelTimerTimer()
     LogWarning(QStringLiteral("Run program: ") + task.ProgramPathname.Get() + QStringLiteral(" could not be opened (")
                + QString::number(result) + QLatin1Char(')'));
     const QString error = ErrorText(result);
-    ShowThenPause(error.isEmpty() ? lblSecsRemaining->text() : error, [this] { btnCancelActionClick(); });
+    ShowThenPause(error.isEmpty() ? lblSecsRemaining->text() : error, [this] { CancelAction(); });
 }
 
 void TRunProgramActionForm::FinishRun()

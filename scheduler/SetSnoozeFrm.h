@@ -56,7 +56,7 @@ public:
     uint8_t SnoozeMode = smOrdinary;
     TDateTime SnoozeDateTime = 0;
 
-public slots:
+private slots:
     void rbtRelatedDateTimeClick();
     void rbtAbsoluteDateTimeClick();
     void btnOKClick();

@@ -542,7 +542,7 @@ TEST_F(NoteFixture, DeleteWaitsForTheReminderOtherActionWindows)
     QPointer<TPopupNoteForm> note = Open();
     boxes.Texts.clear();
     rec.ActionCount = 2; // an e-mail window is counting down
-    note->lblDeleteClick();
+    ActivateLink(Child<QLabel>(note, "lblDelete"));
     EXPECT_EQ(boxes.Texts, QStringList{"Cannot delete Reminder. Other actions are still running."});
     EXPECT_TRUE(note->isVisible());
     EXPECT_EQ(list.Count(), 1);
@@ -552,7 +552,7 @@ TEST_F(NoteFixture, DeleteWaitsForTheReminderOtherActionWindows)
     int refreshes = 0;
     QObject::connect(&context.Windows, &TOpenWindows::RefreshListRequested, [&] { ++refreshes; });
     context.Windows.TaskList = true;
-    note->lblDeleteClick();
+    ActivateLink(Child<QLabel>(note, "lblDelete"));
     EXPECT_EQ(list.Count(), 0);
     EXPECT_EQ(trash.Paths.size(), 1);
     EXPECT_FALSE(note->isVisible());
@@ -587,7 +587,7 @@ TEST_F(NoteFixture, ChangeScheduleGoesThroughTheEditorHook)
     // ...and it looks it: not drawn in the link colour, unlike Delete.
     EXPECT_EQ(BluePixels(Child<QLabel>(note, "lblResetSchedule")), 0);
     EXPECT_GT(BluePixels(Child<QLabel>(note, "lblDelete")), 0);
-    note->lblResetScheduleClick();
+    ActivateLink(Child<QLabel>(note, "lblResetSchedule"));
     EXPECT_TRUE(note->isVisible());
     delete note; // gone without its close steps, as at program end
     rec.ActionCount = 0;
@@ -603,9 +603,9 @@ TEST_F(NoteFixture, ChangeScheduleGoesThroughTheEditorHook)
     note = Open();
     EXPECT_TRUE(Child<QLabel>(note, "lblResetSchedule")->isEnabled());
     EXPECT_GT(BluePixels(Child<QLabel>(note, "lblResetSchedule")), 0);
-    note->lblResetScheduleClick();
+    ActivateLink(Child<QLabel>(note, "lblResetSchedule"));
     EXPECT_TRUE(note->isVisible());
-    note->lblResetScheduleClick();
+    ActivateLink(Child<QLabel>(note, "lblResetSchedule"));
     EXPECT_TRUE(log.Contains("Info: Review's schedule changed."));
     EXPECT_TRUE(log.Contains("Info:  --- ActionCount. #:1")); // the note itself
     // Unchanged schedule: the reminder is rescheduled as after a run.

@@ -17,6 +17,7 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QPointer>
+#include <QRegularExpression>
 #include <QThread>
 #include <gtest/gtest.h>
 
@@ -29,6 +30,21 @@ T *Child(const QObject *window, const char *name)
     if (!child)
         ADD_FAILURE() << "no control named " << name;
     return child;
+}
+
+// Follows the link a label carries, as a click on it would; the test fails
+// when the label shows no link.
+inline void ActivateLink(QLabel *label)
+{
+    if (!label)
+        return;
+    const QRegularExpressionMatch m =
+        QRegularExpression(QStringLiteral("<a\\s[^>]*href=\"([^\"]*)\"")).match(label->text());
+    if (!m.hasMatch()) {
+        ADD_FAILURE() << "no link on " << label->objectName().toStdString();
+        return;
+    }
+    emit label->linkActivated(m.captured(1));
 }
 
 struct ActionWindowFixture : ::testing::Test {

@@ -67,25 +67,26 @@ TvornLogFile::TRecording::~TRecording()
 
 void LogInfo(const QString &text)
 {
-    if (g_log)
+    // A line the log would drop costs no conversion and no trip through Qt's handler.
+    if (g_log && g_log->Takes(QtInfoMsg))
         qCInfo(lcBrivane, "%s", qUtf8Printable(text));
 }
 
 void LogWarning(const QString &text)
 {
-    if (g_log)
+    if (g_log && g_log->Takes(QtWarningMsg))
         qCWarning(lcBrivane, "%s", qUtf8Printable(text));
 }
 
 void LogError(const QString &text)
 {
-    if (g_log)
+    if (g_log && g_log->Takes(QtCriticalMsg))
         qCCritical(lcBrivane, "%s", qUtf8Printable(text));
 }
 
 void LogStamp(const QString &format)
 {
-    if (g_log)
+    if (g_log && g_log->Takes(QtInfoMsg))
         qCInfo(lcBrivaneStamp, "%s", qUtf8Printable(format));
 }
 
@@ -210,9 +211,19 @@ void TvornLogFile::Restart()
     WriteLine(QStringLiteral("Log path: ") + Path());
 }
 
+bool TvornLogFile::Takes(QtMsgType type) const
+{
+    switch (type) {
+    case QtWarningMsg: return Level > 1;
+    case QtCriticalMsg:
+    case QtFatalMsg: return Level > 0;
+    default: return Level > 2;
+    }
+}
+
 void TvornLogFile::Stamp(const QString &format)
 {
-    if (Level <= 2)
+    if (!Takes(QtInfoMsg))
         return;
     const QString stamp = LogTimeStamp();
     if (format.isEmpty() || !format.contains(QLatin1String("%s")))
@@ -223,7 +234,7 @@ void TvornLogFile::Stamp(const QString &format)
 
 void TvornLogFile::Info(const QString &text)
 {
-    if (Level <= 2)
+    if (!Takes(QtInfoMsg))
         return;
     try {
         WriteLine(QStringLiteral("Info: ") + text);
@@ -234,13 +245,13 @@ void TvornLogFile::Info(const QString &text)
 
 void TvornLogFile::Warning(const QString &text)
 {
-    if (Level > 1)
+    if (Takes(QtWarningMsg))
         WriteLine(QStringLiteral("Warning: ") + text);
 }
 
 void TvornLogFile::Error(const QString &text)
 {
-    if (Level <= 0)
+    if (!Takes(QtCriticalMsg))
         return;
     if (!Exists()) {
         CreateLogFile();

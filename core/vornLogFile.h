@@ -24,6 +24,9 @@ public:
     void Info(const QString &text);
     void Warning(const QString &text);
     void Error(const QString &text);
+    // Whether a line of this kind is written at the present level: errors
+    // from 1, warnings from 2, information and stamps at 3.
+    bool Takes(QtMsgType type) const;
 
     // Takes the program's categories into this log for the life of the
     // object, through Qt's message handler (the one route every message

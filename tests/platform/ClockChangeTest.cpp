@@ -1,8 +1,8 @@
 #include "platform/ClockChange.h"
 #include "tests/support/CapturedLog.h"
+#include "tests/support/SignalCounter.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -21,22 +21,6 @@ public:
     using TLinuxClockChangeSource::TakeReadResult;
 };
 
-struct SetCounter {
-    explicit SetCounter(IClockChangeSource &source)
-    {
-        QObject::connect(&source, &IClockChangeSource::ClockSet, [this] { ++count; });
-    }
-    // Processes events until the wanted count arrives or ms are over.
-    bool WaitFor(int wanted, int ms)
-    {
-        QElapsedTimer t;
-        t.start();
-        while (count < wanted && t.elapsed() < ms)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        return count == wanted;
-    }
-    int count = 0;
-};
 
 } // namespace
 
@@ -44,7 +28,7 @@ TEST(LinuxClockChangeSource, ArmsTheKernelTimerAndStaysQuietWhileTheClockRunsOn)
 {
     TestSupport::CapturedLog log;
     TLinuxClockChangeSource source;
-    SetCounter sets(source);
+    TestSupport::SignalCounter sets(source, &IClockChangeSource::ClockSet);
     EXPECT_TRUE(source.Watching());
     sets.WaitFor(1, 300);
     EXPECT_EQ(sets.count, 0);
@@ -54,7 +38,7 @@ TEST(LinuxClockChangeSource, ArmsTheKernelTimerAndStaysQuietWhileTheClockRunsOn)
 TEST(LinuxClockChangeSource, ACancelledTimerIsOneChangeAndIsArmedAgain)
 {
     TProbedSource source;
-    SetCounter sets(source);
+    TestSupport::SignalCounter sets(source, &IClockChangeSource::ClockSet);
     ASSERT_TRUE(source.Watching());
 
     source.TakeReadResult(-1, ECANCELED);
@@ -78,7 +62,7 @@ TEST(LinuxClockChangeSource, AReadThatFailsEndsTheWatchWithAWarningAndNoChange)
 {
     TestSupport::CapturedLog log;
     TProbedSource source;
-    SetCounter sets(source);
+    TestSupport::SignalCounter sets(source, &IClockChangeSource::ClockSet);
     source.TakeReadResult(-1, EBADF);
     EXPECT_EQ(sets.count, 0);
     EXPECT_FALSE(source.Watching());
@@ -89,7 +73,7 @@ TEST(LinuxClockChangeSource, ThePointPassingIsReportedThroughTheRealTimerOnceAnd
 {
     // A point in 1970 has passed: the kernel makes the timer readable at once.
     TProbedSource source(1);
-    SetCounter sets(source);
+    TestSupport::SignalCounter sets(source, &IClockChangeSource::ClockSet);
     EXPECT_TRUE(sets.WaitFor(1, 5000));
     EXPECT_FALSE(source.Watching());
     // Not armed at a past point again: that would wake the program on end.

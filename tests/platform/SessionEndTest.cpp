@@ -1,7 +1,7 @@
 #include "platform/SessionEnd.h"
+#include "tests/support/SignalCounter.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -37,21 +37,6 @@ struct SavedSignals {
 
 // Counts the source's requests, processing events until the wanted count
 // arrives or the time is up.
-struct RequestCounter {
-    explicit RequestCounter(ISessionEndSource &source)
-    {
-        QObject::connect(&source, &ISessionEndSource::QueryEndSession, [this] { ++count; });
-    }
-    bool WaitFor(int wanted, int ms = 5000)
-    {
-        QElapsedTimer t;
-        t.start();
-        while (count < wanted && t.elapsed() < ms)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        return count == wanted;
-    }
-    int count = 0;
-};
 
 } // namespace
 
@@ -93,7 +78,7 @@ TEST(LinuxSessionEndSource, EachSignalAsksForTheEndAndANestedSourceHandsBack)
 {
     SavedSignals keep;
     TLinuxSessionEndSource source;
-    RequestCounter requests(source);
+    TestSupport::SignalCounter requests(source, &ISessionEndSource::QueryEndSession);
     int expected = 0;
     for (int sig : TLinuxSessionEndSource::kSignals) {
         SCOPED_TRACE("signal " + std::to_string(sig));
@@ -105,7 +90,7 @@ TEST(LinuxSessionEndSource, EachSignalAsksForTheEndAndANestedSourceHandsBack)
     // reach the outer one again.
     {
         TLinuxSessionEndSource inner;
-        RequestCounter innerRequests(inner);
+        TestSupport::SignalCounter innerRequests(inner, &ISessionEndSource::QueryEndSession);
         ::raise(SIGHUP);
         EXPECT_TRUE(innerRequests.WaitFor(1));
     }

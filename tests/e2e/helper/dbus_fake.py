@@ -3,7 +3,10 @@ the properties (dbus-python's own Introspect leaves them out, and Qt reads
 properties only through interfaces it has introspected), and the record file
 named by the first argument that the tests read."""
 
+import signal
 import sys
+
+from gi.repository import GLib
 
 _HEAD = """<!DOCTYPE node PUBLIC "-//freedesktop//DTD D-BUS Object Introspection 1.0//EN"
  "http://www.freedesktop.org/standards/dbus/1.0/introspect.dtd">
@@ -30,3 +33,10 @@ def introspection(interfaces):
 def record(line):
     with open(sys.argv[1], "a") as f:
         f.write(line + "\n")
+
+
+def serve(loop):
+    """Runs the service until SIGTERM, after telling the test it is ready."""
+    GLib.unix_signal_add(GLib.PRIORITY_DEFAULT, signal.SIGTERM, lambda: loop.quit() or False)
+    print("ready", flush=True)
+    loop.run()

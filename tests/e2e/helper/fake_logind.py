@@ -6,22 +6,18 @@ Usage: fake_logind.py <record file>   (DBUS_SYSTEM_BUS_ADDRESS names the bus)
 """
 
 import signal
-import sys
 
 import dbus
 import dbus.service
 from dbus.mainloop.glib import DBusGMainLoop
 from gi.repository import GLib
 
+from dbus_fake import record, serve
+
 MANAGER = "org.freedesktop.login1.Manager"
 SESSION = "org.freedesktop.login1.Session"
 PATH = "/org/freedesktop/login1"
 SESSION_ID = "c7"
-
-
-def record(line):
-    with open(sys.argv[1], "a") as f:
-        f.write(line + "\n")
 
 
 class Manager(dbus.service.Object):
@@ -68,9 +64,7 @@ def main():
         return True
 
     GLib.unix_signal_add(GLib.PRIORITY_DEFAULT, signal.SIGUSR1, sleep_and_wake)
-    GLib.unix_signal_add(GLib.PRIORITY_DEFAULT, signal.SIGTERM, lambda: loop.quit() or False)
-    print("ready", flush=True)
-    loop.run()
+    serve(loop)
     del name
 
 

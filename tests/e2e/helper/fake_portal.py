@@ -16,7 +16,6 @@ Activate(s id) emits Activated for the newest session; Record() returns the
 record's lines.
 """
 
-import signal
 import sys
 import time
 
@@ -25,7 +24,7 @@ import dbus.service
 from dbus.mainloop.glib import DBusGMainLoop
 from gi.repository import GLib
 
-from dbus_fake import introspection, record
+from dbus_fake import introspection, record, serve
 
 NAME = "org.freedesktop.portal.Desktop"
 PATH = "/org/freedesktop/portal/desktop"
@@ -204,9 +203,7 @@ def main():
     name = dbus.service.BusName(NAME, bus)
     portal = Portal(bus)
     loop = GLib.MainLoop()
-    signal.signal(signal.SIGTERM, lambda *_: loop.quit())
-    print("ready", flush=True)
-    loop.run()
+    serve(loop)
     del name, portal
 
 

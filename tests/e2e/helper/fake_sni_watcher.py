@@ -6,15 +6,13 @@ record file.
 Usage: fake_sni_watcher.py <record file>   (DBUS_SESSION_BUS_ADDRESS names the bus)
 """
 
-import signal
-import sys
 
 import dbus
 import dbus.service
 from dbus.mainloop.glib import DBusGMainLoop
 from gi.repository import GLib
 
-from dbus_fake import introspection, record
+from dbus_fake import introspection, record, serve
 
 WATCHER = "org.kde.StatusNotifierWatcher"
 PATH = "/StatusNotifierWatcher"
@@ -83,9 +81,7 @@ def main():
     name = dbus.service.BusName(WATCHER, bus)
     Watcher(bus)
     loop = GLib.MainLoop()
-    GLib.unix_signal_add(GLib.PRIORITY_DEFAULT, signal.SIGTERM, lambda: loop.quit() or False)
-    print("ready", flush=True)
-    loop.run()
+    serve(loop)
     del name
 
 
